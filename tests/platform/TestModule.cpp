@@ -1,0 +1,2 @@
+// A tiny shared library the dynamic-library tests load.
+extern "C" int TestModuleAnswer() { return 42; }
