@@ -1,0 +1,164 @@
+#include "CXmlNodeValue.h"
+
+#include "MapNumbers.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace {
+
+void AppendText(const pugi::xml_node& node, std::string& out)
+{
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            out += child.value();
+        else if (child.type() == pugi::node_element)
+            AppendText(child, out);
+    }
+}
+
+std::string PathOf(pugi::xml_node node)
+{
+    std::string path;
+    for (; node && node.type() == pugi::node_element; node = node.parent())
+        path = path.empty() ? std::string(node.name()) : std::string(node.name()) + "/" + path;
+    return path;
+}
+
+}  // namespace
+
+CXmlNodeValue::CXmlNodeValue(RegisterMapPtr document, pugi::xpath_node node)
+    : document_(std::move(document)), node_(node)
+{
+}
+
+CXmlNodeValue CXmlNodeValue::Select(std::string_view xpath) const
+{
+    if (IsNull() || !node_.node())
+        return {};
+    try {
+        const pugi::xpath_query query(std::string(xpath).c_str());
+        if (!query)
+            return {};
+        return CXmlNodeValue(document_, query.evaluate_node(node_.node()));
+    } catch (const std::exception& e) {
+        ReportRegisterMapWarning("Register map " + (document_ ? document_->Source() : std::string())
+                                 + ": bad selection '" + std::string(xpath) + "': " + e.what());
+        return {};
+    }
+}
+
+std::vector<CXmlNodeValue> CXmlNodeValue::SelectAll(std::string_view xpath) const
+{
+    std::vector<CXmlNodeValue> out;
+    if (IsNull() || !node_.node())
+        return out;
+    try {
+        const pugi::xpath_query query(std::string(xpath).c_str());
+        if (!query)
+            return out;
+        const pugi::xpath_node_set set = query.evaluate_node_set(node_.node());
+        out.reserve(set.size());
+        for (const pugi::xpath_node& node : set)
+            out.emplace_back(document_, node);
+    } catch (const std::exception& e) {
+        ReportRegisterMapWarning("Register map " + (document_ ? document_->Source() : std::string())
+                                 + ": bad selection '" + std::string(xpath) + "': " + e.what());
+        out.clear();
+    }
+    return out;
+}
+
+std::string CXmlNodeValue::AsString() const
+{
+    if (IsNull())
+        return {};
+    if (node_.attribute())
+        return node_.attribute().value();
+    std::string text;
+    AppendText(node_.node(), text);
+    return std::string(TrimXmlSpace(text));
+}
+
+std::int64_t CXmlNodeValue::AsInt64() const
+{
+    if (IsNull())
+        return 0;
+    const std::string text = AsString();
+    bool digits = false;
+    const std::int64_t value = ParseInt64Auto(text, &digits);
+    if (!digits && !TrimXmlSpace(text).empty())
+        Warn("an integer", text);
+    return value;
+}
+
+double CXmlNodeValue::AsDouble() const
+{
+    if (IsNull())
+        return 0.0;
+    const std::string text = AsString();
+    double value = 0.0;
+    if (!ParseMapDouble(text, value))
+        Warn("a floating-point number", text);
+    return value;
+}
+
+bool CXmlNodeValue::AsBool() const
+{
+    if (IsNull())
+        return false;
+    const std::string text = AsString();
+    bool value = false;
+    if (!ParseMapBool(text, value))
+        Warn("a boolean", text);
+    return value;
+}
+
+std::string CXmlNodeValue::Name() const
+{
+    if (node_.attribute())
+        return node_.attribute().name();
+    return node_.node() ? node_.node().name() : "";
+}
+
+std::string CXmlNodeValue::Path() const
+{
+    if (node_.attribute())
+        return PathOf(node_.parent()) + "/@" + node_.attribute().name();
+    return PathOf(node_.node());
+}
+
+void CXmlNodeValue::Warn(const char* what, const std::string& text) const
+{
+    ReportRegisterMapWarning("Register map " + (document_ ? document_->Source() : std::string()) + ": "
+                             + Path() + " = '" + text + "' is not " + what + "; using the default");
+}
+
+bool GetEnumValueById(const RegisterMap& document, std::int64_t rawValue, std::int32_t& value, std::string_view path)
+{
+    char predicate[64];
+    std::snprintf(predicate, sizeof predicate, "/val[@id='%" PRId64 "']", rawValue);
+    const CXmlNodeValue entry = document.Select(std::string(path) + predicate);
+    if (!entry)
+        return false;
+    value = static_cast<std::int32_t>(entry.AsInt64());
+    return true;
+}
+
+std::string GetValTextById(const RegisterMap& document, std::string_view path, std::int64_t rawValue)
+{
+    char predicate[64];
+    std::snprintf(predicate, sizeof predicate, "/val[@id=%" PRId64 "]", rawValue);
+    return document.Select(std::string(path) + predicate).AsString();
+}
+
+bool GetValByPosition(const RegisterMap& document, std::string_view path, int position, std::int64_t& value)
+{
+    char predicate[32];
+    std::snprintf(predicate, sizeof predicate, "/val[%d]", position);
+    const CXmlNodeValue entry = document.Select(std::string(path) + predicate);
+    if (!entry)
+        return false;
+    value = entry.AsInt64();
+    return true;
+}

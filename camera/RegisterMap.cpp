@@ -1,0 +1,126 @@
+#include "RegisterMap.h"
+
+#include "CXmlNodeValue.h"
+#include "platform/DebugOutput.h"
+
+#include <fstream>
+#include <mutex>
+#include <system_error>
+
+struct RegisterMap::Private {};
+
+namespace {
+
+std::mutex& SinkMutex() { static auto* m = new std::mutex; return *m; }
+RegisterMapWarningSink& Sink() { static auto* s = new RegisterMapWarningSink; return *s; }
+
+void SetError(std::string* error, std::string text)
+{
+    if (error)
+        *error = std::move(text);
+}
+
+// 1-based line and column of a byte offset, for parse errors an operator can find in an editor.
+std::string Position(const char* data, std::size_t size, std::ptrdiff_t offset)
+{
+    std::size_t line = 1, column = 1;
+    const std::size_t end = offset < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(offset), size);
+    for (std::size_t i = 0; i < end; ++i) {
+        if (data[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return std::to_string(line) + ":" + std::to_string(column);
+}
+
+bool HasDoctype(const pugi::xml_document& document)
+{
+    for (pugi::xml_node child : document.children())
+        if (child.type() == pugi::node_doctype)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+RegisterMap::RegisterMap(const Private&) {}
+
+RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::string source, std::string* error)
+{
+    if (!data || size == 0) {
+        SetError(error, source + ": the register map is empty");
+        return nullptr;
+    }
+    if (size > kMaxFileSize) {
+        SetError(error, source + ": the register map is larger than " + std::to_string(kMaxFileSize) + " bytes");
+        return nullptr;
+    }
+    auto map = std::make_shared<RegisterMap>(Private{});
+    map->source_ = std::move(source);
+    const pugi::xml_parse_result result =
+        map->document_.load_buffer(data, size, pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
+    if (!result) {
+        SetError(error, map->source_ + ":" + Position(static_cast<const char*>(data), size, result.offset)
+                            + ": " + result.description());
+        return nullptr;
+    }
+    // Entity declarations would let a map expand or fetch content; maps never need them.
+    if (HasDoctype(map->document_)) {
+        SetError(error, map->source_ + ": a document type declaration is not allowed in a register map");
+        return nullptr;
+    }
+    if (!map->document_.document_element()) {
+        SetError(error, map->source_ + ": the register map has no root element");
+        return nullptr;
+    }
+    return map;
+}
+
+RegisterMapPtr RegisterMap::LoadFile(const std::filesystem::path& file, std::string* error)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        SetError(error, file.string() + ": not a readable file");
+        return nullptr;
+    }
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec || size > kMaxFileSize) {
+        SetError(error, file.string() + (ec ? ": cannot read the size" : ": the register map is too large"));
+        return nullptr;
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        SetError(error, file.string() + ": cannot read the file");
+        return nullptr;
+    }
+    return LoadBuffer(bytes.data(), bytes.size(), file.string(), error);
+}
+
+CXmlNodeValue RegisterMap::Document() const
+{
+    return CXmlNodeValue(shared_from_this(), pugi::xpath_node(document_));
+}
+
+CXmlNodeValue RegisterMap::Select(std::string_view xpath) const { return Document().Select(xpath); }
+
+RegisterMapWarningSink SetRegisterMapWarningSink(RegisterMapWarningSink sink)
+{
+    std::lock_guard lock(SinkMutex());
+    RegisterMapWarningSink previous = std::move(Sink());
+    Sink() = std::move(sink);
+    return previous;
+}
+
+void ReportRegisterMapWarning(const std::string& message)
+{
+    std::lock_guard lock(SinkMutex());
+    if (Sink()) {
+        Sink()(message);
+        return;
+    }
+    platform::OutputDebugStringA((message + "\n").c_str());
+}

@@ -1,0 +1,216 @@
+#include "camera/CXmlNodeValue.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using corvel::test::TempDir;
+
+namespace {
+
+// A small map with the shapes that matter: two fields sharing one register, a misspelt default,
+// a comment inside a value, val lists with gaps, a hidden entry and ids in other spellings.
+const char kMap[] =
+    "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n"
+    "<!-- Commands: -->\r\n"
+    "<CAMERA xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:noNamespaceSchemaLocation=\"CameraDef.xsd\">\r\n"
+    "  <CameraType>Test sensor</CameraType>\r\n"
+    "  <LOCALSPACE>\r\n"
+    "    <CCD_ID default=\"0\"><address>0x6000</address><mask>0x0FFF</mask><access>1<!--RO--></access></CCD_ID>\r\n"
+    "    <CCD_VSUB deault=\"0\"><address>0x10600</address><mask>0X0FFF</mask><shift>12</shift></CCD_VSUB>\r\n"
+    "    <MfgName1 default=\"Not \"><address>0x7000</address></MfgName1>\r\n"
+    "    <Gain default=\"24.0\"><min>-20</min><max>010</max><ws>true</ws><step>0.035190616</step></Gain>\r\n"
+    "    <Bad default=\"zz\"><min>abc</min><step>1,5</step><ws>maybe</ws></Bad>\r\n"
+    "  </LOCALSPACE>\r\n"
+    "  <CCDTIMINGSTATUS>\r\n"
+    "    <TapsMax default=\"0\">\r\n"
+    "      <val id=\"2\">2</val>\r\n"
+    "      <val id=\"0\">1</val>\r\n"
+    "      <!-- <val id=\"1\">1</val> -->\r\n"
+    "      <val id=\"03\">4</val>\r\n"
+    "      <val id=\"5\">8 Taps</val>\r\n"
+    "    </TapsMax>\r\n"
+    "  </CCDTIMINGSTATUS>\r\n"
+    "  <MISCELLANEOUS>\r\n"
+    "    <BaudRate default=\"4\"><val id=\"0\">9600</val><val id=\"1\">19200</val><val id=\"2\">38400</val>"
+    "<val id=\"3\">57600</val><val id=\"4\">115200</val></BaudRate>\r\n"
+    "  </MISCELLANEOUS>\r\n"
+    "</CAMERA>\r\n";
+
+RegisterMapPtr LoadTestMap()
+{
+    std::string error;
+    auto map = RegisterMap::LoadBuffer(kMap, sizeof kMap - 1, "test-map", &error);
+    EXPECT_TRUE(map) << error;
+    return map;
+}
+
+class WarningRecorder {
+public:
+    WarningRecorder()
+    {
+        previous_ = SetRegisterMapWarningSink([this](const std::string& m) { messages.push_back(m); });
+    }
+    ~WarningRecorder() { SetRegisterMapWarningSink(previous_); }
+    std::vector<std::string> messages;
+
+private:
+    RegisterMapWarningSink previous_;
+};
+
+}  // namespace
+
+// Example failure: fields are read from the wrong node, a comment inside a value cuts it short,
+// or an address above 16 bits is kept whole.
+TEST(RegisterMap, ReadsElementsAttributesAndValues)
+{
+    auto map = LoadTestMap();
+    ASSERT_TRUE(map);
+    const CXmlNodeValue local = map->Select("CAMERA/LOCALSPACE");
+    ASSERT_TRUE(local);
+
+    EXPECT_EQ(local.Select("CCD_ID/address").AsInt64(), 0x6000);
+    EXPECT_EQ(local.Select("CCD_ID/access").AsInt64(), 1);
+    EXPECT_EQ(local.Select("CCD_VSUB/mask").AsInt64(), 0x0FFF);
+    EXPECT_EQ(local.Select("CCD_VSUB/shift").AsInt64(), 12);
+    EXPECT_EQ(local.Select("CCD_ID/shift").AsInt64(), 0) << "a missing shift reads 0";
+    EXPECT_EQ(local.Select("CCD_VSUB/address").AsInt64() & 0xFFFF, 0x0600);
+    EXPECT_EQ(local.Select("CCD_VSUB/@default").AsInt64(), 0) << "misspelt default reads 0";
+    EXPECT_TRUE(local.Select("CCD_VSUB/@default").IsNull());
+    EXPECT_EQ(local.Select("Gain/min").AsInt64(), -20);
+    EXPECT_EQ(local.Select("Gain/max").AsInt64(), 8);
+    EXPECT_DOUBLE_EQ(local.Select("Gain/@default").AsDouble(), 24.0);
+    EXPECT_DOUBLE_EQ(local.Select("Gain/step").AsDouble(), 0.035190616);
+    EXPECT_TRUE(local.Select("Gain/ws").AsBool());
+    EXPECT_FALSE(local.Select("CCD_ID/ws").AsBool());
+    EXPECT_EQ(local.Select("MfgName1/@default").AsString(), "Not ") << "attribute values keep their blanks";
+    EXPECT_EQ(local.Select("CCD_ID/access").Path(), "CAMERA/LOCALSPACE/CCD_ID/access");
+    EXPECT_EQ(local.Select("CCD_ID").Name(), "CCD_ID");
+}
+
+// Example failure: a malformed override map throws out of the holder and ends the configuration
+// rebuild, or a bad value is silently taken as 0 with no trace in the log.
+TEST(RegisterMap, BadValuesFallBackAndWarn)
+{
+    auto map = LoadTestMap();
+    ASSERT_TRUE(map);
+    WarningRecorder warnings;
+    const CXmlNodeValue bad = map->Select("CAMERA/LOCALSPACE/Bad");
+    EXPECT_EQ(bad.Select("min").AsInt64(), 0);
+    EXPECT_DOUBLE_EQ(bad.Select("step").AsDouble(), 0.0);
+    EXPECT_FALSE(bad.Select("ws").AsBool());
+    EXPECT_DOUBLE_EQ(bad.Select("@default").AsDouble(), 0.0);
+    ASSERT_EQ(warnings.messages.size(), 4u);
+    EXPECT_NE(warnings.messages[0].find("CAMERA/LOCALSPACE/Bad/min"), std::string::npos) << warnings.messages[0];
+    EXPECT_NE(warnings.messages[0].find("test-map"), std::string::npos);
+
+    // Missing nodes and selections below them read as the defaults, without warnings.
+    const CXmlNodeValue missing = map->Select("CAMERA/LENSCONTROL");
+    EXPECT_TRUE(missing.IsNull());
+    EXPECT_TRUE(missing.Select("Focus/address").IsNull());
+    EXPECT_EQ(missing.Select("Focus/address").AsInt64(), 0);
+    EXPECT_EQ(missing.AsString(), "");
+    EXPECT_TRUE(missing.SelectAll("val").empty());
+    EXPECT_EQ(warnings.messages.size(), 4u);
+
+    // A malformed expression is reported and selects nothing.
+    EXPECT_TRUE(map->Select("CAMERA/[[").IsNull());
+    EXPECT_TRUE(map->Document().SelectAll("CAMERA/[[").empty());
+    EXPECT_EQ(warnings.messages.size(), 6u);
+}
+
+// Example failure: the id look-ups are mixed up: tap counts found by position instead of id, a
+// hidden entry found, or "03" matching a numeric id where the text comparison must not.
+TEST(RegisterMap, ValLookupsKeepTheirOwnComparison)
+{
+    auto map = LoadTestMap();
+    ASSERT_TRUE(map);
+    const char* taps = "CAMERA/CCDTIMINGSTATUS/TapsMax";
+    struct Row {
+        const char* name;
+        std::int64_t id;
+        bool byText;         // val[@id='id']
+        std::int32_t value;  // its text as an integer
+        const char* numericText;  // val[@id=id]
+    } rows[] = {
+        {"first_child_id_2", 2, true, 2, "2"},
+        {"id_0", 0, true, 1, "1"},
+        {"hidden_entry", 1, false, 0, ""},
+        {"id_written_03", 3, false, 0, "4"},
+        {"text_with_unit", 5, true, 8, "8 Taps"},
+        {"absent", 6, false, 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::int32_t value = -7;
+        EXPECT_EQ(GetEnumValueById(*map, row.id, value, taps), row.byText);
+        EXPECT_EQ(value, row.byText ? row.value : -7) << "a miss leaves the output alone";
+        EXPECT_EQ(GetValTextById(*map, taps, row.id), row.numericText);
+    }
+
+    std::int64_t baud = 0;
+    EXPECT_TRUE(GetValByPosition(*map, "CAMERA/MISCELLANEOUS/BaudRate", 1, baud));
+    EXPECT_EQ(baud, 9600);
+    EXPECT_TRUE(GetValByPosition(*map, "CAMERA/MISCELLANEOUS/BaudRate", 5, baud));
+    EXPECT_EQ(baud, 115200);
+    EXPECT_FALSE(GetValByPosition(*map, "CAMERA/MISCELLANEOUS/BaudRate", 0, baud));
+    EXPECT_FALSE(GetValByPosition(*map, "CAMERA/MISCELLANEOUS/BaudRate", 6, baud));
+    EXPECT_EQ(map->Select("CAMERA/MISCELLANEOUS/BaudRate").SelectAll("val").size(), 5u);
+}
+
+// Example failure: a broken or hostile map file is accepted, or its error says nothing an
+// operator could find in the file.
+TEST(RegisterMap, RefusesBrokenFilesWithAClearReason)
+{
+    struct Row {
+        const char* name;
+        std::string bytes;
+        const char* expected;  // part of the error text
+    } rows[] = {
+        {"truncated", "<?xml version=\"1.0\"?>\r\n<CAMERA>\r\n  <LOCALSPACE>\r\n", "test:3:"},
+        {"mismatched", "<CAMERA>\n<A></B>\n</CAMERA>", "test:2:"},
+        {"doctype", "<!DOCTYPE CAMERA [<!ENTITY x \"y\">]><CAMERA/>", "document type"},
+        {"no_root", "<!-- only a comment -->", "test:1:"},
+        {"empty", "", "empty"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string error;
+        EXPECT_FALSE(RegisterMap::LoadBuffer(row.bytes.data(), row.bytes.size(), "test", &error));
+        EXPECT_NE(error.find(row.expected), std::string::npos) << error;
+    }
+}
+
+// Example failure: a map file that is missing, a folder, or larger than any map is read anyway.
+TEST(RegisterMap, LoadsFilesAndRefusesNonFiles)
+{
+    TempDir dir;
+    dir.Write("CamDef.Test.xml", kMap);
+    std::string error;
+    auto map = RegisterMap::LoadFile(dir / "CamDef.Test.xml", &error);
+    ASSERT_TRUE(map) << error;
+    EXPECT_EQ(map->Select("CAMERA/CameraType").AsString(), "Test sensor");
+    EXPECT_EQ(map->Source(), (dir / "CamDef.Test.xml").string());
+
+    std::filesystem::create_directory(dir / "CamDef.Folder.xml");
+    EXPECT_FALSE(RegisterMap::LoadFile(dir / "CamDef.Folder.xml", &error));
+    EXPECT_FALSE(RegisterMap::LoadFile(dir / "missing.xml", &error));
+    EXPECT_NE(error.find("missing.xml"), std::string::npos);
+
+    std::filesystem::resize_file(dir / "CamDef.Test.xml", RegisterMap::kMaxFileSize + 1);
+    EXPECT_FALSE(RegisterMap::LoadFile(dir / "CamDef.Test.xml", &error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
+// Example failure: a node holder outlives the map and reads freed memory.
+TEST(RegisterMap, HoldersKeepTheDocumentAlive)
+{
+    CXmlNodeValue address;
+    {
+        auto map = LoadTestMap();
+        ASSERT_TRUE(map);
+        address = map->Select("CAMERA/LOCALSPACE/CCD_ID/address");
+    }
+    EXPECT_EQ(address.AsInt64(), 0x6000);
+}
