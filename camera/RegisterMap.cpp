@@ -14,16 +14,17 @@ namespace {
 std::mutex& SinkMutex() { static auto* m = new std::mutex; return *m; }
 RegisterMapWarningSink& Sink() { static auto* s = new RegisterMapWarningSink; return *s; }
 
-void SetError(std::string* error, std::string text)
+void SetError(RegisterMapError* error, std::int32_t code, std::string reason, int line = 0, int column = 0)
 {
     if (error)
-        *error = std::move(text);
+        *error = RegisterMapError{code, line, column, std::move(reason)};
 }
 
 // 1-based line and column of a byte offset, for parse errors an operator can find in an editor.
-std::string Position(const char* data, std::size_t size, std::ptrdiff_t offset)
+void Position(const char* data, std::size_t size, std::ptrdiff_t offset, int& line, int& column)
 {
-    std::size_t line = 1, column = 1;
+    line = 1;
+    column = 1;
     const std::size_t end = offset < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(offset), size);
     for (std::size_t i = 0; i < end; ++i) {
         if (data[i] == '\n') {
@@ -33,7 +34,6 @@ std::string Position(const char* data, std::size_t size, std::ptrdiff_t offset)
             ++column;
         }
     }
-    return std::to_string(line) + ":" + std::to_string(column);
 }
 
 bool HasDoctype(const pugi::xml_document& document)
@@ -46,16 +46,24 @@ bool HasDoctype(const pugi::xml_document& document)
 
 }  // namespace
 
+std::string RegisterMapError::Text(const std::string& source) const
+{
+    if (line > 0)
+        return source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + reason;
+    return source + ": " + reason;
+}
+
 RegisterMap::RegisterMap(const Private&) {}
 
-RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::string source, std::string* error)
+RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::string source, RegisterMapError* error)
 {
     if (!data || size == 0) {
-        SetError(error, source + ": the register map is empty");
+        SetError(error, RegisterMapError::kParseError, "the register map is empty");
         return nullptr;
     }
     if (size > kMaxFileSize) {
-        SetError(error, source + ": the register map is larger than " + std::to_string(kMaxFileSize) + " bytes");
+        SetError(error, RegisterMapError::kTooLarge,
+                 "the register map is larger than " + std::to_string(kMaxFileSize) + " bytes");
         return nullptr;
     }
     auto map = std::make_shared<RegisterMap>(Private{});
@@ -63,38 +71,41 @@ RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::
     const pugi::xml_parse_result result =
         map->document_.load_buffer(data, size, pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
     if (!result) {
-        SetError(error, map->source_ + ":" + Position(static_cast<const char*>(data), size, result.offset)
-                            + ": " + result.description());
+        int line = 0, column = 0;
+        Position(static_cast<const char*>(data), size, result.offset, line, column);
+        SetError(error, RegisterMapError::kParseError + static_cast<std::int32_t>(result.status),
+                 result.description(), line, column);
         return nullptr;
     }
     // Entity declarations would let a map expand or fetch content; maps never need them.
     if (HasDoctype(map->document_)) {
-        SetError(error, map->source_ + ": a document type declaration is not allowed in a register map");
+        SetError(error, RegisterMapError::kForbidden, "a document type declaration is not allowed in a register map");
         return nullptr;
     }
     if (!map->document_.document_element()) {
-        SetError(error, map->source_ + ": the register map has no root element");
+        SetError(error, RegisterMapError::kParseError, "the register map has no root element");
         return nullptr;
     }
     return map;
 }
 
-RegisterMapPtr RegisterMap::LoadFile(const std::filesystem::path& file, std::string* error)
+RegisterMapPtr RegisterMap::LoadFile(const std::filesystem::path& file, RegisterMapError* error)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        SetError(error, file.string() + ": not a readable file");
+        SetError(error, RegisterMapError::kNotFound, "not a readable file");
         return nullptr;
     }
     const auto size = std::filesystem::file_size(file, ec);
     if (ec || size > kMaxFileSize) {
-        SetError(error, file.string() + (ec ? ": cannot read the size" : ": the register map is too large"));
+        SetError(error, ec ? RegisterMapError::kNotFound : RegisterMapError::kTooLarge,
+                 ec ? "cannot read the size" : "the register map is too large");
         return nullptr;
     }
     std::ifstream in(file, std::ios::binary);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        SetError(error, file.string() + ": cannot read the file");
+        SetError(error, RegisterMapError::kNotFound, "cannot read the file");
         return nullptr;
     }
     return LoadBuffer(bytes.data(), bytes.size(), file.string(), error);

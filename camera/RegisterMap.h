@@ -16,18 +16,35 @@
 
 class CXmlNodeValue;
 
+/// Why a register map did not load. `code` is negative like a parse error of the document
+/// classes the maps were written for: kNotFound, kTooLarge, kForbidden, or kParseError plus the
+/// parser's status. `line` and `column` are 1-based (0 when the error has no position).
+struct RegisterMapError {
+    static constexpr std::int32_t kNotFound = static_cast<std::int32_t>(0x800C0006);
+    static constexpr std::int32_t kTooLarge = static_cast<std::int32_t>(0x8007000E);
+    static constexpr std::int32_t kForbidden = static_cast<std::int32_t>(0xC00CE5FF);
+    static constexpr std::int32_t kParseError = static_cast<std::int32_t>(0xC00CE500);
+
+    std::int32_t code = 0;
+    int line = 0;
+    int column = 0;
+    std::string reason;
+
+    /// "source:line:column: reason" (or "source: reason" without a position).
+    std::string Text(const std::string& source) const;
+};
+
 class RegisterMap : public std::enable_shared_from_this<RegisterMap> {
 public:
     /// Larger files are refused: no register map comes near this size.
     static constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
 
-    /// Loads a map file. Null on failure, with `error` saying why (for a parse error with
-    /// "line:column").
+    /// Loads a map file. Null on failure, with `error` saying why.
     static std::shared_ptr<const RegisterMap> LoadFile(const std::filesystem::path& file,
-                                                       std::string* error = nullptr);
+                                                       RegisterMapError* error = nullptr);
     /// Loads a map from memory; `source` names it in messages ("res://corvel/#170").
     static std::shared_ptr<const RegisterMap> LoadBuffer(const void* data, std::size_t size,
-                                                         std::string source, std::string* error = nullptr);
+                                                         std::string source, RegisterMapError* error = nullptr);
 
     /// The document node, from which "CAMERA/..." paths select.
     CXmlNodeValue Document() const;

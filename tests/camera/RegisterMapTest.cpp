@@ -40,9 +40,9 @@ const char kMap[] =
 
 RegisterMapPtr LoadTestMap()
 {
-    std::string error;
+    RegisterMapError error;
     auto map = RegisterMap::LoadBuffer(kMap, sizeof kMap - 1, "test-map", &error);
-    EXPECT_TRUE(map) << error;
+    EXPECT_TRUE(map) << error.Text("test-map");
     return map;
 }
 
@@ -167,18 +167,21 @@ TEST(RegisterMap, RefusesBrokenFilesWithAClearReason)
         const char* name;
         std::string bytes;
         const char* expected;  // part of the error text
+        int line;
     } rows[] = {
-        {"truncated", "<?xml version=\"1.0\"?>\r\n<CAMERA>\r\n  <LOCALSPACE>\r\n", "test:3:"},
-        {"mismatched", "<CAMERA>\n<A></B>\n</CAMERA>", "test:2:"},
-        {"doctype", "<!DOCTYPE CAMERA [<!ENTITY x \"y\">]><CAMERA/>", "document type"},
-        {"no_root", "<!-- only a comment -->", "test:1:"},
-        {"empty", "", "empty"},
+        {"truncated", "<?xml version=\"1.0\"?>\r\n<CAMERA>\r\n  <LOCALSPACE>\r\n", "test:3:", 3},
+        {"mismatched", "<CAMERA>\n<A></B>\n</CAMERA>", "test:2:", 2},
+        {"doctype", "<!DOCTYPE CAMERA [<!ENTITY x \"y\">]><CAMERA/>", "document type", 0},
+        {"no_root", "<!-- only a comment -->", "test:1:", 1},
+        {"empty", "", "empty", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string error;
+        RegisterMapError error;
         EXPECT_FALSE(RegisterMap::LoadBuffer(row.bytes.data(), row.bytes.size(), "test", &error));
-        EXPECT_NE(error.find(row.expected), std::string::npos) << error;
+        EXPECT_NE(error.Text("test").find(row.expected), std::string::npos) << error.Text("test");
+        EXPECT_LT(error.code, 0);
+        EXPECT_EQ(error.line, row.line);
     }
 }
 
@@ -187,20 +190,20 @@ TEST(RegisterMap, LoadsFilesAndRefusesNonFiles)
 {
     TempDir dir;
     dir.Write("CamDef.Test.xml", kMap);
-    std::string error;
+    RegisterMapError error;
     auto map = RegisterMap::LoadFile(dir / "CamDef.Test.xml", &error);
-    ASSERT_TRUE(map) << error;
+    ASSERT_TRUE(map) << error.reason;
     EXPECT_EQ(map->Select("CAMERA/CameraType").AsString(), "Test sensor");
     EXPECT_EQ(map->Source(), (dir / "CamDef.Test.xml").string());
 
     std::filesystem::create_directory(dir / "CamDef.Folder.xml");
     EXPECT_FALSE(RegisterMap::LoadFile(dir / "CamDef.Folder.xml", &error));
     EXPECT_FALSE(RegisterMap::LoadFile(dir / "missing.xml", &error));
-    EXPECT_NE(error.find("missing.xml"), std::string::npos);
+    EXPECT_EQ(error.code, RegisterMapError::kNotFound);
 
     std::filesystem::resize_file(dir / "CamDef.Test.xml", RegisterMap::kMaxFileSize + 1);
     EXPECT_FALSE(RegisterMap::LoadFile(dir / "CamDef.Test.xml", &error));
-    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_EQ(error.code, RegisterMapError::kTooLarge);
 }
 
 // Example failure: a node holder outlives the map and reads freed memory.
