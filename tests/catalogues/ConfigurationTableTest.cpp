@@ -1,0 +1,61 @@
+#include "catalogues/ConfigurationTable.h"
+
+#include <climits>
+#include <cstring>
+#include <gtest/gtest.h>
+
+// Example failure: an unidentified camera (-1) or an unknown index reads outside the table, or
+// picks a row other than the default machine-vision one.
+TEST(ConfigurationTable, IndexesOutsideTheTableUseTheDefaultRow)
+{
+    struct Row {
+        int index;
+        int row;
+        const char* title;
+    } rows[] = {
+        {-1, 4, "Corvel"},        {0, 0, "Corvel"},          {4, 4, "Corvel Zorvat"},
+        {5, 5, "Corvel Zorvat"},  {7, 7, "Corvel Kelmir"},   {11, 11, "Corvel Zorvat"},
+        {17, 17, "Corvel"},       {18, 4, "Corvel"},         {255, 4, "Corvel"},
+        {INT_MIN, 4, "Corvel"},   {INT_MAX, 4, "Corvel"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        EXPECT_EQ(ConfigurationRowIndex(row.index), row.row);
+        EXPECT_EQ(WindowTitleFor(row.index), row.title);
+    }
+    EXPECT_STREQ(ConfigurationRowFor(-1).mapName, "Zorvat.MachineVision");
+}
+
+// Example failure: a map name or built-in id is mistyped, so a camera's map is never found.
+TEST(ConfigurationTable, RowsNameTheirMapsAndVariants)
+{
+    struct Row {
+        int index;
+        const char* mapName;
+        const char* displayName;
+        int builtin;
+        PanelVariant panels;
+    } rows[] = {
+        {0, "Wispen", "Wispen", 0, PanelVariant::Standard},
+        {4, "Zorvat.MachineVision", "Zorvat(Industrial)", 170, PanelVariant::NoAecAgc},
+        {5, "Zorvat.MachineVision47", "Zorvat 47M(Industrial)", 174, PanelVariant::NoAecAgc},
+        {7, "Kelmir", "Kelmir", 173, PanelVariant::Kelmir},
+        {8, "Zorvat.Aerospace", "Zorvat(Aerospace)", 171, PanelVariant::Standard},
+        {9, "Zorvat.Aerospace47", "Zorvat 47M(Aerospace)", 175, PanelVariant::Standard},
+        {10, "Zorvat.Ruggedized", "Zorvat(Ruggedized)", 172, PanelVariant::Standard},
+        {11, "Zorvat.Ruggedized47", "Zorvat 47M(Ruggedized)", 176, PanelVariant::Standard},
+        {17, "Wispen.Correction", "Wispen Cluster Faint Cor.", 0, PanelVariant::Standard},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.index);
+        const ConfigurationRow& config = ConfigurationRowFor(row.index);
+        EXPECT_STREQ(config.mapName, row.mapName);
+        EXPECT_STREQ(config.displayName, row.displayName);
+        EXPECT_EQ(config.builtinMapId, row.builtin);
+        EXPECT_EQ(config.panels, row.panels);
+    }
+    int withMap = 0;
+    for (int i = 0; i < kConfigurationCount; ++i)
+        withMap += ConfigurationRowFor(i).builtinMapId != 0;
+    EXPECT_EQ(withMap, 7);
+}
