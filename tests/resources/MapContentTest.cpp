@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -196,11 +197,7 @@ void CheckRow(const MapFile& map, const SpotRow& row)
     if (row.ws)
         expected.push_back("ws");
     expected.push_back("cmd");
-    std::vector<std::string> children;
-    for (const pugi::xml_node& c : e->node.children())
-        if (c.type() == pugi::node_element)
-            children.push_back(c.name());
-    EXPECT_EQ(children, expected);
+    EXPECT_EQ(ChildElementNames(e->node), expected);
 
     EXPECT_EQ(e->Child("address"), row.address);
     EXPECT_EQ(e->Child("mask"), row.mask);
@@ -281,15 +278,11 @@ TEST_P(MapContent, LimitsElements)
         SCOPED_TRACE(row.path);
         const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
         ASSERT_NE(e, nullptr);
-        std::vector<std::string> children;
-        for (const pugi::xml_node& c : e->node.children())
-            if (c.type() == pugi::node_element)
-                children.push_back(c.name());
-        EXPECT_EQ(children, (std::vector<std::string>{"min", "max", "step", "min_d", "max_d"}));
+        const std::vector<std::string> names = {"min", "max", "step", "min_d", "max_d"};
+        EXPECT_EQ(ChildElementNames(e->node), names);
         EXPECT_STREQ(e->node.attribute("default").value(), row.values[0]);
-        const char* const names[] = {"min", "max", "step", "min_d", "max_d"};
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(e->Child(names[i]), row.values[i + 1]) << names[i];
+            EXPECT_EQ(e->Child(names[i].c_str()), row.values[i + 1]) << names[i];
         const double min = std::stod(row.values[1]), max = std::stod(row.values[2]);
         const double step = std::stod(row.values[3]), minD = std::stod(row.values[4]);
         const double maxD = std::stod(row.values[5]);

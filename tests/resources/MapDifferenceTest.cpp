@@ -132,7 +132,8 @@ TEST(MapDifference, DifferingRegistersAgreeOutsideTheirValueLists)
                     c.type() == pugi::node_comment && std::string(c.value()).starts_with("<val ");
                 if (std::string(c.name()) == "val" || hiddenValue)
                     continue;
-                items.push_back(std::string(c.name()) + "=" + (c.type() == pugi::node_element ? Text(c) : c.value()));
+                const std::string text = c.type() == pugi::node_element ? Text(c) : c.value();
+                items.push_back(std::string(c.name()) + "=" + text);
             }
             return items;
         };

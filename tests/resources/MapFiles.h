@@ -47,6 +47,23 @@ inline std::string Text(const pugi::xml_node& node)
     return text;
 }
 
+inline std::vector<pugi::xml_node> ChildElements(const pugi::xml_node& node)
+{
+    std::vector<pugi::xml_node> elements;
+    for (const pugi::xml_node& child : node.children())
+        if (child.type() == pugi::node_element)
+            elements.push_back(child);
+    return elements;
+}
+
+inline std::vector<std::string> ChildElementNames(const pugi::xml_node& node)
+{
+    std::vector<std::string> names;
+    for (const pugi::xml_node& child : ChildElements(node))
+        names.push_back(child.name());
+    return names;
+}
+
 // Integer text in any base ("0x0FFF", "-512", "12"); nothing when the text is not wholly a number.
 inline std::optional<int64_t> ParseInt(const std::string& text)
 {
@@ -84,16 +101,13 @@ public:
         if (!result_)
             return;
         const pugi::xml_node camera = doc_.child("CAMERA");
-        for (const pugi::xml_node& section : camera.children()) {
-            if (section.type() != pugi::node_element || std::string(section.name()) == "CameraType")
+        for (const pugi::xml_node& section : ChildElements(camera)) {
+            if (std::string(section.name()) == "CameraType")
                 continue;
-            for (const pugi::xml_node& item : section.children()) {
-                if (item.type() != pugi::node_element)
-                    continue;
+            for (const pugi::xml_node& item : ChildElements(section)) {
                 if (std::string(item.name()).ends_with("GROUP")) {
-                    for (const pugi::xml_node& reg : item.children())
-                        if (reg.type() == pugi::node_element)
-                            Add(section.name(), item.name(), reg);
+                    for (const pugi::xml_node& reg : ChildElements(item))
+                        Add(section.name(), item.name(), reg);
                 } else {
                     Add(section.name(), "", item);
                 }

@@ -109,10 +109,7 @@ TEST_P(MapShape, CameraTypeThenSectionsInOrderEachAfterItsComment)
 {
     ASSERT_TRUE(map.ParseResult());
     const pugi::xml_node camera = map.Doc().child("CAMERA");
-    std::vector<pugi::xml_node> elements;
-    for (const pugi::xml_node& node : camera.children())
-        if (node.type() == pugi::node_element)
-            elements.push_back(node);
+    const std::vector<pugi::xml_node> elements = ChildElements(camera);
     ASSERT_EQ(elements.size(), 1 + std::size(kSections));
     EXPECT_STREQ(elements[0].name(), "CameraType");
     EXPECT_EQ(Text(elements[0]), "KAI-xxx50 CCD");
@@ -142,10 +139,7 @@ TEST_P(MapShape, TimingSectionHoldsBinVertModeThenTheGroupsInOrder)
 {
     ASSERT_TRUE(map.ParseResult());
     const pugi::xml_node timing = map.Doc().child("CAMERA").child("CCDTIMINGREGISTERS");
-    std::vector<pugi::xml_node> elements;
-    for (const pugi::xml_node& node : timing.children())
-        if (node.type() == pugi::node_element)
-            elements.push_back(node);
+    const std::vector<pugi::xml_node> elements = ChildElements(timing);
     ASSERT_EQ(elements.size(), 1 + std::size(kTimingGroups));
     EXPECT_STREQ(elements[0].name(), "BinVertMode");
     const char* const comments[] = {"Trigger group", "Pulse group",  "Exposure group", "Frame Time group",
