@@ -1,0 +1,22 @@
+#include "logging/LogOutput.h"
+
+#include "platform/DebugOutput.h"
+#include "platform/TextConv.h"
+
+namespace orvlog {
+
+int LogOutput::FormatRecord(const NormalizedRecord& record, std::u16string& scratch)
+{
+    FormatLine(level_, record, scratch);
+    return Write(scratch, *record.record);
+}
+
+int IDEOutput::Write(std::u16string_view line, const _OwnLogRecord&)
+{
+    const std::wstring text = platform::Utf16ToWide(line);
+    platform::OutputDebugStringW(text.c_str());
+    platform::OutputDebugStringW(L"\n");
+    return 0;
+}
+
+}  // namespace orvlog
