@@ -51,10 +51,13 @@ public:
     void Request()
     {
         std::lock_guard lock(*mutex_);
-        requested_ = true;
         if (!thread_)
             thread_ = new std::thread([this] { Loop(); });
-        wake_.notify_all();
+        // While a request waits out its interval, a further one needs no wake-up.
+        if (!requested_) {
+            requested_ = true;
+            wake_.notify_all();
+        }
     }
 
     void Stop()
@@ -271,23 +274,23 @@ int FileOutput::CreateLogFile(const std::wstring& name, bool truncate)
 int FileOutput::OpenFileLocked(const std::wstring& name, bool truncate)
 {
     const std::string path = Utf8(name);
-    const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
+    // Appending writes land at the end even when another process has just made the file longer.
+    const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0)
         return errno ? errno : -1;
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         return errno ? errno : -1;
-    // The mark goes only into an empty file: an existing file keeps its first bytes.
-    if (st.st_size == 0 && ::pwrite(fd_, kByteOrderMark, 2, 0) != 2)
+    // The mark goes only into an empty file (where appending writes it at the start): an
+    // existing file keeps its first bytes.
+    if (st.st_size == 0 && ::write(fd_, kByteOrderMark, 2) != 2)
         return errno ? errno : -1;
     return 0;
 }
 
 void FileOutput::WriteBytes(const char* data, std::size_t size)
 {
-    if (::lseek(fd_, 0, SEEK_END) < 0)
-        return;
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0 && errno == EINTR)

@@ -85,6 +85,7 @@ void LogEngine::Close()
         channel->Close();
     channels_.clear();
     threadIds_.clear();
+    lastIds_ = nullptr;
 }
 
 bool LogEngine::AddChannel(std::unique_ptr<LogOutput> channel, std::int32_t level, const wchar_t* what)
@@ -211,19 +212,26 @@ void LogEngine::OutputRecord(const _OwnLogRecord& record)
     normalized.jobId = GetJobId(record.threadId);
     for (auto& channel : channels_)
         if (channel->Takes(record.severity))
-            channel->FormatRecord(normalized, lineScratch_);
+            channel->FormatRecord(normalized, *lineBuffer_);
 }
 
 std::vector<std::uint32_t>* LogEngine::GetThreadIdVector(std::int32_t thread)
 {
+    if (lastIds_ && lastThread_ == thread)
+        return lastIds_;
     auto it = threadIds_.find(thread);
-    if (it != threadIds_.end())
-        return &it->second;
+    if (it != threadIds_.end()) {
+        lastThread_ = thread;
+        lastIds_ = &it->second;
+        return lastIds_;
+    }
     std::chrono::system_clock::time_point now;
     std::uint32_t seed = 0;
     if (ReadWallClock(now))
         seed = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count());
-    return &threadIds_.emplace(thread, std::vector<std::uint32_t>{seed}).first->second;
+    lastThread_ = thread;
+    lastIds_ = &threadIds_.emplace(thread, std::vector<std::uint32_t>{seed}).first->second;
+    return lastIds_;
 }
 
 std::uint64_t LogEngine::GetJobId(std::int32_t thread)
@@ -243,6 +251,8 @@ std::uint64_t LogEngine::NewJobId(std::int32_t thread)
 
 std::int32_t LogEngine::GetNestingLevel(std::int32_t thread) const
 {
+    if (lastIds_ && lastThread_ == thread)
+        return static_cast<std::int32_t>(lastIds_->size()) - 2;
     auto it = threadIds_.find(thread);
     if (it == threadIds_.end())
         return 0;

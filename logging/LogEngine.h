@@ -72,10 +72,13 @@ private:
     void WriteBanner(const char* function, std::int32_t line, const std::wstring& message);
 
     std::unordered_map<std::int32_t, std::vector<std::uint32_t>> threadIds_;
+    // The vector found last; map nodes stay put until the table is cleared.
+    std::int32_t lastThread_ = 0;
+    std::vector<std::uint32_t>* lastIds_ = nullptr;
     std::vector<std::unique_ptr<LogOutput>> channels_;
     std::int32_t threshold_ = 5;
     std::int32_t references_ = 0;
-    std::u16string lineScratch_;
+    std::unique_ptr<LineBuffer> lineBuffer_ = std::make_unique<LineBuffer>();
 };
 
 /// Job id of a thread and its counter: the thread id's low 20 bits above the counter's low

@@ -13,190 +13,224 @@ char32_t Scalar(wchar_t w)
 
 unsigned UnitsOf(char32_t c) { return c >= 0x10000 ? 2 : 1; }
 
-void AppendScalar(std::u16string& out, char32_t c)
-{
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+// Writes into a fixed array; whatever does not fit is dropped, never half a surrogate pair.
+class Builder {
+public:
+    Builder(char16_t* data, std::size_t capacity) : data_(data), capacity_(capacity) {}
+
+    std::size_t Size() const { return size_; }
+    std::u16string_view View() const { return {data_, size_}; }
+
+    void Char(char16_t c)
+    {
+        if (size_ < capacity_)
+            data_[size_++] = c;
     }
-}
 
-void AppendLiteral(std::u16string& out, std::u16string_view text) { out.append(text); }
-
-void AppendInt(std::u16string& out, std::int32_t value)
-{
-    char16_t digits[12];
-    int n = 0;
-    auto magnitude = static_cast<std::uint32_t>(value);
-    if (value < 0)
-        magnitude = 0u - magnitude;
-    do {
-        digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0)
-        out += u'-';
-    while (n)
-        out += digits[--n];
-}
-
-std::size_t DecimalWidth(std::int32_t value)
-{
-    std::u16string scratch;
-    AppendInt(scratch, value);
-    return scratch.size();
-}
-
-void AppendHex64(std::u16string& out, std::uint64_t value)
-{
-    char16_t digits[16];
-    int n = 0;
-    do {
-        digits[n++] = u"0123456789ABCDEF"[value & 0xF];
-        value >>= 4;
-    } while (value);
-    while (n)
-        out += digits[--n];
-}
-
-// Appends at most `maxUnits` UTF-16 units of the text, never half a surrogate pair; returns
-// the units written.
-std::size_t AppendWideCapped(std::u16string& out, std::wstring_view text, std::size_t maxUnits)
-{
-    std::size_t written = 0;
-    for (wchar_t w : text) {
-        const char32_t c = Scalar(w);
-        if (written + UnitsOf(c) > maxUnits)
-            break;
-        AppendScalar(out, c);
-        written += UnitsOf(c);
+    template <std::size_t N>
+    void Literal(const char16_t (&text)[N])
+    {
+        const std::size_t n = std::min(N - 1, capacity_ - size_);
+        std::char_traits<char16_t>::copy(data_ + size_, text, n);
+        size_ += n;
     }
-    return written;
+
+    void Units(std::u16string_view units)
+    {
+        const std::size_t n = std::min(units.size(), capacity_ - size_);
+        std::char_traits<char16_t>::copy(data_ + size_, units.data(), n);
+        size_ += n;
+    }
+
+    /// Appends at most `maxUnits` units of the text; returns the units written.
+    std::size_t Wide(std::wstring_view text, std::size_t maxUnits = SIZE_MAX)
+    {
+        const std::size_t limit = std::min(maxUnits, capacity_ - size_);
+        const std::size_t start = size_;
+        std::size_t i = 0;
+        // Characters below the surrogates are one unit each: the common case, copied in blocks.
+        const std::size_t direct = std::min(text.size(), limit);
+        constexpr std::size_t kBlock = 16;
+        while (i + kBlock <= direct) {
+            std::uint32_t wide = 0;
+            for (std::size_t k = 0; k < kBlock; ++k)
+                wide |= static_cast<std::uint32_t>(text[i + k]) >= 0xD800 ? 1u : 0u;
+            if (wide)
+                break;
+            for (std::size_t k = 0; k < kBlock; ++k)
+                data_[size_ + k] = static_cast<char16_t>(text[i + k]);
+            i += kBlock;
+            size_ += kBlock;
+        }
+        while (i < direct && static_cast<std::uint32_t>(text[i]) < 0xD800)
+            data_[size_++] = static_cast<char16_t>(text[i++]);
+        for (; i < text.size(); ++i) {
+            const char32_t c = Scalar(text[i]);
+            if (size_ - start + UnitsOf(c) > limit)
+                break;
+            if (c < 0x10000) {
+                data_[size_++] = static_cast<char16_t>(c);
+            } else {
+                data_[size_++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                data_[size_++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+        }
+        return size_ - start;
+    }
+
+    void Narrow(std::string_view text)
+    {
+        std::size_t i = 0;
+        const std::size_t direct = std::min(text.size(), capacity_ - size_);
+        while (i < direct && static_cast<unsigned char>(text[i]) < 0x80)
+            data_[size_++] = static_cast<char16_t>(text[i++]);
+        if (i < text.size() && size_ < capacity_)
+            Wide(platform::Utf8ToWide(text.substr(i)));
+    }
+
+    void Int(std::int32_t value)
+    {
+        char16_t digits[12];
+        int n = 0;
+        auto magnitude = static_cast<std::uint32_t>(value);
+        if (value < 0)
+            magnitude = 0u - magnitude;
+        do {
+            digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0)
+            Char(u'-');
+        while (n)
+            Char(digits[--n]);
+    }
+
+    void Hex64(std::uint64_t value)
+    {
+        char16_t digits[16];
+        int n = 0;
+        do {
+            digits[n++] = u"0123456789ABCDEF"[value & 0xF];
+            value >>= 4;
+        } while (value);
+        while (n)
+            Char(digits[--n]);
+    }
+
+private:
+    char16_t* data_;
+    std::size_t capacity_;
+    std::size_t size_ = 0;
+};
+
+// UTF-16 units of the text: characters outside the basic plane take two.
+std::size_t Utf16Units(std::wstring_view text)
+{
+    std::size_t units = text.size();
+    for (wchar_t w : text)
+        units += (static_cast<std::uint32_t>(w) - 0x10000u) < 0x100000u ? 1 : 0;
+    return units;
 }
 
-// Cuts the line to the cap without splitting a surrogate pair.
-void CapLine(std::u16string& out)
+std::size_t DecimalWidth(std::size_t value)
 {
-    if (out.size() <= kMaxLineUnits)
-        return;
-    std::size_t keep = kMaxLineUnits;
-    if (out[keep - 1] >= 0xD800 && out[keep - 1] <= 0xDBFF)
-        --keep;
-    out.resize(keep);
+    std::size_t width = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++width;
+    }
+    return width;
 }
 
 // "F=<source>,<function>,<line>; SV=<name>; CD=<code>; MSG=" (formats 3-5 share it).
-void AppendSourceAndSeverity(std::u16string& out, const NormalizedRecord& r)
+void SourceAndSeverity(Builder& out, const NormalizedRecord& r)
 {
-    AppendLiteral(out, u"F=");
-    AppendWide(out, r.sourceFile);
-    out += u',';
-    AppendNarrow(out, r.function);
-    out += u',';
-    AppendInt(out, r.record->line);
-    AppendLiteral(out, u"; SV=");
-    AppendWide(out, r.severityName);
-    AppendLiteral(out, u"; CD=");
-    AppendInt(out, r.record->code);
-    AppendLiteral(out, u"; MSG=");
+    out.Literal(u"F=");
+    out.Wide(r.sourceFile);
+    out.Char(u',');
+    out.Narrow(r.function);
+    out.Char(u',');
+    out.Int(r.record->line);
+    out.Literal(u"; SV=");
+    out.Wide(r.severityName);
+    out.Literal(u"; CD=");
+    out.Int(r.record->code);
+    out.Literal(u"; MSG=");
 }
 
-void FormatJobLine(int level, const NormalizedRecord& r, std::u16string& out)
+std::u16string_view JobLine(int level, const NormalizedRecord& r, LineBuffer& buffer)
 {
     // Everything between "ML=<n>" and the message, built first so the message can be cut to
     // what fits while ML still tells its exact length.
-    thread_local std::u16string middle;
-    middle.clear();
-    AppendLiteral(middle, u"; PT=");
-    AppendInt(middle, r.record->processId);
-    middle += u':';
-    AppendInt(middle, r.record->threadId);
+    Builder middle(buffer.scratch, kMaxLineUnits);
+    middle.Literal(u"; PT=");
+    middle.Int(r.record->processId);
+    middle.Char(u':');
+    middle.Int(r.record->threadId);
     if (level == 5) {
-        AppendLiteral(middle, u"; NL=");
-        AppendInt(middle, r.nestingLevel);
+        middle.Literal(u"; NL=");
+        middle.Int(r.nestingLevel);
     }
-    AppendLiteral(middle, u"; TM=");
-    AppendNarrow(middle, r.timeText);
+    middle.Literal(u"; TM=");
+    middle.Narrow(r.timeText);
     if (level == 5) {
-        AppendLiteral(middle, u"; MN=");
-        AppendNarrow(middle, r.moduleName);
-        middle += u',';
-        AppendNarrow(middle, r.moduleTag);
+        middle.Literal(u"; MN=");
+        middle.Narrow(r.moduleName);
+        middle.Char(u',');
+        middle.Narrow(r.moduleTag);
     }
-    middle += u';';
-    middle += u' ';
-    AppendSourceAndSeverity(middle, r);
+    middle.Literal(u"; ");
+    SourceAndSeverity(middle, r);
 
-    out += u'{';
-    AppendHex64(out, r.jobId);
-    AppendLiteral(out, u"}; ML=");
-    const std::size_t messageUnits = platform::Utf16Length(r.message);
-    const std::size_t fixed = out.size() + middle.size();
-    std::size_t room = 0;
-    const std::size_t widthGuess = DecimalWidth(static_cast<std::int32_t>(std::min<std::size_t>(messageUnits, kMaxLineUnits)));
-    if (fixed + widthGuess < kMaxLineUnits)
-        room = kMaxLineUnits - fixed - widthGuess;
+    Builder out(buffer.line, kMaxLineUnits);
+    out.Char(u'{');
+    out.Hex64(r.jobId);
+    out.Literal(u"}; ML=");
+    const std::size_t messageUnits = Utf16Units(r.message);
+    const std::size_t fixed = out.Size() + middle.Size() + DecimalWidth(messageUnits);
+    const std::size_t room = fixed < kMaxLineUnits ? kMaxLineUnits - fixed : 0;
     std::size_t units = std::min(messageUnits, room);
-    // The exact units that fit without splitting a pair.
     if (units < messageUnits) {
-        std::u16string probe;
-        units = AppendWideCapped(probe, r.message, units);
+        // The units that fit without splitting a pair.
+        Builder probe(buffer.scratch + middle.Size(), kMaxLineUnits - middle.Size());
+        units = probe.Wide(r.message, units);
     }
-    AppendInt(out, static_cast<std::int32_t>(units));
-    out += middle;
-    AppendWideCapped(out, r.message, units);
-    CapLine(out);
+    out.Int(static_cast<std::int32_t>(units));
+    out.Units(middle.View());
+    out.Wide(r.message, units);
+    return out.View();
 }
 
 }  // namespace
 
-void AppendWide(std::u16string& out, std::wstring_view text)
+std::u16string_view FormatLine(int level, const NormalizedRecord& r, LineBuffer& buffer)
 {
-    for (wchar_t w : text)
-        AppendScalar(out, Scalar(w));
-}
-
-void AppendNarrow(std::u16string& out, std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
-        out += static_cast<char16_t>(text[i++]);
-    if (i < text.size())
-        AppendWide(out, platform::Utf8ToWide(text.substr(i)));
-}
-
-void FormatLine(int level, const NormalizedRecord& r, std::u16string& out)
-{
-    out.clear();
+    Builder out(buffer.line, kMaxLineUnits);
     switch (level) {
     case 1:
-        AppendWide(out, r.severityName);
-        AppendLiteral(out, u": ");
-        AppendInt(out, r.record->code);
-        AppendLiteral(out, u"; ");
+        out.Wide(r.severityName);
+        out.Literal(u": ");
+        out.Int(r.record->code);
+        out.Literal(u"; ");
         break;
     case 2:
-        AppendLiteral(out, u"SV=");
-        AppendWide(out, r.severityName);
-        AppendLiteral(out, u"; CD=");
-        AppendInt(out, r.record->code);
-        AppendLiteral(out, u"; MSG=");
+        out.Literal(u"SV=");
+        out.Wide(r.severityName);
+        out.Literal(u"; CD=");
+        out.Int(r.record->code);
+        out.Literal(u"; MSG=");
         break;
     case 3:
-        AppendSourceAndSeverity(out, r);
+        SourceAndSeverity(out, r);
         break;
     case 4:
     case 5:
-        FormatJobLine(level, r, out);
-        return;
+        return JobLine(level, r, buffer);
     default:
-        return;
+        return {};
     }
-    AppendWideCapped(out, r.message, out.size() < kMaxLineUnits ? kMaxLineUnits - out.size() : 0);
-    CapLine(out);
+    out.Wide(r.message);
+    return out.View();
 }
 
 }  // namespace orvlog

@@ -12,14 +12,15 @@ namespace orvlog {
 /// Longest line a channel writes, in UTF-16 units.
 inline constexpr std::size_t kMaxLineUnits = 4095;
 
-/// Builds the line of format `level` (1-5; any other level gives an empty line) into `out`.
-/// A line that would be longer than kMaxLineUnits is cut; at levels 4 and 5 only the message
-/// is shortened and "ML" gives the units of message actually written.
-void FormatLine(int level, const NormalizedRecord& record, std::u16string& out);
+/// Room for one line and the scratch its formatting needs; reused from record to record.
+struct LineBuffer {
+    char16_t line[kMaxLineUnits];
+    char16_t scratch[kMaxLineUnits];
+};
 
-/// Appends wide text as UTF-16 (values that are not characters become U+FFFD).
-void AppendWide(std::u16string& out, std::wstring_view text);
-/// Appends UTF-8 text as UTF-16.
-void AppendNarrow(std::u16string& out, std::string_view text);
+/// Builds the line of format `level` (1-5; any other level gives an empty line) into the
+/// buffer and returns it. A line that would be longer than kMaxLineUnits is cut; at levels 4
+/// and 5 only the message is shortened and "ML" gives the units of message actually written.
+std::u16string_view FormatLine(int level, const NormalizedRecord& record, LineBuffer& buffer);
 
 }  // namespace orvlog

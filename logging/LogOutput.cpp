@@ -5,10 +5,9 @@
 
 namespace orvlog {
 
-int LogOutput::FormatRecord(const NormalizedRecord& record, std::u16string& scratch)
+int LogOutput::FormatRecord(const NormalizedRecord& record, LineBuffer& buffer)
 {
-    FormatLine(level_, record, scratch);
-    return Write(scratch, *record.record);
+    return Write(FormatLine(level_, record, buffer), *record.record);
 }
 
 int IDEOutput::Write(std::u16string_view line, const _OwnLogRecord&)

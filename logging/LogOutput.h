@@ -25,8 +25,8 @@ public:
     /// Writes one formatted line (UTF-16 units, no line end) of `record`.
     virtual int Write(std::u16string_view line, const _OwnLogRecord& record) = 0;
 
-    /// Formats the record by the channel's level into `scratch` and writes it.
-    int FormatRecord(const NormalizedRecord& record, std::u16string& scratch);
+    /// Formats the record by the channel's level into `buffer` and writes it.
+    int FormatRecord(const NormalizedRecord& record, LineBuffer& buffer);
 
     /// The record-to-channel rule: the channel is active and the severity, compared unsigned,
     /// is at least the threshold.

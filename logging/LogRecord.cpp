@@ -217,17 +217,12 @@ void ReleaseString(void* text)
 std::wstring_view ShortenSourcePath(const wchar_t* path)
 {
     const std::wstring_view whole(path, ::wcsnlen(path, 259));
-    std::size_t last = std::wstring_view::npos;
-    std::size_t previous = std::wstring_view::npos;
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-        if (IsSeparator(whole[i])) {
-            previous = last;
-            last = i;
-        }
-    }
-    if (previous == std::wstring_view::npos)
-        return whole;
-    return whole.substr(previous + 1);
+    // The next-to-last separator, searched from the end.
+    int seen = 0;
+    for (std::size_t i = whole.size(); i-- > 0;)
+        if (IsSeparator(whole[i]) && ++seen == 2)
+            return whole.substr(i + 1);
+    return whole;
 }
 
 NormalizedRecord Normalize(const _OwnLogRecord& record)

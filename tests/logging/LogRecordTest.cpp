@@ -12,9 +12,8 @@ namespace {
 
 std::wstring Line(int level, const NormalizedRecord& record)
 {
-    std::u16string line;
-    FormatLine(level, record, line);
-    return platform::Utf16ToWide(line);
+    auto buffer = std::make_unique<LineBuffer>();
+    return platform::Utf16ToWide(FormatLine(level, record, *buffer));
 }
 
 class LogRecordTest : public LogFixture {};
@@ -182,8 +181,8 @@ TEST_F(LogRecordTest, MessageLengthCountsUtf16UnitsAndLongLinesStayConsistent)
         SCOPED_TRACE(c.name);
         _OwnLogRecord record = Record(OL_ERROR, c.message.c_str());
         NormalizedRecord n = Normalize(record);
-        std::u16string line;
-        FormatLine(4, n, line);
+        auto buffer = std::make_unique<LineBuffer>();
+        const std::u16string line(FormatLine(4, n, *buffer));
         ASSERT_LE(line.size(), kMaxLineUnits);
         const std::size_t mlAt = line.find(u"ML=") + 3;
         const std::size_t ml = std::stoul(platform::WideToUtf8(platform::Utf16ToWide(line.substr(mlAt, 6))));
