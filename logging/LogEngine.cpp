@@ -207,7 +207,13 @@ std::uint64_t LogEngine::GetCurrentPosition() const
 
 void LogEngine::OutputRecord(const _OwnLogRecord& record)
 {
-    NormalizedRecord normalized = Normalize(record);
+    int detail = 0;
+    for (const auto& channel : channels_)
+        if (channel->Takes(record.severity) && channel->FormatLevel() <= 5)
+            detail = std::max(detail, channel->FormatLevel());
+    if (detail == 0)
+        return;
+    NormalizedRecord normalized = Normalize(record, detail);
     normalized.nestingLevel = GetNestingLevel(record.threadId);
     normalized.jobId = GetJobId(record.threadId);
     for (auto& channel : channels_)

@@ -225,19 +225,25 @@ std::wstring_view ShortenSourcePath(const wchar_t* path)
     return whole;
 }
 
-NormalizedRecord Normalize(const _OwnLogRecord& record)
+NormalizedRecord Normalize(const _OwnLogRecord& record, int level)
 {
     static constexpr std::string_view kUndefined = "undefined";
     static constexpr std::wstring_view kUndefinedW = L"undefined";
+    const auto narrow = [](const char* text) { return text ? std::string_view(text) : kUndefined; };
     NormalizedRecord out;
     out.record = &record;
-    out.timeText = record.timeText ? std::string_view(record.timeText) : kUndefined;
-    out.moduleName = record.moduleName ? std::string_view(record.moduleName) : kUndefined;
-    out.moduleTag = record.moduleTag ? std::string_view(record.moduleTag) : kUndefined;
-    out.function = record.function ? std::string_view(record.function) : kUndefined;
-    out.sourceFile = record.sourceFile ? ShortenSourcePath(record.sourceFile) : kUndefinedW;
-    out.message = record.message ? std::wstring_view(record.message) : kUndefinedW;
     out.severityName = SeverityName(record.severity);
+    out.message = record.message ? std::wstring_view(record.message) : kUndefinedW;
+    if (level >= 3) {
+        out.function = narrow(record.function);
+        out.sourceFile = record.sourceFile ? ShortenSourcePath(record.sourceFile) : kUndefinedW;
+    }
+    if (level >= 4)
+        out.timeText = narrow(record.timeText);
+    if (level >= 5) {
+        out.moduleName = narrow(record.moduleName);
+        out.moduleTag = narrow(record.moduleTag);
+    }
     return out;
 }
 

@@ -65,6 +65,7 @@ struct NormalizedRecord {
     std::int32_t nestingLevel = 0;
     std::uint64_t jobId = 0;
 };
-NormalizedRecord Normalize(const _OwnLogRecord& record);
+/// Fills the fields that formats up to `level` print (all of them for 5); the rest stay empty.
+NormalizedRecord Normalize(const _OwnLogRecord& record, int level = 5);
 
 }  // namespace orvlog
