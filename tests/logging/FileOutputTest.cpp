@@ -1,7 +1,7 @@
 #include "LogTestSupport.h"
 
 #include "logging/LogEngine.h"
-#include "platform/ProcessLock.h"
+#include "support/LockHolder.h"
 
 #include <csignal>
 #include <sys/wait.h>
@@ -22,32 +22,6 @@ protected:
     }
     std::uintmax_t Size(const std::string& name) { return std::filesystem::file_size(dir_ / name); }
 };
-
-// A child process that holds the write lock until it is killed.
-pid_t HoldWriteLock(const std::filesystem::path& folder)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        platform::ProcessLock lock(FileOutput::kLockName, folder);
-        const char ok = lock.Lock(5000ms) ? 'Y' : 'N';
-        (void)!::write(fds[1], &ok, 1);
-        for (;;)
-            ::pause();
-    }
-    ::close(fds[1]);
-    char answer = 0;
-    const bool got = ::read(fds[0], &answer, 1) == 1 && answer == 'Y';
-    ::close(fds[0]);
-    if (!got) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        return -1;
-    }
-    return pid;
-}
 
 }  // namespace
 
@@ -221,7 +195,7 @@ TEST_F(FileOutputTest, RecordIsDroppedWhileAnotherProcessHoldsTheLock)
 {
     ASSERT_EQ(OLInitOwnLogW(0, L"locked", Folder().c_str(), true, false, 0, 2, 0), 0);
     ASSERT_EQ(OLSetOwnLogFileBuffering(0, 0), 0);
-    const pid_t holder = HoldWriteLock(dir_.Path());
+    const pid_t holder = corvel::test::SpawnLockHolder(dir_.Path(), FileOutput::kLockName);
     ASSERT_GT(holder, 0);
     EXPECT_EQ(Write(0, OL_MANDATORY, L"dropped"), 0);
     ::kill(holder, SIGKILL);
