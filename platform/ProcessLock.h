@@ -27,6 +27,8 @@ public:
     bool Lock(std::chrono::milliseconds timeout);
     void Unlock();
     bool IsHeld() const { return held_.load(); }
+    /// False when the lock file could not be opened (every Lock then fails).
+    bool IsOpen() const { return fd_ >= 0; }
 
     const std::filesystem::path& FilePath() const { return path_; }
 

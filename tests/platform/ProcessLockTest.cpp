@@ -1,5 +1,6 @@
 #include "platform/ProcessLock.h"
 
+#include "support/LockHolder.h"
 #include "support/TempDir.h"
 
 #include <atomic>
@@ -14,43 +15,12 @@ using namespace platform;
 using namespace std::chrono_literals;
 using corvel::test::TempDir;
 
-namespace {
-
-// A child process that takes the lock, reports on the pipe, then holds it until killed.
-pid_t SpawnHolder(const std::filesystem::path& folder, const char* name)
-{
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        ProcessLock lock(name, folder);
-        const char ok = lock.Lock(5000ms) ? 'Y' : 'N';
-        (void)!::write(fds[1], &ok, 1);
-        for (;;)
-            ::pause();
-    }
-    ::close(fds[1]);
-    char answer = 0;
-    const bool got = ::read(fds[0], &answer, 1) == 1 && answer == 'Y';
-    ::close(fds[0]);
-    if (!got) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        return -1;
-    }
-    return pid;
-}
-
-}  // namespace
-
 // Example failure: two processes write one log file at once because the lock is only
 // process-local; or a holder that crashed keeps everyone waiting for ever.
 TEST(ProcessLock, ExcludesOtherProcessesAndIsFreedWhenTheHolderDies)
 {
     TempDir dir;
-    const pid_t holder = SpawnHolder(dir.Path(), "OVLIB_WRITING_MUTEX");
+    const pid_t holder = corvel::test::SpawnLockHolder(dir.Path(), "OVLIB_WRITING_MUTEX");
     ASSERT_GT(holder, 0);
 
     ProcessLock lock("OVLIB_WRITING_MUTEX", dir.Path());

@@ -1,0 +1,83 @@
+// The file channel: appends UTF-16LE lines (CR LF after each) to the log file, which starts
+// with the byte-order mark FF FE. Every process of the user that logs shares one write lock,
+// "OVLIB_WRITING_MUTEX", so lines of several writers never interleave. Lines are collected in
+// memory and written with one call under the lock: at once for "ERROR" records and when
+// buffering is off, otherwise when the buffer fills or at the latest after kFlushInterval.
+#pragma once
+
+#include "logging/LogOutput.h"
+#include "platform/ProcessLock.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace orvlog {
+
+class FileOutput final : public LogOutput {
+public:
+    static constexpr const char* kLockName = "OVLIB_WRITING_MUTEX";
+    static constexpr std::chrono::milliseconds kDefaultLockTimeout{25000};
+    static constexpr std::chrono::milliseconds kFlushInterval{100};
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
+    FileOutput();
+    ~FileOutput() override;
+
+    /// A null stem leaves it unset, which names the file "OLog".
+    void SetFileName(const wchar_t* stem);
+    /// An existing folder is kept as its full path; a missing or null one becomes the current
+    /// directory. The folder always ends in a separator.
+    void SetFolder(const wchar_t* folder);
+    void SetRecreate(bool recreate) { recreate_ = recreate; }
+    void SetDatedName(bool dated) { dated_ = dated; }
+    /// 0 writes every record through at once.
+    void SetBuffering(std::int32_t buffering);
+    std::int32_t Buffering() const { return buffering_; }
+    const std::wstring& Folder() const { return folder_; }
+
+    /// The file name for the stored date: <folder><stem>_DD_MM_YYYY.txt or <folder><stem>.txt.
+    std::wstring BuildFileName() const;
+    /// Stores the date; true when it differs from the stored one (or none was stored).
+    bool SetDate(int year, int month, int day);
+
+    int Open() override;
+    void Close() override;
+    int Write(std::u16string_view line, const _OwnLogRecord& record) override;
+    /// Writes the collected lines, then gives the file's size.
+    std::uint64_t GetCurrentPosition() override;
+    /// Writes the collected lines now (the background flush, and before a parse).
+    void WritePending();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    /// Test settings for every file channel: the lock-file folder (empty: the runtime folder)
+    /// and the longest wait for the lock.
+    static void SetLockSettings(const std::filesystem::path& folder, std::chrono::milliseconds timeout);
+
+private:
+    int CreateLogFile(const std::wstring& name, bool truncate);
+    int OpenFileLocked(const std::wstring& name, bool truncate);
+    bool DateDiffers(const _OwnLogRecord& record) const;
+    void WriteBytes(const char* data, std::size_t size);
+    void RenewAfterFork();
+    void Report(const std::wstring& text);
+
+    int fd_ = -1;
+    std::unique_ptr<platform::ProcessLock> lock_;
+    std::wstring folder_;
+    std::wstring stem_;
+    bool hasStem_ = false;
+    std::int32_t buffering_ = 1;
+    bool hasDate_ = false;
+    int day_ = 0, year_ = 0, month_ = 0;
+    bool recreate_ = true;
+    bool dated_ = true;
+    std::string pending_;
+    unsigned forkGeneration_ = 0;
+};
+
+/// Stops the background flush (the library's unload); a later buffered write starts it again.
+void StopBackgroundFlush();
+
+}  // namespace orvlog

@@ -1,0 +1,236 @@
+#include "logging/LogLine.h"
+
+#include "platform/TextConv.h"
+
+namespace orvlog {
+namespace {
+
+char32_t Scalar(wchar_t w)
+{
+    const auto c = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(w));
+    return (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) ? platform::kReplacementChar : c;
+}
+
+unsigned UnitsOf(char32_t c) { return c >= 0x10000 ? 2 : 1; }
+
+// Writes into a fixed array; whatever does not fit is dropped, never half a surrogate pair.
+class Builder {
+public:
+    Builder(char16_t* data, std::size_t capacity) : data_(data), capacity_(capacity) {}
+
+    std::size_t Size() const { return size_; }
+    std::u16string_view View() const { return {data_, size_}; }
+
+    void Char(char16_t c)
+    {
+        if (size_ < capacity_)
+            data_[size_++] = c;
+    }
+
+    template <std::size_t N>
+    void Literal(const char16_t (&text)[N])
+    {
+        const std::size_t n = std::min(N - 1, capacity_ - size_);
+        std::char_traits<char16_t>::copy(data_ + size_, text, n);
+        size_ += n;
+    }
+
+    void Units(std::u16string_view units)
+    {
+        const std::size_t n = std::min(units.size(), capacity_ - size_);
+        std::char_traits<char16_t>::copy(data_ + size_, units.data(), n);
+        size_ += n;
+    }
+
+    /// Appends at most `maxUnits` units of the text; returns the units written.
+    std::size_t Wide(std::wstring_view text, std::size_t maxUnits = SIZE_MAX)
+    {
+        const std::size_t limit = std::min(maxUnits, capacity_ - size_);
+        const std::size_t start = size_;
+        std::size_t i = 0;
+        // Characters below the surrogates are one unit each: the common case, copied in blocks.
+        const std::size_t direct = std::min(text.size(), limit);
+        constexpr std::size_t kBlock = 16;
+        while (i + kBlock <= direct) {
+            std::uint32_t wide = 0;
+            for (std::size_t k = 0; k < kBlock; ++k)
+                wide |= static_cast<std::uint32_t>(text[i + k]) >= 0xD800 ? 1u : 0u;
+            if (wide)
+                break;
+            for (std::size_t k = 0; k < kBlock; ++k)
+                data_[size_ + k] = static_cast<char16_t>(text[i + k]);
+            i += kBlock;
+            size_ += kBlock;
+        }
+        while (i < direct && static_cast<std::uint32_t>(text[i]) < 0xD800)
+            data_[size_++] = static_cast<char16_t>(text[i++]);
+        for (; i < text.size(); ++i) {
+            const char32_t c = Scalar(text[i]);
+            if (size_ - start + UnitsOf(c) > limit)
+                break;
+            if (c < 0x10000) {
+                data_[size_++] = static_cast<char16_t>(c);
+            } else {
+                data_[size_++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                data_[size_++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+        }
+        return size_ - start;
+    }
+
+    void Narrow(std::string_view text)
+    {
+        std::size_t i = 0;
+        const std::size_t direct = std::min(text.size(), capacity_ - size_);
+        while (i < direct && static_cast<unsigned char>(text[i]) < 0x80)
+            data_[size_++] = static_cast<char16_t>(text[i++]);
+        if (i < text.size() && size_ < capacity_)
+            Wide(platform::Utf8ToWide(text.substr(i)));
+    }
+
+    void Int(std::int32_t value)
+    {
+        char16_t digits[12];
+        int n = 0;
+        auto magnitude = static_cast<std::uint32_t>(value);
+        if (value < 0)
+            magnitude = 0u - magnitude;
+        do {
+            digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0)
+            Char(u'-');
+        while (n)
+            Char(digits[--n]);
+    }
+
+    void Hex64(std::uint64_t value)
+    {
+        char16_t digits[16];
+        int n = 0;
+        do {
+            digits[n++] = u"0123456789ABCDEF"[value & 0xF];
+            value >>= 4;
+        } while (value);
+        while (n)
+            Char(digits[--n]);
+    }
+
+private:
+    char16_t* data_;
+    std::size_t capacity_;
+    std::size_t size_ = 0;
+};
+
+// UTF-16 units of the text: characters outside the basic plane take two.
+std::size_t Utf16Units(std::wstring_view text)
+{
+    std::size_t units = text.size();
+    for (wchar_t w : text)
+        units += (static_cast<std::uint32_t>(w) - 0x10000u) < 0x100000u ? 1 : 0;
+    return units;
+}
+
+std::size_t DecimalWidth(std::size_t value)
+{
+    std::size_t width = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++width;
+    }
+    return width;
+}
+
+// "F=<source>,<function>,<line>; SV=<name>; CD=<code>; MSG=" (formats 3-5 share it).
+void SourceAndSeverity(Builder& out, const NormalizedRecord& r)
+{
+    out.Literal(u"F=");
+    out.Wide(r.sourceFile);
+    out.Char(u',');
+    out.Narrow(r.function);
+    out.Char(u',');
+    out.Int(r.record->line);
+    out.Literal(u"; SV=");
+    out.Wide(r.severityName);
+    out.Literal(u"; CD=");
+    out.Int(r.record->code);
+    out.Literal(u"; MSG=");
+}
+
+std::u16string_view JobLine(int level, const NormalizedRecord& r, LineBuffer& buffer)
+{
+    // Everything between "ML=<n>" and the message, built first so the message can be cut to
+    // what fits while ML still tells its exact length.
+    Builder middle(buffer.scratch, kMaxLineUnits);
+    middle.Literal(u"; PT=");
+    middle.Int(r.record->processId);
+    middle.Char(u':');
+    middle.Int(r.record->threadId);
+    if (level == 5) {
+        middle.Literal(u"; NL=");
+        middle.Int(r.nestingLevel);
+    }
+    middle.Literal(u"; TM=");
+    middle.Narrow(r.timeText);
+    if (level == 5) {
+        middle.Literal(u"; MN=");
+        middle.Narrow(r.moduleName);
+        middle.Char(u',');
+        middle.Narrow(r.moduleTag);
+    }
+    middle.Literal(u"; ");
+    SourceAndSeverity(middle, r);
+
+    Builder out(buffer.line, kMaxLineUnits);
+    out.Char(u'{');
+    out.Hex64(r.jobId);
+    out.Literal(u"}; ML=");
+    const std::size_t messageUnits = Utf16Units(r.message);
+    const std::size_t fixed = out.Size() + middle.Size() + DecimalWidth(messageUnits);
+    const std::size_t room = fixed < kMaxLineUnits ? kMaxLineUnits - fixed : 0;
+    std::size_t units = std::min(messageUnits, room);
+    if (units < messageUnits) {
+        // The units that fit without splitting a pair.
+        Builder probe(buffer.scratch + middle.Size(), kMaxLineUnits - middle.Size());
+        units = probe.Wide(r.message, units);
+    }
+    out.Int(static_cast<std::int32_t>(units));
+    out.Units(middle.View());
+    out.Wide(r.message, units);
+    return out.View();
+}
+
+}  // namespace
+
+std::u16string_view FormatLine(int level, const NormalizedRecord& r, LineBuffer& buffer)
+{
+    Builder out(buffer.line, kMaxLineUnits);
+    switch (level) {
+    case 1:
+        out.Wide(r.severityName);
+        out.Literal(u": ");
+        out.Int(r.record->code);
+        out.Literal(u"; ");
+        break;
+    case 2:
+        out.Literal(u"SV=");
+        out.Wide(r.severityName);
+        out.Literal(u"; CD=");
+        out.Int(r.record->code);
+        out.Literal(u"; MSG=");
+        break;
+    case 3:
+        SourceAndSeverity(out, r);
+        break;
+    case 4:
+    case 5:
+        return JobLine(level, r, buffer);
+    default:
+        return {};
+    }
+    out.Wide(r.message);
+    return out.View();
+}
+
+}  // namespace orvlog

@@ -1,0 +1,36 @@
+// The process-wide state of the library: the logs by handle, the module links, the handle that
+// 0 stands for and the counter of handles given out. All of it is used under ProcessMutex().
+#pragma once
+
+#include "logging/LogEngine.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace orvlog {
+
+inline constexpr OLHandle kNoHandle = 0xFFFFFFFFu;
+/// The first handle OLGetOwnLogHandle gives out and the bound of handles a caller chooses.
+inline constexpr OLHandle kFirstDynamicHandle = 0x80808080u;
+
+struct OwnLogRegistry {
+    std::unordered_map<OLHandle, std::unique_ptr<LogEngine>> engines;
+    /// Module handle (full width) to the log handles linked to it, in the order added.
+    std::unordered_map<std::uintptr_t, std::vector<OLHandle>> links;
+    OLHandle applicationLog = kNoHandle;
+    OLHandle nextDynamic = 0;
+};
+
+OwnLogRegistry& GetOwnLogRegistry();
+/// Handle 0 stands for the application log.
+OLHandle ResolveHandle(OLHandle handle);
+/// The engine of a handle (0 resolved), or null.
+LogEngine* FindOwnLogEngine(OLHandle handle);
+
+/// The library's unload: every log is closed (banners written, files closed) and deleted,
+/// every link dropped.
+void OnLibraryDetach();
+
+}  // namespace orvlog
