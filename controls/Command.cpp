@@ -23,12 +23,17 @@ QWidget* WindowFromHandle(LPARAM handle)
     return reinterpret_cast<QWidget*>(handle);
 }
 
-ICommandTarget* FindCommandTarget(QWidget* from)
+QWidget* FindCommandWindow(QWidget* from)
 {
     for (QWidget* w = from; w; w = w->parentWidget())
-        if (auto* target = dynamic_cast<ICommandTarget*>(w))
-            return target;
+        if (dynamic_cast<ICommandTarget*>(w))
+            return w;
     return nullptr;
+}
+
+ICommandTarget* FindCommandTarget(QWidget* from)
+{
+    return dynamic_cast<ICommandTarget*>(FindCommandWindow(from));
 }
 
 bool SendCommand(ICommandTarget* target, WPARAM wParam, LPARAM lParam)

@@ -38,6 +38,8 @@ QWidget* WindowFromHandle(LPARAM handle);
 
 /// The widget itself if it takes commands, else its nearest ancestor that does; null if none.
 ICommandTarget* FindCommandTarget(QWidget* from);
+/// The same window as a widget (for posting to it).
+QWidget* FindCommandWindow(QWidget* from);
 
 /// Direct call of the receiver's OnCommand. A null receiver gives false.
 bool SendCommand(ICommandTarget* target, WPARAM wParam, LPARAM lParam);

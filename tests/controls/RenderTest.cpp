@@ -2,6 +2,7 @@
 // against the system colours the design names.
 #include "controls/CDrawButton.h"
 #include "controls/CUpDownCtrl.h"
+#include "controls/OVButton.h"
 #include "controls/OVSlider.h"
 #include "controls/SystemLook.h"
 
@@ -126,6 +127,32 @@ TEST(Render, UpDownArrowsFollowTheEnabledState)
     image = Render(&spin);
     EXPECT_FALSE(HasColour(image, upArrow, wnd::GetSysColor(wnd::COLOR_BTNTEXT, pal)));
     EXPECT_TRUE(HasColour(image, upArrow, wnd::GetSysColor(wnd::COLOR_GRAYTEXT, pal)));
+}
+
+}  // namespace
+
+namespace {
+
+// Example failure: the drop-down button's triangle keeps the text colour when disabled, or is
+// not drawn one pixel down and right while pressed.
+TEST(Render, DropButtonTriangleFollowsStateAndPress)
+{
+    QWidget parent;
+    OVButton button(&parent, nullptr, QRect(0, 0, 16, 20), 10001);
+    const QPalette& pal = button.palette();
+    const QColor text = wnd::GetSysColor(wnd::COLOR_BTNTEXT, pal);
+    // The triangle's apex row: (w - 12 + 4, (h - 5) / 2 + 4) = (8, 11).
+    QImage image = Render(&button);
+    EXPECT_EQ(image.pixel(8, 10), Rgb(text));
+    EXPECT_NE(image.pixel(9, 12), Rgb(text));
+    button.state = OVButton::Pressed;
+    image = Render(&button);
+    EXPECT_EQ(image.pixel(9, 11), Rgb(text));
+    button.state = OVButton::Disabled;
+    button.setEnabled(false);
+    image = Render(&button);
+    EXPECT_FALSE(HasColour(image, QRect(4, 7, 9, 6), text));
+    EXPECT_TRUE(HasColour(image, QRect(4, 7, 9, 6), wnd::GetSysColor(wnd::COLOR_GRAYTEXT, pal)));
 }
 
 }  // namespace
