@@ -1,6 +1,7 @@
 // Rendering probes: each painted control is drawn offscreen and a few pixels are checked
 // against the system colours the design names.
 #include "controls/CDrawButton.h"
+#include "controls/CDualSlider.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/OVButton.h"
 #include "controls/OVSlider.h"
@@ -153,6 +154,34 @@ TEST(Render, DropButtonTriangleFollowsStateAndPress)
     image = Render(&button);
     EXPECT_FALSE(HasColour(image, QRect(4, 7, 9, 6), text));
     EXPECT_TRUE(HasColour(image, QRect(4, 7, 9, 6), wnd::GetSysColor(wnd::COLOR_GRAYTEXT, pal)));
+}
+
+}  // namespace
+
+namespace {
+
+// Example failure: the selected marker is not drawn green (on top), or the markers are missing.
+TEST(Render, DualSliderMarkersShowTheSelection)
+{
+    QWidget panel;
+    CDualSlider slider;
+    ASSERT_TRUE(slider.Create(1380, &panel, QRect(0, 0, 300, 40)));
+    slider.maxValue = 99;
+    slider.unitsPerPixel = 100.0 / 280.0;
+    slider.SetMarkerPos(1, 10);
+    slider.SetMarkerPos(2, 80);
+    const QRect m1(slider.marker1Rect.left + 3, slider.marker1Rect.top + 3, 8, 10);
+    const QRect m2(slider.marker2Rect.left + 3, slider.marker2Rect.top + 3, 8, 10);
+    QImage image = Render(&slider);
+    EXPECT_TRUE(HasColour(image, m1, QColor(142, 142, 142)));
+    EXPECT_TRUE(HasColour(image, m2, QColor(142, 142, 142)));
+    EXPECT_FALSE(HasColour(image, m2, QColor(80, 130, 80)));
+    slider.selectedMarker = 2;
+    image = Render(&slider);
+    EXPECT_TRUE(HasColour(image, m2, QColor(80, 130, 80)));
+    EXPECT_TRUE(HasColour(image, m1, QColor(142, 142, 142)));
+    // The groove's sunken edge: shadow colour on its outer top line.
+    EXPECT_EQ(image.pixel(150, 0), Rgb(wnd::GetSysColor(wnd::COLOR_3DSHADOW, slider.palette())));
 }
 
 }  // namespace
