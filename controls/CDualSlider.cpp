@@ -138,75 +138,46 @@ void CDualSlider::HoldGap()
     minGapPixels = std::floor(minGapPixels + 0.5);
 }
 
-void CDualSlider::DragMarker1(int x)
+void CDualSlider::DragMarker(int marker, int x)
 {
-    const int pixelMin = geometry.pixelMin;
-    if (x < pixelMin) {
-        SetCentre(1, pixelMin);
-        position1 = minValue;
-        Notify(1, minValue);
-        anchorX = pixelMin;
-        update();
-        return;
-    }
-    if (x > geometry.pixelMax)
-        return;
-    const int c2 = m_iMarkerPos1;
-    if (x <= c2 - minGapPixels) {
-        int centre = m_iMarkerPos + (x - anchorX);
-        if (centre < c2) {
-            if (centre < pixelMin)
-                centre = pixelMin;
-            SetCentre(1, centre);
-            if (centre != pixelMin)
-                anchorX = x;
-        }
-    } else {
-        HoldGap();
-        int centre = c2 - static_cast<int>(minGapPixels);
-        if (centre < pixelMin)
-            centre = pixelMin;
-        SetCentre(1, centre);
-        anchorX = centre;
-    }
-    position1 = ValueAt(m_iMarkerPos);
-    Notify(1, static_cast<int>(std::trunc(position1)));
-    update();
-}
+    // Marker 1 lives toward the left end (dir -1), marker 2 toward the right end (dir +1); the
+    // rules are the same, mirrored.
+    const int dir = marker == 1 ? -1 : 1;
+    const int ownEnd = marker == 1 ? geometry.pixelMin : geometry.pixelMax;
+    const int farEnd = marker == 1 ? geometry.pixelMax : geometry.pixelMin;
+    const int own = marker == 1 ? m_iMarkerPos : m_iMarkerPos1;
+    const int other = marker == 1 ? m_iMarkerPos1 : m_iMarkerPos;
+    double& position = marker == 1 ? position1 : position2;
 
-void CDualSlider::DragMarker2(int x)
-{
-    const int pixelMax = geometry.pixelMax;
-    if (x > pixelMax) {
-        SetCentre(2, pixelMax);
-        position2 = ValueAt(pixelMax);
-        Notify(2, static_cast<int>(std::trunc(position2)));
-        anchorX = pixelMax;
+    if (dir * (x - ownEnd) > 0) {
+        SetCentre(marker, ownEnd);
+        position = ValueAt(ownEnd);
+        Notify(marker, static_cast<int>(std::trunc(position)));
+        anchorX = ownEnd;
         update();
         return;
     }
-    if (x < geometry.pixelMin)
+    if (-dir * (x - farEnd) > 0)
         return;
-    const int c1 = m_iMarkerPos;
-    if (x >= c1 + minGapPixels) {
-        int centre = m_iMarkerPos1 + (x - anchorX);
-        if (centre > c1) {
-            if (centre > pixelMax)
-                centre = pixelMax;
-            SetCentre(2, centre);
-            if (centre != pixelMax)
+    if (dir * (x - other) >= minGapPixels) {
+        int centre = own + (x - anchorX);
+        if (dir * (centre - other) > 0) {  // it may not reach the other marker
+            if (dir * (centre - ownEnd) > 0)
+                centre = ownEnd;
+            SetCentre(marker, centre);
+            if (centre != ownEnd)
                 anchorX = x;
         }
     } else {
         HoldGap();
-        int centre = c1 + static_cast<int>(minGapPixels);
-        if (centre > pixelMax)
-            centre = pixelMax;
-        SetCentre(2, centre);
+        int centre = other + dir * static_cast<int>(minGapPixels);
+        if (dir * (centre - ownEnd) > 0)
+            centre = ownEnd;
+        SetCentre(marker, centre);
         anchorX = centre;
     }
-    position2 = ValueAt(m_iMarkerPos1);
-    Notify(2, static_cast<int>(std::trunc(position2)));
+    position = ValueAt(marker == 1 ? m_iMarkerPos : m_iMarkerPos1);
+    Notify(marker, static_cast<int>(std::trunc(position)));
     update();
 }
 
@@ -216,10 +187,8 @@ void CDualSlider::mouseMoveEvent(QMouseEvent* event)
     if (!captured || !HasRange() || !std::isfinite(minGapPixels))
         return;
     const int x = static_cast<int>(event->position().x());
-    if (activeMarker == 1)
-        DragMarker1(x);
-    else if (activeMarker == 2)
-        DragMarker2(x);
+    if (activeMarker == 1 || activeMarker == 2)
+        DragMarker(activeMarker, x);
 }
 
 void CDualSlider::mouseReleaseEvent(QMouseEvent* event)

@@ -66,8 +66,7 @@ protected:
 private:
     void SetCentre(int marker, int centre);
     void Notify(int marker, int value);
-    void DragMarker1(int x);
-    void DragMarker2(int x);
+    void DragMarker(int marker, int x);
     double ValueAt(int centre) const;
     bool HasRange() const { return unitsPerPixel > 0.0; }
     void HoldGap();

@@ -68,6 +68,14 @@ TEST_F(DualFixture, GapStopsMarkerOne)
     EXPECT_EQ(slider.m_iMarkerPos, c2 - 3);
     EXPECT_EQ(slider.m_iMarkerPos1, c2);
     EXPECT_LT(listener.Last(1), 50);
+
+    // Marker 2, grabbed right of the overlap (where selected marker 1 wins), dragged down into
+    // marker 1 stops on the other side of the same gap.
+    const int c1 = slider.m_iMarkerPos;
+    const int grab = slider.marker1Rect.right + 1;
+    corvel::test::Drag(&slider, QPoint(grab, MarkerY()), QPoint(c1 - 30, MarkerY()), 8);
+    EXPECT_EQ(slider.m_iMarkerPos1, c1 + 3);
+    EXPECT_EQ(slider.m_iMarkerPos, c1);
 }
 
 // Example failure: dragging past either end reports below minValue or max + 1 (which the
