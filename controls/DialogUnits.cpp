@@ -1,0 +1,48 @@
+#include "controls/DialogUnits.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace wnd {
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return -1;
+    const std::int64_t product = static_cast<std::int64_t>(a) * b;
+    std::int64_t half = c / 2;
+    if (half < 0)
+        half = -half;
+    const bool negative = (product < 0) != (c < 0);
+    const std::int64_t magnitude = (product < 0 ? -product : product);
+    const std::int64_t divisor = c < 0 ? -static_cast<std::int64_t>(c) : c;
+    std::int64_t result = (magnitude + half) / divisor;
+    if (negative)
+        result = -result;
+    if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min())
+        return -1;
+    return static_cast<int>(result);
+}
+
+int DialogUnitsToPixelsX(int units)
+{
+    return MulDiv(units, kDialogBaseUnitX, 4);
+}
+
+int DialogUnitsToPixelsY(int units)
+{
+    return MulDiv(units, kDialogBaseUnitY, 8);
+}
+
+QRect MapDialogRect(int x, int y, int width, int height)
+{
+    // Each edge is converted on its own, as a template's controls are, so neighbours that
+    // share an edge in dialog units share it in pixels too.
+    const int left = DialogUnitsToPixelsX(x);
+    const int top = DialogUnitsToPixelsY(y);
+    const int right = DialogUnitsToPixelsX(x + width);
+    const int bottom = DialogUnitsToPixelsY(y + height);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+}  // namespace wnd

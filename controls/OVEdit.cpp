@@ -1,0 +1,89 @@
+#include "controls/OVEdit.h"
+
+#include "controls/Command.h"
+#include "controls/DlgItem.h"
+#include "controls/NumericLogic.h"
+#include "controls/ValueText.h"
+
+#include <QKeyEvent>
+
+OVEdit::OVEdit(QWidget* parent, QObject* owner_, const QRect& rect, int id_, bool integerMode_)
+    : QLineEdit(parent), owner(owner_), id(id_), integerMode(integerMode_)
+{
+    wnd::SetDlgCtrlID(this, id);
+    setGeometry(rect);
+    show();
+}
+
+void OVEdit::SetValue(double x)
+{
+    lastValue = x;
+    const std::string text = integerMode ? ctl::FormatWhole(x) : ctl::FormatValue(format.toStdString(), x);
+    setText(QString::fromStdString(text));
+}
+
+double OVEdit::GetValue()
+{
+    const double typed = ctl::ParseNumber(text().toStdString());
+    if (enterPressed) {
+        enterPressed = false;
+        return typed;
+    }
+    return lastValue;
+}
+
+void OVEdit::Post(unsigned code)
+{
+    wnd::PostCommand(owner, wnd::MakeWParam(static_cast<unsigned>(id), code), wnd::WindowHandle(this));
+}
+
+void OVEdit::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    char32_t c = 0;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        c = 13;
+    else if (event->key() == Qt::Key_Backspace)
+        c = 8;
+    else if (typed.size() == 1 && typed.at(0).isPrint())
+        c = typed.at(0).unicode();
+    else {
+        // Cursor keys, Delete and shortcuts (copy, paste, select all) keep their meaning.
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+
+    const QString current = text();
+    hasPoint = current.contains('.');
+    hasMinus = current.startsWith('-');
+    ctl::EditState state;
+    state.hasMinus = hasMinus;
+    state.hasPoint = hasPoint;
+    state.caretAtStart = cursorPosition() == 0 && selectionStart() <= 0;
+    state.integerMode = integerMode;
+    switch (ctl::FilterEditChar(c, state)) {
+    case ctl::EditKey::Enter:
+        enterPressed = true;
+        event->accept();
+        Post(0);
+        return;
+    case ctl::EditKey::Accept:
+        QLineEdit::keyPressEvent(event);
+        Post(1);
+        return;
+    case ctl::EditKey::Drop:
+        event->accept();
+        return;
+    }
+}
+
+void OVEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    Post(0);
+}
+
+void OVEdit::mouseDoubleClickEvent(QMouseEvent*)
+{
+    selectAll();
+}
