@@ -2,58 +2,16 @@
 #include "logging/ConfiguratorLog.h"
 
 #include "platform/DynamicLibrary.h"
-#include "platform/TextConv.h"
-#include "support/TempDir.h"
+#include "support/AppLogCapture.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-// Opens the application log in a temporary folder with the given file format level and
-// threshold, and closes it at the end.
-class AppLog {
-public:
-    AppLog(int fileLevel, int threshold)
-    {
-        const std::wstring folder = platform::Utf8ToWide(dir_.Path().string() + "/");
-        ok_ = OLInitOwnLogW(kAppLogHandle, L"site", folder.c_str(), true, false, 0, fileLevel, 0) == 0
-              && OLSetOwnLogSeverityThreshold(kAppLogHandle, threshold, OL_CHANNEL_FILE) == 0;
-    }
-    ~AppLog() { Close(); }
-    bool Ok() const { return ok_; }
-    void Close()
-    {
-        if (ok_)
-            OLCloseOwnLog(kAppLogHandle);
-        ok_ = false;
-    }
-    // The records between the open and close banners.
-    std::vector<std::wstring> Records()
-    {
-        Close();
-        std::ifstream in(dir_ / "site.txt", std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        std::vector<std::wstring> lines;
-        if (bytes.size() < 2)
-            return lines;
-        const std::wstring text = platform::Utf16LeBytesToWide(bytes.data() + 2, bytes.size() - 2);
-        std::size_t start = 0;
-        for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-            lines.push_back(text.substr(start, end - start));
-        if (lines.size() >= 2)
-            lines = std::vector<std::wstring>(lines.begin() + 1, lines.end() - 1);
-        return lines;
-    }
-
-private:
-    corvel::test::TempDir dir_;
-    bool ok_ = false;
-};
+using AppLog = corvel::test::AppLogCapture;
 
 int g_evaluated = 0;
 int Evaluate()
