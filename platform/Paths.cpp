@@ -46,6 +46,21 @@ std::filesystem::path CorvelDataPath()
     return LocalAppDataPath() / "Orvane" / "Corvel.ZorvatKelmir" / "";
 }
 
+std::filesystem::path GetAppDataFolder()
+{
+    std::filesystem::path folder = CorvelDataPath();
+    CreateFolderPath(folder);
+    return folder;
+}
+
+std::string GetAppDataPathA(const char* name)
+{
+    std::string path = GetAppDataFolder().string();
+    if (name)
+        path += name;
+    return path;
+}
+
 std::filesystem::path ExecutableFolder()
 {
     std::error_code ec;

@@ -20,6 +20,13 @@ std::filesystem::path RuntimePath();
 /// The program's per-user data folder: LocalAppDataPath()/Orvane/Corvel.ZorvatKelmir/.
 std::filesystem::path CorvelDataPath();
 
+/// The data folder, created with its parents (failures ignored), ending in '/'.
+std::filesystem::path GetAppDataFolder();
+
+/// The data folder (created) with `name` appended when it is neither null nor empty: the paths
+/// of the settings, log and GUI-settings files. A new string each call.
+std::string GetAppDataPathA(const char* name);
+
 /// Folder of the running executable (register-map overrides and the help file sit beside it).
 std::filesystem::path ExecutableFolder();
 

@@ -1,6 +1,8 @@
 // Tests through liborvlog.so in processes of their own (the writer program).
 #include "logging/OrvLog.h"
 #include "platform/TextConv.h"
+#include "support/ChildProcess.h"
+#include "support/LogFiles.h"
 #include "support/TempDir.h"
 
 #include <fstream>
@@ -8,64 +10,24 @@
 #include <iterator>
 #include <map>
 #include <regex>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 // Starts the writer with the given arguments (argv[0] "writer") and the log folder.
 pid_t StartWriter(const std::vector<std::string>& args, const std::filesystem::path& folder)
 {
-    std::vector<std::string> env = {"ORVLOG_TEST_FOLDER=" + folder.string()};
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("ORVLOG_TEST_FOLDER=", 0) != 0)
-            env.emplace_back(*e);
-    std::vector<char*> envp;
-    for (auto& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
     std::vector<std::string> argStrings = {"writer"};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStrings)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, ORVLOG_WRITER_PATH, nullptr, nullptr, argv.data(), envp.data()) != 0)
-        return -1;
-    return pid;
+    return corvel::test::SpawnProgram(ORVLOG_WRITER_PATH, argStrings, {"ORVLOG_TEST_FOLDER=" + folder.string()});
 }
 
-int Wait(pid_t pid)
-{
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+int Wait(pid_t pid) { return corvel::test::WaitExitCode(pid); }
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using corvel::test::ReadBytes;
 
-std::vector<std::wstring> Lines(const std::string& bytes)
-{
-    std::vector<std::wstring> lines;
-    if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE")
-        return lines;
-    const std::wstring text = platform::Utf16LeBytesToWide(bytes.data() + 2, bytes.size() - 2);
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    if (start != text.size())
-        lines.push_back(L"<unterminated>");
-    return lines;
-}
+std::vector<std::wstring> Lines(const std::string& bytes) { return corvel::test::LogFileLines(bytes); }
 
 }  // namespace
 

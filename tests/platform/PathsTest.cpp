@@ -57,3 +57,23 @@ TEST(Paths, CreateFolderPathMakesParentsAndReportsFailure)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(ExecutableFolder().empty());
 }
+
+// Example failure: the GUI-settings and settings paths are built in a folder that does not exist
+// yet (first start), or a null or empty name drops the trailing separator the callers append to.
+TEST(Paths, AppDataPathCreatesTheFolderAndAppendsTheName)
+{
+    TempDir dir;
+    ScopedEnv data("XDG_DATA_HOME", (dir / "data").string());
+    const std::string folder = (dir / "data/Orvane/Corvel.ZorvatKelmir/").string();
+    struct Row {
+        const char* name;
+        std::string expected;
+    };
+    for (const Row& row : {Row{nullptr, folder}, Row{"", folder}, Row{"1234.gui", folder + "1234.gui"}}) {
+        SCOPED_TRACE(row.name ? row.name : "(null)");
+        std::filesystem::remove_all(dir / "data");
+        EXPECT_EQ(GetAppDataPathA(row.name), row.expected);
+        EXPECT_TRUE(std::filesystem::is_directory(folder));
+    }
+    EXPECT_EQ(GetAppDataFolder(), std::filesystem::path(folder));
+}

@@ -1,0 +1,71 @@
+// The corvel program itself, started as a process: the first records of its log, the log's
+// close at exit, and the picture of its window.
+#include "app/CCorvel_5App.h"
+
+#include "platform/TextConv.h"
+#include "support/ChildProcess.h"
+#include "support/LogFiles.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvel::test;
+
+namespace {
+
+// Runs corvel (argv[0] "corvel") on the offscreen platform with its folders in `dir`; it saves
+// its window to shot.png and ends.
+int RunProgram(const TempDir& dir)
+{
+    return WaitExitCode(SpawnProgram(CORVEL_PROGRAM_PATH, {"corvel"},
+                                     {"QT_QPA_PLATFORM=offscreen", "XDG_DATA_HOME=" + (dir / "data").string(),
+                                      "XDG_STATE_HOME=" + (dir / "state").string(),
+                                      "XDG_RUNTIME_DIR=" + dir.Path().string(),
+                                      "CORVEL_SCREENSHOT=" + (dir / "shot.png").string()}));
+}
+
+// The golden first records with this build's version in place of "@VERSION@".
+std::string GoldenFirstRecords()
+{
+    const std::string golden = ReadBytes(CORVEL_GOLDEN_STARTUP);
+    if (golden.size() < 2)
+        return {};
+    std::wstring text = platform::Utf16LeBytesToWide(golden.data() + 2, golden.size() - 2);
+    const std::wstring placeholder = L"@VERSION@";
+    if (const auto at = text.find(placeholder); at != std::wstring::npos)
+        text.replace(at, placeholder.size(), VersionText(ProgramFileVersion()));
+    return golden.substr(0, 2) + platform::WideToUtf16LeBytes(text);
+}
+
+}  // namespace
+
+// Example failure: the program's log starts with other bytes than readers expect (mark, line
+// ends, open banner, version banner), keeps an earlier run's records, or is not closed at exit.
+TEST(Program, LogStartsWithTheGoldenRecordsAndClosesAtExit)
+{
+    TempDir dir;
+    for (int run = 0; run < 2; ++run)
+        ASSERT_EQ(RunProgram(dir), 0);
+    const std::string log = ReadBytes(dir / "data/Orvane/Corvel.ZorvatKelmir/Corvel.txt");
+    const std::string golden = GoldenFirstRecords();
+    ASSERT_GT(golden.size(), 2u);
+    EXPECT_EQ(log.substr(0, golden.size()), golden);
+    const auto lines = LogFileLines(log);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.back(), L"MANDATORY: 0;    <<<<<<<<<<<<<<<<< Close the log channels: File_Output, IDE_Output for: corvel");
+    std::size_t opens = 0;
+    for (const auto& line : lines)
+        opens += line.find(L"Open the log channels") != std::wstring::npos;
+    EXPECT_EQ(opens, 1u);
+}
+
+// Example failure: CORVEL_SCREENSHOT writes no picture, something other than a PNG, or leaves
+// the program running.
+TEST(Program, SavesAPictureOfItsWindow)
+{
+    TempDir dir;
+    ASSERT_EQ(RunProgram(dir), 0);
+    const std::string png = ReadBytes(dir / "shot.png");
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
