@@ -1,6 +1,6 @@
 #include "CCorvel_5Dlg.h"
 
-#include "ShellCtrlId.h"
+#include "controls/DlgItem.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -9,16 +9,16 @@
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Corvel"));
-    SetShellCtrlId(this, IDD);
+    wnd::SetDlgCtrlID(this, IDD);
     setFixedSize(240, 34);
 
     // Status row: the frame with the camera label inside, inset 4 pixels.
     auto* frame = new QFrame(this);
-    SetShellCtrlId(frame, IDC_STATUS_FRAME);
+    wnd::SetDlgCtrlID(frame, IDC_STATUS_FRAME);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setGeometry(4, 6, width() - 8, 24);
     cameraLabel_ = new QLabel(QString::fromLatin1(kNotDetectedText), frame);
-    SetShellCtrlId(cameraLabel_, IDC_CAMERA_LABEL);
+    wnd::SetDlgCtrlID(cameraLabel_, IDC_CAMERA_LABEL);
     cameraLabel_->setGeometry(4, 0, frame->width() - 8, frame->height());
     cameraLabel_->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
 }

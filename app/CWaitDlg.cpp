@@ -1,6 +1,6 @@
 #include "CWaitDlg.h"
 
-#include "ShellCtrlId.h"
+#include "controls/DlgItem.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -13,9 +13,9 @@ CWaitDlg::CWaitDlg()
       progress_(new QProgressBar(this))
 {
     setWindowTitle(QStringLiteral("Corvel"));
-    SetShellCtrlId(this, IDD);
-    SetShellCtrlId(text_, IDC_TEXT);
-    SetShellCtrlId(progress_, IDC_PROGRESS);
+    wnd::SetDlgCtrlID(this, IDD);
+    wnd::SetDlgCtrlID(text_, IDC_TEXT);
+    wnd::SetDlgCtrlID(progress_, IDC_PROGRESS);
     text_->setAlignment(Qt::AlignCenter);
     text_->setWordWrap(true);
     text_->setMinimumHeight(2 * text_->fontMetrics().height());

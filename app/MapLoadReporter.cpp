@@ -1,6 +1,6 @@
 #include "MapLoadReporter.h"
 
-#include "AppMessageBox.h"
+#include "controls/MessageBox.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/TextConv.h"
 
@@ -11,5 +11,5 @@ void CMapLoadReporter::LogMapLoadError(const std::string& record)
 
 void CMapLoadReporter::ShowMapLoadError(const std::string& message)
 {
-    AppMessageBox(QString::fromStdString(message));
+    wnd::ShowMessageBox(QString::fromStdString(message), wnd::DefaultMessageBoxCaption(), wnd::MB_OK);
 }

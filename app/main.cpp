@@ -1,10 +1,11 @@
 // The configurator program: the application object's start-up, with the main window run on
 // Qt's event loop until it closes.
 #include "AppMainWindow.h"
-#include "AppMessageBox.h"
 #include "CCorvel_5App.h"
 #include "CCorvel_5Dlg.h"
 #include "Screenshot.h"
+
+#include "controls/MessageBox.h"
 
 #include <QApplication>
 
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
     bool screenshotSaved = true;
 
     CCorvel_5App::Services services;
-    services.showMessage = [](const std::string& text) { AppMessageBox(QString::fromStdString(text)); };
+    services.showMessage = [](const std::string& text) { wnd::ShowMessageBox(QString::fromStdString(text), wnd::DefaultMessageBoxCaption(), wnd::MB_OK); };
     services.runMainWindow = [&] {
         CCorvel_5Dlg dlg;
         SetAppMainWindow(&dlg);

@@ -2,10 +2,11 @@
 // and one message box, captioned "Corvel".
 #include "app/MapLoadReporter.h"
 
-#include "app/AppMessageBox.h"
+#include "controls/MessageBox.h"
 #include "support/AppLogCapture.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using corvel::test::AppLogCapture;
 using corvel::test::TempDir;
@@ -20,9 +21,10 @@ TEST(MapLoadReporter, BrokenOverrideIsLoggedAndShown)
         QString text, caption;
     };
     std::vector<Box> boxes;
-    const auto previous = SetAppMessageBoxHandler([&boxes](const QString& text, const QString& caption, unsigned) {
-        boxes.push_back({text, caption});
-        return kIdOk;
+    std::optional<wnd::ScopedMessageBoxHandler> handler;
+    handler.emplace([&boxes](const wnd::MessageBoxRequest& box) {
+        boxes.push_back({box.text, box.caption.isEmpty() ? wnd::DefaultMessageBoxCaption() : box.caption});
+        return wnd::IDOK;
     });
     AppLogCapture log(1, OL_TRACE);
     ASSERT_TRUE(log.Ok());
@@ -30,7 +32,7 @@ TEST(MapLoadReporter, BrokenOverrideIsLoggedAndShown)
     CMapLoadReporter reporter;
     EXPECT_EQ(LoadRegisterMapForRow(4, exeFolder.Path(), &reporter), nullptr);
     reporter.LogMapLoadError("XML Load failed: filename=<x> parse error 0x1 at 1:1 :Rätsel");
-    SetAppMessageBoxHandler(previous);
+    handler.reset();
 
     const std::string path = (exeFolder / "CamDef.Zorvat.MachineVision.xml").string();
     const auto records = log.Records();

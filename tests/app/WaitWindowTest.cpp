@@ -3,6 +3,7 @@
 #include "app/CWaitGUIThread.h"
 
 #include "app/AppMainWindow.h"
+#include "controls/DlgItem.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -52,7 +53,7 @@ TEST(WaitWindow, ShowsItsTextBeforeTheWorkStarts)
         EXPECT_TRUE(dlg.isVisible());
         ASSERT_NE(dlg.windowHandle(), nullptr);
         EXPECT_TRUE(dlg.windowHandle()->isExposed());
-        EXPECT_EQ(dlg.findChild<QLabel*>(QStringLiteral("id_1254")), dlg.Text());
+        EXPECT_EQ(wnd::GetDlgItem(&dlg, 1254), dlg.Text());
         EXPECT_EQ(dlg.Text()->property("ctrlId").toInt(), 1254);
         // A busy bar, not a bar stuck at some percentage.
         EXPECT_EQ(dlg.Progress()->minimum(), 0);
