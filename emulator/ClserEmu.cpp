@@ -23,6 +23,7 @@ constexpr int kMaxPorts = 8;
 struct Port {
     bool open = false;
     bool busy = false;
+    bool unplugged = false;  ///< the grabber went away: calls on the open port fail
     int hostBaud = 9600;
     struct Byte {
         std::uint8_t value;
@@ -125,7 +126,7 @@ EMU_EXPORT std::int32_t clSerialRead(ClSerialRef serialRef, char* buffer, std::u
     if (s.Enter(clser::kSerialRead, result))
         return result;
     Port* port = s.OpenPort(serialRef);
-    if (!port || !count || (!buffer && *count))
+    if (!port || port->unplugged || !count || (!buffer && *count))
         return clser::kErrInvalidReference;
     const std::uint32_t wanted = *count;
     const std::uint64_t deadline = s.nowMs + timeoutMs;
@@ -156,7 +157,7 @@ EMU_EXPORT std::int32_t clSerialWrite(ClSerialRef serialRef, char* buffer, std::
     if (s.Enter(clser::kSerialWrite, result))
         return result;
     Port* port = s.OpenPort(serialRef);
-    if (!port || !count || (!buffer && *count))
+    if (!port || port->unplugged || !count || (!buffer && *count))
         return clser::kErrInvalidReference;
     if (static_cast<int>(s.IndexOf(port)) != s.cameraPort)
         return 0;  // nothing listens on this port
@@ -320,6 +321,13 @@ EMU_EXPORT void emu_set_port_busy(std::uint32_t port, std::int32_t busy)
     std::lock_guard lock(S().mutex);
     if (port < kMaxPorts)
         S().ports[port].busy = busy != 0;
+}
+
+EMU_EXPORT void emu_unplug_port(std::uint32_t port)
+{
+    std::lock_guard lock(S().mutex);
+    if (port < kMaxPorts)
+        S().ports[port].unplugged = true;
 }
 
 EMU_EXPORT std::int32_t emu_port_open(std::uint32_t port)

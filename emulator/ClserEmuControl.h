@@ -18,6 +18,7 @@ typedef void (*PfnEmuSetRegister)(std::uint32_t address, std::uint32_t value);
 typedef std::uint32_t (*PfnEmuGetRegister)(std::uint32_t address);
 typedef void (*PfnEmuSetInt)(std::int32_t value);
 typedef std::int32_t (*PfnEmuGetPortInt)(std::uint32_t port);
+typedef void (*PfnEmuPort)(std::uint32_t port);
 typedef void (*PfnEmuSetPortInt)(std::uint32_t port, std::int32_t value);
 typedef void (*PfnEmuSetFault)(std::int32_t address, std::int32_t kind, std::int32_t status,
                                std::int32_t code, std::int32_t extraBytes, std::int32_t partialBytes);
@@ -51,6 +52,8 @@ public:
     void SetCameraPort(int port) { setCameraPort_(port); }
     void SetPortBusy(std::uint32_t port, bool busy) { setPortBusy_(port, busy ? 1 : 0); }
     bool PortOpen(std::uint32_t port) { return portOpen_(port) != 0; }
+    /// The port goes away: reads and writes on it answer an invalid reference from now on.
+    void UnplugPort(std::uint32_t port) { unplug_(port); }
     int HostBaud(std::uint32_t port) { return hostBaud_(port); }
     /// A fault for every frame to the address (FaultKind::None clears it).
     void SetAddressFault(std::uint16_t address, const Fault& f)
@@ -83,6 +86,7 @@ private:
     PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr;
     PfnEmuSetRegister setRegister_ = nullptr;
     PfnEmuGetRegister getRegister_ = nullptr;
+    PfnEmuPort unplug_ = nullptr;
     PfnEmuSetInt setCameraBaud_ = nullptr, setNoise_ = nullptr, setRates_ = nullptr, setPortCount_ = nullptr,
                  setCameraPort_ = nullptr, setShortReads_ = nullptr;
     PfnEmuSetPortInt setPortBusy_ = nullptr;
@@ -114,6 +118,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     clearFrames_ = Bind<PfnEmuReset>("emu_clear_frames");
     setRegister_ = Bind<PfnEmuSetRegister>("emu_set_register");
     getRegister_ = Bind<PfnEmuGetRegister>("emu_get_register");
+    unplug_ = Bind<PfnEmuPort>("emu_unplug_port");
     setCameraBaud_ = Bind<PfnEmuSetInt>("emu_set_camera_baud");
     setNoise_ = Bind<PfnEmuSetInt>("emu_set_noise_on_mismatch");
     setRates_ = Bind<PfnEmuSetInt>("emu_set_supported_rates");
