@@ -28,7 +28,9 @@ int RateOfSpeed(speed_t speed)
     }
 }
 
-void WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+/// Writes to the non-blocking master until done, the terminal fails, or `wake` says stop
+/// (a line that is not raw can echo answers back for ever and fill the terminal).
+void WriteAll(int fd, int wake, const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
         const ssize_t put = ::write(fd, data, size);
@@ -38,8 +40,11 @@ void WriteAll(int fd, const std::uint8_t* data, std::size_t size)
             continue;
         }
         if (put < 0 && (errno == EINTR || errno == EAGAIN)) {
-            pollfd pfd{fd, POLLOUT, 0};
-            ::poll(&pfd, 1, 100);
+            pollfd fds[2] = {{fd, POLLOUT, 0}, {wake, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+                return;
+            if (fds[1].revents)
+                return;
             continue;
         }
         return;
@@ -54,7 +59,7 @@ PtyPeer::~PtyPeer() { Vanish(); }
 
 bool PtyPeer::Start()
 {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
         error_ = std::string("posix_openpt: ") + std::strerror(errno);
         return false;
@@ -142,7 +147,7 @@ void PtyPeer::Run()
         for (const Answer& answer : answers) {
             if (answer.delayMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
-            WriteAll(master_, answer.bytes.data(), answer.bytes.size());
+            WriteAll(master_, wake_[0], answer.bytes.data(), answer.bytes.size());
         }
     }
 }
