@@ -143,6 +143,9 @@ protected:
 private:
     int InitComPort(const std::string& name);
     int InitLibrary(const std::string& name);
+    /// 0 when the library's port can move bytes through the entry, else -510, `noEntryResult`
+    /// or -555.
+    int LibraryPortState(bool entryBound, int noEntryResult) const;
     /// Closes an open library port and unloads the library; closes a COM port. Takes the
     /// channel lock, so a read or write of another thread ends first.
     void ReleaseChannelLocked();

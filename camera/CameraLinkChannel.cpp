@@ -6,9 +6,11 @@
 #include "camera/CameraLink.h"
 #include "camera/LinkLog.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -242,6 +244,35 @@ int CCameraLink::CheckPort(std::uint32_t port)
     return result;
 }
 
+namespace {
+
+/// Moves `wanted` bytes in calls of at most `chunkLimit` bytes until all moved, a call moved
+/// none, or a call answered non-zero; answers the last call's result.
+template <typename Step>
+int MoveInChunks(std::uint32_t wanted, std::uint32_t chunkLimit, std::uint32_t& moved, Step step)
+{
+    int result = 0;
+    while (moved < wanted) {
+        std::uint32_t got = 0;
+        result = step(moved, std::min(chunkLimit, wanted - moved), got);
+        moved += got;
+        if (result != 0 || got == 0)
+            break;
+    }
+    return result;
+}
+
+}  // namespace
+
+int CCameraLink::LibraryPortState(bool entryBound, int noEntryResult) const
+{
+    if (!m_hLibrary.IsLoaded())
+        return link_result::kNoChannel;
+    if (!entryBound)
+        return noEntryResult;
+    return m_bPortOpen ? 0 : link_result::kPortNotOpen;
+}
+
 int CCameraLink::Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutMs)
 {
     if (!count || (!buffer && *count))
@@ -253,34 +284,22 @@ int CCameraLink::Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutM
     int result = 0;
     if (m_hComPort) {
         int error = 0;
-        while (moved < wanted) {
-            std::size_t got = 0;
-            if (!m_hComPort->ReadFile(bytes + moved, wanted - moved, got, error)) {
-                result = link_result::kComFailed;
-                break;
-            }
-            moved += static_cast<std::uint32_t>(got);
-            if (got == 0)
-                break;
-        }
+        result = MoveInChunks(wanted, wanted, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
+            std::size_t done = 0;
+            const bool ok = m_hComPort->ReadFile(bytes + at, n, done, error);
+            got = static_cast<std::uint32_t>(done);
+            return ok ? 0 : link_result::kComFailed;
+        });
         if (result == 0 && wanted == 1 && moved == 0)
             result = link_result::kComNothingRead;
         if (result != 0 && error != 0 && LoggingLevel() > 1)
             camera::LinkLog(kRead, "read nErr = %d\n%s\n", error, std::strerror(error));
-    } else if (!m_hLibrary.IsLoaded()) {
-        result = link_result::kNoChannel;
-    } else if (!m_cl.clSerialRead) {
-        result = link_result::kNoReadEntry;
-    } else if (!m_bPortOpen) {
-        result = link_result::kPortNotOpen;
-    } else {
-        while (moved < wanted) {
-            std::uint32_t chunk = m_nWriteReadByByte ? 1 : wanted - moved;
-            result = m_cl.clSerialRead(m_pInstance, reinterpret_cast<char*>(bytes + moved), &chunk, timeoutMs);
-            moved += chunk;
-            if (result != 0 || chunk == 0)
-                break;
-        }
+    } else if ((result = LibraryPortState(m_cl.clSerialRead != nullptr, link_result::kNoReadEntry)) == 0) {
+        const std::uint32_t chunk = m_nWriteReadByByte ? 1 : wanted;
+        result = MoveInChunks(wanted, chunk, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
+            got = n;
+            return m_cl.clSerialRead(m_pInstance, reinterpret_cast<char*>(bytes + at), &got, timeoutMs);
+        });
     }
     *count = moved;
     if (LoggingLevel() > 1)
@@ -302,34 +321,22 @@ int CCameraLink::Write(const void* buffer, std::uint32_t* count, std::uint32_t t
         camera::LinkLog(kWrite, "to write: %u byte(s) 0x%s", wanted, HexBytes(bytes, wanted, "%02x").c_str());
     if (m_hComPort) {
         int error = 0;
-        while (moved < wanted) {
-            std::size_t put = 0;
-            if (!m_hComPort->WriteFile(bytes + moved, wanted - moved, put, error)) {
-                result = link_result::kComFailed;
-                break;
-            }
-            moved += static_cast<std::uint32_t>(put);
-            if (put == 0)
-                break;
-        }
+        result = MoveInChunks(wanted, wanted, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
+            std::size_t done = 0;
+            const bool ok = m_hComPort->WriteFile(bytes + at, n, done, error);
+            got = static_cast<std::uint32_t>(done);
+            return ok ? 0 : link_result::kComFailed;
+        });
         if (result != 0 && error != 0 && LoggingLevel() > 1)
             camera::LinkLog(kWrite, "write nErr = %d\n%s\n", error, std::strerror(error));
-    } else if (!m_hLibrary.IsLoaded()) {
-        result = link_result::kNoChannel;
-    } else if (!m_cl.clSerialWrite) {
-        result = link_result::kNoWriteEntry;
-    } else if (!m_bPortOpen) {
-        result = link_result::kPortNotOpen;
-    } else {
+    } else if ((result = LibraryPortState(m_cl.clSerialWrite != nullptr, link_result::kNoWriteEntry)) == 0) {
         // The library's buffer argument is not const; it gets a copy.
         std::vector<char> out(bytes, bytes + wanted);
-        while (moved < wanted) {
-            std::uint32_t chunk = m_nWriteReadByByte ? 1 : wanted - moved;
-            result = m_cl.clSerialWrite(m_pInstance, out.data() + moved, &chunk, timeoutMs);
-            moved += chunk;
-            if (result != 0 || chunk == 0)
-                break;
-        }
+        const std::uint32_t chunk = m_nWriteReadByByte ? 1 : wanted;
+        result = MoveInChunks(wanted, chunk, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
+            got = n;
+            return m_cl.clSerialWrite(m_pInstance, out.data() + at, &got, timeoutMs);
+        });
     }
     *count = moved;
     if (LoggingLevel() > 1)

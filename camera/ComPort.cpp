@@ -125,7 +125,7 @@ bool ComPort::SetLineSettings(const LineSettings& settings)
     return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
 }
 
-bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
+bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
 {
     moved = 0;
     error = 0;
@@ -133,14 +133,15 @@ bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& move
         error = EBADF;
         return false;
     }
-    const auto total = std::chrono::milliseconds(timeouts_.readTotalConstant +
-                                                 timeouts_.readTotalMultiplier * static_cast<long>(size));
-    const Clock::time_point deadline = Clock::now() + total;
+    const int constant = writing ? timeouts_.writeTotalConstant : timeouts_.readTotalConstant;
+    const int multiplier = writing ? timeouts_.writeTotalMultiplier : timeouts_.readTotalMultiplier;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(constant + multiplier * static_cast<long>(size));
     while (moved < size) {
         int wait = RemainingMs(deadline);
-        if (moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
+        if (!writing && moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
             wait = timeouts_.readInterval;
-        pollfd pfd{fd_, POLLIN, 0};
+        pollfd pfd{fd_, static_cast<short>(writing ? POLLOUT : POLLIN), 0};
         const int ready = ::poll(&pfd, 1, wait);
         if (ready < 0) {
             if (errno == EINTR)
@@ -149,60 +150,37 @@ bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& move
             return false;
         }
         if (ready == 0)
-            break;  // time-out: the bytes so far are the answer
+            break;  // time-out: what moved so far is the result
         if (pfd.revents & POLLNVAL) {
             error = EBADF;
             return false;
         }
-        const ssize_t got = ::read(fd_, buffer + moved, size - moved);
-        if (got > 0) {
-            moved += static_cast<std::size_t>(got);
+        if (writing && (pfd.revents & (POLLERR | POLLHUP))) {
+            error = EIO;
+            return false;
+        }
+        const ssize_t done = writing ? ::write(fd_, buffer + moved, size - moved)
+                                     : ::read(fd_, buffer + moved, size - moved);
+        if (done > 0) {
+            moved += static_cast<std::size_t>(done);
             continue;
         }
-        if (got < 0 && (errno == EAGAIN || errno == EINTR))
+        if (done < 0 && (errno == EAGAIN || errno == EINTR))
             continue;
         // End of file or an error: the device went away (a hang-up without data).
-        error = got < 0 ? errno : EIO;
+        error = done < 0 ? errno : EIO;
         return false;
     }
     return true;
 }
 
+bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
+{
+    return Transfer(false, buffer, size, moved, error);
+}
+
 bool ComPort::WriteFile(const std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
 {
-    moved = 0;
-    error = 0;
-    if (fd_ < 0) {
-        error = EBADF;
-        return false;
-    }
-    const auto total = std::chrono::milliseconds(timeouts_.writeTotalConstant +
-                                                 timeouts_.writeTotalMultiplier * static_cast<long>(size));
-    const Clock::time_point deadline = Clock::now() + total;
-    while (moved < size) {
-        pollfd pfd{fd_, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, RemainingMs(deadline));
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        if (ready == 0)
-            break;
-        if (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) {
-            error = (pfd.revents & POLLNVAL) ? EBADF : EIO;
-            return false;
-        }
-        const ssize_t put = ::write(fd_, buffer + moved, size - moved);
-        if (put > 0) {
-            moved += static_cast<std::size_t>(put);
-            continue;
-        }
-        if (put < 0 && (errno == EAGAIN || errno == EINTR))
-            continue;
-        error = put < 0 ? errno : EIO;
-        return false;
-    }
-    return true;
+    // Transfer only reads from the buffer when writing.
+    return Transfer(true, const_cast<std::uint8_t*>(buffer), size, moved, error);
 }

@@ -59,6 +59,8 @@ public:
     bool WriteFile(const std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
 
 private:
+    bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
+
     int fd_ = -1;
     Timeouts timeouts_{};
 };

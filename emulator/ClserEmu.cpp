@@ -86,10 +86,21 @@ State& S()
     return state;
 }
 
-[[maybe_unused]] std::uint64_t ReadyCount(const Port& port, std::uint64_t deadline)
+/// Runs one entry on an open port under the state lock: counts the call, answers a failure
+/// scripted for it, and refuses a reference that is not an open port (or, with `needPresent`,
+/// a port that was unplugged).
+template <typename Fn>
+std::int32_t OnPort(const char* entry, void* ref, bool needPresent, Fn fn)
 {
-    return static_cast<std::uint64_t>(std::count_if(port.rx.begin(), port.rx.end(),
-                                                    [&](const Port::Byte& b) { return b.readyAtMs <= deadline; }));
+    State& s = S();
+    std::lock_guard lock(s.mutex);
+    int result = 0;
+    if (s.Enter(entry, result))
+        return result;
+    Port* port = s.OpenPort(ref);
+    if (!port || (needPresent && port->unplugged))
+        return clser::kErrInvalidReference;
+    return fn(s, *port);
 }
 
 }  // namespace
@@ -120,30 +131,26 @@ EMU_EXPORT std::int32_t clSerialInit(std::uint32_t serialIndex, ClSerialRef* ser
 EMU_EXPORT std::int32_t clSerialRead(ClSerialRef serialRef, char* buffer, std::uint32_t* count,
                                      std::uint32_t timeoutMs)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kSerialRead, result))
-        return result;
-    Port* port = s.OpenPort(serialRef);
-    if (!port || port->unplugged || !count || (!buffer && *count))
-        return clser::kErrInvalidReference;
-    const std::uint32_t wanted = *count;
-    const std::uint64_t deadline = s.nowMs + timeoutMs;
-    std::uint32_t delivered = 0;
-    std::uint64_t lastReady = s.nowMs;
-    while (delivered < wanted && !port->rx.empty() && port->rx.front().readyAtMs <= deadline) {
-        buffer[delivered++] = static_cast<char>(port->rx.front().value);
-        lastReady = std::max(lastReady, port->rx.front().readyAtMs);
-        port->rx.pop_front();
-    }
-    *count = delivered;
-    if (delivered == wanted) {
-        s.nowMs = std::max(s.nowMs, lastReady);
-        return 0;
-    }
-    s.nowMs = deadline;
-    return s.shortReadsSucceed ? 0 : clser::kErrTimeout;
+    return OnPort(clser::kSerialRead, serialRef, true, [&](State& s, Port& port) -> std::int32_t {
+        if (!count || (!buffer && *count))
+            return clser::kErrInvalidReference;
+        const std::uint32_t wanted = *count;
+        const std::uint64_t deadline = s.nowMs + timeoutMs;
+        std::uint32_t delivered = 0;
+        std::uint64_t lastReady = s.nowMs;
+        while (delivered < wanted && !port.rx.empty() && port.rx.front().readyAtMs <= deadline) {
+            buffer[delivered++] = static_cast<char>(port.rx.front().value);
+            lastReady = std::max(lastReady, port.rx.front().readyAtMs);
+            port.rx.pop_front();
+        }
+        *count = delivered;
+        if (delivered == wanted) {
+            s.nowMs = std::max(s.nowMs, lastReady);
+            return 0;
+        }
+        s.nowMs = deadline;
+        return s.shortReadsSucceed ? 0 : clser::kErrTimeout;
+    });
 }
 #endif
 
@@ -151,37 +158,30 @@ EMU_EXPORT std::int32_t clSerialRead(ClSerialRef serialRef, char* buffer, std::u
 EMU_EXPORT std::int32_t clSerialWrite(ClSerialRef serialRef, char* buffer, std::uint32_t* count,
                                       std::uint32_t)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kSerialWrite, result))
-        return result;
-    Port* port = s.OpenPort(serialRef);
-    if (!port || port->unplugged || !count || (!buffer && *count))
-        return clser::kErrInvalidReference;
-    if (static_cast<int>(s.IndexOf(port)) != s.cameraPort)
-        return 0;  // nothing listens on this port
-    std::vector<emu::Answer> answers;
-    s.camera.Receive(reinterpret_cast<const std::uint8_t*>(buffer), *count, port->hostBaud, answers);
-    for (const emu::Answer& answer : answers)
-        for (std::uint8_t byte : answer.bytes)
-            port->rx.push_back({byte, s.nowMs + static_cast<std::uint64_t>(answer.delayMs)});
-    return 0;
+    return OnPort(clser::kSerialWrite, serialRef, true, [&](State& s, Port& port) -> std::int32_t {
+        if (!count || (!buffer && *count))
+            return clser::kErrInvalidReference;
+        if (static_cast<int>(s.IndexOf(&port)) != s.cameraPort)
+            return 0;  // nothing listens on this port
+        std::vector<emu::Answer> answers;
+        s.camera.Receive(reinterpret_cast<const std::uint8_t*>(buffer), *count, port.hostBaud, answers);
+        for (const emu::Answer& answer : answers)
+            for (std::uint8_t byte : answer.bytes)
+                port.rx.push_back({byte, s.nowMs + static_cast<std::uint64_t>(answer.delayMs)});
+        return 0;
+    });
 }
 #endif
 
 #ifndef CLSER_EMU_WITHOUT_CLOSE
 EMU_EXPORT void clSerialClose(ClSerialRef serialRef)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int ignored = 0;
-    s.Enter(clser::kSerialClose, ignored);
-    if (Port* port = s.OpenPort(serialRef)) {
-        port->open = false;
-        port->rx.clear();
-        port->hostBaud = 9600;
-    }
+    OnPort(clser::kSerialClose, serialRef, false, [](State&, Port& port) -> std::int32_t {
+        port.open = false;
+        port.rx.clear();
+        port.hostBaud = 9600;
+        return 0;
+    });
 }
 #endif
 
@@ -189,61 +189,44 @@ EMU_EXPORT void clSerialClose(ClSerialRef serialRef)
 #ifndef CLSER_EMU_WITHOUT_RATE_QUERY
 EMU_EXPORT std::int32_t clGetSupportedBaudRates(ClSerialRef serialRef, std::uint32_t* rateSet)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kGetSupportedBaudRates, result))
-        return result;
-    if (!s.OpenPort(serialRef) || !rateSet)
-        return clser::kErrInvalidReference;
-    *rateSet = s.rateMask;
-    return 0;
+    return OnPort(clser::kGetSupportedBaudRates, serialRef, false, [&](State& s, Port&) -> std::int32_t {
+        if (!rateSet)
+            return clser::kErrInvalidReference;
+        *rateSet = s.rateMask;
+        return 0;
+    });
 }
 #endif
 
 EMU_EXPORT std::int32_t clSetBaudRate(ClSerialRef serialRef, std::uint32_t rateBit)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kSetBaudRate, result))
-        return result;
-    Port* port = s.OpenPort(serialRef);
-    if (!port)
-        return clser::kErrInvalidReference;
-    const int rate = clser::BaudRateOfBit(rateBit);
-    if (rate == 0 || (rateBit & s.rateMask) == 0)
-        return clser::kErrBaudRateNotSupported;
-    port->hostBaud = rate;
-    return 0;
+    return OnPort(clser::kSetBaudRate, serialRef, false, [&](State& s, Port& port) -> std::int32_t {
+        const int rate = clser::BaudRateOfBit(rateBit);
+        if (rate == 0 || (rateBit & s.rateMask) == 0)
+            return clser::kErrBaudRateNotSupported;
+        port.hostBaud = rate;
+        return 0;
+    });
 }
 
 EMU_EXPORT std::int32_t clGetNumBytesAvail(ClSerialRef serialRef, std::uint32_t* count)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kGetNumBytesAvail, result))
-        return result;
-    Port* port = s.OpenPort(serialRef);
-    if (!port || !count)
-        return clser::kErrInvalidReference;
-    *count = static_cast<std::uint32_t>(ReadyCount(*port, s.nowMs));
-    return 0;
+    return OnPort(clser::kGetNumBytesAvail, serialRef, false, [&](State& s, Port& port) -> std::int32_t {
+        if (!count)
+            return clser::kErrInvalidReference;
+        *count = static_cast<std::uint32_t>(std::count_if(port.rx.begin(), port.rx.end(), [&](const Port::Byte& b) {
+            return b.readyAtMs <= s.nowMs;
+        }));
+        return 0;
+    });
 }
 
 EMU_EXPORT std::int32_t clFlushPort(ClSerialRef serialRef)
 {
-    State& s = S();
-    std::lock_guard lock(s.mutex);
-    int result = 0;
-    if (s.Enter(clser::kFlushPort, result))
-        return result;
-    Port* port = s.OpenPort(serialRef);
-    if (!port)
-        return clser::kErrInvalidReference;
-    port->rx.clear();
-    return 0;
+    return OnPort(clser::kFlushPort, serialRef, false, [](State&, Port& port) -> std::int32_t {
+        port.rx.clear();
+        return 0;
+    });
 }
 
 EMU_EXPORT std::int32_t clGetNumSerialPorts(std::uint32_t* count)

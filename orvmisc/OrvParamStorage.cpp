@@ -311,44 +311,40 @@ int OrvParamStorage::Get(const char* name, bool (*typeOk)(std::int32_t), EntryPt
     return 0;
 }
 
-int OrvParamStorage::GetParamInt(const char* name, std::int64_t* out)
+template <typename T, typename Extract>
+int OrvParamStorage::GetTyped(const char* name, T* out, bool (*typeOk)(std::int32_t), Extract extract)
 {
     if (!out)
         return kOrvParamBadArgument;
     EntryPtr entry;
-    const int result = Get(name, [](std::int32_t t) { return t == OrvParam_Int || t == OrvParam_Bool; }, entry);
+    const int result = Get(name, typeOk, entry);
     if (result != 0)
         return result;
     std::lock_guard lock(mutex_);
-    *out = entry->param.type == OrvParam_Bool ? (entry->param.value.b.value != 0 ? 1 : 0)
-                                              : entry->param.value.n;
+    *out = extract(entry->param);
     return 0;
+}
+
+int OrvParamStorage::GetParamInt(const char* name, std::int64_t* out)
+{
+    return GetTyped(
+        name, out, [](std::int32_t t) { return t == OrvParam_Int || t == OrvParam_Bool; },
+        [](const _OrvStParam& p) -> std::int64_t {
+            return p.type == OrvParam_Bool ? (p.value.b.value != 0 ? 1 : 0) : p.value.n;
+        });
 }
 
 int OrvParamStorage::GetParamBool(const char* name, bool* out)
 {
-    if (!out)
-        return kOrvParamBadArgument;
-    EntryPtr entry;
-    const int result = Get(name, [](std::int32_t t) { return t == OrvParam_Bool; }, entry);
-    if (result != 0)
-        return result;
-    std::lock_guard lock(mutex_);
-    *out = entry->param.value.b.value != 0;
-    return 0;
+    return GetTyped(
+        name, out, [](std::int32_t t) { return t == OrvParam_Bool; },
+        [](const _OrvStParam& p) { return p.value.b.value != 0; });
 }
 
 int OrvParamStorage::GetParamFloat(const char* name, double* out)
 {
-    if (!out)
-        return kOrvParamBadArgument;
-    EntryPtr entry;
-    const int result = Get(name, [](std::int32_t t) { return t == OrvParam_Float; }, entry);
-    if (result != 0)
-        return result;
-    std::lock_guard lock(mutex_);
-    *out = entry->param.value.d;
-    return 0;
+    return GetTyped(
+        name, out, [](std::int32_t t) { return t == OrvParam_Float; }, [](const _OrvStParam& p) { return p.value.d; });
 }
 
 int OrvParamStorage::GetParamString(const char* name, char* buffer, std::size_t* length)

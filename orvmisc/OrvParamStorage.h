@@ -105,6 +105,8 @@ private:
     struct NewValue;
     int Set(const char* name, const NewValue& value, bool notify);
     int Get(const char* name, bool (*typeOk)(std::int32_t), EntryPtr& entry);
+    template <typename T, typename Extract>
+    int GetTyped(const char* name, T* out, bool (*typeOk)(std::int32_t), Extract extract);
     void Notify(const std::string& name, const _OrvStParam* param);
     static void StoreBytes(_OrvStParam& param, const void* bytes, std::size_t size);
 
