@@ -36,6 +36,8 @@ public:
     virtual int ShortReadResult() const = 0;
     /// What a second link that opens the same port answers.
     virtual int SecondOpenResult() const = 0;
+    /// What reads and writes answer once the port is gone.
+    virtual int VanishedResult() const = 0;
 };
 
 class LibraryTransport : public Transport {
@@ -65,6 +67,7 @@ public:
     int SilentOneByteResult() const override { return clser::kErrTimeout; }
     int ShortReadResult() const override { return clser::kErrTimeout; }
     int SecondOpenResult() const override { return clser::kErrPortInUse; }
+    int VanishedResult() const override { return clser::kErrInvalidReference; }
 };
 
 class PtyTransport : public Transport {
@@ -114,6 +117,7 @@ public:
     int SilentOneByteResult() const override { return link_result::kComNothingRead; }
     int ShortReadResult() const override { return 0; }
     int SecondOpenResult() const override { return link_result::kComOpenFailed; }
+    int VanishedResult() const override { return link_result::kComFailed; }
 };
 
 class ChannelTest : public ::testing::TestWithParam<const char*> {
@@ -248,9 +252,9 @@ TEST_P(ChannelTest, APortThatDisappearsFailsItsCalls)
     ASSERT_EQ(transport->Open(*link), 0);
     transport->Vanish();
     Bytes got;
-    EXPECT_NE(WriteBytes({0x52, 0x60, 0x0C}), 0);
-    EXPECT_NE(ReadBytes(got, 1), 0);
-    EXPECT_NE(ReadBytes(got, 4), 0);
+    EXPECT_EQ(WriteBytes({0x52, 0x60, 0x0C}), transport->VanishedResult());
+    EXPECT_EQ(ReadBytes(got, 1), transport->VanishedResult());
+    EXPECT_EQ(ReadBytes(got, 4), transport->VanishedResult());
     EXPECT_EQ(link->Close(), 0);
 }
 
