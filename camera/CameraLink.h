@@ -1,0 +1,154 @@
+// The camera connection, which is at the same time the camera's parameter store: typed gets and
+// sets of a parameter run its callbacks on this object, which find it again by its instance id.
+// It owns the serial channel (a Camera Link serial library or a COM port) and the camera's
+// identity. Instances are numbered from 1 by a process-wide counter and found by number
+// through a process-wide registry.
+//
+// One concern per source file: CameraLink.cpp (object, numbering, settings, online guard),
+// CameraLinkChannel.cpp (serial channel), CameraLinkIdentification.cpp (baud detection).
+#pragma once
+
+#include "camera/ClserBinding.h"
+#include "camera/ComPort.h"
+#include "camera/ILinkHost.h"
+#include "camera/ISettings.h"
+#include "orvmisc/OrvParamStorage.h"
+#include "platform/DynamicLibrary.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+/// Section and keys of the link's settings, with their defaults.
+namespace comm {
+inline constexpr const char* kSection = "Communications";
+inline constexpr const char* kTimeout = "Timeout";
+inline constexpr int kTimeoutDefault = 50;
+inline constexpr const char* kWriteReadByByte = "WriteReadByByte";
+inline constexpr const char* kCheckErrorDisabled = "CheckErrorDisabled";
+inline constexpr const char* kRit = "RIT";
+inline constexpr int kRitDefault = 20;
+inline constexpr const char* kRttc = "RTTC";
+inline constexpr int kRttcDefault = 30;
+inline constexpr const char* kRttm = "RTTM";
+inline constexpr int kRttmDefault = 20;
+inline constexpr const char* kWttc = "WTTC";
+inline constexpr int kWttcDefault = 100;
+inline constexpr const char* kWttm = "WTTM";
+inline constexpr int kWttmDefault = 100;
+inline constexpr const char* kBaudRate = "BaudRate";
+inline constexpr int kBaudRateDefault = 115200;
+}  // namespace comm
+
+/// Channel results (0 is success; a library's own codes pass through unchanged).
+namespace link_result {
+inline constexpr int kNoCamera = 70;            ///< port open, no answer to "Ping" at any rate
+inline constexpr int kComFailed = -1;           ///< COM read/write/line setting, or baud switch
+inline constexpr int kComNothingRead = -5;      ///< a one-byte COM read got nothing
+inline constexpr int kComOpenFailed = -61;
+inline constexpr int kComGetTimeoutsFailed = -62;
+inline constexpr int kComSetTimeoutsFailed = -63;
+inline constexpr int kComGetStateFailed = -64;
+inline constexpr int kNoChannel = -510;
+inline constexpr int kNoReadEntry = -530;
+inline constexpr int kNoWriteEntry = -540;
+inline constexpr int kNoCloseEntry = -550;
+inline constexpr int kPortNotOpen = -555;
+/// SetParamIntIfOnline while the camera is offline.
+inline constexpr int kOffline = 1;
+}  // namespace link_result
+
+class CCameraLink : public OrvParamStorage {
+public:
+    /// Reads the "Communications" keys from `settings` (null: the application's settings),
+    /// which must outlive the link.
+    explicit CCameraLink(ISettings* settings = nullptr);
+    ~CCameraLink() override;
+
+    /// Sets the parameter when `force` is set or the camera is online (running its callbacks and,
+    /// with `notify`, its listeners); otherwise sets nothing and answers 1. Every integer write
+    /// of the program goes through here.
+    virtual int SetParamIntIfOnline(const char* name, std::int64_t value, bool notify, bool force);
+
+    /// The window that owns the link (borrowed; see ILinkHost).
+    void SetMainWindow(ILinkHost* host) { m_pMainWindow = host; }
+    int LoggingLevel() const { return m_pMainWindow ? m_pMainWindow->LoggingLevel() : 0; }
+
+    // ---- serial channel (CameraLinkChannel.cpp) ----
+    /// Releases the open channel and opens the one `name` denotes: a Camera Link serial library
+    /// path (contains "clser", any case) or a COM port. 0, 70 (no camera), or a negative code.
+    int Init(const std::string& name);
+    /// Closes the open port: 0, -510, -550 or -555.
+    int Close();
+    /// Opens port `port` of the loaded library: `port` when it opened with 0, else the
+    /// library's result, or -52 without an init entry.
+    int CheckPort(std::uint32_t port);
+    /// Moves up to `*count` bytes under the process-wide channel lock; `*count` := bytes moved.
+    /// Time-out in ms (a COM port uses its own time-outs instead).
+    int Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
+    int Write(const void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
+    /// Switches the host side of the line: 0 or -1.
+    int SetBaudRate(int rate);
+
+    // ---- identification (CameraLinkIdentification.cpp) ----
+    /// Tries 115200, 57600, 38400, 19200 and 9600 baud until "Ping" answers; the host side
+    /// stays at the last rate tried.
+    bool DetectBaudRate();
+
+    /// Finds a link by instance id; null when none has it (or it is gone).
+    static CCameraLink* FindParamStorageById(std::uint32_t id);
+
+    // Camera identity and state.
+    std::string m_strModelName;
+    std::string m_strSerialNumber;
+    std::uint8_t m_bLinkAlive = 0;
+    std::int32_t m_nTapsAllowed = 4;
+    std::int32_t m_nActiveTaps = 2;
+    std::int32_t m_nConfigIndex = -1;
+    std::int32_t m_nImageWidthMax = 1024;
+    std::int32_t m_nImageHeightMax = 768;
+    char m_nVariantTag[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
+    std::int32_t m_nWidthMin = 20, m_nWidthMax = 640, m_nHeightMin = 30, m_nHeightMax = 480;
+    std::uint8_t m_bWhiteBalanceSensor = 0;
+
+    // Channel.
+    ClserEntries m_cl;                      ///< the nine library entries
+    platform::DynamicLibrary m_hLibrary;    ///< the loaded Camera Link serial library
+    std::string m_strPortName;
+    ClSerialRef m_pInstance = nullptr;      ///< the library's port reference
+    std::int32_t m_nPortIndex = -1;
+    /// The COM port while one is in use; set but not open after a failed open, so reads and
+    /// writes fail until the next Close or Init.
+    std::unique_ptr<ComPort> m_hComPort;
+    std::int32_t m_nTimeout = comm::kTimeoutDefault;
+    std::uint8_t m_bPortOpen = 0;
+    /// The rate the host side was last switched to; -1 when none is known or detection failed.
+    std::int32_t m_nBaudRate = -1;
+
+    ILinkHost* m_pMainWindow = nullptr;     ///< borrowed; null: logging level 0, no dialogs
+    const std::uint32_t m_nInstanceId;
+    std::int32_t m_nWriteReadByByte = 0;
+    std::uint8_t m_bEchoToTerminal = 1;
+    std::uint8_t m_bNotIdentified = 1;
+    std::uint8_t m_bCheckErrorDisabled = 1;
+    std::uint8_t m_nLastStatus = 6;
+    std::string m_strSettingsKey;
+    std::uint8_t m_bOnline = 0;
+    /// Set while DetectBaudRate runs: refused reads are not reported then.
+    std::uint8_t m_bDetectingBaudRate = 0;
+
+protected:
+    ISettings& Settings() const { return *m_pSettings; }
+
+private:
+    int InitComPort(const std::string& name);
+    int InitLibrary(const std::string& name);
+    /// 0 when the library's port can move bytes through the entry, else -510, `noEntryResult`
+    /// or -555.
+    int LibraryPortState(bool entryBound, int noEntryResult) const;
+    /// Closes an open library port and unloads the library; closes a COM port. Takes the
+    /// channel lock, so a read or write of another thread ends first.
+    void ReleaseChannelLocked();
+
+    ISettings* m_pSettings;  ///< borrowed; outlives the link
+};

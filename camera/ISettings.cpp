@@ -1,0 +1,7 @@
+#include "camera/ISettings.h"
+
+ISettings& ApplicationLinkSettings()
+{
+    static ProfileLinkSettings settings(platform::ProfileSettings::Application());
+    return settings;
+}

@@ -1,0 +1,58 @@
+#include "camera/LinkLog.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace camera {
+namespace {
+
+std::mutex& SinkMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+LinkLogSink& Sink()
+{
+    static LinkLogSink sink;
+    return sink;
+}
+
+}  // namespace
+
+LinkLogSink SetLinkLogSink(LinkLogSink sink)
+{
+    std::lock_guard lock(SinkMutex());
+    LinkLogSink old = std::move(Sink());
+    Sink() = std::move(sink);
+    return old;
+}
+
+void LinkLog(const char* method, const char* format, ...)
+{
+    LinkLogSink sink;
+    {
+        std::lock_guard lock(SinkMutex());
+        sink = Sink();
+    }
+    if (!sink)
+        return;
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (length > 0) {
+        std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        text.assign(buffer.data(), static_cast<std::size_t>(length));
+    }
+    va_end(args);
+    sink(method, text);
+}
+
+}  // namespace camera

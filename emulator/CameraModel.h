@@ -1,0 +1,113 @@
+// The emulated camera: 32-bit registers by 16-bit address, spoken to with the camera's frames
+// (read "52 AH AL", write "57 AH AL D3 D2 D1 D0") and answering with a status byte (0x06
+// accepts; an accepted read is followed by the data word, most significant byte first).
+// Faults are scripted: refusals (per address, or once), silence, partial answers, per-register
+// delays, and a line rate the camera answers at. Every complete frame is logged.
+// The model is plain, single-threaded code; each transport guards it with its own lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace emu {
+
+inline constexpr std::uint8_t kReadCommand = 0x52;
+inline constexpr std::uint8_t kWriteCommand = 0x57;
+inline constexpr std::uint8_t kAck = 0x06;
+/// Status byte of a refused write (the error code follows it).
+inline constexpr std::uint8_t kWriteRefusal = 0x15;
+/// Camera error code "Invalid command", sent after an unknown command byte.
+inline constexpr std::uint8_t kInvalidCommandCode = 0x01;
+
+/// Registers of the identity, as the camera keeps them.
+inline constexpr std::uint16_t kPingRegister = 0x600C;
+inline constexpr std::uint32_t kPingValue = 0x76543210;
+inline constexpr std::uint16_t kCamCodeRegister = 0x603C;
+inline constexpr std::uint16_t kCcdTypeRegister = 0x6004;
+inline constexpr std::uint16_t kBootFromRegister = 0x5000;
+inline constexpr std::uint16_t kModelTextRegister = 0x7028;  ///< five words
+inline constexpr std::uint16_t kSerialTextRegister = 0x7010; ///< two words
+
+enum class FaultKind : int {
+    None = 0,
+    Refuse = 1,   ///< a read answers `status`; a write answers `status`, `code`
+    Silence = 2,  ///< the frame is heard and dropped; nothing answers
+    Partial = 3,  ///< only the first `partialBytes` bytes of the proper answer
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::None;
+    std::uint8_t status = kWriteRefusal;
+    std::uint8_t code = 0;
+    int extraBytes = 0;     ///< bytes sent after a refusal (0xE0, 0xE1 …)
+    int partialBytes = 0;
+};
+
+/// One answer to one frame; the transport delivers it `delayMs` after the frame arrived.
+struct Answer {
+    std::vector<std::uint8_t> bytes;
+    int delayMs = 0;
+};
+
+struct FrameRecord {
+    std::vector<std::uint8_t> bytes;
+    int hostBaud = 0;   ///< the rate the host's side of the line ran at
+};
+
+class CameraModel {
+public:
+    CameraModel();
+
+    /// Factory state: identity registers, 9600 baud, no faults, empty log.
+    void Reset();
+
+    void SetRegister(std::uint16_t address, std::uint32_t value);
+    std::uint32_t Register(std::uint16_t address) const;
+    /// Puts text into `words` consecutive registers from `first`, four characters each, the
+    /// first character in the most significant byte, zero-padded.
+    void SetTextRegisters(std::uint16_t first, int words, const std::string& text);
+
+    /// The rate the camera's UART runs at; bytes sent at another rate are lost.
+    void SetBaudRate(int rate) { baudRate_ = rate; }
+    int BaudRate() const { return baudRate_; }
+    /// At a wrong rate the camera hears noise and answers each lost byte with 0x00 noise
+    /// instead of staying silent.
+    void SetNoiseOnMismatch(bool noise) { noiseOnMismatch_ = noise; }
+
+    /// Every frame to `address` gets this fault until cleared.
+    void SetAddressFault(std::uint16_t address, const Fault& fault);
+    void ClearAddressFault(std::uint16_t address);
+    /// The next frame (to `address`, or to any address when it is negative) gets this fault.
+    void ScriptFault(int address, const Fault& fault);
+    /// Answers to frames for `address` come this many milliseconds late.
+    void SetDelay(std::uint16_t address, int delayMs);
+
+    /// Bytes the host sent with its side at `hostBaud`. Complete frames are answered into `out`.
+    void Receive(const std::uint8_t* data, std::size_t size, int hostBaud, std::vector<Answer>& out);
+    /// Forgets a frame begun but not finished (the camera's receive time-out).
+    void DropPendingFrame() { pending_.clear(); }
+
+    const std::vector<FrameRecord>& Frames() const { return frames_; }
+    void ClearFrames() { frames_.clear(); }
+    std::size_t LostBytes() const { return lostBytes_; }
+
+private:
+    Answer HandleFrame(const std::vector<std::uint8_t>& frame, int hostBaud);
+    Fault TakeFault(std::uint16_t address);
+
+    std::map<std::uint16_t, std::uint32_t> registers_;
+    std::map<std::uint16_t, Fault> addressFaults_;
+    std::deque<std::pair<int, Fault>> scripted_;
+    std::map<std::uint16_t, int> delays_;
+    std::vector<std::uint8_t> pending_;
+    std::vector<FrameRecord> frames_;
+    std::size_t lostBytes_ = 0;
+    int baudRate_ = 9600;
+    bool noiseOnMismatch_ = false;
+};
+
+}  // namespace emu

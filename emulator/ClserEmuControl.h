@@ -1,0 +1,157 @@
+// Control of the emulated Camera Link serial library (libclser_emu.so) from tests. The library
+// keeps one emulated camera and its ports in process-wide state; a test that loads the same
+// path gets the same state the camera link drives, and steers it through these C exports.
+// `ClserEmuControl` loads the library and binds them.
+#pragma once
+
+#include "emulator/CameraModel.h"
+#include "platform/DynamicLibrary.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern "C" {
+typedef void (*PfnEmuReset)();
+typedef void (*PfnEmuSetRegister)(std::uint32_t address, std::uint32_t value);
+typedef std::uint32_t (*PfnEmuGetRegister)(std::uint32_t address);
+typedef void (*PfnEmuSetInt)(std::int32_t value);
+typedef std::int32_t (*PfnEmuGetPortInt)(std::uint32_t port);
+typedef void (*PfnEmuPort)(std::uint32_t port);
+typedef void (*PfnEmuSetPortInt)(std::uint32_t port, std::int32_t value);
+typedef void (*PfnEmuSetFault)(std::int32_t address, std::int32_t kind, std::int32_t status,
+                               std::int32_t code, std::int32_t extraBytes, std::int32_t partialBytes);
+typedef void (*PfnEmuSetDelay)(std::uint32_t address, std::int32_t delayMs);
+typedef std::uint32_t (*PfnEmuCount)();
+typedef std::int32_t (*PfnEmuFrame)(std::uint32_t index, std::uint8_t* buffer, std::uint32_t capacity,
+                                    std::int32_t* hostBaud);
+typedef std::uint32_t (*PfnEmuCallCount)(const char* entry);
+typedef void (*PfnEmuFailNext)(const char* entry, std::int32_t result);
+}
+
+namespace emu {
+
+class ClserEmuControl {
+public:
+    explicit ClserEmuControl(const std::filesystem::path& library);
+
+    bool Loaded() const { return ok_; }
+    const std::string& Error() const { return library_.Error(); }
+
+    /// Factory camera, one free port, all five rates, host side at 9600, no faults, no log.
+    void Reset() { reset_(); }
+    void SetRegister(std::uint16_t address, std::uint32_t value) { setRegister_(address, value); }
+    std::uint32_t Register(std::uint16_t address) { return getRegister_(address); }
+    void SetCameraBaud(int rate) { setCameraBaud_(rate); }
+    void SetNoiseOnMismatch(bool noise) { setNoise_(noise ? 1 : 0); }
+    /// The rate set clGetSupportedBaudRates answers.
+    void SetSupportedRates(std::uint32_t mask) { setRates_(static_cast<std::int32_t>(mask)); }
+    /// Number of ports (up to 8); the camera sits on port `cameraPort`.
+    void SetPortCount(int count) { setPortCount_(count); }
+    void SetCameraPort(int port) { setCameraPort_(port); }
+    void SetPortBusy(std::uint32_t port, bool busy) { setPortBusy_(port, busy ? 1 : 0); }
+    bool PortOpen(std::uint32_t port) { return portOpen_(port) != 0; }
+    /// The port goes away: reads and writes on it answer an invalid reference from now on.
+    void UnplugPort(std::uint32_t port) { unplug_(port); }
+    int HostBaud(std::uint32_t port) { return hostBaud_(port); }
+    /// A fault for every frame to the address (FaultKind::None clears it).
+    void SetAddressFault(std::uint16_t address, const Fault& f)
+    {
+        setFault_(address, static_cast<std::int32_t>(f.kind), f.status, f.code, f.extraBytes, f.partialBytes);
+    }
+    /// A fault for the next frame to the address (any address when negative).
+    void ScriptFault(int address, const Fault& f)
+    {
+        scriptFault_(address, static_cast<std::int32_t>(f.kind), f.status, f.code, f.extraBytes, f.partialBytes);
+    }
+    void SetDelay(std::uint16_t address, int delayMs) { setDelay_(address, delayMs); }
+    /// A read that gets fewer bytes than wanted answers 0 instead of a time-out.
+    void SetShortReadsSucceed(bool on) { setShortReads_(on ? 1 : 0); }
+    /// The next call of that entry answers `result` and does nothing else.
+    void FailNext(const char* entry, int result) { failNext_(entry, result); }
+
+    std::vector<FrameRecord> Frames();
+    void ClearFrames() { clearFrames_(); }
+    std::uint32_t Calls(const char* entry) { return callCount_(entry); }
+    /// Virtual milliseconds the library has waited in reads so far.
+    std::uint32_t NowMs() { return nowMs_(); }
+
+private:
+    template <typename Fn>
+    Fn Bind(const char* name);
+
+    platform::DynamicLibrary library_;
+    bool ok_ = true;
+    PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr;
+    PfnEmuSetRegister setRegister_ = nullptr;
+    PfnEmuGetRegister getRegister_ = nullptr;
+    PfnEmuPort unplug_ = nullptr;
+    PfnEmuSetInt setCameraBaud_ = nullptr, setNoise_ = nullptr, setRates_ = nullptr, setPortCount_ = nullptr,
+                 setCameraPort_ = nullptr, setShortReads_ = nullptr;
+    PfnEmuSetPortInt setPortBusy_ = nullptr;
+    PfnEmuGetPortInt portOpen_ = nullptr, hostBaud_ = nullptr;
+    PfnEmuSetFault setFault_ = nullptr, scriptFault_ = nullptr;
+    PfnEmuSetDelay setDelay_ = nullptr;
+    PfnEmuCount frameCount_ = nullptr, nowMs_ = nullptr;
+    PfnEmuFrame frame_ = nullptr;
+    PfnEmuCallCount callCount_ = nullptr;
+    PfnEmuFailNext failNext_ = nullptr;
+};
+
+template <typename Fn>
+Fn ClserEmuControl::Bind(const char* name)
+{
+    Fn fn = library_.Function<Fn>(name);
+    if (!fn)
+        ok_ = false;
+    return fn;
+}
+
+inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
+{
+    if (!library_.Load(library)) {
+        ok_ = false;
+        return;
+    }
+    reset_ = Bind<PfnEmuReset>("emu_reset");
+    clearFrames_ = Bind<PfnEmuReset>("emu_clear_frames");
+    setRegister_ = Bind<PfnEmuSetRegister>("emu_set_register");
+    getRegister_ = Bind<PfnEmuGetRegister>("emu_get_register");
+    unplug_ = Bind<PfnEmuPort>("emu_unplug_port");
+    setCameraBaud_ = Bind<PfnEmuSetInt>("emu_set_camera_baud");
+    setNoise_ = Bind<PfnEmuSetInt>("emu_set_noise_on_mismatch");
+    setRates_ = Bind<PfnEmuSetInt>("emu_set_supported_rates");
+    setPortCount_ = Bind<PfnEmuSetInt>("emu_set_port_count");
+    setCameraPort_ = Bind<PfnEmuSetInt>("emu_set_camera_port");
+    setShortReads_ = Bind<PfnEmuSetInt>("emu_set_short_reads_succeed");
+    setPortBusy_ = Bind<PfnEmuSetPortInt>("emu_set_port_busy");
+    portOpen_ = Bind<PfnEmuGetPortInt>("emu_port_open");
+    hostBaud_ = Bind<PfnEmuGetPortInt>("emu_host_baud");
+    setFault_ = Bind<PfnEmuSetFault>("emu_set_address_fault");
+    scriptFault_ = Bind<PfnEmuSetFault>("emu_script_fault");
+    setDelay_ = Bind<PfnEmuSetDelay>("emu_set_delay");
+    frameCount_ = Bind<PfnEmuCount>("emu_frame_count");
+    nowMs_ = Bind<PfnEmuCount>("emu_now_ms");
+    frame_ = Bind<PfnEmuFrame>("emu_frame");
+    callCount_ = Bind<PfnEmuCallCount>("emu_call_count");
+    failNext_ = Bind<PfnEmuFailNext>("emu_fail_next");
+}
+
+inline std::vector<FrameRecord> ClserEmuControl::Frames()
+{
+    std::vector<FrameRecord> frames;
+    const std::uint32_t count = frameCount_();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        FrameRecord record;
+        record.bytes.resize(16);
+        std::int32_t baud = 0;
+        const std::int32_t length = frame_(i, record.bytes.data(), 16, &baud);
+        record.bytes.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+        record.hostBaud = baud;
+        frames.push_back(std::move(record));
+    }
+    return frames;
+}
+
+}  // namespace emu
