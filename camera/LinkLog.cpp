@@ -1,5 +1,8 @@
 #include "camera/LinkLog.h"
 
+#include "logging/ConfiguratorLog.h"
+#include "platform/TextConv.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -37,7 +40,7 @@ void LinkLog(const char* method, const char* format, ...)
         std::lock_guard lock(SinkMutex());
         sink = Sink();
     }
-    if (!sink)
+    if (!sink && !corvel::IsLogRecordNeeded(OL_TRACE))
         return;
     va_list args;
     va_start(args, format);
@@ -52,7 +55,13 @@ void LinkLog(const char* method, const char* format, ...)
         text.assign(buffer.data(), static_cast<std::size_t>(length));
     }
     va_end(args);
-    sink(method, text);
+    if (sink) {
+        sink(method, text);
+        return;
+    }
+    const std::wstring wide = platform::Utf8ToWide(text);
+    corvel::OutputLogRecord(corvel::LogSite{L"CameraLink", method, 0}, OL_TRACE, 0,
+                            OLGetErrorStrW(L"%ls", wide.c_str()));
 }
 
 }  // namespace camera

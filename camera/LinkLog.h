@@ -1,7 +1,7 @@
-// Log lines of the camera link. Each line carries the "Class::Method" it comes from; the sink
-// that writes them to the application log (severity 1, source "CameraLink") is installed by the
-// program at start-up. Without a sink the lines are dropped. Callers decide by the logging
-// level whether a line is wanted before they format it.
+// Log lines of the camera link. Each line carries the "Class::Method" it comes from and goes to
+// the application log (severity 1, "TRACE", source "CameraLink"). Tests install a sink that
+// takes the lines instead. Callers decide by the logging level whether a line is wanted before
+// they format it.
 #pragma once
 
 #include <functional>
@@ -11,7 +11,8 @@ namespace camera {
 
 using LinkLogSink = std::function<void(const char* method, const std::string& text)>;
 
-/// Installs the process-wide sink (an empty one drops lines); returns the previous sink.
+/// Installs a process-wide sink that takes every line instead of the application log (an empty
+/// one restores the log); returns the previous sink.
 LinkLogSink SetLinkLogSink(LinkLogSink sink);
 
 /// Formats (printf rules of this platform) and hands one line to the sink.

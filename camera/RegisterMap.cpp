@@ -1,7 +1,8 @@
 #include "RegisterMap.h"
 
 #include "CXmlNodeValue.h"
-#include "platform/DebugOutput.h"
+#include "logging/ConfiguratorLog.h"
+#include "platform/TextConv.h"
 
 #include <fstream>
 #include <mutex>
@@ -133,5 +134,6 @@ void ReportRegisterMapWarning(const std::string& message)
         Sink()(message);
         return;
     }
-    platform::OutputDebugStringA((message + "\n").c_str());
+    const std::wstring wide = platform::Utf8ToWide(message);
+    CORVEL_LOG(OL_ERROR, -1, L"RegisterMap", "CXmlNodeValue", L"%ls", wide.c_str());
 }

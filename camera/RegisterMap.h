@@ -64,7 +64,7 @@ private:
 using RegisterMapPtr = std::shared_ptr<const RegisterMap>;
 
 /// Where conversion warnings of register-map values go (a malformed override map). By default
-/// they go to the debugger output; the application routes them to its log.
+/// they are records of severity 4 in the application log; tests install a sink instead.
 using RegisterMapWarningSink = std::function<void(const std::string& message)>;
 RegisterMapWarningSink SetRegisterMapWarningSink(RegisterMapWarningSink sink);
 void ReportRegisterMapWarning(const std::string& message);
