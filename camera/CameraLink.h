@@ -5,14 +5,22 @@
 // through a process-wide registry.
 //
 // One concern per source file: CameraLink.cpp (object, numbering, settings, online guard),
-// CameraLinkChannel.cpp (serial channel), CameraLinkIdentification.cpp (baud detection).
+// CameraLinkChannel.cpp (serial channel), CameraLinkIdentification.cpp (baud detection,
+// identification), CameraLinkProtocol.cpp (register exchanges, refusal reports),
+// CameraLinkCoding.cpp (parameter callbacks: value coding, change check, console echo).
 #pragma once
 
 #include "camera/ClserBinding.h"
 #include "camera/ComPort.h"
+#include "camera/IErrorOwner.h"
 #include "camera/ILinkHost.h"
 #include "camera/ISettings.h"
+#include "camera/ITerminalSink.h"
+#include "camera/RegisterLink.h"
+#include "camera/RegisterMap.h"
+#include "camera/RegisterProtocol.h"
 #include "orvmisc/OrvParamStorage.h"
+#include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>
@@ -72,6 +80,8 @@ public:
 
     /// The window that owns the link (borrowed; see ILinkHost).
     void SetMainWindow(ILinkHost* host) { m_pMainWindow = host; }
+    /// The clock the protocol waits on (borrowed; null: the real clock).
+    void SetClock(platform::IClock* clock) { m_pClock = clock ? clock : &platform::DefaultClock(); }
     int LoggingLevel() const { return m_pMainWindow ? m_pMainWindow->LoggingLevel() : 0; }
 
     // ---- serial channel (CameraLinkChannel.cpp) ----
@@ -94,6 +104,63 @@ public:
     /// Tries 115200, 57600, 38400, 19200 and 9600 baud until "Ping" answers; the host side
     /// stays at the last rate tried.
     bool DetectBaudRate();
+    /// Identifies the camera again after a refusal the operator acknowledged: reads "Ping"
+    /// twice and marks the camera identified. 0, or -7777 when the read was refused and
+    /// reported.
+    int ReadCameraInfo();
+
+    // ---- register protocol (CameraLinkProtocol.cpp) ----
+    using AnswerBuffer = protocol::AnswerBuffer;
+    /// One exchange: writes the `*length` bytes of `frame`, waits the frame's post-write delay,
+    /// reads the status byte and, after an accepted read frame, the data word; after a refusal
+    /// drains up to 16 further bytes into the answer in order. `*length` := bytes received.
+    /// 0, 15 (refused) or the channel's failure (-5 for a transfer that came up short). A
+    /// channel failure marks the camera offline. The caller zeroes `answer`.
+    int Transact(const std::uint8_t* frame, std::uint32_t* length, AnswerBuffer& answer);
+    /// The same exchange for the flash tools: 2000 ms for the write, 1000 ms per read, a longer
+    /// drain, and a status byte that does not come leaves the camera online.
+    int TransactFixedTimeout(const std::uint8_t* frame, std::uint32_t* length, AnswerBuffer& answer);
+    /// Reads register `address` raw: the four data bytes in the order received. 0, or 1 when
+    /// the exchange failed or the camera refused it.
+    int ReadRegisterBytes(std::uint16_t address, std::uint8_t bytes[4]);
+    /// Sends a caller's frame (7 bytes; a read frame's first 3) through Transact. The result of
+    /// the exchange, or for an accepted read of a flash status register the decoded flash
+    /// status (7, 4, 2 or 0).
+    int SendRawCommand(const std::uint8_t frame[7]);
+    /// Sends a caller's frame of `length` bytes through TransactFixedTimeout, with the same
+    /// flash status decoding (also for 0xE058).
+    int SendFlashCommand(const std::uint8_t* frame, std::uint32_t length);
+    /// Milliseconds the camera needs between a frame and its status byte (commands that save
+    /// or load a flash space, switch the boot space or the output format).
+    int GetPostWriteDelay(const std::uint8_t* frame, std::uint32_t length) const;
+    /// Shows a refused write of parameter `name` to the operator. False when the operator
+    /// disabled error checking in the error dialog, true otherwise.
+    bool ReportWriteError(const AnswerBuffer& answer, const char* name, std::uint8_t status);
+    /// Shows a refused read. True when something was shown and acknowledged.
+    bool ReportReadError(std::uint8_t status, const char* name);
+
+    // ---- parameter callbacks and value coding (CameraLinkCoding.cpp) ----
+    /// Codes the record's value into its register and writes it. 0 on success; 15 or the
+    /// status byte for a refusal; a negative channel result; -7004 without a register link;
+    /// -7006 when the value cannot be sent. A link with mask 0 sends nothing and answers 0.
+    int SetParamToCamera(_OrvStParam* param);
+    /// Reads the record's register and stores the decoded value. 0, 15 (refused), -7777
+    /// (refused and reported), a negative channel result, or -7004 without a register link.
+    int GetParamFromCamera(_OrvStParam* param);
+    /// 7001 when a boolean is set to the value it holds, else 0. `newValue` as the store passes
+    /// it (int64_t, uint8_t, double or text).
+    int CheckParam(const _OrvStParam* param, const void* newValue);
+    /// Echoes the new value in the camera's command syntax ("<cmd value"). 0.
+    int ParamToConsole(const _OrvStParam* param, const void* newValue);
+    /// Echoes the stored value as the camera's reply (">cmd value"). 0, or -7004 without a
+    /// register link.
+    int ParamToConsoleReply(const _OrvStParam* param);
+
+    /// The four callbacks every camera parameter carries; each finds its link by `ownerId`.
+    static int ParamReadCallback(std::uint32_t ownerId, _OrvStParam* param);
+    static int ParamEchoCallback(std::uint32_t ownerId, _OrvStParam* param, const void* newValue);
+    static int ParamChangingCallback(std::uint32_t ownerId, _OrvStParam* param, const void* newValue);
+    static int ParamWriteCallback(std::uint32_t ownerId, _OrvStParam* param);
 
     /// Finds a link by instance id; null when none has it (or it is gone).
     static CCameraLink* FindParamStorageById(std::uint32_t id);
@@ -125,6 +192,9 @@ public:
     /// The rate the host side was last switched to; -1 when none is known or detection failed.
     std::int32_t m_nBaudRate = -1;
 
+    /// The register-map document of the current configuration; the console echo reads the
+    /// value texts of enumerations from it.
+    RegisterMapPtr m_pRegisterMap;
     ILinkHost* m_pMainWindow = nullptr;     ///< borrowed; null: logging level 0, no dialogs
     const std::uint32_t m_nInstanceId;
     std::int32_t m_nWriteReadByByte = 0;
@@ -132,10 +202,16 @@ public:
     std::uint8_t m_bNotIdentified = 1;
     std::uint8_t m_bCheckErrorDisabled = 1;
     std::uint8_t m_nLastStatus = 6;
+    /// The panel whose operation is running: refusals are shown through it. Borrowed; the
+    /// panel clears it when its operation ends.
+    IErrorOwner* m_pErrorOwner = nullptr;
     std::string m_strSettingsKey;
     std::uint8_t m_bOnline = 0;
     /// Set while DetectBaudRate runs: refused reads are not reported then.
     std::uint8_t m_bDetectingBaudRate = 0;
+    /// Set while a refusal report identifies the camera again: refused reads met there are
+    /// not reported once more.
+    std::uint8_t m_bReportingError = 0;
 
 protected:
     ISettings& Settings() const { return *m_pSettings; }
@@ -150,5 +226,16 @@ private:
     /// channel lock, so a read or write of another thread ends first.
     void ReleaseChannelLocked();
 
+    struct ExchangeTiming;
+    int Exchange(const std::uint8_t* frame, std::uint32_t* length, AnswerBuffer& answer, const ExchangeTiming& timing);
+    /// Shows the error dialog; the operator's answer decides whether error checking stays on.
+    /// False when it was disabled.
+    bool RunErrorDialog(const std::string& text, std::uint8_t status, bool refreshTerminal);
+    /// The terminal when echo lines are wanted and the window has one, else null.
+    ITerminalSink* EchoTerminal() const;
+    /// The enumeration text of `value` under the element at `path` ("" when none).
+    std::string EnumerationText(const std::string& path, std::int64_t value) const;
+
     ISettings* m_pSettings;  ///< borrowed; outlives the link
+    platform::IClock* m_pClock = &platform::DefaultClock();  ///< borrowed; outlives the link
 };

@@ -5,6 +5,7 @@
 // before the port or library goes away; baud detection runs outside it.
 #include "camera/CameraLink.h"
 #include "camera/LinkLog.h"
+#include "camera/LinkText.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -27,16 +28,7 @@ unsigned Low32(Fn fn)
     return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(fn));
 }
 
-std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* format)
-{
-    std::string text;
-    char digits[4];
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(digits, sizeof digits, format, bytes[i]);
-        text += digits;
-    }
-    return text;
-}
+using camera::HexBytes;
 
 constexpr const char* kInit = "CCameraLink::Init";
 constexpr const char* kClose = "CCameraLink::Close";

@@ -1,23 +1,24 @@
-// Identification of the camera on an open channel: finding the rate it answers at.
+// Identification of the camera on an open channel: finding the rate it answers at, and
+// identifying it again after a refusal the operator acknowledged.
 #include "camera/CameraLink.h"
 
 namespace {
 
 constexpr int kDetectionRates[] = {115200, 57600, 38400, 19200, 9600};
 
-/// Restores the link's echo and detection flags on every way out.
-struct DetectionScope {
+/// Echo is off while the camera is identified, unless the operator logs; it comes back on
+/// every way out.
+struct EchoScope {
     CCameraLink& link;
-    explicit DetectionScope(CCameraLink& l) : link(l)
-    {
-        link.m_bEchoToTerminal = link.LoggingLevel() > 0 ? 1 : 0;
-        link.m_bDetectingBaudRate = 1;
-    }
-    ~DetectionScope()
-    {
-        link.m_bEchoToTerminal = 1;
-        link.m_bDetectingBaudRate = 0;
-    }
+    explicit EchoScope(CCameraLink& l) : link(l) { link.m_bEchoToTerminal = link.LoggingLevel() > 0 ? 1 : 0; }
+    ~EchoScope() { link.m_bEchoToTerminal = 1; }
+};
+
+/// Also marks the detection, so refused reads at a wrong rate are not reported.
+struct DetectionScope {
+    EchoScope echo;
+    explicit DetectionScope(CCameraLink& l) : echo(l) { echo.link.m_bDetectingBaudRate = 1; }
+    ~DetectionScope() { echo.link.m_bDetectingBaudRate = 0; }
 };
 
 }  // namespace
@@ -44,4 +45,21 @@ bool CCameraLink::DetectBaudRate()
     if (result != 0)
         m_nBaudRate = -1;
     return result == 0;
+}
+
+int CCameraLink::ReadCameraInfo()
+{
+    EchoScope echo(*this);
+    bool ping = false;
+    GetParamBool("Ping", &ping);
+    const int result = GetParamBool("Ping", &ping);
+    if (result == link_result::kReadReported) {
+        if (!m_bLinkAlive)
+            m_bOnline = 0;
+        return result;
+    }
+    m_bNotIdentified = 0;
+    if (!m_bLinkAlive)
+        m_bOnline = 0;
+    return 0;
 }

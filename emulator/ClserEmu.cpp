@@ -402,6 +402,12 @@ EMU_EXPORT void emu_fail_next(const char* entry, std::int32_t result)
         S().failures[entry].push_back(result);
 }
 
+EMU_EXPORT void emu_advance_ms(std::uint32_t ms)
+{
+    std::lock_guard lock(S().mutex);
+    S().nowMs += ms;
+}
+
 EMU_EXPORT std::uint32_t emu_now_ms()
 {
     std::lock_guard lock(S().mutex);

@@ -76,6 +76,8 @@ public:
     std::uint32_t Calls(const char* entry) { return callCount_(entry); }
     /// Virtual milliseconds the library has waited in reads so far.
     std::uint32_t NowMs() { return nowMs_(); }
+    /// Lets virtual time pass, as a host that waits before it reads.
+    void AdvanceMs(std::uint32_t ms) { advance_(ms); }
 
 private:
     template <typename Fn>
@@ -97,6 +99,7 @@ private:
     PfnEmuFrame frame_ = nullptr;
     PfnEmuCallCount callCount_ = nullptr;
     PfnEmuFailNext failNext_ = nullptr;
+    PfnEmuPort advance_ = nullptr;
 };
 
 template <typename Fn>
@@ -136,6 +139,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     frame_ = Bind<PfnEmuFrame>("emu_frame");
     callCount_ = Bind<PfnEmuCallCount>("emu_call_count");
     failNext_ = Bind<PfnEmuFailNext>("emu_fail_next");
+    advance_ = Bind<PfnEmuPort>("emu_advance_ms");
 }
 
 inline std::vector<FrameRecord> ClserEmuControl::Frames()

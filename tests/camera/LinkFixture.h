@@ -28,6 +28,12 @@ public:
         messages.push_back({text, caption, flags});
         return kIdOk;
     }
+    ITerminalSink* Terminal() override { return nullptr; }
+    int ShowErrorDialog(const std::string& text) override
+    {
+        messages.push_back({text, "CDlgErr", 0});
+        return kIdOk;
+    }
 };
 
 class MemorySettings : public ISettings {

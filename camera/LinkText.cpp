@@ -1,0 +1,40 @@
+#include "camera/LinkText.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace camera {
+
+std::string FormatText(const char* format, ...)
+{
+    char small[256];
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0 && static_cast<std::size_t>(length) < sizeof small) {
+        text.assign(small, static_cast<std::size_t>(length));
+    } else if (length > 0) {
+        text.resize(static_cast<std::size_t>(length));
+        std::vsnprintf(text.data(), text.size() + 1, format, copy);
+    }
+    va_end(copy);
+    return text;
+}
+
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* format)
+{
+    std::string text;
+    text.reserve(count * 2);
+    char digits[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(digits, sizeof digits, format, bytes[i]);
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace camera
