@@ -5,6 +5,7 @@
 #include "camera/CameraLink.h"
 #include "camera/LinkLog.h"
 #include "emulator/ClserEmuControl.h"
+#include "tests/camera/LinkedParams.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,32 +42,14 @@ struct Bench {
             return;
         emu.Reset();
         emu.SetCameraBaud(115200);
-        Define("Ping", OrvParam_Bool, 0x600C, 0xFFFFFFFF, 0);
-        Define("Gain", OrvParam_Int, 0x0200, 0xFFF, 4);
+        corvel::test::DefineLinkedParam(link, "Ping", OrvParam_Bool,
+                                        corvel::test::MakeLink(0x600C, 0xFFFFFFFF, 0, "ping", "CAMERA/LOCALSPACE/Ping"));
+        corvel::test::DefineLinkedParam(link, "Gain", OrvParam_Int,
+                                        corvel::test::MakeLink(0x0200, 0xFFF, 4, "gain", "CAMERA/LOCALSPACE/Gain"));
         link.m_nPortIndex = 0;
         ready = link.Init(CLSER_EMU_PATH) == 0;
         link.m_bOnline = 1;
         link.m_bNotIdentified = 0;
-    }
-
-    void Define(const char* name, OrvParamType type, std::uint16_t address, std::uint32_t mask, int shift)
-    {
-        _OrvStParam p{};
-        p.type = type;
-        p.access = OrvParam_ReadWrite;
-        std::strncpy(p.name, name, sizeof p.name - 1);
-        p.read = CCameraLink::ParamReadCallback;
-        p.echo = CCameraLink::ParamEchoCallback;
-        p.changing = CCameraLink::ParamChangingCallback;
-        p.write = CCameraLink::ParamWriteCallback;
-        link.AddParam(p);
-        RegisterLink reg;
-        reg.address = address;
-        reg.mask = mask;
-        reg.shift = shift;
-        reg.cmd = "gain";
-        reg.path = std::string("CAMERA/LOCALSPACE/") + name;
-        LinkRegister(link, name, reg);
     }
 
     /// Bytes written and read by one call of `op`, from the channel's own transfer lines.
@@ -90,19 +73,23 @@ struct Bench {
     }
 };
 
-Bench& TheBench()
+/// The shared bench, or null (the run marked as failed) when the emulated camera is missing.
+Bench* TheBench(benchmark::State& state)
 {
     static Bench bench;
-    return bench;
+    if (!bench.ready) {
+        state.SkipWithError("emulated camera not available");
+        return nullptr;
+    }
+    return &bench;
 }
 
 void BM_SetGetRoundTrip(benchmark::State& state)
 {
-    Bench& b = TheBench();
-    if (!b.ready) {
-        state.SkipWithError("emulated camera not available");
+    Bench* bench = TheBench(state);
+    if (!bench)
         return;
-    }
+    Bench& b = *bench;
     std::int64_t value = 0, i = 0;
     const auto writeBytes = b.WireBytes([&] { b.link.SetParamIntIfOnline("Gain", 0x155, true, false); });
     const auto readBytes = b.WireBytes([&] { b.link.GetParamInt("Gain", &value); });
@@ -125,11 +112,10 @@ BENCHMARK(BM_SetGetRoundTrip);
 
 void BM_SetParamInt(benchmark::State& state)
 {
-    Bench& b = TheBench();
-    if (!b.ready) {
-        state.SkipWithError("emulated camera not available");
+    Bench* bench = TheBench(state);
+    if (!bench)
         return;
-    }
+    Bench& b = *bench;
     std::int64_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(b.link.SetParamIntIfOnline("Gain", i & 0xFFF, true, false));
@@ -141,11 +127,10 @@ BENCHMARK(BM_SetParamInt);
 
 void BM_GetParamInt(benchmark::State& state)
 {
-    Bench& b = TheBench();
-    if (!b.ready) {
-        state.SkipWithError("emulated camera not available");
+    Bench* bench = TheBench(state);
+    if (!bench)
         return;
-    }
+    Bench& b = *bench;
     std::int64_t value = 0, i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(b.link.GetParamInt("Gain", &value));
@@ -158,11 +143,10 @@ BENCHMARK(BM_GetParamInt);
 /// The same bytes through the channel alone: what the emulated camera and the channel cost.
 void BM_ChannelOnlyRoundTrip(benchmark::State& state)
 {
-    Bench& b = TheBench();
-    if (!b.ready) {
-        state.SkipWithError("emulated camera not available");
+    Bench* bench = TheBench(state);
+    if (!bench)
         return;
-    }
+    Bench& b = *bench;
     const std::uint8_t write[7] = {0x57, 0x02, 0x00, 0x00, 0x00, 0x15, 0x50};
     const std::uint8_t read[3] = {0x52, 0x02, 0x00};
     std::uint8_t answer[5];

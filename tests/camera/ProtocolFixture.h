@@ -9,6 +9,7 @@
 #include "emulator/ClserEmuControl.h"
 
 #include "LinkFixture.h"
+#include "LinkedParams.h"
 
 #include <gtest/gtest.h>
 
@@ -86,18 +87,6 @@ private:
     emu::ClserEmuControl& emu_;
 };
 
-inline RegisterLink MakeLink(std::uint16_t address, std::uint32_t mask, int shift = 0, const char* cmd = "",
-                             const char* path = "")
-{
-    RegisterLink link;
-    link.address = address;
-    link.mask = mask;
-    link.shift = shift;
-    link.cmd = cmd;
-    link.path = path;
-    return link;
-}
-
 class EmulatedLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -131,21 +120,7 @@ protected:
     void Define(const char* name, OrvParamType type, const RegisterLink& reg, double min = 0, double step = 0,
                 double max = 0, OrvParamAccess access = OrvParam_ReadWrite)
     {
-        _OrvStParam p{};
-        p.type = type;
-        p.access = access;
-        std::strncpy(p.name, name, sizeof p.name - 1);
-        p.read = CCameraLink::ParamReadCallback;
-        p.echo = CCameraLink::ParamEchoCallback;
-        p.changing = CCameraLink::ParamChangingCallback;
-        p.write = CCameraLink::ParamWriteCallback;
-        if (type == OrvParam_Float) {
-            p.min.d = min;
-            p.def.d = step;
-            p.max.d = max;
-        }
-        ASSERT_EQ(link->AddParam(p), 0);
-        ASSERT_EQ(LinkRegister(*link, name, reg), 0);
+        ASSERT_EQ(DefineLinkedParam(*link, name, type, reg, min, step, max, access), 0);
     }
 
     /// The frames the camera received since the last ClearFrames.
