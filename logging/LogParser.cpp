@@ -371,14 +371,8 @@ void ParserResult::Commit(std::int32_t mode, std::int32_t code, const wchar_t* s
 std::u16string JobToken(std::uint64_t jobId)
 {
     char16_t digits[16];
-    int n = 0;
-    do {
-        digits[n++] = u"0123456789ABCDEF"[jobId & 0xF];
-        jobId >>= 4;
-    } while (jobId);
     std::u16string token(1, u'{');
-    while (n > 0)
-        token += digits[--n];
+    token.append(digits, HexDigits(jobId, digits));
     token += u'}';
     return token;
 }
