@@ -380,19 +380,21 @@ void FileOutput::WritePending()
     pending_.clear();
 }
 
-std::uint64_t FileOutput::GetCurrentPosition()
+std::optional<std::uint64_t> FileOutput::SizeUnderLock()
 {
     if (forkGeneration_ != BackgroundFlush::Instance().ForkGeneration())
         RenewAfterFork();
     if (fd_ < 0 || !lock_)
-        return 0;
+        return std::nullopt;
     platform::ProcessLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked())
-        return 0;
+        return std::nullopt;
     WriteBytes(pending_.data(), pending_.size());
     pending_.clear();
     const off_t end = ::lseek(fd_, 0, SEEK_END);
-    return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+    if (end < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(end);
 }
 
 void FileOutput::Close()

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orvlog {
@@ -45,8 +46,12 @@ public:
     int Open() override;
     void Close() override;
     int Write(std::u16string_view line, const _OwnLogRecord& record) override;
-    /// Writes the collected lines, then gives the file's size.
-    std::uint64_t GetCurrentPosition() override;
+    /// Writes the collected lines, then gives the file's size (0 when that fails).
+    std::uint64_t GetCurrentPosition() override { return SizeUnderLock().value_or(0); }
+    /// Writes the collected lines and takes the file's size, both under the write lock, so
+    /// the size ends on a line boundary; none when the file is closed or the lock was not had
+    /// in time.
+    std::optional<std::uint64_t> SizeUnderLock();
     /// Writes the collected lines now (the background flush, and before a parse).
     void WritePending();
     bool IsOpen() const { return fd_ >= 0; }

@@ -3,14 +3,31 @@
 #include "logging/MessageBoxShim.h"
 #include "logging/ProcessInfo.h"
 #include "platform/ProcessIds.h"
+#include "platform/TextConv.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvlog {
 namespace {
 
 constexpr const wchar_t* kInitCaption = L"The initialization of Log Engine";
 constexpr std::int32_t kNoChannelThreshold = 7;
+// Parse positions are 32-bit and even: a larger file is read up to here.
+constexpr std::uint64_t kLastParsePosition = 0xFFFFFFFEu;
+
+// Closes a descriptor when the scope ends.
+struct ScopedFd {
+    int fd;
+    ~ScopedFd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
 
 }  // namespace
 
@@ -86,6 +103,7 @@ void LogEngine::Close()
     channels_.clear();
     threadIds_.clear();
     lastIds_ = nullptr;
+    parserResults_.clear();
 }
 
 bool LogEngine::AddChannel(std::unique_ptr<LogOutput> channel, std::int32_t level, const wchar_t* what)
@@ -282,6 +300,50 @@ void LogEngine::PopLibFuncId(std::int32_t thread)
     auto it = threadIds_.find(thread);
     if (it != threadIds_.end() && it->second.size() >= 2)
         it->second.pop_back();
+}
+
+int LogEngine::ParseOwnLog(std::int32_t thread, std::uint32_t& position, std::int32_t minSeverity,
+                           std::int32_t mode, _ParserDataItem**& items, std::uint32_t& count)
+{
+    FileOutput* file = FileChannel();
+    if (!file)
+        return -1;
+    const ParserQuery query{GetJobId(thread), minSeverity, mode};
+    ReleaseParserData(thread);
+
+    // Lines still held in memory reach the file first, and the size is taken under the write
+    // lock, so the scan ends on a record boundary even while other processes append.
+    const std::optional<std::uint64_t> lockedSize = file->SizeUnderLock();
+    const std::string name = platform::WideToUtf8(file->BuildFileName());
+    const ScopedFd fd{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
+    std::uint64_t size = 0;
+    if (fd.fd < 0) {
+        // A log that does not exist yet holds no records; nothing is created for the parse.
+        if (errno != ENOENT)
+            return -1;
+    } else {
+        struct stat st {};
+        if (::fstat(fd.fd, &st) != 0)
+            return -1;
+        size = static_cast<std::uint64_t>(st.st_size);
+        if (lockedSize)
+            size = std::min(size, *lockedSize);
+    }
+    size = std::min(size, kLastParsePosition);
+    const std::uint64_t start = std::min<std::uint64_t>(position & ~1u, size);
+
+    std::unique_ptr<ParserResult> result;
+    if (fd.fd >= 0) {
+        FileSource source(fd.fd, start);
+        result = ScanJobRecords(source, size - start, query);
+    } else {
+        result = std::make_unique<ParserResult>();
+    }
+    position = static_cast<std::uint32_t>(size);
+    items = result->Items();
+    count = result->Count();
+    parserResults_[thread] = std::move(result);
+    return 0;
 }
 
 }  // namespace orvlog

@@ -6,6 +6,7 @@
 
 #include "logging/FileOutput.h"
 #include "logging/LogOutput.h"
+#include "logging/LogParser.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,6 +65,15 @@ public:
     std::uint32_t GetLibFuncId(std::int32_t thread);
     void PopLibFuncId(std::int32_t thread);
 
+    /// Reads back from the file channel's log the records of the thread's current job, from
+    /// byte `position` up to the file's size at the start, which replaces `position`. The
+    /// result stays the engine's until the thread parses again or releases it, or the engine
+    /// closes. 0 after a scan (also one that stopped early), -1 without a file channel or when
+    /// the file cannot be opened.
+    int ParseOwnLog(std::int32_t thread, std::uint32_t& position, std::int32_t minSeverity, std::int32_t mode,
+                    _ParserDataItem**& items, std::uint32_t& count);
+    void ReleaseParserData(std::int32_t thread) { parserResults_.erase(thread); }
+
     /// The channel names joined with ", " (at most 255 characters).
     std::wstring ChannelNames() const;
 
@@ -76,6 +86,7 @@ private:
     std::int32_t lastThread_ = 0;
     std::vector<std::uint32_t>* lastIds_ = nullptr;
     std::vector<std::unique_ptr<LogOutput>> channels_;
+    std::unordered_map<std::int32_t, std::unique_ptr<ParserResult>> parserResults_;
     std::int32_t threshold_ = 5;
     std::int32_t references_ = 0;
     std::unique_ptr<LineBuffer> lineBuffer_ = std::make_unique<LineBuffer>();

@@ -108,13 +108,7 @@ public:
     void Hex64(std::uint64_t value)
     {
         char16_t digits[16];
-        int n = 0;
-        do {
-            digits[n++] = u"0123456789ABCDEF"[value & 0xF];
-            value >>= 4;
-        } while (value);
-        while (n)
-            Char(digits[--n]);
+        Units({digits, HexDigits(value, digits)});
     }
 
 private:
@@ -202,6 +196,16 @@ std::u16string_view JobLine(int level, const NormalizedRecord& r, LineBuffer& bu
 }
 
 }  // namespace
+
+std::size_t HexDigits(std::uint64_t value, char16_t (&digits)[16])
+{
+    std::size_t n = 1;
+    for (std::uint64_t rest = value >> 4; rest; rest >>= 4)
+        ++n;
+    for (std::size_t i = n; i-- > 0; value >>= 4)
+        digits[i] = u"0123456789ABCDEF"[value & 0xF];
+    return n;
+}
 
 std::u16string_view FormatLine(int level, const NormalizedRecord& r, LineBuffer& buffer)
 {

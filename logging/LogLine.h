@@ -18,6 +18,10 @@ struct LineBuffer {
     char16_t scratch[kMaxLineUnits];
 };
 
+/// The upper-case hexadecimal digits of `value` without leading zeros (at least one), most
+/// significant first, as the job id prints; returns how many were written.
+std::size_t HexDigits(std::uint64_t value, char16_t (&digits)[16]);
+
 /// Builds the line of format `level` (1-5; any other level gives an empty line) into the
 /// buffer and returns it. A line that would be longer than kMaxLineUnits is cut; at levels 4
 /// and 5 only the message is shortened and "ML" gives the units of message actually written.

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace orvlog;
 
@@ -414,6 +415,36 @@ int OLGetCurrentOwnLogPosition(OLHandle handle, uint64_t* position)
     if (!engine || !position)
         return -1;
     *position = engine->GetCurrentPosition();
+    return 0;
+}
+
+int OLParseOwnLog(OLHandle handle, uint32_t* position, int32_t minSeverity, int32_t mode, _ParserDataItem*** items,
+                  uint32_t* count)
+{
+    if (!position || !items || !count)
+        return -1;
+    *items = nullptr;
+    *count = 0;
+    Lock lock(ProcessMutex());
+    LogEngine* engine = InitializedEngine(handle);
+    if (!engine)
+        return -1;
+    try {
+        return engine->ParseOwnLog(platform::CurrentThreadId(), *position, minSeverity, mode, *items, *count);
+    } catch (const std::bad_alloc&) {
+        *items = nullptr;
+        *count = 0;
+        return -1;
+    }
+}
+
+int OLReleaseOwnParserData(OLHandle handle)
+{
+    Lock lock(ProcessMutex());
+    LogEngine* engine = InitializedEngine(handle);
+    if (!engine)
+        return -1;
+    engine->ReleaseParserData(platform::CurrentThreadId());
     return 0;
 }
 

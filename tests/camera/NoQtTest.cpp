@@ -1,6 +1,8 @@
 // The camera link, the store and the emulator build without Qt: every core header is included
 // here and the build fails if any of them pulls Qt in.
 #include "camera/CFlagGuard.h"
+#include "camera/CParamsMap.h"
+#include "camera/CXmlNodeValue.h"
 #include "camera/CPerfCounter.h"
 #include "camera/CameraLink.h"
 #include "camera/ClserBinding.h"
@@ -11,13 +13,23 @@
 #include "camera/ITerminalSink.h"
 #include "camera/LinkLog.h"
 #include "camera/LinkText.h"
+#include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
+#include "camera/RegisterMap.h"
 #include "camera/RegisterProtocol.h"
+#include "camera/ValueCoder.h"
 #include "camera/clser.h"
+#include "catalogues/ConfigurationTable.h"
+#include "catalogues/RegisterMapLoader.h"
 #include "emulator/CameraModel.h"
 #include "emulator/ClserEmuControl.h"
 #include "emulator/PtyPeer.h"
+#include "logging/ConfiguratorLog.h"
 #include "orvmisc/OrvParamStorage.h"
+#include "platform/Clock.h"
+#include "platform/CrashHandler.h"
+#include "platform/ProfileSettings.h"
+#include "resources/BuiltinResources.h"
 
 #if defined(QT_VERSION) || defined(QT_CORE_LIB)
 #error "a core header includes Qt"

@@ -1,15 +1,20 @@
 // Tests through liborvlog.so in processes of their own (the writer program).
 #include "logging/OrvLog.h"
+#include "platform/ProcessIds.h"
 #include "platform/TextConv.h"
 #include "support/ChildProcess.h"
 #include "support/LogFiles.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <cstring>
+#include <elf.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <map>
 #include <regex>
+#include <set>
 #include <sys/wait.h>
 #include <vector>
 
@@ -29,7 +34,139 @@ using corvel::test::ReadBytes;
 
 std::vector<std::wstring> Lines(const std::string& bytes) { return corvel::test::LogFileLines(bytes); }
 
+// The names of the defined symbols in an ELF file's dynamic symbol table (what the dynamic
+// linker can bind), or an empty set when the file is no 64-bit ELF file.
+std::set<std::string> DefinedDynamicSymbols(const std::string& image)
+{
+    std::set<std::string> names;
+    const auto fits = [&](std::uint64_t offset, std::uint64_t size) {
+        return offset <= image.size() && size <= image.size() - offset;
+    };
+    Elf64_Ehdr header;
+    if (!fits(0, sizeof header))
+        return names;
+    std::memcpy(&header, image.data(), sizeof header);
+    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64
+        || header.e_shentsize != sizeof(Elf64_Shdr) || !fits(header.e_shoff, std::uint64_t{header.e_shnum} * sizeof(Elf64_Shdr)))
+        return names;
+    const auto section = [&](std::size_t index) {
+        Elf64_Shdr s{};
+        std::memcpy(&s, image.data() + header.e_shoff + index * sizeof s, sizeof s);
+        return s;
+    };
+    for (std::size_t i = 0; i < header.e_shnum; ++i) {
+        const Elf64_Shdr symbols = section(i);
+        if (symbols.sh_type != SHT_DYNSYM || symbols.sh_link >= header.e_shnum || !fits(symbols.sh_offset, symbols.sh_size))
+            continue;
+        const Elf64_Shdr strings = section(symbols.sh_link);
+        if (!fits(strings.sh_offset, strings.sh_size))
+            continue;
+        for (std::size_t k = 1; k < symbols.sh_size / sizeof(Elf64_Sym); ++k) {
+            Elf64_Sym symbol;
+            std::memcpy(&symbol, image.data() + symbols.sh_offset + k * sizeof symbol, sizeof symbol);
+            if (symbol.st_shndx == SHN_UNDEF || symbol.st_name >= strings.sh_size)
+                continue;
+            const char* name = image.data() + strings.sh_offset + symbol.st_name;
+            names.insert(std::string(name, ::strnlen(name, strings.sh_size - symbol.st_name)));
+        }
+    }
+    return names;
+}
+
+// One record of the calling thread, as a log site writes it.
+void LogSite(int severity, const std::wstring& message, int code)
+{
+    _OwnLogRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.day = -1;
+    char* time = OLGetTimeStr(&record);
+    record.processId = platform::CurrentProcessId();
+    record.threadId = platform::CurrentThreadId();
+    record.timeText = time;
+    record.severity = severity;
+    record.code = code;
+    record.message = message.c_str();
+    OLOwnLogOutput(0, &record);
+    OLDestroyInternalStr(&time, nullptr);
+}
+
 }  // namespace
+
+// Example failure: the library exports a helper of its own (a C++ symbol, a run-time
+// function linked in statically) or misses one of the functions programs bind by name.
+TEST(OrvLogLibrary, ExportsExactlyTheOLFunctions)
+{
+    const std::set<std::string> expected = {
+        "OLInitOwnLogW", "OLInitOwnLogA", "OLCloseOwnLog", "OLCreateOwnLog", "OLGetOwnLogHandle",
+        "OLisOwnLog", "OLSetApplicationLog", "OLOpenOwnSystemChannel", "OLOpenOwnFileChannelW",
+        "OLOpenOwnFileChannelA", "OLOpenOwnIDEChannel", "OLCloseOwnLogChannel", "OLSetOwnLogSeverityThreshold",
+        "OLGetOwnLogSeverityThreshold", "OLSetOwnLogFileBuffering", "OLGetOwnLogFileBuffering",
+        "OLGetOwnLogFileFolderW", "OLGetOwnLogFileFolderA", "OLIsOwnLogRecordNeeded", "OLOwnLogOutput",
+        "OLSetOwnLinksW", "OLSetOwnLinksA", "OLGetTimeStr", "OLGetErrorStrW", "OLGetErrorStrA",
+        "OLDestroyInternalStr", "OLGetOwnLogJobId", "OLSetOwnLogJobId", "OLSetOwnLogLibFuncId",
+        "OLGetOwnLogLibFuncId", "OLReleaseOwnLogLibFuncId", "OLGetCurrentOwnLogPosition", "OLParseOwnLog",
+        "OLReleaseOwnParserData", "OLMessageBoxW", "OLMessageBoxA", "OLMessageBoxStubW", "OLMessageBoxStubA",
+    };
+    ASSERT_EQ(expected.size(), 38u);
+    EXPECT_EQ(DefinedDynamicSymbols(ReadBytes(ORVLOG_LIBRARY_PATH)), expected);
+}
+
+// Example failure: a parse while another process appends takes the file size between two
+// writes of a record, so the record straddling it is lost to this parse and the next, or
+// records still held in memory are missed; or the other process's records come back.
+TEST(OrvLogLibrary, ParseWhileAnotherProcessWrites)
+{
+    corvel::test::TempDir dir;
+    const pid_t writer = StartWriter({"write", "B", "3000", "1"}, dir.Path());
+    ASSERT_GT(writer, 0);
+    const std::wstring folder = platform::Utf8ToWide(dir.Path().string()) + L"/";
+    ASSERT_EQ(OLInitOwnLogW(0, L"shared", folder.c_str(), false, false, 0, 4, 0), 0);
+    ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_FILE), 0);
+    uint64_t job = 0;
+    ASSERT_EQ(OLSetOwnLogJobId(0, &job), 0);
+
+    // Rounds go on while the writer writes, and a few more.
+    uint32_t position = 0;
+    int written = 0, status = 0, roundsAfterWriter = 0;
+    bool writerRunning = true;
+    while (roundsAfterWriter < 3) {
+        for (int i = 0; i < 5; ++i, ++written) {
+            const std::wstring message = L"ours " + std::to_wstring(written);
+            // Every other round holds an ERROR record, which is written at once.
+            LogSite(i == 2 && written % 2 ? OL_ERROR : OL_NOTICE, message, written);
+        }
+        _ParserDataItem** items = nullptr;
+        uint32_t count = 0;
+        ASSERT_EQ(OLParseOwnLog(0, &position, 0, 3, &items, &count), 0);
+        ASSERT_EQ(count, 5u) << "round ending at record " << written;
+        for (uint32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(items[i]->code, written - 5 + static_cast<int>(i));
+            EXPECT_EQ(std::wstring(items[i]->message), L"ours " + std::to_wstring(written - 5 + i));
+        }
+        if (writerRunning && ::waitpid(writer, &status, WNOHANG) == writer)
+            writerRunning = false;
+        if (!writerRunning)
+            ++roundsAfterWriter;
+        ASSERT_LT(written, 1000000) << "the writer never ends";
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    uint32_t start = 0;
+    _ParserDataItem** items = nullptr;
+    uint32_t count = 0;
+    ASSERT_EQ(OLParseOwnLog(0, &start, 0, 3, &items, &count), 0);
+    EXPECT_EQ(count, static_cast<uint32_t>(written));
+    EXPECT_EQ(OLCloseOwnLog(0), 0);
+
+    // The two processes really wrote at the same time: the writer's lines lie between ours.
+    const auto lines = Lines(ReadBytes(dir / "shared.txt"));
+    const auto ours = [](const std::wstring& line) { return line.find(L"MSG=ours ") != std::wstring::npos; };
+    const auto first = std::find_if(lines.begin(), lines.end(), ours);
+    const auto last = std::find_if(lines.rbegin(), lines.rend(), ours).base();
+    EXPECT_TRUE(std::any_of(first, last, [](const std::wstring& line) {
+        return line.find(L"MSG=writer B") != std::wstring::npos;
+    }));
+}
 
 // Example failure: the configurator's log differs in any byte from what readers and the
 // support team expect: mark, line ends, banners, labels, thresholds or the filtered record.

@@ -1,0 +1,162 @@
+#include "CParamsMap.h"
+
+#include "platform/ProfileSettings.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+// Key and value edges are trimmed by byte value, with bytes of 0x80 and up counted as high, so
+// UTF-8 text at either end survives.
+std::string TrimKey(const std::string& piece)
+{
+    std::size_t start = 0;
+    while (start < piece.size() && static_cast<unsigned char>(piece[start]) < '0')
+        ++start;
+    return piece.substr(start);
+}
+
+std::string TrimValue(const std::string& piece)
+{
+    std::size_t end = piece.size();
+    while (end > 0 && static_cast<unsigned char>(piece[end - 1]) < ' ')
+        --end;
+    return piece.substr(0, end);
+}
+
+bool AppendToExisting(const std::filesystem::path& file, const std::string& text)
+{
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::size_t written = 0;
+    bool ok = true;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+void SplitString(std::string_view text, char delimiter, std::vector<std::string>& pieces)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t at = text.find(delimiter, start);
+        if (at == std::string_view::npos) {
+            pieces.emplace_back(text.substr(start));
+            return;
+        }
+        pieces.emplace_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+}
+
+bool CParamsMap::Load(const std::filesystem::path& file)
+{
+    if (!file.empty())
+        file_ = file;
+    entries_.clear();
+    if (file_.empty())
+        return false;
+    std::ifstream in(file_, std::ios::binary);
+    if (!in)
+        return false;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (text.empty())
+        return false;
+
+    std::vector<std::string> lines;
+    SplitString(text, '\n', lines);
+    for (const std::string& line : lines) {
+        std::vector<std::string> pieces;
+        SplitString(line, '=', pieces);
+        if (pieces.size() != 2)
+            continue;
+        std::string key = TrimKey(pieces[0]);
+        if (key.empty())
+            continue;
+        entries_[std::move(key)] = TrimValue(pieces[1]);
+    }
+    return true;
+}
+
+bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char* prefix)
+{
+    if (file.empty())
+        return false;
+    file_ = file;
+    std::string text;
+    for (const auto& [key, value] : entries_) {
+        if (prefix)
+            text += prefix;
+        text += key;
+        text += '=';
+        text += value;
+        text += "\r\n";
+    }
+    if (append) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(file, ec))
+            return false;
+        return !entries_.empty() && AppendToExisting(file, text);
+    }
+    return platform::WriteFileAtomically(file, text) && !entries_.empty();
+}
+
+void CParamsMap::Set(std::string_view key, std::string_view value)
+{
+    if (key.empty())
+        return;
+    entries_[std::string(key)] = std::string(value);
+}
+
+const std::vector<std::pair<const char*, const char*>>& CParamsMap::Defaults()
+{
+    static const std::vector<std::pair<const char*, const char*>> defaults = {
+        {"color.enable", "1"},
+        {"color.units", "0"},
+        {"color.mode", "1"},
+        {"color.parameters", "0.0;1.0;1.0;0.0"},
+        {"exposure.tab", "0"},
+    };
+    return defaults;
+}
+
+void CParamsMap::SetDefaults()
+{
+    for (const auto& [key, value] : Defaults())
+        Set(key, value);
+}
+
+std::string SafeSettingsKey(std::string_view key)
+{
+    std::string safe;
+    for (char c : key) {
+        const auto byte = static_cast<unsigned char>(c);
+        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+    }
+    if (safe == "." || safe == "..")
+        return "_";
+    return safe;
+}
+
+std::string GuiSettingsFileName(std::string_view key, long space)
+{
+    const std::string safe = SafeSettingsKey(key);
+    if (space < 0)
+        return safe + ".gui";
+    return safe + ".user" + std::to_string(space) + ".gui";
+}
