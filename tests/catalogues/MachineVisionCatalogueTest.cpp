@@ -2,7 +2,7 @@
 
 #include "camera/CXmlNodeValue.h"
 
-#include "BuiltinMaps.h"
+#include "support/BuiltinMaps.h"
 
 #include <gtest/gtest.h>
 
