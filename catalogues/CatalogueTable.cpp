@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string_view>
 
-namespace catalogue {
 namespace {
 
 bool Listed(std::span<const char* const> names, std::string_view name)
@@ -13,30 +12,31 @@ bool Listed(std::span<const char* const> names, std::string_view name)
 
 }  // namespace
 
-DerivedCatalogue::DerivedCatalogue(const CatalogueDef& base, std::span<const char* const> leftOutParams,
-                                   std::span<const char* const> leftOutGroups)
+DerivedCatalogueTable::DerivedCatalogueTable(const char* name, const CatalogueTable& base,
+                                             std::span<const char* const> leftOutParams,
+                                             std::span<const char* const> leftOutGroups)
+    : table_{base}
 {
     sections_.reserve(base.sections.size());
-    for (const SectionDef& section : base.sections) {
-        std::vector<GroupDef>& groups = groups_.emplace_back();
-        for (const GroupDef& group : section.groups) {
+    for (const CatalogueSection& section : base.sections) {
+        std::vector<CatalogueGroup>& groups = groups_.emplace_back();
+        for (const CatalogueGroup& group : section.groups) {
             if (!Listed(leftOutGroups, group.name))
                 groups.push_back({group.name, Keep(group.params, leftOutParams)});
         }
-        sections_.push_back({section.name, Keep(section.direct, leftOutParams), groups});
+        sections_.push_back({section.name, Keep(section.params, leftOutParams), groups});
     }
-    def_.sections = sections_;
+    table_.name = name;
+    table_.sections = sections_;
 }
 
-std::span<const ParamDef> DerivedCatalogue::Keep(std::span<const ParamDef> params,
-                                                 std::span<const char* const> leftOut)
+std::span<const CatalogueParam> DerivedCatalogueTable::Keep(std::span<const CatalogueParam> params,
+                                                            std::span<const char* const> leftOut)
 {
-    std::vector<ParamDef>& kept = params_.emplace_back();
-    for (const ParamDef& p : params) {
+    std::vector<CatalogueParam>& kept = params_.emplace_back();
+    for (const CatalogueParam& p : params) {
         if (!Listed(leftOut, p.name))
             kept.push_back(p);
     }
     return kept;
 }
-
-}  // namespace catalogue

@@ -5,13 +5,9 @@
 
 #include "catalogues/CatalogueTable.h"
 
-namespace catalogue {
-
-/// Configuration 4, "Zorvat.MachineVision": 297 parameters.
-const CatalogueDef& MachineVisionCatalogue();
+/// Configuration 4, "Zorvat.MachineVision": 297 parameters in register-map order.
+const CatalogueTable& MachineVisionCatalogue();
 
 /// Configuration 5, "Zorvat.MachineVision47": configuration 4's catalogue without OutputFormat,
 /// TecMode, TecOnLevel, MirrorEnable and the WDR group, 288 parameters.
-const CatalogueDef& MachineVision47Catalogue();
-
-}  // namespace catalogue
+const CatalogueTable& MachineVision47Catalogue();

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-using namespace catalogue;
 using corvel::test::BuiltinMap;
 
 namespace {
@@ -20,18 +19,18 @@ namespace {
 /// One defined parameter with where the table puts it.
 struct Placed {
     std::string path;  ///< CAMERA/<section>[/<group>]/<name>
-    ParamDef def;
+    CatalogueParam def;
 };
 
-std::vector<Placed> Flatten(const CatalogueDef& def)
+std::vector<Placed> Flatten(const CatalogueTable& def)
 {
     std::vector<Placed> out;
-    for (const SectionDef& section : def.sections) {
+    for (const CatalogueSection& section : def.sections) {
         const std::string sectionPath = std::string("CAMERA/") + section.name + "/";
-        for (const ParamDef& p : section.direct)
+        for (const CatalogueParam& p : section.params)
             out.push_back({sectionPath + p.name, p});
-        for (const GroupDef& group : section.groups)
-            for (const ParamDef& p : group.params)
+        for (const CatalogueGroup& group : section.groups)
+            for (const CatalogueParam& p : group.params)
                 out.push_back({sectionPath + group.name + "/" + p.name, p});
     }
     return out;
@@ -92,7 +91,7 @@ const std::set<std::string> kNotDefinedIn47 = {
 
 struct ConfigRow {
     const char* name;
-    const CatalogueDef& (*catalogue)();
+    const CatalogueTable& (*catalogue)();
     int mapId;
     std::size_t total, ints, bools, strings, floats;
     std::set<std::string> notDefined;
@@ -154,7 +153,7 @@ TEST(MachineVisionCatalogue, TypeSplitFollowsTheMap)
         SCOPED_TRACE(row.name);
         const RegisterMapPtr& map = BuiltinMap(row.mapId);
         ASSERT_TRUE(map);
-        std::map<ParamType, std::size_t> counts;
+        std::map<OrvParamType, std::size_t> counts;
         for (const Placed& p : Flatten(row.catalogue())) {
             SCOPED_TRACE(p.path);
             ++counts[p.def.type];
@@ -162,29 +161,31 @@ TEST(MachineVisionCatalogue, TypeSplitFollowsTheMap)
             const bool hasAddress = static_cast<bool>(element.Select("address"));
             const bool hasLimits = element.Select("min") && element.Select("max");
             switch (p.def.type) {
-            case ParamType::Float:
+            case OrvParam_Float:
                 EXPECT_FALSE(hasAddress) << "limits elements have no register";
                 EXPECT_TRUE(element.Select("step"));
                 break;
-            case ParamType::Bool:
+            case OrvParam_Bool:
                 EXPECT_TRUE(hasAddress);
                 EXPECT_FALSE(hasLimits) << "booleans carry no min/max";
                 break;
-            case ParamType::String:
+            case OrvParam_String:
                 EXPECT_EQ(element.Select("mask").AsInt64(), 0xFFFFFFFF) << "a text fills a whole word";
                 EXPECT_EQ(p.path.rfind("CAMERA/CAMERAMFGINFO/Mfg", 0), 0u);
                 break;
-            case ParamType::Int:
+            case OrvParam_Int:
                 EXPECT_TRUE(hasAddress);
                 EXPECT_TRUE(hasLimits);
                 break;
+            default:
+                ADD_FAILURE() << "type " << p.def.type;
             }
         }
         EXPECT_EQ(Flatten(row.catalogue()).size(), row.total);
-        EXPECT_EQ(counts[ParamType::Int], row.ints);
-        EXPECT_EQ(counts[ParamType::Bool], row.bools);
-        EXPECT_EQ(counts[ParamType::String], row.strings);
-        EXPECT_EQ(counts[ParamType::Float], row.floats);
+        EXPECT_EQ(counts[OrvParam_Int], row.ints);
+        EXPECT_EQ(counts[OrvParam_Bool], row.bools);
+        EXPECT_EQ(counts[OrvParam_String], row.strings);
+        EXPECT_EQ(counts[OrvParam_Float], row.floats);
     }
 }
 
@@ -192,21 +193,24 @@ TEST(MachineVisionCatalogue, TypeSplitFollowsTheMap)
 // dialog misses a manufacturing text (or a float gets a listener).
 TEST(MachineVisionCatalogue, ListenerRolesAreTheEighteenDocumentedOnes)
 {
-    std::map<std::string, ListenerRole> expected = {
-        {"Ping", ListenerRole::ImagePanel},
-        {"FrameTime", ListenerRole::AcquisitionPanel},
-        {"Temperature", ListenerRole::CameraInfo},
+    std::map<std::string, std::string> expected = {
+        {"Ping", "panel 4"},
+        {"FrameTime", "panel 2"},
+        {"Temperature", "camera information"},
     };
     for (const char* text : {"MfgAPN1", "MfgAPN2", "MfgAPN3", "MfgAPN4", "MfgASN1", "MfgASN2", "MfgCCD1", "MfgCCD2",
                              "MfgDate1", "MfgDate2", "MfgName1", "MfgName2", "MfgName3", "MfgName4", "MfgName5"})
-        expected[text] = ListenerRole::CameraInfo;
+        expected[text] = "camera information";
 
     for (const ConfigRow& row : Configs()) {
         SCOPED_TRACE(row.name);
-        std::map<std::string, ListenerRole> got;
-        for (const Placed& p : Flatten(row.catalogue()))
-            if (p.def.listener != ListenerRole::None)
-                got[p.def.name] = p.def.listener;
+        std::map<std::string, std::string> got;
+        for (const Placed& p : Flatten(row.catalogue())) {
+            if (p.def.listener.kind == ListenerRole::Panel)
+                got[p.def.name] = "panel " + std::to_string(p.def.listener.slot);
+            else if (p.def.listener.kind == ListenerRole::CameraInfo)
+                got[p.def.name] = "camera information";
+        }
         EXPECT_EQ(got, expected);
     }
 }
@@ -215,7 +219,7 @@ TEST(MachineVisionCatalogue, ListenerRolesAreTheEighteenDocumentedOnes)
 // configuration 4 in more than the nine documented names (a type or listener changed).
 TEST(MachineVisionCatalogue, The47CatalogueKeepsEveryRemainingEntryAsIs)
 {
-    std::map<std::string, ParamDef> full;
+    std::map<std::string, CatalogueParam> full;
     for (const Placed& p : Flatten(MachineVisionCatalogue()))
         full.emplace(p.path, p.def);
     std::size_t kept = 0;
@@ -224,11 +228,12 @@ TEST(MachineVisionCatalogue, The47CatalogueKeepsEveryRemainingEntryAsIs)
         auto it = full.find(p.path);
         ASSERT_NE(it, full.end());
         EXPECT_EQ(it->second.type, p.def.type);
-        EXPECT_EQ(it->second.listener, p.def.listener);
+        EXPECT_EQ(it->second.listener.kind, p.def.listener.kind);
+        EXPECT_EQ(it->second.listener.slot, p.def.listener.slot);
         ++kept;
     }
     EXPECT_EQ(full.size() - kept, kNotDefinedIn47.size());
-    for (const SectionDef& section : MachineVision47Catalogue().sections)
-        for (const GroupDef& group : section.groups)
+    for (const CatalogueSection& section : MachineVision47Catalogue().sections)
+        for (const CatalogueGroup& group : section.groups)
             EXPECT_STRNE(group.name, "WDRGROUP");
 }
