@@ -126,7 +126,9 @@ bool COptionDialog::event(QEvent* event)
     m_bActivating = true;
     const bool handled = QDialog::event(event);
     m_bActivating = false;
-    if (m_pActivationList && m_nIndex != -1)
+    // The window system here tells the newly active window before the one that lost the
+    // activation, so only an activation moves the panel to the back of the list.
+    if (event->type() == QEvent::WindowActivate && m_pActivationList && m_nIndex != -1)
         ctl::MoveToBack(*m_pActivationList, m_nIndex);
     return handled;
 }
