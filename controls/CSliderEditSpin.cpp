@@ -124,8 +124,7 @@ QString CSliderEditSpin::ValueToText(int value) const
 bool CSliderEditSpin::Enable(int state)
 {
     m_bEnabled = NewState(state, m_bEnabled);
-    for (QWidget* w : {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_spin),
-                       m_hMinLabel.data(), m_hMaxLabel.data()})
+    for (QWidget* w : Parts())
         SetEnabled(w, m_bEnabled);
     return m_bEnabled;
 }
@@ -133,10 +132,14 @@ bool CSliderEditSpin::Enable(int state)
 bool CSliderEditSpin::Show(int state)
 {
     m_bVisible = NewState(state, m_bVisible);
-    for (QWidget* w : {static_cast<QWidget*>(m_slider), static_cast<QWidget*>(m_edit), static_cast<QWidget*>(m_spin),
-                       m_hMinLabel.data(), m_hMaxLabel.data()})
+    for (QWidget* w : Parts())
         SetVisible(w, m_bVisible);
     return m_bVisible;
+}
+
+std::array<QWidget*, 5> CSliderEditSpin::Parts() const
+{
+    return {m_slider.data(), m_edit.data(), m_spin.data(), m_hMinLabel.data(), m_hMaxLabel.data()};
 }
 
 void CSliderEditSpin::ApplyStates()

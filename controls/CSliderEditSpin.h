@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -67,6 +68,8 @@ public:
     int OnEditCommit();
 
 private:
+    /// Trackbar, edit, spin and the two labels; null for a part that is absent.
+    std::array<QWidget*, 5> Parts() const;
     void ApplyStates();
 };
 

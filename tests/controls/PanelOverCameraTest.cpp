@@ -307,6 +307,14 @@ struct PanelOverCamera : testing::Test {
                 out.push_back(f.bytes);
         return out;
     }
+    /// The operator replaces an edit's text and presses Enter.
+    static void TypeAndEnter(QLineEdit* edit, const char* text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
     template <class T>
     static T* Item(COptionDialog& panel, int id)
     {
@@ -344,11 +352,7 @@ TEST_F(PanelOverCamera, AnOperatorChangeReachesTheRegisterOnceCoded)
     auto panel = OpenPanel();
     emu.ClearFrames();
 
-    auto* frames = Item<QLineEdit>(*panel, kFramesEdit);
-    frames->setFocus();
-    frames->selectAll();
-    QTest::keyClicks(frames, "7");
-    QTest::keyClick(frames, Qt::Key_Return);
+    TypeAndEnter(Item<QLineEdit>(*panel, kFramesEdit), "7");
     EXPECT_EQ(Writes(), (std::vector<Bytes>{{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x07}}));
     std::int64_t stored = 0;
     link.GetParamInt("TriggerFrames", &stored);
@@ -380,11 +384,7 @@ TEST_F(PanelOverCamera, NothingIsWrittenWhileOffline)
     auto panel = OpenPanel();
     link.m_bOnline = 0;
     emu.ClearFrames();
-    auto* frames = Item<QLineEdit>(*panel, kFramesEdit);
-    frames->setFocus();
-    frames->selectAll();
-    QTest::keyClicks(frames, "9");
-    QTest::keyClick(frames, Qt::Key_Return);
+    TypeAndEnter(Item<QLineEdit>(*panel, kFramesEdit), "9");
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(panel->m_frames.m_nValue, 9);
 }
@@ -397,11 +397,7 @@ TEST_F(PanelOverCamera, AChangeMadeElsewhereMovesTheControlAndWritesNothing)
     auto other = OpenPanel();
     emu.ClearFrames();
 
-    auto* otherFrames = Item<QLineEdit>(*other, kFramesEdit);
-    otherFrames->setFocus();
-    otherFrames->selectAll();
-    QTest::keyClicks(otherFrames, "12");
-    QTest::keyClick(otherFrames, Qt::Key_Return);
+    TypeAndEnter(Item<QLineEdit>(*other, kFramesEdit), "12");
     EXPECT_EQ(Item<QLineEdit>(*panel, kFramesEdit)->text(), "12");
     EXPECT_EQ(panel->m_frames.m_nValue, 12);
 
