@@ -197,10 +197,7 @@ int COptionDialog::ShowMessageA(const char* text, const char* caption, unsigned 
         return -1;
     const QString title = caption && *caption ? QString::fromUtf8(caption) : wnd::DefaultMessageBoxCaption();
     const int answer = wnd::ShowMessageBox(QString::fromUtf8(text), title, type, nullptr);
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    }
+    BringToTop();
     return answer;
 }
 
@@ -349,6 +346,19 @@ int COptionDialog::WriteParamInt(const char* name, std::int64_t value, bool ownE
 
 void COptionDialog::SetLinkErrorOwner(COptionDialog* owner)
 {
-    // The link names no error owner yet: its refusals go to the application's message box.
-    (void)owner;
+    if (m_pStorage)
+        m_pStorage->m_pErrorOwner = owner;
+}
+
+int COptionDialog::ShowMessageW(const std::string& text, const char* caption, unsigned flags)
+{
+    return ShowMessageA(text.c_str(), caption, flags);
+}
+
+void COptionDialog::BringToTop()
+{
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
 }

@@ -12,6 +12,7 @@
 // changes made elsewhere in OnParamChanged.
 #pragma once
 
+#include "camera/IErrorOwner.h"
 #include "camera/RegisterMap.h"
 #include "controls/BindingLogic.h"
 #include "controls/Command.h"
@@ -31,6 +32,7 @@ struct _OrvStParam;
 
 class COptionDialog : public QDialog,
                       public OrvParamListener,
+                      public IErrorOwner,
                       public wnd::ICommandTarget,
                       public wnd::IWindowPosHook {
 public:
@@ -71,6 +73,9 @@ public:
     /// "Corvel" when none is given; a visible panel comes to the top afterwards. Answers the
     /// button pressed (IDOK ...).
     virtual int ShowMessageA(const char* text, const char* caption, unsigned type);
+    /// The camera link's refusals while this panel writes: the panel's message box (UTF-8).
+    int ShowMessageW(const std::string& text, const char* caption, unsigned flags) override;
+    void BringToTop() override;
     virtual void SetOwnerButton(CDrawButton* button);
     /// The main window's activation list (borrowed) and this panel's slot index, which moves
     /// to the back of the list now and at every activation.

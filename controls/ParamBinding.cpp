@@ -1,6 +1,7 @@
 #include "controls/ParamBinding.h"
 
 #include "camera/CXmlNodeValue.h"
+#include "camera/RegisterLink.h"
 #include "controls/DlgItem.h"
 #include "orvmisc/OrvParamStorage.h"
 
@@ -15,11 +16,10 @@
 
 bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::string& path)
 {
-    std::vector<char> block(kRegisterLinkSize, 0);
-    if (!name || store.GetLinkedData(name, block.data(), block.size()) != 0)
+    RegisterLink link;
+    if (!name || GetRegisterLink(store, name, link) != 0)
         return false;
-    const char* text = block.data() + kRegisterLinkPathOffset;
-    path.assign(text, strnlen(text, kRegisterLinkPathSize));
+    path = link.path;
     return true;
 }
 

@@ -15,13 +15,7 @@ class QIcon;
 class QLabel;
 class QWidget;
 
-/// The register link record the store keeps beside a parameter defined from the map: its
-/// size, and where the map path of the parameter's element lies in it (zero-terminated).
-inline constexpr std::size_t kRegisterLinkSize = 308;
-inline constexpr std::size_t kRegisterLinkPathOffset = 44;
-inline constexpr std::size_t kRegisterLinkPathSize = 260;
-
-/// The register-map path of a parameter's element, from its register link record. False
+/// The register-map path of a parameter's element, from its register link. False
 /// when the parameter has no record (it is not in the configuration's map).
 bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::string& path);
 

@@ -1,5 +1,5 @@
 #include "MouseDrive.h"
-#include "RegisterLinkBlock.h"
+#include "LinkedParam.h"
 
 #include "camera/RegisterMap.h"
 #include "controls/CEdit.h"

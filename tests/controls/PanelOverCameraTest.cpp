@@ -1,6 +1,6 @@
 // A panel built on the panel base and the binding helpers, bound to parameters of the default
 // configuration's register map, over the emulated camera (Camera Link serial library).
-#include "RegisterLinkBlock.h"
+#include "LinkedParam.h"
 
 #include "camera/CXmlNodeValue.h"
 #include "camera/LinkFixture.h"
@@ -10,6 +10,7 @@
 #include "controls/COptionDialog.h"
 #include "controls/CSliderEditSpin.h"
 #include "controls/DlgItem.h"
+#include "controls/MessageBox.h"
 #include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "emulator/ClserEmuControl.h"
@@ -33,38 +34,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// ---- parameters defined from the map, with callbacks that speak the register protocol ----
-
-int ReadRegisterParam(std::uint32_t owner, _OrvStParam* param)
-{
-    TestLink* link = TestLink::Find(owner);
-    RegisterLinkBlock block;
-    if (!link || link->GetLinkedData(param->name, &block, sizeof block) != 0)
-        return -1;
-    std::uint32_t word = 0;
-    const int r = ExchangeFrame(*link, {0x52, static_cast<std::uint8_t>(block.address >> 8),
-                                        static_cast<std::uint8_t>(block.address)}, &word);
-    if (r != 0)
-        return r;
-    const std::int64_t value = ValueCoder::DecodeField(word, static_cast<std::uint32_t>(block.mask), block.shift);
-    return link->SetParam(param, &value, sizeof value);
-}
-
-int WriteRegisterParam(std::uint32_t owner, _OrvStParam* param)
-{
-    TestLink* link = TestLink::Find(owner);
-    RegisterLinkBlock block;
-    if (!link || link->GetLinkedData(param->name, &block, sizeof block) != 0)
-        return -1;
-    const auto word = ValueCoder::EncodeInteger(param->value.n, static_cast<std::uint32_t>(block.mask), block.shift);
-    if (!word)
-        return 0;
-    unsigned char data[4];
-    ValueCoder::WordToBytes(*word, data);
-    return ExchangeFrame(*link, {0x57, static_cast<std::uint8_t>(block.address >> 8),
-                                 static_cast<std::uint8_t>(block.address), data[0], data[1], data[2], data[3]},
-                         nullptr);
-}
+// ---- parameters defined from the map with the camera link's own callbacks ----
 
 /// Defines an integer parameter from its element under `section` as the catalogue does: limits
 /// from the element, the register link record with address, mask, shift and path.
@@ -79,15 +49,18 @@ void DefineFromMap(TestLink& link, const RegisterMap& map, const std::string& se
     std::strncpy(p.name, name, sizeof p.name - 1);
     p.min.n = element.Select("min").AsInt64();
     p.max.n = element.Select("max").AsInt64();
-    p.read = ReadRegisterParam;
-    p.write = WriteRegisterParam;
+    p.read = CCameraLink::ParamReadCallback;
+    p.echo = CCameraLink::ParamEchoCallback;
+    p.changing = CCameraLink::ParamChangingCallback;
+    p.write = CCameraLink::ParamWriteCallback;
     ASSERT_EQ(link.AddParam(p), 0);
-    RegisterLinkBlock block;
-    block.address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
-    block.mask = static_cast<std::int32_t>(element.Select("mask").AsInt64());
-    block.shift = static_cast<std::int32_t>(element.Select("shift").AsInt64());
-    std::strncpy(block.path, path.c_str(), sizeof block.path - 1);
-    ASSERT_EQ(link.LinkParamData(name, &block, sizeof block), 0);
+    RegisterLink record;
+    record.address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
+    record.mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
+    record.shift = static_cast<std::int32_t>(element.Select("shift").AsInt64());
+    record.cmd = element.Select("cmd").AsString();
+    record.path = path;
+    ASSERT_EQ(LinkRegister(link, name, record), 0);
 }
 
 // ---- the panel ----
@@ -149,7 +122,7 @@ public:
     bool OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam) override
     {
         if (m_frames.OnCommand(wParam) == 1)
-            WriteParamInt("TriggerFrames", m_frames.m_nValue);
+            WriteParamInt("TriggerFrames", m_frames.m_nValue, true);  // this panel owns its refusals
         if (wParam == wnd::MakeWParam(kLevelEdit, wnd::EN_KILLFOCUS) && m_level.OnEditCommit() == 1)
             WriteParamInt("FanOnLevel", m_level.m_nValue);
         return COptionDialog::OnCommand(wParam, lParam);
@@ -418,3 +391,29 @@ TEST_F(PanelOverCamera, AChangeMadeElsewhereMovesTheControlAndWritesNothing)
 }
 
 }  // namespace
+
+// Example failure: a refused write made on a panel is shown as an application box instead of
+// the panel's own, or the panel stays the link's error owner after the write, so a later
+// refusal from elsewhere is shown over a hidden panel.
+TEST_F(PanelOverCamera, ARefusedWriteIsShownByThePanelThatWrote)
+{
+    auto panel = OpenPanel();
+    link.m_bCheckErrorDisabled = 0;
+    link.m_bNotIdentified = 0;
+    emu::Fault refusal;
+    refusal.kind = emu::FaultKind::Refuse;
+    refusal.code = 4;  // value less than minimum
+    emu.SetAddressFault(0x051C, refusal);
+    std::vector<wnd::MessageBoxRequest> boxes;
+    {
+        wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+            boxes.push_back(box);
+            return wnd::IDOK;
+        });
+        TypeAndEnter(Item<QLineEdit>(*panel, kFramesEdit), "7");
+    }
+    emu.SetAddressFault(0x051C, emu::Fault{});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.toStdString(), "Write <TriggerFrames> param to camera\n Value less then minimum [ID=4]");
+    EXPECT_EQ(link.m_pErrorOwner, nullptr);
+}
