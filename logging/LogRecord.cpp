@@ -2,6 +2,8 @@
 
 #include "platform/TextConv.h"
 
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -92,12 +94,29 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 }  // namespace
 
+namespace {
+
+// Index into kSeverityNames, 6 for "bad severity".
+std::uint32_t SeverityIndex(std::int32_t severity)
+{
+    const auto index = static_cast<std::uint32_t>(severity);
+    return index == 6 ? 5 : std::min(index, 6u);
+}
+
+}  // namespace
+
 const wchar_t* SeverityName(std::int32_t severity)
 {
-    auto index = static_cast<std::uint32_t>(severity);
-    if (index == 6)
-        index = 5;
-    return index > 5 ? kBadSeverity : kSeverityNames[index];
+    const std::uint32_t index = SeverityIndex(severity);
+    return index == 6 ? kBadSeverity : kSeverityNames[index];
+}
+
+std::wstring_view SeverityNameView(std::int32_t severity)
+{
+    static const std::array<std::wstring_view, 7> names = {kSeverityNames[0], kSeverityNames[1], kSeverityNames[2],
+                                                           kSeverityNames[3], kSeverityNames[4], kSeverityNames[5],
+                                                           kBadSeverity};
+    return names[SeverityIndex(severity)];
 }
 
 void InitOwnLogRecord(_OwnLogRecord& record)
@@ -232,7 +251,7 @@ NormalizedRecord Normalize(const _OwnLogRecord& record, int level)
     const auto narrow = [](const char* text) { return text ? std::string_view(text) : kUndefined; };
     NormalizedRecord out;
     out.record = &record;
-    out.severityName = SeverityName(record.severity);
+    out.severityName = SeverityNameView(record.severity);
     out.message = record.message ? std::wstring_view(record.message) : kUndefinedW;
     if (level >= 3) {
         out.function = narrow(record.function);
