@@ -36,9 +36,14 @@ template <std::uint32_t kQuickBound, typename Char>
 bool CopyPlainBlock(const Char* text, char16_t* out)
 {
     static_assert(std::has_single_bit(kQuickBound));
-    // A local copy tells the compiler the text and the units do not overlap.
-    std::make_unsigned_t<Char> block[kBlock];
-    std::memcpy(block, text, sizeof block);
+    using Unsigned = std::make_unsigned_t<Char>;
+    const Unsigned* block = reinterpret_cast<const Unsigned*>(text);
+    Unsigned copy[kBlock];
+    if constexpr (sizeof(Char) == 1) {
+        // Narrow text may alias the units; a local copy tells the compiler it does not.
+        std::memcpy(copy, text, sizeof copy);
+        block = copy;
+    }
     std::uint32_t bits = 0;
     for (std::size_t k = 0; k < kBlock; ++k) {
         bits |= block[k];
@@ -139,21 +144,18 @@ private:
     {
         char16_t* out = data_ + size_;
         std::size_t i = 0;
-        while (i < count) {
-            const std::size_t end = std::min(i + kBlock, count);
-            if (end - i == kBlock && CopyPlainBlock<std::bit_floor(kBound)>(text + i, out + i)) {
-                i = end;
-                continue;
-            }
-            // A short or mixed block goes character by character.
-            for (; i < end; ++i) {
-                if (Code(text[i]) >= kBound) {
-                    size_ += i;
-                    return i;
-                }
-                out[i] = static_cast<char16_t>(Code(text[i]));
+        if (count >= kBlock) {
+            // The last block overlaps the one before when the count is no multiple of kBlock.
+            while (i < count) {
+                const std::size_t at = std::min(i, count - kBlock);
+                if (!CopyPlainBlock<std::bit_floor(kBound)>(text + at, out + at))
+                    break;
+                i = at + kBlock;
             }
         }
+        // Short text, and the rest after a block with other characters.
+        for (; i < count && Code(text[i]) < kBound; ++i)
+            out[i] = static_cast<char16_t>(Code(text[i]));
         size_ += i;
         return i;
     }
