@@ -36,9 +36,8 @@ template <std::uint32_t kQuickBound, typename Char>
 bool CopyPlainBlock(const Char* text, char16_t* out)
 {
     static_assert(std::has_single_bit(kQuickBound));
-    using Unsigned = std::make_unsigned_t<Char>;
-    const Unsigned* block = reinterpret_cast<const Unsigned*>(text);
-    Unsigned copy[kBlock];
+    const Char* block = text;
+    Char copy[kBlock];
     if constexpr (sizeof(Char) == 1) {
         // Narrow text may alias the units; a local copy tells the compiler it does not.
         std::memcpy(copy, text, sizeof copy);
@@ -46,8 +45,9 @@ bool CopyPlainBlock(const Char* text, char16_t* out)
     }
     std::uint32_t bits = 0;
     for (std::size_t k = 0; k < kBlock; ++k) {
-        bits |= block[k];
-        out[k] = static_cast<char16_t>(block[k]);
+        const std::uint32_t c = Code(block[k]);
+        bits |= c;
+        out[k] = static_cast<char16_t>(c);
     }
     return bits < kQuickBound;
 }

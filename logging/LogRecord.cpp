@@ -92,10 +92,6 @@ wchar_t* CopyWide(std::wstring_view text)
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-}  // namespace
-
-namespace {
-
 // Index into kSeverityNames, 6 for "bad severity".
 std::uint32_t SeverityIndex(std::int32_t severity)
 {
