@@ -167,6 +167,27 @@ int SendByteCommand(CCameraLink& link, const std::string& text, CCameraLink::Ans
 
 }  // namespace terminal
 
+namespace {
+
+/// Reads the parameter when no value is given, else writes the parsed value. False, with
+/// nothing read or written, when the value does not parse.
+template <class T, class Parse, class Get, class Set>
+bool GetOrSet(const std::string& value, Parse parse, Get get, Set set)
+{
+    if (value.empty()) {
+        T current{};
+        get(&current);
+        return true;
+    }
+    const std::optional<T> parsed = parse(value);
+    if (!parsed)
+        return false;
+    set(*parsed);
+    return true;
+}
+
+}  // namespace
+
 TerminalCommands::TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock)
     : link_(link), output_(output), clock_(clock)
 {
@@ -268,11 +289,6 @@ const _OrvStParam* TerminalCommands::Find(const std::vector<_OrvStParam>& record
     return prefixMatch;
 }
 
-void TerminalCommands::Refuse(const std::string& value, const char* expected)
-{
-    output_.AddText(camera::FormatText("Invalid value <%s>: %s expected; nothing was written", value.c_str(), expected));
-}
-
 TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine& line,
                                                      const std::vector<_OrvStParam>& records)
 {
@@ -282,49 +298,32 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
         return Outcome::Kept;
 
     const char* name = match->name;
-    const bool read = line.value.empty();
+    const std::string& value = line.value;
+    const auto begin = clock_.Now();
+    bool taken = true;
+    const char* expected = "";
     switch (match->type) {
-    case OrvParam_Int: {
-        std::optional<std::int64_t> value;
-        if (!read && !(value = terminal::ParseIntValue(line.value))) {
-            Refuse(line.value, "a decimal or 0x hexadecimal integer");
-            return Outcome::Kept;
-        }
-        const auto start = clock_.Now();
-        if (read) {
-            std::int64_t current = 0;
-            link_.GetParamInt(name, &current);
-        } else {
-            link_.SetParamIntIfOnline(name, *value, true, false);
-        }
-        output_.AddText(camera::FormatText("  Time: %fms\n", ElapsedMs(start)));
+    case OrvParam_Int:
+        expected = "a decimal or 0x hexadecimal integer";
+        taken = GetOrSet<std::int64_t>(
+            value, terminal::ParseIntValue, [&](std::int64_t* out) { link_.GetParamInt(name, out); },
+            [&](std::int64_t v) { link_.SetParamIntIfOnline(name, v, true, false); });
         break;
-    }
     case OrvParam_Bool:
-        if (read) {
-            bool current = false;
-            link_.GetParamBool(name, &current);
-        } else if (const auto value = terminal::ParseBoolValue(line.value)) {
-            link_.SetParamBool(name, *value, true);
-        } else {
-            Refuse(line.value, "1, on, true, 0, off or false");
-            return Outcome::Kept;
-        }
+        expected = "1, on, true, 0, off or false";
+        taken = GetOrSet<bool>(
+            value, terminal::ParseBoolValue, [&](bool* out) { link_.GetParamBool(name, out); },
+            [&](bool v) { link_.SetParamBool(name, v, true); });
         break;
     case OrvParam_Float:
-        if (read) {
-            double current = 0;
-            link_.GetParamFloat(name, &current);
-        } else if (const auto value = terminal::ParseFloatValue(line.value)) {
-            link_.SetParamFloat(name, *value, true);
-        } else {
-            Refuse(line.value, "a decimal number");
-            return Outcome::Kept;
-        }
+        expected = "a decimal number";
+        taken = GetOrSet<double>(
+            value, terminal::ParseFloatValue, [&](double* out) { link_.GetParamFloat(name, out); },
+            [&](double v) { link_.SetParamFloat(name, v, true); });
         break;
     case OrvParam_String:
         // Strings are only read here; the link echoes what came.
-        if (read) {
+        if (value.empty()) {
             char buffer[100] = {};
             std::size_t length = sizeof buffer;
             link_.GetParamString(name, buffer, &length);
@@ -333,6 +332,12 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
     default:
         break;
     }
+    if (!taken) {
+        output_.AddText(camera::FormatText("Invalid value <%s>: %s expected; nothing was written", value.c_str(), expected));
+        return Outcome::Kept;
+    }
+    if (match->type == OrvParam_Int)
+        output_.AddText(camera::FormatText("  Time: %fms\n", ElapsedMs(begin)));
     output_.AddText(">\r\n");
     return Outcome::Done;
 }

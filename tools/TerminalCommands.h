@@ -87,7 +87,6 @@ private:
     /// short command begins with it; null when none has.
     const _OrvStParam* Find(const std::vector<_OrvStParam>& records, const std::string& name) const;
     double ElapsedMs(platform::IClock::TimePoint start) const;
-    void Refuse(const std::string& value, const char* kind);
 
     CCameraLink& link_;
     ITerminalSink& output_;

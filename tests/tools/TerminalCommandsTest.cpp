@@ -92,73 +92,73 @@ TEST(TerminalParseHexFrame, OnlySixOrFourteenHexDigits)
     }
 }
 
+template <class T>
+struct ValueRow {
+    const char* text;
+    std::optional<T> value;
+};
+
+template <class T>
+void CheckValueRows(const std::vector<ValueRow<T>>& rows, std::optional<T> (*parse)(std::string_view))
+{
+    for (const ValueRow<T>& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(parse(row.text), row.value);
+    }
+}
+
 // Example failure: "0x10" is written as 0, "12abc" as 12, a number beyond 64 bits wraps.
 TEST(TerminalParseValue, Integers)
 {
-    struct Row {
-        const char* text;
-        std::optional<std::int64_t> value;
-    } const rows[] = {
-        {"5", 5},
-        {"0x10", 16},
-        {"0X1f", 31},
-        {"-3", -3},
-        {"+7", 7},
-        {"-0x10", -16},
-        {"0xFFFFFFFF", 0xFFFFFFFFll},
-        {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
-        {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
-        {"9223372036854775808", std::nullopt},
-        {"abc", std::nullopt},
-        {"12abc", std::nullopt},
-        {"1.5", std::nullopt},
-        {"0x", std::nullopt},
-        {"0xG", std::nullopt},
-        {"--5", std::nullopt},
-        {"0x-5", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(terminal::ParseIntValue(row.text), row.value);
-    }
+    CheckValueRows<std::int64_t>(
+        {
+            {"5", 5},
+            {"0x10", 16},
+            {"0X1f", 31},
+            {"-3", -3},
+            {"+7", 7},
+            {"-0x10", -16},
+            {"0xFFFFFFFF", 0xFFFFFFFFll},
+            {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
+            {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
+            {"9223372036854775808", std::nullopt},
+            {"abc", std::nullopt},
+            {"12abc", std::nullopt},
+            {"1.5", std::nullopt},
+            {"0x", std::nullopt},
+            {"0xG", std::nullopt},
+            {"--5", std::nullopt},
+            {"0x-5", std::nullopt},
+            {"", std::nullopt},
+        },
+        terminal::ParseIntValue);
 }
 
 // Example failure: "0", "OFF" or "false" switch a flag on (only "of" meaning false), or a
 // typing error ("yes", "2") is taken as true.
 TEST(TerminalParseValue, Booleans)
 {
-    struct Row {
-        const char* text;
-        std::optional<bool> value;
-    } const rows[] = {
-        {"0", false},    {"off", false},  {"OFF", false},      {"Off", false},   {"false", false},
-        {"FALSE", false}, {"1", true},    {"on", true},        {"ON", true},     {"true", true},
-        {"True", true},  {"of", std::nullopt}, {"yes", std::nullopt}, {"2", std::nullopt},
-        {"offx", std::nullopt}, {"", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(terminal::ParseBoolValue(row.text), row.value);
-    }
+    CheckValueRows<bool>(
+        {
+            {"0", false},   {"off", false},  {"OFF", false},      {"Off", false},       {"false", false},
+            {"FALSE", false}, {"1", true},   {"on", true},        {"ON", true},         {"true", true},
+            {"True", true}, {"of", std::nullopt}, {"yes", std::nullopt}, {"2", std::nullopt},
+            {"offx", std::nullopt}, {"", std::nullopt},
+        },
+        terminal::ParseBoolValue);
 }
 
 // Example failure: "abc" is written as 0.0, a decimal comma is read as the whole part, or
 // "nan" reaches the value coder.
 TEST(TerminalParseValue, FloatingPoint)
 {
-    struct Row {
-        const char* text;
-        std::optional<double> value;
-    } const rows[] = {
-        {"1.5", 1.5}, {"-2", -2.0}, {"3e2", 300.0}, {"+0.25", 0.25},
-        {"abc", std::nullopt}, {"1.5x", std::nullopt}, {"1,5", std::nullopt}, {"nan", std::nullopt},
-        {"inf", std::nullopt}, {"", std::nullopt}, {"+-1", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(terminal::ParseFloatValue(row.text), row.value);
-    }
+    CheckValueRows<double>(
+        {
+            {"1.5", 1.5}, {"-2", -2.0}, {"3e2", 300.0}, {"+0.25", 0.25},
+            {"abc", std::nullopt}, {"1.5x", std::nullopt}, {"1,5", std::nullopt}, {"nan", std::nullopt},
+            {"inf", std::nullopt}, {"", std::nullopt}, {"+-1", std::nullopt},
+        },
+        terminal::ParseFloatValue);
 }
 
 // ---- typed lines on the emulated camera ----
