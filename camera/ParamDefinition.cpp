@@ -143,7 +143,8 @@ int LinkRegisterData(OrvParamStorage& store, std::string_view paramName, const C
     if (link.cmd.size() > RegisterLink::kCmdMax)
         link.cmd.resize(RegisterLink::kCmdMax);
     link.path.assign(path);
-    link.poll = static_cast<std::int32_t>(element.Select("poll").AsInt64() - 1);
+    // Modulo 2^32, so a poll of the 64-bit minimum cannot overflow.
+    link.poll = static_cast<std::int32_t>(static_cast<std::uint64_t>(element.Select("poll").AsInt64()) - 1u);
     link.page = static_cast<std::int32_t>(element.Select("page").AsInt64());
     link.seq = static_cast<std::int32_t>(element.Select("seq").AsInt64());
     link.ws = element.Select("ws").AsBool();

@@ -98,6 +98,8 @@ TEST_F(DefinitionTest, LinkRecordFromTheElement)
          true, nullptr},
         {"LongCmdIsCut", "<address>0x6000</address><cmd>abcdefghijklmnopqrstuvwxy</cmd>", 0x6000, 0, 0, -1, -1, 0,
          "abcdefghijklmnopqrs", false, nullptr},
+        {"bugs_SaturatedPollDoesNotOverflow", "<address>0x6000</address><poll>-99999999999999999999</poll>", 0x6000,
+         0, 0, -1, -1, 0, "", false, nullptr},
         {"bugs_ShiftOf32SendsNothing", "<address>0x6000</address><mask>0xF</mask><shift>32</shift>", 0x6000, 0, 32,
          -1, -1, 0, "", false, "shift 32 is outside 0..31"},
         {"bugs_NegativeShiftSendsNothing", "<address>0x6000</address><mask>0xF</mask><shift>-3</shift>", 0x6000, 0,
