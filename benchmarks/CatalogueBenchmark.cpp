@@ -6,6 +6,7 @@
 #include "camera/CXmlNodeValue.h"
 #include "camera/CameraLink.h"
 #include "catalogues/CatalogueEngine.h"
+#include "tests/camera/LinkFixture.h"
 #include "resources/BuiltinResources.h"
 
 #include <benchmark/benchmark.h>
@@ -68,19 +69,8 @@ void operator delete[](void* pointer, const std::nothrow_t&) noexcept { CountedF
 
 namespace {
 
-class NoSettings : public ISettings {
-public:
-    int GetInt(const std::string&, const std::string&, int defaultValue) const override { return defaultValue; }
-    bool WriteInt(const std::string&, const std::string&, int) override { return true; }
-};
-
-class QuietHost : public ILinkHost {
-public:
-    int LoggingLevel() const override { return 0; }
-    int ShowAppMessage(const std::string&, const std::string&, unsigned) override { return kIdOk; }
-    ITerminalSink* Terminal() override { return nullptr; }
-    int ShowErrorDialog(const std::string&) override { return kIdOk; }
-};
+using corvel::test::FakeHost;
+using corvel::test::MemorySettings;
 
 /// A table of every element of a map, kept with the names it points into.
 struct MapTable {
@@ -141,8 +131,8 @@ void BM_LoadAndBuildMap170(benchmark::State& state)
         return;
     }
     const MapTable table(*first);
-    NoSettings settings;
-    QuietHost host;
+    MemorySettings settings;
+    FakeHost host;
     CCameraLink link(&settings);
     link.SetMainWindow(&host);
     CatalogueBuildResult result;
@@ -166,8 +156,8 @@ void BM_BuildMap170(benchmark::State& state)
         return;
     }
     const MapTable table(*map);
-    NoSettings settings;
-    QuietHost host;
+    MemorySettings settings;
+    FakeHost host;
     CCameraLink link(&settings);
     link.SetMainWindow(&host);
     for (auto _ : state)
@@ -185,8 +175,8 @@ void BM_CatalogueMemory(benchmark::State& state)
         return;
     }
     const MapTable table(*probe);
-    NoSettings settings;
-    QuietHost host;
+    MemorySettings settings;
+    FakeHost host;
     long long catalogueBytes = 0, documentBytes = 0;
     for (auto _ : state) {
         const long long start = g_liveBytes;

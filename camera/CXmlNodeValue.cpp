@@ -25,19 +25,6 @@ std::string PathOf(pugi::xml_node node)
     return path;
 }
 
-bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-
-bool IsPlainName(std::string_view name)
-{
-    if (name.empty() || !IsNameStart(name[0]))
-        return false;
-    for (char c : name)
-        if (!IsNameChar(c))
-            return false;
-    return true;
-}
-
 /// A path of element names ending in an element or an attribute ("a/b", "a/@b"), the form
 /// almost every read of a map takes; false for anything that needs the XPath engine.
 bool IsPlainPath(std::string_view path)
@@ -46,8 +33,8 @@ bool IsPlainPath(std::string_view path)
         const std::size_t slash = path.find('/');
         const std::string_view step = path.substr(0, slash);
         if (slash == std::string_view::npos)
-            return IsPlainName(step) || (step.size() > 1 && step[0] == '@' && IsPlainName(step.substr(1)));
-        if (!IsPlainName(step))
+            return IsMapElementName(step) || (step.size() > 1 && step[0] == '@' && IsMapElementName(step.substr(1)));
+        if (!IsMapElementName(step))
             return false;
         path.remove_prefix(slash + 1);
     }
@@ -74,6 +61,17 @@ pugi::xpath_node WalkPlainPath(const pugi::xml_node& context, std::string_view p
 }
 
 }  // namespace
+
+bool IsMapElementName(std::string_view name)
+{
+    const auto start = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (name.empty() || !start(name[0]))
+        return false;
+    for (char c : name)
+        if (!start(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.')
+            return false;
+    return true;
+}
 
 CXmlNodeValue::CXmlNodeValue(RegisterMapPtr document, pugi::xpath_node node)
     : document_(std::move(document)), node_(node)

@@ -4,35 +4,22 @@
 #include "camera/CameraLink.h"
 #include "camera/ParamDefinition.h"
 
+#include <cstring>
 #include <set>
 #include <string_view>
 
 namespace {
 
-const char* TypeName(OrvParamType type)
+/// The types a register's field can be defined as (an array has no register).
+bool IsRegisterType(OrvParamType type)
 {
-    switch (type) {
-    case OrvParam_Int: return "integer";
-    case OrvParam_Bool: return "boolean";
-    case OrvParam_Float: return "floating point";
-    case OrvParam_String: return "string";
-    default: return nullptr;
-    }
+    return type == OrvParam_Int || type == OrvParam_Bool || type == OrvParam_Float || type == OrvParam_String;
 }
 
-bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-
-/// An element tag the paths can hold: no path separators, predicates or axes in it.
+/// An element tag a path can hold (no separators, predicates or axes) and a record can name.
 bool IsElementName(const char* name)
 {
-    if (!name || !IsNameStart(name[0]))
-        return false;
-    std::size_t length = 1;
-    for (; name[length]; ++length)
-        if (!IsNameChar(name[length]) || length >= kOrvParamNameMax)
-            return false;
-    return true;
+    return name && std::strlen(name) <= kOrvParamNameMax && IsMapElementName(name);
 }
 
 class Builder {
@@ -86,7 +73,7 @@ private:
             Problem("parameter", param.name, "is not an element name; the parameter is left out");
             return false;
         }
-        if (!TypeName(param.type)) {
+        if (!IsRegisterType(param.type)) {
             Problem("parameter", param.name, "has a type no register can hold (" + std::to_string(param.type)
                                     + "); the parameter is left out");
             return false;

@@ -8,6 +8,7 @@
 #include "camera/CameraLink.h"
 #include "camera/ValueCoder.h"
 #include "catalogues/CatalogueEngine.h"
+#include "tests/camera/LinkFixture.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,24 +35,13 @@ const CatalogueSection kSections[] = {
 };
 const CatalogueTable kTable{"fuzz", kSections};
 
-class NoSettings : public ISettings {
-public:
-    int GetInt(const std::string&, const std::string&, int defaultValue) const override { return defaultValue; }
-    bool WriteInt(const std::string&, const std::string&, int) override { return true; }
-};
-
-class QuietHost : public ILinkHost {
-public:
-    int LoggingLevel() const override { return 0; }
-    int ShowAppMessage(const std::string&, const std::string&, unsigned) override { return kIdOk; }
-    ITerminalSink* Terminal() override { return nullptr; }
-    int ShowErrorDialog(const std::string&) override { return kIdOk; }
-};
+using corvel::test::FakeHost;
+using corvel::test::MemorySettings;
 
 void Build(const RegisterMapPtr& map, bool debugMode)
 {
-    static NoSettings settings;
-    static QuietHost host;
+    static MemorySettings settings;
+    static FakeHost host;
     CCameraLink link(&settings);
     link.SetMainWindow(&host);
     const CatalogueBuildResult result = BuildCatalogue(link, map, debugMode, kTable, nullptr);
