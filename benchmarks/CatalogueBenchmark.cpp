@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <deque>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,26 +123,39 @@ RegisterMapPtr LoadMap170()
     return resource ? RegisterMap::LoadBuffer(resource->data, resource->size, "res://corvel/#170") : nullptr;
 }
 
+/// The map, its table and a link with a main window and no port.
+struct Bench {
+    RegisterMapPtr map = LoadMap170();
+    std::optional<MapTable> table;
+    MemorySettings settings;
+    FakeHost host;
+    CCameraLink link{&settings};
+
+    explicit Bench(benchmark::State& state)
+    {
+        if (!map) {
+            state.SkipWithError("map 170 is not built in");
+            return;
+        }
+        table.emplace(*map);
+        link.SetMainWindow(&host);
+    }
+    bool Ready() const { return table.has_value(); }
+    CatalogueBuildResult Build(const RegisterMapPtr& document) { return BuildCatalogue(link, document, false, table->table, nullptr); }
+};
+
 /// Load the map and build its catalogue, once per iteration.
 void BM_LoadAndBuildMap170(benchmark::State& state)
 {
-    const RegisterMapPtr first = LoadMap170();
-    if (!first) {
-        state.SkipWithError("map 170 is not built in");
+    Bench bench(state);
+    if (!bench.Ready())
         return;
-    }
-    const MapTable table(*first);
-    MemorySettings settings;
-    FakeHost host;
-    CCameraLink link(&settings);
-    link.SetMainWindow(&host);
     CatalogueBuildResult result;
     for (auto _ : state) {
-        const RegisterMapPtr map = LoadMap170();
-        result = BuildCatalogue(link, map, false, table.table, nullptr);
+        result = bench.Build(LoadMap170());
         benchmark::DoNotOptimize(result.defined);
     }
-    state.counters["registers"] = static_cast<double>(table.count);
+    state.counters["registers"] = static_cast<double>(bench.table->count);
     state.counters["defined"] = result.defined;
     state.counters["linked"] = result.linked;
 }
@@ -150,46 +164,31 @@ BENCHMARK(BM_LoadAndBuildMap170)->Unit(benchmark::kMicrosecond);
 /// Definition alone, on a map already loaded.
 void BM_BuildMap170(benchmark::State& state)
 {
-    const RegisterMapPtr map = LoadMap170();
-    if (!map) {
-        state.SkipWithError("map 170 is not built in");
+    Bench bench(state);
+    if (!bench.Ready())
         return;
-    }
-    const MapTable table(*map);
-    MemorySettings settings;
-    FakeHost host;
-    CCameraLink link(&settings);
-    link.SetMainWindow(&host);
     for (auto _ : state)
-        benchmark::DoNotOptimize(BuildCatalogue(link, map, false, table.table, nullptr).defined);
+        benchmark::DoNotOptimize(bench.Build(bench.map).defined);
 }
 BENCHMARK(BM_BuildMap170)->Unit(benchmark::kMicrosecond);
 
-/// Bytes a build keeps: the catalogue in the store (records, links, names), and the loaded
-/// document on its own. Reported as counters; the time is not the point here.
+/// Bytes a build keeps: the catalogue in the store (records, links, names) after the store was
+/// cleared, and a loaded document on its own. Reported as counters; the time is not the point.
 void BM_CatalogueMemory(benchmark::State& state)
 {
-    const RegisterMapPtr probe = LoadMap170();
-    if (!probe) {
-        state.SkipWithError("map 170 is not built in");
+    Bench bench(state);
+    if (!bench.Ready())
         return;
-    }
-    const MapTable table(*probe);
-    MemorySettings settings;
-    FakeHost host;
     long long catalogueBytes = 0, documentBytes = 0;
     for (auto _ : state) {
         const long long start = g_liveBytes;
-        RegisterMapPtr map = LoadMap170();
-        const long long loaded = g_liveBytes;
-        {
-            CCameraLink link(&settings);
-            link.SetMainWindow(&host);
-            const long long empty = g_liveBytes;
-            BuildCatalogue(link, map, false, table.table, nullptr);
-            catalogueBytes = g_liveBytes - empty;
-        }
-        documentBytes = loaded - start;
+        const RegisterMapPtr map = LoadMap170();
+        documentBytes = g_liveBytes - start;
+        bench.link.ClearStorage();
+        bench.link.m_pRegisterMap = nullptr;
+        const long long empty = g_liveBytes;
+        bench.Build(map);
+        catalogueBytes = g_liveBytes - empty;
     }
     state.counters["catalogue_bytes"] = static_cast<double>(catalogueBytes);
     state.counters["document_bytes"] = static_cast<double>(documentBytes);

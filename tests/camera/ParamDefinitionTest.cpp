@@ -114,16 +114,8 @@ TEST_F(DefinitionTest, LinkRecordFromTheElement)
         SCOPED_TRACE(row.name);
         WarningRecorder warnings;
         ASSERT_EQ(AddIntParam(link, section, row.name, PathOf(row.name), 3, 0, 0, 0, 0, false, nullptr), 0);
-        RegisterLink expected;
-        expected.address = row.address;
-        expected.mask = row.mask;
-        expected.shift = row.shift;
-        expected.poll = row.poll;
-        expected.page = row.page;
-        expected.seq = row.seq;
-        expected.cmd = row.cmd;
-        expected.path = PathOf(row.name);
-        expected.ws = row.ws;
+        const RegisterLink expected{row.address, row.mask, row.shift, row.poll, row.page,
+                                    row.seq,     row.cmd,  PathOf(row.name), row.ws};
         EXPECT_EQ(LinkOf(row.name), expected);
         if (row.warning) {
             EXPECT_EQ(warnings.Count({row.warning, row.name, "test-map"}), 1) << ::testing::PrintToString(warnings.messages);
