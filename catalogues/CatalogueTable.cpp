@@ -1,5 +1,7 @@
 #include "catalogues/CatalogueTable.h"
 
+#include "camera/CameraLink.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -39,4 +41,15 @@ std::span<const CatalogueParam> DerivedCatalogueTable::Keep(std::span<const Cata
             kept.push_back(p);
     }
     return kept;
+}
+
+ICatalogueListeners* CatalogueListenersOf(const CCameraLink& link)
+{
+    return dynamic_cast<ICatalogueListeners*>(link.m_pMainWindow);
+}
+
+CatalogueBuildResult BuildCatalogueForLink(CCameraLink& link, RegisterMapPtr document, bool debugMode,
+                                           const CatalogueTable& table)
+{
+    return BuildCatalogue(link, document, debugMode, table, CatalogueListenersOf(link));
 }

@@ -1,47 +1,9 @@
-// Tables of configurations derived from other tables: a configuration that is another one less
-// a few parameters and groups keeps one table of names, not two copies of it.
+// What every configuration's builder shares around the catalogue engine: a table derived from
+// another (a configuration that is another one less a few parameters and groups keeps one table
+// of names, not two copies), and the build of a table for the window that owns the link.
 #pragma once
 
-// BEGIN engine table types (stand-in until the catalogue engine lands; same shape)
-#include "orvmisc/OrvParam.h"
-
-#include <cstdint>
-#include <span>
-
-struct ListenerRole {
-    enum Kind : std::uint8_t { None, Panel, CameraInfo };
-    Kind kind = None;
-    int slot = 0;
-
-    static constexpr ListenerRole PanelOfSlot(int slot) { return {Panel, slot}; }
-    static constexpr ListenerRole CameraInfoDialog() { return {CameraInfo, 0}; }
-};
-
-struct CatalogueParam {
-    const char* name;
-    OrvParamType type;
-    ListenerRole listener = {};
-};
-
-struct CatalogueGroup {
-    const char* name;
-    std::span<const CatalogueParam> params;
-};
-
-struct CatalogueSection {
-    const char* name;
-    std::span<const CatalogueParam> params;
-    std::span<const CatalogueGroup> groups = {};
-};
-
-enum class AllowedTapsRule : std::uint8_t { FromTapsAllowed, RawTapsMax };
-
-struct CatalogueTable {
-    const char* name;
-    std::span<const CatalogueSection> sections;
-    AllowedTapsRule allowedTaps = AllowedTapsRule::FromTapsAllowed;
-};
-// END engine table types
+#include "catalogues/CatalogueEngine.h"
 
 #include <deque>
 #include <span>
@@ -68,3 +30,12 @@ private:
     std::vector<CatalogueSection> sections_;
     CatalogueTable table_;
 };
+
+/// The windows that listen to a link's parameters: its main window, when that window offers
+/// them (the application's main window does; a probe or a test host may not). Null otherwise.
+ICatalogueListeners* CatalogueListenersOf(const CCameraLink& link);
+
+/// Builds `table` into `link` with the listeners of the link's main window. The document
+/// reference is the caller's and is released on return.
+CatalogueBuildResult BuildCatalogueForLink(CCameraLink& link, RegisterMapPtr document, bool debugMode,
+                                           const CatalogueTable& table);
