@@ -248,7 +248,8 @@ TEST_F(MachineVisionBuilderTest, EndStepsFrames)
 }
 
 // Example failure: a build without a register map or without a main window empties the store
-// (the port selector's probe then finds no "Ping"), or talks to the camera.
+// (the port selector's probe then finds no "Ping") or talks to the camera; a main window that
+// offers no listeners is taken for no main window.
 TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
 {
     for (const MachineVisionConfig& config : kMachineVisionConfigs) {
@@ -263,6 +264,11 @@ TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
         link->SetMainWindow(&window);
         EXPECT_EQ(Records().size(), before);
         EXPECT_TRUE(Frames().empty());
+
+        // A main window that offers no listeners (a plain host) still gets the whole catalogue.
+        link->SetMainWindow(&host);
+        EXPECT_EQ(Build(config, false).defined, static_cast<int>(before));
+        link->SetMainWindow(&window);
     }
 }
 
