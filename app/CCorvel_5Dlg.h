@@ -1,18 +1,147 @@
-// The main window of the configurator (dialog 225, "Corvel"). For now it holds only the camera
-// label of the status row; the panel slots, menu and polling arrive with the window itself.
+// The main window of the configurator (dialog 225): the camera link, the register map of the
+// camera's configuration, nine panel slots with their buttons and View items, the status row,
+// the configuration rebuild and the polling timers. It is shown modeless, so the panels (windows
+// of their own) stay usable.
 #pragma once
+
+#include "CPanelSlot.h"
+
+#include "camera/CameraLink.h"
+#include "camera/ITerminalSink.h"
+#include "catalogues/CatalogueEngine.h"
+#include "controls/BindingLogic.h"
+#include "controls/Command.h"
+#include "controls/WindowTimers.h"
+#include "tools/ITerminalOwner.h"
 
 #include <QWidget>
 
-class QLabel;
+#include <atomic>
+#include <memory>
+#include <string>
 
-class CCorvel_5Dlg : public QWidget {
+class CTerminal;
+class CDrawButton;
+class QLabel;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+/// What a port selector hands over: a Camera Link serial library (path) or a COM port name,
+/// the port index, and the detected baud rate (kept, not used: the link detects it again).
+struct PortChoice {
+    std::string name;
+    int portIndex = 0;
+    int baudRate = 0;
+    bool isLibrary = true;
+};
+
+/// The port selector as the main window runs it. False: the operator cancelled.
+class IPortSelector {
+public:
+    virtual ~IPortSelector() = default;
+    virtual bool Run(PortChoice& choice) = 0;
+};
+
+/// The texts the camera-information panel shows for the polls.
+struct CameraInfoTexts {
+    std::string temperature = "---------";
+    std::string exposure = "---------";
+    std::string frameRate = "---------";
+    std::string frameTime = "---------";
+    std::string imageSize = "----x----";
+};
+
+class CCorvel_5Dlg : public QWidget,
+                     public ILinkHost,
+                     public ICatalogueListeners,
+                     public ITerminalOwner,
+                     public wnd::ICommandTarget {
     Q_OBJECT
 public:
-    enum { IDD = 225, IDC_CAMERA_LABEL = 1059, IDC_STATUS_FRAME = 1067 };
+    enum {
+        IDD = 225,
+        IDC_CAMERA_LABEL = 1059,
+        IDC_STATUS_FRAME = 1067,
+        IDC_STATUS_BUTTON = 1232,
+        IDD_TERMINAL = 175,
+        ID_VIEW_FIRST = 32802,
+        ID_BAUD_FIRST = 32831,
+        ID_COMMAND_TERMINAL = 32796,
+    };
+    enum : unsigned { TIMER_TEMPERATURE = 9991, TIMER_EXPOSURE = 9992, TIMER_FRAME_TIME = 9993 };
     static constexpr char kNotDetectedText[] = "Not Detected";
+    static constexpr int kLabelChars = 13;
+    /// The polling period while there is no terminal to hold it.
+    static constexpr int kDefaultPollingMs = 1000;
 
-    explicit CCorvel_5Dlg(QWidget* parent = nullptr);
+    /// settings: the link's "Communications" settings (null: the application's).
+    explicit CCorvel_5Dlg(QWidget* parent = nullptr, ISettings* settings = nullptr);
+    ~CCorvel_5Dlg() override;
+
+    /// The window's start: reads the "LastConfig" flags, rebuilds for the unidentified camera,
+    /// then selects a port when there is a selector. -1 when the operator cancelled.
+    int OnInitDialog(IPortSelector* selector);
+
+    /// The configuration rebuild for the link's configuration index.
+    void SetDefault();
+    /// Runs the selector until a port is chosen (0) or it is cancelled (-1).
+    int SelectPort(IPortSelector* selector);
+    /// The polling timers' handler (9991 temperature, 9992 exposure, 9993 frame time and reconnect).
+    void OnTimer(unsigned id);
+    bool UpdateTemperature();
+    bool UpdateExposure();
+    bool UpdateFrameTime();
+    void UpdateConnectionIcon();
+    void RecalcLayout();
+    void BringPanelsToTop();
+    /// Saves "Pos" and closes every slot.
+    void OnDestroy();
+
+    COptionDialog* GetPanel(int slot) const;
+    CPanelSlot& Slot(int slot) { return m_Slots[slot]; }
+    CDrawButton* SlotButton(int slot) const { return m_Slots[slot].m_pButton; }
+    QMenu* ViewMenu() const { return m_pViewMenu; }
+    CTerminal* TerminalWindow() const { return m_pTerminal.get(); }
+    wnd::CWndTimers& Timers() { return *m_pTimers; }
+    QString CameraLabelText() const;
+    int StatusIconId() const { return m_nStatusIcon; }
+    int PanelRow() const { return m_nPanelRow; }
+    bool InRebuild() const { return m_nInSetDefault.load() != 0; }
+
+    CCameraLink m_Link;
+    RegisterMapPtr m_pXmlDoc;
+    CameraInfoTexts m_CameraInfo;
+    bool m_bConnected = false;
+    bool m_bSelectAll = true;
+    bool m_bViewSave = false;
+    int m_nBaudIndex = -1;
+    int m_bShowPythonPanel = 0;
+    int m_bShowDebugInfo = 0;
+    int m_nLogging = 0;
+    int m_bDebugMode = 0;
+    int m_bNoAnimation = 0;
+    bool m_bShowTerminal = false;
+    /// Set while a script runs (the script panel) or a download writes (the download terminal):
+    /// the polls return at once, or skip their work.
+    bool m_bScriptRunning = false;
+    bool m_bDownloadLoading = false;
+    /// Called at the start of every rebuild that passed the re-entry guard (tests).
+    std::function<void()> m_onRebuildStarted;
+
+    // ILinkHost
+    int LoggingLevel() const override { return m_nLogging; }
+    int ShowAppMessage(const std::string& text, const std::string& caption, unsigned flags) override;
+    ITerminalSink* Terminal() override;
+    int ShowErrorDialog(const std::string& text) override;
+    // ICatalogueListeners
+    OrvParamListener* PanelListener(int slot) override;
+    OrvParamListener* CameraInfoListener() override { return nullptr; }
+    // ITerminalOwner
+    void ResetPollingTimers() override;
+    // ICommandTarget: ID_PANEL_CLOSED from a panel, the terminal's close.
+    bool OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam) override;
 
 signals:
     /// The window was closed: the program ends.
@@ -22,5 +151,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QLabel* cameraLabel_;
+    void CreateSlotPanel(int slot, int row);
+    void RunCatalogueBuilder(int row);
+    void StartTimers();
+    int PollingPeriod() const;
+    void SetCameraLabel();
+    /// Runs `poll` with the link's echo following the terminal's "Disable Polling".
+    template <typename Poll>
+    void WithPollingEcho(Poll poll);
+
+    CPanelSlot m_Slots[kPanelSlots];
+    ctl::ActivationList m_ActivationList;
+    std::unique_ptr<CTerminal> m_pTerminal;
+    std::unique_ptr<wnd::CWndTimers> m_pTimers;
+    std::atomic<std::int32_t> m_nInSetDefault{0};
+    int m_nPanelRow = -1;
+    int m_nStatusIcon = 169;
+    bool m_bInitialized = false;
+    bool m_bDestroyed = false;
+    QMenuBar* m_pMenuBar;
+    QMenu* m_pViewMenu;
+    QWidget* m_pClient;
+    QPushButton* m_pStatusButton;
+    QFrame* m_pStatusFrame;
+    QLabel* m_pCameraLabel;
 };

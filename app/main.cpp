@@ -3,6 +3,7 @@
 #include "AppMainWindow.h"
 #include "CCorvel_5App.h"
 #include "CCorvel_5Dlg.h"
+#include "LibraryPortSelector.h"
 #include "Screenshot.h"
 
 #include "controls/MessageBox.h"
@@ -22,6 +23,15 @@ int main(int argc, char** argv)
     services.runMainWindow = [&] {
         CCorvel_5Dlg dlg;
         SetAppMainWindow(&dlg);
+        // Until the port selector window exists, the first serial library of CLSERIALPATH is
+        // taken; without one the window starts with no camera.
+        std::unique_ptr<CLibraryPortSelector> selector;
+        if (auto library = FirstSerialLibrary())
+            selector = std::make_unique<CLibraryPortSelector>(*library);
+        if (dlg.OnInitDialog(selector.get()) != 0) {
+            SetAppMainWindow(nullptr);
+            return;
+        }
         QObject::connect(&dlg, &CCorvel_5Dlg::Closed, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
         dlg.show();
         if (!screenshot.isEmpty())

@@ -1,0 +1,356 @@
+// The main window on the offscreen platform with the emulated camera: the configuration
+// rebuild, the panel slots and their saved positions, port selection and the polling timers.
+#include "app/CCorvel_5Dlg.h"
+
+#include "app/LastConfig.h"
+#include "camera/RegisterLink.h"
+#include "controls/CDrawButton.h"
+#include "controls/MessageBox.h"
+#include "emulator/RegisterImage.h"
+#include "platform/ProfileSettings.h"
+#include "support/BuiltinMaps.h"
+#include "support/TempDir.h"
+#include "tools/CTerminal.h"
+
+#include "camera/ProtocolFixture.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace corvel::test;
+
+/// Hands over a fixed list of choices, then cancels.
+class ScriptedSelector : public IPortSelector {
+public:
+    std::vector<PortChoice> choices;
+    int runs = 0;
+    bool Run(PortChoice& choice) override
+    {
+        if (runs >= static_cast<int>(choices.size()))
+            return false;
+        choice = choices[static_cast<std::size_t>(runs++)];
+        return true;
+    }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!emu.Loaded())
+            GTEST_SKIP() << "emulated library not available: " << emu.Error();
+        emu.Reset();
+        emu.SetCameraBaud(115200);
+        emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        previousIni = platform::ProfileSettings::Application().File();
+        platform::ProfileSettings::Application().SetFile(dir / "Corvel.ini");
+        settings.Set(comm::kCheckErrorDisabled, 0);
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        platform::ProfileSettings::Application().SetFile(previousIni);
+    }
+
+    CCorvel_5Dlg& MakeWindow()
+    {
+        window = std::make_unique<CCorvel_5Dlg>(nullptr, &settings);
+        window->m_Link.SetClock(&clock);
+        return *window;
+    }
+
+    /// Puts `value` into the camera register field of parameter `name`.
+    void SetCameraValue(const char* name, std::uint32_t value)
+    {
+        RegisterLink reg;
+        ASSERT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        const std::uint32_t word = emu.Register(reg.address);
+        // The mask is in the field's own units, below the shift.
+        const std::uint32_t field = reg.mask << reg.shift;
+        emu.SetRegister(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
+    }
+
+    /// A window whose link is on the emulated camera's port and marked connected, without
+    /// running the identification.
+    void ConnectWithoutIdentification()
+    {
+        window->m_Link.m_nPortIndex = 0;
+        ASSERT_EQ(window->m_Link.Init(CLSER_EMU_PATH), 0);
+        window->m_Link.m_bOnline = 1;
+        window->m_Link.m_bNotIdentified = 0;
+        window->m_bConnected = true;
+    }
+
+    emu::ClserEmuControl emu{CLSER_EMU_PATH};
+    EmulatorClock clock{emu};
+    MemorySettings settings;
+    TempDir dir;
+    std::filesystem::path previousIni;
+    std::vector<std::string> boxes;
+    wnd::ScopedMessageBoxHandler boxHandler{[this](const wnd::MessageBoxRequest& r) {
+        boxes.push_back(r.text.toStdString());
+        return wnd::IDOK;
+    }};
+    std::unique_ptr<CCorvel_5Dlg> window;
+};
+
+std::vector<std::string> ViewItems(const CCorvel_5Dlg& w)
+{
+    std::vector<std::string> items;
+    for (QAction* action : w.ViewMenu()->actions())
+        items.push_back(action->text().toStdString());
+    return items;
+}
+
+// Example failure: the unidentified start builds no panels, or offers a View item for a slot
+// that is empty (AEC/AGC on row 4, the lens panel without its mount).
+TEST_F(MainWindowTest, StartWithoutCameraBuildsRowFourPlainPanels)
+{
+    lastconfig::Write(lastconfig::kShowPythonPanel, 1);
+    CCorvel_5Dlg& w = MakeWindow();
+    ASSERT_EQ(w.OnInitDialog(nullptr), 0);
+
+    EXPECT_EQ(w.PanelRow(), 4);
+    ASSERT_TRUE(w.m_pXmlDoc);
+    const bool expected[kPanelSlots] = {true, true, true, false, true, true, true, false, true};
+    for (int i = 0; i < kPanelSlots; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(w.GetPanel(i) != nullptr, expected[i]);
+        if (expected[i]) {
+            EXPECT_EQ(w.GetPanel(i)->TemplateId(), kPanelSlotSpecs[i].templateId);
+            EXPECT_EQ(w.GetPanel(i)->windowTitle().toStdString(),
+                      QString::fromLatin1(kPanelSlotSpecs[i].title).replace("&&", "&").toStdString());
+            EXPECT_EQ(w.Slot(i).m_pszKey, std::string(kPanelSlotSpecs[i].key));
+        }
+        // Not connected: only the script slot is viewed.
+        EXPECT_EQ(w.Slot(i).m_bView, i == 8);
+    }
+    EXPECT_EQ(w.GetPanel(9), nullptr);
+    EXPECT_EQ(ViewItems(w), (std::vector<std::string>{"Gain && Offset", "Output Control", "Acquisition Control",
+                                                      "Image Parameters", "Color Control", "Temperature Control",
+                                                      "Run Python"}));
+    EXPECT_FALSE(w.m_bSelectAll);
+    EXPECT_EQ(w.CameraLabelText().toStdString(), "Not Detected");
+    EXPECT_EQ(w.windowTitle().toStdString(), "Corvel");
+    // The timers wait for a camera.
+    for (unsigned id : {9991u, 9992u, 9993u})
+        EXPECT_FALSE(w.Timers().IsRunning(id)) << id;
+    ASSERT_NE(w.TerminalWindow(), nullptr);
+}
+
+// Example failure: a rebuild started from inside a rebuild (a panel refresh, a timer) runs
+// again and closes the panels the outer one is attaching.
+TEST_F(MainWindowTest, NestedRebuildReturnsAtOnce)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    int started = 0;
+    bool innerSawFlag = false;
+    w.m_onRebuildStarted = [&] {
+        ++started;
+        w.SetDefault();
+        innerSawFlag = w.InRebuild();
+    };
+    w.SetDefault();
+    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(innerSawFlag);
+    EXPECT_FALSE(w.InRebuild());
+    EXPECT_NE(w.GetPanel(0), nullptr);
+    // A timer tick during the rebuild does not poll either.
+    w.m_onRebuildStarted = [&] {
+        ++started;
+        w.m_bConnected = true;
+        w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+    };
+    w.SetDefault();
+    EXPECT_EQ(w.m_CameraInfo.exposure, "---------");
+}
+
+// Example failure: a saved floating position is not restored, or one that is partial, garbage
+// or off every screen moves the panel somewhere nobody can reach.
+TEST_F(MainWindowTest, PanelPositionsRestoreOnlyCompleteOnScreenValues)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        std::string saved;
+        bool floats;
+    } cases[] = {
+        {"0 100 120", true}, {"1 100 120", false}, {"0", false},          {"0 30", false},
+        {"abc", false},      {"", false},          {"0 -50000 -50000", false},
+        {"0 " + std::to_string(screen.right() + 5000) + " 10", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saved);
+        platform::ProfileSettings::Application().WriteProfileString("LastConfig", "pan.OutputPos", c.saved);
+        CCorvel_5Dlg& w = MakeWindow();
+        w.SetDefault();
+        COptionDialog* panel = w.GetPanel(1);
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->m_bDocked, !c.floats);
+        if (c.floats)
+            EXPECT_EQ(panel->pos(), QPoint(100, 120));
+        else
+            EXPECT_TRUE(screen.contains(panel->pos()) || panel->pos() == QPoint(0, 0));
+        window.reset();
+    }
+}
+
+// Example failure: closing the window loses the panels' positions, or writes them in another
+// format, so the next start does not find them.
+TEST_F(MainWindowTest, PanelPositionsSurviveARestartThroughTheIni)
+{
+    {
+        CCorvel_5Dlg& w = MakeWindow();
+        w.SetDefault();
+        COptionDialog* image = w.GetPanel(4);
+        ASSERT_NE(image, nullptr);
+        image->m_bDocked = false;
+        image->move(150, 90);
+        window.reset();
+    }
+    auto& ini = platform::ProfileSettings::Application();
+    EXPECT_EQ(ini.GetProfileString("LastConfig", "pan.ImagePos", ""), "0 150 90");
+    EXPECT_EQ(ini.GetProfileString("LastConfig", "pan.GainOffsetPos", "").substr(0, 2), "1 ");
+    EXPECT_EQ(ini.GetProfileString("LastConfig", "pan.AECAGCPos", "x"), "x");  // never held a panel
+
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ASSERT_NE(w.GetPanel(4), nullptr);
+    EXPECT_FALSE(w.GetPanel(4)->m_bDocked);
+    EXPECT_EQ(w.GetPanel(4)->pos(), QPoint(150, 90));
+    EXPECT_TRUE(w.GetPanel(0)->m_bDocked);
+}
+
+// Example failure: the polls format the camera's raw values wrongly (sign of the 10-bit
+// temperature, microseconds shown as such, integer division of the frame rate), or a failed
+// read leaves an old value on the screen.
+TEST_F(MainWindowTest, PollsFormatTheCameraValues)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+
+    struct TempCase {
+        std::uint32_t raw;
+        const char* text;
+    } temps[] = {{100, "25.00"}, {1000, "-6.00"}, {512, "-128.00"}, {511, "127.75"}};
+    for (const TempCase& c : temps) {
+        SCOPED_TRACE(c.raw);
+        SetCameraValue("Temperature", c.raw);
+        w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+        EXPECT_EQ(w.m_CameraInfo.temperature, c.text);
+        EXPECT_TRUE(w.m_bConnected);
+    }
+
+    SetCameraValue("Exposure", 12345);
+    w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+    EXPECT_EQ(w.m_CameraInfo.exposure, "12.345");
+
+    w.m_Link.m_bLinkAlive = 1;
+    struct FrameCase {
+        std::uint32_t frameTime;
+        const char *rate, *time;
+    } frames[] = {{40000, "25.000", "40.000"}, {30000, "33.333", "30.000"}, {0, "0.000", "0.000"}};
+    SetCameraValue("ImageWidth", 1280);
+    SetCameraValue("ImageHeight", 1024);
+    for (const FrameCase& c : frames) {
+        SCOPED_TRACE(c.frameTime);
+        SetCameraValue("FrameTime", c.frameTime);
+        w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+        EXPECT_EQ(w.m_CameraInfo.frameRate, c.rate);
+        EXPECT_EQ(w.m_CameraInfo.frameTime, c.time);
+        EXPECT_EQ(w.m_CameraInfo.imageSize, "1280x1024");
+    }
+    EXPECT_EQ(w.StatusIconId(), 167);
+
+    // The camera goes away: dashes, and the window counts it as disconnected.
+    emu.UnplugPort(0);
+    w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    EXPECT_EQ(w.m_CameraInfo.frameRate, "---------");
+    EXPECT_EQ(w.m_CameraInfo.frameTime, "---------");
+    EXPECT_EQ(w.m_CameraInfo.imageSize, "----x----");
+    EXPECT_FALSE(w.m_bConnected);
+    EXPECT_EQ(w.StatusIconId(), 169);
+}
+
+// Example failure: a poll runs while a script or a download uses the link, so its frames
+// interleave with theirs.
+TEST_F(MainWindowTest, PollsStayOffTheLinkWhileItIsBusy)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+    SetCameraValue("Exposure", 2000);
+    for (int busy = 0; busy < 2; ++busy) {
+        SCOPED_TRACE(busy);
+        w.m_bScriptRunning = busy == 0;
+        w.m_bDownloadLoading = busy == 1;
+        emu.ClearFrames();
+        w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+        EXPECT_TRUE(emu.Frames().empty());
+        EXPECT_EQ(w.m_CameraInfo.exposure, "---------");
+    }
+    w.m_bDownloadLoading = false;
+    w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+    EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
+}
+
+// Example failure: with "Disable Polling" checked the polls still fill the terminal, or the
+// echo stays off for the operator's own traffic afterwards.
+TEST_F(MainWindowTest, DisablePollingSilencesOnlyThePolls)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+    ASSERT_NE(w.TerminalWindow(), nullptr);
+    SetCameraValue("Exposure", 2000);
+    for (int disabled = 0; disabled < 2; ++disabled) {
+        SCOPED_TRACE(disabled);
+        CTerminal& terminal = *w.TerminalWindow();
+        terminal.m_nDisablePolling = disabled;
+        QPlainTextEdit* output = terminal.findChild<QPlainTextEdit*>();
+        ASSERT_NE(output, nullptr);
+        output->clear();
+        w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+        EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
+        EXPECT_EQ(output->toPlainText().isEmpty(), disabled == 1);
+        // The operator's own traffic echoes again after the poll.
+        EXPECT_EQ(w.m_Link.m_bEchoToTerminal, 1);
+    }
+}
+
+// Example failure: cancelling the selector leaves the polling stopped, or restarts timers that
+// were not running.
+TEST_F(MainWindowTest, CancelledSelectionRestoresOnlyRunningTimers)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    w.Timers().SetTimer(CCorvel_5Dlg::TIMER_EXPOSURE, 500);
+    ScriptedSelector selector;
+    EXPECT_EQ(w.SelectPort(&selector), -1);
+    EXPECT_TRUE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_EXPOSURE));
+    EXPECT_EQ(w.Timers().Period(CCorvel_5Dlg::TIMER_EXPOSURE), 500);
+    EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_TEMPERATURE));
+    EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_FRAME_TIME));
+}
+
+// Example failure: an empty selection closes the working link before the operator cancels.
+TEST_F(MainWindowTest, EmptySelectionKeepsTheConnection)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+    ScriptedSelector selector;
+    selector.choices = {PortChoice{"", 0, 0, true}};
+    EXPECT_EQ(w.SelectPort(&selector), -1);
+    EXPECT_EQ(selector.runs, 1);
+    EXPECT_TRUE(emu.PortOpen(0));
+}
+
+}  // namespace
