@@ -7,6 +7,7 @@
 #include "controls/CDrawButton.h"
 #include "controls/MessageBox.h"
 #include "emulator/RegisterImage.h"
+#include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
 #include "support/BuiltinMaps.h"
 #include "support/TempDir.h"
@@ -351,6 +352,80 @@ TEST_F(MainWindowTest, EmptySelectionKeepsTheConnection)
     EXPECT_EQ(w.SelectPort(&selector), -1);
     EXPECT_EQ(selector.runs, 1);
     EXPECT_TRUE(emu.PortOpen(0));
+}
+
+// Example failure: a change of configuration keeps the old row's panels, or drops them without
+// saving where the operator had put them.
+TEST_F(MainWindowTest, ConfigurationChangeRebuildsThePanelsAfterSavingThem)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    COptionDialog* before = w.GetPanel(2);
+    ASSERT_NE(before, nullptr);
+    // The same row again keeps every panel.
+    w.m_Link.m_nConfigIndex = 4;
+    w.SetDefault();
+    EXPECT_EQ(w.GetPanel(2), before);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Zorvat");
+    before->m_bDocked = false;
+    before->move(60, 70);
+
+    w.m_Link.m_nConfigIndex = 5;
+    w.SetDefault();
+    EXPECT_EQ(w.PanelRow(), 5);
+    EXPECT_EQ(platform::ProfileSettings::Application().GetProfileString("LastConfig", "pan.AcquisitionPos", ""),
+              "0 60 70");
+    ASSERT_NE(w.GetPanel(2), nullptr);
+    EXPECT_EQ(w.GetPanel(2)->pos(), QPoint(60, 70));
+    EXPECT_EQ(w.GetPanel(3), nullptr);
+}
+
+// Example failure: a configuration whose map and catalogue are not built in yet crashes the
+// rebuild, the polls or the terminal command, or leaves the previous map in use.
+TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ASSERT_TRUE(w.m_pXmlDoc);
+    const QString exe = QString::fromStdString(platform::ExecutableFolder().string());
+    for (int index : {7, 8, 9, 10, 11}) {
+        SCOPED_TRACE(index);
+        boxes.clear();
+        w.m_Link.m_nConfigIndex = index;
+        w.SetDefault();
+        EXPECT_FALSE(w.m_pXmlDoc);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("Cannot open|parse XML file"), std::string::npos);
+        // The panels of the last good rebuild stay; the polls and the terminal command run on.
+        EXPECT_NE(w.GetPanel(0), nullptr);
+        w.m_bConnected = true;
+        for (unsigned id : {9991u, 9992u, 9993u})
+            w.OnTimer(id);
+        EXPECT_TRUE(w.OnCommand(CCorvel_5Dlg::ID_COMMAND_TERMINAL, 0));
+        w.m_bConnected = false;
+    }
+    w.m_Link.m_nConfigIndex = -1;
+    w.SetDefault();
+    EXPECT_TRUE(w.m_pXmlDoc);
+}
+
+// Example failure: choosing a port where no camera answers leaves every timer stopped, so the
+// camera is never found when it is plugged in later.
+TEST_F(MainWindowTest, PortWithoutCameraStartsTheReconnectTimer)
+{
+    emu.SetPortCount(2);
+    emu.SetCameraPort(1);
+    CCorvel_5Dlg& w = MakeWindow();
+    ASSERT_EQ(w.OnInitDialog(nullptr), 0);
+    ScriptedSelector selector;
+    selector.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}};
+    ASSERT_EQ(w.SelectPort(&selector), 0);
+    EXPECT_FALSE(w.m_bConnected);
+    EXPECT_EQ(w.CameraLabelText().toStdString(), "Not Detected");
+    EXPECT_TRUE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_FRAME_TIME));
+    EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_EXPOSURE));
+    EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_TEMPERATURE));
+    EXPECT_EQ(w.StatusIconId(), 169);
 }
 
 }  // namespace
