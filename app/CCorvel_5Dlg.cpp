@@ -33,7 +33,7 @@ constexpr char kSetDefault[] = "CCorvel_5Dlg::SetDefault";
 constexpr char kSelectPort[] = "CCorvel_5Dlg::SelectPort";
 constexpr char kDashes[] = "---------";
 constexpr char kSizeDashes[] = "----x----";
-constexpr int kLensMountCanon = 3;
+constexpr int kLensMountActive = 3;
 
 // Geometry of the client area while there is no camera-information panel above the buttons.
 constexpr int kColumnLeft = 4;
@@ -74,13 +74,6 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     for (int i = 0; i < kPanelSlots; ++i) {
         auto* button = new CDrawButton(m_pClient, kPanelSlotSpecs[i].buttonId);
         button->hide();
-        connect(button, &QPushButton::clicked, this, [this, i] {
-            CPanelSlot& slot = m_Slots[i];
-            if (!slot.m_pPanel)
-                return;
-            slot.m_bOpen = slot.m_pButton->m_bLatched;
-            slot.m_pPanel->setVisible(slot.m_bOpen);
-        });
         m_Slots[i].m_pButton = button;
     }
 
@@ -173,7 +166,7 @@ void CCorvel_5Dlg::SetDefault()
     if (m_Slots[7].m_pPanel) {
         std::int64_t mount = 0;
         ReadInt(m_Link, "CanonActiveMount", mount);
-        if (mount != kLensMountCanon)
+        if (mount != kLensMountActive)
             m_Slots[7].Close();
     }
 
@@ -181,7 +174,7 @@ void CCorvel_5Dlg::SetDefault()
         CPanelSlot& slot = m_Slots[i];
         if (!slot.m_pPanel)
             continue;
-        slot.m_pszKey = kPanelSlotSpecs[i].key;
+        slot.m_pszKey = lastconfig::kPanelKeys[i];
         slot.m_pButton->m_hIcon = QIcon();
         slot.m_pButton->setText(QString());
         slot.m_pButton->m_strTitle = QString::fromLatin1(kPanelSlotSpecs[i].title).replace("&&", "&");
@@ -427,8 +420,8 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
 {
     if (m_bScriptRunning)
         return;
-    // Nothing polls in the middle of a rebuild or another guarded operation.
-    if (CWaitGUIThread::IsWaiting() || InRebuild())
+    // Nothing polls in the middle of a guarded operation (a rebuild included).
+    if (CWaitGUIThread::IsWaiting())
         return;
     if (!m_bDownloadLoading) {
         switch (id) {
@@ -554,7 +547,7 @@ ITerminalSink* CCorvel_5Dlg::Terminal()
 
 int CCorvel_5Dlg::ShowErrorDialog(const std::string& text)
 {
-    return wnd::ShowMessageBox(QString::fromStdString(text), QString::fromLatin1(kAppCaption), wnd::MB_OK) ;
+    return wnd::ShowMessageBox(QString::fromStdString(text), QString::fromLatin1(kAppCaption), wnd::MB_OK);
 }
 
 bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)

@@ -10,15 +10,15 @@
 #include <QScreen>
 
 const PanelSlotSpec kPanelSlotSpecs[kPanelSlots] = {
-    {"Gain && Offset", "pan.GainOffset", 1423, 32802, 130, 221},
-    {"Output Control", "pan.Output", 1424, 32803, 132, 218},
-    {"Acquisition Control", "pan.Acquisition", 1425, 32804, 154, 220},
-    {"AEC/AGC Control", "pan.AECAGC", 1426, 32805, 157, 222},
-    {"Image Parameters", "pan.Image", 1427, 32806, 156, 230},
-    {"Color Control", "pan.Color", 1428, 32807, 192, 224},
-    {"Temperature Control", "pan.Temperature", 1429, 32808, 237, 235},
-    {"Lens Control", "pan.Lens", 1430, 32809, 242, 238},
-    {"Run Python", "pan.RunPythonScripts", 1431, 32810, 232, 231},
+    {"Gain && Offset", 1423, 32802, 130, 221},
+    {"Output Control", 1424, 32803, 132, 218},
+    {"Acquisition Control", 1425, 32804, 154, 220},
+    {"AEC/AGC Control", 1426, 32805, 157, 222},
+    {"Image Parameters", 1427, 32806, 156, 230},
+    {"Color Control", 1428, 32807, 192, 224},
+    {"Temperature Control", 1429, 32808, 237, 235},
+    {"Lens Control", 1430, 32809, 242, 238},
+    {"Run Python", 1431, 32810, 232, 231},
 };
 
 bool FloatingPanelPosition(const std::string& text, const QRect& panelFrame, QPoint& topLeft)

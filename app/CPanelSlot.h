@@ -2,6 +2,8 @@
 // the "LastConfig" key under which its View flag and its position ("<key>Pos") are kept.
 #pragma once
 
+#include "LastConfig.h"
+
 #include "camera/RegisterMap.h"
 #include "controls/COptionDialog.h"
 
@@ -10,17 +12,16 @@
 class CDrawButton;
 class QRect;
 
-/// The fixed description of a slot.
+/// The fixed description of a slot (its "LastConfig" key is lastconfig::kPanelKeys[slot]).
 struct PanelSlotSpec {
     const char* title;   ///< caption, View item text
-    const char* key;     ///< "LastConfig" key of the View flag
     int buttonId;
     int viewId;          ///< View menu command
     int iconId;
     int templateId;      ///< the standard panel's template
 };
 
-inline constexpr int kPanelSlots = 9;
+inline constexpr int kPanelSlots = lastconfig::kPanelSlotCount;
 extern const PanelSlotSpec kPanelSlotSpecs[kPanelSlots];
 
 class CPanelSlot {

@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, StartWithoutCameraBuildsRowFourPlainPanels)
             EXPECT_EQ(w.GetPanel(i)->TemplateId(), kPanelSlotSpecs[i].templateId);
             EXPECT_EQ(w.GetPanel(i)->windowTitle().toStdString(),
                       QString::fromLatin1(kPanelSlotSpecs[i].title).replace("&&", "&").toStdString());
-            EXPECT_EQ(w.Slot(i).m_pszKey, std::string(kPanelSlotSpecs[i].key));
+            EXPECT_EQ(w.Slot(i).m_pszKey, std::string(lastconfig::kPanelKeys[i]));
         }
         // Not connected: only the script slot is viewed.
         EXPECT_EQ(w.Slot(i).m_bView, i == 8);
