@@ -73,6 +73,8 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
 
     for (int i = 0; i < kPanelSlots; ++i) {
         auto* button = new CDrawButton(m_pClient, kPanelSlotSpecs[i].buttonId);
+        // The button draws its text as it is: "&&" stands for one "&".
+        button->setText(QString::fromLatin1(kPanelSlotSpecs[i].title).replace("&&", "&"));
         button->hide();
         m_Slots[i].m_pButton = button;
     }
@@ -175,9 +177,9 @@ void CCorvel_5Dlg::SetDefault()
         if (!slot.m_pPanel)
             continue;
         slot.m_pszKey = lastconfig::kPanelKeys[i];
+        // The slot icons are not among the program's resources yet: the button draws none.
         slot.m_pButton->m_hIcon = QIcon();
-        slot.m_pButton->setText(QString());
-        slot.m_pButton->m_strTitle = QString::fromLatin1(kPanelSlotSpecs[i].title).replace("&&", "&");
+        slot.m_pButton->m_strRight.clear();
         slot.m_pButton->repaint();
         slot.Attach(m_pXmlDoc);
         slot.m_pPanel->SetShowDebugInfo(m_bShowDebugInfo != 0);

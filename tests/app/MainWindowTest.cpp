@@ -132,6 +132,7 @@ TEST_F(MainWindowTest, StartWithoutCameraBuildsRowFourPlainPanels)
         }
         // Not connected: only the script slot is viewed.
         EXPECT_EQ(w.Slot(i).m_bView, i == 8);
+        EXPECT_EQ(w.SlotButton(i)->isHidden(), i != 8);
     }
     EXPECT_EQ(w.GetPanel(9), nullptr);
     EXPECT_EQ(ViewItems(w), (std::vector<std::string>{"Gain && Offset", "Output Control", "Acquisition Control",
