@@ -56,17 +56,6 @@ bool InDump(const _OrvStParam& param, const RegisterLink& link)
     return std::strstr(param.name, "Format_") == nullptr;
 }
 
-/// Camera bytes that would break the dump's lines (line ends, control bytes) become '?'.
-std::string Printable(std::string text)
-{
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            c = '?';
-    }
-    return text;
-}
-
 std::string WordHex(std::uint32_t word) { return FormatText("%08X", word); }
 
 std::string LocalText(const std::tm& time, const char* format)
@@ -81,6 +70,16 @@ std::string LocalText(const std::tm& time, const char* format)
     out.imbue(locale);
     out << std::put_time(&time, format);
     return out.str();
+}
+
+/// Replaces the file as a whole: `result` when written, -1 (logged) when not.
+int WriteWholeFile(const char* method, const std::filesystem::path& file, const std::string& text, int result)
+{
+    std::string error;
+    if (platform::WriteFileAtomically(file, text, &error))
+        return result;
+    camera::LinkLog(method, "cannot write <%s>: %s", file.c_str(), error.c_str());
+    return link_result::kFileFailed;
 }
 
 std::tm SystemLocalTime()
@@ -193,12 +192,7 @@ int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
     if (!m_strSettingsKey.empty() && !m_GuiSettings.Items().empty())
         text += m_GuiSettings.Format(rgs::kSettingsPrefix);
 
-    std::string error;
-    if (!platform::WriteFileAtomically(file, text, &error)) {
-        camera::LinkLog(kRgsMethod, "cannot write <%s>: %s", file.c_str(), error.c_str());
-        return link_result::kFileFailed;
-    }
-    return result;
+    return WriteWholeFile(kRgsMethod, file, text, result);
 }
 
 int CCameraLink::WriteDumpFile(const std::filesystem::path& file)
@@ -213,20 +207,15 @@ int CCameraLink::WriteDumpFile(const std::filesystem::path& file)
     const std::tm now = m_localTime ? m_localTime() : SystemLocalTime();
     std::string text;
     text += std::string(kDumpRule) + "\r\n";
-    text += "-Model#  :" + Printable(m_strModelName) + "\r\n";
-    text += "-Serial# :" + Printable(m_strSerialNumber) + "\r\n";
+    text += "-Model#  :" + camera::PrintableText(m_strModelName) + "\r\n";
+    text += "-Serial# :" + camera::PrintableText(m_strSerialNumber) + "\r\n";
     text += "-FW Rev# :" + WordHex(firmware == entries.end() ? 0u : firmware->second.word) + "\r\n";
     text += "-Date# :" + LocalText(now, "%x") + "\r\n";
     text += "-Time# :" + LocalText(now, "%H:%M") + "\r\n";
     text += std::string(kDumpRule) + "\r\n";
     for (const auto& [address, entry] : entries)
         text += FormatText("Add=0x%04X:<%s> %s\r\n", unsigned{address}, WordHex(entry.word).c_str(),
-                           Printable(entry.text).c_str());
+                           camera::PrintableText(entry.text).c_str());
 
-    std::string error;
-    if (!platform::WriteFileAtomically(file, text, &error)) {
-        camera::LinkLog(kDumpMethod, "cannot write <%s>: %s", file.c_str(), error.c_str());
-        return link_result::kFileFailed;
-    }
-    return result;
+    return WriteWholeFile(kDumpMethod, file, text, result);
 }

@@ -34,31 +34,6 @@ std::string FrameText(const std::uint8_t frame[7])
                       frame[5], frame[6]);
 }
 
-/// A line from a file as the operator may see it: control bytes as '?', cut when long.
-std::string ShownLine(std::string_view line)
-{
-    std::string shown(line.substr(0, kShownLineMax));
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            c = '?';
-    }
-    if (line.size() > kShownLineMax)
-        shown += "...";
-    return shown;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* reportOut)
@@ -96,12 +71,13 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         const rgs::CommandLine command = rgs::ParseCommandLine(line);
         if (command.kind == rgs::LineKind::Other)
             continue;
+        const std::string shown = camera::PrintableText(line, kShownLineMax);
         if (command.kind == rgs::LineKind::Malformed) {
             if (report.malformed++ == 0) {
-                firstMalformed = ShownLine(line);
+                firstMalformed = shown;
                 firstMalformedLine = lineNumber;
             }
-            LinkLog(kLoadMethod, "line %zu malformed, not sent: <%s>", lineNumber, ShownLine(line).c_str());
+            LinkLog(kLoadMethod, "line %zu malformed, not sent: <%s>", lineNumber, shown.c_str());
             continue;
         }
 
@@ -110,11 +86,10 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         const int result = Transact(command.frame, &length, answer);
         ++report.sent;
         if (log)
-            LinkLog(kLoadMethod, "Cmd=<%s> nRet = %d", ShownLine(line).c_str(), result);
+            LinkLog(kLoadMethod, "Cmd=<%s> nRet = %d", shown.c_str(), result);
         std::string box;
         if (result != 0) {
-            box = FrameText(command.frame) +
-                  FormatText("\n   nRet: %d <0x%04X>", result, static_cast<unsigned>(result));
+            box = FrameText(command.frame) + FormatText("\n   nRet: %d <0x%04X>", result, static_cast<unsigned>(result));
         } else if (answer[0] != protocol::kAck) {
             box = FrameText(command.frame) + FormatText("\n  Error: <%02X%02X>", answer[0], answer[1]);
         }
@@ -207,20 +182,14 @@ int CCameraLink::LoadFromUserSet(int space)
 int CCameraLink::SendByteCommand(const std::string& text, AnswerBuffer& reply, std::uint32_t* length)
 {
     CPerfCounter perf(kByteMethod, __LINE__);
-    bool hex = text.size() == 2 * protocol::kReadFrameSize || text.size() == 2 * protocol::kWriteFrameSize;
-    for (std::size_t i = 0; hex && i < text.size(); ++i)
-        hex = HexDigit(text[i]) >= 0;
-    if (!hex) {
+    const rgs::CommandLine command = rgs::ParseHexCommand(text);
+    if (command.kind != rgs::LineKind::Command) {
         if (m_pMainWindow)
             m_pMainWindow->ShowAppMessage(kHexLengthText, kAppCaption, kMbOk);
         return link_result::kFileFailed;
     }
-    std::uint8_t frame[protocol::kWriteFrameSize] = {};
-    const std::uint32_t bytes = static_cast<std::uint32_t>(text.size() / 2);
-    for (std::uint32_t i = 0; i < bytes; ++i)
-        frame[i] = static_cast<std::uint8_t>(HexDigit(text[2 * i]) * 16 + HexDigit(text[2 * i + 1]));
-    std::uint32_t n = bytes;
-    const int result = Transact(frame, &n, reply);
+    std::uint32_t n = command.length;
+    const int result = Transact(command.frame, &n, reply);
     if (length)
         *length = n;
     return result;

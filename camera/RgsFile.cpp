@@ -118,4 +118,22 @@ CommandLine ParseCommandLine(std::string_view line)
     return parsed;
 }
 
+CommandLine ParseHexCommand(std::string_view text)
+{
+    CommandLine parsed;
+    parsed.kind = LineKind::Malformed;
+    if (text.size() != 2 * protocol::kReadFrameSize && text.size() != 2 * protocol::kWriteFrameSize)
+        return parsed;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = HexDigit(text[i]);
+        const int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0)
+            return parsed;
+        parsed.frame[i / 2] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    parsed.length = static_cast<std::uint32_t>(text.size() / 2);
+    parsed.kind = LineKind::Command;
+    return parsed;
+}
+
 }  // namespace rgs

@@ -51,4 +51,8 @@ struct CommandLine {
 /// blanks. Anything else after "57"/"52" is malformed.
 CommandLine ParseCommandLine(std::string_view line);
 
+/// Reads a frame typed as exactly 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
+/// first, no blanks, sign or prefix): a command, or malformed.
+CommandLine ParseHexCommand(std::string_view text);
+
 }  // namespace rgs

@@ -103,4 +103,31 @@ TEST(RgsFile, WrittenLines)
               (std::vector<std::uint8_t>{0x57, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04}));
 }
 
+// Example failure: a typed command is read only up to its first non-hex character, so a blank
+// or letter shifts the frame, or a sign or "0x" prefix is accepted.
+TEST(RgsFile, ParseHexCommandTable)
+{
+    const struct {
+        const char* text;
+        std::vector<std::uint8_t> frame;  ///< empty: refused
+    } rows[] = {
+        {"5701234567891A", {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}},
+        {"526014", {0x52, 0x60, 0x14}},
+        {"ffffff", {0xFF, 0xFF, 0xFF}},
+        {"5260140", {}},
+        {"", {}},
+        {"57 123", {}},
+        {"0x5701", {}},
+        {"-57014", {}},
+        {"5701234567ZZZZ", {}},
+        {"570123456789 A", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const rgs::CommandLine parsed = rgs::ParseHexCommand(row.text);
+        EXPECT_EQ(parsed.kind, row.frame.empty() ? LineKind::Malformed : LineKind::Command);
+        EXPECT_EQ(std::vector<std::uint8_t>(parsed.frame, parsed.frame + parsed.length), row.frame);
+    }
+}
+
 }  // namespace

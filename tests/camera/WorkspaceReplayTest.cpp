@@ -103,7 +103,7 @@ TEST_F(WorkspaceTest, ReplaySendsOnlyWholeFrames)
     std::string binary;
     for (int i = 0; i < 256; ++i)
         binary += static_cast<char>(i);
-    binary += std::string("\0\00057 6034 00000001\r\n\xff\xfe", 24);
+    binary += std::string("\0\00057 6034 00000001\r\n\xff\xfe", 22);
     const std::vector<ReplayRow> rows = {
         {"golden_file", golden,
          {{0x57, 0x60, 0x14, 0x5E, 0x17, 0xC4, 0xB2}, {0x57, 0x60, 0x34, 0, 0, 0, 1}, {0x57, 0x01, 0x00, 0x00, 0xAB, 0x01, 0x23},
