@@ -21,7 +21,7 @@ public:
     static constexpr const char* kLockName = "OVLIB_WRITING_MUTEX";
     static constexpr std::chrono::milliseconds kDefaultLockTimeout{25000};
     static constexpr std::chrono::milliseconds kFlushInterval{100};
-    static constexpr std::size_t kBufferBytes = 64 * 1024;
+    static constexpr std::size_t kBufferBytes = 256 * 1024;
 
     FileOutput();
     ~FileOutput() override;

@@ -2,6 +2,12 @@
 
 #include "platform/TextConv.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iterator>
+#include <type_traits>
+
 namespace orvlog {
 namespace {
 
@@ -12,6 +18,39 @@ char32_t Scalar(wchar_t w)
 }
 
 unsigned UnitsOf(char32_t c) { return c >= 0x10000 ? 2 : 1; }
+
+// Text is converted a block at a time while every character of the block is below a power of
+// two (0x80 for narrow text, 0x8000 for wide text) and so is one UTF-16 unit of the same value:
+// the common case of every field, written so that the compiler turns it into vector code.
+constexpr std::size_t kBlock = 16;
+
+template <typename Char>
+std::uint32_t Code(Char c)
+{
+    return static_cast<std::make_unsigned_t<Char>>(c);
+}
+
+// Copies kBlock characters as one unit each; false when one of them is kQuickBound or above
+// (the units copied are then garbage that the caller overwrites).
+template <std::uint32_t kQuickBound, typename Char>
+bool CopyPlainBlock(const Char* text, char16_t* out)
+{
+    static_assert(std::has_single_bit(kQuickBound));
+    const Char* block = text;
+    Char copy[kBlock];
+    if constexpr (sizeof(Char) == 1) {
+        // Narrow text may alias the units; a local copy tells the compiler it does not.
+        std::memcpy(copy, text, sizeof copy);
+        block = copy;
+    }
+    std::uint32_t bits = 0;
+    for (std::size_t k = 0; k < kBlock; ++k) {
+        const std::uint32_t c = Code(block[k]);
+        bits |= c;
+        out[k] = static_cast<char16_t>(c);
+    }
+    return bits < kQuickBound;
+}
 
 // Writes into a fixed array; whatever does not fit is dropped, never half a surrogate pair.
 class Builder {
@@ -30,8 +69,13 @@ public:
     template <std::size_t N>
     void Literal(const char16_t (&text)[N])
     {
-        const std::size_t n = std::min(N - 1, capacity_ - size_);
-        std::char_traits<char16_t>::copy(data_ + size_, text, n);
+        constexpr std::size_t n = N - 1;
+        if (capacity_ - size_ < n) {
+            Units({text, n});
+            return;
+        }
+        // A copy of constant length, which the compiler writes out in place.
+        std::copy_n(text, n, data_ + size_);
         size_ += n;
     }
 
@@ -47,23 +91,7 @@ public:
     {
         const std::size_t limit = std::min(maxUnits, capacity_ - size_);
         const std::size_t start = size_;
-        std::size_t i = 0;
-        // Characters below the surrogates are one unit each: the common case, copied in blocks.
-        const std::size_t direct = std::min(text.size(), limit);
-        constexpr std::size_t kBlock = 16;
-        while (i + kBlock <= direct) {
-            std::uint32_t wide = 0;
-            for (std::size_t k = 0; k < kBlock; ++k)
-                wide |= static_cast<std::uint32_t>(text[i + k]) >= 0xD800 ? 1u : 0u;
-            if (wide)
-                break;
-            for (std::size_t k = 0; k < kBlock; ++k)
-                data_[size_ + k] = static_cast<char16_t>(text[i + k]);
-            i += kBlock;
-            size_ += kBlock;
-        }
-        while (i < direct && static_cast<std::uint32_t>(text[i]) < 0xD800)
-            data_[size_++] = static_cast<char16_t>(text[i++]);
+        std::size_t i = CopyPlain<0xD800>(text.data(), std::min(text.size(), limit));
         for (; i < text.size(); ++i) {
             const char32_t c = Scalar(text[i]);
             if (size_ - start + UnitsOf(c) > limit)
@@ -80,29 +108,26 @@ public:
 
     void Narrow(std::string_view text)
     {
-        std::size_t i = 0;
-        const std::size_t direct = std::min(text.size(), capacity_ - size_);
-        while (i < direct && static_cast<unsigned char>(text[i]) < 0x80)
-            data_[size_++] = static_cast<char16_t>(text[i++]);
+        const std::size_t i = CopyPlain<0x80>(text.data(), std::min(text.size(), capacity_ - size_));
         if (i < text.size() && size_ < capacity_)
             Wide(platform::Utf8ToWide(text.substr(i)));
     }
 
     void Int(std::int32_t value)
     {
-        char16_t digits[12];
-        int n = 0;
+        // Filled from the end: a sign and up to ten digits.
+        char16_t digits[11];
+        std::size_t first = std::size(digits);
         auto magnitude = static_cast<std::uint32_t>(value);
         if (value < 0)
             magnitude = 0u - magnitude;
         do {
-            digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+            digits[--first] = static_cast<char16_t>(u'0' + magnitude % 10);
             magnitude /= 10;
         } while (magnitude);
         if (value < 0)
-            Char(u'-');
-        while (n)
-            Char(digits[--n]);
+            digits[--first] = u'-';
+        Units({digits + first, std::size(digits) - first});
     }
 
     void Hex64(std::uint64_t value)
@@ -112,6 +137,29 @@ public:
     }
 
 private:
+    // Copies the leading characters below kBound, at most `count`, as one unit each; returns
+    // how many. `count` must fit in the room left.
+    template <std::uint32_t kBound, typename Char>
+    std::size_t CopyPlain(const Char* text, std::size_t count)
+    {
+        char16_t* out = data_ + size_;
+        std::size_t i = 0;
+        if (count >= kBlock) {
+            // The last block overlaps the one before when the count is no multiple of kBlock.
+            while (i < count) {
+                const std::size_t at = std::min(i, count - kBlock);
+                if (!CopyPlainBlock<std::bit_floor(kBound)>(text + at, out + at))
+                    break;
+                i = at + kBlock;
+            }
+        }
+        // Short text, and the rest after a block with other characters.
+        for (; i < count && Code(text[i]) < kBound; ++i)
+            out[i] = static_cast<char16_t>(Code(text[i]));
+        size_ += i;
+        return i;
+    }
+
     char16_t* data_;
     std::size_t capacity_;
     std::size_t size_ = 0;
@@ -120,9 +168,18 @@ private:
 // UTF-16 units of the text: characters outside the basic plane take two.
 std::size_t Utf16Units(std::wstring_view text)
 {
+    const auto pair = [](wchar_t w) { return Code(w) - 0x10000u < 0x100000u ? 1u : 0u; };
     std::size_t units = text.size();
-    for (wchar_t w : text)
-        units += (static_cast<std::uint32_t>(w) - 0x10000u) < 0x100000u ? 1 : 0;
+    std::size_t i = 0;
+    // Counted in blocks of fixed length, which the compiler turns into vector code.
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        std::uint32_t pairs = 0;
+        for (std::size_t k = 0; k < kBlock; ++k)
+            pairs += pair(text[i + k]);
+        units += pairs;
+    }
+    for (; i < text.size(); ++i)
+        units += pair(text[i]);
     return units;
 }
 

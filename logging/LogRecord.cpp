@@ -2,6 +2,8 @@
 
 #include "platform/TextConv.h"
 
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -90,14 +92,27 @@ wchar_t* CopyWide(std::wstring_view text)
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+// Index into kSeverityNames, 6 for "bad severity".
+std::uint32_t SeverityIndex(std::int32_t severity)
+{
+    const auto index = static_cast<std::uint32_t>(severity);
+    return index == 6 ? 5 : std::min(index, 6u);
+}
+
 }  // namespace
 
 const wchar_t* SeverityName(std::int32_t severity)
 {
-    auto index = static_cast<std::uint32_t>(severity);
-    if (index == 6)
-        index = 5;
-    return index > 5 ? kBadSeverity : kSeverityNames[index];
+    const std::uint32_t index = SeverityIndex(severity);
+    return index == 6 ? kBadSeverity : kSeverityNames[index];
+}
+
+std::wstring_view SeverityNameView(std::int32_t severity)
+{
+    static const std::array<std::wstring_view, 7> names = {kSeverityNames[0], kSeverityNames[1], kSeverityNames[2],
+                                                           kSeverityNames[3], kSeverityNames[4], kSeverityNames[5],
+                                                           kBadSeverity};
+    return names[SeverityIndex(severity)];
 }
 
 void InitOwnLogRecord(_OwnLogRecord& record)
@@ -230,21 +245,29 @@ NormalizedRecord Normalize(const _OwnLogRecord& record, int level)
     static constexpr std::string_view kUndefined = "undefined";
     static constexpr std::wstring_view kUndefinedW = L"undefined";
     const auto narrow = [](const char* text) { return text ? std::string_view(text) : kUndefined; };
-    NormalizedRecord out;
-    out.record = &record;
-    out.severityName = SeverityName(record.severity);
-    out.message = record.message ? std::wstring_view(record.message) : kUndefinedW;
+    // Filled field by field: zeroing the whole record first costs more than the fields.
+    std::string_view timeText, moduleName, moduleTag, function;
+    std::wstring_view sourceFile;
     if (level >= 3) {
-        out.function = narrow(record.function);
-        out.sourceFile = record.sourceFile ? ShortenSourcePath(record.sourceFile) : kUndefinedW;
+        function = narrow(record.function);
+        sourceFile = record.sourceFile ? ShortenSourcePath(record.sourceFile) : kUndefinedW;
     }
     if (level >= 4)
-        out.timeText = narrow(record.timeText);
+        timeText = narrow(record.timeText);
     if (level >= 5) {
-        out.moduleName = narrow(record.moduleName);
-        out.moduleTag = narrow(record.moduleTag);
+        moduleName = narrow(record.moduleName);
+        moduleTag = narrow(record.moduleTag);
     }
-    return out;
+    return NormalizedRecord{&record,
+                            timeText,
+                            moduleName,
+                            moduleTag,
+                            function,
+                            sourceFile,
+                            record.message ? std::wstring_view(record.message) : kUndefinedW,
+                            SeverityNameView(record.severity),
+                            0,
+                            0};
 }
 
 }  // namespace orvlog

@@ -21,6 +21,8 @@ inline constexpr const wchar_t* kBadSeverity = L"bad severity";
 /// The printed name of a severity: 6 prints as "MANDATORY", anything else outside 0-5
 /// (compared unsigned) as "bad severity".
 const wchar_t* SeverityName(std::int32_t severity);
+/// The same name with its length.
+std::wstring_view SeverityNameView(std::int32_t severity);
 
 /// Record defaults: ids and line 0, texts null, severity 5, code -1, day -1.
 void InitOwnLogRecord(_OwnLogRecord& record);
@@ -61,7 +63,7 @@ struct NormalizedRecord {
     const _OwnLogRecord* record = nullptr;
     std::string_view timeText, moduleName, moduleTag, function;
     std::wstring_view sourceFile, message;
-    const wchar_t* severityName = nullptr;
+    std::wstring_view severityName;
     std::int32_t nestingLevel = 0;
     std::uint64_t jobId = 0;
 };

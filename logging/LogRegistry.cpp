@@ -2,6 +2,8 @@
 
 #include "logging/LogMutex.h"
 
+#include <utility>
+
 namespace orvlog {
 namespace {
 
@@ -31,12 +33,38 @@ OLHandle ResolveHandle(OLHandle handle)
     return handle == 0 ? GetOwnLogRegistry().applicationLog : handle;
 }
 
-LogEngine* FindOwnLogEngine(OLHandle handle)
+LogEngine* EngineTable::Find(OLHandle handle) const
 {
-    auto& engines = GetOwnLogRegistry().engines;
-    auto it = engines.find(ResolveHandle(handle));
-    return it == engines.end() ? nullptr : it->second.get();
+    if (last_ && lastHandle_ == handle)
+        return last_;
+    auto it = engines_.find(handle);
+    if (it == engines_.end() || !it->second)
+        return nullptr;
+    lastHandle_ = handle;
+    last_ = it->second.get();
+    return last_;
 }
+
+void EngineTable::Insert(OLHandle handle, std::unique_ptr<LogEngine> engine)
+{
+    Forget();
+    engines_[handle] = std::move(engine);
+}
+
+std::unique_ptr<LogEngine> EngineTable::Extract(OLHandle handle)
+{
+    Forget();
+    auto node = engines_.extract(handle);
+    return node ? std::move(node.mapped()) : nullptr;
+}
+
+EngineTable::Map EngineTable::TakeAll()
+{
+    Forget();
+    return std::exchange(engines_, {});
+}
+
+LogEngine* FindOwnLogEngine(OLHandle handle) { return GetOwnLogRegistry().engines.Find(ResolveHandle(handle)); }
 
 void OnLibraryDetach()
 {
@@ -44,8 +72,7 @@ void OnLibraryDetach()
     StopBackgroundFlush();
     std::lock_guard lock(ProcessMutex());
     OwnLogRegistry& registry = GetOwnLogRegistry();
-    auto engines = std::move(registry.engines);
-    registry.engines.clear();
+    auto engines = registry.engines.TakeAll();
     for (auto& [handle, engine] : engines)
         engine->Close();
     engines.clear();

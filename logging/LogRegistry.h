@@ -15,8 +15,31 @@ inline constexpr OLHandle kNoHandle = 0xFFFFFFFFu;
 /// The first handle OLGetOwnLogHandle gives out and the bound of handles a caller chooses.
 inline constexpr OLHandle kFirstDynamicHandle = 0x80808080u;
 
+/// The logs by handle. The log found last is remembered: every record looks its log up, and a
+/// program writes to one or two logs.
+class EngineTable {
+public:
+    using Map = std::unordered_map<OLHandle, std::unique_ptr<LogEngine>>;
+
+    LogEngine* Find(OLHandle handle) const;
+    bool Contains(OLHandle handle) const { return engines_.count(handle) != 0; }
+    /// Stores the engine under the handle, in place of any engine there.
+    void Insert(OLHandle handle, std::unique_ptr<LogEngine> engine);
+    /// Takes the handle's engine out of the table; null when there is none.
+    std::unique_ptr<LogEngine> Extract(OLHandle handle);
+    /// Takes every engine out of the table.
+    Map TakeAll();
+
+private:
+    void Forget() { last_ = nullptr; }
+
+    Map engines_;
+    mutable OLHandle lastHandle_ = 0;
+    mutable LogEngine* last_ = nullptr;
+};
+
 struct OwnLogRegistry {
-    std::unordered_map<OLHandle, std::unique_ptr<LogEngine>> engines;
+    EngineTable engines;
     /// Module handle (full width) to the log handles linked to it, in the order added.
     std::unordered_map<std::uintptr_t, std::vector<OLHandle>> links;
     OLHandle applicationLog = kNoHandle;

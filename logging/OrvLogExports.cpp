@@ -79,7 +79,7 @@ int OLInitOwnLogW(OLHandle handle, const wchar_t* stem, const wchar_t* folder, b
     if (!engine && handle == 0) {
         auto created = std::make_unique<LogEngine>();
         engine = created.get();
-        GetOwnLogRegistry().engines[ResolveHandle(0)] = std::move(created);
+        GetOwnLogRegistry().engines.Insert(ResolveHandle(0), std::move(created));
     }
     if (!engine) {
         const std::wstring text = FormatWide(127, L"Can't find Log Engine for log handle: %d (%ls)",
@@ -109,9 +109,7 @@ int OLCloseOwnLog(OLHandle handle)
         if (engine->ReferenceCount() > 0) {
             --engine->ReferenceCount();
         } else {
-            auto& engines = GetOwnLogRegistry().engines;
-            auto node = engines.extract(ResolveHandle(handle));
-            node.mapped()->Close();
+            GetOwnLogRegistry().engines.Extract(ResolveHandle(handle))->Close();
         }
     }
     OTisMessageBoxReaded();
@@ -123,9 +121,9 @@ int OLCreateOwnLog(OLHandle handle)
     if (handle == 0 || handle >= kFirstDynamicHandle)
         return -1;
     Lock lock(ProcessMutex());
-    auto& slot = GetOwnLogRegistry().engines[handle];
-    if (!slot)
-        slot = std::make_unique<LogEngine>();
+    EngineTable& engines = GetOwnLogRegistry().engines;
+    if (!engines.Find(handle))
+        engines.Insert(handle, std::make_unique<LogEngine>());
     return 0;
 }
 
@@ -139,14 +137,14 @@ OLHandle OLGetOwnLogHandle(void)
     if (registry.nextDynamic == kNoHandle)
         return kNoHandle;
     const OLHandle handle = registry.nextDynamic++;
-    registry.engines[handle] = std::make_unique<LogEngine>();
+    registry.engines.Insert(handle, std::make_unique<LogEngine>());
     return handle;
 }
 
 bool OLisOwnLog(OLHandle handle)
 {
     Lock lock(ProcessMutex());
-    return handle != 0 && GetOwnLogRegistry().engines.count(handle) != 0;
+    return handle != 0 && GetOwnLogRegistry().engines.Contains(handle);
 }
 
 int OLSetApplicationLog(OLHandle handle)

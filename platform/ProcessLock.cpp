@@ -76,6 +76,14 @@ bool ProcessLock::Lock(std::chrono::milliseconds timeout)
 {
     if (fd_ < 0)
         return false;
+    // Nobody else holding it is the common case: taken at once, without reading the clock.
+    if (shared_->mutex.try_lock()) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            held_ = true;
+            return true;
+        }
+        shared_->mutex.unlock();
+    }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     if (!shared_->mutex.try_lock_until(deadline))
         return false;

@@ -161,6 +161,62 @@ TEST_F(LogRecordTest, NullTextsPrintUndefined)
                           L"F=undefined,undefined,0; SV=bad severity; CD=-1; MSG=undefined");
 }
 
+// Example failure: text is copied in blocks of characters, and a character that needs care (a
+// pair, an invalid code, a non-ASCII byte) at a block's edge, or a text whose length is no
+// multiple of the block, loses, repeats or garbles characters on the line.
+TEST_F(LogRecordTest, TextOfEveryLengthAndMixConvertsExactly)
+{
+    const std::pair<const char*, wchar_t> wideSpecials[] = {
+        {"latin", L'\u00E9'},        {"above 0x8000", L'\u9A6C'},          {"lone surrogate", static_cast<wchar_t>(0xD800)},
+        {"pair", L'\U0001F600'},     {"beyond U+10FFFF", static_cast<wchar_t>(0x110000)},
+        {"negative", static_cast<wchar_t>(-1)},
+    };
+    const std::pair<const char*, std::string> narrowSpecials[] = {
+        {"two-byte UTF-8", "\xC3\xA9"}, {"four-byte UTF-8", "\xF0\x9F\x98\x80"}, {"invalid byte", "\xFF"},
+    };
+    // Lengths around the block of 16, and positions at the edges of the first two blocks.
+    const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 32, 33, 47, 70};
+    const std::size_t positions[] = {0, 14, 15, 16, 17, 31, 32, 39};
+
+    _OwnLogRecord record = Record(OL_NOTICE, L"");
+    record.sourceFile = L"a.cpp";
+    record.line = 7;
+    record.code = 0;
+    const auto check = [&](const std::wstring& message, const std::string& function) {
+        record.message = message.c_str();
+        record.function = function.c_str();
+        auto buffer = std::make_unique<LineBuffer>();
+        const std::u16string line(FormatLine(3, Normalize(record, 3), *buffer));
+        EXPECT_EQ(line, u"F=a.cpp," + platform::WideToUtf16(platform::Utf8ToWide(function)) + u",7; SV=NOTICE; CD=0; MSG="
+                            + platform::WideToUtf16(message));
+    };
+    for (std::size_t length : lengths) {
+        SCOPED_TRACE(length);
+        std::wstring message;
+        std::string function;
+        for (std::size_t i = 0; i < length; ++i) {
+            message += static_cast<wchar_t>(L'a' + i % 26);
+            function += static_cast<char>('A' + i % 26);
+        }
+        check(message, function);
+    }
+    for (std::size_t at : positions) {
+        SCOPED_TRACE(at);
+        for (const auto& [name, special] : wideSpecials) {
+            SCOPED_TRACE(name);
+            std::wstring message(40, L'w');
+            message[at] = special;
+            check(message, "f");
+        }
+        for (const auto& [name, special] : narrowSpecials) {
+            SCOPED_TRACE(name);
+            std::string function(40, 'n');
+            function.replace(at, 1, special);
+            check(L"m", function);
+        }
+    }
+}
+
 // Example failure: ML counts wchar_t instead of the UTF-16 units in the file, so a reader
 // taking the message by count cuts it or runs into the next line.
 TEST_F(LogRecordTest, MessageLengthCountsUtf16UnitsAndLongLinesStayConsistent)

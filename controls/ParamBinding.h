@@ -1,0 +1,38 @@
+// Binding functions of the panels: a combo box filled with the value texts that the register
+// map lists for a parameter, a group of three radio buttons, and a 16 x 16 status icon. Only
+// FillComboFromXml reads the store (the parameter's register link); none of them writes it.
+#pragma once
+
+#include "camera/RegisterMap.h"
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+class OrvParamStorage;
+class QComboBox;
+class QIcon;
+class QLabel;
+class QWidget;
+
+/// The register-map path of a parameter's element, from its register link. False
+/// when the parameter has no record (it is not in the configuration's map).
+bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::string& path);
+
+/// Fills combo with the `val` entries of the parameter's map element, in document order: each
+/// entry's text as an item whose data is the low 32 bits of its "id" (decimal, "0x" hex or
+/// leading-0 octal); idToIndex maps each id to its item (a later equal id wins). Selects the
+/// (last) item whose id is `current`, else item 0, and answers the number of items. The combo
+/// sends no change while it is filled. Without a register link for the name the combo and
+/// the label (when given) are hidden and 0 is answered; a missing element or one without
+/// entries gives an empty combo.
+int FillComboFromXml(QComboBox* combo, int current, std::map<int, int>& idToIndex, const OrvParamStorage* store,
+                     const RegisterMap* document, const char* name, QWidget* label);
+
+/// Checks the button of ids[0..2] whose id is checkedId and unchecks the others (all three
+/// when none matches); buttons are found by id in dialog. Nothing without ids.
+void SetRadioGroup(const QWidget* dialog, int checkedId, const int* ids);
+
+/// Shows icon in the static control at 16 x 16 pixels, where it stands, and repaints it at
+/// once. Nothing when either is missing.
+void SetStaticIcon(QLabel* staticControl, const QIcon& icon);
