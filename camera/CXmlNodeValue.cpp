@@ -25,7 +25,53 @@ std::string PathOf(pugi::xml_node node)
     return path;
 }
 
+/// A path of element names ending in an element or an attribute ("a/b", "a/@b"), the form
+/// almost every read of a map takes; false for anything that needs the XPath engine.
+bool IsPlainPath(std::string_view path)
+{
+    while (true) {
+        const std::size_t slash = path.find('/');
+        const std::string_view step = path.substr(0, slash);
+        if (slash == std::string_view::npos)
+            return IsMapElementName(step) || (step.size() > 1 && step[0] == '@' && IsMapElementName(step.substr(1)));
+        if (!IsMapElementName(step))
+            return false;
+        path.remove_prefix(slash + 1);
+    }
+}
+
+/// The first node a plain path selects below `context`, in document order: the children of an
+/// earlier namesake come before those of a later one, so the first match of a depth-first walk
+/// is the one the XPath engine would give.
+pugi::xpath_node WalkPlainPath(const pugi::xml_node& context, std::string_view path)
+{
+    const std::size_t slash = path.find('/');
+    const std::string step(path.substr(0, slash));
+    if (step[0] == '@') {
+        const pugi::xml_attribute attribute = context.attribute(step.c_str() + 1);
+        return attribute ? pugi::xpath_node(attribute, context) : pugi::xpath_node();
+    }
+    for (pugi::xml_node child = context.child(step.c_str()); child; child = child.next_sibling(step.c_str())) {
+        if (slash == std::string_view::npos)
+            return pugi::xpath_node(child);
+        if (pugi::xpath_node found = WalkPlainPath(child, path.substr(slash + 1)))
+            return found;
+    }
+    return {};
+}
+
 }  // namespace
+
+bool IsMapElementName(std::string_view name)
+{
+    const auto start = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (name.empty() || !start(name[0]))
+        return false;
+    for (char c : name)
+        if (!start(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.')
+            return false;
+    return true;
+}
 
 CXmlNodeValue::CXmlNodeValue(RegisterMapPtr document, pugi::xpath_node node)
     : document_(std::move(document)), node_(node)
@@ -36,6 +82,8 @@ CXmlNodeValue CXmlNodeValue::Select(std::string_view xpath) const
 {
     if (IsNull() || !node_.node())
         return {};
+    if (IsPlainPath(xpath))
+        return CXmlNodeValue(document_, WalkPlainPath(node_.node(), xpath));
     try {
         const pugi::xpath_query query(std::string(xpath).c_str());
         if (!query)

@@ -50,6 +50,11 @@ private:
     pugi::xpath_node node_;
 };
 
+/// An element or attribute name as the maps write them (ASCII letters, digits, '_', '-', '.',
+/// not starting with a digit, '-' or '.'). Paths made only of such names are walked directly;
+/// anything else goes through the XPath engine.
+bool IsMapElementName(std::string_view name);
+
 /// Text of the entry whose id equals `rawValue` as text (XPath "<path>/val[@id='<raw>']"),
 /// read as an integer into `value`. False, leaving `value` alone, when there is no such entry.
 bool GetEnumValueById(const RegisterMap& document, std::int64_t rawValue, std::int32_t& value,

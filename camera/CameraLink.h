@@ -9,7 +9,8 @@
 // identification), CameraLinkProtocol.cpp (register exchanges, refusal reports),
 // CameraLinkCoding.cpp (parameter callbacks: value coding, change check, console echo),
 // CameraLinkFiles.cpp (workspace and dump files written from the store),
-// CameraLinkWorkspace.cpp (workspace replay, user spaces, raw hex commands, GUI settings).
+// CameraLinkWorkspace.cpp (workspace replay, user spaces, raw hex commands, GUI settings),
+// ParamDefinition.cpp (frame-size limits read at the end of a catalogue build).
 #pragma once
 
 #include "camera/CParamsMap.h"
@@ -183,6 +184,12 @@ public:
     static int ParamEchoCallback(std::uint32_t ownerId, _OrvStParam* param, const void* newValue);
     static int ParamChangingCallback(std::uint32_t ownerId, _OrvStParam* param, const void* newValue);
     static int ParamWriteCallback(std::uint32_t ownerId, _OrvStParam* param);
+
+    // ---- end of a catalogue build (ParamDefinition.cpp) ----
+    /// Reads the four frame-size limits from the camera (binning switched off around the reads,
+    /// horizontal first, and back on afterwards); the maxima are also the maximum image size. A
+    /// limit that cannot be read keeps its previous value.
+    void UpdateFrameSizeLimits();
 
     /// Finds a link by instance id; null when none has it (or it is gone).
     static CCameraLink* FindParamStorageById(std::uint32_t id);

@@ -1,14 +1,71 @@
 // Fuzz target: arbitrary bytes loaded as a register map, then every element read the way the
-// catalogue builders and panels read them (limits, bit fields, flags, value lists by id and by
-// position). A map that loads must never crash, throw or shift out of range while it is read.
+// panels read them (limits, bit fields, flags, value lists by id and by position), and the
+// catalogue built from the map with a fixed table of every type in sections and groups, in
+// normal and in debug mode, over a link with no port (every camera read fails at once). A map
+// that loads must never crash, throw or shift out of range, and no link the build makes may
+// carry a field the coder cannot code.
 #include "camera/CXmlNodeValue.h"
+#include "camera/CameraLink.h"
 #include "camera/ValueCoder.h"
+#include "catalogues/CatalogueEngine.h"
+#include "tests/camera/LinkFixture.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 namespace {
+
+const CatalogueParam kLocalSpace[] = {
+    {"CCD_VSUB", OrvParam_Int},  {"Ping", OrvParam_Bool},   {"MfgName1", OrvParam_String, ListenerRole::CameraInfoDialog()},
+    {"Gain", OrvParam_Int},      {"Bad", OrvParam_Float},   {"CCD_ID", OrvParam_Int},
+};
+const CatalogueParam kStatus[] = {{"TapsMax", OrvParam_Int}, {"TapsAllowed", OrvParam_Int}, {"ActiveTaps", OrvParam_Int},
+                                  {"HorFrameSizeMin", OrvParam_Int}, {"HorFrameSizeMax", OrvParam_Int},
+                                  {"VerFrameSizeMin", OrvParam_Int}, {"VerFrameSizeMax", OrvParam_Int}};
+const CatalogueParam kTiming[] = {{"BinHorzMode", OrvParam_Int}, {"BinVertMode", OrvParam_Int},
+                                  {"AnalogGainLimits", OrvParam_Float}, {"Shutter", OrvParam_Bool}};
+const CatalogueParam kTrigger[] = {{"TriggerType", OrvParam_Int}, {"TriggerEnable", OrvParam_Bool}};
+const CatalogueParam kOutput[] = {{"OutputFormat", OrvParam_Int}, {"FrameTime", OrvParam_Int, ListenerRole::PanelOfSlot(2)}};
+const CatalogueParam kMisc[] = {{"BaudRate", OrvParam_Int}, {"CameraType", OrvParam_String}};
+const CatalogueGroup kGroups[] = {{"TRIGGERGROUP", kTrigger}, {"OUTPUTGROUP", kOutput}};
+const CatalogueSection kSections[] = {
+    {"LOCALSPACE", kLocalSpace},      {"CCDTIMINGSTATUS", kStatus}, {"CCDTIMINGREGISTERS", kTiming, kGroups},
+    {"MISCELLANEOUS", kMisc},
+};
+const CatalogueTable kTable{"fuzz", kSections};
+
+using corvel::test::FakeHost;
+using corvel::test::MemorySettings;
+
+void Build(const RegisterMapPtr& map, bool debugMode)
+{
+    static MemorySettings settings;
+    static FakeHost host;
+    CCameraLink link(&settings);
+    link.SetMainWindow(&host);
+    const CatalogueBuildResult result = BuildCatalogue(link, map, debugMode, kTable, nullptr);
+    if (!result.built || !result.problems.empty() || result.linked > result.defined)
+        std::abort();
+    std::size_t count = 0;
+    link.GetParametersList(nullptr, &count);
+    if (count != static_cast<std::size_t>(result.defined))
+        std::abort();
+    const auto check = [&](std::span<const CatalogueParam> params) {
+        for (const CatalogueParam& param : params) {
+            RegisterLink reg;
+            if (GetRegisterLink(link, param.name, reg) == 0 && reg.mask != 0 && (reg.shift < 0 || reg.shift > 31))
+                std::abort();
+        }
+    };
+    for (const CatalogueSection& section : kSections) {
+        check(section.params);
+        for (const CatalogueGroup& group : section.groups)
+            check(group.params);
+    }
+    if (link.m_nActiveTaps < 1 || link.m_nTapsAllowed < 1)
+        std::abort();
+}
 
 void ReadElement(const RegisterMap& map, const CXmlNodeValue& element, const std::string& path)
 {
@@ -47,6 +104,26 @@ void ReadElement(const RegisterMap& map, const CXmlNodeValue& element, const std
     }
 }
 
+/// Reads every element of every section and group, within a work budget per input.
+void ReadAll(const RegisterMap& map)
+{
+    const CXmlNodeValue root = map.Select("CAMERA");
+    int budget = 2000;
+    for (const CXmlNodeValue& section : root.SelectAll("*")) {
+        for (const CXmlNodeValue& element : section.SelectAll("*")) {
+            if (--budget < 0)
+                return;
+            const std::string path = "CAMERA/" + section.Name() + "/" + element.Name();
+            ReadElement(map, element, path);
+            for (const CXmlNodeValue& grouped : element.SelectAll("*[address]")) {
+                if (--budget < 0)
+                    return;
+                ReadElement(map, grouped, path + "/" + grouped.Name());
+            }
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -54,20 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RegisterMapPtr map = RegisterMap::LoadBuffer(data, size, "fuzz");
     if (!map)
         return 0;
-    const CXmlNodeValue root = map->Select("CAMERA");
-    int budget = 2000;  // keeps one input's work bounded
-    for (const CXmlNodeValue& section : root.SelectAll("*")) {
-        for (const CXmlNodeValue& element : section.SelectAll("*")) {
-            if (--budget < 0)
-                return 0;
-            const std::string path = "CAMERA/" + section.Name() + "/" + element.Name();
-            ReadElement(*map, element, path);
-            for (const CXmlNodeValue& grouped : element.SelectAll("*[address]")) {
-                if (--budget < 0)
-                    return 0;
-                ReadElement(*map, grouped, path + "/" + grouped.Name());
-            }
-        }
-    }
+    ReadAll(*map);
+    Build(map, false);
+    Build(map, true);
     return 0;
 }

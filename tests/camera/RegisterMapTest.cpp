@@ -1,11 +1,13 @@
 #include "camera/CXmlNodeValue.h"
 
 #include "support/TempDir.h"
+#include "MapFixture.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 using corvel::test::TempDir;
+using corvel::test::WarningRecorder;
 
 namespace {
 
@@ -38,26 +40,7 @@ const char kMap[] =
     "  </MISCELLANEOUS>\r\n"
     "</CAMERA>\r\n";
 
-RegisterMapPtr LoadTestMap()
-{
-    RegisterMapError error;
-    auto map = RegisterMap::LoadBuffer(kMap, sizeof kMap - 1, "test-map", &error);
-    EXPECT_TRUE(map) << error.Text("test-map");
-    return map;
-}
-
-class WarningRecorder {
-public:
-    WarningRecorder()
-    {
-        previous_ = SetRegisterMapWarningSink([this](const std::string& m) { messages.push_back(m); });
-    }
-    ~WarningRecorder() { SetRegisterMapWarningSink(previous_); }
-    std::vector<std::string> messages;
-
-private:
-    RegisterMapWarningSink previous_;
-};
+RegisterMapPtr LoadTestMap() { return corvel::test::LoadMapText({kMap, sizeof kMap - 1}); }
 
 }  // namespace
 
@@ -216,4 +199,33 @@ TEST(RegisterMap, HoldersKeepTheDocumentAlive)
         address = map->Select("CAMERA/LOCALSPACE/CCD_ID/address");
     }
     EXPECT_EQ(address.AsInt64(), 0x6000);
+}
+
+// Example failure: a plain path ("A/m", "A/@d") is walked without the XPath engine and stops at
+// the first namesake element, so it misses a node the engine finds under a later namesake (or
+// finds one the engine would not).
+TEST(RegisterMap, PlainPathsSelectWhatTheXPathEngineSelects)
+{
+    const auto map = corvel::test::LoadMapText(
+        "<CAMERA><S>"
+        "<A><x>1</x></A><A d=\"2\"><m>3</m><m>4</m></A><A><m>5</m><B><c>6</c></B></A><B><c>7</c></B>"
+        "<a-b.c_d>8</a-b.c_d>"
+        "</S></CAMERA>");
+    ASSERT_TRUE(map);
+    const CXmlNodeValue section = map->Select("CAMERA/S");
+    // Each plain path beside the same path in a form only the XPath engine takes.
+    const char* const paths[] = {"A",   "A/x", "A/m",  "A/@d", "A/B/c",  "B/c",     "A/y",   "Q",
+                                 "A/@q", "a-b.c_d", "A/B", "B",   "A/m/@d", "A/x/@d"};
+    for (const char* path : paths) {
+        SCOPED_TRACE(path);
+        const CXmlNodeValue plain = section.Select(path);
+        const CXmlNodeValue engine = section.Select(std::string("./") + path);
+        EXPECT_EQ(plain.IsNull(), engine.IsNull());
+        EXPECT_EQ(plain.Node(), engine.Node());
+        EXPECT_EQ(plain.AsString(), engine.AsString());
+    }
+    EXPECT_EQ(section.Select("A/m").AsInt64(), 3);
+    EXPECT_EQ(section.Select("A/@d").AsInt64(), 2);
+    EXPECT_EQ(section.Select("A/B/c").AsInt64(), 6);
+    EXPECT_EQ(map->Select("CAMERA/S/B/c").AsInt64(), 7);
 }

@@ -4,6 +4,7 @@
 
 #include "camera/CXmlNodeValue.h"
 #include "camera/LinkFixture.h"
+#include "camera/ParamDefinition.h"
 #include "camera/ValueCoder.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CEdit.h"
@@ -34,33 +35,20 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// ---- parameters defined from the map with the camera link's own callbacks ----
+// ---- parameters defined from the map as the catalogue defines them ----
 
-/// Defines an integer parameter from its element under `section` as the catalogue does: limits
-/// from the element, the register link record with address, mask, shift and path.
+/// Defines an integer parameter from its element under `section` with the catalogue's own
+/// definition operation (limits, callbacks, register link).
 void DefineFromMap(TestLink& link, const RegisterMap& map, const std::string& section, const char* name)
 {
-    const std::string path = section + "/" + name;
-    const CXmlNodeValue element = map.Select(path);
-    ASSERT_FALSE(element.IsNull()) << path;
-    _OrvStParam p{};
-    p.type = OrvParam_Int;
-    p.access = static_cast<std::int32_t>(element.Select("access").AsInt64());
-    std::strncpy(p.name, name, sizeof p.name - 1);
-    p.min.n = element.Select("min").AsInt64();
-    p.max.n = element.Select("max").AsInt64();
-    p.read = CCameraLink::ParamReadCallback;
-    p.echo = CCameraLink::ParamEchoCallback;
-    p.changing = CCameraLink::ParamChangingCallback;
-    p.write = CCameraLink::ParamWriteCallback;
-    ASSERT_EQ(link.AddParam(p), 0);
-    RegisterLink record;
-    record.address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
-    record.mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
-    record.shift = static_cast<std::int32_t>(element.Select("shift").AsInt64());
-    record.cmd = element.Select("cmd").AsString();
-    record.path = path;
-    ASSERT_EQ(LinkRegister(link, name, record), 0);
+    const CXmlNodeValue node = map.Select(section);
+    ASSERT_FALSE(node.IsNull()) << section;
+    const CXmlNodeValue element = node.Select(name);
+    ASSERT_FALSE(element.IsNull()) << name;
+    ASSERT_EQ(AddIntParam(link, node, name, section + "/" + name, static_cast<std::int32_t>(element.Select("access").AsInt64()),
+                          element.Select("min").AsInt64(), element.Select("max").AsInt64(),
+                          element.Select("mask").AsInt64(), element.Select("@default").AsInt64(), false, nullptr),
+              0);
 }
 
 // ---- the panel ----

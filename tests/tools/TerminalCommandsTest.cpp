@@ -1,0 +1,408 @@
+// The command terminal's engine: the typed-line parser and value readers by table, and typed
+// lines run against the emulated camera, checked on the frames the camera received and the
+// lines the terminal shows (its own and the camera link's echo, in order).
+#include "tools/ITerminalOwner.h"
+#include "tools/TerminalCommands.h"
+
+#include "TerminalFixture.h"
+
+// The engine and the owner interface are the terminal's Qt-free half.
+#if defined(QT_VERSION) || defined(QT_CORE_LIB)
+#error "a core header of the terminal includes Qt"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace corvel::test;
+using terminal::LineKind;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// ---- parser tables ----
+
+struct LineRow {
+    const char* name;
+    const char* typed;
+    LineKind kind;
+    const char* hex;
+    const char* paramName;
+    const char* value;
+};
+
+// Example failure: a prefix is matched in another spelling ("Hex:", "0X"), the raw text is
+// trimmed after the prefix (hiding a blank the length check must see), "help" matches only in
+// one case or with an argument, or the value keeps its blanks.
+TEST(TerminalParseLine, KindsAndParts)
+{
+    const LineRow rows[] = {
+        {"zero_x", "0x520000", LineKind::Raw, "520000", "", ""},
+        {"upper_hex", "  HEX:520000 ", LineKind::Raw, "520000", "", ""},
+        {"lower_hex", "hex:5701234567891A", LineKind::Raw, "5701234567891A", "", ""},
+        {"blank_after_prefix_kept", "HEX: 520000", LineKind::Raw, " 520000", "", ""},
+        {"mixed_case_prefix_is_a_name", "Hex:520000", LineKind::Param, "", "Hex:520000", ""},
+        {"capital_x_is_a_name", "0X520000", LineKind::Param, "", "0X520000", ""},
+        {"help", "help", LineKind::Help, "", "", ""},
+        {"HELP", "HELP", LineKind::Help, "", "", ""},
+        {"Help_trimmed", " Help\t", LineKind::Help, "", "", ""},
+        {"help_with_argument_is_a_name", "help x", LineKind::Param, "", "help", "x"},
+        {"value_trimmed", "trgFrm   12  ", LineKind::Param, "", "trgFrm", "12"},
+        {"value_keeps_inner_blanks", "mfgName1 A B", LineKind::Param, "", "mfgName1", "A B"},
+        {"empty_line", "   ", LineKind::Param, "", "", ""},
+    };
+    for (const LineRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const terminal::ParsedLine parsed = terminal::ParseLine(row.typed);
+        EXPECT_EQ(parsed.kind, row.kind);
+        EXPECT_EQ(parsed.hex, row.hex);
+        EXPECT_EQ(parsed.name, row.paramName);
+        EXPECT_EQ(parsed.value, row.value);
+    }
+}
+
+// Example failure: parsing stops at a non-hex character and sends a shifted frame ("52GG00"
+// as 00 00 52), a blank or sign is skipped, or a length other than 6 or 14 passes.
+TEST(TerminalParseHexFrame, OnlySixOrFourteenHexDigits)
+{
+    struct Row {
+        const char* name;
+        const char* hex;
+        std::optional<std::vector<std::uint8_t>> frame;
+    } const rows[] = {
+        {"read", "520518", std::vector<std::uint8_t>{0x52, 0x05, 0x18}},
+        {"write_lower_case", "57051c0000000a", std::vector<std::uint8_t>{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x0A}},
+        {"non_hex", "52GG00", std::nullopt},
+        {"non_hex_last", "5701234567891Z", std::nullopt},
+        {"leading_blank", " 520000", std::nullopt},
+        {"sign", "+52000", std::nullopt},
+        {"inner_prefix", "0x5200", std::nullopt},
+        {"five_digits", "52000", std::nullopt},
+        {"eight_digits", "52000000", std::nullopt},
+        {"empty", "", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(terminal::ParseHexFrame(row.hex), row.frame);
+    }
+}
+
+template <class T>
+struct ValueRow {
+    const char* text;
+    std::optional<T> value;
+};
+
+template <class T>
+void CheckValueRows(const std::vector<ValueRow<T>>& rows, std::optional<T> (*parse)(std::string_view))
+{
+    for (const ValueRow<T>& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(parse(row.text), row.value);
+    }
+}
+
+// Example failure: "0x10" is written as 0, "12abc" as 12, a number beyond 64 bits wraps.
+TEST(TerminalParseValue, Integers)
+{
+    CheckValueRows<std::int64_t>(
+        {
+            {"5", 5},
+            {"0x10", 16},
+            {"0X1f", 31},
+            {"-3", -3},
+            {"+7", 7},
+            {"-0x10", -16},
+            {"0xFFFFFFFF", 0xFFFFFFFFll},
+            {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
+            {"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
+            {"9223372036854775808", std::nullopt},
+            {"abc", std::nullopt},
+            {"12abc", std::nullopt},
+            {"1.5", std::nullopt},
+            {"0x", std::nullopt},
+            {"0xG", std::nullopt},
+            {"--5", std::nullopt},
+            {"0x-5", std::nullopt},
+            {"", std::nullopt},
+        },
+        terminal::ParseIntValue);
+}
+
+// Example failure: "0", "OFF" or "false" switch a flag on (only "of" meaning false), or a
+// typing error ("yes", "2") is taken as true.
+TEST(TerminalParseValue, Booleans)
+{
+    CheckValueRows<bool>(
+        {
+            {"0", false},   {"off", false},  {"OFF", false},      {"Off", false},       {"false", false},
+            {"FALSE", false}, {"1", true},   {"on", true},        {"ON", true},         {"true", true},
+            {"True", true}, {"of", std::nullopt}, {"yes", std::nullopt}, {"2", std::nullopt},
+            {"offx", std::nullopt}, {"", std::nullopt},
+        },
+        terminal::ParseBoolValue);
+}
+
+// Example failure: "abc" is written as 0.0, a decimal comma is read as the whole part, or
+// "nan" reaches the value coder.
+TEST(TerminalParseValue, FloatingPoint)
+{
+    CheckValueRows<double>(
+        {
+            {"1.5", 1.5}, {"-2", -2.0}, {"3e2", 300.0}, {"+0.25", 0.25},
+            {"abc", std::nullopt}, {"1.5x", std::nullopt}, {"1,5", std::nullopt}, {"nan", std::nullopt},
+            {"inf", std::nullopt}, {"", std::nullopt}, {"+-1", std::nullopt},
+        },
+        terminal::ParseFloatValue);
+}
+
+// ---- typed lines on the emulated camera ----
+
+class TerminalEngine : public TerminalOverCamera {
+protected:
+    void SetUp() override
+    {
+        TerminalOverCamera::SetUp();
+        if (!IsSkipped() && !HasFatalFailure())
+            commands = std::make_unique<TerminalCommands>(*link, host, clock);
+    }
+
+    /// Runs one typed line from a clean frame log and output.
+    TerminalCommands::Outcome Type(const std::string& line)
+    {
+        emu.ClearFrames();
+        host.lines.clear();
+        host.appBoxes.clear();
+        return commands->Execute(line);
+    }
+    /// Sets a boolean without going through the terminal, so the next write is a change.
+    void PresetBool(const char* name, bool value)
+    {
+        link->SetParamBool(name, value, false);
+        emu.ClearFrames();
+    }
+
+    std::unique_ptr<TerminalCommands> commands;
+};
+
+// Example failure: the same digits behind "HEX:" or "hex:" go out differently from "0x", the
+// reply bytes are shown in another order, or a read answer loses its data word.
+TEST_F(TerminalEngine, RawReadFrameInEveryPrefix)
+{
+    emu.SetRegister(0x0518, 0x01020304);
+    for (const char* typed : {"0x520518", "HEX:520518", "hex:520518"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(Type(typed), TerminalCommands::Outcome::Done);
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x05, 0x18}}));
+        EXPECT_EQ(host.lines, (Lines{typed, "OK; err = 0\r\nResp = <0x0601020304>  Time: 0.000000ms\n"}));
+    }
+}
+
+// Example failure: a raw write reaches the camera with its bytes reordered, or the time shown
+// leaves out the wait the camera needs after a slow command.
+TEST_F(TerminalEngine, RawWriteIsSentAsTypedAndTimed)
+{
+    EXPECT_EQ(Type("0x57051C0000000A"), TerminalCommands::Outcome::Done);
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x0A}}));
+    EXPECT_EQ(emu.Register(0x051C), 0x0Au);
+    EXPECT_EQ(host.lines.back(), "OK; err = 0\r\nResp = <0x06>  Time: 0.000000ms\n");
+
+    // OutputFormat makes the camera take 500 ms before it answers.
+    Type("0x57010C00000001");
+    EXPECT_EQ(host.lines.back(), "OK; err = 0\r\nResp = <0x06>  Time: 500.000000ms\n");
+}
+
+// Example failure: a malformed raw command sends a shifted or partial frame, shows no message,
+// or is reported as acknowledged.
+TEST_F(TerminalEngine, MalformedRawCommandSendsNothing)
+{
+    for (const char* typed : {"0x52GG00", "HEX: 520518", "0x5205", "0x57051C0000000A00", "hex:"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(Type(typed), TerminalCommands::Outcome::Done);
+        EXPECT_TRUE(Frames().empty());
+        ASSERT_EQ(host.appBoxes.size(), 1u);
+        EXPECT_EQ(host.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+        EXPECT_EQ(host.appBoxes[0].caption, "Corvel");
+        EXPECT_EQ(host.lines, (Lines{typed, " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms\n"}));
+    }
+}
+
+// Example failure: a refused raw frame is shown as acknowledged, or the camera's error code
+// after the status byte is lost.
+TEST_F(TerminalEngine, RefusedRawCommandShowsResultAndBytes)
+{
+    Refuse(0x0518, 0x15, 0x04);
+    Type("0x57051800000009");
+    EXPECT_EQ(host.lines.back(), " ERR = 15<F>, resp = <0x1504>  Time: 0.000000ms\n");
+    EXPECT_NE(emu.Register(0x0518), 9u);
+}
+
+// Example failure: a read shows no timing or closing line, the field is not cut from the
+// register word, or the echo of the camera link is missing.
+TEST_F(TerminalEngine, IntegerReadByShortCommand)
+{
+    emu.SetRegister(0x051C, 0x00AB0004);
+    EXPECT_EQ(Type("trgFrm"), TerminalCommands::Outcome::Done);
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x05, 0x1C}}));
+    EXPECT_EQ(host.lines, (Lines{"trgFrm\r\n", "CMD=<52051C>", "ACK = <06>:RSP<00ab0004>",
+                                 "value = 4 <0000000000000004>", ">trgFrm 4", "  Time: 0.000000ms\n", ">\r\n"}));
+}
+
+// Example failure: "0x10" is written as 0 or a decimal value is coded wrongly; a write while
+// the camera is offline reaches it anyway.
+TEST_F(TerminalEngine, IntegerWritesDecimalAndHex)
+{
+    const struct {
+        const char* typed;
+        const char* shown;
+        std::uint8_t low;
+    } rows[] = {{"trgFrm 12", "trgFrm 12\r\n", 0x0C},
+                {"trgFrm 0x10", "trgFrm 0x10\r\n", 0x10},
+                {" trgFrm   +0X2a ", "trgFrm   +0X2a\r\n", 0x2A}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(Type(row.typed), TerminalCommands::Outcome::Done);
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, row.low}}));
+        EXPECT_EQ(host.lines.front(), row.shown);
+        EXPECT_EQ(host.lines.back(), ">\r\n");
+    }
+
+    link->m_bOnline = 0;
+    EXPECT_EQ(Type("trgFrm 7"), TerminalCommands::Outcome::Done);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(host.lines, (Lines{"trgFrm 7\r\n", "  Time: 0.000000ms\n", ">\r\n"}));
+}
+
+// Example failure: a value that is no number of the parameter's type is written as 0 (or as
+// its leading digits), or the line is taken away from the operator.
+TEST_F(TerminalEngine, MalformedValuesWriteNothing)
+{
+    PresetBool("AECEnable", true);
+    const struct {
+        const char* typed;
+        const char* shown;
+    } rows[] = {
+        {"trgFrm abc", "Invalid value <abc>: a decimal or 0x hexadecimal integer expected; nothing was written"},
+        {"trgFrm 12abc", "Invalid value <12abc>: a decimal or 0x hexadecimal integer expected; nothing was written"},
+        {"trgFrm 1.5", "Invalid value <1.5>: a decimal or 0x hexadecimal integer expected; nothing was written"},
+        {"aecEn yes", "Invalid value <yes>: 1, on, true, 0, off or false expected; nothing was written"},
+        {"digiGain abc", "Invalid value <abc>: a decimal number expected; nothing was written"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(Type(row.typed), TerminalCommands::Outcome::Kept);
+        EXPECT_TRUE(Frames().empty());
+        EXPECT_EQ(host.lines, (Lines{std::string(row.typed) + "\r\n", row.shown}));
+    }
+}
+
+// Example failure: "0", "OFF" or "false" switch the flag on, or "on" switches it off.
+TEST_F(TerminalEngine, BooleanWrites)
+{
+    const struct {
+        const char* value;
+        bool expected;
+    } rows[] = {{"0", false}, {"OFF", false}, {"false", false}, {"off", false},
+                {"1", true},  {"on", true},   {"TRUE", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        PresetBool("AECEnable", !row.expected);
+        EXPECT_EQ(Type(std::string("aecEn ") + row.value), TerminalCommands::Outcome::Done);
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x50, 0x00, 0x00, 0x00, row.expected ? std::uint8_t{1} : std::uint8_t{0}}}));
+        EXPECT_EQ(host.lines.back(), ">\r\n");
+    }
+}
+
+// Example failure: a floating-point value is written unscaled, or a read is not answered.
+TEST_F(TerminalEngine, FloatingPointWriteAndRead)
+{
+    Type("digiGain 1.5");
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x80, 0x00, 0x00, 0x06, 0x00}}));
+    EXPECT_EQ(host.lines.back(), ">\r\n");
+    Type("digiGain");
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x01, 0x80}}));
+    EXPECT_EQ(host.lines, (Lines{"digiGain\r\n", "CMD=<520180>", "ACK = <06>:RSP<00000600>",
+                                 "value = 1536 <00000600>: float_val = 1.5000", ">digiGain 1.5000", ">\r\n"}));
+}
+
+// Example failure: a text parameter given a value is written, or its read is not sent.
+TEST_F(TerminalEngine, TextIsReadOnlyHere)
+{
+    EXPECT_EQ(Type("mfgName1 ABCD"), TerminalCommands::Outcome::Done);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(host.lines, (Lines{"mfgName1 ABCD\r\n", ">\r\n"}));
+    Type("mfgName1");
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x70, 0x28}}));
+    EXPECT_EQ(host.lines.back(), ">\r\n");
+}
+
+// Example failure: an earlier parameter whose short command begins with the typed name wins
+// over the exact one, a prefix picks a later parameter, or an unknown name is answered.
+TEST_F(TerminalEngine, ShortCommandLookup)
+{
+    const struct {
+        const char* name;
+        const char* typed;
+        std::vector<Bytes> frames;
+        const char* echo;
+    } rows[] = {
+        {"exact_beats_earlier_prefix", "taps", {{0x52, 0x01, 0x08}}, ">taps "},
+        {"prefix_takes_the_earliest", "trg", {{0x52, 0x05, 0x1C}}, ">trgFrm "},
+        {"longer_prefix", "trgM", {{0x52, 0x05, 0x18}}, ">trgMode "},
+        {"empty_line_reads_the_first", "", {{0x52, 0x60, 0x0C}}, ">ping"},
+        {"case_sensitive", "TRGFRM", {}, nullptr},
+        {"unknown", "nosuch 5", {}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = Type(row.typed);
+        EXPECT_EQ(Frames(), row.frames);
+        if (!row.echo) {
+            EXPECT_EQ(outcome, TerminalCommands::Outcome::Kept);
+            EXPECT_EQ(host.lines, (Lines{std::string(row.typed) + "\r\n"}));
+            continue;
+        }
+        EXPECT_EQ(outcome, TerminalCommands::Outcome::Done);
+        bool echoed = false;
+        for (const std::string& line : host.lines)
+            echoed = echoed || line.rfind(row.echo, 0) == 0;
+        EXPECT_TRUE(echoed) << row.echo;
+    }
+}
+
+// Example failure: help lists an address twice, out of order, under a later parameter's
+// command, talks to the camera, or "help x" is taken as help.
+TEST_F(TerminalEngine, HelpListsEachAddressOnceInOrder)
+{
+    const std::string list =
+        "List of available commands:\r\ntapsMode\t :<0x0108>\r\naecEn\t :<0x0150>\r\ndigiGain\t :<0x0180>"
+        "\r\ntrgMode\t :<0x0518>\r\ntrgFrm\t :<0x051C>\r\nping\t :<0x600C>\r\nmfgName1\t :<0x7028>";
+    for (const char* typed : {"help", "HELP", " Help "}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(Type(typed), TerminalCommands::Outcome::Done);
+        EXPECT_TRUE(Frames().empty());
+        EXPECT_EQ(host.lines, (Lines{list}));
+    }
+    EXPECT_EQ(Type("help x"), TerminalCommands::Outcome::Kept);
+    EXPECT_EQ(host.lines, (Lines{"help x\r\n"}));
+}
+
+// Example failure: the help list of the first catalogue is shown after the configuration was
+// rebuilt with other parameters.
+TEST_F(TerminalEngine, HelpFollowsTheCurrentCatalogue)
+{
+    Type("help");
+    link->ClearStorage();
+    DefineFromMap(*link, *map, "CAMERA/DATAREGISTERS", "FanMode", OrvParam_Int);
+    Type("help");
+    EXPECT_EQ(host.lines, (Lines{"List of available commands:\r\nfanMode\t :<0x0130>"}));
+    Type("trgFrm");
+    EXPECT_TRUE(Frames().empty());
+}
+
+}  // namespace

@@ -1,0 +1,343 @@
+#include "tools/TerminalCommands.h"
+
+#include "camera/LinkText.h"
+#include "camera/RegisterLink.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace terminal {
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+/// The prefixes of a raw command, in these spellings only.
+constexpr std::string_view kRawPrefixes[] = {"0x", "HEX:", "hex:"};
+
+}  // namespace
+
+ParsedLine ParseLine(std::string_view line)
+{
+    ParsedLine parsed;
+    const std::string_view text = Trim(line);
+    parsed.text = std::string(text);
+    for (std::string_view prefix : kRawPrefixes) {
+        if (text.substr(0, prefix.size()) == prefix) {
+            parsed.kind = LineKind::Raw;
+            parsed.hex = std::string(text.substr(prefix.size()));
+            return parsed;
+        }
+    }
+    if (EqualsNoCase(text, "help")) {
+        parsed.kind = LineKind::Help;
+        return parsed;
+    }
+    parsed.kind = LineKind::Param;
+    const auto blank = std::find_if(text.begin(), text.end(), IsBlank);
+    parsed.name = std::string(text.begin(), blank);
+    if (blank != text.end())
+        parsed.value = std::string(Trim(std::string_view(&*blank, static_cast<std::size_t>(text.end() - blank))));
+    return parsed;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHexFrame(std::string_view hex)
+{
+    if (hex.size() != 2 * protocol::kReadFrameSize && hex.size() != 2 * protocol::kWriteFrameSize)
+        return std::nullopt;
+    std::vector<std::uint8_t> frame(hex.size() / 2);
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+        const int high = HexDigit(hex[2 * i]);
+        const int low = HexDigit(hex[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        frame[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return frame;
+}
+
+std::optional<std::int64_t> ParseIntValue(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    // from_chars takes no sign of its own here, so "--5" and "0x-5" stay malformed.
+    if (text.empty() || text.front() == '-' || text.front() == '+')
+        return std::nullopt;
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (!negative) {
+        if (magnitude > kMax)
+            return std::nullopt;
+        return static_cast<std::int64_t>(magnitude);
+    }
+    if (magnitude > kMax + 1)
+        return std::nullopt;
+    return magnitude == kMax + 1 ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(magnitude);
+}
+
+std::optional<bool> ParseBoolValue(std::string_view text)
+{
+    for (std::string_view word : {"1", "on", "true"})
+        if (EqualsNoCase(text, word))
+            return true;
+    for (std::string_view word : {"0", "off", "false"})
+        if (EqualsNoCase(text, word))
+            return false;
+    return std::nullopt;
+}
+
+std::optional<double> ParseFloatValue(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+            return std::nullopt;
+    }
+    if (text.empty())
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+int SendByteCommand(CCameraLink& link, const std::string& text, CCameraLink::AnswerBuffer& reply, std::uint32_t* length)
+{
+    const auto frame = ParseHexFrame(text);
+    if (!frame) {
+        // Nothing reaches the camera: a stray character would otherwise shift every byte after
+        // it into another field of the frame.
+        if (link.m_pMainWindow)
+            link.m_pMainWindow->ShowAppMessage(kHexLengthText, kAppCaption, kMbOk);
+        return kRawRefused;
+    }
+    std::uint32_t n = static_cast<std::uint32_t>(frame->size());
+    const int result = link.Transact(frame->data(), &n, reply);
+    if (length)
+        *length = n;
+    return result;
+}
+
+}  // namespace terminal
+
+namespace {
+
+/// Reads the parameter when no value is given, else writes the parsed value. False, with
+/// nothing read or written, when the value does not parse.
+template <class T, class Parse, class Get, class Set>
+bool GetOrSet(const std::string& value, Parse parse, Get get, Set set)
+{
+    if (value.empty()) {
+        T current{};
+        get(&current);
+        return true;
+    }
+    const std::optional<T> parsed = parse(value);
+    if (!parsed)
+        return false;
+    set(*parsed);
+    return true;
+}
+
+}  // namespace
+
+TerminalCommands::TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock)
+    : link_(link), output_(output), clock_(clock)
+{
+}
+
+TerminalCommands::Outcome TerminalCommands::Execute(std::string_view text)
+{
+    const terminal::ParsedLine line = terminal::ParseLine(text);
+    switch (line.kind) {
+    case terminal::LineKind::Raw:
+        return RunRaw(line);
+    case terminal::LineKind::Help:
+    case terminal::LineKind::Param:
+        break;
+    }
+    // Without a list of its parameters the store cannot take a command: the line stays.
+    const auto records = Records();
+    if (!records)
+        return Outcome::Kept;
+    return line.kind == terminal::LineKind::Help ? RunHelp(*records) : RunParam(line, *records);
+}
+
+double TerminalCommands::ElapsedMs(platform::IClock::TimePoint start) const
+{
+    return std::chrono::duration<double, std::milli>(clock_.Now() - start).count();
+}
+
+TerminalCommands::Outcome TerminalCommands::RunRaw(const terminal::ParsedLine& line)
+{
+    output_.AddText(line.text);
+    const auto start = clock_.Now();
+    CCameraLink::AnswerBuffer reply{};
+    std::uint32_t count = 0;
+    const int result = terminal::SendByteCommand(link_, line.hex, reply, &count);
+    std::string text = result == 0
+        ? std::string("OK; err = 0\r\nResp = <0x")
+        : camera::FormatText(" ERR = %d<%X>, resp = <0x", result, static_cast<unsigned>(result));
+    text += camera::HexBytes(reply.data(), std::min<std::size_t>(count, reply.size()), "%02X");
+    text += ">";
+    text += camera::FormatText("  Time: %fms\n", ElapsedMs(start));
+    output_.AddText(text);
+    return Outcome::Done;
+}
+
+std::optional<std::vector<_OrvStParam>> TerminalCommands::Records() const
+{
+    std::size_t count = 0;
+    if (link_.GetParametersList(nullptr, &count) != 0)
+        return std::nullopt;
+    std::vector<_OrvStParam> records(count);
+    if (count == 0)
+        return records;
+    // A catalogue that shrank in between still lists what it holds.
+    if (const int result = link_.GetParametersList(records.data(), &count);
+        result != 0 && result != kOrvParamTooSmall)
+        return std::nullopt;
+    records.resize(count);
+    return records;
+}
+
+std::vector<std::pair<std::uint16_t, std::string>> TerminalCommands::HelpList() const
+{
+    const auto records = Records();
+    return records ? HelpList(*records) : std::vector<std::pair<std::uint16_t, std::string>>{};
+}
+
+std::vector<std::pair<std::uint16_t, std::string>> TerminalCommands::HelpList(const std::vector<_OrvStParam>& records) const
+{
+    std::map<std::uint16_t, std::string> byAddress;
+    for (const _OrvStParam& record : records) {
+        RegisterLink reg;
+        if (GetRegisterLink(link_, record.name, reg) == 0 && !reg.cmd.empty())
+            byAddress.emplace(reg.address, reg.cmd);
+    }
+    return {byAddress.begin(), byAddress.end()};
+}
+
+TerminalCommands::Outcome TerminalCommands::RunHelp(const std::vector<_OrvStParam>& records)
+{
+    std::string text = "List of available commands:";
+    for (const auto& [address, cmd] : HelpList(records))
+        text += camera::FormatText("\r\n%s\t :<0x%04X>", cmd.c_str(), address);
+    output_.AddText(text);
+    return Outcome::Done;
+}
+
+const _OrvStParam* TerminalCommands::Find(const std::vector<_OrvStParam>& records, const std::string& name) const
+{
+    const _OrvStParam* prefixMatch = nullptr;
+    for (const _OrvStParam& record : records) {
+        RegisterLink reg;
+        if (GetRegisterLink(link_, record.name, reg) != 0 || reg.cmd.empty())
+            continue;
+        if (reg.cmd == name)
+            return &record;
+        if (!prefixMatch && reg.cmd.compare(0, name.size(), name) == 0)
+            prefixMatch = &record;
+    }
+    return prefixMatch;
+}
+
+TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine& line,
+                                                     const std::vector<_OrvStParam>& records)
+{
+    output_.AddText(line.text + "\r\n");
+    const _OrvStParam* match = Find(records, line.name);
+    if (!match)
+        return Outcome::Kept;
+
+    const char* name = match->name;
+    const std::string& value = line.value;
+    const auto begin = clock_.Now();
+    bool taken = true;
+    const char* expected = "";
+    switch (match->type) {
+    case OrvParam_Int:
+        expected = "a decimal or 0x hexadecimal integer";
+        taken = GetOrSet<std::int64_t>(
+            value, terminal::ParseIntValue, [&](std::int64_t* out) { link_.GetParamInt(name, out); },
+            [&](std::int64_t v) { link_.SetParamIntIfOnline(name, v, true, false); });
+        break;
+    case OrvParam_Bool:
+        expected = "1, on, true, 0, off or false";
+        taken = GetOrSet<bool>(
+            value, terminal::ParseBoolValue, [&](bool* out) { link_.GetParamBool(name, out); },
+            [&](bool v) { link_.SetParamBool(name, v, true); });
+        break;
+    case OrvParam_Float:
+        expected = "a decimal number";
+        taken = GetOrSet<double>(
+            value, terminal::ParseFloatValue, [&](double* out) { link_.GetParamFloat(name, out); },
+            [&](double v) { link_.SetParamFloat(name, v, true); });
+        break;
+    case OrvParam_String:
+        // Strings are only read here; the link echoes what came.
+        if (value.empty()) {
+            char buffer[100] = {};
+            std::size_t length = sizeof buffer;
+            link_.GetParamString(name, buffer, &length);
+        }
+        break;
+    default:
+        break;
+    }
+    if (!taken) {
+        output_.AddText(camera::FormatText("Invalid value <%s>: %s expected; nothing was written", value.c_str(), expected));
+        return Outcome::Kept;
+    }
+    if (match->type == OrvParam_Int)
+        output_.AddText(camera::FormatText("  Time: %fms\n", ElapsedMs(begin)));
+    output_.AddText(">\r\n");
+    return Outcome::Done;
+}

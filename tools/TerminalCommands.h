@@ -1,0 +1,94 @@
+// The command terminal's engine: one typed line is a raw register frame in hexadecimal
+// ("0x…", "HEX:…", "hex:…"), "help" (the short command names of the current catalogue, one per
+// register address), or a parameter by its short command name with an optional value (a read
+// without one, a write with one). The engine runs the line against the camera link and writes
+// its lines into the terminal's output; what the camera link echoes while it reads or writes a
+// parameter reaches the same output through the link. No Qt here: the terminal window is a
+// shell over this.
+#pragma once
+
+#include "camera/CameraLink.h"
+#include "camera/ITerminalSink.h"
+#include "platform/Clock.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace terminal {
+
+/// The box a raw command gets when its text is not 6 or 14 hexadecimal digits.
+inline constexpr const char* kHexLengthText = "HEX command should have 3 or 7 bytes";
+/// Result of a raw command that was refused before anything was sent.
+inline constexpr int kRawRefused = -1;
+
+enum class LineKind { Raw, Help, Param };
+
+/// A typed line, trimmed, and what it asks for.
+struct ParsedLine {
+    LineKind kind = LineKind::Param;
+    std::string text;   ///< the whole line, trimmed at both ends
+    std::string hex;    ///< Raw: the text after the prefix, untrimmed
+    std::string name;   ///< Param: the text before the first blank
+    std::string value;  ///< Param: the text after it, trimmed; empty for a read
+};
+
+ParsedLine ParseLine(std::string_view line);
+
+/// The frame a raw command's text denotes: exactly 6 or 14 hexadecimal digits, most
+/// significant byte first. Nothing for any other text (length, a blank, a sign, "0x").
+std::optional<std::vector<std::uint8_t>> ParseHexFrame(std::string_view hex);
+
+/// An integer value: decimal or "0x"/"0X" hexadecimal, with an optional sign, and nothing else.
+std::optional<std::int64_t> ParseIntValue(std::string_view text);
+/// A boolean value, any case: "1", "on", "true" or "0", "off", "false".
+std::optional<bool> ParseBoolValue(std::string_view text);
+/// A decimal floating-point value ("1.5", "-2", "3e2"), read the same in every locale.
+std::optional<double> ParseFloatValue(std::string_view text);
+
+/// Sends a raw command typed as hexadecimal digits as one register exchange. A text that is not
+/// 6 or 14 hexadecimal digits gets the link's message box and answers -1 with `*length`
+/// untouched; otherwise the exchange's result, with the bytes that came (status byte first) in
+/// `reply` and their number in `*length`.
+int SendByteCommand(CCameraLink& link, const std::string& text, CCameraLink::AnswerBuffer& reply,
+                    std::uint32_t* length);
+
+}  // namespace terminal
+
+/// Runs typed lines against a camera link. The link, the output and the clock are borrowed and
+/// must outlive the engine. Everything runs on the caller's thread (the user-interface thread).
+class TerminalCommands {
+public:
+    /// What the command line does after a line ran.
+    enum class Outcome {
+        Done,  ///< the line ran: the command line is emptied
+        Kept,  ///< nothing ran (no parameter of that name, a value that is no number, no store):
+               ///< the line stays for the operator to correct
+    };
+
+    TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock = platform::DefaultClock());
+
+    Outcome Execute(std::string_view line);
+
+    /// The help list: one short command name per register address, ascending by address, the
+    /// first parameter in store order winning an address. Built from the current catalogue.
+    std::vector<std::pair<std::uint16_t, std::string>> HelpList() const;
+
+private:
+    Outcome RunRaw(const terminal::ParsedLine& line);
+    Outcome RunHelp(const std::vector<_OrvStParam>& records);
+    Outcome RunParam(const terminal::ParsedLine& line, const std::vector<_OrvStParam>& records);
+    /// The records of the store in its order; nothing when the store cannot list them.
+    std::optional<std::vector<_OrvStParam>> Records() const;
+    std::vector<std::pair<std::uint16_t, std::string>> HelpList(const std::vector<_OrvStParam>& records) const;
+    /// The first record (store order) whose short command equals `name`, else the first whose
+    /// short command begins with it; null when none has.
+    const _OrvStParam* Find(const std::vector<_OrvStParam>& records, const std::string& name) const;
+    double ElapsedMs(platform::IClock::TimePoint start) const;
+
+    CCameraLink& link_;
+    ITerminalSink& output_;
+    platform::IClock& clock_;
+};
