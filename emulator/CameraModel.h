@@ -66,6 +66,9 @@ public:
     void Reset();
 
     void SetRegister(std::uint16_t address, std::uint32_t value);
+    /// Replaces every register by the words of `image` (a register not in it reads 0), for a
+    /// camera that starts from its register map (see RegisterImage.h).
+    void LoadRegisters(const std::map<std::uint16_t, std::uint32_t>& image) { registers_ = image; }
     std::uint32_t Register(std::uint16_t address) const;
     /// Puts text into `words` consecutive registers from `first`, four characters each, the
     /// first character in the most significant byte, zero-padded.

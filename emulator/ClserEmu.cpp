@@ -257,6 +257,12 @@ EMU_EXPORT void emu_set_register(std::uint32_t address, std::uint32_t value)
     S().camera.SetRegister(static_cast<std::uint16_t>(address), value);
 }
 
+EMU_EXPORT void emu_clear_registers()
+{
+    std::lock_guard lock(S().mutex);
+    S().camera.LoadRegisters({});
+}
+
 EMU_EXPORT std::uint32_t emu_get_register(std::uint32_t address)
 {
     std::lock_guard lock(S().mutex);

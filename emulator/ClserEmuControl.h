@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,13 @@ public:
     /// Factory camera, one free port, all five rates, host side at 9600, no faults, no log.
     void Reset() { reset_(); }
     void SetRegister(std::uint16_t address, std::uint32_t value) { setRegister_(address, value); }
+    /// Replaces every register of the camera by the words of `image` (others read 0).
+    void LoadRegisters(const std::map<std::uint16_t, std::uint32_t>& image)
+    {
+        clearRegisters_();
+        for (const auto& [address, word] : image)
+            setRegister_(address, word);
+    }
     std::uint32_t Register(std::uint16_t address) { return getRegister_(address); }
     void SetCameraBaud(int rate) { setCameraBaud_(rate); }
     void SetNoiseOnMismatch(bool noise) { setNoise_(noise ? 1 : 0); }
@@ -85,7 +93,7 @@ private:
 
     platform::DynamicLibrary library_;
     bool ok_ = true;
-    PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr;
+    PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr, clearRegisters_ = nullptr;
     PfnEmuSetRegister setRegister_ = nullptr;
     PfnEmuGetRegister getRegister_ = nullptr;
     PfnEmuPort unplug_ = nullptr;
@@ -119,6 +127,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     }
     reset_ = Bind<PfnEmuReset>("emu_reset");
     clearFrames_ = Bind<PfnEmuReset>("emu_clear_frames");
+    clearRegisters_ = Bind<PfnEmuReset>("emu_clear_registers");
     setRegister_ = Bind<PfnEmuSetRegister>("emu_set_register");
     getRegister_ = Bind<PfnEmuGetRegister>("emu_get_register");
     unplug_ = Bind<PfnEmuPort>("emu_unplug_port");

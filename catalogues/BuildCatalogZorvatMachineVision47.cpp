@@ -1,0 +1,9 @@
+#include "catalogues/BuildCatalogZorvatMachineVision.h"
+
+#include "catalogues/CatalogueTable.h"
+#include "catalogues/MachineVisionCatalogue.h"
+
+CatalogueBuildResult BuildCatalogZorvatMachineVision47(CCameraLink& link, RegisterMapPtr document, bool debugMode)
+{
+    return BuildCatalogueForLink(link, std::move(document), debugMode, MachineVision47Catalogue());
+}

@@ -1,0 +1,194 @@
+#include "catalogues/MachineVisionCatalogue.h"
+
+namespace {
+
+constexpr int kImagePanelSlot = 4;
+constexpr int kAcquisitionPanelSlot = 2;
+
+constexpr CatalogueParam Int(const char* name, ListenerRole listener = {}) { return {name, OrvParam_Int, listener}; }
+constexpr CatalogueParam Bool(const char* name, ListenerRole listener = {}) { return {name, OrvParam_Bool, listener}; }
+constexpr CatalogueParam Float(const char* name) { return {name, OrvParam_Float}; }
+/// The manufacturing texts: four characters per register, shown by the camera-information dialog.
+constexpr CatalogueParam MfgText(const char* name)
+{
+    return {name, OrvParam_String, ListenerRole::CameraInfoDialog()};
+}
+
+constexpr CatalogueParam kLocalSpace[] = {
+    Int("CCD_ID"), Int("CCD_VSUB"), Int("FW_Revision"), Int("CCD_Type"), Int("FW_Image"), Int("Custom_ID"),
+    Int("EPCS_Type"), Int("FPGA_Type"), Bool("Ping", ListenerRole::PanelOfSlot(kImagePanelSlot)),
+    Int("Temperature", ListenerRole::CameraInfoDialog()), Int("Supervisor"), Int("DPCTestMode"),
+    Int("SW_Reset"), Int("AFETestAddr"), Int("AFETestData"), Int("AFETestWr1"), Int("AFETestWr2"),
+    Int("TriggerSoft"), Int("ErrorChecking"), Int("FW_Build"), Int("CamCode"),
+};
+
+constexpr CatalogueParam kParamFlash[] = {
+    Int("ParamFlashControl"), Int("ParamFlashData"), Int("ParamFlashStatus"), Int("AFETestSelector"),
+};
+
+constexpr CatalogueParam kEpcsFlash[] = {
+    Int("EPCSFlashControl"), Int("EPCSFlashData"), Int("EPCSFlashStatus"), Int("RU_Config"),
+};
+
+constexpr CatalogueParam kBootLoader[] = {
+    Int("BootSelector"), Int("BootLoad"), Int("BootSave"), Int("MfgSave"),
+};
+
+// TriggerPeriod is described by the map but not defined.
+constexpr CatalogueParam kTimingStatus[] = {
+    Int("HorFrameSizeMin"), Int("HorFrameSizeMax"), Int("VerFrameSizeMin"), Int("VerFrameSizeMax"),
+    Int("ImageWidth"), Int("ImageHeight"), Int("ESDEventProtection"),
+    Int("FrameTime", ListenerRole::PanelOfSlot(kAcquisitionPanelSlot)), Int("ExposureMin"),
+    Int("ExposureMax"), Int("Exposure"), Int("FrameNum"), Int("FrameRate"), Int("WBCRed"), Int("WBCGreen"),
+    Int("WBCBlue"), Int("WBCWhite"), Int("TapsMax"), Int("TapsAllowed"), Bool("FFCxSupport"),
+    Bool("FFCySupport"), Int("AGCCurrentA"), Int("LumaCurrent"), Bool("AGCMin"), Bool("AGCMax"),
+    Bool("AECMin"), Bool("AECMax"), Int("AGCCurrentB"), Int("AGCCurrentC"), Int("AGCCurrentD"),
+    Int("AGCCurrentE"), Int("AGCCurrentF"), Int("AGCCurrentG"), Int("AGCCurrentH"), Int("AGCCurrentI"),
+    Int("AGCCurrentJ"), Int("AGCCurrentK"), Int("AGCCurrentL"), Int("AGCCurrentM"), Int("AGCCurrentN"),
+    Int("AGCCurrentO"), Int("AGCCurrentP"),
+};
+
+constexpr CatalogueParam kLensControl[] = {
+    Int("IrisStepValue"), Int("IrisCloseStep"), Int("IrisOpenStep"), Int("IrisCloseFull"),
+    Int("IrisOpenFull"), Int("IrisStop"), Int("FocusStepValue"), Int("FocusNearStep"), Int("FocusFarStep"),
+    Int("FocusNearFull"), Int("FocusFarFull"), Int("FocusStop"), Int("CanonInitLens"),
+    Int("CanonGetApertureRange"), Int("CanonGetLensStatus"), Int("CanonGetFocusEncoder"),
+    Int("CanonResetFocusEncoder"), Int("CanonSetIrisRangeCheck"), Int("CanonLensPolarity"),
+    Int("CanonLensPresence"), Int("CanonGetLensId"), Int("CanonSetLensOIS"), Int("CanonIrisPosition"),
+    Int("CanonIrisRange"), Int("CanonFocusState"), Int("CanonLensStatus"), Int("CanonLensCtrlStatus"),
+    Int("CanonLensId"),
+};
+
+// VSubWrite and RgsCamInfo are described by the map but not defined.
+constexpr CatalogueParam kMfgInfo[] = {
+    MfgText("MfgAPN1"), MfgText("MfgAPN2"), MfgText("MfgAPN3"), MfgText("MfgAPN4"), MfgText("MfgASN1"),
+    MfgText("MfgASN2"), MfgText("MfgCCD1"), MfgText("MfgCCD2"), MfgText("MfgDate1"), MfgText("MfgDate2"),
+    MfgText("MfgName1"), MfgText("MfgName2"), MfgText("MfgName3"), MfgText("MfgName4"), MfgText("MfgName5"),
+    Int("CanonActiveMount"),
+};
+
+constexpr CatalogueParam kMfgAfe[] = {
+    Int("AFE1_PAndD_LOC_CHA"), Int("AFE1_PAndD_LOC_CHB"), Int("AFE1_PAndD_LOC_CHC"),
+    Int("AFE1_PAndD_LOC_CHD"), Int("AFE1_H1S_POS_NEG1"), Int("AFE1_H2S_POS_NEG1"), Int("AFE1_H2L_POS_NEG1"),
+    Int("AFE1_RG1_POS_NEG1"), Int("AFE1_H1S_POS_NEG2"), Int("AFE1_H2S_POS_NEG2"), Int("AFE1_H2L_POS_NEG2"),
+    Int("AFE1_RG1_POS_NEG2"), Int("AFE2_PAndD_LOC_CHA"), Int("AFE2_PAndD_LOC_CHB"), Int("AFE2_PAndD_LOC_CHC"),
+    Int("AFE2_PAndD_LOC_CHD"), Int("AFE2_H1S_POS_NEG1"), Int("AFE2_H2S_POS_NEG1"), Int("AFE2_H2L_POS_NEG1"),
+    Int("AFE2_RG1_POS_NEG1"), Int("AFE2_H1S_POS_NEG2"), Int("AFE2_H2S_POS_NEG2"), Int("AFE2_H2L_POS_NEG2"),
+    Int("AFE2_RG1_POS_NEG2"), Int("AFE3_PAndD_LOC_CHA"), Int("AFE3_PAndD_LOC_CHB"), Int("AFE3_PAndD_LOC_CHC"),
+    Int("AFE3_PAndD_LOC_CHD"), Int("AFE3_H1S_POS_NEG1"), Int("AFE3_H2S_POS_NEG1"), Int("AFE3_H2L_POS_NEG1"),
+    Int("AFE3_RG1_POS_NEG1"), Int("AFE3_H1S_POS_NEG2"), Int("AFE3_H2S_POS_NEG2"), Int("AFE3_H2L_POS_NEG2"),
+    Int("AFE3_RG1_POS_NEG2"), Int("AFE4_PAndD_LOC_CHA"), Int("AFE4_PAndD_LOC_CHB"), Int("AFE4_PAndD_LOC_CHC"),
+    Int("AFE4_PAndD_LOC_CHD"), Int("AFE4_H1S_POS_NEG1"), Int("AFE4_H2S_POS_NEG1"), Int("AFE4_H2L_POS_NEG1"),
+    Int("AFE4_RG1_POS_NEG1"), Int("AFE4_H1S_POS_NEG2"), Int("AFE4_H2S_POS_NEG2"), Int("AFE4_H2L_POS_NEG2"),
+    Int("AFE4_RG1_POS_NEG2"),
+};
+
+constexpr CatalogueParam kEepromSpace[] = {
+    Int("BootFrom"),
+};
+
+constexpr CatalogueParam kAfeRegisters[] = {
+    Int("PreAmpGain1A"), Int("Gain1A"), Int("Offs1A"), Int("PreAmpGain1B"), Int("Gain1B"), Int("Offs1B"),
+    Int("PreAmpGain1C"), Int("Gain1C"), Int("Offs1C"), Int("PreAmpGain1D"), Int("Gain1D"), Int("Offs1D"),
+    Int("PreAmpGain2A"), Int("Gain2A"), Int("Offs2A"), Int("PreAmpGain2B"), Int("Gain2B"), Int("Offs2B"),
+    Int("PreAmpGain2C"), Int("Gain2C"), Int("Offs2C"), Int("PreAmpGain2D"), Int("Gain2D"), Int("Offs2D"),
+    Int("PreAmpGain3A"), Int("Gain3A"), Int("Offs3A"), Int("PreAmpGain3B"), Int("Gain3B"), Int("Offs3B"),
+    Int("PreAmpGain3C"), Int("Gain3C"), Int("Offs3C"), Int("PreAmpGain3D"), Int("Gain3D"), Int("Offs3D"),
+    Int("PreAmpGain4A"), Int("Gain4A"), Int("Offs4A"), Int("PreAmpGain4B"), Int("Gain4B"), Int("Offs4B"),
+    Int("PreAmpGain4C"), Int("Gain4C"), Int("Offs4C"), Int("PreAmpGain4D"), Int("Gain4D"), Int("Offs4D"),
+    Float("AnalogGainLimits"), Float("AnalogOffsetLimits"),
+};
+
+// TapsMode, DPCEnable, SmearingMode, DPCThreshold, HPCThreshold and SlaveAOIMode are described by
+// the map but not defined.
+constexpr CatalogueParam kDataRegisters[] = {
+    Int("BitDepth"), Int("BitShift"), Int("ActiveTaps"), Int("OutputFormat"), Int("TBMode"),
+    Int("BlackLevelEnable"), Int("LUTEnable"), Int("HPCEnable"), Int("FFCEnable"), Int("TestMode"),
+    Int("FanMode"), Int("FanOnLevel"), Int("TecMode"), Int("TecOnLevel"), Int("BrightnessLevel"),
+    Int("IrisEnable"), Int("AECEnable"), Int("AGCEnable"), Int("LumaLevel"), Int("MirrorEnable"),
+    Int("AGCLimitMax"), Int("LumaMode"), Int("DigitalGain"), Float("DigitalGainLimits"), Int("DigitalOffset"),
+    Float("DigitalOffsetLimits"), Int("Negative"), Int("AGCLimitMin"), Int("ConstFRateEnable"),
+    Int("BinHorzMode"), Int("MasterAOIEnable"), Int("MasterAOIWidth"), Int("SlaveAOIWidth"),
+    Int("MasterAOIHorOffset"), Int("SlaveAOIHorOffset"), Int("MasterAOIHeight"), Int("SlaveAOIHeight"),
+    Int("MasterAOIVerOffset"), Int("SlaveAOIVerOffset"), Int("WBMode"), Int("WBRed"), Int("WBGreen"),
+    Int("WBBlue"),
+};
+
+constexpr CatalogueParam kTimingDirect[] = {
+    Int("BinVertMode"),
+};
+
+// TrStrobeDuration is described by the map but not defined.
+constexpr CatalogueParam kTriggerGroup[] = {
+    Int("AcquisitionMode"), Int("TriggerType"), Int("TriggerEdge"), Int("TriggerDebounce"),
+    Int("TriggerOverlap"), Int("TriggerMode"), Int("TriggerFrames"), Int("TrStrobeEnable"),
+    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TriggerGlitch"),
+};
+
+constexpr CatalogueParam kPulseGroup[] = {
+    Int("PulseGran"), Int("PulseWidth"), Int("PulsePeriod"), Int("PulseNumber"), Int("PulseEnable"),
+};
+
+constexpr CatalogueParam kExposureGroup[] = {
+    Int("ExposureMode"), Int("ExposureDur"), Int("AECLimitMin"), Int("AECLimitMax"),
+};
+
+constexpr CatalogueParam kFrameTimeGroup[] = {
+    Int("FrameTimeEnable"), Int("FrameTimeAbsolute"),
+};
+
+// The second strobe is described by the map but not defined.
+constexpr CatalogueParam kStrobeGroup[] = {
+    Int("Strobe1Mode"), Int("Strobe1Duration"), Int("Strobe1Position"),
+};
+
+constexpr CatalogueParam kWdrGroup[] = {
+    Int("WDRMode"), Int("Knee1Position"), Int("Knee1Weight"), Int("Knee2Position"), Int("Knee2Weight"),
+};
+
+// The second output is described by the map but not defined.
+constexpr CatalogueParam kOutputGroup[] = {
+    Int("Out1Polarity"), Int("Out1Mapping"),
+};
+
+constexpr CatalogueParam kMiscellaneous[] = {
+    Int("FlashImageValue"), Int("BaudRate"), Int("RGSIdNumber"),
+};
+
+constexpr CatalogueGroup kTimingGroups[] = {
+    {"TRIGGERGROUP", kTriggerGroup}, {"PULSEGROUP", kPulseGroup},   {"EXPOSUREGROUP", kExposureGroup},
+    {"FRAMETIMEGROUP", kFrameTimeGroup}, {"STROBEGROUP", kStrobeGroup}, {"WDRGROUP", kWdrGroup},
+    {"OUTPUTGROUP", kOutputGroup},
+};
+
+constexpr CatalogueSection kSections[] = {
+    {"LOCALSPACE", kLocalSpace},
+    {"PARAMFLASH", kParamFlash},
+    {"EPCSFLASH", kEpcsFlash},
+    {"BOOTLOADER", kBootLoader},
+    {"CCDTIMINGSTATUS", kTimingStatus},
+    {"LENSCONTROL", kLensControl},
+    {"CAMERAMFGINFO", kMfgInfo},
+    {"MFGAFE", kMfgAfe},
+    {"EEPROMSPACE", kEepromSpace},
+    {"AFEREGISTERS", kAfeRegisters},
+    {"DATAREGISTERS", kDataRegisters},
+    {"CCDTIMINGREGISTERS", kTimingDirect, kTimingGroups},
+    {"MISCELLANEOUS", kMiscellaneous},
+};
+
+constexpr CatalogueTable kMachineVision{"Zorvat.MachineVision", kSections};
+
+// The 47 camera has no output format choice, no cooler settings, no mirror and no WDR.
+constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
+constexpr const char* kNot47Groups[] = {"WDRGROUP"};
+
+}  // namespace
+
+const CatalogueTable& MachineVisionCatalogue() { return kMachineVision; }
+
+const CatalogueTable& MachineVision47Catalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", kMachineVision, kNot47Params, kNot47Groups);
+    return derived.Table();
+}

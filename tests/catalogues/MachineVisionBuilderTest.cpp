@@ -1,0 +1,312 @@
+#include "catalogues/MachineVisionCatalogue.h"
+
+#include "MachineVisionFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace corvel::test;
+
+namespace {
+
+std::vector<std::string> TableNames(const CatalogueTable& table)
+{
+    std::vector<std::string> names;
+    for (const CatalogueSection& section : table.sections) {
+        for (const CatalogueParam& p : section.params)
+            names.push_back(p.name);
+        for (const CatalogueGroup& group : section.groups)
+            for (const CatalogueParam& p : group.params)
+                names.push_back(p.name);
+    }
+    return names;
+}
+
+const CatalogueTable& TableOf(const MachineVisionConfig& config)
+{
+    return config.configIndex == 4 ? MachineVisionCatalogue() : MachineVision47Catalogue();
+}
+
+}  // namespace
+
+class MachineVisionBuilderTest : public MachineVisionLinkTest {};
+
+// Example failure: a build defines a parameter twice, out of map order, with another type, or
+// forgets a section; in debug mode a different set; or a second build adds to the first.
+TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
+{
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        SCOPED_TRACE(config.name);
+        StartCamera(config);
+        const std::vector<std::string> expected = TableNames(TableOf(config));
+        for (bool debug : {false, true, false}) {
+            SCOPED_TRACE(debug ? "debug" : "normal");
+            const CatalogueBuildResult result = Build(config, debug);
+            EXPECT_TRUE(result.built);
+            EXPECT_TRUE(result.problems.empty());
+            const std::vector<_OrvStParam> records = Records();
+            std::vector<std::string> names;
+            std::map<std::int32_t, int> types;
+            for (const _OrvStParam& r : records) {
+                names.push_back(r.name);
+                ++types[r.type];
+            }
+            EXPECT_EQ(names, expected);
+            EXPECT_EQ(result.defined, static_cast<int>(expected.size()));
+            EXPECT_EQ(result.linked, result.defined) << "every listed element is in the map";
+            const int ints = config.configIndex == 4 ? 271 : 262;
+            EXPECT_EQ(types[OrvParam_Int], ints);
+            EXPECT_EQ(types[OrvParam_Bool], 7);
+            EXPECT_EQ(types[OrvParam_String], 15);
+            EXPECT_EQ(types[OrvParam_Float], 4);
+        }
+        EXPECT_EQ(Records().size(), config.configIndex == 4 ? 297u : 288u);
+    }
+}
+
+// Example failure: an element the catalogue leaves out is defined after all (a panel or the
+// terminal would then offer a register this camera does not have).
+TEST_F(MachineVisionBuilderTest, DocumentedExclusionsAreNotInTheStore)
+{
+    const char* bothLeaveOut[] = {"TriggerPeriod", "VSubWrite",    "RgsCamInfo",     "TapsMode",       "DPCEnable",
+                                  "SmearingMode",  "DPCThreshold", "HPCThreshold",   "SlaveAOIMode",   "TrStrobeDuration",
+                                  "Strobe2Mode",   "Strobe2Duration", "Strobe2Position", "Out2Polarity", "Out2Mapping"};
+    const char* only47LeavesOut[] = {"OutputFormat", "TecMode",     "TecOnLevel",    "MirrorEnable", "WDRMode",
+                                     "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"};
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        SCOPED_TRACE(config.name);
+        StartCamera(config);
+        Build(config, false);
+        _OrvStParam record;
+        for (const char* name : bothLeaveOut)
+            EXPECT_NE(link->GetParamData(name, &record), 0) << name;
+        for (const char* name : only47LeavesOut)
+            EXPECT_EQ(link->GetParamData(name, &record) != 0, config.configIndex == 5) << name;
+    }
+}
+
+// Example failure: a listener is registered for the wrong name or slot, a missing panel or dialog
+// is dereferenced, or a window that is not the camera's main window gets notices.
+TEST_F(MachineVisionBuilderTest, ListenersAreThePanelsOfSlotsFourAndTwoAndTheCameraInfoDialog)
+{
+    const std::vector<std::string> cameraInfoNames = {
+        "Temperature", "MfgAPN1", "MfgAPN2",  "MfgAPN3",  "MfgAPN4",  "MfgASN1",  "MfgASN2",  "MfgCCD1",
+        "MfgCCD2",     "MfgDate1", "MfgDate2", "MfgName1", "MfgName2", "MfgName3", "MfgName4", "MfgName5"};
+    struct Row {
+        const char* name;
+        bool panels;
+        bool dialog;
+    } rows[] = {{"all windows", true, true}, {"first rebuild, no dialog yet", true, false}, {"no windows", false, false}};
+
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(config.name) + ": " + row.name);
+            StartCamera(config);
+            std::array<NameRecorder, 9> panels;
+            NameRecorder dialog;
+            window.panels = {};
+            for (std::size_t slot = 0; slot < panels.size(); ++slot)
+                window.panels[slot] = row.panels ? &panels[slot] : nullptr;
+            window.cameraInfo = row.dialog ? &dialog : nullptr;
+            Build(config, false);
+
+            // Change every parameter with notification; only registered listeners hear it.
+            for (const _OrvStParam& r : Records()) {
+                switch (r.type) {
+                case OrvParam_Int: link->SetParamInt(r.name, 1, true); break;
+                case OrvParam_Bool: link->SetParamBool(r.name, r.value.b.value == 0, true); break;
+                case OrvParam_Float: link->SetParamFloat(r.name, r.min.d, true); break;
+                case OrvParam_String: link->SetParamString(r.name, "AB", true); break;
+                default: break;
+                }
+            }
+            for (std::size_t slot = 0; slot < panels.size(); ++slot) {
+                std::vector<std::string> expected;
+                if (row.panels && slot == 4)
+                    expected = {"Ping"};
+                if (row.panels && slot == 2)
+                    expected = {"FrameTime"};
+                EXPECT_EQ(panels[slot].names, expected) << "slot " << slot;
+            }
+            EXPECT_EQ(dialog.names, row.dialog ? cameraInfoNames : std::vector<std::string>{});
+        }
+    }
+}
+
+// Example failure: debug mode widens a read-only register or a negative minimum, leaves the
+// link's mask narrow (a debug value is cut on the wire), or takes the floats' normal range.
+TEST_F(MachineVisionBuilderTest, DebugModeLimits)
+{
+    struct Row {
+        const char* name;
+        bool debug;
+        double min, max;
+        double step;          // floats only
+        std::uint32_t mask;   // integers only: the link record's mask
+    } rows[] = {
+        {"DigitalGain", false, 0x0400, 0x0FFF, 0, 0x0FFF},
+        {"DigitalGain", true, 0, 0xFFFFFF, 0, 0xFFFFFF},
+        {"TriggerFrames", false, 1, 0xFFDD, 0, 0xFFFF},
+        {"TriggerFrames", true, 0, 0xFFFFFF, 0, 0xFFFFFF},
+        {"BaudRate", true, 0, 0xFFFFFF, 0, 0xFFFFFF},
+        {"FrameTime", true, 1, 0xFFFFFF, 0, 0xFFFFFFFF},
+        {"Temperature", true, 0, 0x3FF, 0, 0x3FF},
+        {"AFE1_PAndD_LOC_CHA", true, 0, 0xFFFFFFFF, 0, 0xFFFFFFFF},
+        {"AnalogGainLimits", false, 0.0, 24.0, 0.035190616, 0},
+        {"AnalogGainLimits", true, 0.0, 590400.53, 0.035190616, 0},
+        {"AnalogOffsetLimits", true, 0.0, 16777215.0, 1.0, 0},
+        {"DigitalGainLimits", false, 1.0, 4.0, 0.0009768805, 0},
+        {"DigitalGainLimits", true, 0.0, 16389.334, 0.0009768805, 0},
+        {"DigitalOffsetLimits", false, -512, 511, 1, 0},
+        {"DigitalOffsetLimits", true, -512, 16776703, 1, 0},
+    };
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        StartCamera(config);
+        for (bool debug : {false, true}) {
+            Build(config, debug);
+            for (const Row& row : rows) {
+                if (row.debug != debug)
+                    continue;
+                SCOPED_TRACE(std::string(config.name) + " " + row.name + (debug ? " debug" : ""));
+                _OrvStParam r;
+                ASSERT_EQ(link->GetParamData(row.name, &r), 0);
+                if (r.type == OrvParam_Float) {
+                    EXPECT_DOUBLE_EQ(r.min.d, row.min);
+                    EXPECT_DOUBLE_EQ(r.max.d, row.max);
+                    EXPECT_DOUBLE_EQ(r.def.d, row.step);
+                    EXPECT_EQ(r.access, OrvParam_Unk) << "limits elements carry no access";
+                    RegisterLink reg;
+                    if (GetRegisterLink(*link, row.name, reg) == 0)
+                        EXPECT_EQ(reg.mask, 0u) << "limits never reach the wire";
+                } else {
+                    EXPECT_EQ(r.min.n, static_cast<std::int64_t>(row.min));
+                    EXPECT_EQ(r.max.n, static_cast<std::int64_t>(row.max));
+                    RegisterLink reg;
+                    ASSERT_EQ(GetRegisterLink(*link, row.name, reg), 0);
+                    EXPECT_EQ(reg.mask, row.mask);
+                }
+            }
+        }
+    }
+}
+
+// Example failure: the end steps read the wrong registers, forget to switch binning off around
+// the frame-size reads or to restore it, write when binning is already off, or take the tap
+// counts from the wrong value lists.
+TEST_F(MachineVisionBuilderTest, EndStepsFrames)
+{
+    struct Row {
+        const char* name;
+        std::uint32_t taps;      // word 0x609C: TapsMax bits 0-3, TapsAllowed bits 4-7
+        std::uint32_t output;    // word 0x0108: ActiveTaps bits 0-2
+        std::uint32_t binHorz;   // word 0x0204
+        std::uint32_t binVert;   // word 0x0500
+        std::vector<Bytes> frames;
+        int allowed, active;
+    } rows[] = {
+        {"binning off", 0x21, 0x02, 0, 0,
+         {ReadFrame(0x609C), ReadFrame(0x0108), ReadFrame(0x0204), ReadFrame(0x0500), ReadFrame(0x6070), ReadFrame(0x6070), ReadFrame(0x6074),
+          ReadFrame(0x6074)},
+         4, 4},
+        {"allowed entry 0 means TapsMax", 0x05, 0x01, 1, 3,
+         {ReadFrame(0x609C), ReadFrame(0x609C), ReadFrame(0x0108), ReadFrame(0x0204), ReadFrame(0x0500), WriteFrame(0x0204, 0), WriteFrame(0x0500, 0),
+          ReadFrame(0x6070), ReadFrame(0x6070), ReadFrame(0x6074), ReadFrame(0x6074), WriteFrame(0x0204, 1), WriteFrame(0x0500, 3)},
+         8, 2},
+        {"vertical binning only, no value text", 0x71, 0x06, 0, 1,
+         {ReadFrame(0x609C), ReadFrame(0x0108), ReadFrame(0x0204), ReadFrame(0x0500), WriteFrame(0x0500, 0), ReadFrame(0x6070), ReadFrame(0x6070),
+          ReadFrame(0x6074), ReadFrame(0x6074), WriteFrame(0x0500, 1)},
+         1, 1},
+    };
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(config.name) + ": " + row.name);
+            StartCamera(config);
+            emu.SetRegister(0x609C, row.taps);
+            emu.SetRegister(0x0108, row.output);
+            emu.SetRegister(0x0204, row.binHorz);
+            emu.SetRegister(0x0500, row.binVert);
+            emu.SetRegister(0x6070, (1920u << 16) | 16u);
+            emu.SetRegister(0x6074, (1080u << 16) | 8u);
+            Build(config, false);
+            EXPECT_EQ(Frames(), row.frames);
+            EXPECT_EQ(link->m_nTapsAllowed, row.allowed);
+            EXPECT_EQ(link->m_nActiveTaps, row.active);
+            EXPECT_EQ(link->m_nWidthMin, 16);
+            EXPECT_EQ(link->m_nWidthMax, 1920);
+            EXPECT_EQ(link->m_nHeightMin, 8);
+            EXPECT_EQ(link->m_nHeightMax, 1080);
+            EXPECT_EQ(link->m_nImageWidthMax, 1920);
+            EXPECT_EQ(link->m_nImageHeightMax, 1080);
+            EXPECT_EQ(emu.Register(0x0204), row.binHorz);
+            EXPECT_EQ(emu.Register(0x0500), row.binVert);
+        }
+    }
+}
+
+// Example failure: a build without a register map or without a main window empties the store
+// (the port selector's probe then finds no "Ping") or talks to the camera; a main window that
+// offers no listeners is taken for no main window.
+TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
+{
+    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+        SCOPED_TRACE(config.name);
+        StartCamera(config);
+        Build(config, false);
+        const std::size_t before = Records().size();
+        emu.ClearFrames();
+        EXPECT_FALSE(config.build(*link, nullptr, false).built);
+        link->SetMainWindow(nullptr);
+        EXPECT_FALSE(Build(config, false).built);
+        link->SetMainWindow(&window);
+        EXPECT_EQ(Records().size(), before);
+        EXPECT_TRUE(Frames().empty());
+
+        // A main window that offers no listeners (a plain host) still gets the whole catalogue.
+        link->SetMainWindow(&host);
+        EXPECT_EQ(Build(config, false).defined, static_cast<int>(before));
+        link->SetMainWindow(&window);
+    }
+}
+
+// Example failure: a map without the lens section or without the WDR group stops the build, or a
+// missing group hides the groups after it.
+TEST_F(MachineVisionBuilderTest, MissingSectionOrGroupIsSkippedAlone)
+{
+    const BuiltinResource* resource = FindBuiltinResource(kMap170);
+    ASSERT_TRUE(resource);
+    const std::string text(reinterpret_cast<const char*>(resource->data), resource->size);
+    struct Row {
+        const char* name;
+        const char* open;
+        const char* close;
+        std::size_t expected;
+        const char* gone;
+        const char* kept;
+    } rows[] = {
+        {"no LENSCONTROL", "<LENSCONTROL>", "</LENSCONTROL>", 297 - 28, "IrisStepValue", "MfgAPN1"},
+        {"no WDRGROUP", "<WDRGROUP>", "</WDRGROUP>", 297 - 5, "Knee1Weight", "Out1Mapping"},
+    };
+    StartCamera(kMachineVisionConfigs[0]);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string cut = text;
+        const std::size_t from = cut.find(row.open);
+        const std::size_t to = cut.find(row.close);
+        ASSERT_NE(from, std::string::npos);
+        ASSERT_NE(to, std::string::npos);
+        cut.erase(from, to + std::strlen(row.close) - from);
+        RegisterMapPtr map = RegisterMap::LoadBuffer(cut.data(), cut.size(), row.name);
+        ASSERT_TRUE(map);
+        emu.ClearFrames();
+        BuildCatalogZorvatMachineVision(*link, map, false);
+        EXPECT_EQ(Records().size(), row.expected);
+        _OrvStParam r;
+        EXPECT_NE(link->GetParamData(row.gone, &r), 0);
+        EXPECT_EQ(link->GetParamData(row.kept, &r), 0);
+        EXPECT_FALSE(Frames().empty()) << "the end steps still run";
+    }
+}

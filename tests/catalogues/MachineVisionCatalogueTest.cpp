@@ -1,0 +1,239 @@
+#include "catalogues/MachineVisionCatalogue.h"
+
+#include "camera/CXmlNodeValue.h"
+
+#include "support/BuiltinMaps.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using corvel::test::BuiltinMap;
+
+namespace {
+
+/// One defined parameter with where the table puts it.
+struct Placed {
+    std::string path;  ///< CAMERA/<section>[/<group>]/<name>
+    CatalogueParam def;
+};
+
+std::vector<Placed> Flatten(const CatalogueTable& def)
+{
+    std::vector<Placed> out;
+    for (const CatalogueSection& section : def.sections) {
+        const std::string sectionPath = std::string("CAMERA/") + section.name + "/";
+        for (const CatalogueParam& p : section.params)
+            out.push_back({sectionPath + p.name, p});
+        for (const CatalogueGroup& group : section.groups)
+            for (const CatalogueParam& p : group.params)
+                out.push_back({sectionPath + group.name + "/" + p.name, p});
+    }
+    return out;
+}
+
+/// Paths of the map's register and limits elements in document order, with groups walked in
+/// the order `groups` gives (the order the builders select them in).
+std::vector<std::string> MapPaths(const RegisterMap& map, const std::vector<std::string>& groups)
+{
+    std::vector<std::string> out;
+    for (const CXmlNodeValue& section : map.Select("CAMERA").SelectAll("*")) {
+        if (section.Name() == "CameraType")
+            continue;
+        const std::string sectionPath = "CAMERA/" + section.Name() + "/";
+        for (const CXmlNodeValue& item : section.SelectAll("*")) {
+            if (!item.Name().ends_with("GROUP"))
+                out.push_back(sectionPath + item.Name());
+        }
+        for (const std::string& group : groups)
+            for (const CXmlNodeValue& item : section.Select(group).SelectAll("*"))
+                out.push_back(sectionPath + group + "/" + item.Name());
+    }
+    return out;
+}
+
+const std::vector<std::string> kAllGroups = {"TRIGGERGROUP", "PULSEGROUP",  "EXPOSUREGROUP", "FRAMETIMEGROUP",
+                                             "STROBEGROUP",  "WDRGROUP",    "OUTPUTGROUP"};
+
+const std::set<std::string> kNotDefinedBoth = {
+    "CAMERA/CCDTIMINGSTATUS/TriggerPeriod",
+    "CAMERA/CAMERAMFGINFO/VSubWrite",
+    "CAMERA/CAMERAMFGINFO/RgsCamInfo",
+    "CAMERA/DATAREGISTERS/TapsMode",
+    "CAMERA/DATAREGISTERS/DPCEnable",
+    "CAMERA/DATAREGISTERS/SmearingMode",
+    "CAMERA/DATAREGISTERS/DPCThreshold",
+    "CAMERA/DATAREGISTERS/HPCThreshold",
+    "CAMERA/DATAREGISTERS/SlaveAOIMode",
+    "CAMERA/CCDTIMINGREGISTERS/TRIGGERGROUP/TrStrobeDuration",
+    "CAMERA/CCDTIMINGREGISTERS/STROBEGROUP/Strobe2Mode",
+    "CAMERA/CCDTIMINGREGISTERS/STROBEGROUP/Strobe2Duration",
+    "CAMERA/CCDTIMINGREGISTERS/STROBEGROUP/Strobe2Position",
+    "CAMERA/CCDTIMINGREGISTERS/OUTPUTGROUP/Out2Polarity",
+    "CAMERA/CCDTIMINGREGISTERS/OUTPUTGROUP/Out2Mapping",
+};
+
+const std::set<std::string> kNotDefinedIn47 = {
+    "CAMERA/DATAREGISTERS/OutputFormat",
+    "CAMERA/DATAREGISTERS/TecMode",
+    "CAMERA/DATAREGISTERS/TecOnLevel",
+    "CAMERA/DATAREGISTERS/MirrorEnable",
+    "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/WDRMode",
+    "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/Knee1Position",
+    "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/Knee1Weight",
+    "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/Knee2Position",
+    "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/Knee2Weight",
+};
+
+struct ConfigRow {
+    const char* name;
+    const CatalogueTable& (*catalogue)();
+    int mapId;
+    std::size_t total, ints, bools, strings, floats;
+    std::set<std::string> notDefined;
+    std::vector<std::string> groups;
+};
+
+std::vector<ConfigRow> Configs()
+{
+    std::set<std::string> not47 = kNotDefinedBoth;
+    not47.insert(kNotDefinedIn47.begin(), kNotDefinedIn47.end());
+    std::vector<std::string> groups47 = kAllGroups;
+    groups47.erase(std::find(groups47.begin(), groups47.end(), "WDRGROUP"));
+    return {
+        {"MachineVision", MachineVisionCatalogue, corvel::test::kMap170, 297, 271, 7, 15, 4, kNotDefinedBoth, kAllGroups},
+        {"MachineVision47", MachineVision47Catalogue, corvel::test::kMap174, 288, 262, 7, 15, 4, not47, groups47},
+    };
+}
+
+}  // namespace
+
+// Example failure: a name is misspelt, put in the wrong section or group, dropped, defined twice
+// or out of map order, or one of the elements the catalogue leaves out slips in.
+TEST(MachineVisionCatalogue, IsTheMapInOrderLessTheDocumentedExclusions)
+{
+    for (const ConfigRow& row : Configs()) {
+        SCOPED_TRACE(row.name);
+        const RegisterMapPtr& map = BuiltinMap(row.mapId);
+        ASSERT_TRUE(map);
+
+        std::vector<std::string> expected;
+        std::set<std::string> leftOut;
+        for (const std::string& path : MapPaths(*map, row.groups)) {
+            if (row.notDefined.count(path))
+                leftOut.insert(path);
+            else
+                expected.push_back(path);
+        }
+        std::vector<std::string> defined;
+        for (const Placed& p : Flatten(row.catalogue()))
+            defined.push_back(p.path);
+
+        EXPECT_EQ(defined, expected);
+        // Every documented exclusion is an element the map really has (a stale list passes
+        // silently otherwise; the 47 map holds the WDR group it never visits).
+        std::set<std::string> stillInMap = leftOut;
+        for (const std::string& path : row.notDefined)
+            if (path.find("/WDRGROUP/") != std::string::npos && row.mapId == corvel::test::kMap174)
+                stillInMap.insert(path);
+        EXPECT_EQ(stillInMap, row.notDefined);
+        EXPECT_TRUE(map->Select("CAMERA/CCDTIMINGREGISTERS/WDRGROUP")) << "both maps describe the WDR group";
+    }
+}
+
+// Example failure: a boolean or limits element is defined as an integer (its register would be
+// coded as a number, or a limits element would send frames), or the counts drift.
+TEST(MachineVisionCatalogue, TypeSplitFollowsTheMap)
+{
+    for (const ConfigRow& row : Configs()) {
+        SCOPED_TRACE(row.name);
+        const RegisterMapPtr& map = BuiltinMap(row.mapId);
+        ASSERT_TRUE(map);
+        std::map<OrvParamType, std::size_t> counts;
+        for (const Placed& p : Flatten(row.catalogue())) {
+            SCOPED_TRACE(p.path);
+            ++counts[p.def.type];
+            const CXmlNodeValue element = map->Select(p.path);
+            const bool hasAddress = static_cast<bool>(element.Select("address"));
+            const bool hasLimits = element.Select("min") && element.Select("max");
+            switch (p.def.type) {
+            case OrvParam_Float:
+                EXPECT_FALSE(hasAddress) << "limits elements have no register";
+                EXPECT_TRUE(element.Select("step"));
+                break;
+            case OrvParam_Bool:
+                EXPECT_TRUE(hasAddress);
+                EXPECT_FALSE(hasLimits) << "booleans carry no min/max";
+                break;
+            case OrvParam_String:
+                EXPECT_EQ(element.Select("mask").AsInt64(), 0xFFFFFFFF) << "a text fills a whole word";
+                EXPECT_EQ(p.path.rfind("CAMERA/CAMERAMFGINFO/Mfg", 0), 0u);
+                break;
+            case OrvParam_Int:
+                EXPECT_TRUE(hasAddress);
+                EXPECT_TRUE(hasLimits);
+                break;
+            default:
+                ADD_FAILURE() << "type " << p.def.type;
+            }
+        }
+        EXPECT_EQ(Flatten(row.catalogue()).size(), row.total);
+        EXPECT_EQ(counts[OrvParam_Int], row.ints);
+        EXPECT_EQ(counts[OrvParam_Bool], row.bools);
+        EXPECT_EQ(counts[OrvParam_String], row.strings);
+        EXPECT_EQ(counts[OrvParam_Float], row.floats);
+    }
+}
+
+// Example failure: a panel misses the ping or frame-time notices, or the camera-information
+// dialog misses a manufacturing text (or a float gets a listener).
+TEST(MachineVisionCatalogue, ListenerRolesAreTheEighteenDocumentedOnes)
+{
+    std::map<std::string, std::string> expected = {
+        {"Ping", "panel 4"},
+        {"FrameTime", "panel 2"},
+        {"Temperature", "camera information"},
+    };
+    for (const char* text : {"MfgAPN1", "MfgAPN2", "MfgAPN3", "MfgAPN4", "MfgASN1", "MfgASN2", "MfgCCD1", "MfgCCD2",
+                             "MfgDate1", "MfgDate2", "MfgName1", "MfgName2", "MfgName3", "MfgName4", "MfgName5"})
+        expected[text] = "camera information";
+
+    for (const ConfigRow& row : Configs()) {
+        SCOPED_TRACE(row.name);
+        std::map<std::string, std::string> got;
+        for (const Placed& p : Flatten(row.catalogue())) {
+            if (p.def.listener.kind == ListenerRole::Panel)
+                got[p.def.name] = "panel " + std::to_string(p.def.listener.slot);
+            else if (p.def.listener.kind == ListenerRole::CameraInfo)
+                got[p.def.name] = "camera information";
+        }
+        EXPECT_EQ(got, expected);
+    }
+}
+
+// Example failure: the 47 catalogue is derived from a copy that went stale, so it differs from
+// configuration 4 in more than the nine documented names (a type or listener changed).
+TEST(MachineVisionCatalogue, The47CatalogueKeepsEveryRemainingEntryAsIs)
+{
+    std::map<std::string, CatalogueParam> full;
+    for (const Placed& p : Flatten(MachineVisionCatalogue()))
+        full.emplace(p.path, p.def);
+    std::size_t kept = 0;
+    for (const Placed& p : Flatten(MachineVision47Catalogue())) {
+        SCOPED_TRACE(p.path);
+        auto it = full.find(p.path);
+        ASSERT_NE(it, full.end());
+        EXPECT_EQ(it->second.type, p.def.type);
+        EXPECT_EQ(it->second.listener.kind, p.def.listener.kind);
+        EXPECT_EQ(it->second.listener.slot, p.def.listener.slot);
+        ++kept;
+    }
+    EXPECT_EQ(full.size() - kept, kNotDefinedIn47.size());
+    for (const CatalogueSection& section : MachineVision47Catalogue().sections)
+        for (const CatalogueGroup& group : section.groups)
+            EXPECT_STRNE(group.name, "WDRGROUP");
+}

@@ -1,0 +1,108 @@
+// A camera link on the emulated Camera Link serial library, owned by a main window that offers
+// the catalogue's listeners (panels by slot, the camera-information dialog) and records what
+// they hear; the emulated camera starts from a built-in register map with the identity of a
+// configuration. Waits of the protocol cost nothing.
+#pragma once
+
+#include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "emulator/RegisterImage.h"
+#include "support/BuiltinMaps.h"
+
+#include "camera/ProtocolFixture.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace corvel::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+/// The camera's read frame for a register.
+inline Bytes ReadFrame(std::uint16_t address)
+{
+    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+}
+
+/// The camera's write frame: address, then the word most significant byte first.
+inline Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
+{
+    Bytes frame = {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<std::uint8_t>(word >> shift));
+    return frame;
+}
+
+/// A panel or dialog that records the names it is told about.
+class NameRecorder : public OrvParamListener {
+public:
+    std::vector<std::string> names;
+    void OnParamChanged(const _OrvStParam* param) override { names.push_back(param->name); }
+};
+
+/// The main window: a recording host that also offers its panels and dialog as listeners.
+class ListeningWindow : public RecordingHost, public ICatalogueListeners {
+public:
+    std::array<OrvParamListener*, 9> panels{};
+    OrvParamListener* cameraInfo = nullptr;
+
+    OrvParamListener* PanelListener(int slot) override
+    {
+        return slot >= 0 && slot < static_cast<int>(panels.size()) ? panels[static_cast<std::size_t>(slot)] : nullptr;
+    }
+    OrvParamListener* CameraInfoListener() override { return cameraInfo; }
+};
+
+/// One machine-vision configuration: its builder, its map and its index.
+struct MachineVisionConfig {
+    const char* name;
+    CatalogueBuildResult (*build)(CCameraLink&, RegisterMapPtr, bool);
+    int mapId;
+    int configIndex;
+};
+
+inline const MachineVisionConfig kMachineVisionConfigs[] = {
+    {"MachineVision", BuildCatalogZorvatMachineVision, kMap170, 4},
+    {"MachineVision47", BuildCatalogZorvatMachineVision47, kMap174, 5},
+};
+
+class MachineVisionLinkTest : public EmulatedLinkTest {
+protected:
+    void SetUp() override
+    {
+        EmulatedLinkTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        link->SetMainWindow(&window);
+    }
+
+    /// The camera of `config` fresh from its map, and an empty frame log.
+    void StartCamera(const MachineVisionConfig& config)
+    {
+        const RegisterMapPtr& map = BuiltinMap(config.mapId);
+        ASSERT_TRUE(map);
+        emu.LoadRegisters(emu::CameraRegistersFor(*map, config.configIndex));
+        emu.ClearFrames();
+    }
+
+    /// Builds the catalogue of `config` from its built-in map.
+    CatalogueBuildResult Build(const MachineVisionConfig& config, bool debugMode)
+    {
+        return config.build(*link, BuiltinMap(config.mapId), debugMode);
+    }
+
+    /// The store's records in the store's order.
+    std::vector<_OrvStParam> Records()
+    {
+        std::size_t count = 0;
+        link->GetParametersList(nullptr, &count);
+        std::vector<_OrvStParam> records(count);
+        link->GetParametersList(records.data(), &count);
+        records.resize(count);
+        return records;
+    }
+
+    ListeningWindow window;
+};
+
+}  // namespace corvel::test
