@@ -2,8 +2,8 @@
 // by their builders from the built-in register maps over an emulated camera of that
 // configuration: change every workspace parameter, save the workspace, scramble the camera,
 // replay, and compare every register.
+#include "WorkspaceFixture.h"
 #include "catalogues/MachineVisionFixture.h"
-#include "support/TempDir.h"
 
 #include "camera/ValueCoder.h"
 
@@ -53,7 +53,7 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
     link->m_bOnline = 1;
 
     // Change every workspace parameter through the store, as the panels do.
-    std::map<std::uint16_t, std::uint32_t> workspaceBits;
+    RegisterWords workspaceBits;
     int changed = 0;
     for (const _OrvStParam& param : Records()) {
         RegisterLink reg;
@@ -84,7 +84,7 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
         addresses.insert(address);
     for (const auto& [address, bits] : workspaceBits)
         addresses.insert(address);
-    std::map<std::uint16_t, std::uint32_t> saved;
+    RegisterWords saved;
     for (std::uint16_t a : addresses)
         saved[a] = emu.Register(a);
     const auto file = folder / (std::string(config.name) + ".rgs");
@@ -98,15 +98,7 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
     EXPECT_EQ(report.sent, static_cast<int>(workspaceBits.size()) + 4);
     EXPECT_TRUE(window.appBoxes.empty());
 
-    for (std::uint16_t a : addresses) {
-        SCOPED_TRACE(testing::Message() << "register 0x" << std::hex << a);
-        if (a == 0x6014 || a == 0x6034)
-            EXPECT_EQ(emu.Register(a), 0u) << "left in normal mode";
-        else if (auto bits = workspaceBits.find(a); bits != workspaceBits.end())
-            EXPECT_EQ(emu.Register(a), saved[a] & bits->second);
-        else
-            EXPECT_EQ(emu.Register(a), kScrambled) << "not part of the workspace";
-    }
+    ExpectWorkspaceRestored(emu, saved, workspaceBits, kScrambled);
     EXPECT_GT(addresses.size(), 200u);
     EXPECT_EQ(link->m_GuiSettings.Items(), settings);
 }

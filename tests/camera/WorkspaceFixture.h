@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -31,6 +32,25 @@ inline RegisterLink WsLink(std::uint16_t address, std::uint32_t mask, int shift,
     RegisterLink link = MakeLink(address, mask, shift, cmd);
     link.ws = true;
     return link;
+}
+
+using RegisterWords = std::map<std::uint16_t, std::uint32_t>;
+
+/// After a replay on a camera whose registers in `saved` were all set to `scrambled`: the
+/// supervisor and error-checking registers are back to 0, a workspace register holds the
+/// workspace bits of its saved word, every other register still its scrambled word.
+inline void ExpectWorkspaceRestored(emu::ClserEmuControl& emu, const RegisterWords& saved,
+                                    const RegisterWords& workspaceBits, std::uint32_t scrambled)
+{
+    for (const auto& [address, word] : saved) {
+        SCOPED_TRACE(testing::Message() << "register 0x" << std::hex << address);
+        if (address == 0x6014 || address == 0x6034)
+            EXPECT_EQ(emu.Register(address), 0u) << "left in normal mode";
+        else if (auto bits = workspaceBits.find(address); bits != workspaceBits.end())
+            EXPECT_EQ(emu.Register(address), word & bits->second);
+        else
+            EXPECT_EQ(emu.Register(address), scrambled) << "not part of the workspace";
+    }
 }
 
 class WorkspaceTest : public EmulatedLinkTest {

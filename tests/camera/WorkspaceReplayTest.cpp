@@ -15,7 +15,7 @@ const std::filesystem::path kGolden = CAMERA_TEST_DATA_DIR;
 constexpr std::uint32_t kScrambled = 0xA5A5A5A5;
 
 /// Bits the hand-made catalogue's workspace fields occupy, by register.
-const std::map<std::uint16_t, std::uint32_t> kWorkspaceBits = {
+const RegisterWords kWorkspaceBits = {
     {0x0100, 0x00FF03FF}, {0x0104, 0x1}, {0x0108, 0xFFFF}, {0x010C, 0xF0}, {0x0200, 0xFFFFFFFF},
 };
 /// Every register behind the catalogue, and the two the workspace frame writes.
@@ -41,7 +41,7 @@ TEST_F(WorkspaceTest, RoundTripRestoresEveryRegister)
     link->m_GuiSettings.Set("exposure.tab", "3");
     const CParamsMap::Entries settings = link->m_GuiSettings.Items();
 
-    std::map<std::uint16_t, std::uint32_t> saved;
+    RegisterWords saved;
     for (std::uint16_t a : kRegisters)
         saved[a] = emu.Register(a);
     const auto file = folder / "round.rgs";
@@ -56,15 +56,7 @@ TEST_F(WorkspaceTest, RoundTripRestoresEveryRegister)
     EXPECT_EQ(report.sent, 9);
     EXPECT_EQ(report.failed, 0);
 
-    for (std::uint16_t a : kRegisters) {
-        SCOPED_TRACE(testing::Message() << "register 0x" << std::hex << a);
-        if (a == 0x6014 || a == 0x6034)
-            EXPECT_EQ(emu.Register(a), 0u) << "left in normal mode";
-        else if (auto bits = kWorkspaceBits.find(a); bits != kWorkspaceBits.end())
-            EXPECT_EQ(emu.Register(a), saved[a] & bits->second);
-        else
-            EXPECT_EQ(emu.Register(a), kScrambled) << "not part of the workspace";
-    }
+    ExpectWorkspaceRestored(emu, saved, kWorkspaceBits, kScrambled);
     bool enable = false;
     double exposure = 0;
     std::int64_t bitShift = 0, gain = 0, offset = 0;
