@@ -310,8 +310,11 @@ TEST_F(RegisterProtocolTest, ErrorDialogOutcomes)
         EXPECT_EQ(link->m_bCheckErrorDisabled, answer == kIdCancel ? 1 : 0);
         EXPECT_EQ(host.disableCalls, answer == kIdCancel ? std::vector<bool>{true} : std::vector<bool>{});
         const auto frames = Frames();
-        ASSERT_EQ(frames.size(), 3u) << "the write, then two Ping reads identifying the camera again";
+        ASSERT_EQ(frames.size(), 10u) << "the write, then the camera identified again: two Ping reads and the "
+                                         "seven identity-text registers";
         EXPECT_EQ(frames[1], ReadFrame(0x600C));
+        EXPECT_EQ(frames[2], ReadFrame(0x600C));
+        EXPECT_EQ(frames[3], ReadFrame(0x7028));
         EXPECT_EQ(link->m_bOnline, 1);
         EXPECT_EQ(link->m_bNotIdentified, 0);
         EXPECT_EQ(link->m_bEchoToTerminal, 1);
