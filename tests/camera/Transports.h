@@ -11,6 +11,7 @@
 #include "ProtocolFixture.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ public:
     virtual void Vanish() = 0;
     /// The clock the link waits on: waits cost no real time.
     virtual platform::IClock& Clock() = 0;
+    /// The waits the link made on that clock.
+    virtual std::vector<std::chrono::milliseconds> Sleeps() const = 0;
     /// What a read gets when the camera stays silent, for one byte and for several.
     virtual int SilentOneByteResult() const = 0;
     virtual int ShortReadResult() const = 0;
@@ -76,6 +79,7 @@ public:
     void ClearFrames() override { emu.ClearFrames(); }
     void Vanish() override { emu.UnplugPort(0); }
     platform::IClock& Clock() override { return clock; }
+    std::vector<std::chrono::milliseconds> Sleeps() const override { return clock.manual.Sleeps(); }
     int SilentOneByteResult() const override { return clser::kErrTimeout; }
     int ShortReadResult() const override { return clser::kErrTimeout; }
     int SecondOpenResult() const override { return clser::kErrPortInUse; }
@@ -145,6 +149,7 @@ public:
     }
     void Vanish() override { peer.Vanish(); }
     platform::IClock& Clock() override { return clock; }
+    std::vector<std::chrono::milliseconds> Sleeps() const override { return clock.Sleeps(); }
     int SilentOneByteResult() const override { return link_result::kComNothingRead; }
     int ShortReadResult() const override { return 0; }
     int SecondOpenResult() const override { return link_result::kComOpenFailed; }
