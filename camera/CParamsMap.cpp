@@ -75,9 +75,14 @@ bool CParamsMap::Load(const std::filesystem::path& file)
     if (!in)
         return false;
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return Parse(text);
+}
+
+bool CParamsMap::Parse(std::string_view text)
+{
+    entries_.clear();
     if (text.empty())
         return false;
-
     std::vector<std::string> lines;
     SplitString(text, '\n', lines);
     for (const std::string& line : lines) {
@@ -93,11 +98,8 @@ bool CParamsMap::Load(const std::filesystem::path& file)
     return true;
 }
 
-bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char* prefix)
+std::string CParamsMap::Format(const char* prefix) const
 {
-    if (file.empty())
-        return false;
-    file_ = file;
     std::string text;
     for (const auto& [key, value] : entries_) {
         if (prefix)
@@ -107,6 +109,15 @@ bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char
         text += value;
         text += "\r\n";
     }
+    return text;
+}
+
+bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char* prefix)
+{
+    if (file.empty())
+        return false;
+    file_ = file;
+    const std::string text = Format(prefix);
     if (append) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec))

@@ -25,6 +25,13 @@ public:
     /// is then left empty).
     virtual bool Save(const std::filesystem::path& file, bool append = false, const char* prefix = nullptr);
 
+    /// Replaces the entries by those of a settings file's text, read leniently: lines split at
+    /// "=" into exactly two pieces, the key without leading bytes below '0' (so "-- " prefixes
+    /// go), the value without trailing bytes below ' '. False, with no entries, for an empty text.
+    bool Parse(std::string_view text);
+    /// The file text of every entry: "<prefix>key=value" CR LF, in key order.
+    std::string Format(const char* prefix = nullptr) const;
+
     /// Sets one entry; an empty key does nothing.
     void Set(std::string_view key, std::string_view value);
     void Clear() { entries_.clear(); }

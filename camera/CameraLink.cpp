@@ -40,6 +40,9 @@ CCameraLink::CCameraLink(ISettings* settings)
 
 CCameraLink::~CCameraLink()
 {
+    // The settings of this run, also when there are none (the file is then left empty).
+    if (!m_strSettingsKey.empty())
+        m_GuiSettings.Save(DataFolder() / GuiSettingsFileName(m_strSettingsKey, -1));
     ReleaseChannelLocked();
     Registry& registry = Links();
     std::lock_guard lock(registry.mutex);

@@ -8,15 +8,19 @@
 // CameraLinkChannel.cpp (serial channel), CameraLinkIdentification.cpp (baud detection,
 // identification), CameraLinkProtocol.cpp (register exchanges, refusal reports),
 // CameraLinkCoding.cpp (parameter callbacks: value coding, change check, console echo),
+// CameraLinkFiles.cpp (workspace and dump files written from the store),
+// CameraLinkWorkspace.cpp (workspace replay, user spaces, raw hex commands, GUI settings),
 // ParamDefinition.cpp (frame-size limits read at the end of a catalogue build).
 #pragma once
 
+#include "camera/CParamsMap.h"
 #include "camera/ClserBinding.h"
 #include "camera/ComPort.h"
 #include "camera/IErrorOwner.h"
 #include "camera/ILinkHost.h"
 #include "camera/ISettings.h"
 #include "camera/ITerminalSink.h"
+#include "camera/IWaitIndicator.h"
 #include "camera/RegisterLink.h"
 #include "camera/RegisterMap.h"
 #include "camera/RegisterProtocol.h"
@@ -25,6 +29,10 @@
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -66,7 +74,21 @@ inline constexpr int kNoCloseEntry = -550;
 inline constexpr int kPortNotOpen = -555;
 /// SetParamIntIfOnline while the camera is offline.
 inline constexpr int kOffline = 1;
+/// A file could not be opened, created or written, or holds nothing to send.
+inline constexpr int kFileFailed = -1;
+/// A workspace replay met command lines that were not exactly a 3- or 7-byte frame; they were
+/// not sent.
+inline constexpr int kMalformedCommand = -7008;
 }  // namespace link_result
+
+/// What a workspace replay did, line by line.
+struct ReplayReport {
+    int sent = 0;        ///< command lines sent to the camera
+    int failed = 0;      ///< of those, refused or lost on the channel
+    int malformed = 0;   ///< command lines not sent because they were not a proper frame
+    int firstError = 0;  ///< result of the first failed line (0: none)
+    bool stopped = false;  ///< the channel failed and the rest of the file was not sent
+};
 
 class CCameraLink : public OrvParamStorage {
 public:
@@ -178,6 +200,58 @@ public:
     /// Finds a link by instance id; null when none has it (or it is gone).
     static CCameraLink* FindParamStorageById(std::uint32_t id);
 
+    // ---- workspace and dump files (CameraLinkFiles.cpp) ----
+    /// Reads every workspace parameter from the camera and writes the workspace file: the
+    /// opening lines, one write line per register that a workspace field contributes to
+    /// (ascending address, fields coded as a camera write codes them), the closing lines and,
+    /// when a settings key is set, the GUI settings as "-- key=value". The file is replaced as
+    /// a whole. 0; -1 when the file cannot be written or the store holds no parameters (the
+    /// fixed lines are still written); otherwise the first failed camera read (the file is
+    /// written with the values the store holds).
+    int WriteRgsFile(const std::filesystem::path& file);
+    /// Reads every parameter of the operating and identification registers from the camera
+    /// and writes the register dump: a header with model, serial number, firmware word, date
+    /// and time, then one line per register with its word and the names and values of its
+    /// parameters. Results as WriteRgsFile.
+    int WriteDumpFile(const std::filesystem::path& file);
+
+    // ---- workspace replay, user spaces, raw commands, GUI settings (CameraLinkWorkspace.cpp) ----
+    /// Replays the command lines of a workspace file, then loads its GUI settings. A refused
+    /// line is shown and the replay goes on; a channel failure is shown once and ends the
+    /// replay; a line that is not exactly a 3- or 7-byte frame is not sent and is shown once at
+    /// the end with the count of such lines. 0 when every command line was sent and accepted;
+    /// -1 when the file cannot be read or holds no command line; else the first failed line's
+    /// result, or -7008 when only malformed lines failed. `report` (optional) gets the counts.
+    int LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* report = nullptr);
+    /// Writes the value the store holds for every workspace parameter to the camera (no store
+    /// set, no listeners).
+    void WriteWorkspaceToCamera();
+    /// Saves the camera's settings into its space 0 (factory, under the supervisor password)
+    /// or 1-4, and the GUI settings into that space's file. The last camera write's result.
+    int SaveToUserSet(int space);
+    /// Loads the camera's space 0-4 and that space's GUI settings. The last write's result.
+    int LoadFromUserSet(int space);
+    /// Sends a frame typed as 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
+    /// first). The exchange's result with the answer in `reply` and its length in `*length`;
+    /// -1 with a message for any other text.
+    int SendByteCommand(const std::string& text, AnswerBuffer& reply, std::uint32_t* length);
+
+    /// Loads the GUI settings of space -1 (the last run), 1-4 (a user space) or sets the
+    /// factory defaults for space 0 (false then). False with no settings key.
+    bool LoadGuiSettings(long space);
+    /// Saves the GUI settings of space -1 or 0-4. False with no settings key or no entries.
+    bool SaveGuiSettings(long space);
+    /// Loads the GUI settings from the "-- key=value" lines of a workspace file.
+    bool LoadGuiSettingsFromFile(const std::filesystem::path& file);
+
+    /// The wait window shown during long file operations (borrowed; null: none).
+    void SetWaitIndicator(IWaitIndicator* indicator) { m_pWaitIndicator = indicator; }
+    /// The folder of the GUI-settings files; empty: the program's data folder.
+    void SetDataFolder(const std::filesystem::path& folder) { m_dataFolder = folder; }
+    std::filesystem::path DataFolder() const;
+    /// The local time the dump header shows (null: the system's).
+    void SetLocalTimeSource(std::function<std::tm()> source) { m_localTime = std::move(source); }
+
     // Camera identity and state.
     std::string m_strModelName;
     std::string m_strSerialNumber;
@@ -222,6 +296,7 @@ public:
     /// panel clears it when its operation ends.
     IErrorOwner* m_pErrorOwner = nullptr;
     std::string m_strSettingsKey;
+    CParamsMap m_GuiSettings;
     std::uint8_t m_bOnline = 0;
     /// Set while DetectBaudRate runs: refused reads are not reported then.
     std::uint8_t m_bDetectingBaudRate = 0;
@@ -255,7 +330,21 @@ private:
     /// The enumeration text of `value` under the element at `path` ("" when none).
     std::string EnumerationText(const std::string& path, std::int64_t value) const;
 
+    /// One register's word as collected from the store, with the dump's text of its fields.
+    struct RegisterEntry {
+        std::uint32_t word = 0;
+        std::string text;
+        bool coded = false;  ///< some field put bits into the word
+    };
+    using RegisterEntries = std::map<std::uint16_t, RegisterEntry>;
+    /// Reads every parameter that `take` accepts from the camera and codes it into its
+    /// register's entry. `result` := 0, -1 for an empty store, or the first failed read.
+    RegisterEntries CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&), bool withText, int& result);
+
     ISettings* m_pSettings;  ///< borrowed; outlives the link
+    IWaitIndicator* m_pWaitIndicator = nullptr;  ///< borrowed; outlives the link
+    std::filesystem::path m_dataFolder;
+    std::function<std::tm()> m_localTime;
     platform::IClock* m_pClock = &platform::DefaultClock();  ///< borrowed; outlives the link
 };
 

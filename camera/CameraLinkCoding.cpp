@@ -106,30 +106,21 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
         return link_result::kNoRegisterLink;
     }
 
-    std::optional<std::uint32_t> word;
     switch (param->type) {
     case OrvParam_Int:
         if (level > 0)
             LinkLog(kSetMethod, "SetParamToCamera: paramName=<%s>: paramType=<%s> int_val<%" PRId64 ">", name, typeName,
                     param->value.n);
-        if (NameIs(name, "BaudRate"))
-            word = ValueCoder::EncodeBaudRate(param->value.n, link.mask);
-        else if (NameIs(name, "BitShift"))
-            word = ValueCoder::EncodeSignMagnitude(static_cast<std::int32_t>(param->value.n), link.mask, link.shift);
-        else
-            word = ValueCoder::EncodeInteger(param->value.n, link.mask, link.shift);
         break;
     case OrvParam_Bool:
         if (level > 0)
             LinkLog(kSetMethod, "SetParamTocamera: paramName=<%s>: paramType=<%s> bool_val<%d>", name, typeName,
                     param->value.b.value != 0 ? 1 : 0);
-        word = ValueCoder::EncodeBoolean(param->value.b.value != 0, link.mask, link.shift);
         break;
     case OrvParam_Float:
         if (level > 0)
             LinkLog(kSetMethod, "SetParamTocamera: paramName=<%s>: paramType=<%s> float_val<%lld>", name, typeName,
                     WholeNumber(param->value.d));
-        word = ValueCoder::EncodeFloat(param->value.d, param->min.d, param->def.d, link.mask, link.shift);
         break;
     case OrvParam_String:
         if (param->text.size() > 4) {
@@ -140,8 +131,6 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
                         typeName, static_cast<int>(param->text.size()));
             return link_result::kNotSent;
         }
-        if (link.mask != 0)
-            word = ValueCoder::EncodeString(param->text);
         break;
     default:
         if (ITerminalSink* terminal = EchoTerminal())
@@ -150,6 +139,7 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
             LinkLog(kSetMethod, "SetParamTocamera: paramName=<%s>: paramType=<%s> ", name, typeName);
         return link_result::kNotSent;
     }
+    const std::optional<std::uint32_t> word = ValueCoder::EncodeParam(*param, link);
     if (!word) {
         // No bits in any register (the limits entries): the store keeps the value, the camera
         // is not touched.

@@ -181,12 +181,11 @@ int CCameraLink::ReadCameraInfo()
 
     m_strSettingsKey = std::string(TrimSpace(m_strSerialNumber));
     if (!m_strSettingsKey.empty() && m_bLinkAlive) {
+        // The GUI settings that go with the space the camera boots from (factory when unknown).
         std::int64_t space = 0;
         if (GetParamInt("BootFrom", &space) != 0)
             space = 0;
-        // GUI settings of the space the camera boots from: LoadGuiSettings(space) goes here
-        // once the link carries its settings map.
-        (void)space;
+        LoadGuiSettings(static_cast<long>(space));
     }
     // The panels take the bounds of the exposure range from this copy.
     GetParamData("Exposure", &m_ExposureParam);

@@ -25,6 +25,20 @@ std::string FormatText(const char* format, ...)
     return text;
 }
 
+std::string PrintableText(std::string_view text, std::size_t maxLength)
+{
+    const bool cut = maxLength > 0 && text.size() > maxLength;
+    std::string shown(cut ? text.substr(0, maxLength) : text);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            c = '?';
+    }
+    if (cut)
+        shown += "...";
+    return shown;
+}
+
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* format)
 {
     std::string text;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <strings.h>
 
 namespace ValueCoder {
 
@@ -73,6 +74,28 @@ std::optional<std::uint32_t> EncodeString(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i)
         bytes[i] = static_cast<unsigned char>(text[i]);
     return BytesToWord(bytes);
+}
+
+std::optional<std::uint32_t> EncodeParam(const _OrvStParam& param, const RegisterLink& link)
+{
+    switch (param.type) {
+    case OrvParam_Int:
+        if (::strcasecmp(param.name, "BaudRate") == 0)
+            return EncodeBaudRate(param.value.n, link.mask);
+        if (::strcasecmp(param.name, "BitShift") == 0)
+            return EncodeSignMagnitude(static_cast<std::int32_t>(param.value.n), link.mask, link.shift);
+        return EncodeInteger(param.value.n, link.mask, link.shift);
+    case OrvParam_Bool:
+        return EncodeBoolean(param.value.b.value != 0, link.mask, link.shift);
+    case OrvParam_Float:
+        return EncodeFloat(param.value.d, param.min.d, param.def.d, link.mask, link.shift);
+    case OrvParam_String:
+        if (link.mask == 0)
+            return std::nullopt;
+        return EncodeString(param.text);
+    default:
+        return std::nullopt;
+    }
 }
 
 std::uint32_t DecodeField(std::uint32_t word, std::uint32_t mask, int shift) { return ShiftDown(word, shift) & mask; }

@@ -5,6 +5,9 @@
 // workspace replays to exactly the registers it was saved from.
 #pragma once
 
+#include "camera/RegisterLink.h"
+#include "orvmisc/OrvParam.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -32,6 +35,11 @@ std::optional<std::uint32_t> EncodeBoolean(bool value, std::uint32_t mask, int s
 std::optional<std::uint32_t> EncodeFloat(double value, double minimum, double step, std::uint32_t mask, int shift);
 /// Up to 4 characters, the first in the most significant byte, the rest zero.
 std::optional<std::uint32_t> EncodeString(std::string_view text);
+
+/// The word a camera write of the record's value sends to its register: by type, with the
+/// named special cases ("BaudRate" unshifted, "BitShift" sign-magnitude). Nothing for mask 0,
+/// a string of 5 or more characters or an array.
+std::optional<std::uint32_t> EncodeParam(const _OrvStParam& param, const RegisterLink& link);
 
 // Reads.
 

@@ -27,17 +27,6 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -73,21 +62,6 @@ ParsedLine ParseLine(std::string_view line)
     if (blank != text.end())
         parsed.value = std::string(Trim(std::string_view(&*blank, static_cast<std::size_t>(text.end() - blank))));
     return parsed;
-}
-
-std::optional<std::vector<std::uint8_t>> ParseHexFrame(std::string_view hex)
-{
-    if (hex.size() != 2 * protocol::kReadFrameSize && hex.size() != 2 * protocol::kWriteFrameSize)
-        return std::nullopt;
-    std::vector<std::uint8_t> frame(hex.size() / 2);
-    for (std::size_t i = 0; i < frame.size(); ++i) {
-        const int high = HexDigit(hex[2 * i]);
-        const int low = HexDigit(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        frame[i] = static_cast<std::uint8_t>(high * 16 + low);
-    }
-    return frame;
 }
 
 std::optional<std::int64_t> ParseIntValue(std::string_view text)
@@ -148,23 +122,6 @@ std::optional<double> ParseFloatValue(std::string_view text)
     return value;
 }
 
-int SendByteCommand(CCameraLink& link, const std::string& text, CCameraLink::AnswerBuffer& reply, std::uint32_t* length)
-{
-    const auto frame = ParseHexFrame(text);
-    if (!frame) {
-        // Nothing reaches the camera: a stray character would otherwise shift every byte after
-        // it into another field of the frame.
-        if (link.m_pMainWindow)
-            link.m_pMainWindow->ShowAppMessage(kHexLengthText, kAppCaption, kMbOk);
-        return kRawRefused;
-    }
-    std::uint32_t n = static_cast<std::uint32_t>(frame->size());
-    const int result = link.Transact(frame->data(), &n, reply);
-    if (length)
-        *length = n;
-    return result;
-}
-
 }  // namespace terminal
 
 namespace {
@@ -221,7 +178,7 @@ TerminalCommands::Outcome TerminalCommands::RunRaw(const terminal::ParsedLine& l
     const auto start = clock_.Now();
     CCameraLink::AnswerBuffer reply{};
     std::uint32_t count = 0;
-    const int result = terminal::SendByteCommand(link_, line.hex, reply, &count);
+    const int result = link_.SendByteCommand(line.hex, reply, &count);
     std::string text = result == 0
         ? std::string("OK; err = 0\r\nResp = <0x")
         : camera::FormatText(" ERR = %d<%X>, resp = <0x", result, static_cast<unsigned>(result));

@@ -19,11 +19,6 @@
 
 namespace terminal {
 
-/// The box a raw command gets when its text is not 6 or 14 hexadecimal digits.
-inline constexpr const char* kHexLengthText = "HEX command should have 3 or 7 bytes";
-/// Result of a raw command that was refused before anything was sent.
-inline constexpr int kRawRefused = -1;
-
 enum class LineKind { Raw, Help, Param };
 
 /// A typed line, trimmed, and what it asks for.
@@ -37,23 +32,12 @@ struct ParsedLine {
 
 ParsedLine ParseLine(std::string_view line);
 
-/// The frame a raw command's text denotes: exactly 6 or 14 hexadecimal digits, most
-/// significant byte first. Nothing for any other text (length, a blank, a sign, "0x").
-std::optional<std::vector<std::uint8_t>> ParseHexFrame(std::string_view hex);
-
 /// An integer value: decimal or "0x"/"0X" hexadecimal, with an optional sign, and nothing else.
 std::optional<std::int64_t> ParseIntValue(std::string_view text);
 /// A boolean value, any case: "1", "on", "true" or "0", "off", "false".
 std::optional<bool> ParseBoolValue(std::string_view text);
 /// A decimal floating-point value ("1.5", "-2", "3e2"), read the same in every locale.
 std::optional<double> ParseFloatValue(std::string_view text);
-
-/// Sends a raw command typed as hexadecimal digits as one register exchange. A text that is not
-/// 6 or 14 hexadecimal digits gets the link's message box and answers -1 with `*length`
-/// untouched; otherwise the exchange's result, with the bytes that came (status byte first) in
-/// `reply` and their number in `*length`.
-int SendByteCommand(CCameraLink& link, const std::string& text, CCameraLink::AnswerBuffer& reply,
-                    std::uint32_t* length);
 
 }  // namespace terminal
 

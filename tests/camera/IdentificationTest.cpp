@@ -79,6 +79,7 @@ protected:
         settings.Set(comm::kCheckErrorDisabled, 0);
         link = std::make_unique<CCameraLink>(&settings);
         link->SetClock(&transport->Clock());
+        link->SetDataFolder(dataFolder.Path());
         link->SetMainWindow(&host);
         // Built before the port opens, as the probing link does; its closing reads find no channel.
         if (!BuildCatalogZorvatMachineVision(*link, BuiltinMap(kMap170), false).built) {
@@ -108,6 +109,8 @@ protected:
 
     MemorySettings settings;
     RecordingHost host;
+    /// The GUI-settings files of the identified cameras.
+    TempDir dataFolder;
     std::unique_ptr<Transport> transport;
     std::unique_ptr<CCameraLink> link;
 };
@@ -392,6 +395,44 @@ TEST_P(IdentificationTest, IdentityTextsVariantTagAndSensor)
     EXPECT_EQ(link->ReadCameraInfo(), 0);
     EXPECT_EQ(link->m_strSerialNumber, "ABCD  ");
     EXPECT_EQ(link->m_strSettingsKey, "ABCD");
+}
+
+// Example failure: identification loads the GUI settings of another space than the one the
+// camera boots from, or empties the settings of the camera before when the new one has no
+// serial number.
+TEST_P(IdentificationTest, LoadsTheGuiSettingsOfTheBootSpace)
+{
+    dataFolder.Write("EMU00004.user2.gui", "color.mode=7\r\n");
+    dataFolder.Write("EMU00004.gui", "last.run=1\r\n");
+    CParamsMap::Entries defaults;
+    for (const auto& [key, value] : CParamsMap::Defaults())
+        defaults[key] = value;
+    const CParamsMap::Entries kept = {{"kept", "1"}};
+    struct Row {
+        const char* name;
+        std::uint32_t bootFrom;
+        const char* serial;
+        CParamsMap::Entries expected;
+    } rows[] = {
+        {"user space 2", 2, "EMU00004", {{"color.mode", "7"}}},
+        {"factory space", 0, "EMU00004", defaults},
+        {"user space without a file", 3, "EMU00004", {}},
+        {"no serial number", 2, "", kept},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        emu::RegisterImage image = emu::BuiltinCameraRegisters(4);
+        emu::ApplyIdentity(image, emu::CameraIdentity{4, "Zorvat Industrial", row.serial});
+        image[kBootFrom] = (image[kBootFrom] & ~0x07u) | row.bootFrom;
+        transport->LoadRegisters(image);
+        transport->SetCameraBaud(115200);
+        ASSERT_EQ(transport->Open(*link), 0);
+        link->m_GuiSettings.Clear();
+        link->m_GuiSettings.Set("kept", "1");
+        EXPECT_EQ(link->ReadCameraInfo(), 0);
+        EXPECT_EQ(link->m_GuiSettings.Items(), row.expected);
+        link->Close();
+    }
 }
 
 // Example failure: a camera whose "Ping" register holds another word is taken for absent,

@@ -10,6 +10,7 @@
 
 #include "LinkFixture.h"
 #include "LinkedParams.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,7 @@ protected:
         settings.Set(comm::kCheckErrorDisabled, 0);
         link = std::make_unique<TestLink>(&settings);
         link->SetClock(&clock);
+        link->SetDataFolder(dataFolder.Path());
         previousSink = camera::SetLinkLogSink(
             [this](const char* method, const std::string& text) { logLines.push_back(std::string(method) + "|" + text); });
         Define("Ping", OrvParam_Bool, MakeLink(0x600C, 0xFFFFFFFF, 0, "ping", "CAMERA/LOCALSPACE/Ping"));
@@ -153,6 +155,8 @@ protected:
     EmulatorClock clock{emu};
     MemorySettings settings;
     RecordingHost host;
+    /// GUI-settings files of identified cameras land here, never in the user's data folder.
+    TempDir dataFolder;
     std::unique_ptr<TestLink> link;
     std::vector<std::string> logLines;
     camera::LinkLogSink previousSink;

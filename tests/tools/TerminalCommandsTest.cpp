@@ -66,32 +66,6 @@ TEST(TerminalParseLine, KindsAndParts)
     }
 }
 
-// Example failure: parsing stops at a non-hex character and sends a shifted frame ("52GG00"
-// as 00 00 52), a blank or sign is skipped, or a length other than 6 or 14 passes.
-TEST(TerminalParseHexFrame, OnlySixOrFourteenHexDigits)
-{
-    struct Row {
-        const char* name;
-        const char* hex;
-        std::optional<std::vector<std::uint8_t>> frame;
-    } const rows[] = {
-        {"read", "520518", std::vector<std::uint8_t>{0x52, 0x05, 0x18}},
-        {"write_lower_case", "57051c0000000a", std::vector<std::uint8_t>{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x0A}},
-        {"non_hex", "52GG00", std::nullopt},
-        {"non_hex_last", "5701234567891Z", std::nullopt},
-        {"leading_blank", " 520000", std::nullopt},
-        {"sign", "+52000", std::nullopt},
-        {"inner_prefix", "0x5200", std::nullopt},
-        {"five_digits", "52000", std::nullopt},
-        {"eight_digits", "52000000", std::nullopt},
-        {"empty", "", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(terminal::ParseHexFrame(row.hex), row.frame);
-    }
-}
-
 template <class T>
 struct ValueRow {
     const char* text;

@@ -1,0 +1,58 @@
+// Workspace files (".rgs"): text lines, each ending in CR LF, of register-write commands in the
+// camera's command syntax ("57 6034 00000001": command, address high and low byte, data word
+// most significant byte first), framed by the supervisor password and error checking switched
+// off and on again, followed by the camera's GUI settings as "-- key=value" lines. Here: the
+// fixed lines, the formatting of a register line and the strict reading of a command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rgs {
+
+/// The camera's supervisor password, written to register 0x6014 ("Supervisor").
+inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
+inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
+/// Register 0x6034 ("ErrorChecking"): 1 stops the camera checking commands on the line.
+inline constexpr std::uint16_t kErrorCheckingRegister = 0x6034;
+/// Prefix of the GUI-settings lines.
+inline constexpr const char* kSettingsPrefix = "-- ";
+
+/// One register-write line without its line end: "57 AAAA DDDDDDDD" in upper-case hex.
+std::string FormatWriteLine(std::uint16_t address, std::uint32_t word);
+
+/// The two lines that open a workspace file (supervisor mode on, error checking off) and the
+/// two that close its register lines, each ending in CR LF.
+std::string OpeningLines();
+std::string ClosingLines();
+
+/// Splits a file's text into whole lines, each without its "\n" or "\r\n"; a last line without
+/// a line end is kept whole.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+enum class LineKind {
+    Other,      ///< not a command (GUI settings, comments, blank lines): passed over
+    Command,    ///< a frame to send
+    Malformed,  ///< begins like a command but is not exactly a 3- or 7-byte frame: not sent
+};
+
+struct CommandLine {
+    LineKind kind = LineKind::Other;
+    std::uint8_t frame[7] = {};
+    std::uint32_t length = 0;  ///< 3 (read) or 7 (write) for a command
+};
+
+/// Reads one line. A line is a command when it starts with "57" (a write, 7 bytes) or "52" (a
+/// read, 3 bytes). Byte form: byte values of one or two hex digits, blanks allowed before each,
+/// exactly as many as the frame has, then only blanks. Text form (writes only): the first three
+/// byte values, blanks, then "<" four characters ">" giving the data bytes in order, then only
+/// blanks. Anything else after "57"/"52" is malformed.
+CommandLine ParseCommandLine(std::string_view line);
+
+/// Reads a frame typed as exactly 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
+/// first, no blanks, sign or prefix): a command, or malformed.
+CommandLine ParseHexCommand(std::string_view text);
+
+}  // namespace rgs

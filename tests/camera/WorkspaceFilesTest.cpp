@@ -1,0 +1,357 @@
+// Workspace and dump files written from the store over the emulated camera, GUI settings of
+// the camera link, the camera's user spaces and raw hex commands.
+#include "WorkspaceFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace corvel::test;
+
+namespace {
+
+const std::filesystem::path kGolden = CAMERA_TEST_DATA_DIR;
+
+std::tm GoldenTime()
+{
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 7;
+    t.tm_hour = 9;
+    t.tm_min = 5;
+    t.tm_sec = 33;
+    return t;
+}
+
+// Example failure: a workspace line is coded differently from a camera write (string bytes
+// reversed, a non-workspace field ORed in, a line for a field without bits), the lines are not
+// in address order, or the GUI settings are missing.
+TEST_F(WorkspaceTest, WorkspaceFileMatchesGolden)
+{
+    DefineCatalogue();
+    LoadGoldenRegisters();
+    link->m_strSettingsKey = "0042";
+    link->m_GuiSettings.Set("exposure.tab", "2");
+    link->m_GuiSettings.Set("color.mode", "1");
+    const auto file = folder / "ws.rgs";
+    EXPECT_EQ(link->WriteRgsFile(file), 0);
+    EXPECT_EQ(ReadFile(file), ReadFile(kGolden / "workspace.rgs"));
+    EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to .RGS file. Wait please", "-"}));
+    EXPECT_TRUE(WriteLines().empty()) << "writing a workspace only reads the camera";
+}
+
+// Example failure: the dump shows a non-workspace register wrongly, lists an excluded range
+// (0x0700-0x5FFF, 0x6009-0x607F, "Format_"), prints a large word as unsigned, or its header
+// differs from what people and tools read.
+TEST_F(WorkspaceTest, DumpFileMatchesGolden)
+{
+    DefineCatalogue();
+    LoadGoldenRegisters();
+    link->m_strModelName = "EMU-2M192-C";
+    link->m_strSerialNumber = "0042";
+    link->SetLocalTimeSource(GoldenTime);
+    ScopedEnv locale("LC_ALL", "C");
+    const auto file = folder / "dump.txt";
+    EXPECT_EQ(link->WriteDumpFile(file), 0);
+    EXPECT_EQ(ReadFile(file), ReadFile(kGolden / "dump.txt"));
+    EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write dump to file. Wait please", "-"}));
+}
+
+// Example failure: a range boundary is off by one, so a command register (0x6009, 0x607F) or
+// flash space (0x0700, 0x5FFF) is read for the dump, or 0x06FF/0x6008/0x6080 is left out.
+TEST_F(WorkspaceTest, DumpRangeBoundaries)
+{
+    const struct {
+        std::uint16_t address;
+        const char* name;
+        bool dumped;
+    } rows[] = {
+        {0x06FF, "A06FF", true}, {0x0700, "A0700", false}, {0x5FFF, "A5FFF", false}, {0x6000, "A6000", true},
+        {0x6008, "A6008", true}, {0x6009, "A6009", false}, {0x607F, "A607F", false}, {0x6080, "A6080", true},
+        {0x0123, "xFormat_y", false}, {0x0124, "format_y", true},
+    };
+    link->ClearStorage();
+    for (const auto& row : rows)
+        Define(row.name, OrvParam_Int, MakeLink(row.address, 0xFF, 0, "x"));
+    const auto file = folder / "dump.txt";
+    ASSERT_EQ(link->WriteDumpFile(file), 0);
+    const std::string text = ReadFile(file);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(text.find(std::string(row.name) + " = ") != std::string::npos, row.dumped);
+    }
+}
+
+// Example failure: camera bytes with a line end or control byte (model, serial, a string
+// register) break the dump's line structure.
+TEST_F(WorkspaceTest, DumpFiltersControlBytes)
+{
+    Define("Tag", OrvParam_String, MakeLink(0x0200, 0xFFFFFFFF, 0, "tag"));
+    emu.SetRegister(0x0200, 0x410A4200);  // "A\nB"
+    link->m_strModelName = "M\r\nX";
+    link->m_strSerialNumber = "S\x7F";
+    const auto file = folder / "dump.txt";
+    ASSERT_EQ(link->WriteDumpFile(file), 0);
+    const std::string text = ReadFile(file);
+    EXPECT_NE(text.find("-Model#  :M??X\r\n"), std::string::npos);
+    EXPECT_NE(text.find("-Serial# :S?\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Add=0x0200:<410A4200> Tag = <A?B>\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("-FW Rev# :00000000\r\n") != std::string::npos, true) << "no firmware register: zeros";
+}
+
+// Example failure: an empty store writes nothing or answers success; a file that cannot be
+// created still reads the whole camera, shows the wait window, or answers success.
+TEST_F(WorkspaceTest, WritersWithoutParametersOrFile)
+{
+    link->ClearStorage();
+    const auto rgsFile = folder / "empty.rgs";
+    EXPECT_EQ(link->WriteRgsFile(rgsFile), -1);
+    EXPECT_EQ(ReadFile(rgsFile), "57 6014 5E17C4B2\r\n57 6034 00000001\r\n57 6034 00000000\r\n57 6014 00000000\r\n");
+    const auto dumpFile = folder / "empty.txt";
+    EXPECT_EQ(link->WriteDumpFile(dumpFile), -1);
+    const std::string dump = ReadFile(dumpFile);
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 7);
+
+    DefineCatalogue();
+    wait.events.clear();
+    emu.ClearFrames();
+    EXPECT_EQ(link->WriteRgsFile(folder / "missing" / "ws.rgs"), -1);
+    EXPECT_EQ(link->WriteDumpFile(folder / "missing" / "dump.txt"), -1);
+    EXPECT_EQ(link->WriteRgsFile(folder.Path()), -1) << "a folder is no file";
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(wait.events.empty());
+}
+
+// Example failure: a value above its mask (left in the store by a refused read) spills into
+// the neighbouring field of the written word, and the failed read is reported as success.
+TEST_F(WorkspaceTest, WorkspaceMasksValuesAndReportsFailedReads)
+{
+    DefineCatalogue();
+    link->m_bCheckErrorDisabled = 1;
+    ASSERT_EQ(link->SetParamIntIfOnline("Gain", 0x7FF, false, false), 0);
+    ASSERT_EQ(link->SetParamIntIfOnline("BitShift", -3, false, false), 0);
+    emu.SetRegister(0x0100, 0x00120000);  // Offset 0x12
+    Refuse(0x0100, 0x15, 0);               // Gain's read (the first at 0x0100)
+    Refuse(0x010C, 0x15, 0);               // BitShift's read
+    const auto file = folder / "ws.rgs";
+    EXPECT_EQ(link->WriteRgsFile(file), 15);
+    const std::string text = ReadFile(file);
+    EXPECT_NE(text.find("57 0100 001203FF\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("57 010C 000000B0\r\n"), std::string::npos) << "-3 in sign-magnitude: " << text;
+}
+
+// Example failure: GUI lines are appended without a settings key, or an empty map adds a
+// stray line.
+TEST_F(WorkspaceTest, WorkspaceSettingsLinesNeedKeyAndEntries)
+{
+    Define("Enable", OrvParam_Bool, WsLink(0x0104, 1, 0, "en"));
+    const struct {
+        const char* name;
+        const char* key;
+        bool entries;
+        bool lines;
+    } rows[] = {{"key_and_entries", "S1", true, true}, {"no_key", "", true, false}, {"no_entries", "S1", false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        link->m_strSettingsKey = row.key;
+        link->m_GuiSettings.Clear();
+        if (row.entries)
+            link->m_GuiSettings.Set("a", "b");
+        const auto file = folder / "ws.rgs";
+        link->WriteRgsFile(file);
+        EXPECT_EQ(ReadFile(file).find("-- a=b\r\n") != std::string::npos, row.lines);
+    }
+    link->m_strSettingsKey.clear();
+}
+
+// Example failure: the store's workspace values are written to a non-workspace register, or a
+// field without bits sends a frame.
+TEST_F(WorkspaceTest, WriteWorkspaceToCameraSendsStoredWorkspaceValues)
+{
+    DefineCatalogue();
+    LoadGoldenRegisters();
+    for (const char* name : {"Gain", "Offset", "BitShift"}) {
+        std::int64_t v = 0;
+        ASSERT_EQ(link->GetParamInt(name, &v), 0);
+    }
+    emu.ClearFrames();
+    wait.events.clear();
+    link->WriteWorkspaceToCamera();
+    EXPECT_EQ(WriteLines(), (std::vector<std::string>{"57 0100 00000123", "57 0100 00AB0000", "57 0104 00000000",
+                                                      "57 0108 00000000", "57 010C 00000090", "57 0200 00000000"}));
+    EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to Camera. Wait please", "-"}));
+}
+
+// Example failure: the settings file is looked for outside the data folder (a serial number
+// with "/" or ".."), space 0 reads a file instead of the defaults, or a load without a key
+// touches the disk.
+TEST_F(WorkspaceTest, GuiSettingsFilesOfTheLink)
+{
+    const auto data = folder.Path() / "data";
+    std::filesystem::create_directories(data);
+    WriteFile(data / "S.user2.gui", "color.mode=2\r\n");
+    WriteFile(data / "S.gui", "last=run\r\n");
+    WriteFile(data / "S.user0.gui", "never=read\r\n");
+
+    EXPECT_FALSE(link->LoadGuiSettings(2)) << "no key yet";
+    EXPECT_TRUE(link->m_GuiSettings.Items().empty());
+    link->m_GuiSettings.Set("x", "1");
+    EXPECT_FALSE(link->SaveGuiSettings(-1));
+
+    link->m_strSettingsKey = "S";
+    EXPECT_TRUE(link->LoadGuiSettings(2));
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"color.mode", "2"}}));
+    EXPECT_TRUE(link->LoadGuiSettings(-1));
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"last", "run"}}));
+    EXPECT_FALSE(link->LoadGuiSettings(0));
+    EXPECT_EQ(link->m_GuiSettings.Items().size(), 5u);
+    EXPECT_EQ(link->m_GuiSettings.Items().at("color.parameters"), "0.0;1.0;1.0;0.0");
+    EXPECT_FALSE(link->LoadGuiSettings(3)) << "no such file";
+    EXPECT_TRUE(link->m_GuiSettings.Items().empty());
+
+    link->m_GuiSettings.Set("k", "v");
+    EXPECT_TRUE(link->SaveGuiSettings(4));
+    EXPECT_EQ(ReadFile(data / "S.user4.gui"), "k=v\r\n");
+
+    link->m_strSettingsKey = "../x";
+    EXPECT_TRUE(link->SaveGuiSettings(1));
+    EXPECT_TRUE(std::filesystem::exists(data / ".._x.user1.gui"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "x.user1.gui"));
+}
+
+// Example failure: the last run's settings are not saved when the link goes, or an unset key
+// writes a file named ".gui".
+TEST_F(WorkspaceTest, DestructorSavesLastRunSettings)
+{
+    const auto data = folder.Path() / "data";
+    link->m_GuiSettings.Set("a", "1");
+    link.reset();
+    EXPECT_FALSE(std::filesystem::exists(data / ".gui"));
+
+    for (bool withEntries : {true, false}) {
+        SCOPED_TRACE(withEntries);
+        auto other = std::make_unique<TestLink>(&settings);
+        other->SetDataFolder(data);
+        other->m_strSettingsKey = "K9";
+        if (withEntries)
+            other->m_GuiSettings.Set("a", "1");
+        WriteFile(data / "K9.gui", "stale=1\r\n");
+        other.reset();
+        EXPECT_EQ(ReadFile(data / "K9.gui"), withEntries ? "a=1\r\n" : "") << "an empty map leaves the file empty";
+    }
+}
+
+class UserSetTest : public WorkspaceTest {
+protected:
+    void SetUp() override
+    {
+        WorkspaceTest::SetUp();
+        if (IsSkipped())
+            return;
+        Define("BootSelector", OrvParam_Int, MakeLink(0x6060, 0xFF, 0, "bsel"));
+        Define("BootLoad", OrvParam_Int, MakeLink(0x6064, 0xFF, 0, "bload"));
+        Define("BootSave", OrvParam_Int, MakeLink(0x6068, 0xFF, 0, "bsave"));
+        link->m_bCheckErrorDisabled = 1;
+        link->m_strSettingsKey = "S";
+        link->m_GuiSettings.Set("k", "v");
+        emu.ClearFrames();
+    }
+};
+
+// Example failure: the factory space is saved without the supervisor password, supervisor mode
+// is left on, a refused password still sends BootSave or answers success, or the space's
+// GUI-settings file is not written.
+TEST_F(UserSetTest, SaveToUserSetFrames)
+{
+    const struct {
+        const char* name;
+        int space;
+        bool refusePassword;
+        bool offline;
+        int result;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"user_space", 1, false, false, 0, {"57 6060 00000001", "57 6068 00000000"}},
+        {"factory", 0, false, false, 0,
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000"}},
+        {"bugs/factory_password_refused", 0, true, false, 15, {"57 6060 00000000", "57 6014 5E17C4B2"}},
+        {"offline", 3, false, true, 1, {}},
+    };
+    const auto data = folder.Path() / "data";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(data);
+        emu.ClearFrames();
+        link->m_bOnline = row.offline ? 0 : 1;
+        if (row.refusePassword)
+            Refuse(0x6014, 0x15, 7);
+        EXPECT_EQ(link->SaveToUserSet(row.space), row.result);
+        EXPECT_EQ(WriteLines(), row.lines);
+        EXPECT_EQ(ReadFile(data / ("S.user" + std::to_string(row.space) + ".gui")), "k=v\r\n");
+    }
+}
+
+// Example failure: a load of a user space skips BootLoad, or takes the GUI settings of
+// another space; the factory space loads a file instead of the defaults.
+TEST_F(UserSetTest, LoadFromUserSetFramesAndSettings)
+{
+    const auto data = folder.Path() / "data";
+    std::filesystem::create_directories(data);
+    WriteFile(data / "S.user2.gui", "two=2\r\n");
+    EXPECT_EQ(link->LoadFromUserSet(2), 0);
+    EXPECT_EQ(WriteLines(), (std::vector<std::string>{"57 6060 00000002", "57 6064 00000000"}));
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"two", "2"}}));
+
+    emu.ClearFrames();
+    Refuse(0x6060, 0x15, 4);
+    EXPECT_EQ(link->LoadFromUserSet(0), 15);
+    EXPECT_EQ(WriteLines(), (std::vector<std::string>{"57 6060 00000000"})) << "no BootLoad after a refusal";
+    EXPECT_EQ(link->m_GuiSettings.Items().size(), 5u) << "the factory defaults";
+    EXPECT_EQ(link->LoadFromUserSet(5), kOrvParamBadArgument);
+}
+
+// Example failure: a typed command with a blank, a sign, "0x" or a letter beyond F is sent as
+// a shifted or zero-padded frame instead of being refused.
+TEST_F(WorkspaceTest, SendByteCommandTable)
+{
+    emu.SetRegister(0x6014, 0x11223344);
+    const struct {
+        const char* name;
+        const char* text;
+        int result;
+        Bytes frame;  ///< empty: refused with the message
+    } rows[] = {
+        {"write", "5701234567891A", 0, {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}},
+        {"read", "526014", 0, {0x52, 0x60, 0x14}},
+        {"lower_case", "57aabbccddeeff", 0, {0x57, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}},
+        {"seven_characters", "5260140", -1, {}},
+        {"empty", "", -1, {}},
+        {"bugs/blank", "57 123", -1, {}},
+        {"bugs/hex_prefix", "0x5701", -1, {}},
+        {"bugs/sign", "-57014", -1, {}},
+        {"bugs/letters", "5701234567ZZZZ", -1, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        emu.ClearFrames();
+        host.appBoxes.clear();
+        CCameraLink::AnswerBuffer reply{};
+        std::uint32_t length = 99;
+        EXPECT_EQ(link->SendByteCommand(row.text, reply, &length), row.result);
+        if (row.frame.empty()) {
+            EXPECT_TRUE(Frames().empty());
+            ASSERT_EQ(host.appBoxes.size(), 1u);
+            EXPECT_EQ(host.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+            EXPECT_EQ(length, 99u);
+            continue;
+        }
+        EXPECT_EQ(Frames(), std::vector<Bytes>{row.frame});
+        if (row.frame[0] == 0x52) {
+            EXPECT_EQ(length, 5u);
+            EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 5), (Bytes{0x06, 0x11, 0x22, 0x33, 0x44}));
+        }
+    }
+}
+
+}  // namespace
