@@ -34,7 +34,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <span>
 #include <string>
 
 /// Section and keys of the link's settings, with their defaults.
@@ -308,9 +307,6 @@ protected:
     ISettings& Settings() const { return *m_pSettings; }
 
 private:
-    /// The characters of the registers' words read raw, each up to its first zero byte; a
-    /// register that cannot be read adds nothing.
-    std::string ReadIdentityText(std::span<const std::uint16_t> registers);
     int InitComPort(const std::string& name);
     int InitLibrary(const std::string& name);
     /// 0 when the library's port can move bytes through the entry, else -510, `noEntryResult`

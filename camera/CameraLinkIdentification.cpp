@@ -19,9 +19,12 @@ constexpr int kCamCodeReads = 11;
 constexpr std::int64_t kFirstCamCode = 4;
 constexpr std::int64_t kLastCamCode = 11;
 
-/// Manufacturing registers of the identity texts, four characters each.
-constexpr std::uint16_t kModelTextRegisters[] = {0x7028, 0x702C, 0x7030, 0x7034, 0x7038};
-constexpr std::uint16_t kSerialTextRegisters[] = {0x7010, 0x7014};
+/// Manufacturing registers of the identity texts, four characters each: `MfgName1` to
+/// `MfgName5` and `MfgASN1`, `MfgASN2`.
+constexpr std::uint16_t kModelTextRegister = 0x7028;
+constexpr int kModelTextWords = 5;
+constexpr std::uint16_t kSerialTextRegister = 0x7010;
+constexpr int kSerialTextWords = 2;
 /// A configuration-6 camera keeps both texts one register further on.
 constexpr int kShiftedTextConfiguration = 6;
 constexpr std::uint16_t kShiftedTextOffset = 4;
@@ -48,6 +51,22 @@ struct DetectionScope {
 };
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+/// The characters of `words` consecutive registers from `first`, read raw, each register's up
+/// to its first zero byte; a register that cannot be read adds nothing.
+std::string ReadIdentityText(CCameraLink& link, std::uint16_t first, int words)
+{
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+        std::uint8_t bytes[4] = {};
+        if (link.ReadRegisterBytes(static_cast<std::uint16_t>(first + 4 * i), bytes) != 0)
+            continue;
+        // Four characters in the order they came.
+        const auto* chars = reinterpret_cast<const char*>(bytes);
+        text.append(chars, strnlen(chars, sizeof bytes));
+    }
+    return text;
+}
 
 std::string_view TrimSpace(std::string_view text)
 {
@@ -115,20 +134,6 @@ std::int32_t ReadCamCode(CCameraLink* link)
     return result == 0 ? static_cast<std::int32_t>(code) : -1;
 }
 
-std::string CCameraLink::ReadIdentityText(std::span<const std::uint16_t> registers)
-{
-    std::string text;
-    for (std::uint16_t address : registers) {
-        std::uint8_t bytes[4] = {};
-        if (ReadRegisterBytes(address, bytes) != 0)
-            continue;
-        // Four characters in the order they came, up to the first zero byte.
-        const auto* chars = reinterpret_cast<const char*>(bytes);
-        text.append(chars, strnlen(chars, sizeof bytes));
-    }
-    return text;
-}
-
 int CCameraLink::ReadCameraInfo()
 {
     m_nConfigIndex = ReadCamCode(this);
@@ -145,14 +150,8 @@ int CCameraLink::ReadCameraInfo()
 
     if (result == 0) {
         const std::uint16_t offset = m_nConfigIndex == kShiftedTextConfiguration ? kShiftedTextOffset : 0;
-        std::uint16_t model[std::size(kModelTextRegisters)];
-        std::uint16_t serial[std::size(kSerialTextRegisters)];
-        for (std::size_t i = 0; i < std::size(model); ++i)
-            model[i] = static_cast<std::uint16_t>(kModelTextRegisters[i] + offset);
-        for (std::size_t i = 0; i < std::size(serial); ++i)
-            serial[i] = static_cast<std::uint16_t>(kSerialTextRegisters[i] + offset);
-        m_strModelName = ReadIdentityText(model);
-        m_strSerialNumber = ReadIdentityText(serial);
+        m_strModelName = ReadIdentityText(*this, kModelTextRegister + offset, kModelTextWords);
+        m_strSerialNumber = ReadIdentityText(*this, kSerialTextRegister + offset, kSerialTextWords);
         if (!m_strModelName.empty())
             m_bLinkAlive = 1;
     } else {
