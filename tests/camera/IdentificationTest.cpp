@@ -34,11 +34,6 @@ constexpr int kRates[] = {115200, 57600, 38400, 19200, 9600};
 /// A rate the link never tries: a camera there is never heard.
 constexpr int kUntriedRate = 4800;
 
-Bytes ReadFrame(std::uint16_t address)
-{
-    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-}
-
 std::string VariantTag(const CCameraLink& link) { return std::string(link.m_nVariantTag, sizeof link.m_nVariantTag); }
 
 /// The frames an identification of a camera of `configIndex` sends: "CamCode" (once for a

@@ -12,18 +12,6 @@ namespace {
 
 class RegisterProtocolTest : public EmulatedLinkTest {};
 
-Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
-{
-    return {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address),
-            static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-}
-
-Bytes ReadFrame(std::uint16_t address)
-{
-    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-}
-
 enum class Setup { None, RefuseCode4, RefuseThen20, RefuseRead, Silence, PartialData, PartialDataReadsOk, WriteFails };
 
 struct TransactRow {
