@@ -125,11 +125,16 @@ public:
 
     // ---- identification (CameraLinkIdentification.cpp) ----
     /// Tries 115200, 57600, 38400, 19200 and 9600 baud until "Ping" answers; the host side
-    /// stays at the last rate tried.
+    /// stays at the last rate tried. Refused reads are not reported meanwhile.
     bool DetectBaudRate();
-    /// Identifies the camera again after a refusal the operator acknowledged: reads "Ping"
-    /// twice and marks the camera identified. 0, or -7777 when the read was refused and
-    /// reported.
+    /// Without `force` the state of the last exchange; with it, whether "Ping" can be read
+    /// (whatever it holds), trying once more after 1000 ms on the link's clock.
+    bool IsConnected(bool force);
+    /// Identifies the camera: its configuration index ("CamCode"), model and serial-number
+    /// texts, white-balance sensor, variant tag and settings key; loads the GUI settings of
+    /// the space it boots from. Needs "Ping", "CamCode", "CCD_Type" and "BootFrom" in the
+    /// store. 0, also when the camera does not answer (the link is then offline), or -7777
+    /// when the "Ping" read was refused and reported.
     int ReadCameraInfo();
 
     // ---- register protocol (CameraLinkProtocol.cpp) ----
@@ -258,6 +263,9 @@ public:
     char m_nVariantTag[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
     std::int32_t m_nWidthMin = 20, m_nWidthMax = 640, m_nHeightMin = 30, m_nHeightMax = 480;
     std::uint8_t m_bWhiteBalanceSensor = 0;
+    /// Copy of the "Exposure" record taken at identification (limits of the exposure range);
+    /// empty before.
+    _OrvStParam m_ExposureParam{};
 
     // Channel.
     ClserEntries m_cl;                      ///< the nine library entries
@@ -335,3 +343,8 @@ private:
     std::function<std::tm()> m_localTime;
     platform::IClock* m_pClock = &platform::DefaultClock();  ///< borrowed; outlives the link
 };
+
+/// The camera's configuration index: "CamCode" read until it names a machine configuration
+/// (4-11), at most 11 times; the last value read, which may lie outside 4-11. -1 for a null
+/// link, a camera that does not answer "Ping" (see IsConnected) or a last read that failed.
+std::int32_t ReadCamCode(CCameraLink* link);

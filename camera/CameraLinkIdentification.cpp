@@ -1,10 +1,39 @@
-// Identification of the camera on an open channel: finding the rate it answers at, and
-// identifying it again after a refusal the operator acknowledged.
+// Identification of the camera on an open channel: the rate it answers at, whether it still
+// answers, its configuration index ("CamCode") and its identity: model and serial-number texts
+// read raw from the manufacturing registers, the sensor's colour type, the variant tag panels
+// read and the key that names the camera's GUI-settings files.
 #include "camera/CameraLink.h"
+
+#include <chrono>
+#include <cstring>
+#include <string_view>
 
 namespace {
 
 constexpr int kDetectionRates[] = {115200, 57600, 38400, 19200, 9600};
+
+/// A camera that does not answer "Ping" gets one more chance after this wait.
+constexpr std::chrono::milliseconds kConnectRetryWait{1000};
+/// "CamCode" is read at most this many times until it names a machine configuration.
+constexpr int kCamCodeReads = 11;
+constexpr std::int64_t kFirstCamCode = 4;
+constexpr std::int64_t kLastCamCode = 11;
+
+/// Manufacturing registers of the identity texts, four characters each: `MfgName1` to
+/// `MfgName5` and `MfgASN1`, `MfgASN2`.
+constexpr std::uint16_t kModelTextRegister = 0x7028;
+constexpr int kModelTextWords = 5;
+constexpr std::uint16_t kSerialTextRegister = 0x7010;
+constexpr int kSerialTextWords = 2;
+/// A configuration-6 camera keeps both texts one register further on.
+constexpr int kShiftedTextConfiguration = 6;
+constexpr std::uint16_t kShiftedTextOffset = 4;
+
+/// "CCD_Type" values of colour sensors, whose white balance the operator can choose.
+constexpr std::int64_t kColourSensorTypes[] = {12, 10};
+
+constexpr char kVariantStandard[4] = {'_', 'J', 'S', '_'};
+constexpr char kVariantIds[4] = {'_', 'I', 'D', 'S'};
 
 /// Echo is off while the camera is identified, unless the operator logs; it comes back on
 /// every way out.
@@ -20,6 +49,33 @@ struct DetectionScope {
     explicit DetectionScope(CCameraLink& l) : echo(l) { echo.link.m_bDetectingBaudRate = 1; }
     ~DetectionScope() { echo.link.m_bDetectingBaudRate = 0; }
 };
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+/// The characters of `words` consecutive registers from `first`, read raw, each register's up
+/// to its first zero byte; a register that cannot be read adds nothing.
+std::string ReadIdentityText(CCameraLink& link, std::uint16_t first, int words)
+{
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+        std::uint8_t bytes[4] = {};
+        if (link.ReadRegisterBytes(static_cast<std::uint16_t>(first + 4 * i), bytes) != 0)
+            continue;
+        // Four characters in the order they came.
+        const auto* chars = reinterpret_cast<const char*>(bytes);
+        text.append(chars, strnlen(chars, sizeof bytes));
+    }
+    return text;
+}
+
+std::string_view TrimSpace(std::string_view text)
+{
+    constexpr std::string_view kSpace = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(kSpace);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
 
 }  // namespace
 
@@ -47,9 +103,42 @@ bool CCameraLink::DetectBaudRate()
     return result == 0;
 }
 
+bool CCameraLink::IsConnected(bool force)
+{
+    if (!force)
+        return m_bLinkAlive != 0;
+    // Any answer counts, whatever the register holds.
+    bool ping = false;
+    m_bLinkAlive = GetParamBool("Ping", &ping) == 0 ? 1 : 0;
+    if (m_bLinkAlive)
+        return true;
+    // A camera busy with its flash or just powered up answers a moment later.
+    m_pClock->SleepFor(kConnectRetryWait);
+    m_bLinkAlive = GetParamBool("Ping", &ping) == 0 ? 1 : 0;
+    return m_bLinkAlive != 0;
+}
+
+std::int32_t ReadCamCode(CCameraLink* link)
+{
+    if (!link)
+        return -1;
+    if (!link->m_bLinkAlive && !link->IsConnected(true))
+        return -1;
+    std::int64_t code = -1;
+    int result = -1;
+    for (int i = 0; i < kCamCodeReads; ++i) {
+        result = link->GetParamInt("CamCode", &code);
+        if (result == 0 && code >= kFirstCamCode && code <= kLastCamCode)
+            break;
+    }
+    return result == 0 ? static_cast<std::int32_t>(code) : -1;
+}
+
 int CCameraLink::ReadCameraInfo()
 {
+    m_nConfigIndex = ReadCamCode(this);
     EchoScope echo(*this);
+
     bool ping = false;
     GetParamBool("Ping", &ping);
     const int result = GetParamBool("Ping", &ping);
@@ -58,7 +147,51 @@ int CCameraLink::ReadCameraInfo()
             m_bOnline = 0;
         return result;
     }
+
+    if (result == 0) {
+        const std::uint16_t offset = m_nConfigIndex == kShiftedTextConfiguration ? kShiftedTextOffset : 0;
+        m_strModelName = ReadIdentityText(*this, kModelTextRegister + offset, kModelTextWords);
+        m_strSerialNumber = ReadIdentityText(*this, kSerialTextRegister + offset, kSerialTextWords);
+        if (!m_strModelName.empty())
+            m_bLinkAlive = 1;
+    } else {
+        // Without an answer the serial number may be an earlier camera's; its GUI settings
+        // must not be loaded for this one, nor saved under its name.
+        m_strSerialNumber.clear();
+    }
     m_bNotIdentified = 0;
+
+    const std::string_view modelName = m_strModelName;
+    const std::string_view sensorCode = modelName.size() > 5 ? modelName.substr(5, 3) : std::string_view();
+
+    std::int64_t ccdType = 0;
+    if (GetParamInt("CCD_Type", &ccdType) != 0)
+        ccdType = 0;
+    m_bWhiteBalanceSensor = 0;
+    for (std::int64_t colour : kColourSensorTypes)
+        if (ccdType == colour)
+            m_bWhiteBalanceSensor = 1;
+
+    m_nImageWidthMax = 1024;
+    m_nImageHeightMax = 768;
+
+    const bool idsModel = Contains(modelName, "ISD") || Contains(modelName, "SDI");
+    std::memcpy(m_nVariantTag, idsModel ? kVariantIds : kVariantStandard, sizeof m_nVariantTag);
+
+    m_strSettingsKey = std::string(TrimSpace(m_strSerialNumber));
+    if (!m_strSettingsKey.empty() && m_bLinkAlive) {
+        // The GUI settings that go with the space the camera boots from (factory when unknown).
+        std::int64_t space = 0;
+        if (GetParamInt("BootFrom", &space) != 0)
+            space = 0;
+        LoadGuiSettings(static_cast<long>(space));
+    }
+    // The panels take the bounds of the exposure range from this copy.
+    GetParamData("Exposure", &m_ExposureParam);
+
+    if (sensorCode == "192" && modelName.size() > 1 && Contains(modelName.substr(1), "S192"))
+        std::memcpy(m_nVariantTag, kVariantIds, sizeof m_nVariantTag);
+
     if (!m_bLinkAlive)
         m_bOnline = 0;
     return 0;

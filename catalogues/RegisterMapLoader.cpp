@@ -10,6 +10,18 @@ std::filesystem::path RegisterMapOverridePath(int row, const std::filesystem::pa
     return exeFolder / (std::string("CamDef.") + ConfigurationRowFor(row).mapName + ".xml");
 }
 
+namespace {
+
+std::string BuiltinSource(int resourceId) { return "res://corvel/#" + std::to_string(resourceId); }
+
+}  // namespace
+
+RegisterMapPtr LoadBuiltinRegisterMap(int resourceId)
+{
+    const BuiltinResource* builtin = FindBuiltinResource(resourceId);
+    return builtin ? RegisterMap::LoadBuffer(builtin->data, builtin->size, BuiltinSource(resourceId)) : nullptr;
+}
+
 RegisterMapPtr LoadRegisterMapForRow(int row, const std::filesystem::path& exeFolder, IMapLoadReporter* reporter)
 {
     const ConfigurationRow& config = ConfigurationRowFor(row);
@@ -23,7 +35,7 @@ RegisterMapPtr LoadRegisterMapForRow(int row, const std::filesystem::path& exeFo
     RegisterMapError error;
     RegisterMapPtr map;
     if (!overridden && builtin) {
-        source = "res://corvel/#" + std::to_string(builtin->id);
+        source = BuiltinSource(builtin->id);
         map = RegisterMap::LoadBuffer(builtin->data, builtin->size, source, &error);
     } else {
         source = file.string();

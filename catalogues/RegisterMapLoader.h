@@ -24,3 +24,7 @@ std::filesystem::path RegisterMapOverridePath(int row, const std::filesystem::pa
 
 /// Loads the map of `row` (0-17; other values use the default row). `reporter` may be null.
 RegisterMapPtr LoadRegisterMapForRow(int row, const std::filesystem::path& exeFolder, IMapLoadReporter* reporter);
+
+/// The map compiled into the program under resource id `resourceId` (170-176), named
+/// "res://corvel/#<id>"; null when the program carries none or it does not parse.
+RegisterMapPtr LoadBuiltinRegisterMap(int resourceId);

@@ -5,6 +5,9 @@
 // Variants of the library leave entries out (CLSER_EMU_WITHOUT_…) to test the binding.
 #include "camera/clser.h"
 #include "emulator/CameraModel.h"
+#ifdef CLSER_EMU_START_FROM_MAP
+#include "emulator/BuiltinCamera.h"
+#endif
 
 #include <algorithm>
 #include <array>
@@ -43,9 +46,12 @@ struct State {
     bool shortReadsSucceed = false;
     std::map<std::string, std::uint32_t> calls;
     std::map<std::string, std::deque<int>> failures;
+    /// The camera has its starting registers, or a test has taken control of it.
+    bool started = false;
 
     void Reset()
     {
+        started = true;
         camera.Reset();
         ports = {};
         portCount = 1;
@@ -55,6 +61,20 @@ struct State {
         shortReadsSucceed = false;
         calls.clear();
         failures.clear();
+    }
+
+    /// A program that opens a port meets a camera of the configuration its environment names,
+    /// unless a test reset the camera first.
+    void StartCamera()
+    {
+        if (started)
+            return;
+        started = true;
+#ifdef CLSER_EMU_START_FROM_MAP
+        const emu::RegisterImage image = emu::BuiltinCameraRegisters(emu::ConfigurationFromEnvironment());
+        if (!image.empty())
+            camera.LoadRegisters(image);
+#endif
     }
 
     /// Counts the call; true with `result` set when a failure was scripted for it.
@@ -113,6 +133,7 @@ EMU_EXPORT std::int32_t clSerialInit(std::uint32_t serialIndex, ClSerialRef* ser
     int result = 0;
     if (s.Enter(clser::kSerialInit, result))
         return result;
+    s.StartCamera();
     if (!serialRef)
         return clser::kErrInvalidReference;
     if (serialIndex >= static_cast<std::uint32_t>(s.portCount))

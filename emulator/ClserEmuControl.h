@@ -40,7 +40,9 @@ public:
     bool Loaded() const { return ok_; }
     const std::string& Error() const { return library_.Error(); }
 
-    /// Factory camera, one free port, all five rates, host side at 9600, no faults, no log.
+    /// Factory camera, one free port, all five rates, host side at 9600, no faults, no log. A
+    /// library reset before any port opens keeps the factory camera: only a program that opens a
+    /// port untouched meets the camera of CORVEL_EMU_CONFIG.
     void Reset() { reset_(); }
     void SetRegister(std::uint16_t address, std::uint32_t value) { setRegister_(address, value); }
     /// Replaces every register of the camera by the words of `image` (others read 0).

@@ -3,11 +3,13 @@
 #include "camera/CXmlNodeValue.h"
 #include "camera/MapNumbers.h"
 #include "camera/ValueCoder.h"
+#include "catalogues/ConfigurationTable.h"
 #include "emulator/CameraModel.h"
 
 #include <cctype>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace emu {
@@ -92,7 +94,13 @@ CameraIdentity IdentityForConfiguration(const RegisterMap& map, std::int32_t con
 {
     CameraIdentity identity;
     identity.configIndex = configIndex;
-    identity.modelText = GetValTextById(map, "CAMERA/LOCALSPACE/CamCode", configIndex).substr(0, 20);
+    std::string family = GetValTextById(map, "CAMERA/LOCALSPACE/CamCode", configIndex);
+    if (family.empty()) {
+        // The map names only the older families; the others go by their configuration's name.
+        const bool hasRow = configIndex >= 0 && configIndex < kConfigurationCount;
+        family = hasRow ? ConfigurationRowFor(configIndex).displayName : "Camera " + std::to_string(configIndex);
+    }
+    identity.modelText = family.substr(0, 20);
     char serial[16];
     std::snprintf(serial, sizeof serial, "EMU%05d", static_cast<int>(configIndex % 100000));
     identity.serialText = serial;

@@ -30,8 +30,9 @@ struct CameraIdentity {
 };
 
 /// A believable identity for a camera of configuration `configIndex`: the family text that the
-/// map's "CamCode" list gives for the index (cut to the 20 characters the model registers
-/// hold), and the serial "EMU" followed by the index in five digits.
+/// map's "CamCode" list gives for the index, else the display name of its configuration (or
+/// "Camera <index>" for an index without one), cut to the 20 characters the model registers
+/// hold; and the serial "EMU" followed by the index in five digits.
 CameraIdentity IdentityForConfiguration(const RegisterMap& map, std::int32_t configIndex);
 
 /// Puts the identity into the image: "Ping" holds the test word the link expects, "CamCode"

@@ -4,6 +4,7 @@
 #include "emulator/PtyPeer.h"
 
 #include "LinkFixture.h"
+#include "Transports.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,131 +14,18 @@
 #include <thread>
 
 using namespace corvel::test;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-/// One way of reaching the emulated camera: the Camera Link serial library or the pty.
-class Transport {
-public:
-    virtual ~Transport() = default;
-    virtual bool Ready(std::string& why) = 0;
-    /// Opens the channel on `link` the way the program does for this transport.
-    virtual int Open(CCameraLink& link) = 0;
-    virtual void SetCameraBaud(int rate) = 0;
-    virtual void ScriptFault(int address, const emu::Fault& fault) = 0;
-    virtual void SetRegister(std::uint16_t address, std::uint32_t value) = 0;
-    virtual std::uint32_t Register(std::uint16_t address) = 0;
-    virtual std::vector<emu::FrameRecord> Frames() = 0;
-    virtual void ClearFrames() = 0;
-    virtual void Vanish() = 0;
-    /// What a read gets when the camera stays silent, for one byte and for several.
-    virtual int SilentOneByteResult() const = 0;
-    virtual int ShortReadResult() const = 0;
-    /// What a second link that opens the same port answers.
-    virtual int SecondOpenResult() const = 0;
-    /// What reads and writes answer once the port is gone.
-    virtual int VanishedResult() const = 0;
-};
-
-class LibraryTransport : public Transport {
-public:
-    emu::ClserEmuControl emu{CLSER_EMU_PATH};
-
-    bool Ready(std::string& why) override
-    {
-        why = emu.Error();
-        if (!emu.Loaded())
-            return false;
-        emu.Reset();
-        return true;
-    }
-    int Open(CCameraLink& link) override
-    {
-        link.m_nPortIndex = 0;
-        return link.Init(CLSER_EMU_PATH);
-    }
-    void SetCameraBaud(int rate) override { emu.SetCameraBaud(rate); }
-    void ScriptFault(int address, const emu::Fault& fault) override { emu.ScriptFault(address, fault); }
-    void SetRegister(std::uint16_t a, std::uint32_t v) override { emu.SetRegister(a, v); }
-    std::uint32_t Register(std::uint16_t a) override { return emu.Register(a); }
-    std::vector<emu::FrameRecord> Frames() override { return emu.Frames(); }
-    void ClearFrames() override { emu.ClearFrames(); }
-    void Vanish() override { emu.UnplugPort(0); }
-    int SilentOneByteResult() const override { return clser::kErrTimeout; }
-    int ShortReadResult() const override { return clser::kErrTimeout; }
-    int SecondOpenResult() const override { return clser::kErrPortInUse; }
-    int VanishedResult() const override { return clser::kErrInvalidReference; }
-};
-
-class PtyTransport : public Transport {
-public:
-    emu::PtyPeer peer;
-    std::unique_ptr<ScopedEnv> extraPorts;
-
-    bool Ready(std::string& why) override
-    {
-        if (!peer.Start()) {
-            why = peer.Error();
-            return false;
-        }
-        extraPorts = std::make_unique<ScopedEnv>("CORVEL_EXTRA_PORTS", peer.SlavePath());
-        return true;
-    }
-    int Open(CCameraLink& link) override { return link.Init(peer.SlavePath()); }
-    void SetCameraBaud(int rate) override
-    {
-        peer.WithCamera([&](emu::CameraModel& c) { c.SetBaudRate(rate); });
-    }
-    void ScriptFault(int address, const emu::Fault& fault) override
-    {
-        peer.WithCamera([&](emu::CameraModel& c) { c.ScriptFault(address, fault); });
-    }
-    void SetRegister(std::uint16_t a, std::uint32_t v) override
-    {
-        peer.WithCamera([&](emu::CameraModel& c) { c.SetRegister(a, v); });
-    }
-    std::uint32_t Register(std::uint16_t a) override
-    {
-        std::uint32_t v = 0;
-        peer.WithCamera([&](emu::CameraModel& c) { v = c.Register(a); });
-        return v;
-    }
-    std::vector<emu::FrameRecord> Frames() override
-    {
-        std::vector<emu::FrameRecord> frames;
-        peer.WithCamera([&](emu::CameraModel& c) { frames = c.Frames(); });
-        return frames;
-    }
-    void ClearFrames() override
-    {
-        peer.WithCamera([&](emu::CameraModel& c) { c.ClearFrames(); });
-    }
-    void Vanish() override { peer.Vanish(); }
-    int SilentOneByteResult() const override { return link_result::kComNothingRead; }
-    int ShortReadResult() const override { return 0; }
-    int SecondOpenResult() const override { return link_result::kComOpenFailed; }
-    int VanishedResult() const override { return link_result::kComFailed; }
-};
 
 class ChannelTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
-        if (std::string(GetParam()) == "library")
-            transport = std::make_unique<LibraryTransport>();
-        else
-            transport = std::make_unique<PtyTransport>();
+        transport = MakeTransport(GetParam());
         std::string why;
         if (!transport->Ready(why))
             GTEST_SKIP() << "transport not available: " << why;
-        // Short COM time-outs keep silent reads quick; the camera answers well within them.
-        settings.Set(comm::kRttc, 25);
-        settings.Set(comm::kRttm, 5);
-        settings.Set(comm::kRit, 20);
-        settings.Set(comm::kWttc, 100);
-        settings.Set(comm::kWttm, 10);
-        settings.Set(comm::kTimeout, 50);
+        UseShortComTimeouts(settings);
         link = std::make_unique<TestLink>(&settings);
         AddPing(*link);
     }
@@ -258,7 +146,7 @@ TEST_P(ChannelTest, APortThatDisappearsFailsItsCalls)
     EXPECT_EQ(link->Close(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, ChannelTest, ::testing::Values("library", "pty"),
+INSTANTIATE_TEST_SUITE_P(Transports, ChannelTest, ::testing::Values(kLibraryTransport, kPtyTransport),
                          [](const auto& info) { return std::string(info.param); });
 
 // ---- library port ----

@@ -10,6 +10,7 @@
 
 #include "LinkFixture.h"
 #include "LinkedParams.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,21 @@
 namespace corvel::test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+/// The camera's read frame for a register.
+inline Bytes ReadFrame(std::uint16_t address)
+{
+    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+}
+
+/// The camera's write frame: address, then the word most significant byte first.
+inline Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
+{
+    Bytes frame = {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<std::uint8_t>(word >> shift));
+    return frame;
+}
 
 /// The main window and its command terminal, recording what the link shows.
 class RecordingHost : public ILinkHost, public ITerminalSink {
@@ -98,6 +114,7 @@ protected:
         settings.Set(comm::kCheckErrorDisabled, 0);
         link = std::make_unique<TestLink>(&settings);
         link->SetClock(&clock);
+        link->SetDataFolder(dataFolder.Path());
         previousSink = camera::SetLinkLogSink(
             [this](const char* method, const std::string& text) { logLines.push_back(std::string(method) + "|" + text); });
         Define("Ping", OrvParam_Bool, MakeLink(0x600C, 0xFFFFFFFF, 0, "ping", "CAMERA/LOCALSPACE/Ping"));
@@ -153,6 +170,8 @@ protected:
     EmulatorClock clock{emu};
     MemorySettings settings;
     RecordingHost host;
+    /// GUI-settings files of identified cameras land here, never in the user's data folder.
+    TempDir dataFolder;
     std::unique_ptr<TestLink> link;
     std::vector<std::string> logLines;
     camera::LinkLogSink previousSink;

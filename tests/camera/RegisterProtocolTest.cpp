@@ -12,18 +12,6 @@ namespace {
 
 class RegisterProtocolTest : public EmulatedLinkTest {};
 
-Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
-{
-    return {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address),
-            static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-}
-
-Bytes ReadFrame(std::uint16_t address)
-{
-    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-}
-
 enum class Setup { None, RefuseCode4, RefuseThen20, RefuseRead, Silence, PartialData, PartialDataReadsOk, WriteFails };
 
 struct TransactRow {
@@ -310,8 +298,11 @@ TEST_F(RegisterProtocolTest, ErrorDialogOutcomes)
         EXPECT_EQ(link->m_bCheckErrorDisabled, answer == kIdCancel ? 1 : 0);
         EXPECT_EQ(host.disableCalls, answer == kIdCancel ? std::vector<bool>{true} : std::vector<bool>{});
         const auto frames = Frames();
-        ASSERT_EQ(frames.size(), 3u) << "the write, then two Ping reads identifying the camera again";
+        ASSERT_EQ(frames.size(), 10u) << "the write, then the camera identified again: two Ping reads and the "
+                                         "seven identity-text registers";
         EXPECT_EQ(frames[1], ReadFrame(0x600C));
+        EXPECT_EQ(frames[2], ReadFrame(0x600C));
+        EXPECT_EQ(frames[3], ReadFrame(0x7028));
         EXPECT_EQ(link->m_bOnline, 1);
         EXPECT_EQ(link->m_bNotIdentified, 0);
         EXPECT_EQ(link->m_bEchoToTerminal, 1);

@@ -16,23 +16,6 @@
 
 namespace corvel::test {
 
-using Bytes = std::vector<std::uint8_t>;
-
-/// The camera's read frame for a register.
-inline Bytes ReadFrame(std::uint16_t address)
-{
-    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-}
-
-/// The camera's write frame: address, then the word most significant byte first.
-inline Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
-{
-    Bytes frame = {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        frame.push_back(static_cast<std::uint8_t>(word >> shift));
-    return frame;
-}
-
 /// A panel or dialog that records the names it is told about.
 class NameRecorder : public OrvParamListener {
 public:
