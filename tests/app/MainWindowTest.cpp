@@ -64,6 +64,7 @@ protected:
     {
         window = std::make_unique<CCorvel_5Dlg>(nullptr, &settings);
         window->m_Link.SetClock(&clock);
+        window->m_Link.SetDataFolder(dir.Path());
         return *window;
     }
 
@@ -427,6 +428,97 @@ TEST_F(MainWindowTest, PortWithoutCameraStartsTheReconnectTimer)
     EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_EXPOSURE));
     EXPECT_FALSE(w.Timers().IsRunning(CCorvel_5Dlg::TIMER_TEMPERATURE));
     EXPECT_EQ(w.StatusIconId(), 169);
+}
+
+/// The emulated camera of configuration 4 on port 0 of the library, as a selector hands it over.
+PortChoice EmulatedPort()
+{
+    return PortChoice{CLSER_EMU_PATH, 0, 115200, true};
+}
+
+// Example failure: a camera found at start-up is not identified, the window is not rebuilt for
+// its configuration, a View flag saved as 0 is ignored, or the timers do not poll it.
+TEST_F(MainWindowTest, CameraOnALibraryPortIsIdentifiedRebuiltAndPolled)
+{
+    lastconfig::Write(lastconfig::PanelViewKey(5), 0);
+    CCorvel_5Dlg& w = MakeWindow();
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+
+    EXPECT_EQ(rebuilds, 2);  // the unidentified start, then the camera's configuration
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 4);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.PanelRow(), 4);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Zorvat");
+    ASSERT_FALSE(w.m_Link.m_strModelName.empty());
+    EXPECT_EQ(w.CameraLabelText().toStdString(), w.m_Link.m_strModelName.substr(0, 13));
+
+    const bool attached[kPanelSlots] = {true, true, true, false, true, true, true, false, false};
+    for (int i = 0; i < kPanelSlots; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(w.GetPanel(i) != nullptr, attached[i]);
+        EXPECT_EQ(w.Slot(i).m_bView, attached[i] && i != 5);
+        EXPECT_EQ(w.SlotButton(i)->isHidden(), !(attached[i] && i != 5));
+    }
+    EXPECT_FALSE(w.m_bSelectAll);
+    EXPECT_TRUE(w.m_bViewSave);
+    for (QAction* action : w.ViewMenu()->actions())
+        EXPECT_EQ(action->isChecked(), action->text() != "Color Control") << action->text().toStdString();
+
+    const int period = w.TerminalWindow()->m_nPollingTime;
+    for (unsigned id : {9991u, 9992u, 9993u}) {
+        EXPECT_TRUE(w.Timers().IsRunning(id)) << id;
+        EXPECT_EQ(w.Timers().Period(id), std::max(period, wnd::kMinTimerPeriodMs)) << id;
+    }
+
+    SetCameraValue("Temperature", 1000);
+    SetCameraValue("Exposure", 20000);
+    SetCameraValue("FrameTime", 40000);
+    SetCameraValue("ImageWidth", 640);
+    SetCameraValue("ImageHeight", 480);
+    for (unsigned id : {9991u, 9992u, 9993u})
+        w.OnTimer(id);
+    EXPECT_EQ(w.m_CameraInfo.temperature, "-6.00");
+    EXPECT_EQ(w.m_CameraInfo.exposure, "20.000");
+    EXPECT_EQ(w.m_CameraInfo.frameRate, "25.000");
+    EXPECT_EQ(w.m_CameraInfo.frameTime, "40.000");
+    EXPECT_EQ(w.m_CameraInfo.imageSize, "640x480");
+    EXPECT_EQ(w.StatusIconId(), 167);
+}
+
+// Example failure: a camera that goes away is still shown as connected, or one that comes back
+// is never found again (no rebuild, no polling).
+TEST_F(MainWindowTest, CameraThatDisappearsIsFoundAgain)
+{
+    emu.SetPortCount(2);
+    CCorvel_5Dlg& w = MakeWindow();
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    ASSERT_TRUE(w.m_bConnected);
+
+    emu.SetCameraPort(1);  // nothing answers on port 0 any more
+    w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    EXPECT_FALSE(w.m_bConnected);
+    EXPECT_EQ(w.m_CameraInfo.frameTime, "---------");
+    EXPECT_EQ(w.StatusIconId(), 169);
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);  // still away: no rebuild
+    EXPECT_EQ(rebuilds, 0);
+    EXPECT_FALSE(w.m_bConnected);
+
+    emu.SetCameraPort(0);
+    SetCameraValue("FrameTime", 50000);
+    w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.m_CameraInfo.frameTime, "50.000");
+    EXPECT_EQ(w.CameraLabelText().toStdString(), w.m_Link.m_strModelName.substr(0, 13));
+    EXPECT_EQ(w.StatusIconId(), 167);
 }
 
 }  // namespace
