@@ -521,4 +521,24 @@ TEST_F(MainWindowTest, CameraThatDisappearsIsFoundAgain)
     EXPECT_EQ(w.StatusIconId(), 167);
 }
 
+// Example failure: the lens panel is offered for a camera without the lens mount it drives, or
+// withheld from one that has it.
+TEST_F(MainWindowTest, LensPanelFollowsTheActiveMount)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+    for (std::uint32_t mount : {3u, 0u, 2u, 3u}) {
+        SCOPED_TRACE(mount);
+        SetCameraValue("CanonActiveMount", mount);
+        w.SetDefault();
+        EXPECT_EQ(w.GetPanel(7) != nullptr, mount == 3);
+        EXPECT_EQ(w.SlotButton(7)->isHidden(), mount != 3);
+        bool listed = false;
+        for (QAction* action : w.ViewMenu()->actions())
+            listed = listed || action->text() == "Lens Control";
+        EXPECT_EQ(listed, mount == 3);
+    }
+}
+
 }  // namespace
