@@ -16,6 +16,8 @@
 #include <regex>
 #include <set>
 #include <sys/wait.h>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -111,6 +113,15 @@ TEST(OrvLogLibrary, ExportsExactlyTheOLFunctions)
     EXPECT_EQ(DefinedDynamicSymbols(ReadBytes(ORVLOG_LIBRARY_PATH)), expected);
 }
 
+/// True when the log bytes hold a line of the writer program.
+static bool HasWriterLine(const std::string& bytes)
+{
+    for (const auto& line : corvel::test::LogFileLines(bytes))
+        if (line.find(L"MSG=writer B") != std::wstring::npos)
+            return true;
+    return false;
+}
+
 // Example failure: a parse while another process appends takes the file size between two
 // writes of a record, so the record straddling it is lost to this parse and the next, or
 // records still held in memory are missed; or the other process's records come back.
@@ -142,6 +153,15 @@ TEST(OrvLogLibrary, ParseWhileAnotherProcessWrites)
         for (uint32_t i = 0; i < count; ++i) {
             EXPECT_EQ(items[i]->code, written - 5 + static_cast<int>(i));
             EXPECT_EQ(std::wstring(items[i]->message), L"ours " + std::to_wstring(written - 5 + i));
+        }
+        if (written == 5) {
+            // Our first records are in the file; wait until the writer's are too, so the
+            // writer's lines lie between our first and our last whatever the machine's load.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!HasWriterLine(ReadBytes(dir / "shared.txt"))) {
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the writer never wrote";
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
         if (writerRunning && ::waitpid(writer, &status, WNOHANG) == writer)
             writerRunning = false;
