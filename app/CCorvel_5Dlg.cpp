@@ -63,6 +63,7 @@ bool ReadInt(CCameraLink& link, const char* name, std::int64_t& value)
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     : QWidget(parent, Qt::Window), m_Link(settings)
 {
+    m_Link.SetWaitIndicator(&m_WaitIndicator);
     setWindowTitle(QStringLiteral("Corvel"));
     wnd::SetDlgCtrlID(this, IDD);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CPanelSlot.h"
+#include "CWaitGUIThread.h"
 
 #include "camera/CameraLink.h"
 #include "camera/ITerminalSink.h"
@@ -110,6 +111,7 @@ public:
     int PanelRow() const { return m_nPanelRow; }
     bool InRebuild() const { return m_nInSetDefault.load() != 0; }
 
+    CWaitIndicator m_WaitIndicator;  ///< declared before the link, which borrows it
     CCameraLink m_Link;
     RegisterMapPtr m_pXmlDoc;
     CameraInfoTexts m_CameraInfo;

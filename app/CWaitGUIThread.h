@@ -7,10 +7,13 @@
 #pragma once
 
 #include "CWaitDlg.h"
+#include "camera/IWaitIndicator.h"
 
 #include <QString>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class CWaitGUIThread {
 public:
@@ -30,4 +33,21 @@ public:
 
 private:
     std::unique_ptr<CWaitDlg> dialog_;
+};
+
+/// The camera link's wait indicator: a wait window for each Begin, removed by the matching End.
+class CWaitIndicator final : public IWaitIndicator {
+public:
+    void Begin(const std::string& text) override
+    {
+        waits_.push_back(std::make_unique<CWaitGUIThread>(QString::fromStdString(text)));
+    }
+    void End() override
+    {
+        if (!waits_.empty())
+            waits_.pop_back();
+    }
+
+private:
+    std::vector<std::unique_ptr<CWaitGUIThread>> waits_;
 };

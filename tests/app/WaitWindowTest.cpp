@@ -126,3 +126,23 @@ TEST(WaitWindow, MainWindowHasTheForegroundAfterwards)
     EXPECT_EQ(QApplication::activeWindow(), &main);
     SetAppMainWindow(nullptr);
 }
+
+// Example failure: the camera link's long file operations show no wait window, or a wait window
+// stays up after the operation ends, so the polling timers stay silent for ever.
+TEST(WaitIndicator, EachBeginShowsAWindowUntilItsEnd)
+{
+    CWaitIndicator indicator;
+    EXPECT_FALSE(CWaitGUIThread::IsWaiting());
+    {
+        WaitScope outer(&indicator, "Write dump to file. Wait please");
+        EXPECT_TRUE(CWaitGUIThread::IsWaiting());
+        {
+            WaitScope inner(&indicator, "Write Registers to Camera. Wait please");
+            EXPECT_TRUE(CWaitGUIThread::IsWaiting());
+        }
+        EXPECT_TRUE(CWaitGUIThread::IsWaiting());
+    }
+    EXPECT_FALSE(CWaitGUIThread::IsWaiting());
+    indicator.End();  // an End without a Begin changes nothing
+    EXPECT_FALSE(CWaitGUIThread::IsWaiting());
+}
