@@ -1,5 +1,6 @@
 #include "CCorvel_5Dlg.h"
 
+#include "CAboutDlg.h"
 #include "CWaitGUIThread.h"
 #include "LastConfig.h"
 #include "MapLoadReporter.h"
@@ -103,6 +104,8 @@ CCorvel_5Dlg::~CCorvel_5Dlg()
     lastconfig::Write(lastconfig::kShowPythonPanel, m_bShowPythonPanel);
     // The link outlives the terminal; it must not reach the window while it closes.
     m_Link.SetMainWindow(nullptr);
+    delete m_pWarningDlg;
+    m_pWarningDlg = nullptr;
     m_pTerminal.reset();
     m_Link.Close();
 }
@@ -203,6 +206,11 @@ void CCorvel_5Dlg::SetDefault()
         m_bConnected = UpdateFrameTime();
         UpdateConnectionIcon();
     }
+
+    if (m_pWarningDlg)
+        m_pWarningDlg->hide();
+    else
+        m_pWarningDlg = new CWarningDialog(this);
 
     m_bSelectAll = true;
     m_bViewSave = m_bConnected;
@@ -432,11 +440,8 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
             if (m_bConnected)
                 WithPollingEcho([this] {
                     m_bConnected = UpdateTemperature();
-                    // The power protection warning window is not built yet: the flag is read
-                    // so the camera sees the same traffic.
-                    std::int64_t esd = 0;
                     if (m_bConnected)
-                        ReadInt(m_Link, "ESDEventProtection", esd);
+                        UpdateProtectionWarning();
                 });
             break;
         case TIMER_EXPOSURE:
@@ -473,6 +478,20 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
         }
     }
     UpdateConnectionIcon();
+}
+
+void CCorvel_5Dlg::UpdateProtectionWarning()
+{
+    std::int64_t esd = 0;
+    const bool active = ReadInt(m_Link, "ESDEventProtection", esd) && esd != 0;
+    if (!m_pWarningDlg)
+        return;
+    if (!active) {
+        if (m_pWarningDlg->isVisible())
+            m_pWarningDlg->hide();
+    } else if (!m_pWarningDlg->isVisible()) {
+        m_pWarningDlg->CenterAndShow();
+    }
 }
 
 bool CCorvel_5Dlg::UpdateTemperature()

@@ -22,6 +22,7 @@
 #include <string>
 
 class CTerminal;
+class CWarningDialog;
 class CDrawButton;
 class QLabel;
 class QFrame;
@@ -94,6 +95,9 @@ public:
     bool UpdateTemperature();
     bool UpdateExposure();
     bool UpdateFrameTime();
+    /// Shows the power-protection warning while "ESDEventProtection" reads non-zero, hides it
+    /// when it reads 0 or cannot be read.
+    void UpdateProtectionWarning();
     void UpdateConnectionIcon();
     void RecalcLayout();
     void BringPanelsToTop();
@@ -105,6 +109,7 @@ public:
     CDrawButton* SlotButton(int slot) const { return m_Slots[slot].m_pButton; }
     QMenu* ViewMenu() const { return m_pViewMenu; }
     CTerminal* TerminalWindow() const { return m_pTerminal.get(); }
+    CWarningDialog* WarningDialog() const { return m_pWarningDlg; }
     wnd::CWndTimers& Timers() { return *m_pTimers; }
     QString CameraLabelText() const;
     int StatusIconId() const { return m_nStatusIcon; }
@@ -165,6 +170,7 @@ private:
     CPanelSlot m_Slots[kPanelSlots];
     ctl::ActivationList m_ActivationList;
     std::unique_ptr<CTerminal> m_pTerminal;
+    CWarningDialog* m_pWarningDlg = nullptr;  ///< created hidden by the first rebuild
     std::unique_ptr<wnd::CWndTimers> m_pTimers;
     std::atomic<std::int32_t> m_nInSetDefault{0};
     int m_nPanelRow = -1;

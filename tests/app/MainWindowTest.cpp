@@ -2,9 +2,14 @@
 // rebuild, the panel slots and their saved positions, port selection and the polling timers.
 #include "app/CCorvel_5Dlg.h"
 
+#include "app/CAboutDlg.h"
+
 #include "app/LastConfig.h"
 #include "camera/RegisterLink.h"
+#include "camera/ValueCoder.h"
+#include "catalogues/ConfigurationTable.h"
 #include "controls/CDrawButton.h"
+#include "controls/DlgItem.h"
 #include "controls/MessageBox.h"
 #include "emulator/RegisterImage.h"
 #include "platform/Paths.h"
@@ -19,6 +24,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -539,6 +545,115 @@ TEST_F(MainWindowTest, LensPanelFollowsTheActiveMount)
             listed = listed || action->text() == "Lens Control";
         EXPECT_EQ(listed, mount == 3);
     }
+}
+
+// Example failure: the About box shows nothing of the camera it is given, reads the wrong
+// registers or byte order, or shows an erased last model part as garbage.
+TEST_F(MainWindowTest, AboutShowsTheCameraIdentity)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    ASSERT_FALSE(w.m_Link.m_strModelName.empty());
+
+    SetCameraValue("FW_Build", 0x12);
+    SetCameraValue("FW_Revision", 0x010203);
+    SetCameraValue("FW_Image", 10);
+    SetCameraValue("CCD_Type", 11);
+    SetCameraValue("Custom_ID", 0x0A0B);
+    SetCameraValue("RGSIdNumber", 0x1234);
+    auto setText = [&](const char* name, std::uint32_t word) {
+        RegisterLink reg;
+        ASSERT_EQ(GetRegisterLink(w.m_Link, name, reg), 0) << name;
+        emu.SetRegister(reg.address, word);
+    };
+    setText("MfgDate1", ValueCoder::EncodeString("1203").value());
+    setText("MfgDate2", ValueCoder::EncodeString("2024").value());
+    setText("MfgAPN1", ValueCoder::EncodeString("A1").value());
+    setText("MfgAPN2", ValueCoder::EncodeString("B2").value());
+    setText("MfgAPN3", ValueCoder::EncodeString("C3").value());
+    setText("MfgAPN4", ValueCoder::EncodeString("D4").value());
+    setText("MfgName5", 0xFFFFFFFF);
+
+    CAboutDlg about;
+    about.m_pLink = &w.m_Link;
+    ASSERT_TRUE(about.OnInitDialog());
+    const emu::CameraIdentity identity = emu::IdentityForConfiguration(*BuiltinMap(kMap170), 4);
+    const struct {
+        int id;
+        std::string text;
+    } expected[] = {
+        {CAboutDlg::IDC_FW_BUILD, "0012"},
+        {CAboutDlg::IDC_FW_VERSION, "01.02.03"},
+        {CAboutDlg::IDC_FW_IMAGE, "Application"},
+        {CAboutDlg::IDC_COLOR_VERSION, "Mono"},
+        {CAboutDlg::IDC_CUSTOM_VERSION, "0A.0B"},
+        {CAboutDlg::IDC_RGS_VERSION, "1.2.3.4"},
+        {CAboutDlg::IDC_DATE, "12/03/2024"},
+        {CAboutDlg::IDC_ASSEMBLY_PART, "A1-B2-C3-D4"},
+        {CAboutDlg::IDC_ASSEMBLY_SERIAL, identity.serialText},
+        // Only the first four model words: the fifth reads erased.
+        {CAboutDlg::IDC_CAMERA_TYPE, identity.modelText.substr(0, 16)},
+        {CAboutDlg::IDC_CAMERA_FAMILY, ConfigurationRowFor(4).displayName},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.id);
+        EXPECT_EQ(about.ControlText(e.id).toStdString(), e.text);
+    }
+    EXPECT_TRUE(about.ControlText(CAboutDlg::IDC_VERSION).startsWith("Version "));
+}
+
+// Example failure: the About box without a camera reads registers or shows stale camera fields.
+TEST_F(MainWindowTest, AboutWithoutCameraShowsOnlyTheVersion)
+{
+    CAboutDlg about;
+    ASSERT_TRUE(about.OnInitDialog());
+    const QString version = about.ControlText(CAboutDlg::IDC_VERSION);
+    EXPECT_TRUE(version.startsWith("Version ")) << version.toStdString();
+    EXPECT_EQ(version.count('.'), 3);
+    for (int id = CAboutDlg::IDC_FW_VERSION; id <= CAboutDlg::IDC_CAMERA_FAMILY; ++id)
+        EXPECT_TRUE(about.ControlText(id).isEmpty()) << id;
+    EXPECT_TRUE(emu.Frames().empty());
+}
+
+// Example failure: the power-protection warning does not follow the camera's flag, or OK hides
+// it for good while the flag is still set.
+TEST_F(MainWindowTest, WarningFollowsThePowerProtectionFlag)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    w.show();
+    CWarningDialog* warning = w.WarningDialog();
+    ASSERT_NE(warning, nullptr);
+    EXPECT_FALSE(warning->isVisible());
+
+    SetCameraValue("ESDEventProtection", 1);
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->frameGeometry().center().x() / 4, w.frameGeometry().center().x() / 4);
+
+    // OK hides it; the next poll with the flag still set shows it again.
+    auto* ok = qobject_cast<QPushButton*>(wnd::GetDlgItem(warning, 1));
+    ASSERT_NE(ok, nullptr);
+    ok->click();
+    EXPECT_FALSE(warning->isVisible());
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_TRUE(warning->isVisible());
+
+    SetCameraValue("ESDEventProtection", 0);
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_FALSE(warning->isVisible());
+
+    // A rebuild hides it and keeps the same window.
+    SetCameraValue("ESDEventProtection", 1);
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    ASSERT_TRUE(warning->isVisible());
+    w.SetDefault();
+    EXPECT_EQ(w.WarningDialog(), warning);
+    EXPECT_FALSE(warning->isVisible());
 }
 
 }  // namespace
