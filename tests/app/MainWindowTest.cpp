@@ -3,6 +3,7 @@
 #include "app/CCorvel_5Dlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CPortSelector.h"
 
 #include "app/LastConfig.h"
 #include "camera/RegisterLink.h"
@@ -11,6 +12,7 @@
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
 #include "controls/MessageBox.h"
+#include "emulator/PtyPeer.h"
 #include "emulator/RegisterImage.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
@@ -654,6 +656,61 @@ TEST_F(MainWindowTest, WarningFollowsThePowerProtectionFlag)
     w.SetDefault();
     EXPECT_EQ(w.WarningDialog(), warning);
     EXPECT_FALSE(warning->isVisible());
+}
+
+// Example failure: the selector misses a camera on a library or on a serial port, lists a port
+// with nothing on it, probes the generic "clserial" library, or lets an error row be chosen.
+TEST_F(MainWindowTest, PortSelectorListsLibraryAndSerialCameras)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    emu::PtyPeer peer;
+    ASSERT_TRUE(peer.Start()) << peer.Error();
+    peer.WithCamera([](emu::CameraModel& c) {
+        c.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        c.SetBaudRate(115200);
+    });
+    const std::filesystem::path emuPath(CLSER_EMU_PATH);
+    const std::filesystem::path libs = dir / "libs";
+    std::filesystem::create_directories(libs);
+    std::filesystem::create_symlink(emuPath, libs / "libclser_emu.so");
+    std::filesystem::create_symlink(emuPath.parent_path() / "libclser_emu_noinit.so", libs / "libclser_emu_noinit.so");
+    std::filesystem::create_symlink(emuPath, libs / "clserial.so");
+    ScopedEnv path("CLSERIALPATH", libs.string());
+    settings.Set("COMPorts", 1);
+
+    CPortSelector selector(&w, &settings, &clock);
+    const std::string nothing = (dir / "ttyNothing").string();
+    selector.m_listPorts = [&] { return std::vector<std::string>{nothing, peer.SlavePath()}; };
+    ASSERT_TRUE(selector.OnInitDialog());
+
+    const std::string model = emu::IdentityForConfiguration(*BuiltinMap(kMap170), 4).modelText;
+    std::vector<std::string> listed;
+    for (const CPortSelector::Row& row : selector.Rows())
+        listed.push_back(row.port + "|" + row.library + "|" + row.camera);
+    EXPECT_EQ(listed, (std::vector<std::string>{"00|libclser_emu.so|" + model, "-52|libclser_emu_noinit.so|Error",
+                                                peer.SlavePath() + "||" + model}));
+    // The first camera found is preselected.
+    EXPECT_EQ(selector.CurrentRow(), 0);
+
+    // The error row hands over nothing.
+    selector.SetCurrentRow(1);
+    selector.OnOK();
+    EXPECT_TRUE(selector.m_strSelected.empty());
+
+    ASSERT_TRUE(selector.OnInitDialog());
+    selector.SetCurrentRow(2);
+    selector.OnOK();
+    EXPECT_EQ(selector.m_strSelected, peer.SlavePath());
+    EXPECT_EQ(selector.m_nSelectedPort, 0);
+    EXPECT_FALSE(selector.m_bSelectedLibrary);
+
+    ASSERT_TRUE(selector.OnInitDialog());
+    selector.SetCurrentRow(0);
+    selector.OnOK();
+    EXPECT_EQ(selector.m_strSelected, (libs / "libclser_emu.so").string());
+    EXPECT_EQ(selector.m_nSelectedPort, 0);
+    EXPECT_TRUE(selector.m_bSelectedLibrary);
 }
 
 }  // namespace

@@ -1,0 +1,333 @@
+#include "CPortSelector.h"
+
+#include "CWaitGUIThread.h"
+#include "MapLoadReporter.h"
+
+#include "camera/CameraLink.h"
+#include "camera/ClserBinding.h"
+#include "camera/ISettings.h"
+#include "camera/clser.h"
+#include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/RegisterMapLoader.h"
+#include "controls/DlgItem.h"
+#include "platform/Paths.h"
+#include "platform/ProfileSettings.h"
+#include "tools/CTerminal.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+constexpr char kLastPort[] = "LastPort";
+constexpr int kLastPortDefault = 5;
+constexpr char kComPorts[] = "COMPorts";
+constexpr char kSystem32[] = "System32";
+
+std::vector<std::string> SplitList(const char* variable)
+{
+    std::vector<std::string> items;
+    if (!variable)
+        return items;
+    std::stringstream list(variable);
+    std::string item;
+    while (std::getline(list, item, ':'))
+        if (!item.empty())
+            items.push_back(item);
+    return items;
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+std::string Printf(const char* format, int value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> SerialLibraries()
+{
+    std::vector<std::string> libraries;
+    for (const std::string& folder : SplitList(std::getenv("CLSERIALPATH"))) {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+            const std::string name = entry.path().filename().string();
+            // The generic library forwards to the others: never probed itself.
+            if (!IsClserLibraryName(name) || Lower(entry.path().stem().string()) == "clserial")
+                continue;
+            if (entry.is_regular_file(ec))
+                libraries.push_back(entry.path().string());
+        }
+    }
+    std::sort(libraries.begin(), libraries.end());
+    return libraries;
+}
+
+std::vector<std::string> SerialPorts()
+{
+    std::vector<std::string> ports;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/class/tty", ec))
+        if (std::filesystem::exists(entry.path() / "device" / "driver", ec))
+            ports.push_back("/dev/" + entry.path().filename().string());
+    std::sort(ports.begin(), ports.end());
+    for (const std::string& extra : SplitList(std::getenv("CORVEL_EXTRA_PORTS")))
+        ports.push_back(extra);
+    return ports;
+}
+
+CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform::IClock* clock)
+    : QDialog(owner), m_listPorts(SerialPorts), m_pOwner(owner), m_pSettings(settings), m_pClock(clock)
+{
+    if (!m_pSettings) {
+        m_pOwnSettings = std::make_unique<ProfileLinkSettings>(platform::ProfileSettings::Application());
+        m_pSettings = m_pOwnSettings.get();
+    }
+    setWindowTitle(QStringLiteral("Select Port"));
+    wnd::SetDlgCtrlID(this, IDD);
+    auto* layout = new QVBoxLayout(this);
+    m_pList = new QTreeWidget(this);
+    wnd::SetDlgCtrlID(m_pList, IDC_LIST);
+    m_pList->setColumnCount(3);
+    m_pList->setHeaderLabels({QStringLiteral("Port"), QStringLiteral("Interface DLL"), QStringLiteral("Camera")});
+    m_pList->setRootIsDecorated(false);
+    m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pList->header()->setDefaultAlignment(Qt::AlignCenter);
+    m_pList->setColumnWidth(0, 60);
+    m_pList->setColumnWidth(1, 100);
+    connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnOK(); });
+    layout->addWidget(m_pList);
+    m_pScanCom = new QCheckBox(QStringLiteral("Scan COM Ports"), this);
+    wnd::SetDlgCtrlID(m_pScanCom, IDC_SCAN_COM);
+    m_pScanSystem = new QCheckBox(QStringLiteral("Scan System32 Folder"), this);
+    wnd::SetDlgCtrlID(m_pScanSystem, IDC_SCAN_SYSTEM);
+    connect(m_pScanCom, &QCheckBox::clicked, this,
+            [this](bool on) { m_pSettings->WriteInt(comm::kSection, kComPorts, on ? 1 : 0); });
+    connect(m_pScanSystem, &QCheckBox::clicked, this,
+            [this](bool on) { m_pSettings->WriteInt(comm::kSection, kSystem32, on ? 1 : 0); });
+    layout->addWidget(m_pScanCom);
+    layout->addWidget(m_pScanSystem);
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    wnd::SetDlgCtrlID(ok, 1);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    wnd::SetDlgCtrlID(cancel, 2);
+    auto* rescan = new QPushButton(QStringLiteral("Rescan Ports"), this);
+    wnd::SetDlgCtrlID(rescan, IDC_RESCAN);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    connect(rescan, &QPushButton::clicked, this, [this] {
+        if (!OnInitDialog())
+            OnCancel();
+    });
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(rescan);
+    layout->addLayout(buttons);
+}
+
+CPortSelector::~CPortSelector() = default;
+
+bool CPortSelector::Listed(const std::string& camera, int configIndex)
+{
+    if (camera.empty() || camera == "none" || camera == "PortInUse")
+        return true;
+    switch (configIndex) {
+    case 4: case 5: case 7: case 8: case 9: case 10: case 11: return true;
+    default: return false;
+    }
+}
+
+void CPortSelector::AddRow(Row row)
+{
+    auto* item = new QTreeWidgetItem(m_pList);
+    item->setText(0, QString::fromStdString(row.port));
+    item->setText(1, QString::fromStdString(row.library));
+    item->setText(2, QString::fromStdString(row.camera));
+    for (int c = 0; c < 3; ++c)
+        item->setTextAlignment(c, Qt::AlignCenter);
+    m_Rows.push_back(std::move(row));
+}
+
+void CPortSelector::ClearRows()
+{
+    m_pList->clear();
+    m_Rows.clear();
+}
+
+int CPortSelector::CurrentRow() const
+{
+    QTreeWidgetItem* item = m_pList->currentItem();
+    return item ? m_pList->indexOfTopLevelItem(item) : -1;
+}
+
+void CPortSelector::SetCurrentRow(int row)
+{
+    m_pList->setCurrentItem(m_pList->topLevelItem(row));
+}
+
+bool CPortSelector::OnInitDialog()
+{
+    move(300, 300);
+    CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
+    return Scan();
+}
+
+bool CPortSelector::Scan()
+{
+    ClearRows();
+    CMapLoadReporter reporter;
+    RegisterMapPtr map = LoadRegisterMapForRow(4, platform::ExecutableFolder(), &reporter);
+    if (!map)
+        return false;
+    CCameraLink link(m_pSettings);
+    link.SetClock(m_pClock);
+    if (m_pOwner) {
+        if (CTerminal* terminal = m_pOwner->TerminalWindow())
+            link.m_bCheckErrorDisabled = terminal->m_nDisableErrorCheck == 1;
+        link.SetMainWindow(m_pOwner);
+    }
+    BuildCatalogZorvatMachineVision(link, map, false);
+
+    const int lastPort = m_pSettings->GetInt(comm::kSection, kLastPort, kLastPortDefault);
+    const bool scanCom = m_pSettings->GetInt(comm::kSection, kComPorts, 0) != 0;
+    m_pScanCom->setChecked(scanCom);
+    m_pScanSystem->setChecked(m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0);
+
+    int preselected = -1;
+    bool refused = false;
+    auto identify = [&](Row& row) {
+        const int result = link.ReadCameraInfo();
+        if (result == link_result::kReadReported) {
+            refused = true;
+            return;
+        }
+        row.camera = link.m_strModelName;
+        row.baudRate = link.m_nBaudRate;
+        if (preselected < 0 && link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
+            preselected = static_cast<int>(m_Rows.size());
+    };
+
+    for (const std::string& path : SerialLibraries()) {
+        const std::string file = std::filesystem::path(path).filename().string();
+        link.Close();
+        link.m_nPortIndex = -1;
+        const int opened = link.Init(path);
+        if (opened < 0) {
+            AddRow({Printf("%d", opened), file, "Error", kErrorRow, -1, path});
+            continue;
+        }
+        int check = link.CheckPort(0);
+        if (check < 0 && check != clser::kErrPortInUse)
+            continue;
+        int ports = lastPort;
+        std::uint32_t count = 0;
+        if (link.m_cl.clGetNumSerialPorts && link.m_cl.clGetNumSerialPorts(&count) == 0)
+            ports = std::min(ports, static_cast<int>(count));
+        for (int i = 0; i < ports && (check >= 0 || check == clser::kErrPortInUse); ++i) {
+            if (i > 0)
+                check = link.CheckPort(static_cast<std::uint32_t>(i));
+            if (check < 0 && check != clser::kErrPortInUse)
+                break;
+            Row row{Printf("%02d", i), file, "", i, -1, path};
+            link.m_nPortIndex = i;
+            if (check == clser::kErrPortInUse) {
+                row.camera = "PortInUse";
+            } else {
+                identify(row);
+                if (refused)
+                    return false;
+                if (row.camera.empty())
+                    row.camera = "none";
+            }
+            if (Listed(row.camera, link.m_nConfigIndex))
+                AddRow(std::move(row));
+        }
+    }
+    link.Close();
+
+    if (scanCom) {
+        for (const std::string& port : m_listPorts()) {
+            link.Close();
+            // A port that cannot be opened, or where no camera answers at any rate, is left out.
+            if (link.Init(port) != 0)
+                continue;
+            Row row{port, "", "", kComPortRow, -1, ""};
+            identify(row);
+            if (refused)
+                return false;
+            if (link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
+                AddRow(std::move(row));
+        }
+    }
+
+    if (preselected >= 0) {
+        m_pList->setFocus();
+        SetCurrentRow(preselected);
+    } else if (!m_Rows.empty()) {
+        SetCurrentRow(0);
+    }
+    link.Close();
+    link.SetMainWindow(nullptr);
+    return true;
+}
+
+void CPortSelector::OnOK()
+{
+    const int index = CurrentRow();
+    if (index >= 0 && index < static_cast<int>(m_Rows.size())) {
+        const Row& row = m_Rows[static_cast<std::size_t>(index)];
+        if (row.portIndex >= 0) {
+            m_strSelected = row.path;
+            m_nSelectedPort = row.portIndex;
+            m_nSelectedBaud = row.baudRate;
+            m_bSelectedLibrary = true;
+        } else if (row.portIndex == kComPortRow) {
+            m_strSelected = row.port;
+            m_nSelectedPort = 0;
+            m_bSelectedLibrary = false;
+        }
+        // An error row names no port: nothing is taken, and the flow asks again.
+    }
+    ClearRows();
+    done(QDialog::Accepted);
+}
+
+void CPortSelector::OnCancel()
+{
+    ClearRows();
+    done(QDialog::Rejected);
+}
+
+bool CPortSelector::Run(PortChoice& choice)
+{
+    m_strSelected.clear();
+    m_nSelectedPort = -1;
+    if (!OnInitDialog())
+        return false;
+    if (exec() != QDialog::Accepted)
+        return false;
+    choice.name = m_strSelected;
+    choice.portIndex = m_nSelectedPort;
+    choice.baudRate = m_nSelectedBaud;
+    choice.isLibrary = m_bSelectedLibrary;
+    return true;
+}
