@@ -713,4 +713,37 @@ TEST_F(MainWindowTest, PortSelectorListsLibraryAndSerialCameras)
     EXPECT_TRUE(selector.m_bSelectedLibrary);
 }
 
+// Example failure: a port another link holds is dropped instead of listed as in use, a rescan
+// lists the ports twice, or the scan options are not saved.
+TEST_F(MainWindowTest, PortSelectorListsAPortInUseAndKeepsItsOptions)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ConnectWithoutIdentification();
+    const std::filesystem::path libs = dir / "libs";
+    std::filesystem::create_directories(libs);
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), libs / "libclser_emu.so");
+    ScopedEnv path("CLSERIALPATH", libs.string());
+
+    CPortSelector selector(&w, &settings, &clock);
+    selector.m_listPorts = [] { return std::vector<std::string>{}; };
+    for (int scan = 0; scan < 2; ++scan) {
+        SCOPED_TRACE(scan);
+        ASSERT_TRUE(selector.OnInitDialog());
+        ASSERT_EQ(selector.Rows().size(), 1u);
+        EXPECT_EQ(selector.Rows()[0].camera, "PortInUse");
+    }
+    selector.SetCurrentRow(0);
+    selector.OnOK();
+    EXPECT_EQ(selector.m_strSelected, (libs / "libclser_emu.so").string());
+
+    for (int id : {CPortSelector::IDC_SCAN_COM, CPortSelector::IDC_SCAN_SYSTEM}) {
+        auto* box = qobject_cast<QAbstractButton*>(wnd::GetDlgItem(&selector, id));
+        ASSERT_NE(box, nullptr);
+        box->click();
+    }
+    EXPECT_EQ(settings.GetInt("Communications", "COMPorts", 0), 1);
+    EXPECT_EQ(settings.GetInt("Communications", "System32", 0), 1);
+}
+
 }  // namespace
