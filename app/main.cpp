@@ -3,6 +3,7 @@
 #include "AppMainWindow.h"
 #include "CCorvel_5App.h"
 #include "CCorvel_5Dlg.h"
+#include "CPortSelector.h"
 #include "LibraryPortSelector.h"
 #include "Screenshot.h"
 
@@ -23,10 +24,13 @@ int main(int argc, char** argv)
     services.runMainWindow = [&] {
         CCorvel_5Dlg dlg;
         SetAppMainWindow(&dlg);
-        // Until the port selector window exists, the first serial library of CLSERIALPATH is
-        // taken; without one the window starts with no camera.
-        std::unique_ptr<CLibraryPortSelector> selector;
-        if (auto library = FirstSerialLibrary())
+        // The operator picks the port. A run that only saves a picture of the window cannot
+        // answer a dialog: it takes the first serial library of CLSERIALPATH, port 0 (without
+        // one the window starts with no camera).
+        std::unique_ptr<IPortSelector> selector;
+        if (screenshot.isEmpty())
+            selector = std::make_unique<CPortSelector>(&dlg);
+        else if (auto library = FirstSerialLibrary())
             selector = std::make_unique<CLibraryPortSelector>(*library);
         if (dlg.OnInitDialog(selector.get()) != 0) {
             SetAppMainWindow(nullptr);
