@@ -71,6 +71,10 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     m_pMenuBar = new QMenuBar(this);
     m_pMenuBar->addMenu(QStringLiteral("&File"));
     m_pViewMenu = m_pMenuBar->addMenu(QStringLiteral("&View"));
+    QMenu* help = m_pMenuBar->addMenu(QStringLiteral("&Help"));
+    QAction* about = help->addAction(QStringLiteral("About"));
+    about->setData(static_cast<int>(ID_APP_ABOUT));
+    connect(about, &QAction::triggered, this, [this] { OnAbout(); });
     m_pClient = new QWidget(this);
 
     for (int i = 0; i < kPanelSlots; ++i) {
@@ -342,6 +346,15 @@ void CCorvel_5Dlg::OnDestroy()
     m_pTimers->KillAll();
     for (CPanelSlot& slot : m_Slots)
         slot.Close();
+}
+
+void CCorvel_5Dlg::OnAbout()
+{
+    CAboutDlg about;
+    // The camera's fields only for a camera that was identified.
+    if (!m_Link.m_strModelName.empty())
+        about.m_pLink = &m_Link;
+    about.exec();
 }
 
 // ---- port selection ----

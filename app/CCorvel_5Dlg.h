@@ -71,6 +71,7 @@ public:
         ID_VIEW_FIRST = 32802,
         ID_BAUD_FIRST = 32831,
         ID_COMMAND_TERMINAL = 32796,
+        ID_APP_ABOUT = 32827,
     };
     enum : unsigned { TIMER_TEMPERATURE = 9991, TIMER_EXPOSURE = 9992, TIMER_FRAME_TIME = 9993 };
     static constexpr char kNotDetectedText[] = "Not Detected";
@@ -101,6 +102,8 @@ public:
     void UpdateConnectionIcon();
     void RecalcLayout();
     void BringPanelsToTop();
+    /// The modal About box, given the link only when the camera was identified.
+    void OnAbout();
     /// Saves "Pos" and closes every slot.
     void OnDestroy();
 

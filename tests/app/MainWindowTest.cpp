@@ -23,6 +23,8 @@
 #include "camera/ProtocolFixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -744,6 +746,35 @@ TEST_F(MainWindowTest, PortSelectorListsAPortInUseAndKeepsItsOptions)
     }
     EXPECT_EQ(settings.GetInt("Communications", "COMPorts", 0), 1);
     EXPECT_EQ(settings.GetInt("Communications", "System32", 0), 1);
+}
+
+/// Runs the main window's About command and returns the camera family it showed.
+std::string AboutFamilyShown(CCorvel_5Dlg& w)
+{
+    std::string family = "(no box)";
+    QTimer::singleShot(0, [&] {
+        if (auto* box = dynamic_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+            family = box->ControlText(CAboutDlg::IDC_CAMERA_FAMILY).toStdString();
+            box->accept();
+        }
+    });
+    w.OnAbout();
+    return family;
+}
+
+// Example failure: the About command reads an unidentified camera, or shows nothing of an
+// identified one.
+TEST_F(MainWindowTest, AboutCommandGivesTheLinkOnlyForAnIdentifiedCamera)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    ASSERT_EQ(w.OnInitDialog(nullptr), 0);
+    EXPECT_EQ(AboutFamilyShown(w), "");
+    EXPECT_TRUE(emu.Frames().empty());
+
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.SelectPort(&selector), 0);
+    EXPECT_EQ(AboutFamilyShown(w), ConfigurationRowFor(4).displayName);
 }
 
 }  // namespace
