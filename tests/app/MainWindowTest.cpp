@@ -777,4 +777,41 @@ TEST_F(MainWindowTest, AboutCommandGivesTheLinkOnlyForAnIdentifiedCamera)
     EXPECT_EQ(AboutFamilyShown(w), ConfigurationRowFor(4).displayName);
 }
 
+// Example failure: a camera of a configuration without a built-in map (6, 12 and above) is
+// offered, or a library port where no camera answers is hidden instead of listed as "none".
+TEST_F(MainWindowTest, PortSelectorListsOnlyConfigurationsItCanLoad)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    const std::filesystem::path libs = dir / "libs";
+    std::filesystem::create_directories(libs);
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), libs / "libclser_emu.so");
+    ScopedEnv path("CLSERIALPATH", libs.string());
+    const struct {
+        int config;
+        int cameraBaud;
+        std::vector<std::string> cameras;
+    } cases[] = {
+        {5, 115200, {emu::IdentityForConfiguration(*BuiltinMap(kMap170), 5).modelText}},
+        {6, 115200, {}},
+        {12, 115200, {}},
+        {4, 4800, {"none"}},  // answers at no rate the link tries
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.config);
+        emu.Reset();
+        emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), c.config));
+        emu.SetCameraBaud(c.cameraBaud);
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [] { return std::vector<std::string>{}; };
+        ASSERT_TRUE(selector.OnInitDialog());
+        std::vector<std::string> cameras;
+        for (const CPortSelector::Row& row : selector.Rows())
+            cameras.push_back(row.camera);
+        EXPECT_EQ(cameras, c.cameras);
+        // Without a camera found, the first row is still selected.
+        EXPECT_EQ(selector.CurrentRow(), c.cameras.empty() ? -1 : 0);
+    }
+}
+
 }  // namespace
