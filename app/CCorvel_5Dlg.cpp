@@ -2,16 +2,21 @@
 
 #include "CAboutDlg.h"
 #include "CWaitGUIThread.h"
+#include "ExternalLauncher.h"
 #include "LastConfig.h"
 #include "MapLoadReporter.h"
 
 #include "camera/CFlagGuard.h"
 #include "camera/CPerfCounter.h"
+#include "camera/CXmlNodeValue.h"
+#include "camera/MapNumbers.h"
+#include "camera/RegisterLink.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
+#include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
 #include "controls/WindowIds.h"
 #include "logging/ConfiguratorLog.h"
@@ -24,8 +29,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QKeyEvent>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -35,6 +45,9 @@ constexpr char kSelectPort[] = "CCorvel_5Dlg::SelectPort";
 constexpr char kDashes[] = "---------";
 constexpr char kSizeDashes[] = "----x----";
 constexpr int kLensMountActive = 3;
+constexpr char kFactoryKey[] = "Factory";
+constexpr char kWorkspaceFilter[] = "Registry Files(*.rgs)|*.rgs||";
+constexpr char kHelpFile[] = "Corvel.chm";
 
 // Geometry of the client area while there is no camera-information panel above the buttons.
 constexpr int kColumnLeft = 4;
@@ -59,6 +72,12 @@ bool ReadInt(CCameraLink& link, const char* name, std::int64_t& value)
     return true;
 }
 
+/// The program's file name in a stored path: what follows the last "/".
+std::string ProgramFileName(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
 }  // namespace
 
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
@@ -69,12 +88,6 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     wnd::SetDlgCtrlID(this, IDD);
 
     m_pMenuBar = new QMenuBar(this);
-    m_pMenuBar->addMenu(QStringLiteral("&File"));
-    m_pViewMenu = m_pMenuBar->addMenu(QStringLiteral("&View"));
-    QMenu* help = m_pMenuBar->addMenu(QStringLiteral("&Help"));
-    QAction* about = help->addAction(QStringLiteral("About"));
-    about->setData(static_cast<int>(ID_APP_ABOUT));
-    connect(about, &QAction::triggered, this, [this] { OnAbout(); });
     m_pClient = new QWidget(this);
 
     for (int i = 0; i < kPanelSlots; ++i) {
@@ -96,7 +109,13 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     wnd::SetDlgCtrlID(m_pStatusButton, IDC_STATUS_BUTTON);
     m_pStatusButton->setToolTip(QStringLiteral("Load from WorkSpace"));
 
+    connect(m_pStatusButton, &QPushButton::clicked, this, [this] { OnCommand(IDC_STATUS_BUTTON, 0); });
+    // F1 asks for help as the window framework's help command.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { OnCommand(cmd::kHelp, 0); });
+
     m_pTimers = std::make_unique<wnd::CWndTimers>(this, [this](unsigned id) { OnTimer(id); });
+    SetupMenu();
     RecalcLayout();
 }
 
@@ -121,8 +140,10 @@ int CCorvel_5Dlg::OnInitDialog(IPortSelector* selector)
     m_nLogging = lastconfig::Read(lastconfig::kLogging);
     m_bDebugMode = lastconfig::Read(lastconfig::kDebugMode);
     m_bNoAnimation = lastconfig::Read(lastconfig::kAnimation) == 0;
+    SetupMenu();
     SetDefault();
     m_bInitialized = true;
+    m_pSelector = selector;
     return selector ? SelectPort(selector) : 0;
 }
 
@@ -163,9 +184,7 @@ void CCorvel_5Dlg::SetDefault()
     }
 
     for (int i = 0; i < kPanelSlots; ++i) {
-        for (QAction* action : m_pViewMenu->actions())
-            if (action->data().toInt() == kPanelSlotSpecs[i].viewId)
-                delete action;
+        m_Menu.Remove(kPanelSlotSpecs[i].viewId);
         if (!m_Slots[i].m_pPanel)
             CreateSlotPanel(i, row);
     }
@@ -230,12 +249,8 @@ void CCorvel_5Dlg::SetDefault()
             continue;
         }
         slot.m_pButton->show();
-        auto* action = new QAction(QString::fromLatin1(kPanelSlotSpecs[i].title), m_pViewMenu);
-        action->setData(kPanelSlotSpecs[i].viewId);
-        action->setCheckable(true);
-        action->setChecked(slot.m_bView);
-        const QList<QAction*> items = m_pViewMenu->actions();
-        m_pViewMenu->insertAction(items.isEmpty() ? nullptr : items.first(), action);
+        m_Menu.InsertViewItem(kPanelSlotSpecs[i].viewId, QString::fromLatin1(kPanelSlotSpecs[i].title));
+        m_Menu.Check(kPanelSlotSpecs[i].viewId, slot.m_bView);
         if (!slot.m_bView)
             m_bSelectAll = false;
     }
@@ -246,10 +261,8 @@ void CCorvel_5Dlg::SetDefault()
         ReadInt(m_Link, "BaudRate", baud);
         m_nBaudIndex = static_cast<int>(baud);
         // Only the five rates have menu items; another value checks nothing.
-        if (m_nBaudIndex >= 0 && m_nBaudIndex <= 4)
-            for (QAction* action : m_pMenuBar->findChildren<QAction*>())
-                if (action->data().toInt() == ID_BAUD_FIRST + m_nBaudIndex)
-                    action->setChecked(true);
+        if (m_nBaudIndex >= 0 && m_nBaudIndex < cmd::kBaudItems)
+            m_Menu.Check(cmd::kBaud9600 + m_nBaudIndex, true);
         StartTimers();
     }
     SetCameraLabel();
@@ -321,13 +334,27 @@ void CCorvel_5Dlg::RecalcLayout()
         slot.m_pButton->setGeometry(kColumnLeft, top, kColumnWidth, kButtonHeight);
         top += kButtonHeight + 1;
     }
-    // Status row: the frame, the camera label inset 4, the workspace button at its right end.
-    m_pStatusFrame->setGeometry(kColumnLeft, top + 4, kColumnWidth - 29, 24);
-    m_pCameraLabel->setGeometry(4, 0, m_pStatusFrame->width() - 8, m_pStatusFrame->height());
-    m_pStatusButton->setGeometry(kColumnLeft + kColumnWidth - 25, top + 4, 24, 24);
-    const int clientHeight = top + kStatusRowHeight;
-    m_pClient->setGeometry(0, menuHeight, kColumnLeft * 2 + kColumnWidth, clientHeight);
-    setFixedSize(kColumnLeft * 2 + kColumnWidth, menuHeight + clientHeight);
+    m_pClient->setGeometry(0, menuHeight, kColumnLeft * 2 + kColumnWidth, top + kStatusRowHeight);
+    LayoutStatusRow(kColumnLeft, top, kColumnWidth);
+}
+
+void CCorvel_5Dlg::LayoutStatusRow(int x, int y, int width)
+{
+    constexpr int g = 4;
+    constexpr int kSide = 24;
+    m_pStatusButton->setGeometry(x + width - 25, y + g, kSide, kSide);
+    const int frameWidth = (x + width - 25 - 4) - x;
+    m_pStatusFrame->setGeometry(x, y + g + 2, frameWidth, kSide);
+    // The window keeps its width; its client area ends g below the frame.
+    const int clientHeight = y + g + 2 + kSide + g;
+    m_pClient->resize(m_pClient->width(), clientHeight);
+    const int menuHeight = m_pClient->y();
+    setFixedSize(width + 2 * x, menuHeight + clientHeight);
+    // The label inside the frame, 4 in from each side, centred vertically at its own height.
+    const int labelHeight = std::min(m_pCameraLabel->sizeHint().height(), kSide);
+    m_pCameraLabel->setGeometry(4, (kSide - labelHeight) / 2, frameWidth - 8, labelHeight);
+    UpdateConnectionIcon();
+    update();
 }
 
 void CCorvel_5Dlg::BringPanelsToTop()
@@ -398,6 +425,15 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     SetCameraLabel();
     m_bConnected = m_Link.m_bLinkAlive != 0;
 
+    SetupMenu();
+    // A port without a camera keeps the last camera's GUI settings as they are: only a boot
+    // space the camera reported selects the settings to load.
+    std::int64_t bootFrom = 0;
+    const bool bootRead = ReadInt(m_Link, "BootFrom", bootFrom);
+    m_nBootFrom = bootRead ? static_cast<int>(bootFrom) : 0;
+    if (bootRead)
+        m_Link.LoadGuiSettings(m_nBootFrom);
+
     CORVEL_LOG(OL_TRACE, 0, kSource, kSelectPort,
                L"========================camera <%hs> selected==============================",
                m_Link.m_strModelName.c_str());
@@ -408,6 +444,8 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     // Without a camera the reconnect timer keeps looking for one.
     if (!m_bConnected)
         m_pTimers->SetTimer(TIMER_FRAME_TIME, PollingPeriod());
+    UpdateMenuState();
+    UpdateViewChecks();
     UpdateConnectionIcon();
     return 0;
 }
@@ -587,25 +625,464 @@ int CCorvel_5Dlg::ShowErrorDialog(const std::string& text)
 
 bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
 {
-    const unsigned id = wnd::LoWord(wParam);
-    if (id == wnd::ID_PANEL_CLOSED) {
-        // A panel closed: its slot's open flag follows its button.
-        for (CPanelSlot& slot : m_Slots)
-            if (slot.m_pButton && wnd::WindowHandle(slot.m_pButton) == lParam)
-                slot.m_bOpen = false;
+    // A panel reports that it was closed or opened; its button has already moved its latch.
+    if (wParam == wnd::ID_PANEL_CLOSED) {
+        OnPanelButton(static_cast<int>(lParam));
+        BringPanelsToTop();
         return true;
     }
-    if (id == ID_COMMAND_TERMINAL) {
-        m_bShowTerminal = !m_bShowTerminal;
-        if (m_pTerminal)
-            m_pTerminal->setVisible(m_bShowTerminal);
+    const int id = static_cast<int>(wnd::LoWord(wParam));
+    if (id >= kPanelSlotSpecs[0].buttonId && id <= kPanelSlotSpecs[kPanelSlots - 1].buttonId) {
+        OnPanelButton(id);
         return true;
     }
-    return false;
+    if (id >= cmd::kLoadFromFactory && id <= cmd::kLoadFromIds[6]) {
+        OnLoadFromSpace(id - cmd::kLoadFromFactory);
+        return true;
+    }
+    if (id >= cmd::kSaveToUser1 && id < cmd::kSaveToUser1 + cmd::kUserSpaces) {
+        OnSaveToUserSpace(id - cmd::kSaveToUser1 + 1);
+        return true;
+    }
+    if (id >= cmd::kBootFromIds[0] && id <= cmd::kBootFromIds[4]) {
+        OnBootFrom(id - cmd::kBootFromIds[0]);
+        return true;
+    }
+    if (id >= cmd::kBaud9600 && id < cmd::kBaud9600 + cmd::kBaudItems) {
+        OnBaudRate(id);
+        return true;
+    }
+    if ((id >= cmd::kViewFirst && id < cmd::kViewFirst + kPanelSlots) || id == cmd::kSelectAll) {
+        OnViewPanel(id);
+        return true;
+    }
+    if (id >= cmd::kHelpFirst && id <= cmd::kHelpLast) {
+        OnOpenHelp();
+        return true;
+    }
+    switch (id) {
+    case cmd::kRunApplication: OnRunApplication(); return true;
+    case cmd::kLoadFromFile: OnLoadFromFile(); return true;
+    case cmd::kLoadFromWorkspace:
+    case IDC_STATUS_BUTTON: OnLoadFromWorkspace(); return true;
+    case cmd::kSaveToFile: OnSaveToFile(); return true;
+    case cmd::kWriteRegisters: OnWriteRegisters(); return true;
+    case cmd::kSaveToFactory: OnSaveToFactory(); return true;
+    case cmd::kBpmDialog: OnBpmDialog(); return true;
+    case cmd::kCommandTerminal: OnCommandTerminal(); return true;
+    case cmd::kDownloadTerminal: OnDownloadTerminal(); return true;
+    case cmd::kSwitchPort: OnSwitchPort(); return true;
+    case cmd::kExit: OnExit(); return true;
+    case cmd::kAttachWindows: OnAttachWindows(); return true;
+    case cmd::kOpenHelp: OnOpenHelp(); return true;
+    case cmd::kDebug: OnDebugMode(); return true;
+    case cmd::kSaveDump: OnSaveDump(); return true;
+    case cmd::kAbout: OnAbout(); return true;
+    case cmd::kMinimize: OnMinimize(); return true;
+    default: return false;
+    }
+}
+
+// ---- menu ----
+
+void CCorvel_5Dlg::SetupMenu()
+{
+    m_Menu.Build(m_pMenuBar, [this](int id) { OnCommand(static_cast<wnd::WPARAM>(id), 0); });
+    const std::string program = lastconfig::Read(lastconfig::kRunApp);
+    if (!program.empty())
+        m_Menu.SetText(cmd::kRunApplication, QStringLiteral("Run %1").arg(QString::fromStdString(ProgramFileName(program))));
+    // Help stays on F1.
+    m_Menu.Remove(cmd::kOpenHelp);
+    // Not in this program yet: the defect-map editor and the download terminal.
+    m_Menu.Grey(cmd::kBpmDialog);
+    m_Menu.Grey(cmd::kDownloadTerminal);
+    m_Menu.Check(cmd::kDebug, m_bDebugMode != 0);
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->SetDebugMode(m_bDebugMode != 0);
+}
+
+void CCorvel_5Dlg::UpdateMenuState()
+{
+    if (m_Link.Settings().GetInt(comm::kSection, kFactoryKey, 0) == 0)
+        m_Menu.Grey(cmd::kSaveToFactory);
+    for (int n = 0; n <= cmd::kUserSpaces; ++n)
+        m_Menu.Check(cmd::kBootFromIds[n], n == m_nBootFrom);
+    m_Menu.Check(cmd::kCommandTerminal, m_bShowTerminal);
+    // The dump stays a command; the menu does not offer it.
+    m_Menu.Remove(cmd::kSaveDump);
+}
+
+void CCorvel_5Dlg::UpdateViewChecks()
+{
+    for (int i = 0; i < kPanelSlots; ++i) {
+        m_Menu.Check(kPanelSlotSpecs[i].viewId, m_Slots[i].m_bView);
+        if (m_Slots[i].m_pPanel)
+            m_Slots[i].m_pPanel->SetNoAnimation(m_bNoAnimation);
+    }
+    m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
+}
+
+void CCorvel_5Dlg::CheckLoadSource(int index)
+{
+    for (int i = 0; i < 7; ++i)
+        m_Menu.Check(cmd::kLoadFromIds[i], i == index);
+    BringPanelsToTop();
+}
+
+// ---- commands ----
+
+std::string CCorvel_5Dlg::AskFile(bool save, const char* title, const char* filter, const char* suffix,
+                                  const std::string& initialName)
+{
+    wnd::FileDialogRequest request;
+    request.save = save;
+    request.title = QString::fromLatin1(title);
+    request.filter = QString::fromLatin1(filter);
+    request.defaultSuffix = QString::fromLatin1(suffix);
+    request.initialName = QString::fromStdString(initialName);
+    request.parent = this;
+    const std::optional<QString> chosen = wnd::ShowFileDialog(request);
+    return chosen ? chosen->toStdString() : std::string();
+}
+
+void CCorvel_5Dlg::OnRunApplication()
+{
+    std::string program = lastconfig::Read(lastconfig::kRunApp);
+    bool ask = true;
+    if (!program.empty()) {
+        const QString question =
+            QStringLiteral("Do you really want run %1?").arg(QString::fromStdString(ProgramFileName(program)));
+        if (wnd::ShowMessageBox(question, wnd::DefaultMessageBoxCaption(), wnd::MB_YESNO, this) == wnd::IDYES)
+            ask = false;
+        else
+            program.clear();  // the settings keep it
+    }
+    if (ask) {
+        program = AskFile(false, "Run Application", "Programs(*)|*||", "", "");
+        if (program.empty())
+            return;
+        lastconfig::Write(lastconfig::kRunApp, program);
+    }
+    RunExternalProgram(program);
+    m_Menu.SetText(cmd::kRunApplication, QStringLiteral("Run %1").arg(QString::fromStdString(ProgramFileName(program))));
+}
+
+void CCorvel_5Dlg::OnLoadFromFile()
+{
+    const std::string file = AskFile(false, "Load Workspace from", kWorkspaceFilter, "rgs", "");
+    if (file.empty())
+        return;
+    if (m_Link.LoadWorkspaceFromFile(file) != 0)
+        return;
+    SetDefault();
+    CheckLoadSource(0);
+}
+
+void CCorvel_5Dlg::OnLoadFromWorkspace()
+{
+    if (m_pTerminal)
+        m_pTerminal->OnBnClickedBtClear();
+    SetDefault();
+    BringPanelsToTop();
+}
+
+void CCorvel_5Dlg::OnLoadFromSpace(int space)
+{
+    if (m_Link.LoadFromUserSet(space) != 0)
+        return;
+    SetDefault();
+    CheckLoadSource(space + 2);
+}
+
+void CCorvel_5Dlg::OnSaveToFile()
+{
+    const std::string file = AskFile(true, "Save Workspace to", kWorkspaceFilter, "rgs", "");
+    if (!file.empty())
+        m_Link.WriteRgsFile(file);
+}
+
+void CCorvel_5Dlg::OnWriteRegisters()
+{
+    m_Link.WriteWorkspaceToCamera();
+}
+
+void CCorvel_5Dlg::OnSaveToFactory()
+{
+    if (wnd::ShowMessageBox(QStringLiteral("Do you want to save current settings to Factory Space?"),
+                            wnd::DefaultMessageBoxCaption(), wnd::MB_YESNO, this) == wnd::IDYES)
+        m_Link.SaveToUserSet(0);
+}
+
+void CCorvel_5Dlg::OnSaveToUserSpace(int space)
+{
+    m_Link.SaveToUserSet(space);
+}
+
+void CCorvel_5Dlg::OnBootFrom(int space)
+{
+    // The mark names the space the camera really boots from: only a write that reached it moves it.
+    if (m_Link.SetParamIntIfOnline("BootFrom", space, true, false) != 0)
+        return;
+    m_nBootFrom = space;
+    UpdateMenuState();
+}
+
+void CCorvel_5Dlg::OnBpmDialog()
+{
+    // The defect-map editor is not part of this program yet.
+}
+
+void CCorvel_5Dlg::OnDownloadTerminal()
+{
+    // The download terminal is not part of this program yet.
+}
+
+void CCorvel_5Dlg::OnCommandTerminal()
+{
+    m_bShowTerminal = !m_bShowTerminal;
+    if (m_pTerminal)
+        m_pTerminal->setVisible(m_bShowTerminal);
+    UpdateMenuState();
+}
+
+void CCorvel_5Dlg::OnSwitchPort()
+{
+    if (!m_pSelector)
+        return;
+    SelectPort(m_pSelector);
+    BringPanelsToTop();
+}
+
+int CCorvel_5Dlg::BaudRateOfIndex(int index) const
+{
+    RegisterLink reg;
+    if (!m_pXmlDoc || GetRegisterLink(m_Link, "BaudRate", reg) != 0 || reg.path.empty())
+        return 0;
+    const CXmlNodeValue node = m_pXmlDoc->Select(reg.path + "/val[" + std::to_string(index + 1) + "]");
+    if (!node)
+        return 0;
+    bool digits = false;
+    const std::int64_t rate = ParseInt64Auto(node.AsString(), &digits);
+    return digits && rate > 0 && rate <= std::numeric_limits<int>::max() ? static_cast<int>(rate) : 0;
+}
+
+void CCorvel_5Dlg::OnBaudRate(int id)
+{
+    const int index = id - cmd::kBaud9600;
+    const int rate = BaudRateOfIndex(index);
+    // Without a rate for this item the camera is not told to change: the link could not follow.
+    if (rate == 0) {
+        CORVEL_LOG(OL_ERROR, 1, kSource, "CCorvel_5Dlg::OnBaudRate", L"No baud rate for menu item %d.", index);
+        return;
+    }
+    m_Menu.Check(id, true);
+    m_nBaudIndex = index;
+    m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
+    m_Link.SetBaudRate(rate);
+}
+
+void CCorvel_5Dlg::OnExit()
+{
+    close();
+}
+
+void CCorvel_5Dlg::OnViewPanel(int id)
+{
+    if (id >= cmd::kViewFirst && id < cmd::kViewFirst + kPanelSlots) {
+        const int i = id - cmd::kViewFirst;
+        CPanelSlot& slot = m_Slots[i];
+        slot.m_bView = !slot.m_bView;
+        if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
+            lastconfig::Write(lastconfig::PanelViewKey(i), slot.m_bView ? 1 : 0);
+        m_Menu.Check(id, slot.m_bView);
+        if (slot.m_pButton && slot.m_pButton->m_bLatched) {
+            if (slot.m_pPanel)
+                slot.m_pPanel->hide();
+            wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
+            slot.m_bOpen = false;
+        }
+    } else if (id == cmd::kSelectAll) {
+        m_bSelectAll = !m_bSelectAll;
+        for (int i = 0; i < kPanelSlots; ++i) {
+            CPanelSlot& slot = m_Slots[i];
+            slot.m_bView = m_bSelectAll;
+            if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
+                lastconfig::Write(lastconfig::PanelViewKey(i), m_bSelectAll ? 1 : 0);
+        }
+        UpdateViewChecks();
+    }
+    m_bSelectAll = std::all_of(std::begin(m_Slots), std::end(m_Slots), [](const CPanelSlot& s) { return s.m_bView; });
+    m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
+    RecalcLayout();
+    PanelsFollow();
+}
+
+void CCorvel_5Dlg::PanelsFollow()
+{
+    wnd::CDeferWindowPos batch;
+    for (CPanelSlot& slot : m_Slots) {
+        if (!slot.m_pPanel)
+            continue;
+        if (slot.m_pPanel->m_bDocked)
+            slot.m_pPanel->MoveDocked(&batch);
+        else
+            slot.m_pPanel->CheckDocked();
+    }
+}
+
+void CCorvel_5Dlg::OnAttachWindows()
+{
+    for (CPanelSlot& slot : m_Slots) {
+        if (!slot.m_pPanel)
+            continue;
+        const QWidget* dock = this;
+        const QRect edge = dock->frameGeometry();
+        const int top = slot.m_pButton && slot.m_pButton->isVisible()
+                            ? slot.m_pButton->mapToGlobal(QPoint(0, 0)).y()
+                            : edge.top();
+        slot.m_pPanel->move(edge.right() + 1 + 2 * kDlgFrameX, top);
+        slot.m_pPanel->CheckDocked();
+    }
+}
+
+void CCorvel_5Dlg::OnOpenHelp()
+{
+    OpenDocument((platform::ExecutableFolder() / kHelpFile).string());
+}
+
+void CCorvel_5Dlg::OnDebugMode()
+{
+    m_bDebugMode = m_bDebugMode ? 0 : 1;
+    lastconfig::Write(lastconfig::kDebugMode, m_bDebugMode);
+    m_Menu.Check(cmd::kDebug, m_bDebugMode != 0);
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->SetDebugMode(m_bDebugMode != 0);
+    if (m_pTerminal)
+        m_pTerminal->OnBnClickedBtClear();
+    SetDefault();
+    BringPanelsToTop();
+}
+
+std::string CCorvel_5Dlg::DumpFileName() const
+{
+    std::string name = m_Link.m_strModelName + m_Link.m_strSerialNumber + ".txt";
+    // Register text names the file: no folders, no control characters.
+    for (char& c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    if (name.front() == '.')
+        name.front() = '_';
+    return name;
+}
+
+void CCorvel_5Dlg::OnSaveDump()
+{
+    const std::string file = AskFile(true, "Save Dump Camera Regs", "Dump Registry Files(*.txt)|*.txt||", "txt",
+                                     DumpFileName());
+    if (!file.empty())
+        m_Link.WriteDumpFile(file);
+}
+
+void CCorvel_5Dlg::OnMinimize()
+{
+    OnSysCommand(SC_MINIMIZE);
+}
+
+void CCorvel_5Dlg::HidePanels()
+{
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->hide();
+}
+
+void CCorvel_5Dlg::ShowViewedPanels()
+{
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel && slot.m_bView && slot.m_bOpen)
+            slot.m_pPanel->show();
+}
+
+void CCorvel_5Dlg::OnSysCommand(unsigned id)
+{
+    if ((id & 0xFFF0u) == IDM_ABOUTBOX) {
+        OnAbout();
+        return;
+    }
+    // The window-state change hides or shows the panels.
+    if ((id & 0xFFF0u) == SC_MINIMIZE)
+        showMinimized();
+    else if ((id & 0xFFF0u) == SC_RESTORE)
+        showNormal();
+}
+
+void CCorvel_5Dlg::OnPanelButton(int buttonId)
+{
+    int index = -1;
+    for (int i = 0; i < kPanelSlots; ++i)
+        if (kPanelSlotSpecs[i].buttonId == buttonId)
+            index = i;
+    if (index < 0)
+        return;
+    CPanelSlot& slot = m_Slots[index];
+    constexpr int kScriptSlot = 8;
+    if (index != kScriptSlot && !m_bConnected) {
+        wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
+        return;
+    }
+    if (!slot.m_pPanel)
+        return;
+    slot.m_bOpen = slot.m_pButton->m_bLatched;
+    if (!slot.m_bOpen) {
+        slot.m_pPanel->hide();
+    } else if (slot.m_bView) {
+        slot.m_pPanel->show();
+        if (slot.m_pPanel->m_bDocked)
+            slot.m_pPanel->MoveDocked(nullptr);
+    }
 }
 
 void CCorvel_5Dlg::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
     emit Closed();
+}
+
+void CCorvel_5Dlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_F2:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CCorvel_5Dlg::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_bInitialized)
+        PanelsFollow();
+}
+
+void CCorvel_5Dlg::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if (isMinimized())
+            HidePanels();
+        else if (change->oldState() & Qt::WindowMinimized)
+            ShowViewedPanels();
+    } else if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_bRestacking) {
+        // Raising the panels must not start another activation round.
+        m_bRestacking = true;
+        BringPanelsToTop();
+        m_bRestacking = false;
+    }
 }

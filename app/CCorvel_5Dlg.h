@@ -6,6 +6,7 @@
 
 #include "CPanelSlot.h"
 #include "CWaitGUIThread.h"
+#include "MainMenu.h"
 
 #include "camera/CameraLink.h"
 #include "camera/ITerminalSink.h"
@@ -68,11 +69,16 @@ public:
         IDC_STATUS_FRAME = 1067,
         IDC_STATUS_BUTTON = 1232,
         IDD_TERMINAL = 175,
-        ID_VIEW_FIRST = 32802,
-        ID_BAUD_FIRST = 32831,
-        ID_COMMAND_TERMINAL = 32796,
-        ID_APP_ABOUT = 32827,
+        ID_VIEW_FIRST = cmd::kViewFirst,
+        ID_BAUD_FIRST = cmd::kBaud9600,
+        ID_COMMAND_TERMINAL = cmd::kCommandTerminal,
+        ID_APP_ABOUT = cmd::kAbout,
+        IDM_ABOUTBOX = 16,  ///< the About command's system-menu id
     };
+    /// System commands the window handles (the low four bits are the system's own).
+    enum : unsigned { SC_MINIMIZE = 0xF020, SC_RESTORE = 0xF120 };
+    /// Docked panels stand this far right of the window they dock to, twice over.
+    static constexpr int kDlgFrameX = 3;
     enum : unsigned { TIMER_TEMPERATURE = 9991, TIMER_EXPOSURE = 9992, TIMER_FRAME_TIME = 9993 };
     static constexpr char kNotDetectedText[] = "Not Detected";
     static constexpr int kLabelChars = 13;
@@ -83,9 +89,60 @@ public:
     explicit CCorvel_5Dlg(QWidget* parent = nullptr, ISettings* settings = nullptr);
     ~CCorvel_5Dlg() override;
 
-    /// The window's start: reads the "LastConfig" flags, rebuilds for the unidentified camera,
-    /// then selects a port when there is a selector. -1 when the operator cancelled.
+    /// The window's start: reads the "LastConfig" flags, builds the menu, rebuilds for the
+    /// unidentified camera, then selects a port when there is a selector (kept for Switch
+    /// Port). -1 when the operator cancelled.
     int OnInitDialog(IPortSelector* selector);
+    /// The selector Switch Port runs (borrowed; null: Switch Port does nothing).
+    void SetPortSelector(IPortSelector* selector) { m_pSelector = selector; }
+
+    // ---- menu ----
+    /// A fresh menu from the table: "Run <program>", no "Open Help", the Debug mark.
+    void SetupMenu();
+    /// Save To > Factory Space greyed unless "Communications"/"Factory" is set, the Boot From
+    /// and Command Terminal marks, no "Save Dump Camera Regs".
+    void UpdateMenuState();
+    /// View marks by the slots' View flags, the no-animation flag to the panels, Select All.
+    void UpdateViewChecks();
+    /// Marks the index-th Load From item (0 File, 1 WorkSpace, 2 Factory, 3-6 user spaces),
+    /// then restacks the panels and the window.
+    void CheckLoadSource(int index);
+    void LayoutStatusRow(int x, int y, int width);
+    MainMenu& Menu() { return m_Menu; }
+
+    // ---- commands ----
+    void OnRunApplication();
+    void OnLoadFromFile();
+    void OnLoadFromWorkspace();
+    void OnLoadFromSpace(int space);
+    void OnSaveToFile();
+    void OnWriteRegisters();
+    void OnSaveToFactory();
+    void OnSaveToUserSpace(int space);
+    void OnBootFrom(int space);
+    void OnBpmDialog();
+    void OnCommandTerminal();
+    void OnDownloadTerminal();
+    void OnSwitchPort();
+    void OnBaudRate(int id);
+    void OnExit();
+    void OnViewPanel(int id);
+    void OnAttachWindows();
+    void OnOpenHelp();
+    void OnDebugMode();
+    void OnSaveDump();
+    void OnMinimize();
+    /// SC_MINIMIZE hides every panel, SC_RESTORE shows those viewed and open again, the About
+    /// command runs the About box; then the window's own handling.
+    void OnSysCommand(unsigned id);
+    /// A slot button was clicked, or its panel closed (0x7000): the slot's open flag follows
+    /// the button's latch.
+    void OnPanelButton(int buttonId);
+    /// The rate of the BaudRate parameter's index-th value in the register map; 0 when the map
+    /// or the parameter has none.
+    int BaudRateOfIndex(int index) const;
+    /// The dump's suggested file name: model name and serial number, safe as a file name.
+    std::string DumpFileName() const;
 
     /// The configuration rebuild for the link's configuration index.
     void SetDefault();
@@ -110,7 +167,7 @@ public:
     COptionDialog* GetPanel(int slot) const;
     CPanelSlot& Slot(int slot) { return m_Slots[slot]; }
     CDrawButton* SlotButton(int slot) const { return m_Slots[slot].m_pButton; }
-    QMenu* ViewMenu() const { return m_pViewMenu; }
+    QMenu* ViewMenu() const { return m_Menu.Popup(1); }
     CTerminal* TerminalWindow() const { return m_pTerminal.get(); }
     CWarningDialog* WarningDialog() const { return m_pWarningDlg; }
     wnd::CWndTimers& Timers() { return *m_pTimers; }
@@ -127,6 +184,7 @@ public:
     bool m_bSelectAll = true;
     bool m_bViewSave = false;
     int m_nBaudIndex = -1;
+    int m_nBootFrom = 0;
     int m_bShowPythonPanel = 0;
     int m_bShowDebugInfo = 0;
     int m_nLogging = 0;
@@ -159,6 +217,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// F2, Enter and Esc do nothing in the main window.
+    void keyPressEvent(QKeyEvent* event) override;
+    /// Docked panels follow the window once it is initialised.
+    void moveEvent(QMoveEvent* event) override;
+    /// Minimise and restore hide and show the panels; activation restacks them.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateSlotPanel(int slot, int row);
@@ -166,6 +230,13 @@ private:
     void StartTimers();
     int PollingPeriod() const;
     void SetCameraLabel();
+    /// Docked panels move with the window, floating ones check whether they now dock.
+    void PanelsFollow();
+    void HidePanels();
+    void ShowViewedPanels();
+    /// A file dialog owned by this window; empty when the operator cancelled.
+    std::string AskFile(bool save, const char* title, const char* filter, const char* suffix,
+                        const std::string& initialName);
     /// Runs `poll` with the link's echo following the terminal's "Disable Polling".
     template <typename Poll>
     void WithPollingEcho(Poll poll);
@@ -180,8 +251,10 @@ private:
     int m_nStatusIcon = 169;
     bool m_bInitialized = false;
     bool m_bDestroyed = false;
+    bool m_bRestacking = false;
+    IPortSelector* m_pSelector = nullptr;
+    MainMenu m_Menu;
     QMenuBar* m_pMenuBar;
-    QMenu* m_pViewMenu;
     QWidget* m_pClient;
     QPushButton* m_pStatusButton;
     QFrame* m_pStatusFrame;

@@ -303,8 +303,10 @@ public:
     /// not reported once more.
     std::uint8_t m_bReportingError = 0;
 
-protected:
+    /// The "Communications" settings the link reads (the main window reads its own keys there).
     ISettings& Settings() const { return *m_pSettings; }
+
+protected:
 
 private:
     int InitComPort(const std::string& name);

@@ -1,5 +1,7 @@
 #include "emulator/CameraModel.h"
 
+#include <iterator>
+
 namespace emu {
 
 CameraModel::CameraModel() { Reset(); }
@@ -92,6 +94,14 @@ void CameraModel::Receive(const std::uint8_t* data, std::size_t size, int hostBa
     }
 }
 
+void CameraModel::SetBaudRate(int rate)
+{
+    baudRate_ = rate;
+    for (std::size_t i = 0; i < std::size(kBaudRates); ++i)
+        if (kBaudRates[i] == rate)
+            registers_[kBaudRateRegister] = (Register(kBaudRateRegister) & ~kBaudRateMask) | static_cast<std::uint32_t>(i);
+}
+
 Answer CameraModel::HandleFrame(const std::vector<std::uint8_t>& frame, int hostBaud)
 {
     frames_.push_back(FrameRecord{frame, hostBaud});
@@ -122,8 +132,13 @@ Answer CameraModel::HandleFrame(const std::vector<std::uint8_t>& frame, int host
         for (int shift = 24; shift >= 0; shift -= 8)
             answer.bytes.push_back(static_cast<std::uint8_t>(word >> shift));
     } else {
-        SetRegister(address, (std::uint32_t{frame[3]} << 24) | (std::uint32_t{frame[4]} << 16) |
-                                 (std::uint32_t{frame[5]} << 8) | frame[6]);
+        const std::uint32_t word = (std::uint32_t{frame[3]} << 24) | (std::uint32_t{frame[4]} << 16) |
+                                   (std::uint32_t{frame[5]} << 8) | frame[6];
+        SetRegister(address, word);
+        // The answer still goes out at the old rate (it is already framed); the UART switches after.
+        const std::uint32_t index = word & kBaudRateMask;
+        if (address == kBaudRateRegister && index < std::size(kBaudRates))
+            baudRate_ = kBaudRates[index];
     }
     if (fault.kind == FaultKind::Partial && fault.partialBytes >= 0 &&
         static_cast<std::size_t>(fault.partialBytes) < answer.bytes.size())

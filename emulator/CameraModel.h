@@ -31,6 +31,11 @@ inline constexpr std::uint16_t kCcdTypeRegister = 0x6004;
 inline constexpr std::uint16_t kBootFromRegister = 0x5000;
 inline constexpr std::uint16_t kModelTextRegister = 0x7028;  ///< five words
 inline constexpr std::uint16_t kSerialTextRegister = 0x7010; ///< two words
+/// The UART's rate: an index into kBaudRates in the low three bits. A write the camera accepts
+/// is answered at the old rate; the camera listens at the new one from then on.
+inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
+inline constexpr std::uint32_t kBaudRateMask = 0x07;
+inline constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
 
 enum class FaultKind : int {
     None = 0,
@@ -74,8 +79,9 @@ public:
     /// first character in the most significant byte, zero-padded.
     void SetTextRegisters(std::uint16_t first, int words, const std::string& text);
 
-    /// The rate the camera's UART runs at; bytes sent at another rate are lost.
-    void SetBaudRate(int rate) { baudRate_ = rate; }
+    /// The rate the camera's UART runs at; bytes sent at another rate are lost. One of the
+    /// listed rates is also put into the rate register.
+    void SetBaudRate(int rate);
     int BaudRate() const { return baudRate_; }
     /// At a wrong rate the camera hears noise and answers each lost byte with 0x00 noise
     /// instead of staying silent.

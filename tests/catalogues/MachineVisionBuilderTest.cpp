@@ -116,6 +116,9 @@ TEST_F(MachineVisionBuilderTest, ListenersAreThePanelsOfSlotsFourAndTwoAndTheCam
 
             // Change every parameter with notification; only registered listeners hear it.
             for (const _OrvStParam& r : Records()) {
+                // The camera would change its line rate and hear nothing more.
+                if (std::string_view(r.name) == "BaudRate")
+                    continue;
                 switch (r.type) {
                 case OrvParam_Int: link->SetParamInt(r.name, 1, true); break;
                 case OrvParam_Bool: link->SetParamBool(r.name, r.value.b.value == 0, true); break;

@@ -56,6 +56,10 @@ TEST_F(MachineVisionSweepTest, EveryWritableIntegerReachesItsRegisterAndReadsBac
                 emu.ClearFrames();
                 ASSERT_EQ(link->SetParamIntIfOnline(record.name, value, false, false), 0);
                 EXPECT_EQ(emu.Register(reg.address), word);
+                // A listed rate switches the camera's line after the answer: the host follows.
+                constexpr int kRates[] = {9600, 19200, 38400, 57600, 115200};
+                if (std::string_view(record.name) == "BaudRate" && field < std::size(kRates))
+                    ASSERT_EQ(link->SetBaudRate(kRates[field]), 0);
                 std::int64_t back = -1;
                 ASSERT_EQ(link->GetParamInt(record.name, &back), 0);
                 EXPECT_EQ(back, static_cast<std::int64_t>(field));
