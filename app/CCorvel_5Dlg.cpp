@@ -29,7 +29,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -110,9 +109,6 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     m_pStatusButton->setToolTip(QStringLiteral("Load from WorkSpace"));
 
     connect(m_pStatusButton, &QPushButton::clicked, this, [this] { OnCommand(IDC_STATUS_BUTTON, 0); });
-    // F1 asks for help as the window framework's help command.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { OnCommand(cmd::kHelp, 0); });
 
     m_pTimers = std::make_unique<wnd::CWndTimers>(this, [this](unsigned id) { OnTimer(id); });
     SetupMenu();
@@ -903,16 +899,20 @@ void CCorvel_5Dlg::OnViewPanel(int id)
             slot.m_bOpen = false;
         }
     } else if (id == cmd::kSelectAll) {
+        // "All" means the slots this camera has: the others have no panel to view.
         m_bSelectAll = !m_bSelectAll;
         for (int i = 0; i < kPanelSlots; ++i) {
             CPanelSlot& slot = m_Slots[i];
+            if (!slot.m_pPanel || !slot.m_pszKey)
+                continue;
             slot.m_bView = m_bSelectAll;
-            if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
+            if (m_bViewSave)
                 lastconfig::Write(lastconfig::PanelViewKey(i), m_bSelectAll ? 1 : 0);
         }
         UpdateViewChecks();
     }
-    m_bSelectAll = std::all_of(std::begin(m_Slots), std::end(m_Slots), [](const CPanelSlot& s) { return s.m_bView; });
+    m_bSelectAll = std::all_of(std::begin(m_Slots), std::end(m_Slots),
+                               [](const CPanelSlot& s) { return !s.m_pPanel || !s.m_pszKey || s.m_bView; });
     m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
     RecalcLayout();
     PanelsFollow();
@@ -1052,6 +1052,11 @@ void CCorvel_5Dlg::closeEvent(QCloseEvent* event)
 void CCorvel_5Dlg::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
+    case Qt::Key_F1:
+        // Help, as the window framework's help command.
+        OnCommand(cmd::kHelp, 0);
+        event->accept();
+        return;
     case Qt::Key_F2:
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -296,6 +296,12 @@ EMU_EXPORT void emu_set_camera_baud(std::int32_t rate)
     S().camera.SetBaudRate(rate);
 }
 
+EMU_EXPORT std::uint32_t emu_camera_baud()
+{
+    std::lock_guard lock(S().mutex);
+    return static_cast<std::uint32_t>(S().camera.BaudRate());
+}
+
 EMU_EXPORT void emu_set_noise_on_mismatch(std::int32_t noise)
 {
     std::lock_guard lock(S().mutex);

@@ -54,6 +54,8 @@ public:
     }
     std::uint32_t Register(std::uint16_t address) { return getRegister_(address); }
     void SetCameraBaud(int rate) { setCameraBaud_(rate); }
+    /// The rate the camera's UART runs at now (it changes when its rate register is written).
+    int CameraBaud() { return static_cast<int>(cameraBaud_()); }
     void SetNoiseOnMismatch(bool noise) { setNoise_(noise ? 1 : 0); }
     /// The rate set clGetSupportedBaudRates answers.
     void SetSupportedRates(std::uint32_t mask) { setRates_(static_cast<std::int32_t>(mask)); }
@@ -105,7 +107,7 @@ private:
     PfnEmuGetPortInt portOpen_ = nullptr, hostBaud_ = nullptr;
     PfnEmuSetFault setFault_ = nullptr, scriptFault_ = nullptr;
     PfnEmuSetDelay setDelay_ = nullptr;
-    PfnEmuCount frameCount_ = nullptr, nowMs_ = nullptr;
+    PfnEmuCount frameCount_ = nullptr, nowMs_ = nullptr, cameraBaud_ = nullptr;
     PfnEmuFrame frame_ = nullptr;
     PfnEmuCallCount callCount_ = nullptr;
     PfnEmuFailNext failNext_ = nullptr;
@@ -142,6 +144,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     setPortBusy_ = Bind<PfnEmuSetPortInt>("emu_set_port_busy");
     portOpen_ = Bind<PfnEmuGetPortInt>("emu_port_open");
     hostBaud_ = Bind<PfnEmuGetPortInt>("emu_host_baud");
+    cameraBaud_ = Bind<PfnEmuCount>("emu_camera_baud");
     setFault_ = Bind<PfnEmuSetFault>("emu_set_address_fault");
     scriptFault_ = Bind<PfnEmuSetFault>("emu_script_fault");
     setDelay_ = Bind<PfnEmuSetDelay>("emu_set_delay");

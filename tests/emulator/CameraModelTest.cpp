@@ -89,6 +89,22 @@ TEST(CameraModel, HearsOnlyItsOwnBaudRate)
     EXPECT_EQ(camera.Frames().back().hostBaud, 38400);
 }
 
+// Example failure: the camera switches before it answers the write (the host never hears the
+// acknowledgement), keeps its rate after the rate register changed, or takes an unlisted index.
+TEST(CameraModel, RateRegisterSwitchesTheLineAfterTheAnswer)
+{
+    CameraModel camera;
+    camera.SetBaudRate(115200);
+    EXPECT_EQ(camera.Register(kBaudRateRegister) & kBaudRateMask, 4u);
+    EXPECT_EQ(Exchange(camera, {0x57, 0x06, 0x04, 0x00, 0x00, 0x00, 0x01}, 115200), (Bytes{kAck}));
+    EXPECT_EQ(camera.BaudRate(), 19200);
+    EXPECT_TRUE(Exchange(camera, {0x52, 0x06, 0x04}, 115200).empty());
+    EXPECT_EQ(Exchange(camera, {0x52, 0x06, 0x04}, 19200), (Bytes{kAck, 0, 0, 0, 1}));
+    // Index 7 names no rate: the register takes it, the line stays.
+    EXPECT_EQ(Exchange(camera, {0x57, 0x06, 0x04, 0x00, 0x00, 0x00, 0x07}, 19200), (Bytes{kAck}));
+    EXPECT_EQ(camera.BaudRate(), 19200);
+}
+
 // Example failure: a scripted fault hits every frame instead of one, or a refusal of a read
 // carries a code byte that a real camera does not send.
 TEST(CameraModel, FaultsShapeTheAnswer)

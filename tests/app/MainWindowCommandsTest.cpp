@@ -1,0 +1,560 @@
+// The main window's menu driven like an operator: items triggered from the menu bar, file
+// dialogs and questions answered through their test hooks, register traffic on the emulated
+// camera.
+#include "MainWindowFixture.h"
+
+#include "app/ExternalLauncher.h"
+#include "app/LastConfig.h"
+#include "controls/CDrawButton.h"
+#include "controls/FileDialog.h"
+#include "emulator/PtyPeer.h"
+#include "platform/Paths.h"
+#include "tools/CTerminal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <clocale>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace corvel::test;
+
+std::string ReadFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MainWindowCommandsTest : public MainWindowTest {
+protected:
+    /// A window started on the emulated camera's library port 0.
+    CCorvel_5Dlg& Connected()
+    {
+        CCorvel_5Dlg& w = MakeWindow();
+        selector = ScriptedSelector{};
+        selector.choices = {{CLSER_EMU_PATH, 0, 0, true}};
+        EXPECT_EQ(w.OnInitDialog(&selector), 0);
+        EXPECT_TRUE(w.m_bConnected);
+        return w;
+    }
+
+    /// Triggers the menu item as a click on it would; false when the menu does not offer it.
+    bool Trigger(int id)
+    {
+        QAction* item = window->Menu().Item(id);
+        if (!item || !item->isEnabled())
+            return false;
+        item->trigger();
+        return true;
+    }
+
+    /// The register word of parameter `name`.
+    std::uint32_t CameraWord(const char* name)
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        return emu.Register(reg.address);
+    }
+
+    ScriptedSelector selector;
+    std::vector<wnd::FileDialogRequest> dialogs;
+    std::vector<std::string> answers;  ///< paths the file dialogs give, in turn; "" cancels
+    wnd::ScopedFileDialogHandler fileHandler{[this](const wnd::FileDialogRequest& r) -> std::optional<QString> {
+        dialogs.push_back(r);
+        if (answers.empty() || answers.front().empty()) {
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return std::nullopt;
+        }
+        const std::string path = answers.front();
+        answers.erase(answers.begin());
+        return QString::fromStdString(path);
+    }};
+    std::vector<LaunchRequest> launched;
+    LaunchHandler previousLauncher = SetLaunchHandler([this](const LaunchRequest& r) {
+        launched.push_back(r);
+        return true;
+    });
+    int yesNoAnswer = wnd::IDYES;
+    std::vector<std::string> questions;
+    wnd::ScopedMessageBoxHandler questionHandler{[this](const wnd::MessageBoxRequest& r) {
+        if ((r.flags & 0xF) == wnd::MB_YESNO) {
+            questions.push_back(r.text.toStdString());
+            return yesNoAnswer;
+        }
+        boxes.push_back(r.text.toStdString());
+        return wnd::IDOK;
+    }};
+
+    void TearDown() override
+    {
+        SetLaunchHandler(std::move(previousLauncher));
+        MainWindowTest::TearDown();
+    }
+};
+
+// Example failure: "Open Help" or "Save Dump Camera Regs" shows in the menu, the Run item keeps
+// its resource text for a stored program, the Debug mark ignores DebugMode, Factory Space can be
+// chosen without the factory option, or Boot From carries two marks.
+TEST_F(MainWindowCommandsTest, MenuFollowsSettingsAndCameraState)
+{
+    struct Case {
+        int factory;
+        bool factoryEnabled;
+    } cases[] = {{0, false}, {1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.factory);
+        settings.Set("Factory", c.factory);
+        lastconfig::Write(lastconfig::kRunApp, "/opt/tools/viewer");
+        lastconfig::Write(lastconfig::kDebugMode, 1);
+        emu.SetRegister(emu::kBootFromRegister, 2);
+        CCorvel_5Dlg& w = Connected();
+        MainMenu& menu = w.Menu();
+
+        EXPECT_FALSE(menu.Has(cmd::kOpenHelp));
+        EXPECT_FALSE(menu.Has(cmd::kSaveDump));
+        EXPECT_EQ(menu.Text(cmd::kRunApplication).toStdString(), "Run viewer");
+        EXPECT_TRUE(menu.IsChecked(cmd::kDebug));
+        EXPECT_EQ(menu.IsEnabled(cmd::kSaveToFactory), c.factoryEnabled);
+        for (int n = 0; n <= 4; ++n)
+            EXPECT_EQ(menu.IsChecked(cmd::kBootFromIds[n]), n == 2) << n;
+        // Tools this program does not have yet are offered greyed.
+        EXPECT_FALSE(menu.IsEnabled(cmd::kBpmDialog));
+        EXPECT_FALSE(menu.IsEnabled(cmd::kDownloadTerminal));
+        EXPECT_TRUE(menu.IsEnabled(cmd::kCommandTerminal));
+        // The bar: three pop-ups and the minimise item.
+        QStringList bar;
+        for (QAction* a : w.findChild<QMenuBar*>()->actions())
+            bar << a->text();
+        EXPECT_EQ(bar.join("|").toStdString(), "Menu|View|Help|_");
+        window.reset();
+    }
+}
+
+// Example failure: the saved workspace misses registers, a loaded file does not reach the
+// camera, a failed replay still rebuilds and marks the source, or the dialogs append prose to a
+// typed name ("ws.Save Workspace to").
+TEST_F(MainWindowCommandsTest, WorkspaceSavedToAFileLoadsBackIntoTheCamera)
+{
+    CCorvel_5Dlg& w = Connected();
+    const std::string file = (dir / "bench.rgs").string();
+    const std::uint32_t gain1 = CameraWord("Gain1A");
+    const std::uint32_t offset = CameraWord("Offs1A");
+
+    answers = {file};
+    ASSERT_TRUE(Trigger(cmd::kSaveToFile));
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(dialogs[0].save);
+    EXPECT_EQ(dialogs[0].defaultSuffix.toStdString(), "rgs");
+    EXPECT_EQ(dialogs[0].title.toStdString(), "Save Workspace to");
+    EXPECT_EQ(wnd::NameFiltersOf(dialogs[0].filter).join("|").toStdString(), "Registry Files(*.rgs)");
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    // The operator changes the camera, then loads the file back.
+    ASSERT_EQ(w.m_Link.SetParamIntIfOnline("Gain1A", 123, true, false), 0);
+    ASSERT_EQ(w.m_Link.SetParamIntIfOnline("Offs1A", 3, true, false), 0);
+    ASSERT_NE(CameraWord("Gain1A"), gain1);
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    answers = {file};
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    EXPECT_FALSE(dialogs.back().save);
+    EXPECT_EQ(dialogs.back().title.toStdString(), "Load Workspace from");
+    EXPECT_EQ(CameraWord("Gain1A"), gain1);
+    EXPECT_EQ(CameraWord("Offs1A"), offset);
+    EXPECT_EQ(rebuilds, 1);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(w.Menu().IsChecked(cmd::kLoadFromIds[i]), i == 0) << i;
+
+    // A file the link refuses changes nothing here; Cancel does nothing at all.
+    const std::filesystem::path bad = dir / "bad.rgs";
+    std::ofstream(bad) << "not a workspace\r\n";
+    w.Menu().Check(cmd::kLoadFromIds[1], true);
+    answers = {bad.string(), ""};
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[1]));
+}
+
+// Example failure: the camera switches but the host stays at the old rate (the camera is lost),
+// the rate is taken from the item's position instead of the register map, or a window without a
+// register map dereferences it.
+TEST_F(MainWindowCommandsTest, BaudRateMovesCameraAndLinkTogether)
+{
+    CCorvel_5Dlg& w = Connected();
+    ASSERT_EQ(emu.CameraBaud(), 115200);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
+
+    ASSERT_TRUE(Trigger(cmd::kBaud9600 + 1));
+    EXPECT_EQ(emu.CameraBaud(), 19200);
+    EXPECT_EQ(emu.HostBaud(0), 19200);
+    EXPECT_EQ(w.m_nBaudIndex, 1);
+    std::int64_t value = -1;
+    EXPECT_EQ(w.m_Link.GetParamInt("BaudRate", &value), 0);
+    EXPECT_EQ(value, 1);
+    // The earlier mark stays until the menu is built again.
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 1));
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
+    w.SetupMenu();
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
+
+    // A map whose BaudRate lists fewer rates: the item without one changes nothing.
+    window.reset();
+    CCorvel_5Dlg& bare = MakeWindow();
+    EXPECT_EQ(bare.BaudRateOfIndex(0), 0);
+    bare.OnBaudRate(cmd::kBaud9600);
+    EXPECT_EQ(emu.CameraBaud(), 19200);
+    EXPECT_FALSE(bare.Menu().IsChecked(cmd::kBaud9600));
+}
+
+// Example failure: Switch Port keeps talking to the old camera, leaves the old camera's baud
+// mark in a menu that was not rebuilt, or Cancel drops the working connection.
+TEST_F(MainWindowCommandsTest, SwitchPortMovesToTheChosenCamera)
+{
+    emu::PtyPeer peer;
+    ASSERT_TRUE(peer.Start()) << peer.Error();
+    peer.WithCamera([](emu::CameraModel& c) {
+        c.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        c.SetBaudRate(115200);
+        c.SetTextRegisters(emu::kModelTextRegister, 5, "PTY-CAMERA");
+    });
+    CCorvel_5Dlg& w = Connected();
+    w.Menu().Check(cmd::kBaud9600, true);
+
+    selector.choices.push_back({peer.SlavePath(), 0, 0, false});
+    ASSERT_TRUE(Trigger(cmd::kSwitchPort));
+    EXPECT_EQ(selector.runs, 2);
+    EXPECT_EQ(w.CameraLabelText().toStdString(), "PTY-CAMERA");
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_FALSE(emu.PortOpen(0));
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kBaud9600));
+    EXPECT_FALSE(w.Menu().Has(cmd::kSaveDump));
+
+    // Cancel keeps the pty camera.
+    ASSERT_TRUE(Trigger(cmd::kSwitchPort));
+    EXPECT_EQ(w.CameraLabelText().toStdString(), "PTY-CAMERA");
+    std::int64_t ping = 0;
+    EXPECT_EQ(w.m_Link.GetParamInt("Ping", &ping), 0);
+}
+
+// Example failure: the dump's suggested name is a path made of register text, or the dump misses
+// or reorders registers (compared with a stored dump of the emulated camera).
+TEST_F(MainWindowCommandsTest, DumpCommandWritesTheGoldenDump)
+{
+    CCorvel_5Dlg& w = Connected();
+    w.m_Link.SetLocalTimeSource([] {
+        std::tm t{};
+        t.tm_year = 126;
+        t.tm_mon = 11;
+        t.tm_mday = 10;
+        t.tm_hour = 9;
+        t.tm_min = 30;
+        return t;
+    });
+    const std::filesystem::path file = dir / "dump.txt";
+    answers = {file.string()};
+    // The dump writes the date in the user's form; the stored dump has the plain one.
+    const std::string timeLocale = std::setlocale(LC_TIME, nullptr);
+    std::setlocale(LC_TIME, "C");
+    // The menu does not offer the dump; the command still runs.
+    ASSERT_TRUE(w.OnCommand(cmd::kSaveDump, 0));
+    std::setlocale(LC_TIME, timeLocale.c_str());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].initialName.toStdString(), w.m_Link.m_strModelName + w.m_Link.m_strSerialNumber + ".txt");
+    EXPECT_EQ(dialogs[0].defaultSuffix.toStdString(), "txt");
+    const std::string golden = ReadFile(CORVEL_GOLDEN_DUMP);
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(ReadFile(file), golden);
+
+
+    struct Case {
+        const char* model;
+        const char* serial;
+        const char* name;
+    } cases[] = {{"A/B", "../x", "A_B.._x.txt"}, {".hidden", "7", "_hidden7.txt"}, {"M\tX", "1", "M_X1.txt"}};
+    for (const Case& c : cases) {
+        w.m_Link.m_strModelName = c.model;
+        w.m_Link.m_strSerialNumber = c.serial;
+        EXPECT_EQ(w.DumpFileName(), c.name) << c.model;
+    }
+}
+
+// Example failure: Boot From marks a space the camera never received, or writes while offline.
+TEST_F(MainWindowCommandsTest, BootFromMovesTheMarkOnlyWhenTheCameraTookIt)
+{
+    CCorvel_5Dlg& w = Connected();
+    ASSERT_TRUE(Trigger(cmd::kBootFromIds[3]));
+    EXPECT_EQ(emu.Register(emu::kBootFromRegister) & 0x7, 3u);
+    for (int n = 0; n <= 4; ++n)
+        EXPECT_EQ(w.Menu().IsChecked(cmd::kBootFromIds[n]), n == 3) << n;
+
+    w.m_Link.m_bOnline = 0;
+    emu.ClearFrames();
+    ASSERT_TRUE(Trigger(cmd::kBootFromIds[1]));
+    EXPECT_TRUE(emu.Frames().empty());
+    ASSERT_TRUE(Trigger(cmd::kCommandTerminal));
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBootFromIds[3]));
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kBootFromIds[1]));
+}
+
+// Example failure: saving to the factory space skips the question or ignores No, a user space
+// asks, or a camera space that fails to load still rebuilds.
+TEST_F(MainWindowCommandsTest, CameraSpacesSaveAndLoad)
+{
+    settings.Set("Factory", 1);
+    CCorvel_5Dlg& w = Connected();
+    RegisterLink selectorReg;
+    ASSERT_EQ(GetRegisterLink(w.m_Link, "BootSelector", selectorReg), 0);
+
+    yesNoAnswer = wnd::IDNO;
+    emu.ClearFrames();
+    ASSERT_TRUE(Trigger(cmd::kSaveToFactory));
+    EXPECT_EQ(questions, (std::vector<std::string>{"Do you want to save current settings to Factory Space?"}));
+    EXPECT_TRUE(emu.Frames().empty());
+    yesNoAnswer = wnd::IDYES;
+    ASSERT_TRUE(Trigger(cmd::kSaveToFactory));
+    EXPECT_FALSE(emu.Frames().empty());
+
+    questions.clear();
+    ASSERT_TRUE(Trigger(cmd::kSaveToUser1 + 2));
+    EXPECT_TRUE(questions.empty());
+    EXPECT_EQ((emu.Register(selectorReg.address) >> selectorReg.shift) & selectorReg.mask, 3u);
+
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    ASSERT_TRUE(Trigger(cmd::kLoadFromIds[4]));  // User Space #2
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
+    EXPECT_EQ((emu.Register(selectorReg.address) >> selectorReg.shift) & selectorReg.mask, 2u);
+
+    emu.SetAddressFault(selectorReg.address, {emu::FaultKind::Refuse, 0x15, 0x02});
+    ASSERT_TRUE(Trigger(cmd::kLoadFromIds[2]));  // Factory Space
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kLoadFromIds[2]));
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
+}
+
+// Example failure: the first run asks a question about no program, a stored program runs without
+// the question, No runs it anyway, or the item keeps its old label.
+TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetupMenu();
+    EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run Application");
+
+    answers = {""};
+    ASSERT_TRUE(Trigger(cmd::kRunApplication));
+    EXPECT_TRUE(launched.empty());
+    EXPECT_TRUE(lastconfig::Read(lastconfig::kRunApp).empty());
+
+    answers = {"/opt/tools/grabber"};
+    ASSERT_TRUE(Trigger(cmd::kRunApplication));
+    EXPECT_TRUE(questions.empty());
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0].kind, LaunchRequest::Program);
+    EXPECT_EQ(launched[0].path, "/opt/tools/grabber");
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
+    EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run grabber");
+    EXPECT_TRUE(dialogs.back().defaultSuffix.isEmpty());
+
+    ASSERT_TRUE(Trigger(cmd::kRunApplication));
+    EXPECT_EQ(questions, (std::vector<std::string>{"Do you really want run grabber?"}));
+    EXPECT_EQ(launched.size(), 2u);
+
+    // No: the operator picks another program; the stored one stays until then.
+    yesNoAnswer = wnd::IDNO;
+    answers = {""};
+    ASSERT_TRUE(Trigger(cmd::kRunApplication));
+    EXPECT_EQ(launched.size(), 2u);
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
+    answers = {"/usr/bin/other"};
+    ASSERT_TRUE(Trigger(cmd::kRunApplication));
+    EXPECT_EQ(launched.back().path, "/usr/bin/other");
+    EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run other");
+}
+
+// Example failure: a View change made without a camera is saved, a latched panel stays open
+// after its slot left the view, or Select All disagrees with the slots.
+TEST_F(MainWindowCommandsTest, ViewItemsToggleSlotsAndSaveOnlyWithACamera)
+{
+    CCorvel_5Dlg& w = Connected();
+    const int image = 4;
+    ASSERT_TRUE(w.Slot(image).m_bView);
+    QTest::mouseClick(w.SlotButton(image), Qt::LeftButton);
+    ASSERT_TRUE(w.SlotButton(image)->m_bLatched);
+    ASSERT_TRUE(w.GetPanel(image)->isVisible());
+
+    ASSERT_TRUE(Trigger(cmd::kViewFirst + image));
+    EXPECT_FALSE(w.Slot(image).m_bView);
+    EXPECT_FALSE(w.GetPanel(image)->isVisible());
+    EXPECT_FALSE(w.SlotButton(image)->m_bLatched);
+    EXPECT_TRUE(w.SlotButton(image)->isHidden());
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kViewFirst + image));
+    EXPECT_EQ(lastconfig::Read(lastconfig::PanelViewKey(image)), 0);
+
+    // Select All views every slot this camera has, and its mark follows the slots.
+    ASSERT_TRUE(Trigger(cmd::kSelectAll));
+    EXPECT_TRUE(w.m_bSelectAll);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kSelectAll));
+    for (int i = 0; i < kPanelSlots; ++i) {
+        const bool attached = w.GetPanel(i) != nullptr;
+        EXPECT_EQ(w.Slot(i).m_bView, attached) << i;
+        EXPECT_EQ(w.Menu().IsChecked(cmd::kViewFirst + i), attached) << i;
+        EXPECT_EQ(w.Menu().Has(cmd::kViewFirst + i), attached) << i;
+    }
+    EXPECT_EQ(lastconfig::Read(lastconfig::PanelViewKey(image)), 1);
+    ASSERT_TRUE(Trigger(cmd::kViewFirst + 0));
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kSelectAll));
+
+    // Without a camera at the last rebuild, View changes are not saved.
+    window.reset();
+    lastconfig::Write(lastconfig::PanelViewKey(8), 1);
+    lastconfig::Write(lastconfig::kShowPythonPanel, 1);
+    CCorvel_5Dlg& offline = MakeWindow();
+    offline.OnInitDialog(nullptr);
+    ASSERT_FALSE(offline.m_bViewSave);
+    ASSERT_TRUE(Trigger(cmd::kViewFirst + 8));
+    EXPECT_FALSE(offline.Slot(8).m_bView);
+    EXPECT_EQ(lastconfig::Read(lastconfig::PanelViewKey(8)), 1);
+}
+
+// Example failure: a slot button opens a panel while no camera is connected, the script slot is
+// refused too, or a panel's close leaves its slot marked open.
+TEST_F(MainWindowCommandsTest, SlotButtonsOpenPanelsOnlyWithACamera)
+{
+    lastconfig::Write(lastconfig::kShowPythonPanel, 1);
+    CCorvel_5Dlg& offline = MakeWindow();
+    offline.OnInitDialog(nullptr);
+    offline.Slot(0).m_bView = true;
+    QTest::mouseClick(offline.SlotButton(0), Qt::LeftButton);
+    EXPECT_FALSE(offline.SlotButton(0)->m_bLatched);
+    EXPECT_FALSE(offline.GetPanel(0)->isVisible());
+    QTest::mouseClick(offline.SlotButton(8), Qt::LeftButton);
+    EXPECT_TRUE(offline.SlotButton(8)->m_bLatched);
+    EXPECT_TRUE(offline.GetPanel(8)->isVisible());
+    window.reset();
+
+    CCorvel_5Dlg& w = Connected();
+    QTest::mouseClick(w.SlotButton(1), Qt::LeftButton);
+    EXPECT_TRUE(w.Slot(1).m_bOpen);
+    EXPECT_TRUE(w.GetPanel(1)->isVisible());
+    // The panel's close box: the button releases, the slot is closed, the panel hidden.
+    w.GetPanel(1)->OnClose();
+    EXPECT_FALSE(w.SlotButton(1)->m_bLatched);
+    EXPECT_FALSE(w.Slot(1).m_bOpen);
+    EXPECT_FALSE(w.GetPanel(1)->isVisible());
+}
+
+// Example failure: minimising leaves panels on screen, or restoring shows panels that were
+// closed or out of view.
+TEST_F(MainWindowCommandsTest, MinimiseHidesPanelsAndRestoreShowsTheOpenOnes)
+{
+    CCorvel_5Dlg& w = Connected();
+    w.show();
+    QTest::mouseClick(w.SlotButton(0), Qt::LeftButton);
+    QTest::mouseClick(w.SlotButton(1), Qt::LeftButton);
+    QTest::mouseClick(w.SlotButton(2), Qt::LeftButton);
+    QTest::mouseClick(w.SlotButton(2), Qt::LeftButton);  // closed again
+    ASSERT_TRUE(w.GetPanel(0)->isVisible() && w.GetPanel(1)->isVisible());
+
+    ASSERT_TRUE(Trigger(cmd::kMinimize));
+    EXPECT_TRUE(w.isMinimized());
+    for (int i : {0, 1, 2})
+        EXPECT_FALSE(w.GetPanel(i)->isVisible()) << i;
+
+    w.OnSysCommand(CCorvel_5Dlg::SC_RESTORE);
+    EXPECT_FALSE(w.isMinimized());
+    EXPECT_TRUE(w.GetPanel(0)->isVisible());
+    EXPECT_TRUE(w.GetPanel(1)->isVisible());
+    EXPECT_FALSE(w.GetPanel(2)->isVisible());
+}
+
+// Example failure: Attach Windows leaves a floating panel where it was, or puts it beside the
+// wrong button.
+TEST_F(MainWindowCommandsTest, AttachWindowsDocksEveryPanelBesideItsButton)
+{
+    CCorvel_5Dlg& w = Connected();
+    w.show();
+    w.move(100, 80);
+    COptionDialog* panel = w.GetPanel(2);
+    panel->m_bDocked = false;
+    panel->move(700, 500);
+    ASSERT_TRUE(Trigger(cmd::kAttachWindows));
+    EXPECT_EQ(panel->x(), w.frameGeometry().right() + 1 + 2 * CCorvel_5Dlg::kDlgFrameX);
+    EXPECT_EQ(panel->y(), w.SlotButton(2)->mapToGlobal(QPoint(0, 0)).y());
+    EXPECT_TRUE(panel->m_bDocked);
+}
+
+// Example failure: the Debug item does not store the mode or rebuild, the terminal item shows a
+// terminal without a mark (or crashes without a terminal), F1 opens no help, F2/Enter/Esc act,
+// or Exit leaves the program running.
+TEST_F(MainWindowCommandsTest, SmallCommandsDoWhatTheirItemsSay)
+{
+    CCorvel_5Dlg& w = Connected();
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    ASSERT_TRUE(Trigger(cmd::kDebug));
+    EXPECT_EQ(lastconfig::Read(lastconfig::kDebugMode), 1);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kDebug));
+    EXPECT_TRUE(w.GetPanel(0)->m_bDebugMode);
+    EXPECT_EQ(rebuilds, 1);
+    ASSERT_TRUE(Trigger(cmd::kDebug));
+    EXPECT_EQ(lastconfig::Read(lastconfig::kDebugMode), 0);
+
+    ASSERT_TRUE(Trigger(cmd::kCommandTerminal));
+    EXPECT_TRUE(w.TerminalWindow()->isVisible());
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kCommandTerminal));
+    ASSERT_TRUE(Trigger(cmd::kCommandTerminal));
+    EXPECT_FALSE(w.TerminalWindow()->isVisible());
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kCommandTerminal));
+
+    w.show();
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0].kind, LaunchRequest::Document);
+    EXPECT_EQ(launched[0].path, (platform::ExecutableFolder() / "Corvel.chm").string());
+
+    rebuilds = 0;
+    for (Qt::Key key : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Escape})
+        QTest::keyClick(&w, key);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(rebuilds, 0);
+
+    bool closed = false;
+    QObject::connect(&w, &CCorvel_5Dlg::Closed, [&] { closed = true; });
+    ASSERT_TRUE(Trigger(cmd::kExit));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(w.isVisible());
+}
+
+// Example failure: commands that need the register map or the terminal crash in a window whose
+// map failed to load.
+TEST_F(MainWindowCommandsTest, CommandsWithoutARegisterMapDoNotCrash)
+{
+    // An unreadable map beside the program makes every rebuild fail.
+    const std::filesystem::path map = platform::ExecutableFolder() / "CamDef.Zorvat.MachineVision.xml";
+    if (std::filesystem::exists(map))
+        GTEST_SKIP() << "a map file stands beside the test program";
+    {
+        std::ofstream(map) << "<CAMERA>";
+    }
+    CCorvel_5Dlg& w = MakeWindow();
+    w.OnInitDialog(nullptr);
+    std::filesystem::remove(map);
+    ASSERT_EQ(w.m_pXmlDoc, nullptr);
+    ASSERT_EQ(w.TerminalWindow(), nullptr);
+    for (int id : {cmd::kCommandTerminal, cmd::kBaud9600 + 2, cmd::kViewFirst, cmd::kSelectAll, cmd::kAttachWindows})
+        EXPECT_TRUE(w.OnCommand(static_cast<wnd::WPARAM>(id), 0)) << id;
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kCommandTerminal));
+}
+
+}  // namespace
