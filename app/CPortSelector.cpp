@@ -10,6 +10,7 @@
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DlgItem.h"
+#include "logging/ConfiguratorLog.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
 #include "tools/CTerminal.h"
@@ -33,6 +34,13 @@ constexpr char kLastPort[] = "LastPort";
 constexpr int kLastPortDefault = 5;
 constexpr char kComPorts[] = "COMPorts";
 constexpr char kSystem32[] = "System32";
+
+constexpr wchar_t kSource[] = L"PortSelector";
+constexpr char kOnInitDialog[] = "CPortSelector::OnInitDialog";
+/// What a failed serial-port initialisation's result means (the line ends are as they are).
+constexpr wchar_t kInitResultCodes[] = L"If return code < 0:\r\n -61 = COM port handle invalid\r\n -62 = "
+                                       L"GetCommTimeout error\n -63 = SetCommTimeout error\r\n -64 = GetCommState\r\n "
+                                       L"-65 = SetCommState\r\n -70 = Camera's BaudRate not detected";
 
 std::vector<std::string> SplitList(const char* variable)
 {
@@ -94,13 +102,16 @@ std::vector<std::string> SerialPorts()
 }
 
 CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform::IClock* clock)
-    : QDialog(owner), m_listPorts(SerialPorts), m_pOwner(owner), m_pSettings(settings), m_pClock(clock)
+    : QDialog(owner), m_listPorts(SerialPorts), m_mapFolder(platform::ExecutableFolder()), m_pOwner(owner),
+      m_pSettings(settings), m_pClock(clock)
 {
     if (!m_pSettings) {
         m_pOwnSettings = std::make_unique<ProfileLinkSettings>(platform::ProfileSettings::Application());
         m_pSettings = m_pOwnSettings.get();
     }
     setWindowTitle(QStringLiteral("Select Port"));
+    // Modal to the main window only: the panels stay usable.
+    setWindowModality(Qt::WindowModal);
     wnd::SetDlgCtrlID(this, IDD);
     auto* layout = new QVBoxLayout(this);
     m_pList = new QTreeWidget(this);
@@ -134,10 +145,7 @@ CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform:
     wnd::SetDlgCtrlID(rescan, IDC_RESCAN);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    connect(rescan, &QPushButton::clicked, this, [this] {
-        if (!OnInitDialog())
-            OnCancel();
-    });
+    connect(rescan, &QPushButton::clicked, this, [this] { OnInitDialog(); });
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addWidget(rescan);
@@ -187,43 +195,64 @@ void CPortSelector::SetCurrentRow(int row)
 bool CPortSelector::OnInitDialog()
 {
     move(300, 300);
-    CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
-    return Scan();
+    ScanResult result = ScanResult::Listed;
+    {
+        CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
+        result = Scan();
+    }
+    if (result == ScanResult::Refused) {
+        // The operator answered a camera's refusal: the selection ends as cancelled.
+        m_bEndedByScan = true;
+        OnCancel();
+    }
+    return result == ScanResult::Listed;
 }
 
-bool CPortSelector::Scan()
+bool CPortSelector::Logging() const
+{
+    return m_pOwner && m_pOwner->m_nLogging != 0;
+}
+
+CPortSelector::ScanResult CPortSelector::Scan()
 {
     ClearRows();
     CMapLoadReporter reporter;
-    RegisterMapPtr map = LoadRegisterMapForRow(4, platform::ExecutableFolder(), &reporter);
+    RegisterMapPtr map = LoadRegisterMapForRow(4, m_mapFolder, &reporter);
     if (!map)
-        return false;
+        return ScanResult::NoRegisterMap;
     CCameraLink link(m_pSettings);
     link.SetClock(m_pClock);
     if (m_pOwner) {
         if (CTerminal* terminal = m_pOwner->TerminalWindow())
             link.m_bCheckErrorDisabled = terminal->m_nDisableErrorCheck == 1;
         link.SetMainWindow(m_pOwner);
+        link.SetDataFolder(m_pOwner->m_Link.DataFolder());
     }
     BuildCatalogZorvatMachineVision(link, map, false);
+    const ScanResult result = ProbePorts(link);
+    // However the scan ended, no port of the probe stays open.
+    link.Close();
+    link.SetMainWindow(nullptr);
+    return result;
+}
 
+CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
+{
     const int lastPort = m_pSettings->GetInt(comm::kSection, kLastPort, kLastPortDefault);
     const bool scanCom = m_pSettings->GetInt(comm::kSection, kComPorts, 0) != 0;
     m_pScanCom->setChecked(scanCom);
     m_pScanSystem->setChecked(m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0);
 
     int preselected = -1;
-    bool refused = false;
+    // False when the operator's answer to a refusal stopped the identification.
     auto identify = [&](Row& row) {
-        const int result = link.ReadCameraInfo();
-        if (result == link_result::kReadReported) {
-            refused = true;
-            return;
-        }
+        if (link.ReadCameraInfo() == link_result::kReadReported)
+            return false;
         row.camera = link.m_strModelName;
         row.baudRate = link.m_nBaudRate;
         if (preselected < 0 && link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
             preselected = static_cast<int>(m_Rows.size());
+        return true;
     };
 
     for (const std::string& path : SerialLibraries()) {
@@ -252,9 +281,8 @@ bool CPortSelector::Scan()
             if (check == clser::kErrPortInUse) {
                 row.camera = "PortInUse";
             } else {
-                identify(row);
-                if (refused)
-                    return false;
+                if (!identify(row))
+                    return ScanResult::Refused;
                 if (row.camera.empty())
                     row.camera = "none";
             }
@@ -267,15 +295,25 @@ bool CPortSelector::Scan()
     if (scanCom) {
         for (const std::string& port : m_listPorts()) {
             link.Close();
-            // A port that cannot be opened, or where no camera answers at any rate, is left out.
-            if (link.Init(port) != 0)
+            const int opened = link.Init(port);
+            if (Logging()) {
+                CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"Initialized <%s> with error = %d 0x%x", port.c_str(),
+                           opened, static_cast<unsigned>(opened));
+                if (opened != 0)
+                    CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"%ls", kInitResultCodes);
+            }
+            // A port that cannot be opened has no row; one without a camera is listed, so it
+            // can be chosen before its camera is switched on.
+            if (opened < 0)
                 continue;
             Row row{port, "", "", kComPortRow, -1, ""};
-            identify(row);
-            if (refused)
-                return false;
-            if (link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
+            if (!identify(row))
+                return ScanResult::Refused;
+            const std::string camera = row.camera;
+            if (Listed(row.camera, link.m_nConfigIndex))
                 AddRow(std::move(row));
+            if (Logging())
+                CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"%s --- %s", port.c_str(), camera.c_str());
         }
     }
 
@@ -285,9 +323,7 @@ bool CPortSelector::Scan()
     } else if (!m_Rows.empty()) {
         SetCurrentRow(0);
     }
-    link.Close();
-    link.SetMainWindow(nullptr);
-    return true;
+    return ScanResult::Listed;
 }
 
 void CPortSelector::OnOK()
@@ -321,9 +357,10 @@ bool CPortSelector::Run(PortChoice& choice)
 {
     m_strSelected.clear();
     m_nSelectedPort = -1;
-    if (!OnInitDialog())
-        return false;
-    if (exec() != QDialog::Accepted)
+    m_bEndedByScan = false;
+    // A register map that cannot be loaded still shows the (empty) list.
+    OnInitDialog();
+    if (m_bEndedByScan || exec() != QDialog::Accepted)
         return false;
     choice.name = m_strSelected;
     choice.portIndex = m_nSelectedPort;

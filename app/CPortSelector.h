@@ -7,10 +7,12 @@
 
 #include <QDialog>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+class CCameraLink;
 class ISettings;
 class QCheckBox;
 class QTreeWidget;
@@ -52,13 +54,16 @@ public:
     explicit CPortSelector(CCorvel_5Dlg* owner, ISettings* settings = nullptr, platform::IClock* clock = nullptr);
     ~CPortSelector() override;
 
-    /// The scan: false when the register map could not be loaded or the identification was
-    /// refused (the dialog then ends as cancelled).
+    /// The scan: false when the register map could not be loaded (the list stays empty) or when
+    /// the operator's answer to a camera's refusal stopped the identification (the dialog then
+    /// ends as cancelled).
     bool OnInitDialog();
     /// Takes the selected row (an error row gives nothing) and ends the dialog.
     void OnOK();
+    /// Cancel, Esc and the close box: frees the rows and ends the dialog.
     void OnCancel();
     void ClearRows();
+    void reject() override { OnCancel(); }
 
     const std::vector<Row>& Rows() const { return m_Rows; }
     int CurrentRow() const;
@@ -73,9 +78,14 @@ public:
     bool m_bSelectedLibrary = true;
     /// The serial ports the scan probes (tests narrow it).
     std::function<std::vector<std::string>()> m_listPorts;
+    /// Where a register-map file overrides the built-in map (tests point it elsewhere).
+    std::filesystem::path m_mapFolder;
 
 private:
-    bool Scan();
+    enum class ScanResult { Listed, NoRegisterMap, Refused };
+    ScanResult Scan();
+    ScanResult ProbePorts(CCameraLink& link);
+    bool Logging() const;
     void AddRow(Row row);
     static bool Listed(const std::string& camera, int configIndex);
 
@@ -84,6 +94,8 @@ private:
     platform::IClock* m_pClock;
     std::unique_ptr<ISettings> m_pOwnSettings;
     std::vector<Row> m_Rows;
+    /// The scan itself ended the dialog.
+    bool m_bEndedByScan = false;
     QTreeWidget* m_pList;
     QCheckBox* m_pScanCom;
     QCheckBox* m_pScanSystem;
