@@ -11,6 +11,7 @@
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DlgItem.h"
 #include "logging/ConfiguratorLog.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
 #include "tools/CTerminal.h"
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 #include <sstream>
 
@@ -34,6 +37,7 @@ constexpr char kLastPort[] = "LastPort";
 constexpr int kLastPortDefault = 5;
 constexpr char kComPorts[] = "COMPorts";
 constexpr char kSystem32[] = "System32";
+constexpr std::size_t kLibraryPathBytes = 260;
 
 constexpr wchar_t kSource[] = L"PortSelector";
 constexpr char kOnInitDialog[] = "CPortSelector::OnInitDialog";
@@ -70,21 +74,45 @@ std::string Printf(const char* format, int value)
 
 }  // namespace
 
-std::vector<std::string> SerialLibraries()
+std::filesystem::path SystemLibraryFolder()
+{
+    // The folder the C library was loaded from.
+    if (void* symbol = ::dlsym(RTLD_DEFAULT, "gnu_get_libc_version"))
+        return platform::ModulePathOf(symbol).parent_path();
+    return {};
+}
+
+std::vector<std::filesystem::path> LibraryFolders(const std::filesystem::path& systemFolder)
+{
+    std::vector<std::filesystem::path> folders;
+    if (!systemFolder.empty())
+        folders.push_back(systemFolder);
+    const char* variable = std::getenv("CLSERIALPATH");
+    // A value that would not fit the 260 bytes the library folder is read into names none.
+    if (variable && std::strlen(variable) < kLibraryPathBytes)
+        for (const std::string& folder : SplitList(variable))
+            folders.emplace_back(folder);
+    return folders;
+}
+
+std::vector<std::string> SerialLibraries(const std::vector<std::filesystem::path>& folders)
 {
     std::vector<std::string> libraries;
-    for (const std::string& folder : SplitList(std::getenv("CLSERIALPATH"))) {
+    for (const std::filesystem::path& folder : folders) {
+        std::vector<std::string> found;
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
             const std::string name = entry.path().filename().string();
             // The generic library forwards to the others: never probed itself.
-            if (!IsClserLibraryName(name) || Lower(entry.path().stem().string()) == "clserial")
+            const std::string base = Lower(name.substr(0, name.find('.')));
+            if (!IsClserLibraryName(name) || base == "clserial" || base == "libclserial")
                 continue;
             if (entry.is_regular_file(ec))
-                libraries.push_back(entry.path().string());
+                found.push_back(entry.path().string());
         }
+        std::sort(found.begin(), found.end());
+        libraries.insert(libraries.end(), found.begin(), found.end());
     }
-    std::sort(libraries.begin(), libraries.end());
     return libraries;
 }
 
@@ -102,7 +130,8 @@ std::vector<std::string> SerialPorts()
 }
 
 CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform::IClock* clock)
-    : QDialog(owner), m_listPorts(SerialPorts), m_mapFolder(platform::ExecutableFolder()), m_pOwner(owner),
+    : QDialog(owner), m_listPorts(SerialPorts), m_mapFolder(platform::ExecutableFolder()),
+      m_systemFolder(SystemLibraryFolder()), m_pOwner(owner),
       m_pSettings(settings), m_pClock(clock)
 {
     if (!m_pSettings) {
@@ -241,7 +270,8 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
     const int lastPort = m_pSettings->GetInt(comm::kSection, kLastPort, kLastPortDefault);
     const bool scanCom = m_pSettings->GetInt(comm::kSection, kComPorts, 0) != 0;
     m_pScanCom->setChecked(scanCom);
-    m_pScanSystem->setChecked(m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0);
+    const bool scanSystem = m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0;
+    m_pScanSystem->setChecked(scanSystem);
 
     int preselected = -1;
     // False when the operator's answer to a refusal stopped the identification.
@@ -255,7 +285,7 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
         return true;
     };
 
-    for (const std::string& path : SerialLibraries()) {
+    for (const std::string& path : SerialLibraries(LibraryFolders(scanSystem ? m_systemFolder : std::filesystem::path()))) {
         const std::string file = std::filesystem::path(path).filename().string();
         link.Close();
         link.m_nPortIndex = -1;

@@ -20,9 +20,16 @@ namespace platform {
 class IClock;
 }
 
-/// The Camera Link serial libraries in the folders of CLSERIALPATH (separated by ':'): files
-/// whose name contains "clser" in any case, except "clserial" itself, sorted by path.
-std::vector<std::string> SerialLibraries();
+/// The folder of the system's own shared libraries, searched first when the operator asks for
+/// the system folder.
+std::filesystem::path SystemLibraryFolder();
+/// The folders searched for serial libraries: `systemFolder` when not empty, then the folders of
+/// CLSERIALPATH (separated by ':'; none when it is 260 bytes or longer).
+std::vector<std::filesystem::path> LibraryFolders(const std::filesystem::path& systemFolder);
+/// The Camera Link serial libraries in `folders`, folder by folder, each folder's sorted by
+/// name: files whose name contains "clser" in any case, except the generic "clserial" or
+/// "libclserial" itself.
+std::vector<std::string> SerialLibraries(const std::vector<std::filesystem::path>& folders);
 /// The serial ports: /dev/<name> for every /sys/class/tty entry with a driver, then the paths
 /// listed in CORVEL_EXTRA_PORTS (separated by ':').
 std::vector<std::string> SerialPorts();
@@ -80,6 +87,8 @@ public:
     std::function<std::vector<std::string>()> m_listPorts;
     /// Where a register-map file overrides the built-in map (tests point it elsewhere).
     std::filesystem::path m_mapFolder;
+    /// The system folder that "Scan System32 Folder" adds (tests point it elsewhere).
+    std::filesystem::path m_systemFolder;
 
 private:
     enum class ScanResult { Listed, NoRegisterMap, Refused };

@@ -1069,4 +1069,50 @@ TEST_F(MainWindowTest, PortSelectorWithoutItsRegisterMapShowsAnEmptyList)
     EXPECT_EQ(boxes.size(), 2u);
 }
 
+// Example failure: "Scan System32 Folder" adds no folder (or searches it after the library
+// folder), the generic "libclserial" is probed, or a CLSERIALPATH too long for its 260 bytes is
+// used (or one that fits is not).
+TEST_F(MainWindowTest, PortSelectorSearchesTheSystemFolderOnRequest)
+{
+    EXPECT_TRUE(std::filesystem::exists(SystemLibraryFolder() / "libc.so.6")) << SystemLibraryFolder();
+
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    settings.Set("LastPort", 1);
+    const std::filesystem::path libs = EmulatedLibraryFolder();
+    const std::filesystem::path system = dir / "system";
+    std::filesystem::create_directories(system);
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), system / "libclser_sys.so");
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), system / "libclserial.so");
+    // The same folder, named with as many bytes as asked.
+    auto named = [&](std::size_t bytes) { return std::string(bytes - libs.string().size(), '/') + libs.string(); };
+    const struct {
+        int system32;
+        std::string libraryPath;
+        std::vector<std::string> libraries;
+    } cases[] = {
+        {0, libs.string(), {"libclser_emu.so"}},
+        {1, libs.string(), {"libclser_sys.so", "libclser_emu.so"}},
+        {0, named(259), {"libclser_emu.so"}},
+        {0, named(260), {}},
+        {1, named(260), {"libclser_sys.so"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.system32) + " " + std::to_string(c.libraryPath.size()));
+        ScopedEnv path("CLSERIALPATH", c.libraryPath);
+        settings.Set("System32", c.system32);
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [] { return std::vector<std::string>{}; };
+        selector.m_systemFolder = system;
+        ASSERT_TRUE(selector.OnInitDialog());
+        std::vector<std::string> libraries;
+        for (const CPortSelector::Row& row : selector.Rows())
+            libraries.push_back(row.library);
+        EXPECT_EQ(libraries, c.libraries);
+        auto* box = qobject_cast<QAbstractButton*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_SCAN_SYSTEM));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->isChecked(), c.system32 == 1);
+    }
+}
+
 }  // namespace
