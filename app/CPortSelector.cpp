@@ -10,6 +10,8 @@
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DlgItem.h"
+#include "logging/ConfiguratorLog.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
 #include "tools/CTerminal.h"
@@ -24,6 +26,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 #include <sstream>
 
@@ -33,6 +37,14 @@ constexpr char kLastPort[] = "LastPort";
 constexpr int kLastPortDefault = 5;
 constexpr char kComPorts[] = "COMPorts";
 constexpr char kSystem32[] = "System32";
+constexpr std::size_t kLibraryPathBytes = 260;
+
+constexpr wchar_t kSource[] = L"PortSelector";
+constexpr char kOnInitDialog[] = "CPortSelector::OnInitDialog";
+/// What a failed serial-port initialisation's result means (the line ends are as they are).
+constexpr wchar_t kInitResultCodes[] = L"If return code < 0:\r\n -61 = COM port handle invalid\r\n -62 = "
+                                       L"GetCommTimeout error\n -63 = SetCommTimeout error\r\n -64 = GetCommState\r\n "
+                                       L"-65 = SetCommState\r\n -70 = Camera's BaudRate not detected";
 
 std::vector<std::string> SplitList(const char* variable)
 {
@@ -62,21 +74,45 @@ std::string Printf(const char* format, int value)
 
 }  // namespace
 
-std::vector<std::string> SerialLibraries()
+std::filesystem::path SystemLibraryFolder()
+{
+    // The folder the C library was loaded from.
+    if (void* symbol = ::dlsym(RTLD_DEFAULT, "gnu_get_libc_version"))
+        return platform::ModulePathOf(symbol).parent_path();
+    return {};
+}
+
+std::vector<std::filesystem::path> LibraryFolders(const std::filesystem::path& systemFolder)
+{
+    std::vector<std::filesystem::path> folders;
+    if (!systemFolder.empty())
+        folders.push_back(systemFolder);
+    const char* variable = std::getenv("CLSERIALPATH");
+    // A value that would not fit the 260 bytes the library folder is read into names none.
+    if (variable && std::strlen(variable) < kLibraryPathBytes)
+        for (const std::string& folder : SplitList(variable))
+            folders.emplace_back(folder);
+    return folders;
+}
+
+std::vector<std::string> SerialLibraries(const std::vector<std::filesystem::path>& folders)
 {
     std::vector<std::string> libraries;
-    for (const std::string& folder : SplitList(std::getenv("CLSERIALPATH"))) {
+    for (const std::filesystem::path& folder : folders) {
+        std::vector<std::string> found;
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
             const std::string name = entry.path().filename().string();
             // The generic library forwards to the others: never probed itself.
-            if (!IsClserLibraryName(name) || Lower(entry.path().stem().string()) == "clserial")
+            const std::string base = Lower(name.substr(0, name.find('.')));
+            if (!IsClserLibraryName(name) || base == "clserial" || base == "libclserial")
                 continue;
             if (entry.is_regular_file(ec))
-                libraries.push_back(entry.path().string());
+                found.push_back(entry.path().string());
         }
+        std::sort(found.begin(), found.end());
+        libraries.insert(libraries.end(), found.begin(), found.end());
     }
-    std::sort(libraries.begin(), libraries.end());
     return libraries;
 }
 
@@ -94,13 +130,17 @@ std::vector<std::string> SerialPorts()
 }
 
 CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform::IClock* clock)
-    : QDialog(owner), m_listPorts(SerialPorts), m_pOwner(owner), m_pSettings(settings), m_pClock(clock)
+    : QDialog(owner), m_listPorts(SerialPorts), m_mapFolder(platform::ExecutableFolder()),
+      m_systemFolder(SystemLibraryFolder()), m_pOwner(owner),
+      m_pSettings(settings), m_pClock(clock)
 {
     if (!m_pSettings) {
         m_pOwnSettings = std::make_unique<ProfileLinkSettings>(platform::ProfileSettings::Application());
         m_pSettings = m_pOwnSettings.get();
     }
     setWindowTitle(QStringLiteral("Select Port"));
+    // Modal to the main window only: the panels stay usable.
+    setWindowModality(Qt::WindowModal);
     wnd::SetDlgCtrlID(this, IDD);
     auto* layout = new QVBoxLayout(this);
     m_pList = new QTreeWidget(this);
@@ -134,10 +174,7 @@ CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform:
     wnd::SetDlgCtrlID(rescan, IDC_RESCAN);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    connect(rescan, &QPushButton::clicked, this, [this] {
-        if (!OnInitDialog())
-            OnCancel();
-    });
+    connect(rescan, &QPushButton::clicked, this, [this] { OnInitDialog(); });
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addWidget(rescan);
@@ -187,46 +224,68 @@ void CPortSelector::SetCurrentRow(int row)
 bool CPortSelector::OnInitDialog()
 {
     move(300, 300);
-    CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
-    return Scan();
+    ScanResult result = ScanResult::Listed;
+    {
+        CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
+        result = Scan();
+    }
+    if (result == ScanResult::Refused) {
+        // The operator answered a camera's refusal: the selection ends as cancelled.
+        m_bEndedByScan = true;
+        OnCancel();
+    }
+    return result == ScanResult::Listed;
 }
 
-bool CPortSelector::Scan()
+bool CPortSelector::Logging() const
+{
+    return m_pOwner && m_pOwner->m_nLogging != 0;
+}
+
+CPortSelector::ScanResult CPortSelector::Scan()
 {
     ClearRows();
     CMapLoadReporter reporter;
-    RegisterMapPtr map = LoadRegisterMapForRow(4, platform::ExecutableFolder(), &reporter);
+    RegisterMapPtr map = LoadRegisterMapForRow(4, m_mapFolder, &reporter);
     if (!map)
-        return false;
+        return ScanResult::NoRegisterMap;
     CCameraLink link(m_pSettings);
     link.SetClock(m_pClock);
     if (m_pOwner) {
         if (CTerminal* terminal = m_pOwner->TerminalWindow())
             link.m_bCheckErrorDisabled = terminal->m_nDisableErrorCheck == 1;
         link.SetMainWindow(m_pOwner);
+        link.SetDataFolder(m_pOwner->m_Link.DataFolder());
     }
     BuildCatalogZorvatMachineVision(link, map, false);
+    const ScanResult result = ProbePorts(link);
+    // However the scan ended, no port of the probe stays open.
+    link.Close();
+    link.SetMainWindow(nullptr);
+    return result;
+}
 
+CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
+{
     const int lastPort = m_pSettings->GetInt(comm::kSection, kLastPort, kLastPortDefault);
     const bool scanCom = m_pSettings->GetInt(comm::kSection, kComPorts, 0) != 0;
     m_pScanCom->setChecked(scanCom);
-    m_pScanSystem->setChecked(m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0);
+    const bool scanSystem = m_pSettings->GetInt(comm::kSection, kSystem32, 0) != 0;
+    m_pScanSystem->setChecked(scanSystem);
 
     int preselected = -1;
-    bool refused = false;
+    // False when the operator's answer to a refusal stopped the identification.
     auto identify = [&](Row& row) {
-        const int result = link.ReadCameraInfo();
-        if (result == link_result::kReadReported) {
-            refused = true;
-            return;
-        }
+        if (link.ReadCameraInfo() == link_result::kReadReported)
+            return false;
         row.camera = link.m_strModelName;
         row.baudRate = link.m_nBaudRate;
         if (preselected < 0 && link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
             preselected = static_cast<int>(m_Rows.size());
+        return true;
     };
 
-    for (const std::string& path : SerialLibraries()) {
+    for (const std::string& path : SerialLibraries(LibraryFolders(scanSystem ? m_systemFolder : std::filesystem::path()))) {
         const std::string file = std::filesystem::path(path).filename().string();
         link.Close();
         link.m_nPortIndex = -1;
@@ -252,9 +311,8 @@ bool CPortSelector::Scan()
             if (check == clser::kErrPortInUse) {
                 row.camera = "PortInUse";
             } else {
-                identify(row);
-                if (refused)
-                    return false;
+                if (!identify(row))
+                    return ScanResult::Refused;
                 if (row.camera.empty())
                     row.camera = "none";
             }
@@ -267,15 +325,25 @@ bool CPortSelector::Scan()
     if (scanCom) {
         for (const std::string& port : m_listPorts()) {
             link.Close();
-            // A port that cannot be opened, or where no camera answers at any rate, is left out.
-            if (link.Init(port) != 0)
+            const int opened = link.Init(port);
+            if (Logging()) {
+                CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"Initialized <%s> with error = %d 0x%x", port.c_str(),
+                           opened, static_cast<unsigned>(opened));
+                if (opened != 0)
+                    CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"%ls", kInitResultCodes);
+            }
+            // A port that cannot be opened has no row; one without a camera is listed, so it
+            // can be chosen before its camera is switched on.
+            if (opened < 0)
                 continue;
             Row row{port, "", "", kComPortRow, -1, ""};
-            identify(row);
-            if (refused)
-                return false;
-            if (link.m_bLinkAlive && Listed(row.camera, link.m_nConfigIndex))
+            if (!identify(row))
+                return ScanResult::Refused;
+            const std::string camera = row.camera;
+            if (Listed(row.camera, link.m_nConfigIndex))
                 AddRow(std::move(row));
+            if (Logging())
+                CORVEL_LOG(OL_TRACE, 0, kSource, kOnInitDialog, L"%s --- %s", port.c_str(), camera.c_str());
         }
     }
 
@@ -285,9 +353,7 @@ bool CPortSelector::Scan()
     } else if (!m_Rows.empty()) {
         SetCurrentRow(0);
     }
-    link.Close();
-    link.SetMainWindow(nullptr);
-    return true;
+    return ScanResult::Listed;
 }
 
 void CPortSelector::OnOK()
@@ -321,9 +387,10 @@ bool CPortSelector::Run(PortChoice& choice)
 {
     m_strSelected.clear();
     m_nSelectedPort = -1;
-    if (!OnInitDialog())
-        return false;
-    if (exec() != QDialog::Accepted)
+    m_bEndedByScan = false;
+    // A register map that cannot be loaded still shows the (empty) list.
+    OnInitDialog();
+    if (m_bEndedByScan || exec() != QDialog::Accepted)
         return false;
     choice.name = m_strSelected;
     choice.portIndex = m_nSelectedPort;

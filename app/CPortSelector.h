@@ -7,10 +7,12 @@
 
 #include <QDialog>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+class CCameraLink;
 class ISettings;
 class QCheckBox;
 class QTreeWidget;
@@ -18,9 +20,16 @@ namespace platform {
 class IClock;
 }
 
-/// The Camera Link serial libraries in the folders of CLSERIALPATH (separated by ':'): files
-/// whose name contains "clser" in any case, except "clserial" itself, sorted by path.
-std::vector<std::string> SerialLibraries();
+/// The folder of the system's own shared libraries, searched first when the operator asks for
+/// the system folder.
+std::filesystem::path SystemLibraryFolder();
+/// The folders searched for serial libraries: `systemFolder` when not empty, then the folders of
+/// CLSERIALPATH (separated by ':'; none when it is 260 bytes or longer).
+std::vector<std::filesystem::path> LibraryFolders(const std::filesystem::path& systemFolder);
+/// The Camera Link serial libraries in `folders`, folder by folder, each folder's sorted by
+/// name: files whose name contains "clser" in any case, except the generic "clserial" or
+/// "libclserial" itself.
+std::vector<std::string> SerialLibraries(const std::vector<std::filesystem::path>& folders);
 /// The serial ports: /dev/<name> for every /sys/class/tty entry with a driver, then the paths
 /// listed in CORVEL_EXTRA_PORTS (separated by ':').
 std::vector<std::string> SerialPorts();
@@ -52,13 +61,16 @@ public:
     explicit CPortSelector(CCorvel_5Dlg* owner, ISettings* settings = nullptr, platform::IClock* clock = nullptr);
     ~CPortSelector() override;
 
-    /// The scan: false when the register map could not be loaded or the identification was
-    /// refused (the dialog then ends as cancelled).
+    /// The scan: false when the register map could not be loaded (the list stays empty) or when
+    /// the operator's answer to a camera's refusal stopped the identification (the dialog then
+    /// ends as cancelled).
     bool OnInitDialog();
     /// Takes the selected row (an error row gives nothing) and ends the dialog.
     void OnOK();
+    /// Cancel, Esc and the close box: frees the rows and ends the dialog.
     void OnCancel();
     void ClearRows();
+    void reject() override { OnCancel(); }
 
     const std::vector<Row>& Rows() const { return m_Rows; }
     int CurrentRow() const;
@@ -73,9 +85,16 @@ public:
     bool m_bSelectedLibrary = true;
     /// The serial ports the scan probes (tests narrow it).
     std::function<std::vector<std::string>()> m_listPorts;
+    /// Where a register-map file overrides the built-in map (tests point it elsewhere).
+    std::filesystem::path m_mapFolder;
+    /// The system folder that "Scan System32 Folder" adds (tests point it elsewhere).
+    std::filesystem::path m_systemFolder;
 
 private:
-    bool Scan();
+    enum class ScanResult { Listed, NoRegisterMap, Refused };
+    ScanResult Scan();
+    ScanResult ProbePorts(CCameraLink& link);
+    bool Logging() const;
     void AddRow(Row row);
     static bool Listed(const std::string& camera, int configIndex);
 
@@ -84,6 +103,8 @@ private:
     platform::IClock* m_pClock;
     std::unique_ptr<ISettings> m_pOwnSettings;
     std::vector<Row> m_Rows;
+    /// The scan itself ended the dialog.
+    bool m_bEndedByScan = false;
     QTreeWidget* m_pList;
     QCheckBox* m_pScanCom;
     QCheckBox* m_pScanSystem;

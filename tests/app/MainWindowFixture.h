@@ -86,6 +86,15 @@ protected:
         window->m_bConnected = true;
     }
 
+    /// A library folder holding only the emulated serial library, named as the scan finds it.
+    std::filesystem::path EmulatedLibraryFolder()
+    {
+        const std::filesystem::path libs = dir / "libs";
+        std::filesystem::create_directories(libs);
+        std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), libs / "libclser_emu.so");
+        return libs;
+    }
+
     emu::ClserEmuControl emu{CLSER_EMU_PATH};
     EmulatorClock clock{emu};
     MemorySettings settings;

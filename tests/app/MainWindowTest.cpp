@@ -16,6 +16,7 @@
 #include "emulator/RegisterImage.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
+#include "support/AppLogCapture.h"
 #include "support/BuiltinMaps.h"
 #include "support/TempDir.h"
 #include "tools/CTerminal.h"
@@ -25,7 +26,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -647,9 +650,7 @@ TEST_F(MainWindowTest, PortSelectorListsAPortInUseAndKeepsItsOptions)
     CCorvel_5Dlg& w = MakeWindow();
     w.SetDefault();
     ConnectWithoutIdentification();
-    const std::filesystem::path libs = dir / "libs";
-    std::filesystem::create_directories(libs);
-    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), libs / "libclser_emu.so");
+    const std::filesystem::path libs = EmulatedLibraryFolder();
     ScopedEnv path("CLSERIALPATH", libs.string());
 
     CPortSelector selector(&w, &settings, &clock);
@@ -708,10 +709,7 @@ TEST_F(MainWindowTest, PortSelectorListsOnlyConfigurationsItCanLoad)
 {
     CCorvel_5Dlg& w = MakeWindow();
     w.SetDefault();
-    const std::filesystem::path libs = dir / "libs";
-    std::filesystem::create_directories(libs);
-    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), libs / "libclser_emu.so");
-    ScopedEnv path("CLSERIALPATH", libs.string());
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
     const struct {
         int config;
         int cameraBaud;
@@ -736,6 +734,300 @@ TEST_F(MainWindowTest, PortSelectorListsOnlyConfigurationsItCanLoad)
         EXPECT_EQ(cameras, c.cameras);
         // Without a camera found, the first row is still selected.
         EXPECT_EQ(selector.CurrentRow(), c.cameras.empty() ? -1 : 0);
+    }
+}
+
+/// The result a dialog ends with when a test step left it open.
+constexpr int kStillOpen = 42;
+
+/// Runs `run` (by default the dialog's own modal loop) and, once the dialog shows, `step`; a
+/// dialog the step left open is ended with kStillOpen, so a test never hangs on it. The timer
+/// repeats because the scan's wait window handles events before the dialog shows.
+int RunModal(QDialog& dialog, const std::function<void()>& step, const std::function<int()>& run = {})
+{
+    QTimer timer;
+    bool stepped = false;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (stepped || !dialog.isVisible())
+            return;
+        stepped = true;
+        step();
+        if (dialog.isVisible())
+            dialog.done(kStillOpen);
+    });
+    timer.start(0);
+    return run ? run() : dialog.exec();
+}
+
+/// The records the port selector wrote, their line ends kept.
+std::vector<std::wstring> SelectorRecords(AppLogCapture& log)
+{
+    // The file breaks a message at its line ends: the lines that follow a record and start no
+    // record of their own belong to its message.
+    std::vector<std::wstring> records;
+    bool inSelector = false;
+    for (const std::wstring& line : log.Records()) {
+        const std::size_t msg = line.find(L"; MSG=");
+        if (line.find(L"; SV=") != std::wstring::npos && msg != std::wstring::npos) {
+            inSelector = line.find(L"; F=PortSelector,CPortSelector::OnInitDialog,") != std::wstring::npos;
+            if (inSelector)
+                records.push_back(line.substr(line.find(L"; SV=") + 2));
+        } else if (inSelector) {
+            records.back() += L"\r\n" + line;
+        }
+    }
+    return records;
+}
+
+// Example failure: the serial-port scan writes no records while the operator logs (or writes
+// them when he does not), loses the meaning of a failed result, or hides a port whose camera
+// is off instead of listing it without one.
+TEST_F(MainWindowTest, PortSelectorLogsTheSerialPortScan)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    // No per-byte read time: the silent camera is waited for at every rate.
+    settings.Set(comm::kRttm, 0);
+    settings.Set("COMPorts", 1);
+    emu::PtyPeer off, on;
+    ASSERT_TRUE(off.Start()) << off.Error();
+    ASSERT_TRUE(on.Start()) << on.Error();
+    // A rate the link never tries stands for a camera that is switched off.
+    off.WithCamera([](emu::CameraModel& c) { c.SetBaudRate(4800); });
+    on.WithCamera([](emu::CameraModel& c) {
+        c.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        c.SetBaudRate(115200);
+    });
+    std::filesystem::create_directories(dir / "nolibs");
+    ScopedEnv path("CLSERIALPATH", (dir / "nolibs").string());
+    const std::string nothing = (dir / "ttyNothing").string();
+    const std::string model = emu::IdentityForConfiguration(*BuiltinMap(kMap170), 4).modelText;
+    const std::wstring codes = L"If return code < 0:\r\n -61 = COM port handle invalid\r\n -62 = GetCommTimeout "
+                               L"error\n -63 = SetCommTimeout error\r\n -64 = GetCommState\r\n -65 = "
+                               L"SetCommState\r\n -70 = Camera's BaudRate not detected";
+    auto wide = [](const std::string& text) { return platform::Utf8ToWide(text); };
+
+    for (int logging : {0, 1}) {
+        SCOPED_TRACE(logging);
+        w.m_nLogging = logging;
+        AppLogCapture log(5, 0);
+        ASSERT_TRUE(log.Ok());
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [&] { return std::vector<std::string>{nothing, off.SlavePath(), on.SlavePath()}; };
+        ASSERT_TRUE(selector.OnInitDialog());
+
+        std::vector<std::string> listed;
+        for (const CPortSelector::Row& row : selector.Rows())
+            listed.push_back(row.port + "|" + row.library + "|" + row.camera);
+        EXPECT_EQ(listed, (std::vector<std::string>{off.SlavePath() + "||", on.SlavePath() + "||" + model}));
+        // The camera is preselected, not the port before it.
+        EXPECT_EQ(selector.CurrentRow(), 1);
+
+        const std::vector<std::wstring> expected = {
+            L"SV=TRACE; CD=0; MSG=Initialized <" + wide(nothing) + L"> with error = -61 0xffffffc3",
+            L"SV=TRACE; CD=0; MSG=" + codes,
+            L"SV=TRACE; CD=0; MSG=Initialized <" + wide(off.SlavePath()) + L"> with error = 70 0x46",
+            L"SV=TRACE; CD=0; MSG=" + codes,
+            L"SV=TRACE; CD=0; MSG=" + wide(off.SlavePath()) + L" --- ",
+            L"SV=TRACE; CD=0; MSG=Initialized <" + wide(on.SlavePath()) + L"> with error = 0 0x0",
+            L"SV=TRACE; CD=0; MSG=" + wide(on.SlavePath()) + L" --- " + wide(model),
+        };
+        EXPECT_EQ(SelectorRecords(log), logging ? expected : std::vector<std::wstring>{});
+    }
+}
+
+// Example failure: the operator's answer to a camera's refusal during the scan or a rescan
+// leaves the selector open (or goes on listing ports), keeps its rows, or leaves the probed
+// port open in the grabber.
+TEST_F(MainWindowTest, PortSelectorEndsWhenTheOperatorAnswersARefusal)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
+    settings.Set("LastPort", 1);
+    auto pingReads = [&] {
+        int reads = 0;
+        for (const emu::FrameRecord& frame : emu.Frames())
+            reads += frame.bytes == std::vector<std::uint8_t>{emu::kReadCommand, 0x60, 0x0C};
+        return reads;
+    };
+    // A plain scan shows how many "Ping" reads come before the identification's last one.
+    emu.ClearFrames();
+    {
+        CPortSelector plain(&w, &settings, &clock);
+        plain.m_listPorts = [] { return std::vector<std::string>{}; };
+        ASSERT_TRUE(plain.OnInitDialog());
+        ASSERT_EQ(plain.Rows().size(), 1u);
+    }
+    const int pings = pingReads();
+    ASSERT_GE(pings, 2);
+    auto refuseIdentification = [&] {
+        for (int i = 1; i < pings; ++i)
+            emu.ScriptFault(emu::kPingRegister, emu::Fault{});
+        emu.ScriptFault(emu::kPingRegister, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
+    };
+    const std::string report = "Read <Ping> param to camera\n Value less then minimum [ID=4]";
+
+    // During the first scan: the dialog never shows.
+    {
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [] { return std::vector<std::string>{}; };
+        refuseIdentification();
+        boxes.clear();
+        PortChoice choice;
+        bool shown = false;
+        EXPECT_EQ(RunModal(selector, [&] { shown = true; }, [&] { return selector.Run(choice) ? 1 : 0; }), 0);
+        EXPECT_FALSE(shown);
+        EXPECT_TRUE(selector.Rows().empty());
+        EXPECT_FALSE(emu.PortOpen(0));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].substr(0, report.size()), report);
+    }
+
+    // During "Rescan Ports": the open dialog ends as cancelled.
+    {
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [] { return std::vector<std::string>{}; };
+        ASSERT_TRUE(selector.OnInitDialog());
+        ASSERT_EQ(selector.Rows().size(), 1u);
+        auto* rescan = qobject_cast<QPushButton*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_RESCAN));
+        ASSERT_NE(rescan, nullptr);
+        boxes.clear();
+        EXPECT_EQ(RunModal(selector,
+                           [&] {
+                               refuseIdentification();
+                               rescan->click();
+                           }),
+                  QDialog::Rejected);
+        EXPECT_TRUE(selector.Rows().empty());
+        EXPECT_FALSE(emu.PortOpen(0));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes[0].substr(0, report.size()), report);
+    }
+}
+
+// Example failure: a double-click on a row does not choose it, Esc leaves the rows behind, or a
+// rescan adds the columns a second time.
+TEST_F(MainWindowTest, PortSelectorDoubleClickChoosesAndEscCancels)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    const std::filesystem::path libs = EmulatedLibraryFolder();
+    ScopedEnv path("CLSERIALPATH", libs.string());
+    CPortSelector selector(&w, &settings, &clock);
+    selector.m_listPorts = [] { return std::vector<std::string>{}; };
+    auto* list = qobject_cast<QTreeWidget*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_LIST));
+    ASSERT_NE(list, nullptr);
+    auto* rescan = qobject_cast<QPushButton*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_RESCAN));
+    ASSERT_NE(rescan, nullptr);
+
+    ASSERT_TRUE(selector.OnInitDialog());
+    rescan->click();
+    ASSERT_EQ(list->columnCount(), 3);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(list->headerItem()->text(c).toStdString(), (std::vector<std::string>{"Port", "Interface DLL", "Camera"}[c]));
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    ASSERT_EQ(selector.Rows().size(), 1u);
+
+    EXPECT_EQ(RunModal(selector,
+                       [&] {
+                           // What a double-click delivers: press, release, double-click, release.
+                           const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+                           QTest::mousePress(list->viewport(), Qt::LeftButton, {}, row);
+                           QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row);
+                           QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+                           QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row);
+                       }),
+              QDialog::Accepted);
+    EXPECT_EQ(selector.m_strSelected, (libs / "libclser_emu.so").string());
+    EXPECT_EQ(selector.m_nSelectedPort, 0);
+    EXPECT_EQ(selector.m_nSelectedBaud, 115200);
+
+    ASSERT_TRUE(selector.OnInitDialog());
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(RunModal(selector, [&] { QTest::keyClick(&selector, Qt::Key_Escape); }), QDialog::Rejected);
+    EXPECT_TRUE(selector.Rows().empty());
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+}
+
+// Example failure: a register map that cannot be loaded ends the selection unseen, or a rescan
+// then closes the dialog, instead of showing the empty list.
+TEST_F(MainWindowTest, PortSelectorWithoutItsRegisterMapShowsAnEmptyList)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
+    std::filesystem::create_directories(dir / "maps");
+    dir.Write("maps/CamDef.Zorvat.MachineVision.xml", "<Camera><broken></Camera>");
+    CPortSelector selector(&w, &settings, &clock);
+    selector.m_listPorts = [] { return std::vector<std::string>{}; };
+    selector.m_mapFolder = dir / "maps";
+    auto* rescan = qobject_cast<QPushButton*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_RESCAN));
+    auto* cancel = qobject_cast<QPushButton*>(wnd::GetDlgItem(&selector, 2));
+    ASSERT_TRUE(rescan && cancel);
+
+    boxes.clear();
+    bool shownEmpty = false, openAfterRescan = false;
+    PortChoice choice;
+    const int result = RunModal(
+        selector,
+        [&] {
+            shownEmpty = selector.Rows().empty();
+            rescan->click();
+            openAfterRescan = selector.isVisible() && selector.Rows().empty();
+            cancel->click();
+        },
+        [&] { return selector.Run(choice) ? 1 : 0; });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(shownEmpty);
+    EXPECT_TRUE(openAfterRescan);
+    // Each scan reports the map once.
+    EXPECT_EQ(boxes.size(), 2u);
+}
+
+// Example failure: "Scan System32 Folder" adds no folder (or searches it after the library
+// folder), the generic "libclserial" is probed, or a CLSERIALPATH too long for its 260 bytes is
+// used (or one that fits is not).
+TEST_F(MainWindowTest, PortSelectorSearchesTheSystemFolderOnRequest)
+{
+    EXPECT_TRUE(std::filesystem::exists(SystemLibraryFolder() / "libc.so.6")) << SystemLibraryFolder();
+
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    settings.Set("LastPort", 1);
+    const std::filesystem::path libs = EmulatedLibraryFolder();
+    const std::filesystem::path system = dir / "system";
+    std::filesystem::create_directories(system);
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), system / "libclser_sys.so");
+    std::filesystem::create_symlink(std::filesystem::path(CLSER_EMU_PATH), system / "libclserial.so");
+    // The same folder, named with as many bytes as asked.
+    auto named = [&](std::size_t bytes) { return std::string(bytes - libs.string().size(), '/') + libs.string(); };
+    const struct {
+        int system32;
+        std::string libraryPath;
+        std::vector<std::string> libraries;
+    } cases[] = {
+        {0, libs.string(), {"libclser_emu.so"}},
+        {1, libs.string(), {"libclser_sys.so", "libclser_emu.so"}},
+        {0, named(259), {"libclser_emu.so"}},
+        {0, named(260), {}},
+        {1, named(260), {"libclser_sys.so"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.system32) + " " + std::to_string(c.libraryPath.size()));
+        ScopedEnv path("CLSERIALPATH", c.libraryPath);
+        settings.Set("System32", c.system32);
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [] { return std::vector<std::string>{}; };
+        selector.m_systemFolder = system;
+        ASSERT_TRUE(selector.OnInitDialog());
+        std::vector<std::string> libraries;
+        for (const CPortSelector::Row& row : selector.Rows())
+            libraries.push_back(row.library);
+        EXPECT_EQ(libraries, c.libraries);
+        auto* box = qobject_cast<QAbstractButton*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_SCAN_SYSTEM));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->isChecked(), c.system32 == 1);
     }
 }
 
