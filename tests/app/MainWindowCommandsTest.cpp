@@ -6,6 +6,7 @@
 #include "app/ExternalLauncher.h"
 #include "app/LastConfig.h"
 #include "controls/CDrawButton.h"
+#include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
 #include "emulator/PtyPeer.h"
 #include "platform/Paths.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <clocale>
@@ -509,6 +511,16 @@ TEST_F(MainWindowCommandsTest, SmallCommandsDoWhatTheirItemsSay)
     EXPECT_EQ(rebuilds, 1);
     ASSERT_TRUE(Trigger(cmd::kDebug));
     EXPECT_EQ(lastconfig::Read(lastconfig::kDebugMode), 0);
+
+    // The status button reloads from the camera's workspace, as Load From > WorkSpace does.
+    rebuilds = 0;
+    QPlainTextEdit* output = w.TerminalWindow()->findChild<QPlainTextEdit*>();
+    ASSERT_NE(output, nullptr);
+    output->setPlainText("old output");
+    QTest::mouseClick(wnd::GetDlgItem(&w, CCorvel_5Dlg::IDC_STATUS_BUTTON), Qt::LeftButton);
+    ASSERT_TRUE(Trigger(cmd::kLoadFromWorkspace));
+    EXPECT_EQ(rebuilds, 2);
+    EXPECT_FALSE(output->toPlainText().contains("old output"));
 
     ASSERT_TRUE(Trigger(cmd::kCommandTerminal));
     EXPECT_TRUE(w.TerminalWindow()->isVisible());
