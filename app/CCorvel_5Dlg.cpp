@@ -929,21 +929,17 @@ void CCorvel_5Dlg::PanelsFollow()
         else
             slot.m_pPanel->CheckDocked();
     }
+    batch.End();
 }
 
 void CCorvel_5Dlg::OnAttachWindows()
 {
-    for (CPanelSlot& slot : m_Slots) {
-        if (!slot.m_pPanel)
-            continue;
-        const QWidget* dock = this;
-        const QRect edge = dock->frameGeometry();
-        const int top = slot.m_pButton && slot.m_pButton->isVisible()
-                            ? slot.m_pButton->mapToGlobal(QPoint(0, 0)).y()
-                            : edge.top();
-        slot.m_pPanel->move(edge.right() + 1 + 2 * kDlgFrameX, top);
-        slot.m_pPanel->CheckDocked();
-    }
+    // Every panel, floating or not, goes back to its docking place beside its button.
+    wnd::CDeferWindowPos batch;
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->MoveDocked(&batch);
+    batch.End();
 }
 
 void CCorvel_5Dlg::OnOpenHelp()
@@ -1038,8 +1034,6 @@ void CCorvel_5Dlg::OnPanelButton(int buttonId)
         slot.m_pPanel->hide();
     } else if (slot.m_bView) {
         slot.m_pPanel->show();
-        if (slot.m_pPanel->m_bDocked)
-            slot.m_pPanel->MoveDocked(nullptr);
     }
 }
 

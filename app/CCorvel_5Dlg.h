@@ -77,8 +77,7 @@ public:
     };
     /// System commands the window handles (the low four bits are the system's own).
     enum : unsigned { SC_MINIMIZE = 0xF020, SC_RESTORE = 0xF120 };
-    /// Docked panels stand this far right of the window they dock to, twice over.
-    static constexpr int kDlgFrameX = 3;
+
     enum : unsigned { TIMER_TEMPERATURE = 9991, TIMER_EXPOSURE = 9992, TIMER_FRAME_TIME = 9993 };
     static constexpr char kNotDetectedText[] = "Not Detected";
     static constexpr int kLabelChars = 13;

@@ -491,9 +491,21 @@ TEST_F(MainWindowCommandsTest, AttachWindowsDocksEveryPanelBesideItsButton)
     panel->m_bDocked = false;
     panel->move(700, 500);
     ASSERT_TRUE(Trigger(cmd::kAttachWindows));
-    EXPECT_EQ(panel->x(), w.frameGeometry().right() + 1 + 2 * CCorvel_5Dlg::kDlgFrameX);
+    COptionDialog* docked = w.GetPanel(1);
+    ASSERT_TRUE(docked->m_bDocked);
+    EXPECT_EQ(panel->x(), docked->x());
+    EXPECT_GE(panel->x(), w.frameGeometry().right());
     EXPECT_EQ(panel->y(), w.SlotButton(2)->mapToGlobal(QPoint(0, 0)).y());
     EXPECT_TRUE(panel->m_bDocked);
+
+    // Docked panels follow the window; a floating one stays where the operator put it.
+    COptionDialog* floating = w.GetPanel(0);
+    floating->m_bDocked = false;
+    floating->move(900, 600);
+    const QPoint before = panel->pos();
+    w.move(150, 100);
+    EXPECT_EQ(panel->pos(), before + QPoint(50, 20));
+    EXPECT_EQ(floating->pos(), QPoint(900, 600));
 }
 
 // Example failure: the Debug item does not store the mode or rebuild, the terminal item shows a
