@@ -52,7 +52,6 @@ constexpr char kHelpFile[] = "Corvel.chm";
 constexpr int kColumnLeft = 4;
 constexpr int kColumnWidth = 232;
 constexpr int kButtonHeight = 40;
-constexpr int kStatusRowHeight = 34;
 
 std::string Format(const char* format, double value)
 {
@@ -330,7 +329,8 @@ void CCorvel_5Dlg::RecalcLayout()
         slot.m_pButton->setGeometry(kColumnLeft, top, kColumnWidth, kButtonHeight);
         top += kButtonHeight + 1;
     }
-    m_pClient->setGeometry(0, menuHeight, kColumnLeft * 2 + kColumnWidth, top + kStatusRowHeight);
+    // The status row sets the client area's height.
+    m_pClient->setGeometry(0, menuHeight, kColumnLeft * 2 + kColumnWidth, m_pClient->height());
     LayoutStatusRow(kColumnLeft, top, kColumnWidth);
 }
 

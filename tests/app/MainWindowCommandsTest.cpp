@@ -71,13 +71,12 @@ protected:
     std::vector<std::string> answers;  ///< paths the file dialogs give, in turn; "" cancels
     wnd::ScopedFileDialogHandler fileHandler{[this](const wnd::FileDialogRequest& r) -> std::optional<QString> {
         dialogs.push_back(r);
-        if (answers.empty() || answers.front().empty()) {
-            if (!answers.empty())
-                answers.erase(answers.begin());
+        if (answers.empty())
             return std::nullopt;
-        }
         const std::string path = answers.front();
         answers.erase(answers.begin());
+        if (path.empty())
+            return std::nullopt;
         return QString::fromStdString(path);
     }};
     std::vector<LaunchRequest> launched;
