@@ -12,6 +12,7 @@
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CDrawButton.h"
@@ -278,8 +279,10 @@ void CCorvel_5Dlg::CreateSlotPanel(int slot, int row)
         return;
     if (slot == 8 && m_bShowPythonPanel == 0)
         return;
-    // Every slot holds the common panel until its own class exists.
-    auto panel = std::make_unique<COptionDialog>(templateId, this, &m_Link);
+    // A slot without a panel class of its own holds the common panel of its template.
+    std::unique_ptr<COptionDialog> panel = CreateFeaturePanel(slot, row, templateId, this, &m_Link);
+    if (!panel)
+        panel = std::make_unique<COptionDialog>(templateId, this, &m_Link);
     panel->Create(templateId, nullptr);
     panel->setWindowTitle(QString::fromLatin1(kPanelSlotSpecs[slot].title).replace("&&", "&"));
     m_Slots[slot].m_pPanel = std::move(panel);
