@@ -12,6 +12,7 @@
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CDrawButton.h"
@@ -278,8 +279,10 @@ void CCorvel_5Dlg::CreateSlotPanel(int slot, int row)
         return;
     if (slot == 8 && m_bShowPythonPanel == 0)
         return;
-    // Every slot holds the common panel until its own class exists.
-    auto panel = std::make_unique<COptionDialog>(templateId, this, &m_Link);
+    // A slot without a panel class of its own holds the common panel of its template.
+    std::unique_ptr<COptionDialog> panel = CreateFeaturePanel(slot, row, templateId, this, &m_Link);
+    if (!panel)
+        panel = std::make_unique<COptionDialog>(templateId, this, &m_Link);
     panel->Create(templateId, nullptr);
     panel->setWindowTitle(QString::fromLatin1(kPanelSlotSpecs[slot].title).replace("&&", "&"));
     m_Slots[slot].m_pPanel = std::move(panel);
@@ -409,7 +412,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     m_Link.m_bNotIdentified = 0;
     if (m_pTerminal) {
         m_Link.m_bCheckErrorDisabled = m_pTerminal->m_nDisableErrorCheck == 1;
-        m_pTerminal->SetErrorCheckingDisabled(true);
+        m_pTerminal->UpdateData(false);
         m_pTerminal->OnBnClickedBtClear();
     }
     m_Link.Init(choice.name);
@@ -630,6 +633,7 @@ bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
     const int id = static_cast<int>(wnd::LoWord(wParam));
     if (id >= kPanelSlotSpecs[0].buttonId && id <= kPanelSlotSpecs[kPanelSlots - 1].buttonId) {
         OnPanelButton(id);
+        BringPanelsToTop();
         return true;
     }
     if (id >= cmd::kLoadFromFactory && id <= cmd::kLoadFromIds[6]) {

@@ -1,0 +1,19 @@
+#include "panels/PanelFactory.h"
+
+#include "catalogues/ConfigurationTable.h"
+
+std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
+                                                  CCameraLink* link)
+{
+    const PanelVariant variant = ConfigurationRowFor(row).panels;
+    // One case a slot; a panel class adds its own.
+    switch (slot) {
+    default:
+        break;
+    }
+    (void)variant;
+    (void)templateId;
+    (void)mainWnd;
+    (void)link;
+    return nullptr;
+}

@@ -1,0 +1,92 @@
+// A feature panel as the operator meets it: the main window on the offscreen platform, connected
+// to an emulated camera of a chosen configuration, identified and rebuilt, with the panel shown
+// in its slot. The camera's frame log tells what reached the registers.
+#pragma once
+
+#include "app/MainWindowFixture.h"
+
+#include "catalogues/ConfigurationTable.h"
+#include "catalogues/RegisterMapLoader.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvel::test {
+
+class PanelTest : public MainWindowTest {
+protected:
+    /// The main window, connected to an emulated camera of configuration `config` (its built-in
+    /// register map's defaults and identity), identified and rebuilt for it. The frame log is
+    /// cleared afterwards, so it holds only what the test causes.
+    CCorvel_5Dlg& OpenOnCamera(int config = 4)
+    {
+        const int mapId = ConfigurationRowFor(config).builtinMapId;
+        map = LoadBuiltinRegisterMap(mapId);
+        if (!map) {
+            ADD_FAILURE() << "configuration " << config << " has no built-in map";
+            return MakeWindow();
+        }
+        emu.LoadRegisters(emu::CameraRegistersFor(*map, config));
+        CCorvel_5Dlg& w = MakeWindow();
+        ScriptedSelector selector;
+        selector.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}};
+        EXPECT_EQ(w.OnInitDialog(&selector), 0);
+        EXPECT_TRUE(w.m_bConnected);
+        EXPECT_EQ(w.m_Link.m_nConfigIndex, config);
+        emu.ClearFrames();
+        return w;
+    }
+
+    /// The panel of `slot`, shown and laid out, or null when the slot is empty.
+    COptionDialog* ShownPanel(int slot)
+    {
+        COptionDialog* panel = window ? window->GetPanel(slot) : nullptr;
+        if (!panel)
+            return nullptr;
+        panel->show();
+        QApplication::processEvents();
+        return panel;
+    }
+
+    /// The write frames (0x57 …) the camera received since the log was last cleared.
+    std::vector<std::vector<std::uint8_t>> WriteFrames()
+    {
+        std::vector<std::vector<std::uint8_t>> writes;
+        for (const auto& frame : emu.Frames())
+            if (frame.bytes.size() == 7 && frame.bytes[0] == 0x57)
+                writes.push_back(frame.bytes);
+        return writes;
+    }
+
+    /// A write frame for `address` holding `word` (the camera's big-endian order).
+    static std::vector<std::uint8_t> WriteFrame(std::uint16_t address, std::uint32_t word)
+    {
+        return {0x57,
+                static_cast<std::uint8_t>(address >> 8),
+                static_cast<std::uint8_t>(address),
+                static_cast<std::uint8_t>(word >> 24),
+                static_cast<std::uint8_t>(word >> 16),
+                static_cast<std::uint8_t>(word >> 8),
+                static_cast<std::uint8_t>(word)};
+    }
+
+    /// Saves a picture of `widget` under the build folder's panel-shots/ for a reviewer; the
+    /// path of the file.
+    static std::string SaveShot(QWidget* widget, const std::string& name)
+    {
+        QDir().mkpath(PANEL_SHOT_DIR);
+        const std::string path = std::string(PANEL_SHOT_DIR) + "/" + name + ".png";
+        widget->grab().save(QString::fromStdString(path));
+        return path;
+    }
+
+    RegisterMapPtr map;
+};
+
+}  // namespace corvel::test

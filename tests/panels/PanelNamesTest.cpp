@@ -1,0 +1,48 @@
+// The parameter names the feature panels use against the catalogues of the configurations that
+// show them.
+#include "PanelFixture.h"
+
+#include "panels/PanelNames.h"
+
+#include <string>
+
+namespace {
+
+using namespace corvel::test;
+
+class PanelNamesTest : public PanelTest, public ::testing::WithParamInterface<int> {};
+
+// Example failure: a panel spells a parameter its camera's catalogue does not define (a typo, or
+// a name of another configuration), so its control stays empty and its edits write nothing.
+TEST_P(PanelNamesTest, EveryNameAPanelUsesIsInTheCatalogue)
+{
+    const int config = GetParam();
+    CCorvel_5Dlg& w = OpenOnCamera(config);
+    for (int slot = 0; slot < kPanelSlots; ++slot) {
+        const COptionDialog* panel = w.GetPanel(slot);
+        if (!panel)
+            continue;
+        for (std::string_view name : panel_names::PanelNamesOf(panel->TemplateId())) {
+            _OrvStParam record{};
+            EXPECT_EQ(w.m_Link.GetParamData(std::string(name).c_str(), &record), 0)
+                << "slot " << slot << " template " << panel->TemplateId() << ": " << name;
+        }
+    }
+}
+
+// The configurations whose register map is built in.
+std::vector<int> ConfigurationsWithAMap()
+{
+    std::vector<int> configs;
+    for (int config = 0; config < kConfigurationCount; ++config) {
+        const int mapId = ConfigurationRowFor(config).builtinMapId;
+        if (mapId != 0 && LoadBuiltinRegisterMap(mapId))
+            configs.push_back(config);
+    }
+    return configs;
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, PanelNamesTest, ::testing::ValuesIn(ConfigurationsWithAMap()),
+                         [](const auto& info) { return "Config" + std::to_string(info.param); });
+
+}  // namespace
