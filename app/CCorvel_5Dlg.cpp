@@ -11,6 +11,7 @@
 #include "camera/CXmlNodeValue.h"
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
+#include "catalogues/BuildCatalogZorvatAerospace.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
@@ -298,8 +299,11 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 5:
         BuildCatalogZorvatMachineVision47(m_Link, m_pXmlDoc, debug);
         break;
+    case 8:
+        BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
+        break;
     default:
-        // Kelmir, aerospace and ruggedized catalogues are not built in yet: the store keeps
+        // Kelmir, aerospace 47 and ruggedized catalogues are not built in yet: the store keeps
         // what it holds, as for the rows without a builder.
         break;
     }

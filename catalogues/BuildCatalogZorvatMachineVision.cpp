@@ -1,7 +1,7 @@
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 
 #include "catalogues/CatalogueTable.h"
-#include "catalogues/MachineVisionCatalogue.h"
+#include "catalogues/ZorvatCatalogue.h"
 
 CatalogueBuildResult BuildCatalogZorvatMachineVision(CCameraLink& link, RegisterMapPtr document, bool debugMode)
 {

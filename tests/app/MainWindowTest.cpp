@@ -6,6 +6,7 @@
 #include "app/CPortSelector.h"
 
 #include "app/LastConfig.h"
+#include "camera/CXmlNodeValue.h"
 #include "camera/RegisterLink.h"
 #include "camera/ValueCoder.h"
 #include "catalogues/ConfigurationTable.h"
@@ -483,6 +484,61 @@ TEST_F(MainWindowTest, LensPanelFollowsTheActiveMount)
             listed = listed || action->text() == "Lens Control";
         EXPECT_EQ(listed, mount == 3);
     }
+}
+
+// Example failure: an aerospace camera is taken for the default configuration, its catalogue is
+// not built (the panels then bind to nothing), its AEC/AGC slot stays empty as on the
+// machine-vision cameras, or its lens panel is closed although its mount reads 3.
+TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLensPanels)
+{
+    const RegisterMapPtr& map171 = BuiltinMap(kMap171);
+    ASSERT_TRUE(map171);
+    emu.LoadRegisters(emu::CameraRegistersFor(*map171, 8));
+    emu.SetRegister(0x7040, 3u << 4);  // CanonActiveMount, bits 4-7 of the mount word
+    CCorvel_5Dlg& w = MakeWindow();
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 8);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.PanelRow(), 8);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Zorvat");
+    EXPECT_EQ(w.m_Link.m_strModelName, "Zorvat Aerospace");
+    ASSERT_TRUE(w.m_pXmlDoc);
+    EXPECT_TRUE(w.m_pXmlDoc->Select("CAMERA/CCDTIMINGREGISTERS/TDIGROUP")) << "the aerospace map is loaded";
+
+    // The aerospace catalogue: 305 parameters, the TDI group among them.
+    std::size_t count = 0;
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 305u);
+    std::int64_t value = -1;
+    EXPECT_EQ(w.m_Link.GetParamInt("TDINumber", &value), 0);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(w.m_Link.GetParamInt("CanonActiveMount", &value), 0);
+    EXPECT_EQ(value, 3);
+
+    const bool attached[kPanelSlots] = {true, true, true, true, true, true, true, true, false};
+    for (int i = 0; i < kPanelSlots; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(w.GetPanel(i) != nullptr, attached[i]);
+        EXPECT_EQ(w.SlotButton(i)->isHidden(), !attached[i] || !w.Slot(i).m_bView);
+    }
+    ASSERT_NE(w.GetPanel(3), nullptr);
+    EXPECT_EQ(w.GetPanel(3)->windowTitle().toStdString(), "AEC/AGC Control");
+    bool aecListed = false;
+    for (QAction* action : w.ViewMenu()->actions())
+        aecListed = aecListed || action->text() == "AEC/AGC Control";
+    EXPECT_TRUE(aecListed);
+
+    // Another mount closes the lens panel on the next rebuild; the AEC/AGC panel stays.
+    SetCameraValue("CanonActiveMount", 0);
+    w.SetDefault();
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 8);
+    EXPECT_EQ(w.GetPanel(7), nullptr);
+    EXPECT_NE(w.GetPanel(3), nullptr);
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 305u);
 }
 
 // Example failure: the About box shows nothing of the camera it is given, reads the wrong

@@ -19,13 +19,13 @@ namespace {
 
 constexpr std::uint32_t kScrambled = 0x5AC3A55C;
 
-class MachineVisionWorkspaceTest : public MachineVisionLinkTest,
-                                   public ::testing::WithParamInterface<MachineVisionConfig> {
+class MachineVisionWorkspaceTest : public ZorvatLinkTest,
+                                   public ::testing::WithParamInterface<ZorvatConfig> {
 protected:
     TempDir folder;
 };
 
-std::string ConfigName(const ::testing::TestParamInfo<MachineVisionConfig>& info) { return info.param.name; }
+std::string ConfigName(const ::testing::TestParamInfo<ZorvatConfig>& info) { return info.param.name; }
 
 /// The register bits a camera write of the parameter sets.
 std::uint32_t FieldBits(const _OrvStParam& param, const RegisterLink& reg)
@@ -43,7 +43,7 @@ std::uint32_t FieldBits(const _OrvStParam& param, const RegisterLink& reg)
 // settings do not come back.
 TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
 {
-    const MachineVisionConfig& config = GetParam();
+    const ZorvatConfig& config = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartCamera(config));
     const emu::RegisterImage image = emu::CameraRegistersFor(*BuiltinMap(config.mapId), config.configIndex);
     link->m_bCheckErrorDisabled = 1;
@@ -103,7 +103,7 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
     EXPECT_EQ(link->m_GuiSettings.Items(), settings);
 }
 
-INSTANTIATE_TEST_SUITE_P(Configurations, MachineVisionWorkspaceTest, ::testing::ValuesIn(kMachineVisionConfigs),
+INSTANTIATE_TEST_SUITE_P(Configurations, MachineVisionWorkspaceTest, ::testing::ValuesIn(kZorvatConfigs),
                          ConfigName);
 
 }  // namespace

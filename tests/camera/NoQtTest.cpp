@@ -26,7 +26,7 @@
 #include "catalogues/CatalogueEngine.h"
 #include "catalogues/CatalogueTable.h"
 #include "catalogues/ConfigurationTable.h"
-#include "catalogues/MachineVisionCatalogue.h"
+#include "catalogues/ZorvatCatalogue.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "emulator/CameraModel.h"
 #include "emulator/ClserEmuControl.h"

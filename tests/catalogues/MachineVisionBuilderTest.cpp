@@ -1,10 +1,10 @@
-#include "catalogues/MachineVisionCatalogue.h"
-
 #include "MachineVisionFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,23 +26,18 @@ std::vector<std::string> TableNames(const CatalogueTable& table)
     return names;
 }
 
-const CatalogueTable& TableOf(const MachineVisionConfig& config)
-{
-    return config.configIndex == 4 ? MachineVisionCatalogue() : MachineVision47Catalogue();
-}
-
 }  // namespace
 
-class MachineVisionBuilderTest : public MachineVisionLinkTest {};
+class MachineVisionBuilderTest : public ZorvatLinkTest {};
 
 // Example failure: a build defines a parameter twice, out of map order, with another type, or
 // forgets a section; in debug mode a different set; or a second build adds to the first.
 TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
 {
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
-        const std::vector<std::string> expected = TableNames(TableOf(config));
+        const std::vector<std::string> expected = TableNames(config.catalogue());
         for (bool debug : {false, true, false}) {
             SCOPED_TRACE(debug ? "debug" : "normal");
             const CatalogueBuildResult result = Build(config, debug);
@@ -58,13 +53,12 @@ TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
             EXPECT_EQ(names, expected);
             EXPECT_EQ(result.defined, static_cast<int>(expected.size()));
             EXPECT_EQ(result.linked, result.defined) << "every listed element is in the map";
-            const int ints = config.configIndex == 4 ? 271 : 262;
-            EXPECT_EQ(types[OrvParam_Int], ints);
+            EXPECT_EQ(types[OrvParam_Int], config.ints);
             EXPECT_EQ(types[OrvParam_Bool], 7);
             EXPECT_EQ(types[OrvParam_String], 15);
             EXPECT_EQ(types[OrvParam_Float], 4);
         }
-        EXPECT_EQ(Records().size(), config.configIndex == 4 ? 297u : 288u);
+        EXPECT_EQ(Records().size(), static_cast<std::size_t>(config.Total()));
     }
 }
 
@@ -72,21 +66,38 @@ TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
 // terminal would then offer a register this camera does not have).
 TEST_F(MachineVisionBuilderTest, DocumentedExclusionsAreNotInTheStore)
 {
-    const char* bothLeaveOut[] = {"TriggerPeriod", "VSubWrite",    "RgsCamInfo",     "TapsMode",       "DPCEnable",
-                                  "SmearingMode",  "DPCThreshold", "HPCThreshold",   "SlaveAOIMode",   "TrStrobeDuration",
-                                  "Strobe2Mode",   "Strobe2Duration", "Strobe2Position", "Out2Polarity", "Out2Mapping"};
-    const char* only47LeavesOut[] = {"OutputFormat", "TecMode",     "TecOnLevel",    "MirrorEnable", "WDRMode",
-                                     "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"};
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         Build(config, false);
         _OrvStParam record;
-        for (const char* name : bothLeaveOut)
-            EXPECT_NE(link->GetParamData(name, &record), 0) << name;
-        for (const char* name : only47LeavesOut)
-            EXPECT_EQ(link->GetParamData(name, &record) != 0, config.configIndex == 5) << name;
+        for (const std::string& name : config.leftOut)
+            EXPECT_NE(link->GetParamData(name.c_str(), &record), 0) << name;
     }
+}
+
+// Example failure: the aerospace catalogue defines TapsMode in map order (before ActiveTaps), or
+// loses the registers only its camera has.
+TEST_F(MachineVisionBuilderTest, AerospaceDefinesTapsModeRightAfterActiveTaps)
+{
+    const ZorvatConfig& config = kZorvatConfigs[2];
+    ASSERT_EQ(config.configIndex, 8);
+    StartCamera(config);
+    Build(config, false);
+    std::vector<std::string> names;
+    for (const _OrvStParam& r : Records())
+        names.push_back(r.name);
+    const auto at = [&](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
+    EXPECT_EQ(at("ActiveTaps") + 1, at("TapsMode"));
+    EXPECT_EQ(at("TapsMode") + 1, at("OutputFormat"));
+    EXPECT_EQ(at("BitShift") + 1, at("ActiveTaps"));
+    for (const char* name : {"TDIMode", "TDINumber", "TDIDelay", "SmearingMode", "HPCThreshold", "SlaveAOIMode",
+                             "TrStrobeDuration", "Strobe2Position", "Out2Mapping", "CanonActiveMount"})
+        EXPECT_LT(at(name), static_cast<std::ptrdiff_t>(names.size())) << name;
+    RegisterLink reg;
+    ASSERT_EQ(GetRegisterLink(*link, "TDINumber", reg), 0);
+    EXPECT_EQ(reg.path, "CAMERA/CCDTIMINGREGISTERS/TDIGROUP/TDINumber");
+    EXPECT_EQ(reg.address, 0x0520);
 }
 
 // Example failure: a listener is registered for the wrong name or slot, a missing panel or dialog
@@ -102,7 +113,7 @@ TEST_F(MachineVisionBuilderTest, ListenersAreThePanelsOfSlotsFourAndTwoAndTheCam
         bool dialog;
     } rows[] = {{"all windows", true, true}, {"first rebuild, no dialog yet", true, false}, {"no windows", false, false}};
 
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(config.name) + ": " + row.name);
             StartCamera(config);
@@ -159,7 +170,7 @@ TEST_F(MachineVisionBuilderTest, DebugModeLimits)
         {"FrameTime", true, 1, 0xFFFFFF, 0, 0xFFFFFFFF},
         {"Temperature", true, 0, 0x3FF, 0, 0x3FF},
         {"AFE1_PAndD_LOC_CHA", true, 0, 0xFFFFFFFF, 0, 0xFFFFFFFF},
-        {"AnalogGainLimits", false, 0.0, 24.0, 0.035190616, 0},
+        {"AnalogGainLimits", false, 0.0, 0.0 /* the configuration's */, 0.035190616, 0},
         {"AnalogGainLimits", true, 0.0, 590400.53, 0.035190616, 0},
         {"AnalogOffsetLimits", true, 0.0, 16777215.0, 1.0, 0},
         {"DigitalGainLimits", false, 1.0, 4.0, 0.0009768805, 0},
@@ -167,7 +178,7 @@ TEST_F(MachineVisionBuilderTest, DebugModeLimits)
         {"DigitalOffsetLimits", false, -512, 511, 1, 0},
         {"DigitalOffsetLimits", true, -512, 16776703, 1, 0},
     };
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         StartCamera(config);
         for (bool debug : {false, true}) {
             Build(config, debug);
@@ -178,8 +189,9 @@ TEST_F(MachineVisionBuilderTest, DebugModeLimits)
                 _OrvStParam r;
                 ASSERT_EQ(link->GetParamData(row.name, &r), 0);
                 if (r.type == OrvParam_Float) {
+                    const bool gainScale = std::string_view(row.name) == "AnalogGainLimits" && !debug;
                     EXPECT_DOUBLE_EQ(r.min.d, row.min);
-                    EXPECT_DOUBLE_EQ(r.max.d, row.max);
+                    EXPECT_DOUBLE_EQ(r.max.d, gainScale ? config.analogGainMax : row.max);
                     EXPECT_DOUBLE_EQ(r.def.d, row.step);
                     EXPECT_EQ(r.access, OrvParam_Unk) << "limits elements carry no access";
                     RegisterLink reg;
@@ -224,7 +236,7 @@ TEST_F(MachineVisionBuilderTest, EndStepsFrames)
           ReadFrame(0x6074), ReadFrame(0x6074), WriteFrame(0x0500, 1)},
          1, 1},
     };
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(config.name) + ": " + row.name);
             StartCamera(config);
@@ -255,7 +267,7 @@ TEST_F(MachineVisionBuilderTest, EndStepsFrames)
 // offers no listeners is taken for no main window.
 TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
 {
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         Build(config, false);
@@ -275,28 +287,30 @@ TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
     }
 }
 
-// Example failure: a map without the lens section or without the WDR group stops the build, or a
-// missing group hides the groups after it.
+// Example failure: a map without the lens section or without one timing group stops the build,
+// or a missing group hides the groups after it, or a missing section hides the next one.
 TEST_F(MachineVisionBuilderTest, MissingSectionOrGroupIsSkippedAlone)
 {
-    const BuiltinResource* resource = FindBuiltinResource(kMap170);
-    ASSERT_TRUE(resource);
-    const std::string text(reinterpret_cast<const char*>(resource->data), resource->size);
     struct Row {
         const char* name;
+        const ZorvatConfig& config;
         const char* open;
         const char* close;
-        std::size_t expected;
+        int missing;
         const char* gone;
         const char* kept;
     } rows[] = {
-        {"no LENSCONTROL", "<LENSCONTROL>", "</LENSCONTROL>", 297 - 28, "IrisStepValue", "MfgAPN1"},
-        {"no WDRGROUP", "<WDRGROUP>", "</WDRGROUP>", 297 - 5, "Knee1Weight", "Out1Mapping"},
+        {"no LENSCONTROL", kZorvatConfigs[0], "<LENSCONTROL>", "</LENSCONTROL>", 28, "IrisStepValue", "MfgAPN1"},
+        {"no WDRGROUP", kZorvatConfigs[0], "<WDRGROUP>", "</WDRGROUP>", 5, "Knee1Weight", "Out1Mapping"},
+        {"aerospace, no TDIGROUP", kZorvatConfigs[2], "<TDIGROUP>", "</TDIGROUP>", 3, "TDIDelay", "Out2Mapping"},
+        {"aerospace, no timing registers", kZorvatConfigs[2], "<CCDTIMINGREGISTERS>", "</CCDTIMINGREGISTERS>", 37,
+         "BinVertMode", "RGSIdNumber"},
     };
-    StartCamera(kMachineVisionConfigs[0]);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string cut = text;
+        const BuiltinResource* resource = FindBuiltinResource(row.config.mapId);
+        ASSERT_TRUE(resource);
+        std::string cut(reinterpret_cast<const char*>(resource->data), resource->size);
         const std::size_t from = cut.find(row.open);
         const std::size_t to = cut.find(row.close);
         ASSERT_NE(from, std::string::npos);
@@ -304,9 +318,9 @@ TEST_F(MachineVisionBuilderTest, MissingSectionOrGroupIsSkippedAlone)
         cut.erase(from, to + std::strlen(row.close) - from);
         RegisterMapPtr map = RegisterMap::LoadBuffer(cut.data(), cut.size(), row.name);
         ASSERT_TRUE(map);
-        emu.ClearFrames();
-        BuildCatalogZorvatMachineVision(*link, map, false);
-        EXPECT_EQ(Records().size(), row.expected);
+        StartCamera(row.config);
+        row.config.build(*link, map, false);
+        EXPECT_EQ(Records().size(), static_cast<std::size_t>(row.config.Total() - row.missing));
         _OrvStParam r;
         EXPECT_NE(link->GetParamData(row.gone, &r), 0);
         EXPECT_EQ(link->GetParamData(row.kept, &r), 0);

@@ -4,7 +4,9 @@
 // configuration. Waits of the protocol cost nothing.
 #pragma once
 
+#include "catalogues/BuildCatalogZorvatAerospace.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/ZorvatCatalogue.h"
 #include "emulator/RegisterImage.h"
 #include "support/BuiltinMaps.h"
 
@@ -36,20 +38,37 @@ public:
     OrvParamListener* CameraInfoListener() override { return cameraInfo; }
 };
 
-/// One machine-vision configuration: its builder, its map and its index.
-struct MachineVisionConfig {
+/// One Zorvat configuration: its builder, its table, its map, its index and what a build of it
+/// gives.
+struct ZorvatConfig {
     const char* name;
     CatalogueBuildResult (*build)(CCameraLink&, RegisterMapPtr, bool);
+    const CatalogueTable& (*catalogue)();
     int mapId;
     int configIndex;
+    int ints;          ///< integer parameters; every one also has 7 booleans, 15 texts and 4 floats
+    int writableInts;  ///< integers with write access, each in a register of its own
+    double analogGainMax;
+    std::vector<std::string> leftOut;  ///< elements of its map that it never defines
+
+    int Total() const { return ints + 7 + 15 + 4; }
 };
 
-inline const MachineVisionConfig kMachineVisionConfigs[] = {
-    {"MachineVision", BuildCatalogZorvatMachineVision, kMap170, 4},
-    {"MachineVision47", BuildCatalogZorvatMachineVision47, kMap174, 5},
+inline const ZorvatConfig kZorvatConfigs[] = {
+    {"MachineVision", BuildCatalogZorvatMachineVision, MachineVisionCatalogue, kMap170, 4, 271, 213, 24.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "SmearingMode", "DPCThreshold",
+      "HPCThreshold", "SlaveAOIMode", "TrStrobeDuration", "Strobe2Mode", "Strobe2Duration", "Strobe2Position",
+      "Out2Polarity", "Out2Mapping"}},
+    {"MachineVision47", BuildCatalogZorvatMachineVision47, MachineVision47Catalogue, kMap174, 5, 262, 204, 24.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "SmearingMode", "DPCThreshold",
+      "HPCThreshold", "SlaveAOIMode", "TrStrobeDuration", "Strobe2Mode", "Strobe2Duration", "Strobe2Position",
+      "Out2Polarity", "Out2Mapping", "OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable", "WDRMode",
+      "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"}},
+    {"Aerospace", BuildCatalogZorvatAerospace, AerospaceCatalogue, kMap171, 8, 279, 221, 36.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "DPCEnable", "DPCThreshold"}},
 };
 
-class MachineVisionLinkTest : public EmulatedLinkTest {
+class ZorvatLinkTest : public EmulatedLinkTest {
 protected:
     void SetUp() override
     {
@@ -60,7 +79,7 @@ protected:
     }
 
     /// The camera of `config` fresh from its map, and an empty frame log.
-    void StartCamera(const MachineVisionConfig& config)
+    void StartCamera(const ZorvatConfig& config)
     {
         const RegisterMapPtr& map = BuiltinMap(config.mapId);
         ASSERT_TRUE(map);
@@ -69,7 +88,7 @@ protected:
     }
 
     /// Builds the catalogue of `config` from its built-in map.
-    CatalogueBuildResult Build(const MachineVisionConfig& config, bool debugMode)
+    CatalogueBuildResult Build(const ZorvatConfig& config, bool debugMode)
     {
         return config.build(*link, BuiltinMap(config.mapId), debugMode);
     }

@@ -1,4 +1,4 @@
-// Every writable integer parameter of both machine-vision catalogues, written and read back
+// Every writable integer parameter of the Zorvat catalogues, written and read back
 // through the emulated camera: catches a link record that does not match its map element, a
 // field coded to the wrong bits, and traffic beyond the one frame each operation needs.
 #include "MachineVisionFixture.h"
@@ -13,14 +13,14 @@
 
 using namespace corvel::test;
 
-class MachineVisionSweepTest : public MachineVisionLinkTest {};
+class MachineVisionSweepTest : public ZorvatLinkTest {};
 
 // Example failure: a field lands in the wrong register or at the wrong bits (a link record built
 // from another element, a mask or shift lost on the way), so the camera receives another value
 // than the panel set, or the read back decodes another field.
 TEST_F(MachineVisionSweepTest, EveryWritableIntegerReachesItsRegisterAndReadsBack)
 {
-    for (const MachineVisionConfig& config : kMachineVisionConfigs) {
+    for (const ZorvatConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         ASSERT_FALSE(HasFatalFailure());
@@ -68,7 +68,7 @@ TEST_F(MachineVisionSweepTest, EveryWritableIntegerReachesItsRegisterAndReadsBac
             ++swept;
         }
         // Every writable integer of the catalogue, each in a register of its own.
-        EXPECT_EQ(swept, config.configIndex == 4 ? 213 : 204);
+        EXPECT_EQ(swept, config.writableInts);
         EXPECT_EQ(addresses.size(), static_cast<std::size_t>(swept));
     }
 }

@@ -77,7 +77,7 @@ TEST(RegisterImage, LaterElementOnTheSameBitsWinsWithoutTouchingOthers)
 // Example failure: the emulated camera of a configuration fails identification: "Ping" holds
 // the map's default instead of the test word, "CamCode" reports another configuration, or the
 // model and serial texts are missing or byte-swapped.
-TEST(RegisterImage, IdentityOfEachMachineVisionConfiguration)
+TEST(RegisterImage, IdentityOfEachZorvatConfiguration)
 {
     struct Row {
         const char* name;
@@ -87,6 +87,7 @@ TEST(RegisterImage, IdentityOfEachMachineVisionConfiguration)
     } rows[] = {
         {"configuration 4", corvel::test::kMap170, 4, "Zorvat Industrial"},
         {"configuration 5", corvel::test::kMap174, 5, "Zorvat Industrial 47"},
+        {"configuration 8", corvel::test::kMap171, 8, "Zorvat Aerospace"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -124,12 +125,17 @@ TEST(RegisterImage, ConfigurationSixKeepsItsTextsOneRegisterLater)
 // register), so a fresh emulated camera reports other defaults than the map describes.
 TEST(RegisterImage, BuiltinMapDefaultsReadBackThroughEveryField)
 {
-    for (int mapId : {corvel::test::kMap170, corvel::test::kMap174}) {
+    // The aerospace map has the three TDI registers where the others have five WDR registers.
+    const struct {
+        int mapId;
+        std::size_t words;
+    } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272}};
+    for (const auto& [mapId, words] : maps) {
         SCOPED_TRACE(mapId);
         const RegisterMapPtr& map = BuiltinMap(mapId);
         ASSERT_TRUE(map);
         const RegisterImage image = RegisterImageFromMap(*map);
-        EXPECT_EQ(image.size(), 274u) << "one word per distinct address of the map";
+        EXPECT_EQ(image.size(), words) << "one word per distinct address of the map";
         int checked = 0;
         for (const CXmlNodeValue& element : map->Select("CAMERA").SelectAll(".//*[address]")) {
             const std::string text = element.Select("@default").AsString();

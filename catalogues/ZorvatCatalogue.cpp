@@ -1,4 +1,4 @@
-#include "catalogues/MachineVisionCatalogue.h"
+#include "catalogues/ZorvatCatalogue.h"
 
 namespace {
 
@@ -99,30 +99,29 @@ constexpr CatalogueParam kAfeRegisters[] = {
     Float("AnalogGainLimits"), Float("AnalogOffsetLimits"),
 };
 
-// TapsMode, DPCEnable, SmearingMode, DPCThreshold, HPCThreshold and SlaveAOIMode are described by
-// the map but not defined.
+// DPCEnable and DPCThreshold are described by the map but not defined. TapsMode is defined right
+// after ActiveTaps although the map has it before.
 constexpr CatalogueParam kDataRegisters[] = {
-    Int("BitDepth"), Int("BitShift"), Int("ActiveTaps"), Int("OutputFormat"), Int("TBMode"),
+    Int("BitDepth"), Int("BitShift"), Int("ActiveTaps"), Int("TapsMode"), Int("OutputFormat"), Int("TBMode"),
     Int("BlackLevelEnable"), Int("LUTEnable"), Int("HPCEnable"), Int("FFCEnable"), Int("TestMode"),
     Int("FanMode"), Int("FanOnLevel"), Int("TecMode"), Int("TecOnLevel"), Int("BrightnessLevel"),
     Int("IrisEnable"), Int("AECEnable"), Int("AGCEnable"), Int("LumaLevel"), Int("MirrorEnable"),
     Int("AGCLimitMax"), Int("LumaMode"), Int("DigitalGain"), Float("DigitalGainLimits"), Int("DigitalOffset"),
-    Float("DigitalOffsetLimits"), Int("Negative"), Int("AGCLimitMin"), Int("ConstFRateEnable"),
-    Int("BinHorzMode"), Int("MasterAOIEnable"), Int("MasterAOIWidth"), Int("SlaveAOIWidth"),
-    Int("MasterAOIHorOffset"), Int("SlaveAOIHorOffset"), Int("MasterAOIHeight"), Int("SlaveAOIHeight"),
-    Int("MasterAOIVerOffset"), Int("SlaveAOIVerOffset"), Int("WBMode"), Int("WBRed"), Int("WBGreen"),
-    Int("WBBlue"),
+    Float("DigitalOffsetLimits"), Int("Negative"), Int("AGCLimitMin"), Int("SmearingMode"), Int("HPCThreshold"),
+    Int("ConstFRateEnable"), Int("BinHorzMode"), Int("MasterAOIEnable"), Int("SlaveAOIMode"),
+    Int("MasterAOIWidth"), Int("SlaveAOIWidth"), Int("MasterAOIHorOffset"), Int("SlaveAOIHorOffset"),
+    Int("MasterAOIHeight"), Int("SlaveAOIHeight"), Int("MasterAOIVerOffset"), Int("SlaveAOIVerOffset"),
+    Int("WBMode"), Int("WBRed"), Int("WBGreen"), Int("WBBlue"),
 };
 
 constexpr CatalogueParam kTimingDirect[] = {
     Int("BinVertMode"),
 };
 
-// TrStrobeDuration is described by the map but not defined.
 constexpr CatalogueParam kTriggerGroup[] = {
     Int("AcquisitionMode"), Int("TriggerType"), Int("TriggerEdge"), Int("TriggerDebounce"),
     Int("TriggerOverlap"), Int("TriggerMode"), Int("TriggerFrames"), Int("TrStrobeEnable"),
-    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TriggerGlitch"),
+    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TrStrobeDuration"), Int("TriggerGlitch"),
 };
 
 constexpr CatalogueParam kPulseGroup[] = {
@@ -137,18 +136,21 @@ constexpr CatalogueParam kFrameTimeGroup[] = {
     Int("FrameTimeEnable"), Int("FrameTimeAbsolute"),
 };
 
-// The second strobe is described by the map but not defined.
 constexpr CatalogueParam kStrobeGroup[] = {
-    Int("Strobe1Mode"), Int("Strobe1Duration"), Int("Strobe1Position"),
+    Int("Strobe1Mode"), Int("Strobe2Mode"), Int("Strobe1Duration"), Int("Strobe2Duration"),
+    Int("Strobe1Position"), Int("Strobe2Position"),
+};
+
+constexpr CatalogueParam kTdiGroup[] = {
+    Int("TDIMode"), Int("TDINumber"), Int("TDIDelay"),
 };
 
 constexpr CatalogueParam kWdrGroup[] = {
     Int("WDRMode"), Int("Knee1Position"), Int("Knee1Weight"), Int("Knee2Position"), Int("Knee2Weight"),
 };
 
-// The second output is described by the map but not defined.
 constexpr CatalogueParam kOutputGroup[] = {
-    Int("Out1Polarity"), Int("Out1Mapping"),
+    Int("Out1Polarity"), Int("Out1Mapping"), Int("Out2Polarity"), Int("Out2Mapping"),
 };
 
 constexpr CatalogueParam kMiscellaneous[] = {
@@ -157,8 +159,8 @@ constexpr CatalogueParam kMiscellaneous[] = {
 
 constexpr CatalogueGroup kTimingGroups[] = {
     {"TRIGGERGROUP", kTriggerGroup}, {"PULSEGROUP", kPulseGroup},   {"EXPOSUREGROUP", kExposureGroup},
-    {"FRAMETIMEGROUP", kFrameTimeGroup}, {"STROBEGROUP", kStrobeGroup}, {"WDRGROUP", kWdrGroup},
-    {"OUTPUTGROUP", kOutputGroup},
+    {"FRAMETIMEGROUP", kFrameTimeGroup}, {"STROBEGROUP", kStrobeGroup}, {"TDIGROUP", kTdiGroup},
+    {"WDRGROUP", kWdrGroup},    {"OUTPUTGROUP", kOutputGroup},
 };
 
 constexpr CatalogueSection kSections[] = {
@@ -177,18 +179,42 @@ constexpr CatalogueSection kSections[] = {
     {"MISCELLANEOUS", kMiscellaneous},
 };
 
-constexpr CatalogueTable kMachineVision{"Zorvat.MachineVision", kSections};
+// Every parameter any Zorvat camera defines, in map order; each configuration leaves some out.
+constexpr CatalogueTable kZorvat{"Zorvat", kSections};
 
-// The 47 camera has no output format choice, no cooler settings, no mirror and no WDR.
-constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
-constexpr const char* kNot47Groups[] = {"WDRGROUP"};
+// The machine-vision camera has no tap mode choice, smear or hot-pixel settings, slave AOI mode,
+// trigger strobe duration, second strobe or second output, and no TDI.
+constexpr const char* kNotMachineVisionParams[] = {
+    "TapsMode",        "SmearingMode",    "HPCThreshold", "SlaveAOIMode", "TrStrobeDuration",
+    "Strobe2Mode",     "Strobe2Duration", "Strobe2Position", "Out2Polarity", "Out2Mapping",
+};
+constexpr const char* kNotMachineVisionGroups[] = {"TDIGROUP"};
+
+// The machine-vision 47 camera has no output format choice, no cooler settings, no mirror and no WDR.
+constexpr const char* kNotMachineVision47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
+constexpr const char* kNotMachineVision47Groups[] = {"WDRGROUP"};
+
+// The aerospace camera has TDI instead of WDR.
+constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
 
 }  // namespace
 
-const CatalogueTable& MachineVisionCatalogue() { return kMachineVision; }
+const CatalogueTable& MachineVisionCatalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.MachineVision", kZorvat, kNotMachineVisionParams,
+                                               kNotMachineVisionGroups);
+    return derived.Table();
+}
 
 const CatalogueTable& MachineVision47Catalogue()
 {
-    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", kMachineVision, kNot47Params, kNot47Groups);
+    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(),
+                                               kNotMachineVision47Params, kNotMachineVision47Groups);
+    return derived.Table();
+}
+
+const CatalogueTable& AerospaceCatalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Aerospace", kZorvat, {}, kNotAerospaceGroups);
     return derived.Table();
 }

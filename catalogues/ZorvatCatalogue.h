@@ -1,0 +1,17 @@
+// The parameter catalogues of the Zorvat cameras. All are walked over the same register-map
+// layout and drawn from one table of every Zorvat parameter in map order; each configuration
+// leaves out the parameters and timing groups its camera does not have.
+#pragma once
+
+#include "catalogues/CatalogueTable.h"
+
+/// Configuration 4, "Zorvat.MachineVision": 297 parameters (the catalogue the ports are probed with).
+const CatalogueTable& MachineVisionCatalogue();
+
+/// Configuration 5, "Zorvat.MachineVision47": configuration 4's catalogue without OutputFormat,
+/// TecMode, TecOnLevel, MirrorEnable and the WDR group, 288 parameters.
+const CatalogueTable& MachineVision47Catalogue();
+
+/// Configuration 8, "Zorvat.Aerospace": 305 parameters with the TDI group and no WDR group;
+/// TapsMode is defined right after ActiveTaps.
+const CatalogueTable& AerospaceCatalogue();
