@@ -327,7 +327,7 @@ TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
     w.SetDefault();
     ASSERT_TRUE(w.m_pXmlDoc);
     const QString exe = QString::fromStdString(platform::ExecutableFolder().string());
-    for (int index : {7, 8, 9, 10, 11}) {
+    for (int index : {8, 9, 10, 11}) {
         SCOPED_TRACE(index);
         boxes.clear();
         w.m_Link.m_nConfigIndex = index;
