@@ -412,7 +412,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     m_Link.m_bNotIdentified = 0;
     if (m_pTerminal) {
         m_Link.m_bCheckErrorDisabled = m_pTerminal->m_nDisableErrorCheck == 1;
-        m_pTerminal->SetErrorCheckingDisabled(true);
+        m_pTerminal->UpdateData(false);
         m_pTerminal->OnBnClickedBtClear();
     }
     m_Link.Init(choice.name);
@@ -633,6 +633,7 @@ bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
     const int id = static_cast<int>(wnd::LoWord(wParam));
     if (id >= kPanelSlotSpecs[0].buttonId && id <= kPanelSlotSpecs[kPanelSlots - 1].buttonId) {
         OnPanelButton(id);
+        BringPanelsToTop();
         return true;
     }
     if (id >= cmd::kLoadFromFactory && id <= cmd::kLoadFromIds[6]) {

@@ -13,12 +13,14 @@
 #include "tools/CTerminal.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <clocale>
 #include <fstream>
 #include <sstream>
@@ -247,6 +249,53 @@ TEST_F(MainWindowCommandsTest, SwitchPortMovesToTheChosenCamera)
     EXPECT_EQ(w.m_Link.GetParamInt("Ping", &ping), 0);
 }
 
+// Example failure: choosing a port ticks "Disable Error Checking": a refused write shows no
+// message, the box the operator unticked is ticked again after Switch Port, and a fresh profile
+// ends with error checking off.
+TEST_F(MainWindowCommandsTest, PortSelectionKeepsTheErrorCheckingChoice)
+{
+    CCorvel_5Dlg& w = Connected();
+    CTerminal* terminal = w.TerminalWindow();
+    ASSERT_NE(terminal, nullptr);
+    terminal->show();
+    auto* box = qobject_cast<QCheckBox*>(wnd::GetDlgItem(terminal, CTerminal::IDC_DISABLE_ERROR_CHECK));
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(w.m_Link.m_bCheckErrorDisabled, 0);
+
+    RegisterLink exposure;
+    ASSERT_EQ(GetRegisterLink(w.m_Link, "Exposure", exposure), 0);
+    emu.SetAddressFault(exposure.address, {emu::FaultKind::Refuse, 0x15, 0x02});
+    boxes.clear();
+    w.m_Link.SetParamIntIfOnline("Exposure", 1000, false, true);
+    EXPECT_EQ(boxes.size(), 1u) << "a refused write is reported";
+    emu.SetAddressFault(exposure.address, emu::Fault{});
+
+    // The operator ticks the box and unticks it again; Switch Port keeps it unticked.
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(w.m_Link.m_bCheckErrorDisabled, 1);
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(box->isChecked());
+    selector.choices.push_back({CLSER_EMU_PATH, 0, 0, true});
+    ASSERT_TRUE(Trigger(cmd::kSwitchPort));
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(terminal->m_nDisableErrorCheck, 0);
+    EXPECT_EQ(w.m_Link.m_bCheckErrorDisabled, 0);
+
+    // A ticked box stays ticked across Switch Port too.
+    QTest::mouseClick(box, Qt::LeftButton);
+    selector.choices.push_back({CLSER_EMU_PATH, 0, 0, true});
+    ASSERT_TRUE(Trigger(cmd::kSwitchPort));
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(w.m_Link.m_bCheckErrorDisabled, 1);
+    QTest::mouseClick(box, Qt::LeftButton);
+
+    window.reset();
+    EXPECT_EQ(platform::ProfileSettings::Application().GetProfileInt(comm::kSection, comm::kCheckErrorDisabled, -1), 0);
+}
+
 // Example failure: the dump's suggested name is a path made of register text, or the dump misses
 // or reorders registers (compared with a stored dump of the emulated camera).
 TEST_F(MainWindowCommandsTest, DumpCommandWritesTheGoldenDump)
@@ -453,6 +502,45 @@ TEST_F(MainWindowCommandsTest, SlotButtonsOpenPanelsOnlyWithACamera)
     EXPECT_FALSE(w.SlotButton(1)->m_bLatched);
     EXPECT_FALSE(w.Slot(1).m_bOpen);
     EXPECT_FALSE(w.GetPanel(1)->isVisible());
+}
+
+/// Records the widgets put on top of the stacking order, in turn.
+class StackingRecorder : public QObject {
+public:
+    std::vector<QWidget*> raised;
+    void Watch(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ZOrderChange)
+            raised.push_back(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+// Example failure: a slot button click shows its panel below the others, or leaves the main
+// window under the panels, until the window is activated again.
+TEST_F(MainWindowCommandsTest, SlotButtonClickRestacksThePanels)
+{
+    CCorvel_5Dlg& w = Connected();
+    w.show();
+    StackingRecorder recorder;
+    recorder.Watch(&w);
+    for (int i : {0, 1})
+        recorder.Watch(w.GetPanel(i));
+    QTest::mouseClick(w.SlotButton(0), Qt::LeftButton);
+    QTest::mouseClick(w.SlotButton(1), Qt::LeftButton);
+    w.GetPanel(0)->activateWindow();
+    QApplication::processEvents();
+
+    for (bool open : {false, true}) {
+        SCOPED_TRACE(open);
+        recorder.raised.clear();
+        QTest::mouseClick(w.SlotButton(0), Qt::LeftButton);
+        ASSERT_EQ(w.Slot(0).m_bOpen, open);
+        ASSERT_FALSE(recorder.raised.empty());
+        EXPECT_EQ(recorder.raised.back(), &w);
+        EXPECT_NE(std::find(recorder.raised.begin(), recorder.raised.end(), w.GetPanel(1)), recorder.raised.end());
+    }
 }
 
 // Example failure: minimising leaves panels on screen, or restoring shows panels that were

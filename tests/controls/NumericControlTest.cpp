@@ -278,3 +278,33 @@ TEST_F(NumericFixture, EqualBoundsStayFinite)
 }
 
 }  // namespace
+
+namespace {
+
+// Example failure: the open pop-up takes a click elsewhere in the panel as a click on its
+// groove: the value jumps (214 -> 74) and 1001 tells the panel to write it to the camera.
+TEST_F(NumericFixture, ClickOutsideThePopupClosesItAndChangesNothing)
+{
+    control->move(250, 10);
+    Init(0, 255, 214, true, 100, nullptr, OVNumericControl::kDropDown);
+    QTest::mouseClick(Button(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 10));
+    QCoreApplication::processEvents();
+    OVSlider* popup = Slider();
+    ASSERT_TRUE(popup->isVisible());
+    TakeCodes();
+
+    // Left of and below the pop-up, on the panel, as the window system delivers it.
+    const QPoint outside = panel.mapFromGlobal(popup->mapToGlobal(QPoint(-40, popup->height() + 20)));
+    QTest::mouseClick(panel.windowHandle(), Qt::LeftButton, Qt::NoModifier, outside);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(control->value, 214);
+    EXPECT_EQ(Edit()->text(), "214");
+    for (unsigned code : TakeCodes())
+        EXPECT_NE(code, wnd::OVN_CHANGED);
+    EXPECT_TRUE(Button()->isEnabled());
+    EXPECT_EQ(Button()->state, OVButton::Normal);
+}
+
+}  // namespace

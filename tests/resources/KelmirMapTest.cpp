@@ -2,6 +2,7 @@
 // sections, direct timing registers between the groups), hand-checked rows and the rules every
 // element follows.
 #include "resources/MapFiles.h"
+#include "resources/MapRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // Content of the built-in machine-vision register maps: counts, hand-checked rows and the rules
 // that every element follows.
 #include "resources/MapFiles.h"
+#include "resources/MapRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Byte-level and document-level shape of the built-in register maps.
-#include "resources/MapFiles.h"
+#include "resources/MapRows.h"
 
 #include <gtest/gtest.h>
 
