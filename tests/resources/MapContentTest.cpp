@@ -1,6 +1,7 @@
 // Content of the built-in machine-vision register maps: counts, hand-checked rows and the rules
 // that every element follows.
 #include "resources/MapFiles.h"
+#include "resources/MapRows.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@ using namespace corvel::test;
 
 namespace {
 
-using Values = std::vector<std::pair<int, std::string>>;
-
 class MapContent : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override { ASSERT_TRUE(map.ParseResult()) << map.Name(); }
@@ -27,14 +26,6 @@ protected:
 std::string MapTestName(const ::testing::TestParamInfo<const char*>& info)
 {
     return std::string(info.param) == kMap174 ? "Map174" : "Map170";
-}
-
-Values ValList(const pugi::xml_node& node)
-{
-    Values values;
-    for (const pugi::xml_node& v : node.children("val"))
-        values.emplace_back(static_cast<int>(ParseInt(v.attribute("id").value()).value_or(-9999)), Text(v));
-    return values;
 }
 
 const std::set<std::string> kBooleans = {"Ping", "FFCxSupport", "FFCySupport", "AGCMin",
@@ -87,29 +78,12 @@ TEST_P(MapContent, ElementCountsPerSectionAndGroup)
 
 namespace {
 
-struct SpotRow {
-    const char* path;
-    const char* address;
-    const char* mask;
-    const char* shift;     // nullptr: no shift element
-    const char* defaultValue;
-    const char* min;       // nullptr: no min and max (boolean)
-    const char* max;
-    const char* access;
-    bool ws;
-    const char* cmd;
-    Values values;
-};
-
 // Rows typed from the register tables; the same in both maps.
 const SpotRow kSpotRows[] = {
     {"LOCALSPACE/CCD_VSUB", "0x6000", "0x0FFF", "12", "0", "0", "0x0FFF", "1", false, "ccdVSUB", {}},
     {"LOCALSPACE/Ping", "0x600C", "0xFFFFFFFF", nullptr, "false", nullptr, nullptr, "3", false, "ping", {}},
     {"LOCALSPACE/CamCode", "0x603C", "0xFFFFFFFF", nullptr, "0", "0", "0xFFFFFFFF", "1", false, "cc",
-     {{0, "Wispen"}, {1, "Fandro 6-12M"}, {2, "Fandro 16-25M"}, {3, "Fandro 6-12M PIV"},
-      {4, "Zorvat Industrial"}, {5, "Zorvat Industrial 47M"}, {6, "Fandro Sony"}, {7, "Kelmir"},
-      {8, "Zorvat Aerospace"}, {9, "Zorvat Aerospace 47M"}, {10, "Zorvat Ruggedized"},
-      {11, "Zorvat Ruggedized 47M"}}},
+     kCamCodeValues},
     {"PARAMFLASH/AFETestSelector", "0x604C", "0x03", nullptr, "0", "0", "0x03", "2", false, "paramFS", {}},
     {"BOOTLOADER/BootSelector", "0x6060", "0x07", nullptr, "0", "0", "0x07", "3", false, "bootSel", {}},
     {"CCDTIMINGSTATUS/ExposureMin", "0x6088", "0xFF", "24", "1", "1", "0xFF", "1", false, "expMin", {}},
@@ -177,46 +151,6 @@ const ListRow kDifferingLists[] = {
      {{0, "Base"}, {1, "Medium"}, {3, "Full"}, {4, "DECA"}}},
     {"DATAREGISTERS/FanMode", {{0, "Off"}, {1, "On"}, {2, "Auto"}}, {{1, "On"}, {2, "Auto"}}},
 };
-
-void CheckRow(const MapFile& map, const SpotRow& row)
-{
-    SCOPED_TRACE(row.path);
-    const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
-    ASSERT_NE(e, nullptr);
-    // The children, in the order the layout prescribes.
-    std::vector<std::string> expected = {"address", "mask"};
-    if (row.shift)
-        expected.push_back("shift");
-    for (size_t i = 0; i < row.values.size(); ++i)
-        expected.push_back("val");
-    if (row.min) {
-        expected.push_back("min");
-        expected.push_back("max");
-    }
-    expected.push_back("access");
-    if (row.ws)
-        expected.push_back("ws");
-    expected.push_back("cmd");
-    EXPECT_EQ(ChildElementNames(e->node), expected);
-
-    EXPECT_EQ(e->Child("address"), row.address);
-    EXPECT_EQ(e->Child("mask"), row.mask);
-    if (row.shift) {
-        EXPECT_EQ(e->Child("shift"), row.shift);
-    }
-    ASSERT_TRUE(e->node.attribute("default"));
-    EXPECT_STREQ(e->node.attribute("default").value(), row.defaultValue);
-    if (row.min) {
-        EXPECT_EQ(e->Child("min"), row.min);
-        EXPECT_EQ(e->Child("max"), row.max);
-    }
-    EXPECT_EQ(e->Child("access"), row.access);
-    if (row.ws) {
-        EXPECT_EQ(e->Child("ws"), "true");
-    }
-    EXPECT_EQ(e->Child("cmd"), row.cmd);
-    EXPECT_EQ(ValList(e->node), row.values);
-}
 
 }  // namespace
 

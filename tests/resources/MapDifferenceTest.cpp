@@ -1,5 +1,6 @@
 // The two machine-vision maps describe the same camera: they must be the same text except for
 // three value lists (TapsMode, OutputFormat, FanMode).
+#include "resources/MapCompare.h"
 #include "resources/MapFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,73 +16,6 @@ namespace {
 
 const std::set<std::string> kDocumentedDifferences = {
     "CAMERA/DATAREGISTERS/TapsMode", "CAMERA/DATAREGISTERS/OutputFormat", "CAMERA/DATAREGISTERS/FanMode"};
-
-// Cuts a node path down to the register element that holds it:
-// CAMERA/<section>/<register> or CAMERA/CCDTIMINGREGISTERS/<group>/<register>.
-std::string RegisterLevel(const std::string& path)
-{
-    std::vector<std::string> parts;
-    std::stringstream in(path);
-    for (std::string part; std::getline(in, part, '/');)
-        parts.push_back(part);
-    size_t keep = 3;
-    if (parts.size() > 2 && parts[2].ends_with("GROUP"))
-        keep = 4;
-    std::string out;
-    for (size_t i = 0; i < parts.size() && i < keep; ++i)
-        out += (i ? "/" : "") + parts[i];
-    return out;
-}
-
-std::vector<pugi::xml_node> Children(const pugi::xml_node& node)
-{
-    std::vector<pugi::xml_node> children;
-    for (const pugi::xml_node& c : node.children())
-        children.push_back(c);
-    return children;
-}
-
-bool SameAttributes(const pugi::xml_node& a, const pugi::xml_node& b)
-{
-    pugi::xml_attribute x = a.first_attribute();
-    pugi::xml_attribute y = b.first_attribute();
-    for (; x && y; x = x.next_attribute(), y = y.next_attribute())
-        if (std::string(x.name()) != y.name() || std::string(x.value()) != y.value())
-            return false;
-    return !x && !y;
-}
-
-// Compares two nodes child by child (elements, attributes, text, comments) and collects the
-// register-level paths where they differ.
-void CompareChildren(const pugi::xml_node& a, const pugi::xml_node& b, const std::string& path,
-                     std::set<std::string>& differences)
-{
-    const std::vector<pugi::xml_node> x = Children(a);
-    const std::vector<pugi::xml_node> y = Children(b);
-    if (x.size() != y.size()) {
-        differences.insert(RegisterLevel(path));
-        return;
-    }
-    for (size_t i = 0; i < x.size(); ++i) {
-        const std::string childPath = path.empty() ? x[i].name() : path + "/" + x[i].name();
-        if (x[i].type() != y[i].type() || std::string(x[i].name()) != y[i].name() ||
-            std::string(x[i].value()) != y[i].value()) {
-            differences.insert(RegisterLevel(path.empty() ? "(document)" : path));
-            continue;
-        }
-        if (!SameAttributes(x[i], y[i]))
-            differences.insert(RegisterLevel(childPath));
-        if (x[i].type() == pugi::node_element)
-            CompareChildren(x[i], y[i], childPath, differences);
-    }
-}
-
-std::set<std::string> Differences(const pugi::xml_node& a, const pugi::xml_node& b)
-{
-    std::set<std::string> differences;
-    CompareChildren(a, b, "", differences);
-    return differences;
-}
 
 // The file without the lines of the named register elements (from the opening tag's line to the
 // closing tag's line).

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ namespace corvel::test {
 
 inline constexpr const char* kMap170 = "Zorvat.MachineVision.xml";
 inline constexpr const char* kMap174 = "Zorvat.MachineVision47.xml";
+inline constexpr const char* kMap171 = "Zorvat.Aerospace.xml";
+inline constexpr const char* kMap173 = "Kelmir.xml";
 inline constexpr const char* kMapFiles[] = {kMap170, kMap174};
 
 inline const char* const kSections[] = {
@@ -145,12 +148,14 @@ private:
     std::vector<MapElement> elements_;
 };
 
-// Both maps are parsed once for the whole test program.
+// Each map is parsed once for the whole test program.
 inline const MapFile& LoadedMap(const std::string& file)
 {
-    static const MapFile map170(kMap170);
-    static const MapFile map174(kMap174);
-    return file == kMap174 ? map174 : map170;
+    static std::map<std::string, std::unique_ptr<MapFile>> loaded;
+    std::unique_ptr<MapFile>& map = loaded[file];
+    if (!map)
+        map = std::make_unique<MapFile>(file);
+    return *map;
 }
 
 }  // namespace corvel::test

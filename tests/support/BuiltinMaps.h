@@ -1,20 +1,25 @@
-// The built-in register maps of the machine-vision configurations, loaded once per test program.
+// The built-in register maps, each loaded once per test program.
 #pragma once
 
 #include "camera/RegisterMap.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "resources/BuiltinResources.h"
 
+#include <map>
+
 namespace corvel::test {
 
 inline constexpr int kMap170 = 170;  ///< configuration 4
 inline constexpr int kMap174 = 174;  ///< configuration 5
+inline constexpr int kMap171 = 171;  ///< configuration 8
 
 inline const RegisterMapPtr& BuiltinMap(int id)
 {
-    static const RegisterMapPtr map170 = LoadBuiltinRegisterMap(kMap170);
-    static const RegisterMapPtr map174 = LoadBuiltinRegisterMap(kMap174);
-    return id == kMap174 ? map174 : map170;
+    static std::map<int, RegisterMapPtr> loaded;
+    RegisterMapPtr& map = loaded[id];
+    if (!map)
+        map = LoadBuiltinRegisterMap(id);
+    return map;
 }
 
 }  // namespace corvel::test

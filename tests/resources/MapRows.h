@@ -1,0 +1,109 @@
+// Hand-typed register rows checked against a map file, shared by the map tests.
+#pragma once
+
+#include "resources/MapFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvel::test {
+
+// The byte layout every map shares: byte-order mark, the declaration, CR LF line ends only.
+inline void CheckMapBytes(const MapFile& map)
+{
+    const std::string& bytes = map.Bytes();
+    ASSERT_FALSE(bytes.empty()) << "cannot read " << MapPath(map.Name());
+    const std::string head = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n";
+    ASSERT_EQ(bytes.compare(0, head.size(), head), 0);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << "last line has no CR LF";
+
+    size_t bareLf = 0;
+    size_t bareCr = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            ++bareLf;
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+            ++bareCr;
+    }
+    EXPECT_EQ(bareLf, 0u);
+    EXPECT_EQ(bareCr, 0u);
+    // The byte-order mark appears once, at the start.
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 3), std::string::npos);
+}
+
+using Values = std::vector<std::pair<int, std::string>>;
+
+/// The camera families by configuration index, as every map's "CamCode" lists them.
+inline const Values kCamCodeValues = {
+    {0, "Wispen"}, {1, "Fandro 6-12M"}, {2, "Fandro 16-25M"}, {3, "Fandro 6-12M PIV"},
+    {4, "Zorvat Industrial"}, {5, "Zorvat Industrial 47M"}, {6, "Fandro Sony"}, {7, "Kelmir"},
+    {8, "Zorvat Aerospace"}, {9, "Zorvat Aerospace 47M"}, {10, "Zorvat Ruggedized"},
+    {11, "Zorvat Ruggedized 47M"}};
+
+inline Values ValList(const pugi::xml_node& node)
+{
+    Values values;
+    for (const pugi::xml_node& v : node.children("val"))
+        values.emplace_back(static_cast<int>(ParseInt(v.attribute("id").value()).value_or(-9999)), Text(v));
+    return values;
+}
+
+struct SpotRow {
+    const char* path;
+    const char* address;
+    const char* mask;
+    const char* shift;     // nullptr: no shift element
+    const char* defaultValue;
+    const char* min;       // nullptr: no min and max (boolean)
+    const char* max;
+    const char* access;
+    bool ws;
+    const char* cmd;
+    Values values;
+};
+
+inline void CheckRow(const MapFile& map, const SpotRow& row)
+{
+    SCOPED_TRACE(row.path);
+    const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
+    ASSERT_NE(e, nullptr);
+    // The children, in the order the layout prescribes.
+    std::vector<std::string> expected = {"address", "mask"};
+    if (row.shift)
+        expected.push_back("shift");
+    for (size_t i = 0; i < row.values.size(); ++i)
+        expected.push_back("val");
+    if (row.min) {
+        expected.push_back("min");
+        expected.push_back("max");
+    }
+    expected.push_back("access");
+    if (row.ws)
+        expected.push_back("ws");
+    expected.push_back("cmd");
+    EXPECT_EQ(ChildElementNames(e->node), expected);
+
+    EXPECT_EQ(e->Child("address"), row.address);
+    EXPECT_EQ(e->Child("mask"), row.mask);
+    if (row.shift) {
+        EXPECT_EQ(e->Child("shift"), row.shift);
+    }
+    ASSERT_TRUE(e->node.attribute("default"));
+    EXPECT_STREQ(e->node.attribute("default").value(), row.defaultValue);
+    if (row.min) {
+        EXPECT_EQ(e->Child("min"), row.min);
+        EXPECT_EQ(e->Child("max"), row.max);
+    }
+    EXPECT_EQ(e->Child("access"), row.access);
+    if (row.ws) {
+        EXPECT_EQ(e->Child("ws"), "true");
+    }
+    EXPECT_EQ(e->Child("cmd"), row.cmd);
+    EXPECT_EQ(ValList(e->node), row.values);
+}
+
+}  // namespace corvel::test
