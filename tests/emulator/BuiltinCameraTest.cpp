@@ -38,8 +38,8 @@ TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
         const int own = ConfigurationRowFor(index).builtinMapId;
         const int expected = own != 0 && FindBuiltinResource(own) ? own : 170;
         EXPECT_EQ(map->Source(), "res://corvel/#" + std::to_string(expected));
-        if (index == 5 || index == 8) {
-            EXPECT_EQ(expected, index == 5 ? 174 : 171);
+        if (index == 5 || index == 7 || index == 8) {
+            EXPECT_EQ(expected, index == 5 ? 174 : index == 7 ? 173 : 171);
         }
         const RegisterImage image = BuiltinCameraRegisters(index);
         EXPECT_EQ(At(image, kCamCode), static_cast<std::uint32_t>(index));
