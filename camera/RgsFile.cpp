@@ -2,8 +2,7 @@
 
 #include "camera/LinkText.h"
 #include "camera/RegisterProtocol.h"
-
-#include <algorithm>
+#include "camera/ValueCoder.h"
 
 namespace rgs {
 
@@ -150,14 +149,8 @@ WorkspaceCheck CheckWorkspace(std::string_view text)
         return check;
 
     const auto isWrite = [](const CommandLine& c, std::uint16_t address, std::uint32_t word) {
-        const std::uint8_t expected[7] = {protocol::kWriteCommand,
-                                          static_cast<std::uint8_t>(address >> 8),
-                                          static_cast<std::uint8_t>(address),
-                                          static_cast<std::uint8_t>(word >> 24),
-                                          static_cast<std::uint8_t>(word >> 16),
-                                          static_cast<std::uint8_t>(word >> 8),
-                                          static_cast<std::uint8_t>(word)};
-        return c.length == protocol::kWriteFrameSize && std::equal(expected, expected + 7, c.frame);
+        return c.length == protocol::kWriteFrameSize && c.frame[0] == protocol::kWriteCommand &&
+               protocol::FrameAddress(c.frame) == address && ValueCoder::BytesToWord(c.frame + 3) == word;
     };
     const std::size_t n = check.commands.size();
     const bool closed = n >= 2 && isWrite(check.commands[n - 2].command, kErrorCheckingRegister, 0) &&
