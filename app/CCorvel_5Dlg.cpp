@@ -3,7 +3,7 @@
 #include "CAboutDlg.h"
 #include "CWaitGUIThread.h"
 #include "ExternalLauncher.h"
-#include "LastConfig.h"
+#include "controls/LastConfig.h"
 #include "MapLoadReporter.h"
 
 #include "camera/CFlagGuard.h"

@@ -120,6 +120,10 @@ public:
     /// Time-out in ms (a COM port uses its own time-outs instead).
     int Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
     int Write(const void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
+    /// Throws away what the camera sent that no exchange read (an answer that came after its
+    /// time-out, or a second copy of one), so the next frame's answer is its own. 0, or the
+    /// channel's result.
+    int DiscardPendingInput();
     /// Switches the host side of the line: 0 or -1.
     int SetBaudRate(int rate);
 

@@ -337,6 +337,42 @@ int CCameraLink::Write(const void* buffer, std::uint32_t* count, std::uint32_t t
     return result;
 }
 
+namespace {
+
+/// A line that keeps sending is not drained for ever.
+constexpr std::uint32_t kDiscardLimit = 4096;
+
+}  // namespace
+
+int CCameraLink::DiscardPendingInput()
+{
+    std::lock_guard lock(ChannelMutex());
+    if (m_hComPort) {
+        if (m_hComPort->DiscardInput())
+            return 0;
+        const int error = errno;
+        if (LoggingLevel() > 1)
+            camera::LinkLog(kRead, "discard input nErr = %d\n%s\n", error, std::strerror(error));
+        return link_result::kComFailed;
+    }
+    if (const int state = LibraryPortState(m_cl.clSerialRead != nullptr, link_result::kNoReadEntry); state != 0)
+        return state;
+    if (m_cl.clFlushPort)
+        return m_cl.clFlushPort(m_pInstance);
+    // Without the flush entry: read what is waiting, without waiting for more.
+    std::uint32_t discarded = 0;
+    char byte = 0;
+    while (discarded < kDiscardLimit) {
+        std::uint32_t n = 1;
+        if (m_cl.clSerialRead(m_pInstance, &byte, &n, 0) != 0 || n == 0)
+            break;
+        ++discarded;
+    }
+    if (discarded && LoggingLevel() > 1)
+        camera::LinkLog(kRead, "discarded: %u byte(s)", discarded);
+    return 0;
+}
+
 int CCameraLink::SetBaudRate(int rate)
 {
     std::lock_guard lock(ChannelMutex());

@@ -250,7 +250,10 @@ int CCameraLink::GetParamFromCamera(_OrvStParam* param)
     // while the rate is searched or a report identifies the camera again, and once per status.
     const bool report = result == link_result::kRefused && !m_bCheckErrorDisabled && m_bNotIdentified &&
                         !m_bDetectingBaudRate && !m_bReportingError && status != m_nLastStatus;
-    m_nLastStatus = status;
+    // What the rate search meets is no report the operator saw: a refusal there must not hide
+    // the same refusal later.
+    if (!m_bDetectingBaudRate)
+        m_nLastStatus = status;
 
     if (result != 0) {
         if (param->type == OrvParam_String && length > 0) {

@@ -140,8 +140,11 @@ int CCameraLink::ReadCameraInfo()
     EchoScope echo(*this);
 
     bool ping = false;
-    GetParamBool("Ping", &ping);
-    const int result = GetParamBool("Ping", &ping);
+    const int first = GetParamBool("Ping", &ping);
+    int result = GetParamBool("Ping", &ping);
+    // A refusal the operator was shown on the first read is not undone by a quiet second one.
+    if (first == link_result::kReadReported)
+        result = first;
     if (result == link_result::kReadReported) {
         if (!m_bLinkAlive)
             m_bOnline = 0;

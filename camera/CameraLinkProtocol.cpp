@@ -96,6 +96,8 @@ int CCameraLink::Exchange(const std::uint8_t* frame, std::uint32_t* length, Answ
     m_bLinkAlive = 0;
     const std::uint32_t frameLength = *length;
     std::uint32_t n = frameLength;
+    // An answer that came after its time-out, or twice, would be read as this frame's.
+    DiscardPendingInput();
     result = Write(frame, &n, timing.writeTimeoutMs);
     if (result == 0 && n != frameLength)
         result = link_result::kShortTransfer;

@@ -179,6 +179,8 @@ bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& move
     return Transfer(false, buffer, size, moved, error);
 }
 
+bool ComPort::DiscardInput() { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }
+
 bool ComPort::WriteFile(const std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
 {
     // Transfer only reads from the buffer when writing.

@@ -57,6 +57,8 @@ public:
     /// (with `error` an errno) when the device failed or went away; a time-out is not a failure.
     bool ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
     bool WriteFile(const std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
+    /// Throws away what was received and not yet read. False with errno on failure.
+    bool DiscardInput();
 
 private:
     bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);

@@ -225,13 +225,12 @@ void OVNumericControl::OnSpin(unsigned code)
             UpdateChildren();
             editCommitted = true;
         } else {
+            // The arrow moved the spin one position from the value's own, so the target lies on
+            // the clicked side; the spin then returns to the value's position, ready for the
+            // next click.
             const double target = ctl::SpinValueFor(spin->GetPos32(), minValue, maxValue, spinSteps);
             value = step != 0 ? ctl::StepToward(value, target, step) : target;
-            ClampValue();
-            if (edit)
-                edit->SetValue(value);
-            if (slider)
-                slider->SetPos(value);
+            UpdateChildren();
         }
         Notify(wnd::OVN_CHANGING);
         return;

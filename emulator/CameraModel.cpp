@@ -13,6 +13,9 @@ void CameraModel::Reset()
     scripted_.clear();
     delays_.clear();
     pending_.clear();
+    lastByteAtMs_ = 0;
+    receiveTimeoutMs_ = 0;
+    late_.clear();
     frames_.clear();
     lostBytes_ = 0;
     baudRate_ = 9600;
@@ -65,8 +68,21 @@ Fault CameraModel::TakeFault(std::uint16_t address)
     return it == addressFaults_.end() ? Fault{} : it->second;
 }
 
-void CameraModel::Receive(const std::uint8_t* data, std::size_t size, int hostBaud, std::vector<Answer>& out)
+std::vector<Answer> CameraModel::TakeLateAnswers()
 {
+    std::vector<Answer> late;
+    late.swap(late_);
+    return late;
+}
+
+void CameraModel::Receive(const std::uint8_t* data, std::size_t size, int hostBaud, std::vector<Answer>& out,
+                          std::uint64_t nowMs)
+{
+    if (size == 0)
+        return;
+    if (receiveTimeoutMs_ > 0 && !pending_.empty() && nowMs > lastByteAtMs_ + static_cast<std::uint64_t>(receiveTimeoutMs_))
+        DropPendingFrame();
+    lastByteAtMs_ = nowMs;
     if (hostBaud != baudRate_) {
         // The UART cannot frame bytes sent at another rate.
         lostBytes_ += size;
@@ -143,6 +159,15 @@ Answer CameraModel::HandleFrame(const std::vector<std::uint8_t>& frame, int host
     if (fault.kind == FaultKind::Partial && fault.partialBytes >= 0 &&
         static_cast<std::size_t>(fault.partialBytes) < answer.bytes.size())
         answer.bytes.resize(static_cast<std::size_t>(fault.partialBytes));
+    if (fault.kind == FaultKind::Doubled) {
+        const std::size_t once = answer.bytes.size();
+        for (std::size_t i = 0; i < once; ++i)
+            answer.bytes.push_back(answer.bytes[i]);
+    }
+    if (fault.kind == FaultKind::Late) {
+        late_.push_back(std::move(answer));
+        return Answer{};
+    }
     return answer;
 }
 

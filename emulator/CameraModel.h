@@ -1,8 +1,10 @@
 // The emulated camera: 32-bit registers by 16-bit address, spoken to with the camera's frames
 // (read "52 AH AL", write "57 AH AL D3 D2 D1 D0") and answering with a status byte (0x06
 // accepts; an accepted read is followed by the data word, most significant byte first).
-// Faults are scripted: refusals (per address, or once), silence, partial answers, per-register
-// delays, and a line rate the camera answers at. Every complete frame is logged.
+// Faults are scripted: refusals (per address, or once), silence, partial answers, answers held
+// back until the host has given up on them, answers sent twice, per-register delays, and a line
+// rate the camera answers at. A frame begun and not finished within the receive time-out is
+// forgotten. Every complete frame is logged.
 // The model is plain, single-threaded code; each transport guards it with its own lock.
 #pragma once
 
@@ -42,6 +44,8 @@ enum class FaultKind : int {
     Refuse = 1,   ///< a read answers `status`; a write answers `status`, `code`
     Silence = 2,  ///< the frame is heard and dropped; nothing answers
     Partial = 3,  ///< only the first `partialBytes` bytes of the proper answer
+    Late = 4,     ///< the proper answer is held back until the transport lets it out (TakeLateAnswers)
+    Doubled = 5,  ///< the proper answer, sent twice in a row
 };
 
 struct Fault {
@@ -95,10 +99,17 @@ public:
     /// Answers to frames for `address` come this many milliseconds late.
     void SetDelay(std::uint16_t address, int delayMs);
 
-    /// Bytes the host sent with its side at `hostBaud`. Complete frames are answered into `out`.
-    void Receive(const std::uint8_t* data, std::size_t size, int hostBaud, std::vector<Answer>& out);
+    /// Bytes the host sent with its side at `hostBaud`, arriving at `nowMs` on the transport's
+    /// clock. Complete frames are answered into `out`.
+    void Receive(const std::uint8_t* data, std::size_t size, int hostBaud, std::vector<Answer>& out,
+                 std::uint64_t nowMs = 0);
     /// Forgets a frame begun but not finished (the camera's receive time-out).
     void DropPendingFrame() { pending_.clear(); }
+    /// A frame whose next byte comes more than `ms` after the one before is forgotten; 0 never
+    /// forgets (the factory state).
+    void SetReceiveTimeoutMs(int ms) { receiveTimeoutMs_ = ms; }
+    /// The answers held back by FaultKind::Late, oldest first; the camera no longer holds them.
+    std::vector<Answer> TakeLateAnswers();
 
     const std::vector<FrameRecord>& Frames() const { return frames_; }
     void ClearFrames() { frames_.clear(); }
@@ -113,6 +124,9 @@ private:
     std::deque<std::pair<int, Fault>> scripted_;
     std::map<std::uint16_t, int> delays_;
     std::vector<std::uint8_t> pending_;
+    std::uint64_t lastByteAtMs_ = 0;
+    int receiveTimeoutMs_ = 0;
+    std::vector<Answer> late_;
     std::vector<FrameRecord> frames_;
     std::size_t lostBytes_ = 0;
     int baudRate_ = 9600;

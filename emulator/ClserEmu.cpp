@@ -185,7 +185,7 @@ EMU_EXPORT std::int32_t clSerialWrite(ClSerialRef serialRef, char* buffer, std::
         if (static_cast<int>(s.IndexOf(&port)) != s.cameraPort)
             return 0;  // nothing listens on this port
         std::vector<emu::Answer> answers;
-        s.camera.Receive(reinterpret_cast<const std::uint8_t*>(buffer), *count, port.hostBaud, answers);
+        s.camera.Receive(reinterpret_cast<const std::uint8_t*>(buffer), *count, port.hostBaud, answers, s.nowMs);
         for (const emu::Answer& answer : answers)
             for (std::uint8_t byte : answer.bytes)
                 port.rx.push_back({byte, s.nowMs + static_cast<std::uint64_t>(answer.delayMs)});
@@ -244,8 +244,9 @@ EMU_EXPORT std::int32_t clGetNumBytesAvail(ClSerialRef serialRef, std::uint32_t*
 
 EMU_EXPORT std::int32_t clFlushPort(ClSerialRef serialRef)
 {
-    return OnPort(clser::kFlushPort, serialRef, false, [](State&, Port& port) -> std::int32_t {
-        port.rx.clear();
+    // Only what has arrived is discarded; bytes still on their way come in later.
+    return OnPort(clser::kFlushPort, serialRef, false, [](State& s, Port& port) -> std::int32_t {
+        std::erase_if(port.rx, [&](const Port::Byte& b) { return b.readyAtMs <= s.nowMs; });
         return 0;
     });
 }
@@ -433,6 +434,23 @@ EMU_EXPORT void emu_fail_next(const char* entry, std::int32_t result)
     std::lock_guard lock(S().mutex);
     if (entry)
         S().failures[entry].push_back(result);
+}
+
+EMU_EXPORT void emu_set_receive_timeout(std::int32_t ms)
+{
+    std::lock_guard lock(S().mutex);
+    S().camera.SetReceiveTimeoutMs(ms);
+}
+
+/// The answers the camera held back arrive now, on the camera's port.
+EMU_EXPORT void emu_release_late_answers()
+{
+    State& s = S();
+    std::lock_guard lock(s.mutex);
+    Port& port = s.ports[static_cast<std::size_t>(std::clamp(s.cameraPort, 0, kMaxPorts - 1))];
+    for (const emu::Answer& answer : s.camera.TakeLateAnswers())
+        for (std::uint8_t byte : answer.bytes)
+            port.rx.push_back({byte, s.nowMs});
 }
 
 EMU_EXPORT void emu_advance_ms(std::uint32_t ms)

@@ -78,6 +78,10 @@ public:
         scriptFault_(address, static_cast<std::int32_t>(f.kind), f.status, f.code, f.extraBytes, f.partialBytes);
     }
     void SetDelay(std::uint16_t address, int delayMs) { setDelay_(address, delayMs); }
+    /// The camera forgets a frame whose bytes are more than `ms` virtual milliseconds apart.
+    void SetReceiveTimeoutMs(int ms) { setReceiveTimeout_(ms); }
+    /// Answers held back by FaultKind::Late arrive now.
+    void ReleaseLateAnswers() { releaseLate_(); }
     /// A read that gets fewer bytes than wanted answers 0 instead of a time-out.
     void SetShortReadsSucceed(bool on) { setShortReads_(on ? 1 : 0); }
     /// The next call of that entry answers `result` and does nothing else.
@@ -97,12 +101,12 @@ private:
 
     platform::DynamicLibrary library_;
     bool ok_ = true;
-    PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr, clearRegisters_ = nullptr;
+    PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr, clearRegisters_ = nullptr, releaseLate_ = nullptr;
     PfnEmuSetRegister setRegister_ = nullptr;
     PfnEmuGetRegister getRegister_ = nullptr;
     PfnEmuPort unplug_ = nullptr;
     PfnEmuSetInt setCameraBaud_ = nullptr, setNoise_ = nullptr, setRates_ = nullptr, setPortCount_ = nullptr,
-                 setCameraPort_ = nullptr, setShortReads_ = nullptr;
+                 setCameraPort_ = nullptr, setShortReads_ = nullptr, setReceiveTimeout_ = nullptr;
     PfnEmuSetPortInt setPortBusy_ = nullptr;
     PfnEmuGetPortInt portOpen_ = nullptr, hostBaud_ = nullptr;
     PfnEmuSetFault setFault_ = nullptr, scriptFault_ = nullptr;
@@ -154,6 +158,8 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     callCount_ = Bind<PfnEmuCallCount>("emu_call_count");
     failNext_ = Bind<PfnEmuFailNext>("emu_fail_next");
     advance_ = Bind<PfnEmuPort>("emu_advance_ms");
+    setReceiveTimeout_ = Bind<PfnEmuSetInt>("emu_set_receive_timeout");
+    releaseLate_ = Bind<PfnEmuReset>("emu_release_late_answers");
 }
 
 inline std::vector<FrameRecord> ClserEmuControl::Frames()

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -49,6 +50,13 @@ void WriteAll(int fd, int wake, const std::uint8_t* data, std::size_t size)
         }
         return;
     }
+}
+
+std::uint64_t NowMs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
 }
 
 }  // namespace
@@ -104,6 +112,31 @@ void PtyPeer::WithCamera(const std::function<void(CameraModel&)>& fn)
     fn(camera_);
 }
 
+bool PtyPeer::ReleaseLateAnswers()
+{
+    std::vector<std::uint8_t> bytes;
+    {
+        std::lock_guard lock(mutex_);
+        for (const Answer& answer : camera_.TakeLateAnswers())
+            bytes.insert(bytes.end(), answer.bytes.begin(), answer.bytes.end());
+    }
+    if (bytes.empty() || master_ < 0)
+        return true;
+    int waiting = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &waiting) != 0)
+        return false;
+    const int expected = waiting + static_cast<int>(bytes.size());
+    WriteAll(master_, wake_[0], bytes.data(), bytes.size());
+    // The terminal passes bytes on from a work queue; wait until they reached the input queue.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::ioctl(slave_, FIONREAD, &waiting) == 0 && waiting < expected) {
+        if (std::chrono::steady_clock::now() > giveUp)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 int PtyPeer::LineBaud() const
 {
     termios tio{};
@@ -142,7 +175,7 @@ void PtyPeer::Run()
         std::vector<Answer> answers;
         {
             std::lock_guard lock(mutex_);
-            camera_.Receive(buffer.data(), static_cast<std::size_t>(got), LineBaud(), answers);
+            camera_.Receive(buffer.data(), static_cast<std::size_t>(got), LineBaud(), answers, NowMs());
         }
         for (const Answer& answer : answers) {
             if (answer.delayMs > 0)

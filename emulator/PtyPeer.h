@@ -34,6 +34,10 @@ public:
     /// Runs `fn` on the camera under the peer's lock.
     void WithCamera(const std::function<void(CameraModel&)>& fn);
 
+    /// Answers the camera held back (FaultKind::Late) go out now; returns once the link's side
+    /// of the terminal holds them, so the next exchange finds them waiting.
+    bool ReleaseLateAnswers();
+
     /// The line as the link left it: its output rate (0 when unknown) and whether it is raw.
     int LineBaud() const;
     bool LineRaw() const;

@@ -4,7 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/ExternalLauncher.h"
-#include "app/LastConfig.h"
+#include "controls/LastConfig.h"
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"

@@ -5,7 +5,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CPortSelector.h"
 
-#include "app/LastConfig.h"
+#include "controls/LastConfig.h"
 #include "camera/RegisterLink.h"
 #include "camera/ValueCoder.h"
 #include "catalogues/ConfigurationTable.h"

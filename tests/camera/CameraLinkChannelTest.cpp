@@ -181,6 +181,33 @@ TEST_F(LibraryChannelTest, InitWithAPortIndexOpensThenDetects)
     EXPECT_EQ(noIndex.m_bPortOpen, 0);
 }
 
+// Example failure: a library without the flush entry keeps a second copy of an answer, and
+// the next exchange reads it as its own; or the discard waits for bytes that never come.
+TEST_F(LibraryChannelTest, PendingInputIsDiscardedWithOrWithoutTheFlushEntry)
+{
+    for (const char* path : {CLSER_EMU_PATH, CLSER_EMU_NOOPTIONAL_PATH}) {
+        SCOPED_TRACE(path);
+        emu::ClserEmuControl camera(path);
+        ASSERT_TRUE(camera.Loaded()) << camera.Error();
+        camera.Reset();
+        camera.SetRegister(0x0100, 0x11223344);
+        camera.SetRegister(0x0104, 0x55667788);
+        link->m_nPortIndex = 0;
+        ASSERT_EQ(link->Init(path), 0);
+        ASSERT_EQ(link->m_bPortOpen, 1);
+        const std::uint32_t start = camera.NowMs();
+
+        camera.ScriptFault(0x0100, {emu::FaultKind::Doubled, 0, 0, 0, 0});
+        std::uint8_t bytes[4] = {};
+        ASSERT_EQ(link->ReadRegisterBytes(0x0100, bytes), 0);
+        EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{0x11, 0x22, 0x33, 0x44}));
+        ASSERT_EQ(link->ReadRegisterBytes(0x0104, bytes), 0);
+        EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{0x55, 0x66, 0x77, 0x88}));
+        EXPECT_EQ(camera.NowMs(), start) << "nothing waited for bytes that were not there";
+        link->Close();
+    }
+}
+
 // Example failure: the link frees the library with its port still open, so the grabber keeps
 // the port taken and the next open answers "in use".
 TEST_F(LibraryChannelTest, APortIsClosedBeforeItsLibraryIsUnloaded)

@@ -493,6 +493,97 @@ TEST_P(IdentificationTest, SilenceForgetsTheSerialNumber)
     EXPECT_EQ(link->m_bLinkAlive, 0);
 }
 
+// Example failure: a camera that refuses "Ping" at every rate makes detection note the
+// refusal's status, so the same refusal met during identification is taken as already shown:
+// identification answers 0 and the operator sees nothing.
+TEST_P(IdentificationTest, RefusalSeenDuringDetectionIsStillReported)
+{
+    // At the last rate tried, so the line stays where the camera hears it.
+    StartCamera(4, 9600);
+    transport->SetAddressFault(kPing, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
+    link->m_bNotIdentified = 1;
+    link->m_nLastStatus = 6;
+    EXPECT_EQ(transport->Open(*link), link_result::kNoCamera);
+    EXPECT_TRUE(NothingShown()) << "detection reports nothing";
+
+    EXPECT_EQ(link->ReadCameraInfo(), link_result::kReadReported);
+    ASSERT_EQ(host.dialogs.size(), 1u);
+    EXPECT_NE(host.dialogs[0].find("Read <Ping>"), std::string::npos) << host.dialogs[0];
+}
+
+// ---- answers that come late or twice ----
+
+constexpr std::uint16_t kDigitalGain = 0x0180;
+constexpr std::uint16_t kDigitalOffset = 0x0184;
+
+// Example failure: an answer that comes after its time-out, or a second copy of one, waits in
+// the input queue; every later exchange then reads the answer of the one before it: "CamCode"
+// reads the gain, "DigitalOffset" reads the configuration index, and a refused write passes for
+// acknowledged on a stale 0x06.
+TEST_P(IdentificationTest, EachExchangeAfterALateOrDoubledAnswerReadsItsOwnRegister)
+{
+    struct Row {
+        const char* name;
+        emu::FaultKind fault;
+        bool gainReadSucceeds;
+    } rows[] = {
+        {"late answer", emu::FaultKind::Late, false},
+        {"doubled answer", emu::FaultKind::Doubled, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        StartCamera(4, 115200);
+        transport->SetRegister(kDigitalGain, 0x0555);
+        transport->SetRegister(kDigitalOffset, 0x0022);
+        ASSERT_EQ(transport->Open(*link), 0);
+        link->m_bCheckErrorDisabled = 1;
+
+        transport->ScriptFault(kDigitalGain, emu::Fault{row.fault, 0, 0, 0, 0});
+        std::int64_t gain = -1;
+        EXPECT_EQ(link->GetParamInt("DigitalGain", &gain) == 0, row.gainReadSucceeds);
+        if (row.gainReadSucceeds) {
+            EXPECT_EQ(gain, 0x0555);
+        }
+        transport->ReleaseLateAnswers();
+
+        std::int64_t camCode = -1, offset = -1;
+        EXPECT_EQ(link->GetParamInt("CamCode", &camCode), 0);
+        EXPECT_EQ(camCode, 4);
+        EXPECT_EQ(link->GetParamInt("DigitalOffset", &offset), 0);
+        EXPECT_EQ(offset, 0x0022);
+
+        // Another one comes between a write and its refusal.
+        transport->ScriptFault(kDigitalGain, emu::Fault{row.fault, 0, 0, 0, 0});
+        link->GetParamInt("DigitalGain", &gain);
+        transport->ReleaseLateAnswers();
+        transport->ScriptFault(kDigitalOffset, emu::Fault{emu::FaultKind::Refuse, 0x15, 0x02, 0, 0});
+        EXPECT_NE(link->SetParamInt("DigitalOffset", 0x0033, false), 0) << "the camera refused the write";
+        EXPECT_EQ(transport->Register(kDigitalOffset), 0x0022u);
+        EXPECT_EQ(link->GetParamInt("DigitalOffset", &offset), 0);
+        EXPECT_EQ(offset, 0x0022);
+        link->Close();
+    }
+}
+
+// Example failure: the camera joins the first bytes of a frame the host cut short with the
+// next frame, so that frame is misread and every answer after it is shifted.
+TEST_P(IdentificationTest, AFrameCutShortIsForgottenAfterTheCameraReceiveTimeOut)
+{
+    StartCamera(4, 115200);
+    transport->SetReceiveTimeoutMs(20);
+    ASSERT_EQ(transport->Open(*link), 0);
+    const std::uint8_t cut[] = {0x52, 0x60};
+    std::uint32_t n = sizeof cut;
+    ASSERT_EQ(link->Write(cut, &n, 50), 0);
+    transport->LetTimePass(200ms);
+    transport->ClearFrames();
+
+    std::int64_t camCode = -1;
+    EXPECT_EQ(link->GetParamInt("CamCode", &camCode), 0);
+    EXPECT_EQ(camCode, 4);
+    EXPECT_EQ(Frames(), std::vector<Bytes>{ReadFrame(kCamCode)});
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, IdentificationTest, ::testing::Values(kLibraryTransport, kPtyTransport),
                          [](const auto& info) { return std::string(info.param); });
 

@@ -15,7 +15,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace corvel::test {
 
@@ -37,6 +40,12 @@ public:
     virtual std::vector<emu::FrameRecord> Frames() = 0;
     virtual void ClearFrames() = 0;
     virtual void Vanish() = 0;
+    /// Answers the camera held back (FaultKind::Late) arrive now, after the link gave up on them.
+    virtual void ReleaseLateAnswers() = 0;
+    /// The camera forgets a frame whose bytes are more than `ms` apart.
+    virtual void SetReceiveTimeoutMs(int ms) = 0;
+    /// Time passes on the line with nothing sent (virtual on the library, real on the pty).
+    virtual void LetTimePass(std::chrono::milliseconds time) = 0;
     /// The clock the link waits on: waits cost no real time.
     virtual platform::IClock& Clock() = 0;
     /// The waits the link made on that clock.
@@ -78,6 +87,9 @@ public:
     std::vector<emu::FrameRecord> Frames() override { return emu.Frames(); }
     void ClearFrames() override { emu.ClearFrames(); }
     void Vanish() override { emu.UnplugPort(0); }
+    void ReleaseLateAnswers() override { emu.ReleaseLateAnswers(); }
+    void SetReceiveTimeoutMs(int ms) override { emu.SetReceiveTimeoutMs(ms); }
+    void LetTimePass(std::chrono::milliseconds time) override { emu.AdvanceMs(static_cast<std::uint32_t>(time.count())); }
     platform::IClock& Clock() override { return clock; }
     std::vector<std::chrono::milliseconds> Sleeps() const override { return clock.manual.Sleeps(); }
     int SilentOneByteResult() const override { return clser::kErrTimeout; }
@@ -148,6 +160,12 @@ public:
         peer.WithCamera([&](emu::CameraModel& c) { c.ClearFrames(); });
     }
     void Vanish() override { peer.Vanish(); }
+    void ReleaseLateAnswers() override { ASSERT_TRUE(peer.ReleaseLateAnswers()) << "the late answer reached the link's side"; }
+    void SetReceiveTimeoutMs(int ms) override
+    {
+        peer.WithCamera([&](emu::CameraModel& c) { c.SetReceiveTimeoutMs(ms); });
+    }
+    void LetTimePass(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }
     platform::IClock& Clock() override { return clock; }
     std::vector<std::chrono::milliseconds> Sleeps() const override { return clock.Sleeps(); }
     int SilentOneByteResult() const override { return link_result::kComNothingRead; }

@@ -122,6 +122,10 @@ TEST(CameraModel, FaultsShapeTheAnswer)
         {"read refused", {FaultKind::Refuse, 0x30, 9, 0, 0}, {0x52, 0, 1}, {0x30}},
         {"silence", {FaultKind::Silence, 0, 0, 0, 0}, {0x52, 0, 1}, {}},
         {"partial read", {FaultKind::Partial, 0, 0, 0, 3}, {0x52, 0x60, 0x0C}, {0x06, 0x76, 0x54}},
+        {"doubled read", {FaultKind::Doubled, 0, 0, 0, 0}, {0x52, 0x60, 0x0C},
+         {0x06, 0x76, 0x54, 0x32, 0x10, 0x06, 0x76, 0x54, 0x32, 0x10}},
+        {"doubled write", {FaultKind::Doubled, 0, 0, 0, 0}, {0x57, 0, 1, 0, 0, 0, 1}, {0x06, 0x06}},
+        {"late read", {FaultKind::Late, 0, 0, 0, 0}, {0x52, 0x60, 0x0C}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -131,6 +135,36 @@ TEST(CameraModel, FaultsShapeTheAnswer)
         EXPECT_EQ(Exchange(camera, {0x52, 0x60, 0x0C}).size(), 5u) << "the fault was for one frame only";
         EXPECT_EQ(camera.Frames().size(), 2u);
     }
+}
+
+// Example failure: a late answer is lost or comes out twice, or a frame the host cut short is
+// joined with the next one after the camera's receive time-out.
+TEST(CameraModel, LateAnswersAndTheReceiveTimeOut)
+{
+    CameraModel camera;
+    camera.ScriptFault(-1, {FaultKind::Late, 0, 0, 0, 0});
+    EXPECT_EQ(Exchange(camera, {0x57, 0, 1, 0, 0, 0, 7}), Bytes{});
+    EXPECT_EQ(camera.Register(0x0001), 7u) << "a late answer still does the write";
+    const std::vector<Answer> late = camera.TakeLateAnswers();
+    ASSERT_EQ(late.size(), 1u);
+    EXPECT_EQ(late[0].bytes, Bytes{0x06});
+    EXPECT_TRUE(camera.TakeLateAnswers().empty());
+
+    std::vector<Answer> out;
+    const Bytes start = {0x52, 0x60};
+    const Bytes frame = {0x52, 0x60, 0x0C};
+    camera.Reset();
+    camera.SetReceiveTimeoutMs(50);
+    camera.Receive(start.data(), start.size(), 9600, out, 1000);
+    camera.Receive(frame.data(), frame.size(), 9600, out, 1040);
+    ASSERT_FALSE(camera.Frames().empty());
+    EXPECT_EQ(camera.Frames().back().bytes, (Bytes{0x52, 0x60, 0x52})) << "bytes within the time-out join";
+    camera.DropPendingFrame();
+    out.clear();
+    camera.Receive(start.data(), start.size(), 9600, out, 2000);
+    camera.Receive(frame.data(), frame.size(), 9600, out, 2051);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].bytes, (Bytes{0x06, 0x76, 0x54, 0x32, 0x10})) << "the cut frame was forgotten";
 }
 
 // Example failure: a refused write still changes the register, or a per-address fault leaks to
