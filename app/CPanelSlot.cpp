@@ -1,6 +1,6 @@
 #include "CPanelSlot.h"
 
-#include "LastConfig.h"
+#include "controls/LastConfig.h"
 
 #include "controls/CDrawButton.h"
 #include "controls/WindowIds.h"

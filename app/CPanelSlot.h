@@ -2,7 +2,7 @@
 // the "LastConfig" key under which its View flag and its position ("<key>Pos") are kept.
 #pragma once
 
-#include "LastConfig.h"
+#include "controls/LastConfig.h"
 
 #include "camera/RegisterMap.h"
 #include "controls/COptionDialog.h"

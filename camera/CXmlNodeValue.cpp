@@ -7,21 +7,35 @@
 
 namespace {
 
+/// The text pieces below `node` in document order, walked by the nodes' own links: a map
+/// nested deeper than any stack would hold is read like any other.
 void AppendText(const pugi::xml_node& node, std::string& out)
 {
-    for (pugi::xml_node child : node.children()) {
+    pugi::xml_node child = node.first_child();
+    while (child) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             out += child.value();
-        else if (child.type() == pugi::node_element)
-            AppendText(child, out);
+        if (child.type() == pugi::node_element && child.first_child()) {
+            child = child.first_child();
+            continue;
+        }
+        while (child != node && !child.next_sibling())
+            child = child.parent();
+        child = child == node ? pugi::xml_node() : child.next_sibling();
     }
 }
 
 std::string PathOf(pugi::xml_node node)
 {
-    std::string path;
+    std::vector<std::string_view> names;
     for (; node && node.type() == pugi::node_element; node = node.parent())
-        path = path.empty() ? std::string(node.name()) : std::string(node.name()) + "/" + path;
+        names.emplace_back(node.name());
+    std::string path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!path.empty())
+            path += '/';
+        path += *name;
+    }
     return path;
 }
 

@@ -1,6 +1,7 @@
 #include "RegisterMap.h"
 
 #include "CXmlNodeValue.h"
+#include "MapWellFormed.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/ProfileSettings.h"
 #include "platform/TextConv.h"
@@ -68,26 +69,56 @@ RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::
                  "the register map is larger than " + std::to_string(kMaxFileSize) + " bytes");
         return nullptr;
     }
-    auto map = std::make_shared<RegisterMap>(Private{});
-    map->source_ = std::move(source);
-    const pugi::xml_parse_result result =
-        map->document_.load_buffer(data, size, pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
-    if (!result) {
+    const auto parseFailed = [&](const pugi::xml_parse_result& result) {
         int line = 0, column = 0;
         Position(static_cast<const char*>(data), size, result.offset, line, column);
         SetError(error, RegisterMapError::kParseError + static_cast<std::int32_t>(result.status),
                  result.description(), line, column);
         return nullptr;
+    };
+    // First as written, references undecoded, for what the parser itself lets through.
+    {
+        pugi::xml_document raw;
+        const pugi::xml_parse_result result = raw.load_buffer(data, size, kWellFormedParseOptions, pugi::encoding_auto);
+        if (!result)
+            return parseFailed(result);
+        // Entity declarations would let a map expand or fetch content; maps never need them.
+        if (HasDoctype(raw)) {
+            SetError(error, RegisterMapError::kForbidden, "a document type declaration is not allowed in a register map");
+            return nullptr;
+        }
+        if (!raw.document_element()) {
+            pugi::xml_parse_result noRoot;
+            noRoot.status = pugi::status_no_document_element;
+            noRoot.offset = static_cast<std::ptrdiff_t>(size);
+            return parseFailed(noRoot);
+        }
+        WellFormedError fault;
+        if (!CheckMapWellFormed(raw, fault)) {
+            int line = 0, column = 0;
+            if (fault.offset >= 0) {
+                // A text fault points at its first character that is not white space.
+                const char* bytes = static_cast<const char*>(data);
+                std::size_t at = static_cast<std::size_t>(fault.offset);
+                while (at < size && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+                    ++at;
+                Position(bytes, size, static_cast<std::ptrdiff_t>(at), line, column);
+            }
+            SetError(error, RegisterMapError::kNotWellFormed, fault.reason, line, column);
+            return nullptr;
+        }
+        if (std::string_view(raw.document_element().name()) != kRootElement) {
+            SetError(error, RegisterMapError::kNotWellFormed,
+                     std::string("the root element is <") + raw.document_element().name() + ">, not <" + kRootElement + ">");
+            return nullptr;
+        }
     }
-    // Entity declarations would let a map expand or fetch content; maps never need them.
-    if (HasDoctype(map->document_)) {
-        SetError(error, RegisterMapError::kForbidden, "a document type declaration is not allowed in a register map");
-        return nullptr;
-    }
-    if (!map->document_.document_element()) {
-        SetError(error, RegisterMapError::kParseError, "the register map has no root element");
-        return nullptr;
-    }
+    auto map = std::make_shared<RegisterMap>(Private{});
+    map->source_ = std::move(source);
+    const pugi::xml_parse_result result =
+        map->document_.load_buffer(data, size, pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
+    if (!result)
+        return parseFailed(result);
     return map;
 }
 

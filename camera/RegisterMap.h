@@ -24,6 +24,9 @@ struct RegisterMapError {
     static constexpr std::int32_t kTooLarge = static_cast<std::int32_t>(0x8007000E);
     static constexpr std::int32_t kForbidden = static_cast<std::int32_t>(0xC00CE5FF);
     static constexpr std::int32_t kParseError = static_cast<std::int32_t>(0xC00CE500);
+    /// Parsed, but not a well-formed map: text or a second element beside the root, an
+    /// attribute twice, an undeclared prefix, an unknown entity, or a root other than CAMERA.
+    static constexpr std::int32_t kNotWellFormed = static_cast<std::int32_t>(0xC00CE5A0);
 
     std::int32_t code = 0;
     int line = 0;
@@ -36,6 +39,8 @@ struct RegisterMapError {
 
 class RegisterMap : public std::enable_shared_from_this<RegisterMap> {
 public:
+    /// Every register map's root element.
+    static constexpr char kRootElement[] = "CAMERA";
     /// Larger files are refused: no register map comes near this size.
     static constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
 

@@ -221,17 +221,17 @@ void OVNumericControl::OnSpin(unsigned code)
 {
     if (code == wnd::SB_THUMBPOSITION) {
         if (!editCommitted) {
-            value = edit ? edit->GetValue() : value;
+            if (edit)
+                value = edit->GetValue().value_or(value);
             UpdateChildren();
             editCommitted = true;
         } else {
+            // The arrow moved the spin one position from the value's own, so the target lies on
+            // the clicked side; the spin then returns to the value's position, ready for the
+            // next click.
             const double target = ctl::SpinValueFor(spin->GetPos32(), minValue, maxValue, spinSteps);
             value = step != 0 ? ctl::StepToward(value, target, step) : target;
-            ClampValue();
-            if (edit)
-                edit->SetValue(value);
-            if (slider)
-                slider->SetPos(value);
+            UpdateChildren();
         }
         Notify(wnd::OVN_CHANGING);
         return;
@@ -280,9 +280,13 @@ bool OVNumericControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM)
             editCommitted = false;
         } else if (code == 0 && edit) {
             editCommitted = true;
-            value = edit->GetValue();
+            const std::optional<double> typed = edit->GetValue();
+            // Text without a number changes nothing: the edit shows the value again.
+            if (typed)
+                value = *typed;
             UpdateChildren();
-            Notify(wnd::OVN_CHANGED);
+            if (typed)
+                Notify(wnd::OVN_CHANGED);
         }
         return true;
     default:

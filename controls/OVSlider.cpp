@@ -130,10 +130,20 @@ void OVSlider::Notify(unsigned code)
 
 void OVSlider::mousePressEvent(QMouseEvent* event)
 {
+    const QPoint point = event->position().toPoint();
+    if (popup && !rect().contains(point)) {
+        // An open pop-up sees every click; one elsewhere closes it (as a focus loss does) and
+        // its release must not reach the groove.
+        pressed_ = false;
+        dragging = false;
+        QWidget::mousePressEvent(event);
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
+    pressed_ = true;
     setFocus(Qt::MouseFocusReason);
-    lastMouse = event->position().toPoint();
+    lastMouse = point;
     dragging = ThumbRect().contains(lastMouse);
 }
 
@@ -150,8 +160,9 @@ void OVSlider::mouseMoveEvent(QMouseEvent* event)
 
 void OVSlider::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton || !pressed_)
         return;
+    pressed_ = false;
     if (dragging)
         dragging = false;
     else
@@ -163,6 +174,7 @@ void OVSlider::mouseReleaseEvent(QMouseEvent* event)
 void OVSlider::OnKillFocus()
 {
     dragging = false;
+    pressed_ = false;
     if (!popup || !open_)
         return;
     open_ = false;

@@ -84,4 +84,5 @@ private:
     QSize laidOutSize_;
     bool open_ = false;      // a pop-up is shown and has not reported its focus loss
     bool selfHide_ = false;  // the pop-up hides itself after 1003
+    bool pressed_ = false;   // the left button went down on the slider
 };

@@ -1,6 +1,6 @@
 #include "tools/CTerminal.h"
 
-#include "app/LastConfig.h"
+#include "controls/LastConfig.h"
 #include "camera/CameraLink.h"
 #include "camera/ISettings.h"
 #include "camera/LinkText.h"

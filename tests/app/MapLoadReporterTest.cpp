@@ -44,3 +44,37 @@ TEST(MapLoadReporter, BrokenOverrideIsLoggedAndShown)
     EXPECT_EQ(boxes[0].text, QString::fromStdString("Cannot open|parse XML file \"" + path + "\""));
     EXPECT_EQ(boxes[0].caption, QStringLiteral("Corvel"));
 }
+
+// Example failure: a map beside the program that parses but is not a well-formed map (another
+// root, an attribute twice, an unknown entity, a second root) loads into an empty camera with
+// no word to the operator.
+TEST(MapLoadReporter, MapsThatAreNotWellFormedAreLoggedAndShown)
+{
+    const char* const maps[] = {
+        "<?xml version=\"1.0\"?>\r\n<Camera><LOCALSPACE/></Camera>\r\n",
+        "<CAMERA><LOCALSPACE a=\"1\" a=\"2\"/></CAMERA>",
+        "<CAMERA><CameraType>&unknown;</CameraType></CAMERA>",
+        "<CAMERA/><CAMERA/>",
+    };
+    for (const char* text : maps) {
+        SCOPED_TRACE(text);
+        TempDir exeFolder;
+        exeFolder.Write("CamDef.Zorvat.MachineVision.xml", text);
+        std::vector<QString> boxes;
+        wnd::ScopedMessageBoxHandler handler([&boxes](const wnd::MessageBoxRequest& box) {
+            boxes.push_back(box.text);
+            return wnd::IDOK;
+        });
+        AppLogCapture log(1, OL_TRACE);
+        ASSERT_TRUE(log.Ok());
+        CMapLoadReporter reporter;
+        EXPECT_EQ(LoadRegisterMapForRow(4, exeFolder.Path(), &reporter), nullptr);
+        const std::string path = (exeFolder / "CamDef.Zorvat.MachineVision.xml").string();
+        const auto records = log.Records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].rfind(L"ERROR: 1; XML Load failed: filename=<" + platform::Utf8ToWide(path) + L"> parse error 0x", 0), 0u)
+            << records[0];
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], QString::fromStdString("Cannot open|parse XML file \"" + path + "\""));
+    }
+}

@@ -4,6 +4,9 @@
 #include "MapFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <iterator>
 #include <vector>
 
 using corvel::test::TempDir;
@@ -166,6 +169,84 @@ TEST(RegisterMap, RefusesBrokenFilesWithAClearReason)
         EXPECT_LT(error.code, 0);
         EXPECT_EQ(error.line, row.line);
     }
+}
+
+// Example failure: a map that a strict XML parser refuses (text or a second element beside the
+// root, an attribute twice, an undeclared prefix, an unknown entity, another root) loads, and
+// the operator sees an empty camera with no reason; or a proper map with namespaces and
+// references is refused.
+TEST(RegisterMap, RefusesMapsThatAreNotWellFormed)
+{
+    struct Row {
+        const char* name;
+        const char* bytes;
+        const char* expected;  // part of the reason; null: the map loads
+        int line;
+    } rows[] = {
+        {"two_roots", "<CAMERA/>\n<CAMERA/>", "second top-level element", 2},
+        {"junk_after_root", "<CAMERA/>\r\njunk", "text outside the root", 2},
+        {"text_before_root", "<?xml version=\"1.0\"?>x<CAMERA/>", "text outside the root", 1},
+        {"duplicate_attribute", "<CAMERA>\n<A default=\"1\" default=\"2\"/></CAMERA>", "'default' given twice", 2},
+        {"undeclared_element_prefix", "<CAMERA><p:A/></CAMERA>", "undeclared namespace prefix 'p'", 1},
+        {"undeclared_attribute_prefix", "<CAMERA xsi:noNamespaceSchemaLocation=\"CameraDef.xsd\"/>",
+         "undeclared namespace prefix 'xsi'", 1},
+        {"prefix_of_a_sibling", "<CAMERA><A xmlns:p=\"u\"/><p:B/></CAMERA>", "undeclared namespace prefix 'p'", 1},
+        {"two_colons", "<CAMERA><a:b:c xmlns:a=\"u\"/></CAMERA>", "not a proper qualified name", 1},
+        {"unknown_entity", "<CAMERA>\n<A>&nbsp;</A></CAMERA>", "unknown entity '&nbsp;'", 2},
+        {"unknown_entity_in_attribute", "<CAMERA><A default=\"&x;\"/></CAMERA>", "unknown entity '&x;'", 1},
+        {"bare_ampersand", "<CAMERA><A>a & b</A></CAMERA>", "'&' that starts no entity reference", 1},
+        {"no_character", "<CAMERA><A>&#0;</A></CAMERA>", "unknown entity '&#0;'", 1},
+        {"less_than_in_attribute", "<CAMERA><A default=\"<\"/></CAMERA>", "'<' in the value", 1},
+        {"other_root", "<?xml version=\"1.0\"?>\n<Camera><LOCALSPACE/></Camera>", "root element is <Camera>", 0},
+        {"declared_prefixes", "<CAMERA xmlns:xsi=\"u\" xsi:a=\"1\"><xsi:B><xsi:C xsi:d=\"2\"/></xsi:B></CAMERA>", nullptr, 0},
+        {"references", "<CAMERA><A d=\"&lt;&quot;&#x41;\">&amp;&#65;&gt;<![CDATA[&x]]></A></CAMERA><!-- after -->\r\n",
+         nullptr, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegisterMapError error;
+        const RegisterMapPtr map = RegisterMap::LoadBuffer(row.bytes, std::strlen(row.bytes), "test", &error);
+        if (!row.expected) {
+            ASSERT_TRUE(map) << error.Text("test");
+            continue;
+        }
+        EXPECT_FALSE(map);
+        EXPECT_NE(error.reason.find(row.expected), std::string::npos) << error.Text("test");
+        EXPECT_EQ(error.code, RegisterMapError::kNotWellFormed);
+        EXPECT_EQ(error.line, row.line) << error.Text("test");
+    }
+    const RegisterMapPtr map = corvel::test::LoadMapText(rows[std::size(rows) - 1].bytes);
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->Select("CAMERA/A").AsString(), "&A>&x");
+    EXPECT_EQ(map->Select("CAMERA/A/@d").AsString(), "<\"A");
+}
+
+// Example failure: an element nested hundreds of thousands deep (a few MB of map) overflows the
+// stack when its text, or the path of a node inside it, is read.
+TEST(RegisterMap, ReadsDeeplyNestedElementsWithoutRecursion)
+{
+    constexpr int kDepth = 400000;
+    std::string xml = "<CAMERA><CameraType>";
+    xml.reserve(static_cast<std::size_t>(kDepth) * 7 + 64);
+    for (int i = 0; i < kDepth; ++i)
+        xml += "<a>";
+    xml += "deep";
+    for (int i = 0; i < kDepth; ++i)
+        xml += "</a>";
+    xml += "tail</CameraType></CAMERA>";
+    const RegisterMapPtr map = corvel::test::LoadMapText(xml);
+    ASSERT_TRUE(map);
+    const CXmlNodeValue type = map->Select("CAMERA/CameraType");
+    EXPECT_EQ(type.AsString(), "deeptail");
+
+    pugi::xml_node deepest = type.Node().node();
+    while (deepest.first_child().type() == pugi::node_element)
+        deepest = deepest.first_child();
+    WarningRecorder warnings;
+    EXPECT_EQ(CXmlNodeValue(map, pugi::xpath_node(deepest)).AsInt64(), 0);
+    ASSERT_EQ(warnings.messages.size(), 1u);
+    EXPECT_NE(warnings.messages[0].find("CAMERA/CameraType/a/a/a/"), std::string::npos);
+    EXPECT_GT(warnings.messages[0].size(), static_cast<std::size_t>(kDepth) * 2);
 }
 
 // Example failure: a map file that is missing, a folder, or larger than any map is read anyway.

@@ -1,4 +1,4 @@
-#include "LastConfig.h"
+#include "controls/LastConfig.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,5 +1,5 @@
 // The "LastConfig" section of Corvel.ini: every key's default, stored values, panel positions.
-#include "app/LastConfig.h"
+#include "controls/LastConfig.h"
 
 #include "support/TempDir.h"
 
