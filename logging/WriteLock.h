@@ -5,6 +5,8 @@
 // taker is told, marks the mutex consistent and goes on. A wait ends at its time-out.
 #pragma once
 
+#include "platform/TimedLockGuard.h"
+
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -36,21 +38,6 @@ private:
 };
 
 /// Holds a WriteLock for a scope; `Locked()` tells whether it was taken in time.
-class WriteLockGuard {
-public:
-    WriteLockGuard(WriteLock& lock, std::chrono::milliseconds timeout) : lock_(lock), locked_(lock.Lock(timeout)) {}
-    ~WriteLockGuard()
-    {
-        if (locked_)
-            lock_.Unlock();
-    }
-    WriteLockGuard(const WriteLockGuard&) = delete;
-    WriteLockGuard& operator=(const WriteLockGuard&) = delete;
-    bool Locked() const { return locked_; }
-
-private:
-    WriteLock& lock_;
-    bool locked_;
-};
+using WriteLockGuard = platform::TimedLockGuard<WriteLock>;
 
 }  // namespace orvlog
