@@ -9,17 +9,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 /// Reads up to `count` byte values from `text` at `pos` into `out`; false when a value is
 /// missing or not hexadecimal.
 bool ReadBytes(std::string_view text, std::size_t& pos, std::uint8_t* out, std::uint32_t count)
@@ -54,6 +43,17 @@ bool OnlyBlanksFrom(std::string_view text, std::size_t pos)
 }
 
 }  // namespace
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
 
 std::string FormatWriteLine(std::uint16_t address, std::uint32_t word)
 {

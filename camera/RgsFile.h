@@ -20,6 +20,9 @@ inline constexpr std::uint16_t kErrorCheckingRegister = 0x6034;
 /// Prefix of the GUI-settings lines.
 inline constexpr const char* kSettingsPrefix = "-- ";
 
+/// Value of a hexadecimal digit, or -1.
+int HexDigit(char c);
+
 /// One register-write line without its line end: "57 AAAA DDDDDDDD" in upper-case hex.
 std::string FormatWriteLine(std::uint16_t address, std::uint32_t word);
 

@@ -20,6 +20,7 @@ namespace corvel::test {
 inline constexpr const char* kMap170 = "Zorvat.MachineVision.xml";
 inline constexpr const char* kMap174 = "Zorvat.MachineVision47.xml";
 inline constexpr const char* kMap171 = "Zorvat.Aerospace.xml";
+inline constexpr const char* kMap173 = "Kelmir.xml";
 inline constexpr const char* kMapFiles[] = {kMap170, kMap174};
 
 inline const char* const kSections[] = {

@@ -11,7 +11,38 @@
 
 namespace corvel::test {
 
+// The byte layout every map shares: byte-order mark, the declaration, CR LF line ends only.
+inline void CheckMapBytes(const MapFile& map)
+{
+    const std::string& bytes = map.Bytes();
+    ASSERT_FALSE(bytes.empty()) << "cannot read " << MapPath(map.Name());
+    const std::string head = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n";
+    ASSERT_EQ(bytes.compare(0, head.size(), head), 0);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << "last line has no CR LF";
+
+    size_t bareLf = 0;
+    size_t bareCr = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            ++bareLf;
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+            ++bareCr;
+    }
+    EXPECT_EQ(bareLf, 0u);
+    EXPECT_EQ(bareCr, 0u);
+    // The byte-order mark appears once, at the start.
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 3), std::string::npos);
+}
+
 using Values = std::vector<std::pair<int, std::string>>;
+
+/// The camera families by configuration index, as every map's "CamCode" lists them.
+inline const Values kCamCodeValues = {
+    {0, "Wispen"}, {1, "Fandro 6-12M"}, {2, "Fandro 16-25M"}, {3, "Fandro 6-12M PIV"},
+    {4, "Zorvat Industrial"}, {5, "Zorvat Industrial 47M"}, {6, "Fandro Sony"}, {7, "Kelmir"},
+    {8, "Zorvat Aerospace"}, {9, "Zorvat Aerospace 47M"}, {10, "Zorvat Ruggedized"},
+    {11, "Zorvat Ruggedized 47M"}};
 
 inline Values ValList(const pugi::xml_node& node)
 {

@@ -1,5 +1,5 @@
 // Byte-level and document-level shape of the built-in register maps.
-#include "resources/MapFiles.h"
+#include "resources/MapRows.h"
 
 #include <gtest/gtest.h>
 
@@ -31,25 +31,7 @@ pugi::xml_node PreviousNode(const pugi::xml_node& node) { return node.previous_s
 // file no longer matches the layout the camera tools expect.
 TEST_P(MapShape, StartsWithBomAndDeclarationAndUsesCrLfEverywhere)
 {
-    const std::string& bytes = map.Bytes();
-    ASSERT_FALSE(bytes.empty()) << "cannot read " << MapPath(map.Name());
-    const std::string head = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n";
-    ASSERT_EQ(bytes.compare(0, head.size(), head), 0);
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << "last line has no CR LF";
-
-    size_t bareLf = 0;
-    size_t bareCr = 0;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
-            ++bareLf;
-        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
-            ++bareCr;
-    }
-    EXPECT_EQ(bareLf, 0u);
-    EXPECT_EQ(bareCr, 0u);
-    // The byte-order mark appears once, at the start.
-    EXPECT_EQ(bytes.find("\xEF\xBB\xBF", 3), std::string::npos);
+    CheckMapBytes(map);
 }
 
 // Example failure: a stray '&' or an unclosed element makes the map unreadable, or a document
