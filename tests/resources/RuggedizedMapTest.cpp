@@ -11,7 +11,6 @@
 
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,24 +46,6 @@ std::map<std::string, size_t> CountsByContainer(const MapFile& map)
     for (const MapElement& e : map.Elements())
         ++counts[e.group.empty() ? e.section : e.group];
     return counts;
-}
-
-// The head comment's command lines (two tabs, then mnemonic, name and description), by name.
-std::map<std::string, std::vector<std::string>> CommandLines(const pugi::xml_document& doc)
-{
-    std::map<std::string, std::vector<std::string>> lines;
-    std::stringstream in(doc.first_child().next_sibling().value());
-    for (std::string line; std::getline(in, line);) {
-        if (!line.starts_with("\t\t"))
-            continue;
-        std::vector<std::string> fields;
-        std::stringstream f(line.substr(2));
-        for (std::string field; std::getline(f, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() >= 2)
-            lines[fields[1]] = fields;
-    }
-    return lines;
 }
 
 bool HasHiddenOff(const MapElement& e)
@@ -279,11 +260,7 @@ TEST(RuggedizedMap, Map172SpotRowsMatchTheRegisterTable)
 // the full ten-bit register onto the wrong range.
 TEST(RuggedizedMap, LimitsElementsOfBothMaps)
 {
-    const struct {
-        const char* path;
-        const char* values[6];  // default, min, max, step, min_d, max_d
-        double rawSpan;
-    } rows[] = {
+    const LimitsRow rows[] = {
         {"AFEREGISTERS/AnalogGainLimits", {"0.0", "0.0", "36.0", "0.035190616", "0.0", "590400.53"}, 0x03FF},
         {"AFEREGISTERS/AnalogOffsetLimits", {"0.0", "0.0", "4095.0", "1.0", "0.0", "16777215.0"}, 0x0FFF},
         {"DATAREGISTERS/DigitalGainLimits", {"1.0", "1.0", "4.0", "0.0009768805", "0.0", "16389.334"},
@@ -291,19 +268,9 @@ TEST(RuggedizedMap, LimitsElementsOfBothMaps)
         {"DATAREGISTERS/DigitalOffsetLimits", {"0", "-512", "511", "1", "-512", "16776703"}, 0x03FF},
     };
     for (const char* file : {kMap172, kMap176}) {
-        const MapFile& map = Loaded(file);
-        for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(file) + " " + row.path);
-            const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
-            ASSERT_NE(e, nullptr);
-            const std::vector<std::string> names = {"min", "max", "step", "min_d", "max_d"};
-            EXPECT_EQ(ChildElementNames(e->node), names);
-            EXPECT_STREQ(e->node.attribute("default").value(), row.values[0]);
-            for (int i = 0; i < 5; ++i)
-                EXPECT_EQ(e->Child(names[i].c_str()), row.values[i + 1]) << names[i];
-            const double span = (std::stod(row.values[2]) - std::stod(row.values[1])) / std::stod(row.values[3]);
-            EXPECT_NEAR(span, row.rawSpan, row.rawSpan * 1e-6);
-        }
+        SCOPED_TRACE(file);
+        for (const LimitsRow& row : rows)
+            CheckLimits(Loaded(file), row);
     }
 }
 
@@ -370,8 +337,8 @@ TEST(RuggedizedMap, Map176IsTheAerospaceMapWithTheDocumentedDifferences)
 
     // The head comment: the WDR commands in place of the TDI ones, no lines for the two
     // undescribed manufacturing words, every other line as in the aerospace map.
-    auto lines171 = CommandLines(m171.Doc());
-    const auto lines176 = CommandLines(m176.Doc());
+    auto lines171 = CommandLines(m171.Doc().first_child().next_sibling().value());
+    const auto lines176 = CommandLines(m176.Doc().first_child().next_sibling().value());
     for (const char* name : {"TDIMode", "TDINumber", "TDIDelay", "VSubWrite", "RgsCamInfo"}) {
         EXPECT_EQ(lines176.count(name), 0u) << name;
         EXPECT_EQ(lines171.erase(name), 1u) << name;
