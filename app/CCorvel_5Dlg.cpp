@@ -25,6 +25,7 @@
 #include "platform/Paths.h"
 #include "tools/CTerminal.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
@@ -144,6 +145,17 @@ int CCorvel_5Dlg::OnInitDialog(IPortSelector* selector)
     m_bInitialized = true;
     m_pSelector = selector;
     return selector ? SelectPort(selector) : 0;
+}
+
+int CCorvel_5Dlg::DoModal()
+{
+    // Not quit(): it asks every window to close first and gives up when one refuses, as the
+    // terminal does, leaving the process running with its windows gone.
+    const QMetaObject::Connection ending =
+        connect(this, &CCorvel_5Dlg::Closed, qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    const int result = QApplication::exec();
+    disconnect(ending);
+    return result;
 }
 
 // ---- configuration rebuild ----

@@ -94,6 +94,9 @@ public:
     /// unidentified camera, then selects a port when there is a selector (kept for Switch
     /// Port). -1 when the operator cancelled.
     int OnInitDialog(IPortSelector* selector);
+    /// Runs the event loop until this window closes (Exit, the close box), whatever other
+    /// window is open or refuses to close; returns the loop's result.
+    int DoModal();
     /// The selector Switch Port runs (borrowed; null: Switch Port does nothing).
     void SetPortSelector(IPortSelector* selector) { m_pSelector = selector; }
 

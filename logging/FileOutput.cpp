@@ -7,12 +7,8 @@
 
 #include <bit>
 #include <cerrno>
-#include <condition_variable>
 #include <fcntl.h>
-#include <pthread.h>
-#include <set>
 #include <sys/stat.h>
-#include <thread>
 #include <utility>
 #include <unistd.h>
 
@@ -29,115 +25,9 @@ struct LockSettings {
 };
 LockSettings& Settings() { static auto* s = new LockSettings; return *s; }
 
-// Writes the collected lines of every live file channel at most kFlushInterval after the first
-// of them was collected, so a quiet program's lines still reach the file. Runs only while
-// something waits.
-class BackgroundFlush {
-public:
-    static BackgroundFlush& Instance()
-    {
-        static auto* instance = [] {
-            auto* flush = new BackgroundFlush;
-            ::pthread_atfork(&BackgroundFlush::BeforeFork, &BackgroundFlush::AfterForkParent,
-                             &BackgroundFlush::AfterForkChild);
-            return flush;
-        }();
-        return *instance;
-    }
-
-    // Live channels; the caller holds the process mutex.
-    std::set<FileOutput*>& Live() { return live_; }
-
-    void Request()
-    {
-        std::lock_guard lock(*mutex_);
-        if (!thread_)
-            thread_ = new std::thread([this] { Loop(); });
-        // While a request waits out its interval, a further one needs no wake-up.
-        if (!requested_) {
-            requested_ = true;
-            wake_.notify_all();
-        }
-    }
-
-    void Stop()
-    {
-        std::thread* thread = nullptr;
-        {
-            std::lock_guard lock(*mutex_);
-            stopping_ = true;
-            thread = std::exchange(thread_, nullptr);
-            wake_.notify_all();
-        }
-        if (thread) {
-            thread->join();
-            delete thread;
-        }
-        std::lock_guard lock(*mutex_);
-        stopping_ = false;
-        requested_ = false;
-    }
-
-    unsigned ForkGeneration() const { return forkGeneration_; }
-
-private:
-    void Loop()
-    {
-        std::unique_lock lock(*mutex_);
-        for (;;) {
-            wake_.wait(lock, [&] { return requested_ || stopping_; });
-            if (stopping_)
-                return;
-            if (wake_.wait_for(lock, FileOutput::kFlushInterval, [&] { return stopping_; }))
-                return;
-            requested_ = false;
-            lock.unlock();
-            {
-                std::lock_guard processLock(ProcessMutex());
-                for (FileOutput* output : live_)
-                    output->WritePending();
-            }
-            lock.lock();
-        }
-    }
-
-    // A fork keeps the process mutex and this object's mutex locked until both halves resume,
-    // so the child never inherits a half-changed channel.
-    static void BeforeFork()
-    {
-        ProcessMutex().lock();
-        Instance().mutex_->lock();
-    }
-    static void AfterForkParent()
-    {
-        Instance().mutex_->unlock();
-        ProcessMutex().unlock();
-    }
-    static void AfterForkChild()
-    {
-        BackgroundFlush& self = Instance();
-        // The flushing thread does not exist in the child; its object is left alone.
-        self.thread_ = nullptr;
-        self.requested_ = false;
-        self.mutex_ = new std::mutex;
-        ++self.forkGeneration_;
-        ResetProcessMutexInChild();
-    }
-
-    std::mutex* mutex_ = new std::mutex;
-    std::condition_variable_any wake_;
-    std::thread* thread_ = nullptr;
-    bool requested_ = false;
-    bool stopping_ = false;
-    unsigned forkGeneration_ = 0;
-    std::set<FileOutput*> live_;
-};
-
 std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
 
 }  // namespace
-
-void StopBackgroundFlush() { BackgroundFlush::Instance().Stop(); }
 
 void FileOutput::SetLockSettings(const std::filesystem::path& folder, std::chrono::milliseconds timeout)
 {
@@ -146,19 +36,9 @@ void FileOutput::SetLockSettings(const std::filesystem::path& folder, std::chron
     Settings().timeout = timeout;
 }
 
-FileOutput::FileOutput() : LogOutput(L"File_Output", OL_CHANNEL_FILE)
-{
-    std::lock_guard lock(ProcessMutex());
-    forkGeneration_ = BackgroundFlush::Instance().ForkGeneration();
-    BackgroundFlush::Instance().Live().insert(this);
-}
+FileOutput::FileOutput() : LogOutput(L"File_Output", OL_CHANNEL_FILE), forkGeneration_(ForkGeneration()) {}
 
-FileOutput::~FileOutput()
-{
-    std::lock_guard lock(ProcessMutex());
-    BackgroundFlush::Instance().Live().erase(this);
-    Close();
-}
+FileOutput::~FileOutput() { Close(); }
 
 void FileOutput::SetFileName(const wchar_t* stem)
 {
@@ -185,13 +65,6 @@ void FileOutput::SetFolder(const wchar_t* folder)
     if (text.empty() || text.back() != L'/')
         text += L'/';
     folder_ = std::move(text);
-}
-
-void FileOutput::SetBuffering(std::int32_t buffering)
-{
-    buffering_ = buffering;
-    if (buffering == 0)
-        WritePending();
 }
 
 std::wstring FileOutput::BuildFileName() const
@@ -289,108 +162,80 @@ int FileOutput::OpenFileLocked(const std::wstring& name, bool truncate)
     return 0;
 }
 
-void FileOutput::WriteBytes(const char* data, std::size_t size)
+bool FileOutput::WriteBytes(const char* data, std::size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return;
+            return false;
         data += n;
         size -= static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 void FileOutput::RenewAfterFork()
 {
-    // The parent writes what it had collected; the child's copy of the lock shares the
-    // parent's file description, which would not exclude the parent.
-    forkGeneration_ = BackgroundFlush::Instance().ForkGeneration();
-    pending_.clear();
+    // The child's copy of the lock shares the parent's file description, which would not
+    // exclude the parent.
+    forkGeneration_ = ForkGeneration();
     if (lock_)
         lock_ = std::make_unique<platform::ProcessLock>(kLockName, Settings().folder);
 }
 
 int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 {
-    if (forkGeneration_ != BackgroundFlush::Instance().ForkGeneration())
+    if (forkGeneration_ != ForkGeneration())
         RenewAfterFork();
     if (fd_ < 0 || !lock_)
         return -1;
 
-    const bool dateChange = DateDiffers(record);
-    const std::size_t before = pending_.size();
-    const std::size_t lineBytes = (line.size() + 2) * 2;
-    pending_.reserve(before + lineBytes);
+    // The text and its line end go to the file in one call, so a reader never sees half a line.
+    bytes_.clear();
+    bytes_.reserve((line.size() + 2) * 2);
     if constexpr (std::endian::native == std::endian::little) {
-        pending_.append(reinterpret_cast<const char*>(line.data()), line.size() * 2);
-        pending_.append(reinterpret_cast<const char*>(kLineEnd), 4);
+        bytes_.append(reinterpret_cast<const char*>(line.data()), line.size() * 2);
+        bytes_.append(reinterpret_cast<const char*>(kLineEnd), 4);
     } else {
         for (char16_t unit : line) {
-            pending_ += static_cast<char>(unit & 0xFF);
-            pending_ += static_cast<char>(unit >> 8);
+            bytes_ += static_cast<char>(unit & 0xFF);
+            bytes_ += static_cast<char>(unit >> 8);
         }
-        pending_.append("\r\0\n\0", 4);
-    }
-
-    const bool writeNow = buffering_ == 0 || record.severity == OL_ERROR || dateChange
-                          || pending_.size() >= kBufferBytes;
-    if (!writeNow) {
-        if (before == 0)
-            BackgroundFlush::Instance().Request();
-        return 0;
+        bytes_.append("\r\0\n\0", 4);
     }
 
     platform::ProcessLockGuard guard(*lock_, Settings().timeout);
-    if (!guard.Locked()) {
-        // Lost, as a record is when another writer keeps the lock beyond the time-out.
-        pending_.clear();
-        return 0;
-    }
-    if (dateChange) {
-        WriteBytes(pending_.data(), before);
-        pending_.erase(0, before);
+    if (!guard.Locked())
+        return 0;  // lost, as a record is when another writer keeps the lock beyond the time-out
+    if (DateDiffers(record)) {
+        ::fdatasync(fd_);
         ::close(fd_);
         fd_ = -1;
         SetDate(record.year, record.month, record.day);
         // A change of date never empties a file: only Open does, with the recreate flag.
         if (OpenFileLocked(BuildFileName(), false) != 0) {
-            pending_.clear();
             if (fd_ >= 0)
                 ::close(fd_);
             fd_ = -1;
             return 0;
         }
     }
-    WriteBytes(pending_.data(), pending_.size());
-    pending_.clear();
+    if (WriteBytes(bytes_.data(), bytes_.size()) && (record.severity == OL_ERROR || buffering_ == 0))
+        ::fdatasync(fd_);
     return 0;
-}
-
-void FileOutput::WritePending()
-{
-    if (forkGeneration_ != BackgroundFlush::Instance().ForkGeneration())
-        RenewAfterFork();
-    if (pending_.empty() || fd_ < 0 || !lock_)
-        return;
-    platform::ProcessLockGuard guard(*lock_, Settings().timeout);
-    if (guard.Locked())
-        WriteBytes(pending_.data(), pending_.size());
-    pending_.clear();
 }
 
 std::optional<std::uint64_t> FileOutput::SizeUnderLock()
 {
-    if (forkGeneration_ != BackgroundFlush::Instance().ForkGeneration())
+    if (forkGeneration_ != ForkGeneration())
         RenewAfterFork();
     if (fd_ < 0 || !lock_)
         return std::nullopt;
     platform::ProcessLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked())
         return std::nullopt;
-    WriteBytes(pending_.data(), pending_.size());
-    pending_.clear();
     const off_t end = ::lseek(fd_, 0, SEEK_END);
     if (end < 0)
         return std::nullopt;
@@ -402,15 +247,12 @@ void FileOutput::Close()
     if (fd_ >= 0) {
         if (lock_) {
             platform::ProcessLockGuard guard(*lock_, Settings().timeout);
-            if (guard.Locked()) {
-                WriteBytes(pending_.data(), pending_.size());
+            if (guard.Locked())
                 ::fdatasync(fd_);
-            }
         }
         ::close(fd_);
         fd_ = -1;
     }
-    pending_.clear();
     lock_.reset();
 }
 

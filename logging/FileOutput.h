@@ -1,8 +1,9 @@
 // The file channel: appends UTF-16LE lines (CR LF after each) to the log file, which starts
 // with the byte-order mark FF FE. Every process of the user that logs shares one write lock,
-// "OVLIB_WRITING_MUTEX", so lines of several writers never interleave. Lines are collected in
-// memory and written with one call under the lock: at once for "ERROR" records and when
-// buffering is off, otherwise when the buffer fills or at the latest after kFlushInterval.
+// "OVLIB_WRITING_MUTEX", so lines of several writers never interleave. Each record is written
+// with one call under the lock before Write returns, so it is in the file even if the program
+// dies next; "ERROR" records, and every record while buffering is off, are also flushed to
+// the disk.
 #pragma once
 
 #include "logging/LogOutput.h"
@@ -20,8 +21,6 @@ class FileOutput final : public LogOutput {
 public:
     static constexpr const char* kLockName = "OVLIB_WRITING_MUTEX";
     static constexpr std::chrono::milliseconds kDefaultLockTimeout{25000};
-    static constexpr std::chrono::milliseconds kFlushInterval{100};
-    static constexpr std::size_t kBufferBytes = 256 * 1024;
 
     FileOutput();
     ~FileOutput() override;
@@ -33,8 +32,8 @@ public:
     void SetFolder(const wchar_t* folder);
     void SetRecreate(bool recreate) { recreate_ = recreate; }
     void SetDatedName(bool dated) { dated_ = dated; }
-    /// 0 writes every record through at once.
-    void SetBuffering(std::int32_t buffering);
+    /// 0 flushes every record to the disk.
+    void SetBuffering(std::int32_t buffering) { buffering_ = buffering; }
     std::int32_t Buffering() const { return buffering_; }
     const std::wstring& Folder() const { return folder_; }
 
@@ -46,14 +45,11 @@ public:
     int Open() override;
     void Close() override;
     int Write(std::u16string_view line, const _OwnLogRecord& record) override;
-    /// Writes the collected lines, then gives the file's size (0 when that fails).
+    /// The file's size (0 when that fails).
     std::uint64_t GetCurrentPosition() override { return SizeUnderLock().value_or(0); }
-    /// Writes the collected lines and takes the file's size, both under the write lock, so
-    /// the size ends on a line boundary; none when the file is closed or the lock was not had
-    /// in time.
+    /// The file's size taken under the write lock, so it ends on a line boundary; none when
+    /// the file is closed or the lock was not had in time.
     std::optional<std::uint64_t> SizeUnderLock();
-    /// Writes the collected lines now (the background flush, and before a parse).
-    void WritePending();
     bool IsOpen() const { return fd_ >= 0; }
 
     /// Test settings for every file channel: the lock-file folder (empty: the runtime folder)
@@ -64,7 +60,7 @@ private:
     int CreateLogFile(const std::wstring& name, bool truncate);
     int OpenFileLocked(const std::wstring& name, bool truncate);
     bool DateDiffers(const _OwnLogRecord& record) const;
-    void WriteBytes(const char* data, std::size_t size);
+    bool WriteBytes(const char* data, std::size_t size);
     void RenewAfterFork();
     void Report(const std::wstring& text);
 
@@ -78,11 +74,8 @@ private:
     int day_ = 0, year_ = 0, month_ = 0;
     bool recreate_ = true;
     bool dated_ = true;
-    std::string pending_;
+    std::string bytes_;  // the line being written, reused from record to record
     unsigned forkGeneration_ = 0;
 };
-
-/// Stops the background flush (the library's unload); a later buffered write starts it again.
-void StopBackgroundFlush();
 
 }  // namespace orvlog

@@ -225,15 +225,25 @@ std::uint64_t LogEngine::GetCurrentPosition() const
 
 void LogEngine::OutputRecord(const _OwnLogRecord& record)
 {
+    // Only the fields that the taking channels print are prepared; a level outside 1-5 prints
+    // an empty line.
     int detail = 0;
-    for (const auto& channel : channels_)
-        if (channel->Takes(record.severity) && channel->FormatLevel() <= 5)
+    bool taken = false;
+    for (const auto& channel : channels_) {
+        if (!channel->Takes(record.severity))
+            continue;
+        taken = true;
+        if (channel->FormatLevel() <= 5)
             detail = std::max(detail, channel->FormatLevel());
-    if (detail == 0)
+    }
+    // Taken even when no channel takes the record: the thread's ids start with its first record.
+    const std::int32_t nestingLevel = GetNestingLevel(record.threadId);
+    const std::uint64_t jobId = GetJobId(record.threadId);
+    if (!taken)
         return;
     NormalizedRecord normalized = Normalize(record, detail);
-    normalized.nestingLevel = GetNestingLevel(record.threadId);
-    normalized.jobId = GetJobId(record.threadId);
+    normalized.nestingLevel = nestingLevel;
+    normalized.jobId = jobId;
     for (auto& channel : channels_)
         if (channel->Takes(record.severity))
             channel->FormatRecord(normalized, *lineBuffer_);
@@ -311,8 +321,8 @@ int LogEngine::ParseOwnLog(std::int32_t thread, std::uint32_t& position, std::in
     const ParserQuery query{GetJobId(thread), minSeverity, mode};
     ReleaseParserData(thread);
 
-    // Lines still held in memory reach the file first, and the size is taken under the write
-    // lock, so the scan ends on a record boundary even while other processes append.
+    // The size is taken under the write lock, so the scan ends on a record boundary even while
+    // other processes append.
     const std::optional<std::uint64_t> lockedSize = file->SizeUnderLock();
     const std::string name = platform::WideToUtf8(file->BuildFileName());
     const ScopedFd fd{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};

@@ -9,7 +9,8 @@ namespace orvlog {
 
 std::recursive_mutex& ProcessMutex();
 
-/// Gives a forked child a fresh, unlocked mutex (the parent's was held across the fork).
-void ResetProcessMutexInChild();
+/// How many forks this process's line descends through; a child sees a larger number than
+/// its parent had, so objects can renew what must not be shared with the parent.
+unsigned ForkGeneration();
 
 }  // namespace orvlog

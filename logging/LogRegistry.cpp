@@ -2,6 +2,7 @@
 
 #include "logging/LogMutex.h"
 
+#include <pthread.h>
 #include <utility>
 
 namespace orvlog {
@@ -9,6 +10,18 @@ namespace {
 
 // Leaked on purpose: exports may still be called while the program's statics are destroyed.
 std::recursive_mutex* g_processMutex = new std::recursive_mutex;
+unsigned g_forkGeneration = 0;
+
+// A fork waits until no thread is inside the library, so the child never inherits a channel in
+// the middle of a write; the child gets a fresh mutex, since only the forking thread lives on.
+void BeforeFork() { g_processMutex->lock(); }
+void AfterForkParent() { g_processMutex->unlock(); }
+void AfterForkChild()
+{
+    g_processMutex = new std::recursive_mutex;
+    ++g_forkGeneration;
+}
+[[maybe_unused]] const int g_forkHandlers = ::pthread_atfork(&BeforeFork, &AfterForkParent, &AfterForkChild);
 
 // Stands in for the unload notice of the library: runs when the library is unloaded or the
 // program ends.
@@ -20,7 +33,7 @@ struct DetachOnUnload {
 
 std::recursive_mutex& ProcessMutex() { return *g_processMutex; }
 
-void ResetProcessMutexInChild() { g_processMutex = new std::recursive_mutex; }
+unsigned ForkGeneration() { return g_forkGeneration; }
 
 OwnLogRegistry& GetOwnLogRegistry()
 {
@@ -68,8 +81,6 @@ LogEngine* FindOwnLogEngine(OLHandle handle) { return GetOwnLogRegistry().engine
 
 void OnLibraryDetach()
 {
-    // The background flush takes the process mutex itself; it is stopped first.
-    StopBackgroundFlush();
     std::lock_guard lock(ProcessMutex());
     OwnLogRegistry& registry = GetOwnLogRegistry();
     auto engines = registry.engines.TakeAll();

@@ -4,6 +4,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CPortSelector.h"
+#include "app/LibraryPortSelector.h"
 
 #include "controls/LastConfig.h"
 #include "camera/RegisterLink.h"
@@ -610,7 +611,7 @@ TEST_F(MainWindowTest, PortSelectorListsLibraryAndSerialCameras)
     const std::filesystem::path libs = dir / "libs";
     std::filesystem::create_directories(libs);
     std::filesystem::create_symlink(emuPath, libs / "libclser_emu.so");
-    std::filesystem::create_symlink(emuPath.parent_path() / "libclser_emu_noinit.so", libs / "libclser_emu_noinit.so");
+    std::filesystem::create_symlink(CLSER_EMU_NOINIT_PATH, libs / "libclser_emu_noinit.so");
     std::filesystem::create_symlink(emuPath, libs / "clserial.so");
     ScopedEnv path("CLSERIALPATH", libs.string());
     settings.Set("COMPorts", 1);
@@ -1109,3 +1110,29 @@ TEST_F(MainWindowTest, KelmirCameraIsRebuiltWithItsCatalogueAndItsCoolerIsPolled
 }
 
 }  // namespace
+
+// Example failure: a picture-only run takes the first file whose name looks like a serial
+// library (a fault-injecting test library, a file that is no library at all) and shows an
+// error row instead of the emulated camera.
+TEST_F(MainWindowTest, FirstSerialLibraryTakesOnlyOneWithTheSerialEntries)
+{
+    namespace fs = std::filesystem;
+    const fs::path broken = dir / "broken";
+    const fs::path good = dir / "good";
+    fs::create_directories(broken);
+    fs::create_directories(good);
+    fs::create_symlink(CLSER_EMU_NOINIT_PATH, broken / "libclser_a_noinit.so");
+    fs::create_symlink(CLSER_EMU_NOCLOSE_PATH, good / "libclser_a_noclose.so");
+    dir.Write("good/libclser_b_text.so", "not a library");
+    fs::create_symlink(CLSER_EMU_PATH, good / "libclser_c_emu.so");
+    fs::create_symlink(CLSER_EMU_PATH, good / "liba_other.so");
+
+    {
+        ScopedEnv path("CLSERIALPATH", broken.string() + ":" + good.string());
+        EXPECT_EQ(FirstSerialLibrary(), std::optional<std::string>((good / "libclser_c_emu.so").string()));
+    }
+    {
+        ScopedEnv path("CLSERIALPATH", broken.string());
+        EXPECT_EQ(FirstSerialLibrary(), std::nullopt);
+    }
+}

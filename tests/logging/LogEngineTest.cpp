@@ -260,6 +260,43 @@ TEST_F(LogEngineTest, NestingLevelInFormat5)
     OLSetOwnLogLibFuncId(0, 100);
     OLSetOwnLogLibFuncId(0, 101);
     EXPECT_EQ(nl(platform::CurrentThreadId()), L"1");
+
+    // A thread's first record starts its ids even when no channel takes it.
+    ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 2, OL_CHANNEL_IDE), 0);
+    _OwnLogRecord filtered = Record(OL_DEBUG, L"filtered");
+    filtered.threadId = 6666;
+    const std::size_t before = DebugLines().size();
+    ASSERT_EQ(OLOwnLogOutput(0, &filtered), 0);
+    ASSERT_EQ(DebugLines().size(), before) << "below the threshold";
+    ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_IDE), 0);
+    EXPECT_EQ(nl(6666), L"-1") << "second record of the thread";
+}
+
+// Example failure: a channel whose level is not 1-5 gets nothing (so its file lacks the line
+// of every record), or gets some other format's text.
+TEST_F(LogEngineTest, LevelsOutsideOneToFiveWriteAnEmptyLinePerRecord)
+{
+    for (const std::int32_t level : {6, 7, -1, INT32_MIN}) {
+        SCOPED_TRACE(level);
+        const std::string name = "level" + std::to_string(static_cast<unsigned>(level));
+        const std::size_t debugBefore = Debug().size();
+        ASSERT_EQ(OLInitOwnLogW(0, platform::Utf8ToWide(name).c_str(), Folder().c_str(), true, false, 0, level, level), 0);
+        ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_FILE), 0);
+        ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_IDE), 0);
+        for (int severity : {OL_DEBUG, OL_ERROR, OL_MANDATORY}) {
+            _OwnLogRecord record = Record(severity, L"text");
+            ASSERT_EQ(OLOwnLogOutput(0, &record), 0);
+        }
+        const std::vector<std::wstring> all = Debug();
+        const std::vector<std::wstring> debug(all.begin() + static_cast<std::ptrdiff_t>(debugBefore), all.end());
+        ASSERT_EQ(OLCloseOwnLog(0), 0);
+        bool mark = false;
+        EXPECT_EQ(FileLines(name + ".txt", &mark), std::vector<std::wstring>(5, L""))
+            << "open banner, three records, close banner";
+        EXPECT_TRUE(mark);
+        // The debugger channel: an empty text and its line feed per record (and the banner).
+        EXPECT_EQ(debug, std::vector<std::wstring>({L"", L"\n", L"", L"\n", L"", L"\n", L"", L"\n"}));
+    }
 }
 
 // Example failure: a record of a linked module misses the linked log, or the match is case

@@ -2,12 +2,20 @@
 //   writer golden                      the configurator's start-up, records and close
 //   writer unclosed                    opens the log, writes a record, exits without closing
 //   writer write <tag> <count> <flush> appends <count> records to shared.txt
+//   writer crash <abort|exit|segv>     logs one record of each severity, then dies that way
+//   writer hold <count>                logs <count> records, creates "ready" and keeps the log
+//                                      open until "release" exists
 // The folder comes from ORVLOG_TEST_FOLDER.
 #include "logging/OrvLog.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -85,6 +93,42 @@ int WriteShared(const char* tag, int count, bool flush)
     return 0;
 }
 
+int Crash(const std::string& how)
+{
+    if (OLInitOwnLogW(0, L"crash", Folder().c_str(), true, false, 0, 2, 0) != 0)
+        return 2;
+    OLSetOwnLogSeverityThreshold(0, 0, 2);
+    for (int severity = 0; severity <= 6; ++severity)
+        LogSite(severity, severity, OLGetErrorStrW(L"severity %d before %hs", severity, how.c_str()));
+    if (how == "abort")
+        std::abort();
+    if (how == "exit")
+        ::_exit(3);
+    if (how == "segv")
+        ::raise(SIGSEGV);
+    return 1;
+}
+
+int Hold(int count)
+{
+    if (OLInitOwnLogW(0, L"held", Folder().c_str(), true, false, 0, 2, 0) != 0)
+        return 2;
+    OLSetOwnLogSeverityThreshold(0, 0, 2);
+    for (int i = 0; i < count; ++i)
+        LogSite(i % 4, i, OLGetErrorStrW(L"held record %d", i));
+    const std::filesystem::path folder = std::getenv("ORVLOG_TEST_FOLDER");
+    std::ofstream(folder / "ready.tmp").close();
+    std::filesystem::rename(folder / "ready.tmp", folder / "ready");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!std::filesystem::exists(folder / "release")) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return 3;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    OLCloseOwnLog(0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -94,6 +138,10 @@ int main(int argc, char** argv)
         return Golden();
     if (mode == "unclosed")
         return Unclosed();
+    if (mode == "crash" && argc == 3)
+        return Crash(argv[2]);
+    if (mode == "hold" && argc == 3)
+        return Hold(std::atoi(argv[2]));
     if (mode == "write" && argc == 5)
         return WriteShared(argv[2], std::atoi(argv[3]), std::atoi(argv[4]) != 0);
     return 1;

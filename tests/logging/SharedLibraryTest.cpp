@@ -209,6 +209,53 @@ TEST(OrvLogLibrary, UnloadAtExitClosesTheLog)
     EXPECT_TRUE(lines[2].starts_with(L"SV=MANDATORY; CD=0; MSG=   <<<<<<<<<<<<<<<<< Close the log channels: File_Output for: writer unclosed"));
 }
 
+// Example failure: records held in memory die with a program that ends abnormally, so its log
+// holds the mark alone, or lacks the open banner or the records just before the end.
+TEST(OrvLogLibrary, ProgramThatDiesAbnormallyLeavesEveryRecordInTheLog)
+{
+    for (const char* how : {"abort", "exit", "segv"}) {
+        SCOPED_TRACE(how);
+        corvel::test::TempDir dir;
+        const pid_t writer = StartWriter({"crash", how}, dir.Path());
+        ASSERT_GT(writer, 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer ended normally";
+        const auto lines = Lines(ReadBytes(dir / "crash.txt"));
+        ASSERT_EQ(lines.size(), 8u) << "the open banner and seven records; no close banner";
+        EXPECT_TRUE(lines[0].starts_with(L"SV=MANDATORY; CD=0; MSG=   >>>>>>>>>>>>>>>>> Open the log channels: File_Output for: writer crash "));
+        const wchar_t* names[] = {L"DEBUG", L"TRACE", L"NOTICE", L"WARNING", L"ERROR", L"MANDATORY", L"MANDATORY"};
+        for (int severity = 0; severity <= 6; ++severity)
+            EXPECT_EQ(lines[1 + severity], std::wstring(L"SV=") + names[severity] + L"; CD=" + std::to_wstring(severity)
+                                               + L"; MSG=severity " + std::to_wstring(severity) + L" before "
+                                               + platform::Utf8ToWide(how));
+    }
+}
+
+// Example failure: a reader in another process, while the writer still has the log open,
+// finds only the records that happened to be flushed (the "ERROR" ones) or none at all.
+TEST(OrvLogLibrary, AnotherProcessReadsEveryRecordWhileTheWriterIsOpen)
+{
+    corvel::test::TempDir dir;
+    constexpr int kCount = 50;
+    const pid_t writer = StartWriter({"hold", std::to_string(kCount)}, dir.Path());
+    ASSERT_GT(writer, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(dir / "ready") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const bool ready = std::filesystem::exists(dir / "ready");
+    const auto lines = Lines(ReadBytes(dir / "held.txt"));
+    std::ofstream(dir / "release").close();
+    ASSERT_EQ(Wait(writer), 0);
+    ASSERT_TRUE(ready) << "the writer never logged its records";
+
+    ASSERT_EQ(lines.size(), 1u + kCount) << "the open banner and every record, no close banner yet";
+    const wchar_t* names[] = {L"DEBUG", L"TRACE", L"NOTICE", L"WARNING"};
+    for (int i = 0; i < kCount; ++i)
+        EXPECT_EQ(lines[1 + i], std::wstring(L"SV=") + names[i % 4] + L"; CD=" + std::to_wstring(i) + L"; MSG=held record "
+                                    + std::to_wstring(i));
+}
+
 // Example failure: two processes appending to one log interleave bytes inside lines,
 // overwrite each other's records, or write the byte-order mark twice.
 TEST(OrvLogLibrary, TwoProcessesWriteOneFileWithoutInterleaving)
