@@ -50,6 +50,8 @@ public:
 /// The texts the camera-information panel shows for the polls.
 struct CameraInfoTexts {
     std::string temperature = "---------";
+    /// The cooler's temperature in degrees Celsius (configuration 7 only, else 0).
+    float tecTemperature = 0.0f;
     std::string exposure = "---------";
     std::string frameRate = "---------";
     std::string frameTime = "---------";
@@ -92,6 +94,9 @@ public:
     /// unidentified camera, then selects a port when there is a selector (kept for Switch
     /// Port). -1 when the operator cancelled.
     int OnInitDialog(IPortSelector* selector);
+    /// Runs the event loop until this window closes (Exit, the close box), whatever other
+    /// window is open or refuses to close; returns the loop's result.
+    int DoModal();
     /// The selector Switch Port runs (borrowed; null: Switch Port does nothing).
     void SetPortSelector(IPortSelector* selector) { m_pSelector = selector; }
 

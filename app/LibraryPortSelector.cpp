@@ -1,28 +1,18 @@
 #include "LibraryPortSelector.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
-#include <vector>
+#include "CPortSelector.h"
+#include "camera/ClserBinding.h"
+#include "platform/DynamicLibrary.h"
 
 std::optional<std::string> FirstSerialLibrary()
 {
-    const char* variable = std::getenv("CLSERIALPATH");
-    if (!variable)
-        return std::nullopt;
-    std::stringstream folders(variable);
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (folder.empty())
-            continue;
-        std::error_code ec;
-        std::vector<std::string> libraries;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-            if (entry.path().extension() == ".so" && entry.is_regular_file(ec))
-                libraries.push_back(entry.path().string());
-        if (!libraries.empty())
-            return *std::min_element(libraries.begin(), libraries.end());
+    // The port selector's candidates, without the system folder; only a library that binds
+    // the serial entries can be a camera's.
+    for (const std::string& path : SerialLibraries(LibraryFolders({}))) {
+        platform::DynamicLibrary library;
+        ClserEntries entries;
+        if (library.Load(path) && BindClserEntries(library, entries) == 0)
+            return path;
     }
     return std::nullopt;
 }

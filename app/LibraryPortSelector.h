@@ -6,7 +6,8 @@
 
 #include <optional>
 
-/// The first "*.so" file (by name) in the folders of CLSERIALPATH (separated by ':'), or none.
+/// The first serial library (by name, as the port selector lists them) in the folders of
+/// CLSERIALPATH that exports the four serial entries, or none.
 std::optional<std::string> FirstSerialLibrary();
 
 class CLibraryPortSelector : public IPortSelector {

@@ -11,13 +11,15 @@
 
 #include <QApplication>
 
+#include <optional>
+
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     // Panels are windows of their own; the program ends when the main window closes.
     qtApp.setQuitOnLastWindowClosed(false);
     const QString screenshot = qEnvironmentVariable(kScreenshotVariable);
-    bool screenshotSaved = true;
+    std::optional<ScreenshotRun> screenshotRun;
 
     CCorvel_5App::Services services;
     services.showMessage = [](const std::string& text) { wnd::ShowMessageBox(QString::fromStdString(text), wnd::DefaultMessageBoxCaption(), wnd::MB_OK); };
@@ -26,25 +28,26 @@ int main(int argc, char** argv)
         SetAppMainWindow(&dlg);
         // The operator picks the port. A run that only saves a picture of the window cannot
         // answer a dialog: it takes the first serial library of CLSERIALPATH, port 0 (without
-        // one the window starts with no camera).
+        // one the window starts with no camera), and a box on the way is in the picture.
         std::unique_ptr<IPortSelector> selector;
-        if (screenshot.isEmpty())
+        if (screenshot.isEmpty()) {
             selector = std::make_unique<CPortSelector>(&dlg);
-        else if (auto library = FirstSerialLibrary())
-            selector = std::make_unique<CLibraryPortSelector>(*library);
-        if (dlg.OnInitDialog(selector.get()) != 0) {
-            SetAppMainWindow(nullptr);
-            return;
+        } else {
+            screenshotRun.emplace(screenshot);
+            if (auto library = FirstSerialLibrary())
+                selector = std::make_unique<CLibraryPortSelector>(*library);
         }
-        QObject::connect(&dlg, &CCorvel_5Dlg::Closed, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        dlg.show();
-        if (!screenshot.isEmpty())
-            ScheduleWindowScreenshot(dlg, screenshot, &screenshotSaved);
-        QApplication::exec();
+        const bool started = dlg.OnInitDialog(selector.get()) == 0;
+        if (started && !(screenshotRun && screenshotRun->Taken())) {
+            dlg.show();
+            if (screenshotRun)
+                screenshotRun->WindowUp(dlg);
+            dlg.DoModal();
+        }
         SetAppMainWindow(nullptr);
     };
 
     CCorvel_5App app(std::move(services));
     app.InitInstance();
-    return screenshotSaved ? 0 : 1;
+    return !screenshotRun || screenshotRun->Saved() ? 0 : 1;
 }

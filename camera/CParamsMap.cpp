@@ -1,11 +1,11 @@
 #include "CParamsMap.h"
 
+#include "camera/LinkLog.h"
 #include "platform/ProfileSettings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -71,10 +71,16 @@ bool CParamsMap::Load(const std::filesystem::path& file)
     entries_.clear();
     if (file_.empty())
         return false;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in)
+    std::string text;
+    std::string why;
+    const platform::ReadFileResult read = platform::ReadWholeFile(file_, kMaxFileBytes, text, &why);
+    if (read != platform::ReadFileResult::Ok) {
+        // A missing file is the usual case of a camera seen for the first time.
+        std::error_code ec;
+        if (read != platform::ReadFileResult::NotAFile || std::filesystem::exists(file_, ec))
+            camera::LinkLog("CParamsMap::Load", "<%s> not read: %s", file_.c_str(), why.c_str());
         return false;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
     return Parse(text);
 }
 
@@ -127,11 +133,32 @@ bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char
     return platform::WriteFileAtomically(file, text) && !entries_.empty();
 }
 
-void CParamsMap::Set(std::string_view key, std::string_view value)
+const char* CParamsMap::RefusalReason(std::string_view key, std::string_view value)
 {
     if (key.empty())
-        return;
+        return "empty key";
+    if (static_cast<unsigned char>(key.front()) < '0')
+        return "key starts below '0'";
+    if (key.find_first_of("=\r\n") != std::string_view::npos)
+        return "key holds '=' or a line end";
+    if (value.find_first_of("=\r\n") != std::string_view::npos)
+        return "value holds '=' or a line end";
+    if (!value.empty() && static_cast<unsigned char>(value.back()) < ' ')
+        return "value ends in a control byte";
+    return nullptr;
+}
+
+bool CParamsMap::Set(std::string_view key, std::string_view value)
+{
+    // An entry the file cannot carry would come back changed or not at all.
+    if (const char* reason = RefusalReason(key, value)) {
+        if (!key.empty())
+            camera::LinkLog("CParamsMap::Set", "entry <%.*s> refused: %s", static_cast<int>(std::min<std::size_t>(key.size(), 80)),
+                            key.data(), reason);
+        return false;
+    }
     entries_[std::string(key)] = std::string(value);
+    return true;
 }
 
 const std::vector<std::pair<const char*, const char*>>& CParamsMap::Defaults()

@@ -16,8 +16,12 @@ public:
 
     virtual ~CParamsMap() = default;
 
+    /// Larger settings files are refused: they are a few lines long.
+    static constexpr std::size_t kMaxFileBytes = 1u << 20;
+
     /// Replaces the entries by those of the file (the remembered one when `file` is empty).
-    /// False, with no entries, when there is no name, no readable file or nothing in it.
+    /// False, with no entries, when there is no name, no readable file (a folder, a read
+    /// error, more than kMaxFileBytes: with a log record) or nothing in it. Never throws.
     virtual bool Load(const std::filesystem::path& file = {});
     /// Writes every entry as "<prefix>key=value" CR LF in key order. Without `append` the file
     /// is replaced as a whole (atomically); with it the file must exist and lines are added at
@@ -32,8 +36,12 @@ public:
     /// The file text of every entry: "<prefix>key=value" CR LF, in key order.
     std::string Format(const char* prefix = nullptr) const;
 
-    /// Sets one entry; an empty key does nothing.
-    void Set(std::string_view key, std::string_view value);
+    /// Sets one entry. An entry that a file cannot carry back unchanged is refused (false, with
+    /// a log record): an empty key or one that starts below '0', '=' or a line end in the key
+    /// or the value, a value that ends in a byte below ' '.
+    bool Set(std::string_view key, std::string_view value);
+    /// Why Set refuses the entry, or null when it takes it.
+    static const char* RefusalReason(std::string_view key, std::string_view value);
     void Clear() { entries_.clear(); }
 
     const Entries& Items() const { return entries_; }

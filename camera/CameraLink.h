@@ -75,8 +75,8 @@ inline constexpr int kPortNotOpen = -555;
 inline constexpr int kOffline = 1;
 /// A file could not be opened, created or written, or holds nothing to send.
 inline constexpr int kFileFailed = -1;
-/// A workspace replay met command lines that were not exactly a 3- or 7-byte frame; they were
-/// not sent.
+/// A workspace file was refused before anything was sent: a command line that is not exactly
+/// a 3- or 7-byte frame, or the closing lines missing (a file cut short).
 inline constexpr int kMalformedCommand = -7008;
 }  // namespace link_result
 
@@ -84,7 +84,8 @@ inline constexpr int kMalformedCommand = -7008;
 struct ReplayReport {
     int sent = 0;        ///< command lines sent to the camera
     int failed = 0;      ///< of those, refused or lost on the channel
-    int malformed = 0;   ///< command lines not sent because they were not a proper frame
+    int malformed = 0;   ///< command lines that are not a proper frame (the file is then refused)
+    int skipped = 0;     ///< writes of the rate register, left out
     int firstError = 0;  ///< result of the first failed line (0: none)
     bool stopped = false;  ///< the channel failed and the rest of the file was not sent
 };

@@ -9,6 +9,7 @@
 #include "camera/LinkText.h"
 #include "camera/RgsFile.h"
 #include "platform/Paths.h"
+#include "platform/ProfileSettings.h"
 
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,13 @@ std::string FrameText(const std::uint8_t frame[7])
                       frame[5], frame[6]);
 }
 
+/// The register of "BaudRate" in the catalogue, else the one of the built-in maps.
+std::uint16_t RateRegister(CCameraLink& link)
+{
+    RegisterLink reg;
+    return GetRegisterLink(link, "BaudRate", reg) == 0 && reg.mask != 0 ? reg.address : rgs::kBaudRateRegister;
+}
+
 }  // namespace
 
 int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* reportOut)
@@ -44,40 +52,43 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
     if (log)
         LinkLog(kLoadMethod, "Load Workspace From File <%s>", file.c_str());
 
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec || !std::filesystem::is_regular_file(file, ec) || size > kWorkspaceMaxBytes) {
-        if (log)
-            LinkLog(kLoadMethod, "cannot read <%s>", file.c_str());
+    std::string text;
+    std::string why;
+    if (platform::ReadWholeFile(file, kWorkspaceMaxBytes, text, &why) != platform::ReadFileResult::Ok) {
+        LinkLog(kLoadMethod, "cannot read <%s>: %s", file.c_str(), why.c_str());
         if (reportOut)
             *reportOut = report;
         return link_result::kFileFailed;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    // The whole file is checked first: half a workspace, or one cut short, leaves the camera
+    // in a state no operator can use (supervisor mode, error checking off).
+    const rgs::WorkspaceCheck check = rgs::CheckWorkspace(text);
+    if (!check.Fit()) {
+        report.malformed = check.malformed;
+        const std::string shown = camera::PrintableText(check.badText, kShownLineMax);
+        LinkLog(kLoadMethod, "line %zu %s, file refused: <%s>", check.badLine, check.reason, shown.c_str());
+        if (m_pMainWindow) {
+            std::string box = FormatText("Line %zu %s:\n<%s>", check.badLine, check.reason, shown.c_str());
+            if (check.malformed > 1)
+                box += FormatText("\n%d lines are no 3- or 7-byte command.", check.malformed);
+            box += "\nThe file was not loaded: nothing was sent to the camera.";
+            m_pMainWindow->ShowAppMessage(box, kAppCaption, kMbOk);
+        }
         if (reportOut)
             *reportOut = report;
-        return link_result::kFileFailed;
+        return link_result::kMalformedCommand;
     }
-    WaitScope wait(m_pWaitIndicator, kCameraWaitText);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
 
-    std::string firstMalformed;
-    std::size_t firstMalformedLine = 0;
-    std::size_t lineNumber = 0;
-    for (const std::string_view line : rgs::SplitLines(text)) {
-        ++lineNumber;
-        const rgs::CommandLine command = rgs::ParseCommandLine(line);
-        if (command.kind == rgs::LineKind::Other)
-            continue;
-        const std::string shown = camera::PrintableText(line, kShownLineMax);
-        if (command.kind == rgs::LineKind::Malformed) {
-            if (report.malformed++ == 0) {
-                firstMalformed = shown;
-                firstMalformedLine = lineNumber;
-            }
-            LinkLog(kLoadMethod, "line %zu malformed, not sent: <%s>", lineNumber, shown.c_str());
+    WaitScope wait(m_pWaitIndicator, kCameraWaitText);
+    const std::uint16_t rateRegister = RateRegister(*this);
+    for (const rgs::WorkspaceCheck::Line& line : check.commands) {
+        const rgs::CommandLine& command = line.command;
+        const std::string shown = camera::PrintableText(line.text, kShownLineMax);
+        // The line rate belongs to the connection, not to the workspace: a file saved at another
+        // rate would switch the camera away from the host in the middle of the file.
+        if (command.frame[0] == protocol::kWriteCommand && protocol::FrameAddress(command.frame) == rateRegister) {
+            ++report.skipped;
+            LinkLog(kLoadMethod, "line %zu <%s>: the baud rate is left as it is", line.number, shown.c_str());
             continue;
         }
 
@@ -105,21 +116,12 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
             break;
         }
     }
-    if (report.malformed > 0 && m_pMainWindow) {
-        std::string box = FormatText("Line %zu is no 3- or 7-byte command and was not sent:\n<%s>", firstMalformedLine,
-                                     firstMalformed.c_str());
-        if (report.malformed > 1)
-            box += FormatText("\n%d such lines were not sent.", report.malformed);
-        m_pMainWindow->ShowAppMessage(box, kAppCaption, kMbOk);
-    }
 
     LoadGuiSettingsFromFile(file);
     if (reportOut)
         *reportOut = report;
     if (report.firstError != 0)
         return report.firstError;
-    if (report.malformed > 0)
-        return link_result::kMalformedCommand;
     return report.sent > 0 ? 0 : link_result::kFileFailed;
 }
 

@@ -3,6 +3,7 @@
 #include "CXmlNodeValue.h"
 #include "MapWellFormed.h"
 #include "logging/ConfiguratorLog.h"
+#include "platform/ProfileSettings.h"
 #include "platform/TextConv.h"
 
 #include <fstream>
@@ -123,21 +124,19 @@ RegisterMapPtr RegisterMap::LoadBuffer(const void* data, std::size_t size, std::
 
 RegisterMapPtr RegisterMap::LoadFile(const std::filesystem::path& file, RegisterMapError* error)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
+    std::string bytes;
+    std::string why;
+    switch (platform::ReadWholeFile(file, kMaxFileSize, bytes, &why)) {
+    case platform::ReadFileResult::Ok:
+        break;
+    case platform::ReadFileResult::TooLarge:
+        SetError(error, RegisterMapError::kTooLarge, "the register map is too large");
+        return nullptr;
+    case platform::ReadFileResult::NotAFile:
         SetError(error, RegisterMapError::kNotFound, "not a readable file");
         return nullptr;
-    }
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxFileSize) {
-        SetError(error, ec ? RegisterMapError::kNotFound : RegisterMapError::kTooLarge,
-                 ec ? "cannot read the size" : "the register map is too large");
-        return nullptr;
-    }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        SetError(error, RegisterMapError::kNotFound, "cannot read the file");
+    case platform::ReadFileResult::ReadFailed:
+        SetError(error, RegisterMapError::kNotFound, "cannot read the file: " + why);
         return nullptr;
     }
     return LoadBuffer(bytes.data(), bytes.size(), file.string(), error);

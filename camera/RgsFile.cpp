@@ -2,6 +2,7 @@
 
 #include "camera/LinkText.h"
 #include "camera/RegisterProtocol.h"
+#include "camera/ValueCoder.h"
 
 namespace rgs {
 
@@ -14,8 +15,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' ||
 bool ReadBytes(std::string_view text, std::size_t& pos, std::uint8_t* out, std::uint32_t count)
 {
     for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t start = pos;
         while (pos < text.size() && IsBlank(text[pos]))
             ++pos;
+        const bool glued = i > 0 && pos == start;
         if (pos >= text.size())
             return false;
         const int high = HexDigit(text[pos]);
@@ -29,6 +32,9 @@ bool ReadBytes(std::string_view text, std::size_t& pos, std::uint8_t* out, std::
                 ++pos;
             }
         }
+        // "0000000": the last value of a run lost a digit.
+        if (glued && pos == start + 1)
+            return false;
         out[i] = static_cast<std::uint8_t>(value);
     }
     return true;
@@ -116,6 +122,46 @@ CommandLine ParseCommandLine(std::string_view line)
     }
     parsed.kind = LineKind::Command;
     return parsed;
+}
+
+WorkspaceCheck CheckWorkspace(std::string_view text)
+{
+    WorkspaceCheck check;
+    std::size_t number = 0;
+    std::string_view lastLine;
+    for (const std::string_view line : SplitLines(text)) {
+        ++number;
+        lastLine = line;
+        const CommandLine command = ParseCommandLine(line);
+        if (command.kind == LineKind::Other)
+            continue;
+        if (command.kind == LineKind::Malformed) {
+            if (check.malformed++ == 0) {
+                check.badLine = number;
+                check.badText = std::string(line);
+                check.reason = "is no 3- or 7-byte command";
+            }
+            continue;
+        }
+        check.commands.push_back({number, line, command});
+    }
+    if (!check.Fit() || check.commands.empty())
+        return check;
+
+    const auto isWrite = [](const CommandLine& c, std::uint16_t address, std::uint32_t word) {
+        return c.length == protocol::kWriteFrameSize && c.frame[0] == protocol::kWriteCommand &&
+               protocol::FrameAddress(c.frame) == address && ValueCoder::BytesToWord(c.frame + 3) == word;
+    };
+    const std::size_t n = check.commands.size();
+    const bool closed = n >= 2 && isWrite(check.commands[n - 2].command, kErrorCheckingRegister, 0) &&
+                        isWrite(check.commands[n - 1].command, kSupervisorRegister, 0);
+    if (!closed) {
+        check.badLine = number;
+        check.badText = std::string(lastLine);
+        check.reason = "ends the file without the closing lines (error checking on, supervisor mode off): "
+                       "the file was cut short";
+    }
+    return check;
 }
 
 CommandLine ParseHexCommand(std::string_view text)

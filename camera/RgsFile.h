@@ -17,6 +17,8 @@ inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
 inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
 /// Register 0x6034 ("ErrorChecking"): 1 stops the camera checking commands on the line.
 inline constexpr std::uint16_t kErrorCheckingRegister = 0x6034;
+/// The camera's line-rate register ("BaudRate") of the built-in maps.
+inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
 /// Prefix of the GUI-settings lines.
 inline constexpr const char* kSettingsPrefix = "-- ";
 
@@ -49,10 +51,35 @@ struct CommandLine {
 
 /// Reads one line. A line is a command when it starts with "57" (a write, 7 bytes) or "52" (a
 /// read, 3 bytes). Byte form: byte values of one or two hex digits, blanks allowed before each,
-/// exactly as many as the frame has, then only blanks. Text form (writes only): the first three
+/// exactly as many as the frame has, then only blanks; a one-digit value right after another
+/// value (no blank between) is a digit lost, and malformed. Text form (writes only): the first three
 /// byte values, blanks, then "<" four characters ">" giving the data bytes in order, then only
 /// blanks. Anything else after "57"/"52" is malformed.
 CommandLine ParseCommandLine(std::string_view line);
+
+/// A workspace file checked whole before any of it is sent.
+struct WorkspaceCheck {
+    struct Line {
+        std::size_t number;  ///< 1-based line number in the file
+        std::string_view text;  ///< the line as it stands, a view into the checked text
+        CommandLine command;
+    };
+    std::vector<Line> commands;  ///< every command line, in file order
+    /// The first line that makes the file unfit to send (0: none), why, and how many command
+    /// lines are malformed.
+    std::size_t badLine = 0;
+    std::string badText;
+    const char* reason = nullptr;
+    int malformed = 0;
+
+    bool Fit() const { return badLine == 0; }
+};
+
+/// Checks every line of a workspace file's text: each command line must be a whole frame, and
+/// the last two command lines must be the closing lines a save writes (a file cut short leaves
+/// the camera in supervisor mode with its error checking off). A text without command lines is
+/// fit and has nothing to send.
+WorkspaceCheck CheckWorkspace(std::string_view text);
 
 /// Reads a frame typed as exactly 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
 /// first, no blanks, sign or prefix): a command, or malformed.

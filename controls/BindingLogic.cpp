@@ -58,7 +58,7 @@ int SliderPosToValue(int pos, int posMin, int posMax, int min, int max, bool lin
     return static_cast<int>(v);
 }
 
-int ParseLeadingInt(std::string_view text)
+std::optional<int> ParseLeadingInt(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
@@ -66,6 +66,8 @@ int ParseLeadingInt(std::string_view text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        return std::nullopt;
     long long magnitude = 0;
     const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {

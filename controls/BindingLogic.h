@@ -5,6 +5,7 @@
 #pragma once
 
 #include <climits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,9 +26,9 @@ int SliderValueToPos(int value, int min, int max, bool linear);
 /// min..max (position 1 gives 1, positions <= 0 give 0).
 int SliderPosToValue(int pos, int posMin, int posMax, int min, int max, bool linear);
 
-/// The whole number at the start of text (blanks, sign, decimal digits), 0 when there is none;
-/// beyond the int range it stops at INT_MIN or INT_MAX.
-int ParseLeadingInt(std::string_view text);
+/// The whole number at the start of text (blanks, sign, decimal digits); nothing when there is
+/// none; beyond the int range it stops at INT_MIN or INT_MAX.
+std::optional<int> ParseLeadingInt(std::string_view text);
 
 /// value held within the limits that are set (kNoLimit: none on that side).
 int ClampToSetLimits(int value, int min, int max);

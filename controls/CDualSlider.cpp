@@ -69,6 +69,14 @@ double CDualSlider::ValueAt(int centre) const
     return ctl::ValueAtCentre(centre, geometry.pixelMin, geometry.pixelMax, minValue, maxValue, unitsPerPixel);
 }
 
+double CDualSlider::ValueOfMarker(int m, int centre) const
+{
+    // A pixel holds several values; a marker that has not left its pixel keeps the one given.
+    if (centre == placedCentre_[m - 1])
+        return m == 1 ? value1 : value2;
+    return ValueAt(centre);
+}
+
 void CDualSlider::Notify(int marker, int value)
 {
     if (listener) {
@@ -86,12 +94,13 @@ int CDualSlider::SetMarkerPos(int m, int v)
     if (!ctl::CentreForValue(v, minValue, maxValue, unitsPerPixel, geometry.pixelMin, &centre))
         return 0;
     if (m == 1)
-        value1 = v;
+        value1 = position1 = v;
     else if (m == 2)
-        value2 = v;
+        value2 = position2 = v;
     else
         return 1;
     SetCentre(m, centre);
+    placedCentre_[m - 1] = centre;
     if (m_iMarkerPos >= m_iMarkerPos1) {
         char line[160];
         std::snprintf(line, sizeof line,
@@ -176,7 +185,7 @@ void CDualSlider::DragMarker(int marker, int x)
         SetCentre(marker, centre);
         anchorX = centre;
     }
-    position = ValueAt(marker == 1 ? m_iMarkerPos : m_iMarkerPos1);
+    position = ValueOfMarker(marker, marker == 1 ? m_iMarkerPos : m_iMarkerPos1);
     Notify(marker, static_cast<int>(std::trunc(position)));
     update();
 }

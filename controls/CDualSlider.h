@@ -70,6 +70,10 @@ private:
     double ValueAt(int centre) const;
     bool HasRange() const { return unitsPerPixel > 0.0; }
     void HoldGap();
+    /// The value of marker m at its centre: the value it was placed at while it stays on that
+    /// pixel, else the value the pixel stands for.
+    double ValueOfMarker(int m, int centre) const;
 
     int id_ = 0;
+    int placedCentre_[2] = {-1, -1};  ///< where SetMarkerPos put each marker (-1: not placed)
 };

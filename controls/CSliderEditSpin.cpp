@@ -187,7 +187,9 @@ int CSliderEditSpin::OnEditCommit()
     if (!m_edit)
         return 0;
     const std::string text = m_edit->text().left(255).toStdString();
-    const int value = m_pConverter ? m_pConverter->TextToValue(text) : ctl::ParseLeadingInt(text);
+    const std::optional<int> typed = m_pConverter ? m_pConverter->TextToValue(text) : ctl::ParseLeadingInt(text);
+    // Text without a number (a typo, a value label) leaves the value as it was.
+    const int value = typed.value_or(m_nValue);
     if (value != m_nValue) {
         SetValue(value, true);
         return 1;
@@ -282,7 +284,13 @@ int CEditSpin::OnEditKillFocus()
 {
     if (!m_edit)
         return 0;
-    const int value = ValueToPos(ctl::ParseLeadingInt(m_edit->text().left(255).toStdString()));
+    const std::optional<int> typed = ctl::ParseLeadingInt(m_edit->text().left(255).toStdString());
+    if (!typed) {
+        // Text without a number leaves the value as it was.
+        m_edit->setText(QString::number(m_nValue));
+        return -1;
+    }
+    const int value = ValueToPos(*typed);
     if (value == m_nValue) {
         if (ctl::IsOnSetLimit(m_nValue, m_nMin, m_nMax))
             m_edit->setText(QString::number(m_nValue));

@@ -22,12 +22,11 @@ void OVEdit::SetValue(double x)
     setText(QString::fromStdString(text));
 }
 
-double OVEdit::GetValue()
+std::optional<double> OVEdit::GetValue()
 {
-    const double typed = ctl::ParseNumber(text().toStdString());
     if (enterPressed) {
         enterPressed = false;
-        return typed;
+        return ctl::ParseNumber(text().toStdString());
     }
     return lastValue;
 }
@@ -41,11 +40,13 @@ void OVEdit::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
     char32_t c = 0;
+    // Some platforms give a shortcut (Ctrl+V) the letter as its text: a shortcut is no character.
+    const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         c = 13;
     else if (event->key() == Qt::Key_Backspace)
         c = 8;
-    else if (typed.size() == 1 && typed.at(0).isPrint())
+    else if (!shortcut && typed.size() == 1 && typed.at(0).isPrint())
         c = typed.at(0).unicode();
     else {
         // Cursor keys, Delete and shortcuts (copy, paste, select all) keep their meaning.

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QString>
 
+#include <optional>
+
 class OVEdit : public QLineEdit {
 public:
     /// owner takes the posted commands (the numeric control; a QObject that takes commands).
@@ -16,8 +18,9 @@ public:
 
     /// Shows x ("%d" of its whole part in integer mode, else format or "%.2f").
     void SetValue(double x);
-    /// The typed number once after Enter; otherwise the last value set.
-    double GetValue();
+    /// The typed number once after Enter; otherwise the last value set. Nothing after Enter on a
+    /// text that holds no number (a typo or a paste): the caller keeps its value.
+    std::optional<double> GetValue();
 
     QObject* owner;
     int id;

@@ -221,7 +221,8 @@ void OVNumericControl::OnSpin(unsigned code)
 {
     if (code == wnd::SB_THUMBPOSITION) {
         if (!editCommitted) {
-            value = edit ? edit->GetValue() : value;
+            if (edit)
+                value = edit->GetValue().value_or(value);
             UpdateChildren();
             editCommitted = true;
         } else {
@@ -279,9 +280,13 @@ bool OVNumericControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM)
             editCommitted = false;
         } else if (code == 0 && edit) {
             editCommitted = true;
-            value = edit->GetValue();
+            const std::optional<double> typed = edit->GetValue();
+            // Text without a number changes nothing: the edit shows the value again.
+            if (typed)
+                value = *typed;
             UpdateChildren();
-            Notify(wnd::OVN_CHANGED);
+            if (typed)
+                Notify(wnd::OVN_CHANGED);
         }
         return true;
     default:

@@ -83,7 +83,7 @@ std::string FormatWhole(double value)
     return std::to_string(whole);
 }
 
-double ParseNumber(std::string_view text)
+std::optional<double> ParseNumber(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
@@ -95,13 +95,13 @@ double ParseNumber(std::string_view text)
     }
     const std::size_t start = i;
     if (start >= text.size() || !(IsDigit(text[start]) || text[start] == '.'))
-        return 0.0;
+        return std::nullopt;
 
     double value = 0.0;
     const auto [end, ec] = std::from_chars(text.data() + start, text.data() + text.size(), value,
                                            std::chars_format::general);
     if (ec == std::errc::invalid_argument)
-        return 0.0;
+        return std::nullopt;
     if (ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: tell them apart by the exponent's sign.
         const std::string_view number(text.data() + start, static_cast<std::size_t>(end - (text.data() + start)));

@@ -3,6 +3,7 @@
 // operator typed. No Qt here.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,9 +20,9 @@ bool IsValueFormat(std::string_view format);
 std::string FormatValue(std::string_view format, double value);
 /// value truncated to a whole number and printed like "%d"; held within the int range, NaN as 0.
 std::string FormatWhole(double value);
-/// The number at the start of text (after blanks): sign, digits, point, exponent. Text that does
-/// not start with a number gives 0; "inf", "nan" and hex are not numbers here; a number beyond
-/// the range of double gives the largest double of its sign.
-double ParseNumber(std::string_view text);
+/// The number at the start of text (after blanks): sign, digits, point, exponent. Nothing when
+/// the text does not start with a number; "inf", "nan" and hex are not numbers here; a number
+/// beyond the range of double gives the largest double of its sign.
+std::optional<double> ParseNumber(std::string_view text);
 
 }  // namespace ctl

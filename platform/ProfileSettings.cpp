@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -184,6 +185,54 @@ ProfileSettings& ProfileSettings::Application()
 {
     static auto* settings = new ProfileSettings;
     return *settings;
+}
+
+ReadFileResult ReadWholeFile(const std::filesystem::path& file, std::size_t maxBytes, std::string& contents,
+                             std::string* error)
+{
+    contents.clear();
+    const auto fail = [&](ReadFileResult result, const std::string& why) {
+        contents.clear();
+        contents.shrink_to_fit();
+        if (error)
+            *error = why;
+        return result;
+    };
+    // Non-blocking, so a FIFO in the file's place does not hang the open.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return fail(ReadFileResult::NotAFile, std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(ReadFileResult::NotAFile, "not a file");
+    }
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return fail(ReadFileResult::TooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    contents.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int readError = errno;
+            ::close(fd);
+            return fail(ReadFileResult::ReadFailed, std::strerror(readError));
+        }
+        if (n == 0)
+            break;
+        // A file that grows while it is read, or reports no size, is still bounded.
+        if (contents.size() + static_cast<std::size_t>(n) > maxBytes) {
+            ::close(fd);
+            return fail(ReadFileResult::TooLarge, "larger than " + std::to_string(maxBytes) + " bytes");
+        }
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadFileResult::Ok;
 }
 
 }  // namespace platform

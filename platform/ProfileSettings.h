@@ -47,4 +47,12 @@ bool ParseLeadingInt(const std::string& text, int& value);
 bool WriteFileAtomically(const std::filesystem::path& target, const std::string& contents,
                          std::string* error = nullptr);
 
+enum class ReadFileResult { Ok, NotAFile, TooLarge, ReadFailed };
+
+/// Reads the regular file `file` whole into `contents` when it holds at most `maxBytes`. Never
+/// throws: a folder, a device, a file that grows past the limit or a read error answers its
+/// result, with `error` (when given) saying why and `contents` empty.
+ReadFileResult ReadWholeFile(const std::filesystem::path& file, std::size_t maxBytes, std::string& contents,
+                             std::string* error = nullptr);
+
 }  // namespace platform

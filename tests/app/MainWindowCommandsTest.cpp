@@ -19,9 +19,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <clocale>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -294,6 +296,32 @@ TEST_F(MainWindowCommandsTest, PortSelectionKeepsTheErrorCheckingChoice)
 
     window.reset();
     EXPECT_EQ(platform::ProfileSettings::Application().GetProfileInt(comm::kSection, comm::kCheckErrorDisabled, -1), 0);
+}
+
+// Example failure: Exit (or the close box) with the Command Terminal shown hides the windows but
+// never ends the event loop, so the port stays open and nothing is written on the way out.
+TEST_F(MainWindowCommandsTest, ExitEndsTheLoopWhateverWindowIsOpen)
+{
+    CCorvel_5Dlg& w = Connected();
+    ASSERT_TRUE(Trigger(cmd::kCommandTerminal));
+    CTerminal* terminal = w.TerminalWindow();
+    ASSERT_TRUE(terminal->isVisible());
+    QTest::mouseClick(wnd::GetDlgItem(terminal, CTerminal::IDC_DISABLE_ERROR_CHECK), Qt::LeftButton);
+    QTimer hung;
+    hung.setSingleShot(true);
+    QObject::connect(&hung, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+
+    const std::function<void()> ways[] = {[&] { Trigger(cmd::kExit); }, [&] { w.close(); }};
+    for (const auto& end : ways) {
+        w.show();
+        terminal->show();
+        QTimer::singleShot(0, &w, end);
+        hung.start(10000);
+        EXPECT_EQ(w.DoModal(), 0);
+        hung.stop();
+    }
+    window.reset();
+    EXPECT_EQ(platform::ProfileSettings::Application().GetProfileInt(comm::kSection, comm::kCheckErrorDisabled, -1), 1);
 }
 
 // Example failure: the dump's suggested name is a path made of register text, or the dump misses

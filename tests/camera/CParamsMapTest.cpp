@@ -1,8 +1,13 @@
 #include "camera/CParamsMap.h"
 
+#include "camera/LinkLog.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
 
 using corvel::test::TempDir;
 
@@ -81,20 +86,19 @@ TEST(CParamsMap, SaveWritesSortedLinesAndRoundTrips)
     CParamsMap map;
     map.Set("zeta", "1");
     map.Set("\xC3\xA4", "high byte sorts last");
-    map.Set("alpha", "a=b");
+    map.Set("alpha", "a b");
     map.Set("", "ignored");
     ASSERT_TRUE(map.Save(dir / "s.gui"));
-    EXPECT_EQ(dir.Read("s.gui"), "alpha=a=b\r\nzeta=1\r\n\xC3\xA4=high byte sorts last\r\n");
+    EXPECT_EQ(dir.Read("s.gui"), "alpha=a b\r\nzeta=1\r\n\xC3\xA4=high byte sorts last\r\n");
 
     dir.Write("w.rgs", "57 6034 00000001\r\n");
     ASSERT_TRUE(map.Save(dir / "w.rgs", true, "-- "));
     EXPECT_EQ(dir.Read("w.rgs"),
-              "57 6034 00000001\r\n-- alpha=a=b\r\n-- zeta=1\r\n-- \xC3\xA4=high byte sorts last\r\n");
+              "57 6034 00000001\r\n-- alpha=a b\r\n-- zeta=1\r\n-- \xC3\xA4=high byte sorts last\r\n");
 
-    // Everything but the entry with "=" in its value comes back.
     CParamsMap back;
     ASSERT_TRUE(back.Load(dir / "w.rgs"));
-    EXPECT_EQ(back.Items(), (CParamsMap::Entries{{"zeta", "1"}, {"\xC3\xA4", "high byte sorts last"}}));
+    EXPECT_EQ(back.Items(), map.Items());
 }
 
 // Example failure: an append to a missing file creates it, or saving an empty map reports
@@ -157,4 +161,94 @@ TEST(CParamsMap, SplitStringLikeAStreamRead)
     EXPECT_TRUE(pieces.empty());
     SplitString("=", '=', pieces);
     EXPECT_EQ(pieces, (std::vector<std::string>{""}));
+}
+
+namespace {
+
+/// Takes the link's log records while it lives.
+struct LogCapture {
+    std::vector<std::string> lines;
+    camera::LinkLogSink previous;
+    LogCapture()
+    {
+        previous = camera::SetLinkLogSink(
+            [this](const char* method, const std::string& text) { lines.push_back(std::string(method) + "|" + text); });
+    }
+    ~LogCapture() { camera::SetLinkLogSink(previous); }
+};
+
+}  // namespace
+
+// Example failure: Set takes an entry that Save writes and Load reads back changed or not at
+// all, so a setting silently changes between runs.
+TEST(CParamsMap, SetRefusesEntriesAFileCannotCarry)
+{
+    struct Row {
+        const char* name;
+        std::string key, value;
+        bool taken;
+    } rows[] = {
+        {"plain", "color.mode", "7", true},
+        {"inner blanks and UTF-8", "name", " Kamera \xC3\xA4", true},
+        {"value with =", "alpha", "a=b", false},
+        {"key with =", "a=b", "1", false},
+        {"key starting with a blank", " key", "1", false},
+        {"key starting with '-'", "-key", "1", false},
+        {"key starting with '/'", "/key", "1", false},
+        {"line feed in value", "k", "a\nb=c", false},
+        {"carriage return in value", "k", "a\rb", false},
+        {"line feed in key", "k\nx", "1", false},
+        {"trailing tab", "k", "v\t", false},
+        {"trailing carriage return", "k", "v\r", false},
+    };
+    TempDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LogCapture log;
+        CParamsMap map;
+        map.Set("before", "1");
+        EXPECT_EQ(map.Set(row.key, row.value), row.taken);
+        if (!row.taken) {
+            EXPECT_EQ(map.Items(), (CParamsMap::Entries{{"before", "1"}}));
+            ASSERT_EQ(log.lines.size(), 1u);
+            EXPECT_EQ(log.lines[0].rfind("CParamsMap::Set|", 0), 0u) << log.lines[0];
+            continue;
+        }
+        EXPECT_TRUE(log.lines.empty());
+        ASSERT_TRUE(map.Save(dir / "r.gui"));
+        CParamsMap back;
+        ASSERT_TRUE(back.Load(dir / "r.gui"));
+        EXPECT_EQ(back.Items(), map.Items()) << "what Set takes comes back unchanged";
+    }
+}
+
+// Example failure: a folder in the settings file's place throws std::ios_base::failure out of
+// Load and ends the program during identification; a read error does the same; a huge file
+// takes seconds and hundreds of megabytes.
+TEST(CParamsMap, LoadRefusesWhatItCannotReadWithALogRecord)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder.gui");
+    {
+        std::ofstream big(dir / "big.gui", std::ios::binary);
+        big << "k=" << std::string(CParamsMap::kMaxFileBytes, 'x') << "\r\n";
+    }
+    const std::filesystem::path rows[] = {dir / "folder.gui", "/proc/self/mem", dir / "big.gui"};
+    for (const auto& path : rows) {
+        SCOPED_TRACE(path.string());
+        LogCapture log;
+        CParamsMap map;
+        map.Set("stale", "1");
+        bool loaded = true;
+        EXPECT_NO_THROW(loaded = map.Load(path));
+        EXPECT_FALSE(loaded);
+        EXPECT_TRUE(map.Items().empty());
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_NE(log.lines[0].find(path.string()), std::string::npos) << log.lines[0];
+    }
+
+    LogCapture log;
+    CParamsMap map;
+    EXPECT_FALSE(map.Load(dir / "missing.gui"));
+    EXPECT_TRUE(log.lines.empty()) << "a camera seen for the first time has no file; nothing to log";
 }

@@ -430,6 +430,25 @@ TEST_P(IdentificationTest, LoadsTheGuiSettingsOfTheBootSpace)
     }
 }
 
+// Example failure: a folder where the boot space's settings file should be throws out of the
+// settings loader and ends the program while the camera is identified.
+TEST_P(IdentificationTest, AFolderInPlaceOfTheSettingsFileIsNoSettings)
+{
+    std::filesystem::create_directory(dataFolder.Path() / "EMU00004.user2.gui");
+    emu::RegisterImage image = emu::BuiltinCameraRegisters(4);
+    emu::ApplyIdentity(image, emu::CameraIdentity{4, "Zorvat Industrial", "EMU00004"});
+    image[kBootFrom] = (image[kBootFrom] & ~0x07u) | 2u;
+    transport->LoadRegisters(image);
+    transport->SetCameraBaud(115200);
+    ASSERT_EQ(transport->Open(*link), 0);
+    link->m_GuiSettings.Set("kept", "1");
+    int result = -1;
+    EXPECT_NO_THROW(result = link->ReadCameraInfo());
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(link->m_strSettingsKey, "EMU00004");
+    EXPECT_TRUE(link->m_GuiSettings.Items().empty());
+}
+
 // Example failure: a camera whose "Ping" register holds another word is taken for absent,
 // although it answers every read.
 TEST_P(IdentificationTest, AnyAnswerToPingCountsAsConnected)

@@ -27,7 +27,10 @@ TEST(RgsFile, ParseCommandLineTable)
         {"write_spaced_bytes", "57 60 34 de ad be ef", LineKind::Command, {0x57, 0x60, 0x34, 0xDE, 0xAD, 0xBE, 0xEF}},
         {"write_tabs_and_trailing_blanks", "57\t6034\t00000001 \t\r", LineKind::Command,
          {0x57, 0x60, 0x34, 0x00, 0x00, 0x00, 0x01}},
-        {"write_one_digit_last_byte", "57 6034 0000001", LineKind::Command, {0x57, 0x60, 0x34, 0x00, 0x00, 0x00, 0x01}},
+        {"write_one_digit_bytes_apart", "57 6 34 0 0 0 1", LineKind::Command, {0x57, 0x06, 0x34, 0x00, 0x00, 0x00, 0x01}},
+        {"bugs/last_byte_lost_a_digit", "57 6034 0000001", LineKind::Malformed, {}},
+        {"bugs/address_lost_a_digit", "57 604 00000001", LineKind::Malformed, {}},
+        {"bugs/read_lost_a_digit", "52 601", LineKind::Malformed, {}},
         {"read_packed", "526014", LineKind::Command, {0x52, 0x60, 0x14}},
         {"read_spaced", "52 6014", LineKind::Command, {0x52, 0x60, 0x14}},
         {"write_text_form", "57 7028 <ABCD>", LineKind::Command, {0x57, 0x70, 0x28, 'A', 'B', 'C', 'D'}},
@@ -136,3 +139,39 @@ TEST(RgsFile, ParseHexCommandTable)
 }
 
 }  // namespace
+
+// Example failure: a file cut short (its closing lines gone, or its last line missing a digit)
+// or one with a malformed line in the middle passes the check, so half of it is sent and the
+// camera stays in supervisor mode with its error checking off.
+TEST(RgsFile, CheckWorkspaceNeedsWholeLinesAndTheClosingLines)
+{
+    const std::string open = rgs::OpeningLines();
+    const std::string close = rgs::ClosingLines();
+    const std::string body = "57 0104 00000001\r\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        std::size_t badLine;  ///< 0: fit
+        std::size_t commands;
+    } rows[] = {
+        {"saved file", open + body + close + "-- color.mode=1\r\n", 0, 5},
+        {"closing lines without final line end", body + "57 6034 00000000\r\n57 6014 00000000", 0, 3},
+        {"no command at all", "-- color.mode=1\r\n", 0, 0},
+        {"bugs/closing lines missing", open + body, 3, 3},
+        {"bugs/last line lost a digit", open + body + "57 6034 00000000\r\n57 6014 0000000", 5, 4},
+        {"bugs/only the first closing line", open + body + "57 6034 00000000\r\n", 4, 4},
+        {"bugs/closing lines swapped", open + body + "57 6014 00000000\r\n57 6034 00000000\r\n", 5, 5},
+        {"bugs/malformed line in the middle", open + "57 01\r\n" + body + close, 3, 5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const rgs::WorkspaceCheck check = rgs::CheckWorkspace(row.text);
+        EXPECT_EQ(check.badLine, row.badLine) << (check.reason ? check.reason : "");
+        EXPECT_EQ(check.Fit(), row.badLine == 0);
+        EXPECT_EQ(check.commands.size(), row.commands);
+        if (!check.Fit()) {
+            EXPECT_NE(check.reason, nullptr);
+        }
+    }
+}
+

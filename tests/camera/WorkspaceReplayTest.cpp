@@ -12,6 +12,10 @@ using namespace corvel::test;
 namespace {
 
 const std::filesystem::path kGolden = CAMERA_TEST_DATA_DIR;
+/// The lines a save closes its register lines with, and their frames.
+const std::string kClosing = "57 6034 00000000\r\n57 6014 00000000\r\n";
+const Bytes kCloseChecking = {0x57, 0x60, 0x34, 0, 0, 0, 0};
+const Bytes kCloseSupervisor = {0x57, 0x60, 0x14, 0, 0, 0, 0};
 constexpr std::uint32_t kScrambled = 0xA5A5A5A5;
 
 /// Bits the hand-made catalogue's workspace fields occupy, by register.
@@ -102,15 +106,19 @@ TEST_F(WorkspaceTest, ReplaySendsOnlyWholeFrames)
           {0x57, 0x01, 0x04, 0, 0, 0, 1}, {0x57, 0x01, 0x08, 0, 0, 0, 0x28}, {0x57, 0x01, 0x0C, 0, 0, 0, 0x90},
           {0x57, 0x02, 0x00, 0x41, 0x42, 0x43, 0x44}, {0x57, 0x60, 0x34, 0, 0, 0, 0}, {0x57, 0x60, 0x14, 0, 0, 0, 0}},
          0, 0},
-        {"bugs/last_line_without_end", "57 0104 00000001\n57 0108 00000028",
-         {{0x57, 0x01, 0x04, 0, 0, 0, 1}, {0x57, 0x01, 0x08, 0, 0, 0, 0x28}}, 0, 0},
-        {"read_line", "52 6014\r\n", {{0x52, 0x60, 0x14}}, 0, 0},
-        {"text_form", "57 7028 <ABCD>\r\n", {{0x57, 0x70, 0x28, 'A', 'B', 'C', 'D'}}, 0, 0},
+        {"bugs/last_line_without_end", "57 0104 00000001\n57 6034 00000000\n57 6014 00000000",
+         {{0x57, 0x01, 0x04, 0, 0, 0, 1}, kCloseChecking, kCloseSupervisor}, 0, 0},
+        {"read_line", "52 6014\r\n" + kClosing, {{0x52, 0x60, 0x14}, kCloseChecking, kCloseSupervisor}, 0, 0},
+        {"text_form", "57 7028 <ABCD>\r\n" + kClosing,
+         {{0x57, 0x70, 0x28, 'A', 'B', 'C', 'D'}, kCloseChecking, kCloseSupervisor}, 0, 0},
+        {"bugs/cut_short_before_the_closing_lines", "57 0104 00000001\r\n", {}, link_result::kMalformedCommand, 1},
+        {"bugs/last_line_lost_a_digit", "57 0104 00000001\r\n57 6034 00000000\r\n57 6014 0000000", {},
+         link_result::kMalformedCommand, 1},
         {"settings_only", "-- a=b\r\n", {}, -1, 0},
         {"empty", "", {}, -1, 0},
         {"bugs/long_settings_line", longSettings, {}, -1, 0},
-        {"bugs/malformed_lines_not_sent", "57 60\r\n57 0104 00000001\r\n57 6034 0000000G\r\n",
-         {{0x57, 0x01, 0x04, 0, 0, 0, 1}}, link_result::kMalformedCommand, 1},
+        {"bugs/malformed_lines_refuse_the_file", "57 60\r\n57 0104 00000001\r\n57 6034 0000000G\r\n" + kClosing, {},
+         link_result::kMalformedCommand, 1},
         {"bugs/truncated_only", "57 6034 000", {}, link_result::kMalformedCommand, 1},
         {"bugs/huge_line", "57" + std::string(1 << 20, '0') + "\r\n", {}, link_result::kMalformedCommand, 1},
         {"bugs/binary", binary, {}, -1, 0},
@@ -127,25 +135,39 @@ TEST_F(WorkspaceTest, ReplaySendsOnlyWholeFrames)
     }
 }
 
-// Example failure: the operator is not told which line was not sent, gets one box per
-// malformed line, or a huge line floods the message.
-TEST_F(WorkspaceTest, ReplayShowsMalformedLinesOnce)
+// Example failure: a file with malformed lines is half applied, the operator is not told which
+// line and why, gets one box per malformed line, or a huge line floods the message.
+TEST_F(WorkspaceTest, ReplayRefusesMalformedFilesWithOneMessage)
 {
     const auto file = folder / "bad.rgs";
-    WriteFile(file, "57 0104 00000001\r\n57 60\r\n57 6034 0000000G\r\n57" + std::string(100, '1') + "\r\n");
+    WriteFile(file, "57 0104 00000001\r\n57 60\r\n57 6034 0000000G\r\n57" + std::string(100, '1') + "\r\n" + kClosing);
+    link->m_GuiSettings.Set("kept", "1");
     ReplayReport report;
     EXPECT_EQ(link->LoadWorkspaceFromFile(file, &report), link_result::kMalformedCommand);
-    EXPECT_EQ(report.sent, 1);
+    EXPECT_EQ(report.sent, 0);
     EXPECT_EQ(report.malformed, 3);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(wait.events.empty());
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"kept", "1"}})) << "nothing of the file is taken";
     ASSERT_EQ(host.appBoxes.size(), 1u);
     EXPECT_EQ(host.appBoxes[0].text,
-              "Line 2 is no 3- or 7-byte command and was not sent:\n<57 60>\n3 such lines were not sent.");
+              "Line 2 is no 3- or 7-byte command:\n<57 60>\n3 lines are no 3- or 7-byte command.\n"
+              "The file was not loaded: nothing was sent to the camera.");
 
     WriteFile(file, "57" + std::string(100, '1') + "\r\n");
     host.appBoxes.clear();
     link->LoadWorkspaceFromFile(file);
     ASSERT_EQ(host.appBoxes.size(), 1u);
-    EXPECT_EQ(host.appBoxes[0].text, "Line 1 is no 3- or 7-byte command and was not sent:\n<57" + std::string(58, '1') + "...>");
+    EXPECT_EQ(host.appBoxes[0].text, "Line 1 is no 3- or 7-byte command:\n<57" + std::string(58, '1') +
+                                         "...>\nThe file was not loaded: nothing was sent to the camera.");
+
+    // Cut short after a whole line: the closing lines are missing.
+    WriteFile(file, "57 6014 5E17C4B2\r\n57 6034 00000001\r\n57 0104 00000001\r\n");
+    host.appBoxes.clear();
+    EXPECT_EQ(link->LoadWorkspaceFromFile(file), link_result::kMalformedCommand);
+    EXPECT_TRUE(Frames().empty());
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    EXPECT_EQ(host.appBoxes[0].text.rfind("Line 3 ends the file without the closing lines", 0), 0u) << host.appBoxes[0].text;
 }
 
 // Example failure: a refused line stops the replay or is not shown; the answer reports
@@ -153,11 +175,11 @@ TEST_F(WorkspaceTest, ReplayShowsMalformedLinesOnce)
 TEST_F(WorkspaceTest, ReplayShowsRefusalsAndGoesOn)
 {
     const auto file = folder / "refused.rgs";
-    WriteFile(file, "57 0100 00000001\r\n57 0104 00000001\r\n57 0108 00000001\r\n");
+    WriteFile(file, "57 0100 00000001\r\n57 0104 00000001\r\n57 0108 00000001\r\n" + kClosing);
     Refuse(0x0104, 0x15, 5);
     ReplayReport report;
     EXPECT_EQ(link->LoadWorkspaceFromFile(file, &report), 15);
-    EXPECT_EQ(Frames().size(), 3u);
+    EXPECT_EQ(Frames().size(), 5u);
     EXPECT_EQ(report.failed, 1);
     EXPECT_FALSE(report.stopped);
     ASSERT_EQ(host.appBoxes.size(), 1u);
@@ -170,7 +192,7 @@ TEST_F(WorkspaceTest, ReplayShowsRefusalsAndGoesOn)
 TEST_F(WorkspaceTest, ReplayStopsAtChannelFailure)
 {
     const auto file = folder / "lost.rgs";
-    WriteFile(file, "57 0100 00000001\r\n57 0104 00000001\r\n57 0108 00000001\r\n57 010C 00000001\r\n");
+    WriteFile(file, "57 0100 00000001\r\n57 0104 00000001\r\n57 0108 00000001\r\n57 010C 00000001\r\n" + kClosing);
     Silence(0x0104);
     ReplayReport report;
     const int result = link->LoadWorkspaceFromFile(file, &report);
@@ -187,6 +209,7 @@ TEST_F(WorkspaceTest, ReplayOfMissingOrOversizeFiles)
 {
     EXPECT_EQ(link->LoadWorkspaceFromFile(folder / "missing.rgs"), -1);
     EXPECT_EQ(link->LoadWorkspaceFromFile(folder.Path()), -1) << "a folder";
+    EXPECT_EQ(link->LoadWorkspaceFromFile("/proc/self/mem"), -1) << "a read error";
     const auto big = folder / "big.rgs";
     WriteFile(big, "57 0104 00000001\r\n");
     std::filesystem::resize_file(big, (16u << 20) + 1);
@@ -201,13 +224,13 @@ TEST_F(WorkspaceTest, ReplayLoadsGuiSettingsOfTheFile)
 {
     link->m_strSettingsKey = "S";
     const auto file = folder / "gui.rgs";
-    WriteFile(file, "57 0104 00000001\r\n-- color.mode=0\r\n-- exposure.tab=1\r\n");
+    WriteFile(file, "57 0104 00000001\r\n" + kClosing + "-- color.mode=0\r\n-- exposure.tab=1\r\n");
     link->m_GuiSettings.Set("old", "1");
     EXPECT_EQ(link->LoadWorkspaceFromFile(file), 0);
     EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"color.mode", "0"}, {"exposure.tab", "1"}}));
     EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to Camera. Wait please", "-"}));
 
-    WriteFile(file, "57 0104 00000001\r\n");
+    WriteFile(file, "57 0104 00000001\r\n" + kClosing);
     EXPECT_EQ(link->LoadWorkspaceFromFile(file), 0);
     EXPECT_TRUE(link->m_GuiSettings.Items().empty());
 }
@@ -217,7 +240,7 @@ TEST_F(WorkspaceTest, ReplayLogLines)
 {
     host.level = 2;
     const auto file = folder / "log.rgs";
-    WriteFile(file, "57 0104 00000001\r\n");
+    WriteFile(file, "57 0104 00000001\r\n" + kClosing);
     link->LoadWorkspaceFromFile(file);
     const std::string method = "CCameraLink::LoadWorkspaceFromFile|";
     EXPECT_NE(std::find(logLines.begin(), logLines.end(), method + "Load Workspace From File <" + file.string() + ">"),

@@ -168,7 +168,8 @@ TEST_F(SliderGroupTest, SetValueWithoutForceLeavesAnUnchangedGroupAlone)
 }
 
 // Example failure: a typed value equal to the current one is written again, an unchanged edit
-// keeps the operator's junk, or a number is read past its first non-digit.
+// keeps the operator's junk, a number is read past its first non-digit, or text without a
+// number commits the minimum.
 TEST_F(SliderGroupTest, EditCommitTable)
 {
     struct Row {
@@ -178,7 +179,7 @@ TEST_F(SliderGroupTest, EditCommitTable)
         const char* shown;
     };
     const Row rows[] = {
-        {"20", 1, 20, "20"}, {"20abc", -1, 20, "20"}, {"999", 1, 100, "100"}, {"abc", 1, 0, "0"},
+        {"20", 1, 20, "20"}, {"20abc", -1, 20, "20"}, {"999", 1, 100, "100"}, {"abc", -1, 100, "100"}, {"", -1, 100, "100"},
         {"99999999999", 1, 100, "100"},
     };
     group.SetRange(0, 100, 10, true);
@@ -311,7 +312,8 @@ TEST_F(EditGroupTest, KillFocusTable)
         {"same value off the limits", 0, 100, 50, "50x", -1, 50, "50x"},
         {"no lower limit", none, 100, 0, "-5000", 1, -5000, "-5000"},
         {"no limits at all", none, none, 0, "123456789", 1, 123456789, "123456789"},
-        {"not a number clamps to min", 10, 100, 50, "abc", 1, 10, "10"},
+        {"not a number keeps the value", 10, 100, 50, "abc", -1, 50, "50"},
+        {"a sign alone keeps the value", 10, 100, 50, "-", -1, 50, "50"},
         {"overflow saturates then clamps", 0, 100, 3, "99999999999", 1, 100, "100"},
     };
     for (const Row& r : rows) {

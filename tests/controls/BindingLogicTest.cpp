@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <climits>
 
 namespace {
@@ -64,15 +66,16 @@ TEST(SliderScale, PositionToValue)
 }
 
 // Example failure: a long digit string overflows (undefined in atoi) or wraps to a negative
-// value that is then written to the camera.
+// value that is then written to the camera; or text without a number reads as 0.
 TEST(TypedNumbers, LeadingIntegerSaturates)
 {
+    const std::optional<int> none;
     struct Row {
         const char* text;
-        int value;
+        std::optional<int> value;
     };
     const Row rows[] = {
-        {"42", 42}, {"  -17abc", -17}, {"+8", 8}, {"abc", 0}, {"", 0}, {"-", 0}, {"12.7", 12},
+        {"42", 42}, {"  -17abc", -17}, {"+8", 8}, {"abc", none}, {"", none}, {"-", none}, {"+ 5", none}, {"12.7", 12},
         {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN}, {"2147483647", INT_MAX},
         {"-2147483648", INT_MIN}, {"2147483648", INT_MAX}, {"\t\n5", 5},
     };

@@ -95,6 +95,42 @@ TEST_F(DualFixture, EndsReportExactlyMinAndMax)
     }
 }
 
+// Example failure: a marker placed at 50 reads back as 46.5 at its pixel, so a click on it
+// that does not move it reports (and the panel writes) 46.
+TEST_F(DualFixture, AMarkerThatDoesNotMoveKeepsItsExactValue)
+{
+    // 0..1000 over 280 pixels: about 3.6 values per pixel.
+    slider.maxValue = 1000;
+    slider.valueCount = 1001;
+    slider.unitsPerPixel = 1001.0 / (slider.geometry.pixelMax - slider.geometry.pixelMin);
+    slider.minGapPixels = slider.minGapUnits / slider.unitsPerPixel;
+    ASSERT_EQ(slider.SetMarkerPos(1, 50), 1);
+    ASSERT_EQ(slider.SetMarkerPos(2, 500), 1);
+    listener.moves.clear();
+
+    const int c1 = slider.m_iMarkerPos;
+    corvel::test::Drag(&slider, QPoint(c1, MarkerY()), QPoint(c1, MarkerY()));
+    EXPECT_EQ(slider.m_iMarkerPos, c1);
+    EXPECT_EQ(slider.position1, 50.0);
+    for (const auto& [marker, value] : listener.moves)
+        EXPECT_EQ(value, 50) << "marker " << marker;
+
+    const int c2 = slider.m_iMarkerPos1;
+    corvel::test::Drag(&slider, QPoint(c2, MarkerY()), QPoint(c2, MarkerY()));
+    EXPECT_EQ(slider.position2, 500.0);
+    for (const auto& [marker, value] : listener.moves)
+        EXPECT_EQ(value, marker == 1 ? 50 : 500);
+
+    // Moved two pixels and back: the pixel's own values, then the placed value again.
+    corvel::test::Press(&slider, QPoint(c2, MarkerY()));
+    corvel::test::MoveHeld(&slider, QPoint(c2 + 2, MarkerY()));
+    EXPECT_EQ(slider.m_iMarkerPos1, c2 + 2);
+    EXPECT_GT(listener.Last(2), 500);
+    corvel::test::MoveHeld(&slider, QPoint(c2, MarkerY()));
+    corvel::test::Release(&slider, QPoint(c2, MarkerY()));
+    EXPECT_EQ(listener.Last(2), 500);
+}
+
 // Example failure: a release over the empty groove sends nothing, or names a marker.
 TEST_F(DualFixture, ReleaseOverEmptyGrooveSendsMarkerZero)
 {

@@ -10,6 +10,8 @@
 #include "controls/OVSlider.h"
 #include "controls/WindowIds.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -316,6 +318,31 @@ TEST_F(NumericFixture, EachSpinClickMovesOneStepAndStopsAtTheEnds)
     }
     QTest::mouseClick(Spin(), Qt::LeftButton, Qt::NoModifier, down);
     EXPECT_EQ(control->value, 60);
+}
+
+// Example failure: "abc" pasted into the edit and confirmed with Enter sets 0, clamped to the
+// minimum, and 1001 tells the panel to write it to the camera.
+TEST_F(NumericFixture, PastedTextWithoutANumberChangesNothing)
+{
+    Init(5, 100, 40);
+    struct Row {
+        const char* pasted;
+        double value;
+        bool committed;
+    };
+    const Row rows[] = {{"abc", 40, false}, {"-", 40, false}, {"12abc", 12, true}, {"x7", 12, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pasted);
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(row.pasted));
+        Edit()->setFocus();
+        Edit()->selectAll();
+        QTest::keyClick(Edit(), Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(Edit()->text(), QString::fromLatin1(row.pasted));
+        QTest::keyClick(Edit(), Qt::Key_Return);
+        EXPECT_EQ(TakeCodes(), row.committed ? Codes{wnd::OVN_CHANGED} : Codes{});
+        EXPECT_EQ(control->value, row.value);
+        EXPECT_EQ(Edit()->text(), QString::number(row.value));
+    }
 }
 
 // Example failure: the open pop-up takes a click elsewhere in the panel as a click on its

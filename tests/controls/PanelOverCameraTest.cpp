@@ -339,6 +339,28 @@ TEST_F(PanelOverCamera, AnOperatorChangeReachesTheRegisterOnceCoded)
     EXPECT_FALSE(Item<QRadioButton>(*panel, kFast)->isChecked());
 }
 
+// Example failure: a typo confirmed with Enter writes the parameter's minimum to the camera.
+TEST_F(PanelOverCamera, TextWithoutANumberWritesNothing)
+{
+    auto panel = OpenPanel();
+    for (const int id : {kLevelEdit, kFramesEdit}) {
+        SCOPED_TRACE(id);
+        auto* edit = Item<QLineEdit>(*panel, id);
+        const QString shown = edit->text();
+        emu.ClearFrames();
+        TypeAndEnter(edit, "abc");
+        EXPECT_TRUE(Writes().empty());
+        EXPECT_EQ(edit->text(), shown);
+    }
+    EXPECT_EQ(panel->m_level.m_nValue, 0x30);
+    EXPECT_EQ(panel->m_frames.m_nValue, 4);
+
+    // The leading number of partly numeric text still counts.
+    emu.ClearFrames();
+    TypeAndEnter(Item<QLineEdit>(*panel, kFramesEdit), "6abc");
+    EXPECT_EQ(Writes(), (std::vector<Bytes>{{0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x06}}));
+}
+
 // Example failure: an offline camera is written, or the panel leaves the typed value unshown.
 TEST_F(PanelOverCamera, NothingIsWrittenWhileOffline)
 {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cfloat>
 #include <string>
 
@@ -54,18 +56,20 @@ TEST(ValueText, WholeValuesTruncateAndSaturate)
     EXPECT_EQ(ctl::FormatWhole(0.0 / 0.0), "0");
 }
 
-// Example failure: typed text is read with the user's locale (a comma decimal point) or
-// "inf"/"nan" becomes a value that survives every clamp.
+// Example failure: typed text is read with the user's locale (a comma decimal point),
+// "inf"/"nan" becomes a value that survives every clamp, or text without a number reads as 0
+// (which a control then clamps to the minimum and writes).
 TEST(ValueText, ParsesTheLeadingNumber)
 {
+    const std::optional<double> none;
     struct Row {
         const char* text;
-        double expected;
+        std::optional<double> expected;
     };
     const Row rows[] = {
         {"12", 12.0},       {"  -3.5", -3.5},  {"+4", 4.0},      {"1e3", 1000.0}, {".5", 0.5},
-        {"7abc", 7.0},      {"abc", 0.0},      {"", 0.0},        {"-", 0.0},      {"inf", 0.0},
-        {"nan", 0.0},       {"0x10", 0.0},     {"1,5", 1.0},     {"1e999", DBL_MAX},
+        {"7abc", 7.0},      {"abc", none},     {"", none},       {"-", none},     {"inf", none},
+        {"nan", none},      {".", none},       {"0x10", 0.0},    {"1,5", 1.0},    {"1e999", DBL_MAX},
         {"-1e999", -DBL_MAX}, {"1e-999", 0.0},
     };
     for (const Row& row : rows) {

@@ -1,7 +1,9 @@
 // Programs started by tests as processes of their own.
 #pragma once
 
+#include <csignal>
 #include <spawn.h>
+#include <unistd.h>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -44,6 +46,26 @@ inline int WaitExitCode(pid_t pid)
     if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+/// The child's exit code, or -1 when it did not exit normally or is still running after
+/// `seconds` (it is then killed): a hung program fails its test instead of stopping the run.
+inline int WaitExitCodeWithin(pid_t pid, int seconds)
+{
+    if (pid <= 0)
+        return -1;
+    for (int waited = 0; waited < seconds * 10; ++waited) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (done < 0)
+            return -1;
+        ::usleep(100000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
 }
 
 }  // namespace corvel::test
