@@ -306,6 +306,9 @@ TEST(DownloadFile, ExtensionsTargetsAndLoading)
     EXPECT_EQ(bytes->size(), 16u) << "NUL bytes do not end the file";
     EXPECT_FALSE(LoadFileBytes((std::filesystem::path(testing::TempDir()) / "missing.lut").string()));
     std::filesystem::remove(path);
+    std::optional<std::string> unreadable;
+    EXPECT_NO_THROW(unreadable = LoadFileBytes("/proc/self/mem")) << "a read error is no exception";
+    EXPECT_FALSE(unreadable);
 
     EXPECT_EQ(ParserTraceRecord(kLut1, "a.lut"), "GetValuesFromFileSimple: FileName <a.lut>");
     EXPECT_EQ(ParserTraceRecord(kAfe, "a.txt"), "GetValuesFromFileAFE: FileName <a.txt>");
