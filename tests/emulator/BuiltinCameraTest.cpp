@@ -4,6 +4,7 @@
 #include "catalogues/ConfigurationTable.h"
 #include "emulator/ClserEmuControl.h"
 #include "platform/DynamicLibrary.h"
+#include "resources/BuiltinResources.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,17 @@ std::uint32_t At(const RegisterImage& image, std::uint16_t address)
 // or a configuration with one is started from another configuration's map.
 TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
 {
-    for (int index : {0, 3, 4, 5, 6, 7, 11, 12, 17, 18, 42, -3}) {
+    for (int index : {0, 3, 4, 5, 6, 7, 8, 11, 12, 17, 18, 42, -3}) {
         SCOPED_TRACE(index);
         const RegisterMapPtr map = BuiltinMapForConfiguration(index);
         ASSERT_TRUE(map);
-        const char* const source = index == 5 ? "res://corvel/#174" : index == 7 ? "res://corvel/#173" : "res://corvel/#170";
-        EXPECT_EQ(map->Source(), source);
+        // The row's own map where the program carries it, else the default row's.
+        const int own = ConfigurationRowFor(index).builtinMapId;
+        const int expected = own != 0 && FindBuiltinResource(own) ? own : 170;
+        EXPECT_EQ(map->Source(), "res://corvel/#" + std::to_string(expected));
+        if (index == 5 || index == 7 || index == 8) {
+            EXPECT_EQ(expected, index == 5 ? 174 : index == 7 ? 173 : 171);
+        }
         const RegisterImage image = BuiltinCameraRegisters(index);
         EXPECT_EQ(At(image, kCamCode), static_cast<std::uint32_t>(index));
         EXPECT_EQ(At(image, 0x600C), 0x76543210u);
