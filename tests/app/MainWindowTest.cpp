@@ -1094,6 +1094,7 @@ TEST_F(MainWindowTest, KelmirCameraIsRebuiltWithItsCatalogueAndItsCoolerIsPolled
 
     auto cooler = std::make_unique<CoolerPanel>(w.GetPanel(0)->TemplateId(), &w, &w.m_Link);
     CoolerPanel* panel = cooler.get();
+    w.Slot(0).Close();
     w.Slot(0).m_pPanel = std::move(cooler);
     w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
     EXPECT_EQ(panel->heard, (std::vector<std::int64_t>{1071}));
