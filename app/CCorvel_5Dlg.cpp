@@ -11,6 +11,7 @@
 #include "camera/CXmlNodeValue.h"
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
+#include "catalogues/BuildCatalogKelmir.h"
 #include "catalogues/BuildCatalogZorvatAerospace.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "panels/PanelFactory.h"
@@ -47,6 +48,8 @@ constexpr char kSelectPort[] = "CCorvel_5Dlg::SelectPort";
 constexpr char kDashes[] = "---------";
 constexpr char kSizeDashes[] = "----x----";
 constexpr int kLensMountActive = 3;
+/// The configuration whose camera reports a cooler temperature.
+constexpr int kKelmirConfiguration = 7;
 constexpr char kFactoryKey[] = "Factory";
 constexpr char kWorkspaceFilter[] = "Registry Files(*.rgs)|*.rgs||";
 constexpr char kHelpFile[] = "Corvel.chm";
@@ -311,12 +314,15 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 5:
         BuildCatalogZorvatMachineVision47(m_Link, m_pXmlDoc, debug);
         break;
+    case 7:
+        BuildCatalogKelmir(m_Link, m_pXmlDoc, debug);
+        break;
     case 8:
         BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
         break;
     default:
-        // Kelmir, aerospace 47 and ruggedized catalogues are not built in yet: the store keeps
-        // what it holds, as for the rows without a builder.
+        // The aerospace 47 and ruggedized catalogues are not built in yet: the store keeps what
+        // it holds, as for the rows without a builder.
         break;
     }
 }
@@ -562,15 +568,29 @@ void CCorvel_5Dlg::UpdateProtectionWarning()
 
 bool CCorvel_5Dlg::UpdateTemperature()
 {
-    // The Kelmir camera's cooler temperature comes with the Kelmir gain/offset panel.
     std::int64_t raw = 0;
     m_CameraInfo.temperature = kDashes;
-    if (!ReadInt(m_Link, "Temperature", raw))
-        return false;
-    if (raw > 511)
-        raw -= 1024;
-    m_CameraInfo.temperature = Format("%.2f", static_cast<double>(raw) * 0.25);
-    return true;
+    m_CameraInfo.tecTemperature = 0.0f;
+    bool read = ReadInt(m_Link, "Temperature", raw);
+    double celsius = 0.0;
+    if (read) {
+        if (raw > 511)
+            raw -= 1024;
+        celsius = static_cast<double>(raw) * 0.25;
+        m_CameraInfo.temperature = Format("%.2f", celsius);
+    }
+    // The Kelmir camera also reports its cooler; the gain/offset panel knows how to convert it.
+    std::int64_t tecRaw = 0;
+    if (m_Link.m_nConfigIndex == kKelmirConfiguration && ReadInt(m_Link, "TEC_Temperature", tecRaw)) {
+        if (const COptionDialog* panel = m_Slots[0].m_pPanel.get()) {
+            if (const std::optional<float> tec = panel->TecRawToCelsius(tecRaw)) {
+                m_CameraInfo.tecTemperature = *tec;
+                m_CameraInfo.temperature = Format("%.1f", celsius) + " / " + Format("%.1f", *tec);
+                read = true;
+            }
+        }
+    }
+    return read;
 }
 
 bool CCorvel_5Dlg::UpdateExposure()

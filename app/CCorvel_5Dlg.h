@@ -50,6 +50,8 @@ public:
 /// The texts the camera-information panel shows for the polls.
 struct CameraInfoTexts {
     std::string temperature = "---------";
+    /// The cooler's temperature in degrees Celsius (configuration 7 only, else 0).
+    float tecTemperature = 0.0f;
     std::string exposure = "---------";
     std::string frameRate = "---------";
     std::string frameTime = "---------";

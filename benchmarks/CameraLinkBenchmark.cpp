@@ -2,6 +2,7 @@
 // read (GetParamInt) through the camera link's callbacks, against the emulated camera with no
 // line delay, and the bytes each operation puts on the wire in each direction. The channel-only
 // run moves the same bytes without the link's coding, so the difference is the link's own cost.
+#include "camera/CPerfCounter.h"
 #include "camera/CameraLink.h"
 #include "camera/LinkLog.h"
 #include "emulator/ClserEmuControl.h"
@@ -166,6 +167,17 @@ void BM_ChannelOnlyRoundTrip(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ChannelOnlyRoundTrip);
+
+/// One timed scope as every register write opens, with the debugger output off (its lines
+/// are discarded): what the timer itself costs each write.
+void BM_PerfCounterScope(benchmark::State& state)
+{
+    for (auto _ : state) {
+        CPerfCounter perf("CCameraLink::SetParamToCamera", __LINE__);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PerfCounterScope);
 
 }  // namespace
 

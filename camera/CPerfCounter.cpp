@@ -10,16 +10,12 @@ namespace {
 std::atomic<int> g_depth{0};
 }
 
-CPerfCounter::CPerfCounter(const char* text, int line) : threadId_(platform::CurrentThreadId())
-{
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%s:%d %s", text ? text : "", line, "");
-    name_ = buffer;
-    Start();
-}
+CPerfCounter::CPerfCounter(const char* text, int line) : text_(text ? text : ""), line_(line) { Start(); }
 
 CPerfCounter::~CPerfCounter()
 {
+    if (!active_)
+        return;
     if (running_)
         Stop();
     if (!reported_)
@@ -28,6 +24,15 @@ CPerfCounter::~CPerfCounter()
 
 void CPerfCounter::Start()
 {
+    active_ = platform::DebugOutputEnabled();
+    if (!active_)
+        return;
+    if (name_.empty()) {
+        threadId_ = platform::CurrentThreadId();
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, "%s:%d %s", text_, line_, "");
+        name_ = buffer;
+    }
     stop_ = {};
     running_ = true;
     reported_ = false;
@@ -39,6 +44,8 @@ void CPerfCounter::Start()
 
 void CPerfCounter::Stop()
 {
+    if (!active_ || !running_)
+        return;
     stop_ = std::chrono::steady_clock::now();
     g_depth.fetch_sub(1);
     running_ = false;
@@ -48,6 +55,8 @@ void CPerfCounter::Stop()
 
 void CPerfCounter::Report()
 {
+    if (!active_)
+        return;
     reported_ = true;
     Write('=', true);
 }

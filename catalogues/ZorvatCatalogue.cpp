@@ -1,18 +1,10 @@
 #include "catalogues/ZorvatCatalogue.h"
 
+#include "catalogues/CatalogueLists.h"
+
 namespace {
 
-constexpr int kImagePanelSlot = 4;
-constexpr int kAcquisitionPanelSlot = 2;
-
-constexpr CatalogueParam Int(const char* name, ListenerRole listener = {}) { return {name, OrvParam_Int, listener}; }
-constexpr CatalogueParam Bool(const char* name, ListenerRole listener = {}) { return {name, OrvParam_Bool, listener}; }
-constexpr CatalogueParam Float(const char* name) { return {name, OrvParam_Float}; }
-/// The manufacturing texts: four characters per register, shown by the camera-information dialog.
-constexpr CatalogueParam MfgText(const char* name)
-{
-    return {name, OrvParam_String, ListenerRole::CameraInfoDialog()};
-}
+using namespace catalogue_lists;
 
 constexpr CatalogueParam kLocalSpace[] = {
     Int("CCD_ID"), Int("CCD_VSUB"), Int("FW_Revision"), Int("CCD_Type"), Int("FW_Image"), Int("Custom_ID"),
@@ -20,18 +12,6 @@ constexpr CatalogueParam kLocalSpace[] = {
     Int("Temperature", ListenerRole::CameraInfoDialog()), Int("Supervisor"), Int("DPCTestMode"),
     Int("SW_Reset"), Int("AFETestAddr"), Int("AFETestData"), Int("AFETestWr1"), Int("AFETestWr2"),
     Int("TriggerSoft"), Int("ErrorChecking"), Int("FW_Build"), Int("CamCode"),
-};
-
-constexpr CatalogueParam kParamFlash[] = {
-    Int("ParamFlashControl"), Int("ParamFlashData"), Int("ParamFlashStatus"), Int("AFETestSelector"),
-};
-
-constexpr CatalogueParam kEpcsFlash[] = {
-    Int("EPCSFlashControl"), Int("EPCSFlashData"), Int("EPCSFlashStatus"), Int("RU_Config"),
-};
-
-constexpr CatalogueParam kBootLoader[] = {
-    Int("BootSelector"), Int("BootLoad"), Int("BootSave"), Int("MfgSave"),
 };
 
 // TriggerPeriod is described by the map but not defined.
@@ -83,10 +63,6 @@ constexpr CatalogueParam kMfgAfe[] = {
     Int("AFE4_RG1_POS_NEG2"),
 };
 
-constexpr CatalogueParam kEepromSpace[] = {
-    Int("BootFrom"),
-};
-
 constexpr CatalogueParam kAfeRegisters[] = {
     Int("PreAmpGain1A"), Int("Gain1A"), Int("Offs1A"), Int("PreAmpGain1B"), Int("Gain1B"), Int("Offs1B"),
     Int("PreAmpGain1C"), Int("Gain1C"), Int("Offs1C"), Int("PreAmpGain1D"), Int("Gain1D"), Int("Offs1D"),
@@ -124,18 +100,6 @@ constexpr CatalogueParam kTriggerGroup[] = {
     Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TrStrobeDuration"), Int("TriggerGlitch"),
 };
 
-constexpr CatalogueParam kPulseGroup[] = {
-    Int("PulseGran"), Int("PulseWidth"), Int("PulsePeriod"), Int("PulseNumber"), Int("PulseEnable"),
-};
-
-constexpr CatalogueParam kExposureGroup[] = {
-    Int("ExposureMode"), Int("ExposureDur"), Int("AECLimitMin"), Int("AECLimitMax"),
-};
-
-constexpr CatalogueParam kFrameTimeGroup[] = {
-    Int("FrameTimeEnable"), Int("FrameTimeAbsolute"),
-};
-
 constexpr CatalogueParam kStrobeGroup[] = {
     Int("Strobe1Mode"), Int("Strobe2Mode"), Int("Strobe1Duration"), Int("Strobe2Duration"),
     Int("Strobe1Position"), Int("Strobe2Position"),
@@ -151,10 +115,6 @@ constexpr CatalogueParam kWdrGroup[] = {
 
 constexpr CatalogueParam kOutputGroup[] = {
     Int("Out1Polarity"), Int("Out1Mapping"), Int("Out2Polarity"), Int("Out2Mapping"),
-};
-
-constexpr CatalogueParam kMiscellaneous[] = {
-    Int("FlashImageValue"), Int("BaudRate"), Int("RGSIdNumber"),
 };
 
 constexpr CatalogueGroup kTimingGroups[] = {

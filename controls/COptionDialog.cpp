@@ -172,6 +172,8 @@ void COptionDialog::ReloadValues() {}
 
 void COptionDialog::RefreshLiveValues() {}
 
+std::optional<float> COptionDialog::TecRawToCelsius(std::int64_t) const { return std::nullopt; }
+
 void COptionDialog::SetXmlNode(RegisterMapPtr document)
 {
     if (document != m_pXmlDoc)

@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 class CCameraLink;
 class CDrawButton;
@@ -65,6 +66,10 @@ public:
     virtual void SetDebugMode(bool debug);
     virtual void ReloadValues();
     virtual void RefreshLiveValues();
+    /// The cooler's raw temperature reading ("TEC_Temperature") in degrees Celsius, for the
+    /// panel that holds the camera's conversion table (the Kelmir gain/offset panel); nothing
+    /// from a panel without one.
+    virtual std::optional<float> TecRawToCelsius(std::int64_t raw) const;
     /// Keeps the register-map document and copies the link's variant tag.
     virtual void SetXmlNode(RegisterMapPtr document);
     /// Message box over no owner window; the texts as wide strings.

@@ -1,5 +1,9 @@
 #include "controls/DialogUnits.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+
 #include <cstdint>
 #include <limits>
 
@@ -24,24 +28,39 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(result);
 }
 
-int DialogUnitsToPixelsX(int units)
+QSize DialogBaseUnitsOf(const QFont& font)
 {
-    return MulDiv(units, kDialogBaseUnitX, 4);
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    // The average over 52 letters, rounded: (letters / 26 + 1) / 2.
+    return QSize(qMax(1, (letters / 26 + 1) / 2), qMax(1, metrics.height()));
 }
 
-int DialogUnitsToPixelsY(int units)
+QSize DialogBaseUnits()
 {
-    return MulDiv(units, kDialogBaseUnitY, 8);
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QSize(kDialogBaseUnitX, kDialogBaseUnitY);
+    return DialogBaseUnitsOf(QGuiApplication::font());
 }
 
-QRect MapDialogRect(int x, int y, int width, int height)
+int DialogUnitsToPixelsX(int units, const QSize& base)
+{
+    return MulDiv(units, base.width(), 4);
+}
+
+int DialogUnitsToPixelsY(int units, const QSize& base)
+{
+    return MulDiv(units, base.height(), 8);
+}
+
+QRect MapDialogRect(int x, int y, int width, int height, const QSize& base)
 {
     // Each edge is converted on its own, as a template's controls are, so neighbours that
     // share an edge in dialog units share it in pixels too.
-    const int left = DialogUnitsToPixelsX(x);
-    const int top = DialogUnitsToPixelsY(y);
-    const int right = DialogUnitsToPixelsX(x + width);
-    const int bottom = DialogUnitsToPixelsY(y + height);
+    const int left = DialogUnitsToPixelsX(x, base);
+    const int top = DialogUnitsToPixelsY(y, base);
+    const int right = DialogUnitsToPixelsX(x + width, base);
+    const int bottom = DialogUnitsToPixelsY(y + height, base);
     return QRect(left, top, right - left, bottom - top);
 }
 

@@ -36,7 +36,7 @@ void FileOutput::SetLockSettings(const std::filesystem::path& folder, std::chron
     Settings().timeout = timeout;
 }
 
-FileOutput::FileOutput() : LogOutput(L"File_Output", OL_CHANNEL_FILE), forkGeneration_(ForkGeneration()) {}
+FileOutput::FileOutput() : LogOutput(L"File_Output", OL_CHANNEL_FILE) {}
 
 FileOutput::~FileOutput() { Close(); }
 
@@ -117,7 +117,7 @@ int FileOutput::Open()
     }
     const std::wstring name = BuildFileName();
 
-    lock_ = std::make_unique<platform::ProcessLock>(kLockName, Settings().folder);
+    lock_ = std::make_unique<WriteLock>(kLockName, Settings().folder);
     if (!lock_->IsOpen()) {
         const int code = errno ? errno : -1;
         lock_.reset();
@@ -136,7 +136,7 @@ int FileOutput::CreateLogFile(const std::wstring& name, bool truncate)
     int code = 0;
     {
         // Held so that of two processes creating the file only one writes the mark.
-        platform::ProcessLockGuard guard(*lock_, Settings().timeout);
+        WriteLockGuard guard(*lock_, Settings().timeout);
         code = OpenFileLocked(name, truncate);
     }
     if (code)
@@ -176,19 +176,8 @@ bool FileOutput::WriteBytes(const char* data, std::size_t size)
     return true;
 }
 
-void FileOutput::RenewAfterFork()
-{
-    // The child's copy of the lock shares the parent's file description, which would not
-    // exclude the parent.
-    forkGeneration_ = ForkGeneration();
-    if (lock_)
-        lock_ = std::make_unique<platform::ProcessLock>(kLockName, Settings().folder);
-}
-
 int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 {
-    if (forkGeneration_ != ForkGeneration())
-        RenewAfterFork();
     if (fd_ < 0 || !lock_)
         return -1;
 
@@ -206,7 +195,7 @@ int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
         bytes_.append("\r\0\n\0", 4);
     }
 
-    platform::ProcessLockGuard guard(*lock_, Settings().timeout);
+    WriteLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked())
         return 0;  // lost, as a record is when another writer keeps the lock beyond the time-out
     if (DateDiffers(record)) {
@@ -229,11 +218,9 @@ int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 
 std::optional<std::uint64_t> FileOutput::SizeUnderLock()
 {
-    if (forkGeneration_ != ForkGeneration())
-        RenewAfterFork();
     if (fd_ < 0 || !lock_)
         return std::nullopt;
-    platform::ProcessLockGuard guard(*lock_, Settings().timeout);
+    WriteLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked())
         return std::nullopt;
     const off_t end = ::lseek(fd_, 0, SEEK_END);
@@ -246,7 +233,7 @@ void FileOutput::Close()
 {
     if (fd_ >= 0) {
         if (lock_) {
-            platform::ProcessLockGuard guard(*lock_, Settings().timeout);
+            WriteLockGuard guard(*lock_, Settings().timeout);
             if (guard.Locked())
                 ::fdatasync(fd_);
         }

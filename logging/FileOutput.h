@@ -7,7 +7,7 @@
 #pragma once
 
 #include "logging/LogOutput.h"
-#include "platform/ProcessLock.h"
+#include "logging/WriteLock.h"
 
 #include <chrono>
 #include <filesystem>
@@ -52,8 +52,8 @@ public:
     std::optional<std::uint64_t> SizeUnderLock();
     bool IsOpen() const { return fd_ >= 0; }
 
-    /// Test settings for every file channel: the lock-file folder (empty: the runtime folder)
-    /// and the longest wait for the lock.
+    /// Test settings for every file channel: the folder of the write lock's shared file (empty:
+    /// the runtime folder) and the longest wait for the lock.
     static void SetLockSettings(const std::filesystem::path& folder, std::chrono::milliseconds timeout);
 
 private:
@@ -61,11 +61,10 @@ private:
     int OpenFileLocked(const std::wstring& name, bool truncate);
     bool DateDiffers(const _OwnLogRecord& record) const;
     bool WriteBytes(const char* data, std::size_t size);
-    void RenewAfterFork();
     void Report(const std::wstring& text);
 
     int fd_ = -1;
-    std::unique_ptr<platform::ProcessLock> lock_;
+    std::unique_ptr<WriteLock> lock_;
     std::wstring folder_;
     std::wstring stem_;
     bool hasStem_ = false;
@@ -75,7 +74,6 @@ private:
     bool recreate_ = true;
     bool dated_ = true;
     std::string bytes_;  // the line being written, reused from record to record
-    unsigned forkGeneration_ = 0;
 };
 
 }  // namespace orvlog

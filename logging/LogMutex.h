@@ -9,8 +9,4 @@ namespace orvlog {
 
 std::recursive_mutex& ProcessMutex();
 
-/// How many forks this process's line descends through; a child sees a larger number than
-/// its parent had, so objects can renew what must not be shared with the parent.
-unsigned ForkGeneration();
-
 }  // namespace orvlog

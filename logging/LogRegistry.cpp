@@ -10,17 +10,12 @@ namespace {
 
 // Leaked on purpose: exports may still be called while the program's statics are destroyed.
 std::recursive_mutex* g_processMutex = new std::recursive_mutex;
-unsigned g_forkGeneration = 0;
 
 // A fork waits until no thread is inside the library, so the child never inherits a channel in
 // the middle of a write; the child gets a fresh mutex, since only the forking thread lives on.
 void BeforeFork() { g_processMutex->lock(); }
 void AfterForkParent() { g_processMutex->unlock(); }
-void AfterForkChild()
-{
-    g_processMutex = new std::recursive_mutex;
-    ++g_forkGeneration;
-}
+void AfterForkChild() { g_processMutex = new std::recursive_mutex; }
 [[maybe_unused]] const int g_forkHandlers = ::pthread_atfork(&BeforeFork, &AfterForkParent, &AfterForkChild);
 
 // Stands in for the unload notice of the library: runs when the library is unloaded or the
@@ -33,7 +28,6 @@ struct DetachOnUnload {
 
 std::recursive_mutex& ProcessMutex() { return *g_processMutex; }
 
-unsigned ForkGeneration() { return g_forkGeneration; }
 
 OwnLogRegistry& GetOwnLogRegistry()
 {

@@ -2,6 +2,7 @@
 
 #include "TextConv.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,8 @@ namespace {
 // Leaked on purpose: the logging library writes here from static destructors at exit.
 std::mutex& SinkMutex() { static auto* m = new std::mutex; return *m; }
 DebugOutputHook& Hook() { static auto* h = new DebugOutputHook; return *h; }
+/// Set while a hook is installed; read without the lock.
+std::atomic<bool> g_hookInstalled{false};
 
 bool StderrEnabled()
 {
@@ -48,11 +51,14 @@ void OutputDebugStringA(const char* text)
     OutputDebugStringW(wide.c_str());
 }
 
+bool DebugOutputEnabled() { return g_hookInstalled.load(std::memory_order_acquire) || StderrEnabled(); }
+
 DebugOutputHook SetDebugOutputHook(DebugOutputHook hook)
 {
     std::lock_guard lock(SinkMutex());
     DebugOutputHook previous = std::move(Hook());
     Hook() = std::move(hook);
+    g_hookInstalled.store(static_cast<bool>(Hook()), std::memory_order_release);
     return previous;
 }
 

@@ -15,6 +15,10 @@ void OutputDebugStringW(const wchar_t* text);
 /// Narrow text is taken as UTF-8.
 void OutputDebugStringA(const char* text);
 
+/// Whether text sent now goes anywhere (a hook, or stderr): callers that only format text for
+/// the debugger output skip the work when it does not. Cheap; thread-safe.
+bool DebugOutputEnabled();
+
 /// Installs a hook that receives every piece of text (replacing stderr and discard).
 /// An empty hook removes it. Returns the previous hook.
 DebugOutputHook SetDebugOutputHook(DebugOutputHook hook);

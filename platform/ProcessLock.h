@@ -4,6 +4,8 @@
 // exclude threads that share a descriptor. The kernel frees the file lock when a holder dies.
 #pragma once
 
+#include "TimedLockGuard.h"
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -46,18 +48,6 @@ private:
 };
 
 /// Holds a ProcessLock for a scope; `Locked()` tells whether it was taken in time.
-class ProcessLockGuard {
-public:
-    ProcessLockGuard(ProcessLock& lock, std::chrono::milliseconds timeout)
-        : lock_(lock), locked_(lock.Lock(timeout)) {}
-    ~ProcessLockGuard() { if (locked_) lock_.Unlock(); }
-    ProcessLockGuard(const ProcessLockGuard&) = delete;
-    ProcessLockGuard& operator=(const ProcessLockGuard&) = delete;
-    bool Locked() const { return locked_; }
-
-private:
-    ProcessLock& lock_;
-    bool locked_;
-};
+using ProcessLockGuard = TimedLockGuard<ProcessLock>;
 
 }  // namespace platform

@@ -293,9 +293,13 @@ void CTerminal::OnSize(int cx, int cy)
 {
     if (!m_CommandLine || !m_Output)
         return;
+    // Both keep their left margin on the right too, and the output ends 2 pixels above the
+    // command line; at the template's 8-point font that is cx - 22 and cy - h - 45.
     const int h = m_CommandLine->height();
-    m_CommandLine->setGeometry(m_CommandLine->x(), cy - h - 10, cx - 22, h);
-    m_Output->setGeometry(m_Output->x(), m_Output->y(), cx - 22, cy - h - 45);
+    const int width = std::max(0, cx - 2 * m_Output->x());
+    const int commandTop = cy - h - 10;
+    m_CommandLine->setGeometry(m_CommandLine->x(), commandTop, width, h);
+    m_Output->setGeometry(m_Output->x(), m_Output->y(), width, std::max(0, commandTop - 2 - m_Output->y()));
 }
 
 void CTerminal::resizeEvent(QResizeEvent* event)

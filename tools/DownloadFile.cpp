@@ -1,12 +1,10 @@
 #include "tools/DownloadFile.h"
 
 #include "camera/ValueCoder.h"
+#include "platform/ProfileSettings.h"
 #include "tools/DownloadParsers.h"
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace download {
 
@@ -67,17 +65,8 @@ bool PathFitsType(std::string_view path, int type)
 
 std::optional<std::string> LoadFileBytes(const std::string& path)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxFileBytes)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad() || bytes.size() > kMaxFileBytes)
+    std::string bytes;
+    if (platform::ReadWholeFile(path, kMaxFileBytes, bytes) != platform::ReadFileResult::Ok)
         return std::nullopt;
     return bytes;
 }

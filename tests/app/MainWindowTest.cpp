@@ -1094,6 +1094,78 @@ TEST_F(MainWindowTest, PortSelectorSearchesTheSystemFolderOnRequest)
     }
 }
 
+/// A gain/offset panel that converts the cooler's reading as the Kelmir panel does, by a table.
+class CoolerPanel : public COptionDialog {
+public:
+    using COptionDialog::COptionDialog;
+    std::optional<float> TecRawToCelsius(std::int64_t raw) const override
+    {
+        heard.push_back(raw);
+        return 30.5f;
+    }
+    mutable std::vector<std::int64_t> heard;
+};
+
+// Example failure: a Kelmir camera is identified but its catalogue is not built (the panels and
+// polls find no parameters), the lens panel stays although the camera has no mount, or the
+// cooler temperature is read from the camera temperature's bits.
+TEST_F(MainWindowTest, KelmirCameraIsRebuiltWithItsCatalogueAndItsCoolerIsPolled)
+{
+    emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap173), 7));
+    CCorvel_5Dlg& w = MakeWindow();
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 7);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.PanelRow(), 7);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Kelmir");
+    EXPECT_EQ(w.CameraLabelText().toStdString(), "Kelmir");
+
+    std::size_t count = 0;
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 251u);
+    _OrvStParam record;
+    EXPECT_EQ(w.m_Link.GetParamData("TEC_Temperature", &record), 0);
+    EXPECT_NE(w.m_Link.GetParamData("CanonActiveMount", &record), 0);
+    // The Kelmir gain and image panels are not built yet: their slots hold plain panels.
+    for (int slot : {0, 4}) {
+        SCOPED_TRACE(slot);
+        const COptionDialog* panel = w.GetPanel(slot);
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(typeid(*panel), typeid(COptionDialog));
+    }
+    EXPECT_EQ(w.GetPanel(7), nullptr) << "no lens mount, no lens panel";
+
+    // The cooler's 12 bits sit above the camera temperature's 10 in one word; the poll reads both.
+    SetCameraValue("Temperature", 100);
+    SetCameraValue("TEC_Temperature", 1071);
+    emu.ClearFrames();
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_EQ(w.m_CameraInfo.temperature, "25.00") << "a plain panel converts no cooler reading";
+    std::vector<Bytes> frames;
+    for (const auto& f : emu.Frames())
+        frames.push_back(f.bytes);
+    EXPECT_EQ(frames, (std::vector<Bytes>{ReadFrame(0x6010), ReadFrame(0x6010)}));
+
+    auto cooler = std::make_unique<CoolerPanel>(w.GetPanel(0)->TemplateId(), &w, &w.m_Link);
+    CoolerPanel* panel = cooler.get();
+    w.Slot(0).Close();
+    w.Slot(0).m_pPanel = std::move(cooler);
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_EQ(panel->heard, (std::vector<std::int64_t>{1071}));
+    EXPECT_EQ(w.m_CameraInfo.temperature, "25.0 / 30.5");
+    EXPECT_FLOAT_EQ(w.m_CameraInfo.tecTemperature, 30.5f);
+    EXPECT_TRUE(w.m_bConnected);
+
+    // A camera of another configuration has no cooler reading, even with such a panel.
+    w.m_Link.m_nConfigIndex = 4;
+    w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+    EXPECT_EQ(w.m_CameraInfo.temperature, "25.00");
+    EXPECT_TRUE(panel->heard.size() == 1u);
+    w.m_Link.m_nConfigIndex = 7;
+}
+
 }  // namespace
 
 // Example failure: a picture-only run takes the first file whose name looks like a serial

@@ -150,4 +150,29 @@ TEST(CPerfCounter, NestedCountersIndentTheirLines)
     EXPECT_TRUE(lines[5].rfind("=PerfCounter[", 0) == 0) << lines[5];
 }
 
+// Example failure: a timer formats and times its lines while the debugger output goes nowhere
+// (every register write pays for it), or writes a stop line without its start once output is
+// switched on in the middle of its scope.
+TEST(CPerfCounter, DoesNothingWhileTheOutputGoesNowhere)
+{
+    if (platform::DebugOutputEnabled())
+        GTEST_SKIP() << "debugger output sent to stderr in this run";
+    std::vector<std::string> lines;
+    {
+        CPerfCounter quiet("CCameraLink::SetParamToCamera", 30);
+        auto old = platform::SetDebugOutputHook([&](const std::wstring& text) { lines.push_back(platform::WideToUtf8(text)); });
+        EXPECT_TRUE(platform::DebugOutputEnabled());
+        {
+            CPerfCounter timed("CCameraLink::SetParamToCamera", 40);
+        }
+        quiet.Stop();
+        quiet.Report();
+        platform::SetDebugOutputHook(old);
+    }
+    EXPECT_FALSE(platform::DebugOutputEnabled());
+    ASSERT_EQ(lines.size(), 3u) << "only the timer started with output on writes";
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("\\+PerfCounter\\[-?\\d+\\] \"CCameraLink::SetParamToCamera:40 \"\n")))
+        << lines[0] << " (not indented: the quiet timer holds no nesting level)";
+}
+
 }  // namespace

@@ -200,12 +200,34 @@ TEST(DialogUnits, ConvertWithRoundingPerEdge)
         SCOPED_TRACE(testing::Message() << row.a << "*" << row.b << "/" << row.c);
         EXPECT_EQ(wnd::MulDiv(row.a, row.b, row.c), row.expected);
     }
-    EXPECT_EQ(wnd::DialogUnitsToPixelsX(280), 420);
-    EXPECT_EQ(wnd::DialogUnitsToPixelsY(136), 221);
-    const QRect left = wnd::MapDialogRect(5, 1, 3, 8);
-    const QRect right = wnd::MapDialogRect(8, 1, 3, 8);
+    const QSize base(6, 13);
+    EXPECT_EQ(wnd::DialogUnitsToPixelsX(280, base), 420);
+    EXPECT_EQ(wnd::DialogUnitsToPixelsY(136, base), 221);
+    const QRect left = wnd::MapDialogRect(5, 1, 3, 8, base);
+    const QRect right = wnd::MapDialogRect(8, 1, 3, 8, base);
     EXPECT_EQ(left.x() + left.width(), right.x());
     EXPECT_EQ(left, QRect(8, 2, 4, 13));
+}
+
+// Example failure: dialog units stay fixed for a narrow dialog font, so at the default font of
+// this platform every template's texts outgrow their controls.
+TEST(DialogUnits, BaseUnitsFollowTheDefaultFont)
+{
+    const QFont standard = QApplication::font();
+    const QFontMetrics metrics(standard);
+    const QSize base = wnd::DialogBaseUnits();
+    EXPECT_EQ(base.height(), metrics.height());
+    const double letters = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52.0;
+    EXPECT_NEAR(base.width(), letters, 0.5 + 1e-9);
+
+    QFont large = standard;
+    large.setPointSizeF(standard.pointSizeF() * 2);
+    QApplication::setFont(large);
+    const QSize largeBase = wnd::DialogBaseUnits();
+    QApplication::setFont(standard);
+    EXPECT_GT(largeBase.width(), base.width());
+    EXPECT_GT(largeBase.height(), base.height());
+    EXPECT_EQ(wnd::DialogBaseUnits(), base);
 }
 
 // Example failure: the button face and the dark shadow come from the same palette role, so

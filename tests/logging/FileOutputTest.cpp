@@ -199,7 +199,8 @@ TEST_F(FileOutputTest, ALockTimeOutLosesOnlyItsRecord)
     ASSERT_EQ(OLInitOwnLogW(0, L"locked", Folder().c_str(), true, false, 0, 2, 0), 0);
     ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_FILE), 0);
     ASSERT_EQ(Write(0, OL_TRACE, L"before"), 0);
-    const pid_t holder = corvel::test::SpawnLockHolder(dir_.Path(), FileOutput::kLockName);
+    const pid_t holder = corvel::test::SpawnHolder(
+        [&] { return (new WriteLock(FileOutput::kLockName, dir_.Path()))->Lock(std::chrono::milliseconds(5000)); });
     ASSERT_GT(holder, 0);
     EXPECT_EQ(Write(0, OL_ERROR, L"dropped"), 0) << "a lost record is no failure";
     // Killed while it holds the lock: the lock is free for the next writer.

@@ -31,26 +31,6 @@ protected:
 const char* const kAerospaceGroups[] = {"TRIGGERGROUP",   "PULSEGROUP",  "EXPOSUREGROUP", "FRAMETIMEGROUP",
                                         "STROBEGROUP",    "TDIGROUP",    "OUTPUTGROUP"};
 
-// The head comment's command lines (two tabs, then mnemonic, name and description), by name.
-std::map<std::string, std::vector<std::string>> CommandLines(const std::string& comment)
-{
-    std::map<std::string, std::vector<std::string>> lines;
-    std::stringstream in(comment);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.starts_with("\t\t"))
-            continue;
-        std::vector<std::string> fields;
-        std::stringstream f(line.substr(2));
-        for (std::string field; std::getline(f, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() >= 2)
-            lines[fields[1]] = fields;
-    }
-    return lines;
-}
-
 }  // namespace
 
 // Example failure: the file is written with LF line ends, without the byte-order mark, or without

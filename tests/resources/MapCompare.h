@@ -78,6 +78,23 @@ inline std::set<std::string> Differences(const pugi::xml_node& a, const pugi::xm
     CompareChildren(a, b, "", differences, withComments);
     return differences;
 }
-
+// The file without the lines of the named elements (from the opening tag's line to the closing
+// tag's line), a register or a whole group; a name not found is passed over.
+inline std::string WithoutElements(const std::string& bytes, const std::vector<std::string>& names)
+{
+    std::string out = bytes;
+    for (const std::string& name : names) {
+        size_t open = out.find("<" + name + " ");
+        if (open == std::string::npos)
+            open = out.find("<" + name + ">");
+        const std::string closeTag = "</" + name + ">\r\n";
+        const size_t close = open == std::string::npos ? open : out.find(closeTag, open);
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        const size_t lineStart = out.rfind('\n', open) + 1;
+        out.erase(lineStart, close + closeTag.size() - lineStart);
+    }
+    return out;
+}
 
 }  // namespace corvel::test

@@ -197,32 +197,15 @@ TEST_P(MapContent, ManufacturingStringDefaults)
 // longer matches the raw span it converts, so the panels show wrong gains.
 TEST_P(MapContent, LimitsElements)
 {
-    const struct {
-        const char* path;
-        const char* values[6];  // default, min, max, step, min_d, max_d
-        double rawSpan;
-    } rows[] = {
+    const LimitsRow rows[] = {
         {"AFEREGISTERS/AnalogGainLimits", {"0.0", "0.0", "24.0", "0.035190616", "0.0", "590400.53"}, 0x02AA},
         {"AFEREGISTERS/AnalogOffsetLimits", {"0.0", "0.0", "4095.0", "1.0", "0.0", "16777215.0"}, 4095},
         {"DATAREGISTERS/DigitalGainLimits", {"1.0", "1.0", "4.0", "0.0009768805", "0.0", "16389.334"},
          0x0FFF - 0x0400},
         {"DATAREGISTERS/DigitalOffsetLimits", {"0", "-512", "511", "1", "-512", "16776703"}, 1023},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.path);
-        const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
-        ASSERT_NE(e, nullptr);
-        const std::vector<std::string> names = {"min", "max", "step", "min_d", "max_d"};
-        EXPECT_EQ(ChildElementNames(e->node), names);
-        EXPECT_STREQ(e->node.attribute("default").value(), row.values[0]);
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(e->Child(names[i].c_str()), row.values[i + 1]) << names[i];
-        const double min = std::stod(row.values[1]), max = std::stod(row.values[2]);
-        const double step = std::stod(row.values[3]), minD = std::stod(row.values[4]);
-        const double maxD = std::stod(row.values[5]);
-        EXPECT_NEAR((max - min) / step, row.rawSpan, row.rawSpan * 1e-6);
-        EXPECT_NEAR(minD + step * 16777215.0, maxD, std::fabs(maxD) * 1e-6);
-    }
+    for (const LimitsRow& row : rows)
+        CheckLimits(map, row);
 }
 
 // Example failure: an address wider than 16 bits or a shift of 32 slips into a map and the coder

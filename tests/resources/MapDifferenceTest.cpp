@@ -17,23 +17,6 @@ namespace {
 const std::set<std::string> kDocumentedDifferences = {
     "CAMERA/DATAREGISTERS/TapsMode", "CAMERA/DATAREGISTERS/OutputFormat", "CAMERA/DATAREGISTERS/FanMode"};
 
-// The file without the lines of the named register elements (from the opening tag's line to the
-// closing tag's line).
-std::string WithoutElements(const std::string& bytes, const std::vector<std::string>& names)
-{
-    std::string out = bytes;
-    for (const std::string& name : names) {
-        const size_t open = out.find("<" + name + " ");
-        const std::string closeTag = "</" + name + ">\r\n";
-        const size_t close = out.find(closeTag, open);
-        if (open == std::string::npos || close == std::string::npos)
-            return out;
-        const size_t lineStart = out.rfind('\n', open) + 1;
-        out.erase(lineStart, close + closeTag.size() - lineStart);
-    }
-    return out;
-}
-
 }  // namespace
 
 // Example failure: an edit reaches one map and not the other (a mask, a comment, a default), or one

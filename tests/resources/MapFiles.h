@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,26 @@ private:
     pugi::xml_parse_result result_;
     std::vector<MapElement> elements_;
 };
+
+// The head comment's command lines (two tabs, then mnemonic, name and description), by name.
+inline std::map<std::string, std::vector<std::string>> CommandLines(const std::string& comment)
+{
+    std::map<std::string, std::vector<std::string>> lines;
+    std::stringstream in(comment);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.starts_with("\t\t"))
+            continue;
+        std::vector<std::string> fields;
+        std::stringstream f(line.substr(2));
+        for (std::string field; std::getline(f, field, '\t');)
+            fields.push_back(field);
+        if (fields.size() >= 2)
+            lines[fields[1]] = fields;
+    }
+    return lines;
+}
 
 // Each map is parsed once for the whole test program.
 inline const MapFile& LoadedMap(const std::string& file)

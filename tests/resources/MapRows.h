@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,6 +105,31 @@ inline void CheckRow(const MapFile& map, const SpotRow& row)
     }
     EXPECT_EQ(e->Child("cmd"), row.cmd);
     EXPECT_EQ(ValList(e->node), row.values);
+}
+
+// A floating-point limits element: its five children and default as written, and the raw span of
+// the registers it scales (max - min over step), which its debug range covers 24 bits beyond.
+struct LimitsRow {
+    const char* path;
+    const char* values[6];  // default, min, max, step, min_d, max_d
+    double rawSpan;
+};
+
+inline void CheckLimits(const MapFile& map, const LimitsRow& row)
+{
+    SCOPED_TRACE(row.path);
+    const MapElement* e = map.Find(std::string("CAMERA/") + row.path);
+    ASSERT_NE(e, nullptr);
+    const std::vector<std::string> names = {"min", "max", "step", "min_d", "max_d"};
+    EXPECT_EQ(ChildElementNames(e->node), names);
+    EXPECT_STREQ(e->node.attribute("default").value(), row.values[0]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(e->Child(names[i].c_str()), row.values[i + 1]) << names[i];
+    const double min = std::stod(row.values[1]), max = std::stod(row.values[2]);
+    const double step = std::stod(row.values[3]), minD = std::stod(row.values[4]);
+    const double maxD = std::stod(row.values[5]);
+    EXPECT_NEAR((max - min) / step, row.rawSpan, row.rawSpan * 1e-6);
+    EXPECT_NEAR(minD + step * 16777215.0, maxD, std::fabs(maxD) * 1e-6);
 }
 
 }  // namespace corvel::test

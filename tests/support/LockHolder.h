@@ -7,13 +7,15 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvel::test {
 
-/// The child's pid once it holds the lock, or -1. Kill it with SIGKILL and reap it.
-inline pid_t SpawnLockHolder(const std::filesystem::path& folder, const char* name)
+/// The pid of a child in which `take` returned true (it took a lock of some kind and keeps it),
+/// or -1. Kill the child with SIGKILL and reap it.
+inline pid_t SpawnHolder(const std::function<bool()>& take)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -21,8 +23,7 @@ inline pid_t SpawnLockHolder(const std::filesystem::path& folder, const char* na
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
-        platform::ProcessLock lock(name, folder);
-        const char ok = lock.Lock(std::chrono::milliseconds(5000)) ? 'Y' : 'N';
+        const char ok = take() ? 'Y' : 'N';
         (void)!::write(fds[1], &ok, 1);
         for (;;)
             ::pause();
@@ -37,6 +38,12 @@ inline pid_t SpawnLockHolder(const std::filesystem::path& folder, const char* na
         return -1;
     }
     return pid;
+}
+
+/// A child that holds the named ProcessLock.
+inline pid_t SpawnLockHolder(const std::filesystem::path& folder, const char* name)
+{
+    return SpawnHolder([&] { return (new platform::ProcessLock(name, folder))->Lock(std::chrono::milliseconds(5000)); });
 }
 
 }  // namespace corvel::test

@@ -7,6 +7,7 @@
 #include "controls/DlgItem.h"
 #include "controls/MessageBox.h"
 #include "support/AppLogCapture.h"
+#include "support/LabelFit.h"
 #include "tools/ITerminalOwner.h"
 
 #include <QApplication>
@@ -351,17 +352,36 @@ TEST_F(TerminalWindow, CloseAsksTheMainWindowAndEscapeDoesNothing)
     EXPECT_FALSE(terminal->isVisible());
 }
 
+// Example failure: the template's units are fixed for a narrower dialog font, so "Disable
+// Polling", "Polling Time:" (over its field) and "Disable Error Checking" are cut; or a larger
+// default font cuts them again.
+TEST_F(TerminalWindow, EveryLabelIsWholeAtTheDefaultFont)
+{
+    const QFont standard = QApplication::font();
+    QFont large = standard;
+    large.setPointSizeF(standard.pointSizeF() * 1.5);
+    for (const QFont& font : {standard, large}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        const std::unique_ptr<CTerminal> window = Open();
+        SaveShot(window.get(), font == standard ? "command-terminal" : "command-terminal-large-font");
+        for (const CutText& cut : CutTexts(window.get()))
+            ADD_FAILURE() << '"' << cut.text << "\" has " << cut.room << " px for " << cut.needed;
+        EXPECT_EQ(OverlappingControls(window.get()), std::vector<std::string>{});
+    }
+    QApplication::setFont(standard);
+}
+
 // Example failure: the command line or output does not follow the window's size.
 TEST_F(TerminalWindow, LayoutFollowsTheWindowSize)
 {
     terminal->resize(600, 400);
     const QRect command = CommandLine()->geometry();
     const QRect output = Output()->geometry();
-    EXPECT_EQ(command.width(), 578);
+    EXPECT_EQ(command.width(), 600 - 2 * command.left());
     EXPECT_EQ(command.top(), 400 - command.height() - 10);
-    EXPECT_EQ(output.width(), 578);
-    EXPECT_EQ(output.height(), 400 - command.height() - 45);
-    EXPECT_LT(output.bottom(), command.top());
+    EXPECT_EQ(output.width(), 600 - 2 * output.left());
+    EXPECT_EQ(output.top() + output.height(), command.top() - 2);
 }
 
 }  // namespace

@@ -77,12 +77,16 @@ TEST(DownloadParsers, RefusesMalformedFilesWithLineAndReason)
         for (const bool crlf : {false, true}) {
             SCOPED_TRACE(std::string(row.name) + (crlf ? " CRLF" : " LF"));
             const std::string text = crlf ? Crlf(row.text) : row.text;
-            const ParseError error = row.type == kRgs ? ParseRegisterFile(text).error()
-                                                      : [&] {
-                                                            const auto parsed = ParseTableFile(row.type, text, row.large);
-                                                            EXPECT_FALSE(parsed.ok());
-                                                            return parsed.ok() ? ParseError{} : parsed.error();
-                                                        }();
+            ParseError error;
+            if (row.type == kRgs) {
+                const auto parsed = ParseRegisterFile(text);
+                ASSERT_FALSE(parsed.ok());
+                error = parsed.error();
+            } else {
+                const auto parsed = ParseTableFile(row.type, text, row.large);
+                ASSERT_FALSE(parsed.ok());
+                error = parsed.error();
+            }
             EXPECT_EQ(error.line, row.line) << error.Message();
             EXPECT_NE(error.reason.find(row.reason), std::string::npos) << error.Message();
             if (row.line > 0) {
@@ -302,6 +306,9 @@ TEST(DownloadFile, ExtensionsTargetsAndLoading)
     EXPECT_EQ(bytes->size(), 16u) << "NUL bytes do not end the file";
     EXPECT_FALSE(LoadFileBytes((std::filesystem::path(testing::TempDir()) / "missing.lut").string()));
     std::filesystem::remove(path);
+    std::optional<std::string> unreadable;
+    EXPECT_NO_THROW(unreadable = LoadFileBytes("/proc/self/mem")) << "a read error is no exception";
+    EXPECT_FALSE(unreadable);
 
     EXPECT_EQ(ParserTraceRecord(kLut1, "a.lut"), "GetValuesFromFileSimple: FileName <a.lut>");
     EXPECT_EQ(ParserTraceRecord(kAfe, "a.txt"), "GetValuesFromFileAFE: FileName <a.txt>");
