@@ -21,13 +21,13 @@ namespace {
 
 constexpr std::uint32_t kScrambled = 0x5AC3A55C;
 
-class MachineVisionWorkspaceTest : public ZorvatLinkTest,
-                                   public ::testing::WithParamInterface<ZorvatConfig> {
+class MachineVisionWorkspaceTest : public CatalogueLinkTest,
+                                   public ::testing::WithParamInterface<CatalogueConfig> {
 protected:
     TempDir folder;
 };
 
-std::string ConfigName(const ::testing::TestParamInfo<ZorvatConfig>& info) { return info.param.name; }
+std::string ConfigName(const ::testing::TestParamInfo<CatalogueConfig>& info) { return info.param.name; }
 
 /// The register bits a camera write of the parameter sets.
 std::uint32_t FieldBits(const _OrvStParam& param, const RegisterLink& reg)
@@ -45,7 +45,7 @@ std::uint32_t FieldBits(const _OrvStParam& param, const RegisterLink& reg)
 // settings do not come back.
 TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
 {
-    const ZorvatConfig& config = GetParam();
+    const CatalogueConfig& config = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartCamera(config));
     const emu::RegisterImage image = emu::CameraRegistersFor(*BuiltinMap(config.mapId), config.configIndex);
     link->m_bCheckErrorDisabled = 1;
@@ -112,7 +112,7 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
 // camera no longer answers and stays in supervisor mode with its error checking off.
 TEST_P(MachineVisionWorkspaceTest, AFileSavedAtAnotherRateLeavesTheCameraReachable)
 {
-    const ZorvatConfig& config = GetParam();
+    const CatalogueConfig& config = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartCamera(config));
     link->m_bCheckErrorDisabled = 1;
     ASSERT_TRUE(Build(config, false).built);

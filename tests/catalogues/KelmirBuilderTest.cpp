@@ -21,7 +21,9 @@ using namespace corvel::test;
 
 namespace {
 
-const MachineVisionConfig kKelmir = {"Kelmir", BuildCatalogKelmir, kMap173, 7};
+// Its sweep and gain scale are checked by this file's own tests, not through the shared fields.
+const CatalogueConfig kKelmir = {"Kelmir", BuildCatalogKelmir, KelmirCatalogue, kMap173, 7, 225, 0, 0.0,
+                                 {"HorFrameSizeOffset", "VerFrameSizeOffset", "FrameTimeMax"}};
 
 const std::vector<std::string> kKelmirGroups = {"TRIGGERGROUP",   "PULSEGROUP",  "EXPOSUREGROUP",
                                                 "FRAMETIMEGROUP", "STROBEGROUP", "OUTPUTGROUP"};
@@ -103,7 +105,7 @@ TEST(KelmirCatalogue, TypesAndListeners)
     EXPECT_EQ(listened, expected);
 }
 
-class KelmirBuilderTest : public MachineVisionLinkTest {};
+class KelmirBuilderTest : public CatalogueLinkTest {};
 
 // Example failure: a build defines the names without element with a link (their callbacks would
 // then read register 0), skips them, or gives them the values of a neighbour; a second build adds

@@ -28,13 +28,13 @@ std::vector<std::string> TableNames(const CatalogueTable& table)
 
 }  // namespace
 
-class MachineVisionBuilderTest : public ZorvatLinkTest {};
+class MachineVisionBuilderTest : public CatalogueLinkTest {};
 
 // Example failure: a build defines a parameter twice, out of map order, with another type, or
 // forgets a section; in debug mode a different set; or a second build adds to the first.
 TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
 {
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         const std::vector<std::string> expected = TableNames(config.catalogue());
@@ -66,7 +66,7 @@ TEST_F(MachineVisionBuilderTest, DefinesTheTableInOrderWithItsTypes)
 // terminal would then offer a register this camera does not have).
 TEST_F(MachineVisionBuilderTest, DocumentedExclusionsAreNotInTheStore)
 {
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         Build(config, false);
@@ -80,7 +80,7 @@ TEST_F(MachineVisionBuilderTest, DocumentedExclusionsAreNotInTheStore)
 // loses the registers only its camera has.
 TEST_F(MachineVisionBuilderTest, AerospaceDefinesTapsModeRightAfterActiveTaps)
 {
-    const ZorvatConfig& config = kZorvatConfigs[2];
+    const CatalogueConfig& config = kZorvatConfigs[2];
     ASSERT_EQ(config.configIndex, 8);
     StartCamera(config);
     Build(config, false);
@@ -113,7 +113,7 @@ TEST_F(MachineVisionBuilderTest, ListenersAreThePanelsOfSlotsFourAndTwoAndTheCam
         bool dialog;
     } rows[] = {{"all windows", true, true}, {"first rebuild, no dialog yet", true, false}, {"no windows", false, false}};
 
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(config.name) + ": " + row.name);
             StartCamera(config);
@@ -178,7 +178,7 @@ TEST_F(MachineVisionBuilderTest, DebugModeLimits)
         {"DigitalOffsetLimits", false, -512, 511, 1, 0},
         {"DigitalOffsetLimits", true, -512, 16776703, 1, 0},
     };
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         StartCamera(config);
         for (bool debug : {false, true}) {
             Build(config, debug);
@@ -236,7 +236,7 @@ TEST_F(MachineVisionBuilderTest, EndStepsFrames)
           ReadFrame(0x6074), ReadFrame(0x6074), WriteFrame(0x0500, 1)},
          1, 1},
     };
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         for (const Row& row : rows) {
             SCOPED_TRACE(std::string(config.name) + ": " + row.name);
             StartCamera(config);
@@ -267,7 +267,7 @@ TEST_F(MachineVisionBuilderTest, EndStepsFrames)
 // offers no listeners is taken for no main window.
 TEST_F(MachineVisionBuilderTest, NoMapOrNoWindowLeavesTheCatalogueAlone)
 {
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         Build(config, false);
@@ -293,7 +293,7 @@ TEST_F(MachineVisionBuilderTest, MissingSectionOrGroupIsSkippedAlone)
 {
     struct Row {
         const char* name;
-        const ZorvatConfig& config;
+        const CatalogueConfig& config;
         const char* open;
         const char* close;
         int missing;

@@ -42,9 +42,9 @@ public:
     OrvParamListener* CameraInfoListener() override { return cameraInfo; }
 };
 
-/// One Zorvat configuration: its builder, its table, its map, its index and what a build of it
+/// One configuration: its builder, its table, its map, its index and what a build of it
 /// gives.
-struct ZorvatConfig {
+struct CatalogueConfig {
     const char* name;
     CatalogueBuildResult (*build)(CCameraLink&, RegisterMapPtr, bool);
     const CatalogueTable& (*catalogue)();
@@ -58,7 +58,7 @@ struct ZorvatConfig {
     int Total() const { return ints + 7 + 15 + 4; }
 };
 
-inline const ZorvatConfig kZorvatConfigs[] = {
+inline const CatalogueConfig kZorvatConfigs[] = {
     {"MachineVision", BuildCatalogZorvatMachineVision, MachineVisionCatalogue, kMap170, 4, 271, 213, 24.0,
      {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "SmearingMode", "DPCThreshold",
       "HPCThreshold", "SlaveAOIMode", "TrStrobeDuration", "Strobe2Mode", "Strobe2Duration", "Strobe2Position",
@@ -72,7 +72,7 @@ inline const ZorvatConfig kZorvatConfigs[] = {
      {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "DPCEnable", "DPCThreshold"}},
 };
 
-class ZorvatLinkTest : public EmulatedLinkTest {
+class CatalogueLinkTest : public EmulatedLinkTest {
 protected:
     void SetUp() override
     {
@@ -83,7 +83,7 @@ protected:
     }
 
     /// The camera of `config` fresh from its map, and an empty frame log.
-    void StartCamera(const ZorvatConfig& config)
+    void StartCamera(const CatalogueConfig& config)
     {
         const RegisterMapPtr& map = BuiltinMap(config.mapId);
         ASSERT_TRUE(map);
@@ -92,7 +92,7 @@ protected:
     }
 
     /// Builds the catalogue of `config` from its built-in map.
-    CatalogueBuildResult Build(const ZorvatConfig& config, bool debugMode)
+    CatalogueBuildResult Build(const CatalogueConfig& config, bool debugMode)
     {
         return config.build(*link, BuiltinMap(config.mapId), debugMode);
     }

@@ -13,14 +13,14 @@
 
 using namespace corvel::test;
 
-class MachineVisionSweepTest : public ZorvatLinkTest {};
+class MachineVisionSweepTest : public CatalogueLinkTest {};
 
 // Example failure: a field lands in the wrong register or at the wrong bits (a link record built
 // from another element, a mask or shift lost on the way), so the camera receives another value
 // than the panel set, or the read back decodes another field.
 TEST_F(MachineVisionSweepTest, EveryWritableIntegerReachesItsRegisterAndReadsBack)
 {
-    for (const ZorvatConfig& config : kZorvatConfigs) {
+    for (const CatalogueConfig& config : kZorvatConfigs) {
         SCOPED_TRACE(config.name);
         StartCamera(config);
         ASSERT_FALSE(HasFatalFailure());
