@@ -53,6 +53,21 @@ inline constexpr CatalogueParam kFrameTimeGroup[] = {
     Int("FrameTimeEnable"), Int("FrameTimeAbsolute"),
 };
 
+inline constexpr CatalogueParam kTriggerGroup[] = {
+    Int("AcquisitionMode"), Int("TriggerType"), Int("TriggerEdge"), Int("TriggerDebounce"),
+    Int("TriggerOverlap"), Int("TriggerMode"), Int("TriggerFrames"), Int("TrStrobeEnable"),
+    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TrStrobeDuration"), Int("TriggerGlitch"),
+};
+
+inline constexpr CatalogueParam kStrobeGroup[] = {
+    Int("Strobe1Mode"), Int("Strobe2Mode"), Int("Strobe1Duration"), Int("Strobe2Duration"),
+    Int("Strobe1Position"), Int("Strobe2Position"),
+};
+
+inline constexpr CatalogueParam kOutputGroup[] = {
+    Int("Out1Polarity"), Int("Out1Mapping"), Int("Out2Polarity"), Int("Out2Mapping"),
+};
+
 inline constexpr CatalogueParam kMiscellaneous[] = {
     Int("FlashImageValue"), Int("BaudRate"), Int("RGSIdNumber"),
 };

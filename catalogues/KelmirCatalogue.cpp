@@ -74,21 +74,6 @@ constexpr CatalogueParam kTimingDirect[] = {
     Int("BinVertMode"), Int("CCDTemperatureMode"), Int("UserTECValue"), Int("UserTECValueLimits"),
 };
 
-constexpr CatalogueParam kTriggerGroup[] = {
-    Int("AcquisitionMode"), Int("TriggerType"), Int("TriggerEdge"), Int("TriggerDebounce"),
-    Int("TriggerOverlap"), Int("TriggerMode"), Int("TriggerFrames"), Int("TrStrobeEnable"),
-    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TrStrobeDuration"), Int("TriggerGlitch"),
-};
-
-constexpr CatalogueParam kStrobeGroup[] = {
-    Int("Strobe1Mode"), Int("Strobe2Mode"), Int("Strobe1Duration"), Int("Strobe2Duration"),
-    Int("Strobe1Position"), Int("Strobe2Position"),
-};
-
-constexpr CatalogueParam kOutputGroup[] = {
-    Int("Out1Polarity"), Int("Out1Mapping"), Int("Out2Polarity"), Int("Out2Mapping"),
-};
-
 constexpr CatalogueGroup kTimingGroups[] = {
     {"TRIGGERGROUP", kTriggerGroup},     {"PULSEGROUP", kPulseGroup},   {"EXPOSUREGROUP", kExposureGroup},
     {"FRAMETIMEGROUP", kFrameTimeGroup}, {"STROBEGROUP", kStrobeGroup}, {"OUTPUTGROUP", kOutputGroup},

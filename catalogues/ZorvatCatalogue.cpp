@@ -94,27 +94,12 @@ constexpr CatalogueParam kTimingDirect[] = {
     Int("BinVertMode"),
 };
 
-constexpr CatalogueParam kTriggerGroup[] = {
-    Int("AcquisitionMode"), Int("TriggerType"), Int("TriggerEdge"), Int("TriggerDebounce"),
-    Int("TriggerOverlap"), Int("TriggerMode"), Int("TriggerFrames"), Int("TrStrobeEnable"),
-    Int("TrExposureDelay"), Int("TrStrobeDelay"), Int("TrStrobeDuration"), Int("TriggerGlitch"),
-};
-
-constexpr CatalogueParam kStrobeGroup[] = {
-    Int("Strobe1Mode"), Int("Strobe2Mode"), Int("Strobe1Duration"), Int("Strobe2Duration"),
-    Int("Strobe1Position"), Int("Strobe2Position"),
-};
-
 constexpr CatalogueParam kTdiGroup[] = {
     Int("TDIMode"), Int("TDINumber"), Int("TDIDelay"),
 };
 
 constexpr CatalogueParam kWdrGroup[] = {
     Int("WDRMode"), Int("Knee1Position"), Int("Knee1Weight"), Int("Knee2Position"), Int("Knee2Weight"),
-};
-
-constexpr CatalogueParam kOutputGroup[] = {
-    Int("Out1Polarity"), Int("Out1Mapping"), Int("Out2Polarity"), Int("Out2Mapping"),
 };
 
 constexpr CatalogueGroup kTimingGroups[] = {
