@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "catalogues/ConfigurationTable.h"
+#include "panels/CDlgGainOffset.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -8,6 +9,10 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     const PanelVariant variant = ConfigurationRowFor(row).panels;
     // One case a slot; a panel class adds its own.
     switch (slot) {
+    case 0:
+        if (variant != PanelVariant::Kelmir)
+            return std::make_unique<CDlgGainOffset>(mainWnd, link);
+        break;
     default:
         break;
     }

@@ -1,0 +1,77 @@
+#include "panels/ScaledNumeric.h"
+
+#include "controls/OVNumericControl.h"
+#include "controls/OVScaleFunction.h"
+
+#include <QVariant>
+
+#include <algorithm>
+
+namespace scaled_numeric {
+
+namespace {
+
+constexpr char kShownProperty[] = "shownValue";
+// Bits of the numeric control's style: drop-down button, vertical slider, pop-up at a rectangle.
+constexpr int kStyle = OVNumericControl::kDropDown | OVNumericControl::kVertical | OVNumericControl::kPopupAtRect;
+
+void Record(OVNumericControl* control)
+{
+    control->setProperty(kShownProperty, control->value);
+}
+
+}  // namespace
+
+QRect PopupRectFor(const QWidget* control, int width, int shift)
+{
+    QRect r = control->geometry();
+    r.translate(shift < 0 ? r.width() : shift, 0);
+    r.setHeight(5 * r.height());
+    r.setWidth(width);
+    return r;
+}
+
+void Setup(OVNumericControl* control, QWidget* owner, OVLinearScale& line, const limits_scale::LimitsScale& scale,
+           double shown, int spinSteps, bool integerMode, const QRect& popup, const QString& format)
+{
+    line.factor = scale.factor;
+    line.offset = scale.offset;
+    if (!format.isEmpty())
+        control->format = format;
+    control->Init(kStyle, owner, scale.shownMax, scale.shownMin, shown, spinSteps, integerMode, &line, &popup);
+    control->liveNotify = false;
+    Record(control);
+}
+
+void Show(OVNumericControl* control, double shown)
+{
+    control->SetValue(shown);
+    Record(control);
+}
+
+bool OperatorChanged(const OVNumericControl* control)
+{
+    const QVariant recorded = control->property(kShownProperty);
+    return !recorded.isValid() || recorded.toDouble() != control->value;
+}
+
+std::int64_t RawOf(const OVNumericControl* control, const limits_scale::LimitsScale& scale)
+{
+    return limits_scale::RawFromShown(scale, control->value);
+}
+
+void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, std::int64_t delta,
+                const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write)
+{
+    if (delta == 0)
+        return;
+    const std::size_t n = std::min(controls.size(), raws.size());
+    for (std::size_t j = 0; j < n; ++j) {
+        raws[j] += delta;
+        Show(controls[j], limits_scale::ShownFromRaw(scale, raws[j]));
+        raws[j] = RawOf(controls[j], scale);
+        write(static_cast<int>(j));
+    }
+}
+
+}  // namespace scaled_numeric

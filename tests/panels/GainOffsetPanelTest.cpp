@@ -1,0 +1,561 @@
+// The gain and offset panel in slot 0 of the main window over the emulated camera, driven as
+// the operator drives it: typing into the numeric controls, clicking the spins and the Link
+// boxes, picking from the tap-balance list. The camera's frame log shows what reached it.
+#include "PanelFixture.h"
+
+#include "camera/RegisterLink.h"
+#include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "controls/CUpDownCtrl.h"
+#include "controls/DlgItem.h"
+#include "controls/OVEdit.h"
+#include "controls/OVNumericControl.h"
+#include "orvmisc/OrvParam.h"
+#include "panels/CDlgGainOffset.h"
+#include "panels/LimitsScaleLogic.h"
+#include "panels/PanelNames.h"
+#include "resources/BuiltinResources.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace corvel::test;
+namespace names = panel_names::gain_offset;
+using Frames = std::vector<std::vector<std::uint8_t>>;
+
+class GainOffsetPanel : public PanelTest {
+protected:
+    /// The main window on a camera of `config` that allows and runs four taps, and its panel
+    /// shown.
+    CDlgGainOffset* Open(int config = 4)
+    {
+        OpenOnCamera(config);
+        SetCameraValue("TapsAllowed", 2);
+        SetCameraValue(names::kActiveTaps, 2);
+        Rebuild();
+        panel = dynamic_cast<CDlgGainOffset*>(ShownPanel(0));
+        EXPECT_NE(panel, nullptr) << "slot 0 holds no gain and offset panel";
+        if (panel) {
+            panel->activateWindow();
+            QApplication::processEvents();
+        }
+        return panel;
+    }
+
+    /// A rebuild for the camera's current registers (the main window's SetDefault), then an
+    /// empty frame log.
+    void Rebuild()
+    {
+        window->SetDefault();
+        Settle();
+        emu.ClearFrames();
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+
+    OVNumericControl* Numeric(int id) const { return static_cast<OVNumericControl*>(panel->GetDlgItem(id)); }
+    OVNumericControl* Gain(int tap) const { return Numeric(CDlgGainOffset::kTapIds[tap].gain); }
+    OVNumericControl* Offset(int tap) const { return Numeric(CDlgGainOffset::kTapIds[tap].offset); }
+    QComboBox* TapBalance() const { return static_cast<QComboBox*>(panel->GetDlgItem(CDlgGainOffset::IDC_TB_MODE)); }
+    QCheckBox* Check(int id) const { return static_cast<QCheckBox*>(panel->GetDlgItem(id)); }
+
+    /// Types text into the control's edit and presses Enter.
+    void Type(OVNumericControl* control, const char* text)
+    {
+        control->edit->setFocus();
+        control->edit->clear();
+        QTest::keyClicks(control->edit, text);
+        QTest::keyClick(control->edit, Qt::Key_Return);
+        Settle();
+    }
+
+    /// Clicks into the control's edit and tabs away without typing.
+    void PassOver(OVNumericControl* control)
+    {
+        QTest::mouseClick(control->edit, Qt::LeftButton, Qt::NoModifier, QPoint(4, control->edit->height() / 2));
+        control->edit->setFocus();
+        Settle();
+        QTest::keyClick(control->edit, Qt::Key_Tab);
+        Settle();
+    }
+
+    void Click(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
+        Settle();
+    }
+
+    /// Opens the list and clicks the item with that text.
+    void Pick(const char* text)
+    {
+        QComboBox* combo = TapBalance();
+        const int target = combo->findText(QString::fromLatin1(text));
+        ASSERT_GE(target, 0) << text;
+        QTest::mouseClick(combo, Qt::LeftButton, Qt::NoModifier, QPoint(combo->width() / 2, combo->height() / 2));
+        Settle();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(list->isVisible());
+        for (int i = combo->currentIndex(); i < target; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        for (int i = combo->currentIndex(); i > target; --i)
+            QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        Settle();
+    }
+
+    RegisterLink Link(const char* name) const
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        return reg;
+    }
+    /// The write frame of parameter name holding value.
+    std::vector<std::uint8_t> Coded(const char* name, std::int64_t value) const
+    {
+        const RegisterLink reg = Link(name);
+        return WriteFrame(reg.address, (static_cast<std::uint32_t>(value) & reg.mask) << reg.shift);
+    }
+    /// The camera's register field of parameter name.
+    std::int64_t Field(const char* name)
+    {
+        const RegisterLink reg = Link(name);
+        return (emu.Register(reg.address) >> reg.shift) & reg.mask;
+    }
+    limits_scale::LimitsScale ScaleOf(const char* limitsName, const char* rawName) const
+    {
+        _OrvStParam limits{}, raw{};
+        window->m_Link.GetParamData(limitsName, &limits);
+        window->m_Link.GetParamData(rawName, &raw);
+        return limits_scale::MakeLimitsScale(limits_scale::DisplayLimitsOf(limits), limits_scale::RawRangeOf(raw));
+    }
+    /// Another writer (a panel, the terminal) sets the parameter.
+    void SetElsewhere(const char* name, std::int64_t value)
+    {
+        window->m_Link.SetParamIntIfOnline(name, value, true, false);
+        Settle();
+    }
+
+    CDlgGainOffset* panel = nullptr;
+};
+
+// ---- the operator's edits reach one register each ----
+
+class GainOffsetEdits : public GainOffsetPanel, public testing::WithParamInterface<int> {};
+
+// Example failure: a typed value is written through the wrong line (4.0 as 4096, -512 as 1),
+// written twice, or written to the wrong tap's register.
+TEST_P(GainOffsetEdits, TypedValueWritesOneCodedRegister)
+{
+    ASSERT_TRUE(Open(GetParam()));
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    Click(Check(CDlgGainOffset::IDC_LINK_OFFSET));
+    ASSERT_FALSE(Check(CDlgGainOffset::IDC_LINK_GAIN)->isChecked());
+    EXPECT_TRUE(WriteFrames().empty()) << "the Link boxes write nothing";
+
+    const limits_scale::LimitsScale analogGain = ScaleOf(names::kAnalogGainLimits, "Gain1A");
+    struct Row {
+        OVNumericControl* control;
+        const char* text;
+        const char* name;
+        std::int64_t raw;
+    };
+    const Row rows[] = {
+        {Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "2", names::kDigitalGain, 2048},
+        {Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "4", names::kDigitalGain, 4095},
+        {Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "1", names::kDigitalGain, 1024},
+        {Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "0", names::kDigitalOffset, 512},
+        {Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "-512", names::kDigitalOffset, 0},
+        {Gain(0), "12", "Gain1A", limits_scale::RawFromShown(analogGain, 12.0)},
+        {Gain(1), "6", "Gain1B", limits_scale::RawFromShown(analogGain, 6.0)},
+        {Offset(0), "100", "Offs1A", 100},
+        {Offset(3), "4000", "Offs1D", 4000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " := " + row.text);
+        emu.ClearFrames();
+        Type(row.control, row.text);
+        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)});
+        EXPECT_EQ(Field(row.name), row.raw);
+    }
+    // Typing the value that is there already rounds to the same word: nothing is written.
+    emu.ClearFrames();
+    Type(Gain(0), "12.01");
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, GainOffsetEdits, testing::Values(4, 5, 8),
+                         [](const auto& info) { return "Config" + std::to_string(info.param); });
+
+// Example failure: a spin click writes on every step (the control reports live changes) or
+// not at all.
+TEST_F(GainOffsetPanel, SpinClickWritesOnceAtTheEndOfTheAction)
+{
+    ASSERT_TRUE(Open());
+    Type(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "2");
+    emu.ClearFrames();
+    CUpDownCtrl* spin = Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN)->spin;
+    QTest::mousePress(spin, Qt::LeftButton, Qt::NoModifier, QPoint(spin->width() / 2, 2));
+    QTest::mouseRelease(spin, Qt::LeftButton, Qt::NoModifier, QPoint(spin->width() / 2, 2));
+    Settle();
+    const Frames writes = WriteFrames();
+    ASSERT_EQ(writes.size(), 1u);
+    const std::int64_t raw = Field(names::kDigitalGain);
+    EXPECT_EQ(writes[0], Coded(names::kDigitalGain, raw));
+    EXPECT_EQ(std::abs(raw - 2048), 1) << "one spin step of the 3071 is one raw unit";
+}
+
+// Example failure: "Once" is written alone, so a camera whose register already holds 2 never
+// balances again; or debug mode still writes the 0.
+TEST_F(GainOffsetPanel, TapBalanceOnceGoesThroughZero)
+{
+    ASSERT_TRUE(Open());
+    Pick("Static");
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 3)});
+    emu.ClearFrames();
+    Pick("Once");
+    EXPECT_EQ(WriteFrames(), (Frames{Coded(names::kTBMode, 0), Coded(names::kTBMode, 2)}));
+    Pick("Off");
+    panel->SetDebugMode(true);
+    emu.ClearFrames();
+    Pick("Once");
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 2)});
+}
+
+// Example failure: linked taps are written out of order, one of them twice, the panel hears
+// its own writes and moves the taps again, or a clamped tap is written past its range.
+TEST_F(GainOffsetPanel, LinkedGainMovesEveryTapInUseInOrder)
+{
+    ASSERT_TRUE(Open());
+    window->m_Link.m_nTapsAllowed = 4;
+    panel->RefreshFromStorage();
+    Settle();
+    ASSERT_TRUE(Check(CDlgGainOffset::IDC_LINK_GAIN)->isChecked()) << "Link Gain starts checked";
+    const limits_scale::LimitsScale scale = ScaleOf(names::kAnalogGainLimits, "Gain1A");
+    // Start from raw 0, 100, 200, 300 with Link off, then link them.
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    for (int tap = 0; tap < 4; ++tap)
+        Type(Gain(tap), QByteArray::number(limits_scale::ShownFromRaw(scale, 100 * tap), 'f', 6).constData());
+    for (int tap = 0; tap < 4; ++tap)
+        ASSERT_EQ(Field(names::kTaps[tap].gain), 100 * tap);
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    emu.ClearFrames();
+
+    // Tap #2 raised by 10 raw units: every tap rises by 10, written #1 to #4.
+    Type(Gain(1), QByteArray::number(limits_scale::ShownFromRaw(scale, 110), 'f', 6).constData());
+    Frames expected;
+    for (int tap = 0; tap < 4; ++tap)
+        expected.push_back(Coded(names::kTaps[tap].gain, 100 * tap + 10));
+    EXPECT_EQ(WriteFrames(), expected);
+
+    // Lowered by 50: tap #1 stops at the bottom of its range, the others move on.
+    emu.ClearFrames();
+    Type(Gain(3), QByteArray::number(limits_scale::ShownFromRaw(scale, 260), 'f', 6).constData());
+    expected = {Coded("Gain1A", 0), Coded("Gain1B", 60), Coded("Gain1C", 160), Coded("Gain1D", 260)};
+    EXPECT_EQ(WriteFrames(), expected);
+    EXPECT_EQ(Gain(0)->value, limits_scale::ShownFromRaw(scale, 0));
+}
+
+// ---- changes made elsewhere ----
+
+// Example failure: the panel writes back what it hears, or does not move its control.
+TEST_F(GainOffsetPanel, ChangeElsewhereMovesTheControlAndWritesNothing)
+{
+    ASSERT_TRUE(Open());
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    Click(Check(CDlgGainOffset::IDC_LINK_OFFSET));
+    const limits_scale::LimitsScale analogGain = ScaleOf(names::kAnalogGainLimits, "Gain1A");
+    struct Row {
+        const char* name;
+        std::int64_t raw;
+        OVNumericControl* control;
+        double shown;
+    };
+    const Row rows[] = {
+        {names::kDigitalGain, 2048, Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), 2048.0 * 3 / 3071 + 1 - 1024.0 * 3 / 3071},
+        {names::kDigitalOffset, 0, Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), -512},
+        {"Gain1B", 200, Gain(1), limits_scale::ShownFromRaw(analogGain, 200)},
+        {"Offs1A", 77, Offset(0), 77},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        emu.ClearFrames();
+        SetElsewhere(row.name, row.raw);
+        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)}) << "only the other writer's frame";
+        EXPECT_NEAR(row.control->value, row.shown, 1e-9);
+    }
+
+    emu.ClearFrames();
+    SetElsewhere(names::kTBMode, 3);
+    EXPECT_EQ(TapBalance()->currentText(), "Static");
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 3)});
+}
+
+// Example failure (kept from the camera's design): a linked tap changed elsewhere leaves the
+// other taps behind. This is the one change heard that the panel writes on.
+TEST_F(GainOffsetPanel, LinkedTapChangedElsewhereTakesTheOthersAlong)
+{
+    ASSERT_TRUE(Open());
+    window->m_Link.m_nTapsAllowed = 2;
+    panel->RefreshFromStorage();
+    Settle();
+    emu.ClearFrames();
+    const std::int64_t before = Field("Gain1A");
+    SetElsewhere("Gain1B", Field("Gain1B") + 5);
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("Gain1B", Field("Gain1B")), Coded("Gain1A", before + 5),
+                                     Coded("Gain1B", Field("Gain1B"))}));
+    EXPECT_EQ(Field("Gain1A"), before + 5);
+}
+
+// ---- taps in use, enabling ----
+
+struct TapsRow {
+    int allowed;
+    int shown;
+    int linkUnder;  ///< the tap whose gain control the Link box stands under
+};
+
+class GainOffsetTaps : public GainOffsetPanel, public testing::WithParamInterface<TapsRow> {};
+
+// Example failure: rows beyond the allowed taps stay visible, the Link boxes stay at the
+// bottom of a shrunken box, or the panel keeps its full height.
+TEST_P(GainOffsetTaps, PanelShrinksToTheTapsInUse)
+{
+    ASSERT_TRUE(Open());
+    const TapsRow row = GetParam();
+    window->m_Link.m_nTapsAllowed = row.allowed;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "first refresh" : "second refresh");
+        panel->RefreshFromStorage();
+        Settle();
+        for (int tap = 0; tap < CDlgGainOffset::kTaps; ++tap) {
+            EXPECT_EQ(Gain(tap)->isVisible(), tap < row.shown) << tap;
+            EXPECT_EQ(panel->GetDlgItem(CDlgGainOffset::kTapIds[tap].offsetLabel)->isVisible(), tap < row.shown);
+        }
+        QWidget* link = Check(CDlgGainOffset::IDC_LINK_GAIN);
+        const QRect under = Gain(row.linkUnder)->geometry();
+        EXPECT_EQ(link->x(), under.x());
+        EXPECT_EQ(link->y(), under.bottom() + 1 + 8);
+        const QRect analog = panel->GetDlgItem(CDlgGainOffset::IDC_ANALOG_BOX)->geometry();
+        EXPECT_EQ(panel->GetDlgItem(CDlgGainOffset::IDC_GAIN_BOX)->geometry().bottom(), link->geometry().bottom() + 8);
+        EXPECT_EQ(analog.bottom(), panel->GetDlgItem(CDlgGainOffset::IDC_OFFSET_BOX)->geometry().bottom() + 8);
+        EXPECT_EQ(panel->height(), analog.bottom() + 1 + 8);
+    }
+    EXPECT_TRUE(WriteFrames().empty()) << "a refresh reads only";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GainOffsetTaps,
+                         testing::Values(TapsRow{1, 1, 0}, TapsRow{2, 2, 0}, TapsRow{4, 4, 2}, TapsRow{7, 7, 6},
+                                         TapsRow{16, 16, 14}, TapsRow{20, 16, 14}),
+                         [](const auto& info) { return "Allowed" + std::to_string(info.param.allowed); });
+
+// Example failure: AGC leaves the taps editable (the camera then fights the operator), or a
+// tap-balance change while AGC runs unlocks them again.
+TEST_F(GainOffsetPanel, EnablingFollowsAgcTapBalanceAndActiveTaps)
+{
+    ASSERT_TRUE(Open());
+    window->m_Link.m_nTapsAllowed = 4;
+    SetCameraValue(names::kActiveTaps, 2);  // 4 taps active
+    Rebuild();
+    window->m_Link.m_nTapsAllowed = 4;
+    panel->RefreshFromStorage();
+    Settle();
+    auto enabledTaps = [this] {
+        std::vector<bool> on;
+        for (int tap = 0; tap < 4; ++tap) {
+            EXPECT_EQ(Gain(tap)->isEnabled(), Offset(tap)->isEnabled()) << tap;
+            on.push_back(Gain(tap)->isEnabled());
+        }
+        return on;
+    };
+    QWidget* linkGain = Check(CDlgGainOffset::IDC_LINK_GAIN);
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{true, true, true, true}));
+    EXPECT_TRUE(linkGain->isEnabled());
+    EXPECT_TRUE(TapBalance()->isEnabled());
+
+    Pick("Auto");
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{true, false, false, false}));
+    EXPECT_FALSE(linkGain->isEnabled());
+
+    Pick("Off");
+    SetElsewhere(names::kAGCEnable, 1);
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_FALSE(linkGain->isEnabled());
+    EXPECT_TRUE(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN)->isEnabled());
+    EXPECT_TRUE(Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET)->isEnabled());
+
+    // Fault fixed: a tap-balance or tap-count change while AGC runs keeps the taps locked.
+    SetElsewhere(names::kTBMode, 3);
+    SetElsewhere(names::kTBMode, 0);
+    SetElsewhere(names::kTapsMode, 2);
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{false, false, false, false}));
+
+    SetElsewhere(names::kAGCEnable, 0);
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{true, true, true, true}));
+
+    // Debug mode: everything editable, AGC or not.
+    SetElsewhere(names::kAGCEnable, 1);
+    panel->SetDebugMode(true);
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(enabledTaps(), (std::vector<bool>{true, true, true, true}));
+}
+
+// ---- faults mended ----
+
+// Example failure: the camera holds a digital gain below the map's range (its default 0x3FF);
+// the control shows the clamped 1.000 and a mere pass through the field writes 0x400, a value
+// the operator never chose.
+TEST_F(GainOffsetPanel, PassingOverAClampedValueWritesNothing)
+{
+    ASSERT_TRUE(Open());
+    SetCameraValue(names::kDigitalGain, 0x3FF);
+    Rebuild();
+    PassOver(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN));
+    PassOver(Gain(0));
+    EXPECT_TRUE(WriteFrames().empty());
+    EXPECT_EQ(Field(names::kDigitalGain), 0x3FF);
+    // A real edit still writes.
+    Type(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "2");
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kDigitalGain, 2048)});
+}
+
+/// The default configuration's map without the elements named.
+RegisterMapPtr MapWithout(const std::vector<std::string>& elements)
+{
+    const BuiltinResource* resource = FindBuiltinResource(ConfigurationRowFor(4).builtinMapId);
+    std::string text(reinterpret_cast<const char*>(resource->data), resource->size);
+    for (const std::string& name : elements) {
+        const std::regex element("<" + name + "[ >][\\s\\S]*?</" + name + ">");
+        text = std::regex_replace(text, element, "");
+    }
+    return RegisterMap::LoadBuffer(text.data(), text.size(), "test");
+}
+
+// Example failures: without TBMode the combo stays, empty; an absent limits parameter divides
+// by zero (the controls show NaN) or takes the limits read before it, and an edit then writes a
+// garbage word.
+TEST_F(GainOffsetPanel, AbsentParametersHideTheComboAndShowRawWords)
+{
+    ASSERT_TRUE(Open());
+    const RegisterMapPtr reduced = MapWithout({names::kTBMode, names::kAnalogGainLimits, names::kDigitalOffsetLimits});
+    ASSERT_TRUE(reduced);
+    ASSERT_TRUE(BuildCatalogZorvatMachineVision(window->m_Link, reduced, false).built);
+    panel->SetXmlNode(reduced);
+    SetCameraValue("Gain1A", 123);
+    SetCameraValue(names::kDigitalOffset, 700);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "first refresh" : "second refresh");
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_TRUE(TapBalance()->isHidden());
+        // Raw words over the raw range, bounds reversed as for scaled values.
+        EXPECT_EQ(Gain(0)->value, 123);
+        EXPECT_EQ(Gain(0)->minValue, 0x2AA);
+        EXPECT_EQ(Gain(0)->maxValue, 0);
+        EXPECT_EQ(Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET)->value, 700);
+        // The others keep their scales.
+        EXPECT_EQ(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN)->minValue, 4.0);
+        EXPECT_EQ(Offset(0)->minValue, 4095.0);
+    }
+    emu.ClearFrames();
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    Type(Gain(0), "300");
+    Type(Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "5");
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("Gain1A", 300), Coded(names::kDigitalOffset, 5)}));
+}
+
+// Example failure (dangling scale): taps hidden after a refresh with fewer taps keep a scale
+// that the refresh deleted; showing or destroying the panel then reads freed memory (the
+// address sanitizer reports it).
+TEST_F(GainOffsetPanel, FewerTapsAfterARefreshLeaveNoDanglingScale)
+{
+    ASSERT_TRUE(Open());
+    window->m_Link.m_nTapsAllowed = 16;
+    panel->RefreshFromStorage();
+    window->m_Link.m_nTapsAllowed = 2;
+    panel->RefreshFromStorage();
+    window->m_Link.m_nTapsAllowed = 16;
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_TRUE(Gain(15)->isVisible());
+    EXPECT_EQ(Gain(15)->scale, Gain(0)->scale);
+    window.reset();
+}
+
+// ---- the look ----
+
+/// Every text of the panel has the room it needs.
+void ExpectNothingCut(QWidget* panel)
+{
+    for (QLabel* label : panel->findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+    }
+    for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
+        if (check->isVisible()) {
+            EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
+        }
+    }
+    for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
+        if (box->isVisible()) {
+            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16) << box->title().toStdString();
+        }
+    }
+    for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
+        for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
+            EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 24)
+                << combo->itemText(i).toStdString();
+    }
+    for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
+        if (edit->isVisible()) {
+            EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4) << edit->text().toStdString();
+        }
+    }
+}
+
+class GainOffsetLook : public GainOffsetPanel, public testing::WithParamInterface<int> {};
+
+// Example failure: a label, a group title or a value is cut off at the default font.
+TEST_P(GainOffsetLook, ScreenshotShowsEveryTextWhole)
+{
+    ASSERT_TRUE(Open(GetParam()));
+    SetCameraValue("TapsAllowed", 4);
+    SetCameraValue(names::kActiveTaps, 4);  // 16 taps
+    Rebuild();
+    Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
+    Click(Check(CDlgGainOffset::IDC_LINK_OFFSET));
+    Type(Gain(15), "23.9");
+    Type(Offset(15), "4095");
+    Type(Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "-512");
+    Settle();
+    const std::string path = SaveShot(panel, "gain-offset-config" + std::to_string(GetParam()));
+    EXPECT_FALSE(QImage(QString::fromStdString(path)).isNull());
+    ExpectNothingCut(panel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, GainOffsetLook, testing::Values(4, 8),
+                         [](const auto& info) { return "Config" + std::to_string(info.param); });
+
+// Example failure: the Kelmir camera gets this panel (its registers differ) or none of its own.
+TEST_F(GainOffsetPanel, KelmirSlotHoldsAnotherPanel)
+{
+    OpenOnCamera(7);
+    ASSERT_NE(window->GetPanel(0), nullptr);
+    EXPECT_EQ(dynamic_cast<CDlgGainOffset*>(window->GetPanel(0)), nullptr);
+    EXPECT_EQ(window->GetPanel(0)->TemplateId(), 226);
+}
+
+}  // namespace
