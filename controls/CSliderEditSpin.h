@@ -16,6 +16,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ private:
     /// Trackbar, edit, spin and the two labels; null for a part that is absent.
     std::array<QWidget*, 5> Parts() const;
     void ApplyStates();
+    /// The value whose label the text is (ignoring case and outer blanks); nothing for other text.
+    std::optional<int> LabelledValue(const QString& text) const;
 };
 
 /// An edit group: an edit and a spin button for one integer, with optional limits
