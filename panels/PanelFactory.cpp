@@ -2,6 +2,7 @@
 
 #include "catalogues/ConfigurationTable.h"
 #include "panels/CDlgAcquisition.h"
+#include "panels/CDlgImage.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -11,12 +12,12 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     switch (slot) {
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
+    case 4:
+        if (variant != PanelVariant::Kelmir)
+            return std::make_unique<CDlgImage>(mainWnd, link, templateId);
+        break;
     default:
         break;
     }
-    (void)variant;
-    (void)templateId;
-    (void)mainWnd;
-    (void)link;
     return nullptr;
 }

@@ -2,6 +2,27 @@
 
 namespace panel_names {
 
+namespace {
+
+std::vector<std::string_view> ImageNames()
+{
+    using namespace image;
+    return {kBinHorzMode,     kBinVertMode,       kHorFrameSizeMin,   kHorFrameSizeMax, kVerFrameSizeMin,
+            kVerFrameSizeMax, kConstFRateEnable,  kNegative,          kMasterAOIHorOffset, kMasterAOIVerOffset,
+            kMasterAOIWidth,  kMasterAOIHeight,   kPing};
+}
+
+std::vector<std::string_view> OptionalImageNames()
+{
+    using namespace image;
+    return {kTapsMode,      kBitDepth,         kBitShift,         kOutputFormat,      kHPCEnable,
+            kFFCEnable,     kLUTEnable,        kBlackLevelEnable, kSmearingMode,      kHPCThreshold,
+            kMirrorEnable,  kTestMode,         kBrightnessLevel,  kSlaveAOIMode,      kSlaveAOIHorOffset,
+            kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
+}
+
+}  // namespace
+
 std::vector<std::string_view> PanelNamesOf(int templateId)
 {
     switch (templateId) {
@@ -11,6 +32,8 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
                 kFrameTimeAbsolute, kTriggerType, kTriggerMode, kTriggerEdge, kTriggerOverlap, kTrStrobeEnable,
                 kExposureMode, kAcquisitionMode, kFrameTimeEnable, kTriggerSoft, kExposureMin, kExposureMax};
     }
+    case 230:
+        return ImageNames();
     default:
         return {};
     }
@@ -24,6 +47,8 @@ std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
         return {kTrStrobeDuration, kWDRMode, kKnee1Weight, kKnee2Weight, kKnee1Position, kKnee2Position,
                 kTDIMode, kTDINumber, kTDIDelay};
     }
+    case 230:
+        return OptionalImageNames();
     default:
         return {};
     }

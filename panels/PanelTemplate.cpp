@@ -31,9 +31,10 @@ QWidget* Create(QWidget* panel, const Item& item, QWidget* previous, QButtonGrou
 {
     const QString text = QString::fromUtf8(item.text ? item.text : "");
     switch (item.kind) {
-    case Kind::Static: {
+    case Kind::Static:
+    case Kind::StaticRight: {
         auto* label = new QLabel(text, panel);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAlignment((item.kind == Kind::Static ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop);
         return label;
     }
     case Kind::Group:

@@ -16,6 +16,7 @@ namespace panel_template {
 
 enum class Kind {
     Static,      ///< a text; '\n' breaks lines
+    StaticRight, ///< a text aligned to the right edge
     Group,       ///< a group box; the text is its caption
     Button,      ///< a push button
     Check,       ///< a check box
