@@ -167,9 +167,6 @@ CDlgAcquisition::CDlgAcquisition(QWidget* pMainWnd, CCameraLink* pStorage) : COp
 void CDlgAcquisition::BuildTemplate()
 {
     panel_template::Build(this, acq::kTemplate, acq::kTemplateWidth, acq::kTemplateHeight);
-    for (const GroupSpec& g : kGroupSpecs)
-        if (auto* label = qobject_cast<QLabel*>(GetDlgItem(g.maxLabel)))
-            label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     for (const acq::Placeholder& d : acq::kDividers) {
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::VLine);
@@ -340,18 +337,17 @@ bool CDlgAcquisition::RefreshFromStorage()
 
     FillCombo(kStrobeEnableCombo);
     ListenTo(names::kTrStrobeEnable);
-    for (int i = kStrobeDurationGroup; i <= kStrobeDurationGroup + 1; ++i) {
-        if (IsParamDefined(kGroupSpecs[i].name))
-            SetGroupFromRecord(i);
-        else if (i == kStrobeDurationGroup)
-            CollapseStrobeDuration();
-    }
+    if (IsParamDefined(names::kTrStrobeDuration))
+        SetGroupFromRecord(kStrobeDurationGroup);
+    else
+        CollapseStrobeDuration();
+    SetGroupFromRecord(kStrobeDurationGroup + 1);
 
     FillCombo(kExposureModeCombo);
     ListenTo(names::kExposureMode);
     for (int i = kExposureGroup; i < kFirstTdiGroup; ++i)
         SetGroupFromRecord(i);
-    if (!m_bDebugMode && m_exposure.max != 0) {
+    if (!m_bDebugMode && m_exposure.max != 0 && IsParamDefined(names::kExposureDur)) {
         CSliderEditSpin& exposure = m_groups[kExposureGroup];
         exposure.SetRange(acq::ToControlInt(m_exposure.min), acq::ToControlInt(m_exposure.max), exposure.m_nValue,
                           false);
@@ -414,8 +410,10 @@ void CDlgAcquisition::SetExposureRange(std::int64_t min, std::int64_t max)
     m_exposure = {min, max};
     CSliderEditSpin& exposure = m_groups[kExposureGroup];
     const std::optional<int> writeBack = acq::ExposureWriteBack(exposure.m_nValue, m_exposure);
-    if (max == 0)
-        return;  // no maximum known: the range is not applied and the value stands
+    // Without a maximum the range is not applied and the value stands; without the parameter
+    // there is nothing to hold.
+    if (max == 0 || !IsParamDefined(names::kExposureDur))
+        return;
     exposure.SetRange(acq::ToControlInt(min), acq::ToControlInt(max), exposure.m_nValue, false);
     if (writeBack)
         WriteParamInt(names::kExposureDur, exposure.m_nValue);
@@ -453,6 +451,17 @@ void CDlgAcquisition::UpdateKnees()
 
 // ---- collapses ----
 
+void CDlgAcquisition::CloseUp(int aboveId, int belowId, int box, int divider,
+                              std::initializer_list<std::span<const int>> moved)
+{
+    const int shift = std::max(0, acq::CollapseShift(Bottom(this, belowId), Bottom(this, aboveId)));
+    Shorten(this, box, shift);
+    Shorten(this, divider, shift);
+    for (std::span<const int> ids : moved)
+        MoveUp(this, ids, shift);
+    panel_template::FitHeightBelow(this, kExposureBox, acq::kCollapseMargin);
+}
+
 void CDlgAcquisition::CollapseStrobeDuration()
 {
     CSliderEditSpin& duration = m_groups[kStrobeDurationGroup];
@@ -460,40 +469,20 @@ void CDlgAcquisition::CollapseStrobeDuration()
     if (QWidget* caption = GetDlgItem(kStrobeDurationCaption))
         caption->hide();
     duration.Show(0);
-    const int shift = std::max(0, acq::CollapseShift(Bottom(this, kTriggerStrobeBox), Bottom(this, kStrobeEnable)));
-    Shorten(this, kTriggerStrobeBox, shift);
-    Shorten(this, kStrobeDivider, shift);
-    MoveUp(this, kStrobeDelayAndExposure, shift);
-    MoveUp(this, kWdrSection, shift);
-    MoveUp(this, kTdiSection, shift);
-    MoveUp(this, kLongIntegrationRow, shift);
-    FitToExposureBox();
+    CloseUp(kStrobeEnable, kTriggerStrobeBox, kTriggerStrobeBox, kStrobeDivider,
+            {kStrobeDelayAndExposure, kWdrSection, kTdiSection, kLongIntegrationRow});
 }
 
 void CDlgAcquisition::CollapseWdr()
 {
     panel_template::Hide(this, kWdrSection);
-    const int shift = std::max(0, acq::CollapseShift(Bottom(this, kTdiCaption), Bottom(this, kWdrCaption)));
-    Shorten(this, kExposureBox, shift);
-    Shorten(this, kExposureDivider, shift);
-    MoveUp(this, kTdiSection, shift);
-    MoveUp(this, kLongIntegrationRow, shift);
-    FitToExposureBox();
+    CloseUp(kWdrCaption, kTdiCaption, kExposureBox, kExposureDivider, {kTdiSection, kLongIntegrationRow});
 }
 
 void CDlgAcquisition::CollapseTdi()
 {
     panel_template::Hide(this, kTdiSection);
-    const int shift = std::max(0, acq::CollapseShift(Bottom(this, kLongIntegration), Bottom(this, kTdiCaption)));
-    Shorten(this, kExposureBox, shift);
-    Shorten(this, kExposureDivider, shift);
-    MoveUp(this, kLongIntegrationRow, shift);
-    FitToExposureBox();
-}
-
-void CDlgAcquisition::FitToExposureBox()
-{
-    panel_template::FitHeightBelow(this, kExposureBox, acq::kCollapseMargin);
+    CloseUp(kTdiCaption, kLongIntegration, kExposureBox, kExposureDivider, {kLongIntegrationRow});
 }
 
 // ---- the operator ----
@@ -589,34 +578,31 @@ void CDlgAcquisition::OnAcquisitionModeClicked(int mode)
     UpdateSoftwareTrigger();
 }
 
-void CDlgAcquisition::OnHScroll(unsigned code, int pos, QWidget* scrollBar)
+void CDlgAcquisition::ScrollGroups(std::atomic<int>& busy, GroupScroll scroll, unsigned code, int pos,
+                                   QWidget* scrollBar)
 {
-    if (m_nHScrollBusy.exchange(1))
+    // A nested scroll message (a handler that moved a control) does nothing.
+    if (busy.exchange(1))
         return;
     for (int i = 0; i < kGroupCount; ++i) {
-        const int result = m_groups[i].OnHScroll(code, pos, scrollBar);
+        const int result = (m_groups[i].*scroll)(code, pos, scrollBar);
         if (result == 0)
             continue;
         if (result == 1)
             WriteGroup(i);
         break;
     }
-    m_nHScrollBusy = 0;
+    busy = 0;
+}
+
+void CDlgAcquisition::OnHScroll(unsigned code, int pos, QWidget* scrollBar)
+{
+    ScrollGroups(m_nHScrollBusy, &CSliderEditSpin::OnHScroll, code, pos, scrollBar);
 }
 
 void CDlgAcquisition::OnVScroll(unsigned code, int pos, QWidget* scrollBar)
 {
-    if (m_nVScrollBusy.exchange(1))
-        return;
-    for (int i = 0; i < kGroupCount; ++i) {
-        const int result = m_groups[i].OnVScroll(code, pos, scrollBar);
-        if (result == 0)
-            continue;
-        if (result == 1)
-            WriteGroup(i);
-        break;
-    }
-    m_nVScrollBusy = 0;
+    ScrollGroups(m_nVScrollBusy, &CSliderEditSpin::OnVScroll, code, pos, scrollBar);
 }
 
 // ---- changes made elsewhere ----

@@ -13,7 +13,10 @@
 #include <QPointer>
 
 #include <array>
+#include <atomic>
+#include <initializer_list>
 #include <map>
+#include <span>
 
 class OVNumericControl;
 class QComboBox;
@@ -78,10 +81,17 @@ private:
     bool CommitGroupEdit(int first, int last, unsigned id);
     void WriteGroup(int i);
 
+    using GroupScroll = int (CSliderEditSpin::*)(unsigned, int, const QWidget*);
+    /// Hands a scroll message to the group it belongs to; writes at the end of the gesture.
+    void ScrollGroups(std::atomic<int>& busy, GroupScroll scroll, unsigned code, int pos, QWidget* scrollBar);
+
+    /// Closes the gap between control aboveId and the bottom of belowId down to the margin:
+    /// box and divider shrink by it, the controls of `moved` move up by it, and the panel ends
+    /// under the exposure box.
+    void CloseUp(int aboveId, int belowId, int box, int divider, std::initializer_list<std::span<const int>> moved);
     void CollapseStrobeDuration();
     void CollapseWdr();
     void CollapseTdi();
-    void FitToExposureBox();
 
     QComboBox* Combo(int i) const;
 

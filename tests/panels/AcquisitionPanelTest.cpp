@@ -440,6 +440,30 @@ INSTANTIATE_TEST_SUITE_P(Configurations, AcquisitionSectionsTest,
                                            SectionsRow{7, true, false, false}, SectionsRow{8, true, false, true}),
                          [](const auto& info) { return "Config" + std::to_string(info.param.config); });
 
+// Example failure: a slider group whose parameter the catalogue lacks keeps the limits and value
+// it showed before, or stays usable.
+TEST_F(AcquisitionPanelTest, GroupsWithoutTheirParameterAreEmptyAndDisabled)
+{
+    CDlgAcquisition& p = Open();
+    ASSERT_EQ(p.m_groups[1].m_nMax, 0xFFFF);
+    window->m_Link.ClearStorage();  // a catalogue without any of the panel's parameters
+    p.RefreshFromStorage();
+    for (int i : {0, 1, 2, 4, 5, 6, 7}) {
+        SCOPED_TRACE(i);
+        const CSliderEditSpin& g = p.m_groups[i];
+        EXPECT_EQ(g.m_nMin, 0);
+        EXPECT_EQ(g.m_nMax, 0);
+        EXPECT_EQ(g.m_nValue, 0);
+        EXPECT_FALSE(g.m_slider->isEnabled());
+        EXPECT_FALSE(g.m_edit->isEnabled());
+        EXPECT_FALSE(g.m_spin->isEnabled());
+    }
+    EXPECT_TRUE(p.GetDlgItem(1469)->isHidden());
+    EXPECT_TRUE(p.GetDlgItem(1685)->isHidden());
+    EXPECT_EQ(p.height(), Bottom(1538) + 8);
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
 // The panel as the reviewer sees it; every text fits its control.
 TEST_F(AcquisitionPanelTest, ScreenshotShowsEveryLabelWhole)
 {
