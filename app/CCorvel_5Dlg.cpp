@@ -13,6 +13,7 @@
 #include "camera/RegisterLink.h"
 #include "catalogues/BuildCatalogKelmir.h"
 #include "catalogues/BuildCatalogZorvatAerospace.h"
+#include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
@@ -320,8 +321,11 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 8:
         BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
         break;
+    case 9:
+        BuildCatalogZorvatAerospace47(m_Link, m_pXmlDoc, debug);
+        break;
     default:
-        // The aerospace 47 and ruggedized catalogues are not built in yet: the store keeps what
+        // The ruggedized catalogues are not built in yet: the store keeps what
         // it holds, as for the rows without a builder.
         break;
     }

@@ -3,6 +3,7 @@
 #include "app/CCorvel_5Dlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/MainMenu.h"
 #include "app/CPortSelector.h"
 #include "app/LibraryPortSelector.h"
 
@@ -381,6 +382,14 @@ PortChoice EmulatedPort()
     return PortChoice{CLSER_EMU_PATH, 0, 115200, true};
 }
 
+/// Starts the window as an operator who picks the emulated camera's port in the port selector.
+int StartOnEmulatedPort(CCorvel_5Dlg& w)
+{
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    return w.OnInitDialog(&selector);
+}
+
 // Example failure: a camera found at start-up is not identified, the window is not rebuilt for
 // its configuration, a View flag saved as 0 is ignored, or the timers do not poll it.
 TEST_F(MainWindowTest, CameraOnALibraryPortIsIdentifiedRebuiltAndPolled)
@@ -497,9 +506,7 @@ TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLens
     emu.LoadRegisters(emu::CameraRegistersFor(*map171, 8));
     emu.SetRegister(0x7040, 3u << 4);  // CanonActiveMount, bits 4-7 of the mount word
     CCorvel_5Dlg& w = MakeWindow();
-    ScriptedSelector selector;
-    selector.choices = {EmulatedPort()};
-    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    ASSERT_EQ(StartOnEmulatedPort(w), 0);
 
     EXPECT_EQ(w.m_Link.m_nConfigIndex, 8);
     EXPECT_TRUE(w.m_bConnected);
@@ -540,6 +547,55 @@ TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLens
     EXPECT_NE(w.GetPanel(3), nullptr);
     w.m_Link.GetParametersList(nullptr, &count);
     EXPECT_EQ(count, 305u);
+}
+
+// Example failure: an aerospace 47 camera is taken for the aerospace one (or the default), the
+// rebuild loads another map or no catalogue for its row, the catalogue keeps the tap mode choice
+// the camera lacks, or the Debug command rebuilds without widening the writable registers.
+TEST_F(MainWindowTest, Aerospace47CameraIsIdentifiedAndRebuiltFromItsOwnMap)
+{
+    const RegisterMapPtr& map175 = BuiltinMap(kMap175);
+    ASSERT_TRUE(map175);
+    emu.LoadRegisters(emu::CameraRegistersFor(*map175, 9));
+    emu.SetRegister(0x609C, 0x26);  // TapsMax 6 (16 taps), TapsAllowed 2 (4 taps)
+    emu.SetRegister(0x0108, 0x01);  // ActiveTaps 1 (2 taps)
+    CCorvel_5Dlg& w = MakeWindow();
+    ASSERT_EQ(StartOnEmulatedPort(w), 0);
+
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 9);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.PanelRow(), 9);
+    EXPECT_EQ(w.m_Link.m_strModelName, "Zorvat Aerospace 47M");
+    ASSERT_TRUE(w.m_pXmlDoc);
+    EXPECT_EQ(w.m_pXmlDoc->Source(), "res://corvel/#175");
+
+    // The aerospace 47 catalogue: 300 parameters, the TDI group among them, no tap mode choice.
+    std::size_t count = 0;
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 300u);
+    std::int64_t value = -1;
+    EXPECT_EQ(w.m_Link.GetParamInt("TDINumber", &value), 0);
+    EXPECT_EQ(value, 1);
+    _OrvStParam record;
+    for (const char* absent : {"TapsMode", "OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"})
+        EXPECT_NE(w.m_Link.GetParamData(absent, &record), 0) << absent;
+    EXPECT_EQ(w.m_Link.m_nTapsAllowed, 4);
+    EXPECT_EQ(w.m_Link.m_nActiveTaps, 2);
+    ASSERT_EQ(w.m_Link.GetParamData("BootFrom", &record), 0);
+    EXPECT_EQ(record.max.n, 0x07);
+
+    // The Debug command stores the mode and rebuilds the same catalogue with widened limits.
+    QAction* debug = w.Menu().Item(cmd::kDebug);
+    ASSERT_TRUE(debug && debug->isEnabled());
+    debug->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0xFFFFFF, 10000);
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 9);
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 300u);
+    ASSERT_EQ(w.m_Link.GetParamData("AnalogOffsetLimits", &record), 0);
+    EXPECT_DOUBLE_EQ(record.max.d, 16777215.0);
+    debug->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0x07, 10000);
 }
 
 // Example failure: the About box shows nothing of the camera it is given, reads the wrong
