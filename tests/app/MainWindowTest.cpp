@@ -20,6 +20,7 @@
 #include "platform/ProfileSettings.h"
 #include "support/AppLogCapture.h"
 #include "support/BuiltinMaps.h"
+#include "support/LabelFit.h"
 #include "support/TempDir.h"
 #include "tools/CTerminal.h"
 
@@ -30,6 +31,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QGuiApplication>
 #include <QMenu>
@@ -1011,6 +1013,99 @@ TEST_F(MainWindowTest, PortSelectorDoubleClickChoosesAndEscCancels)
     EXPECT_EQ(RunModal(selector, [&] { QTest::keyClick(&selector, Qt::Key_Escape); }), QDialog::Rejected);
     EXPECT_TRUE(selector.Rows().empty());
     EXPECT_EQ(list->topLevelItemCount(), 0);
+}
+
+// Example failure: a long port path is cut at its end ("/dev/p…"), so ports that differ only
+// in their last characters look alike; the full path is nowhere to be read; or the dialog's
+// texts are cut at the default font.
+TEST_F(MainWindowTest, PortSelectorShowsLongPortPathsByBothEnds)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    emu::PtyPeer peer;
+    ASSERT_TRUE(peer.Start()) << peer.Error();
+    peer.WithCamera([](emu::CameraModel& c) {
+        c.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        c.SetBaudRate(115200);
+    });
+    // The port as the system names it after its adapter.
+    const std::filesystem::path byId = dir / "serial" / "by-id";
+    std::filesystem::create_directories(byId);
+    const std::string port = (byId / "usb-Camera_Link_Serial_Adapter_A5028-if00-port0").string();
+    std::filesystem::create_symlink(peer.SlavePath(), port);
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
+    settings.Set("COMPorts", 1);
+
+    const QFont standard = QApplication::font();
+    QFont large = standard;
+    large.setPointSizeF(standard.pointSizeF() * 1.5);
+    for (const QFont& font : {standard, large}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [&] { return std::vector<std::string>{peer.SlavePath(), port}; };
+        auto* list = qobject_cast<QTreeWidget*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_LIST));
+        ASSERT_NE(list, nullptr);
+
+        QStringList drawn;
+        QString tip;
+        std::vector<CutText> cut;
+        std::vector<std::string> overlapping;
+        PortChoice choice;
+        const int result = RunModal(
+            selector,
+            [&] {
+                ASSERT_EQ(list->topLevelItemCount(), 3);
+                QTreeWidgetItem* item = list->topLevelItem(2);
+                ASSERT_EQ(item->text(0).toStdString(), port);
+                SaveShot(&selector, font == standard ? "port-selector" : "port-selector-large-font");
+                cut = CutTexts(&selector);
+                for (const CutText& cell : CutCells(list))
+                    if (cell.text != port)
+                        cut.push_back(cell);
+                overlapping = OverlappingControls(&selector);
+                drawn = DrawnTexts(list->viewport());
+
+                // The operator rests the mouse on the port's cell, then double-clicks the row.
+                const QRect row = list->visualItemRect(item);
+                const QPoint cell(list->header()->sectionViewportPosition(0) + list->columnWidth(0) / 2,
+                                  row.center().y());
+                QHelpEvent hover(QEvent::ToolTip, cell, list->viewport()->mapToGlobal(cell));
+                QApplication::sendEvent(list->viewport(), &hover);
+                tip = QToolTip::text();
+                QToolTip::hideText();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+            },
+            [&] { return selector.Run(choice) ? 1 : 0; });
+
+        EXPECT_EQ(result, 1);
+        // Eliding only shows the path: the whole of it is chosen.
+        EXPECT_EQ(choice.name, port);
+        EXPECT_FALSE(choice.isLibrary);
+        EXPECT_EQ(tip.toStdString(), port);
+
+        // The path's cell shows its start and its end, the middle left out.
+        const QString full = QString::fromStdString(port);
+        QStringList elided;
+        for (const QString& text : drawn)
+            if (text.contains(QChar(0x2026)))
+                elided.push_back(text);
+        ASSERT_EQ(elided.size(), 1) << drawn.join(QStringLiteral(" | ")).toStdString();
+        const QString head = elided[0].section(QChar(0x2026), 0, 0);
+        const QString tail = elided[0].section(QChar(0x2026), 1);
+        EXPECT_TRUE(head.startsWith(QStringLiteral("/")) && full.startsWith(head)) << head.toStdString();
+        EXPECT_TRUE(tail.endsWith(QStringLiteral("port0")) && full.endsWith(tail)) << tail.toStdString();
+        // A plain device path and the library's name are drawn whole.
+        for (const std::string& whole : {peer.SlavePath(), std::string("libclser_emu.so")})
+            EXPECT_TRUE(drawn.contains(QString::fromStdString(whole)))
+                << whole << " in " << drawn.join(QStringLiteral(" | ")).toStdString();
+
+        for (const CutText& c : cut)
+            ADD_FAILURE() << '"' << c.text << "\" has " << c.room << " px for " << c.needed;
+        EXPECT_EQ(overlapping, std::vector<std::string>{});
+    }
+    QApplication::setFont(standard);
 }
 
 // Example failure: a register map that cannot be loaded ends the selection unseen, or a rescan
