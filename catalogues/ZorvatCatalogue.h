@@ -15,3 +15,7 @@ const CatalogueTable& MachineVision47Catalogue();
 /// Configuration 8, "Zorvat.Aerospace": 305 parameters with the TDI group and no WDR group;
 /// TapsMode is defined right after ActiveTaps.
 const CatalogueTable& AerospaceCatalogue();
+
+/// Configuration 9, "Zorvat.Aerospace47": configuration 8's catalogue without TapsMode,
+/// OutputFormat, TecMode, TecOnLevel and MirrorEnable, 300 parameters.
+const CatalogueTable& Aerospace47Catalogue();

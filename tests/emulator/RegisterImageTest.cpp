@@ -88,6 +88,7 @@ TEST(RegisterImage, IdentityOfEachZorvatConfiguration)
         {"configuration 4", corvel::test::kMap170, 4, "Zorvat Industrial"},
         {"configuration 5", corvel::test::kMap174, 5, "Zorvat Industrial 47"},
         {"configuration 8", corvel::test::kMap171, 8, "Zorvat Aerospace"},
+        {"configuration 9", corvel::test::kMap175, 9, "Zorvat Aerospace 47M"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -129,7 +130,8 @@ TEST(RegisterImage, BuiltinMapDefaultsReadBackThroughEveryField)
     const struct {
         int mapId;
         std::size_t words;
-    } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272}};
+    } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272},
+                 {corvel::test::kMap175, 272}};
     for (const auto& [mapId, words] : maps) {
         SCOPED_TRACE(mapId);
         const RegisterMapPtr& map = BuiltinMap(mapId);
