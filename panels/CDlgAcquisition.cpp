@@ -5,19 +5,16 @@
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
 #include "controls/OVNumericControl.h"
-#include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "panels/AcquisitionTemplate.h"
 #include "panels/PanelNames.h"
 #include "panels/PanelTemplate.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <strings.h>
@@ -25,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <span>
 
 namespace {
@@ -54,17 +52,14 @@ constexpr int kStrobeDurationGroup = 3;
 constexpr int kExposureGroup = 5;
 constexpr int kFirstTdiGroup = 8;
 
-struct ComboSpec {
-    int id;
-    const char* name;
-};
-
-constexpr ComboSpec kComboSpecs[CDlgAcquisition::kComboCount] = {
-    {1469, names::kTriggerType},    {1470, names::kTriggerMode},   {1471, names::kTriggerEdge},
-    {1472, names::kTriggerOverlap}, {1543, names::kTrStrobeEnable}, {1510, names::kExposureMode},
-    {1517, names::kWDRMode},        {1518, names::kKnee1Weight},   {1520, names::kKnee2Weight},
-    {1519, names::kTDIMode},
-};
+std::array<ComboParam, CDlgAcquisition::kComboCount> MakeCombos()
+{
+    return {ComboParam(names::kTriggerType, 1469),    ComboParam(names::kTriggerMode, 1470),
+            ComboParam(names::kTriggerEdge, 1471),    ComboParam(names::kTriggerOverlap, 1472),
+            ComboParam(names::kTrStrobeEnable, 1543), ComboParam(names::kExposureMode, 1510),
+            ComboParam(names::kWDRMode, 1517),        ComboParam(names::kKnee1Weight, 1518),
+            ComboParam(names::kKnee2Weight, 1520),    ComboParam(names::kTDIMode, 1519)};
+}
 constexpr int kTriggerTypeCombo = 0;
 constexpr int kStrobeEnableCombo = 4;
 constexpr int kExposureModeCombo = 5;
@@ -160,7 +155,10 @@ QPixmap WdrPicture(QSize size)
 
 }  // namespace
 
-CDlgAcquisition::CDlgAcquisition(QWidget* pMainWnd, CCameraLink* pStorage) : COptionDialog(IDD, pMainWnd, pStorage) {}
+CDlgAcquisition::CDlgAcquisition(QWidget* pMainWnd, CCameraLink* pStorage)
+    : COptionDialog(IDD, pMainWnd, pStorage), m_combos(MakeCombos())
+{
+}
 
 // ---- template ----
 
@@ -204,11 +202,6 @@ bool CDlgAcquisition::OnPreInitDialog()
     return true;
 }
 
-QComboBox* CDlgAcquisition::Combo(int i) const
-{
-    return qobject_cast<QComboBox*>(GetDlgItem(kComboSpecs[i].id));
-}
-
 void CDlgAcquisition::DoDataExchange(bool save)
 {
     auto* freeRunning = qobject_cast<QRadioButton*>(GetDlgItem(kRadioFreeRunning));
@@ -221,15 +214,8 @@ void CDlgAcquisition::DoDataExchange(bool save)
             (m_nAcqModeRadio != 0 ? triggered : freeRunning)->setChecked(true);
         }
     }
-    for (int i = 0; i < kComboCount; ++i) {
-        QComboBox* combo = Combo(i);
-        if (!combo)
-            continue;
-        if (save)
-            m_combos[i].selected = combo->currentIndex();
-        else if (m_combos[i].selected < combo->count())
-            combo->setCurrentIndex(m_combos[i].selected);
-    }
+    for (ComboParam& combo : m_combos)
+        combo.Exchange(save);
     for (CSliderEditSpin& g : m_groups)
         g.DataExchange(this, save);
     if (auto* check = qobject_cast<QCheckBox*>(GetDlgItem(kLongIntegration))) {
@@ -271,28 +257,27 @@ void CDlgAcquisition::ReloadValues()
 void CDlgAcquisition::LoadValues()
 {
     for (int i = 0; i < 4; ++i)
-        m_combos[i].value = acq::ToControlInt(ReadInt(kComboSpecs[i].name));
+        m_combos[i].m_nValue = acq::ToControlInt(ReadInt(m_combos[i].m_pszName));
     m_nAcquisitionMode = acq::ToControlInt(ReadInt(names::kAcquisitionMode));
-    m_combos[kStrobeEnableCombo].value = acq::ToControlInt(ReadInt(names::kTrStrobeEnable));
-    m_combos[kExposureModeCombo].value = acq::ToControlInt(ReadInt(names::kExposureMode));
-    m_combos[kWdrCombo].value = acq::ToControlInt(ReadInt(names::kWDRMode));
+    m_combos[kStrobeEnableCombo].m_nValue = acq::ToControlInt(ReadInt(names::kTrStrobeEnable));
+    m_combos[kExposureModeCombo].m_nValue = acq::ToControlInt(ReadInt(names::kExposureMode));
+    m_combos[kWdrCombo].m_nValue = acq::ToControlInt(ReadInt(names::kWDRMode));
     for (int knee = 0; knee < 2; ++knee) {
-        m_combos[kKneeWeightCombo + knee].value = acq::ToControlInt(ReadInt(kComboSpecs[kKneeWeightCombo + knee].name));
+        ComboParam& weight = m_combos[kKneeWeightCombo + knee];
+        weight.m_nValue = acq::ToControlInt(ReadInt(weight.m_pszName));
         m_kneePosition[knee] = acq::ToControlInt(ReadInt(kKneePositionNames[knee]));
     }
-    m_combos[kTdiCombo].value = acq::ToControlInt(ReadInt(names::kTDIMode));
+    m_combos[kTdiCombo].m_nValue = acq::ToControlInt(ReadInt(names::kTDIMode));
     m_exposure = acq::RefreshExposureRange(ExposureLimitsNow(true));
     m_nFrameTimeEnable = ReadInt(names::kFrameTimeEnable) != 0 ? 1 : 0;
 }
 
 int CDlgAcquisition::FillCombo(int i)
 {
-    ComboState& c = m_combos[i];
-    const int count = FillComboFromXml(Combo(i), c.value, c.index, m_pStorage, m_pXmlDoc.get(), kComboSpecs[i].name,
-                                       nullptr);
-    if (QComboBox* combo = Combo(i))
-        c.selected = combo->currentIndex();
-    return count;
+    ComboParam& combo = m_combos[i];
+    if (!combo.Fill(this, m_pStorage, m_pXmlDoc.get()))
+        return 0;
+    return combo.Combo()->count();
 }
 
 void CDlgAcquisition::SetGroupFromRecord(int i)
@@ -322,7 +307,7 @@ bool CDlgAcquisition::RefreshFromStorage()
     ListenTo(names::kAcquisitionMode);
     for (int i = 0; i < 4; ++i) {
         FillCombo(i);
-        ListenTo(kComboSpecs[i].name);
+        ListenTo(m_combos[i].m_pszName);
     }
     UpdateSoftwareTrigger();
 
@@ -360,7 +345,7 @@ bool CDlgAcquisition::RefreshFromStorage()
         ListenTo(names::kWDRMode);
         for (int knee = 0; knee < 2; ++knee) {
             FillCombo(kKneeWeightCombo + knee);
-            ListenTo(kComboSpecs[kKneeWeightCombo + knee].name);
+            ListenTo(m_combos[kKneeWeightCombo + knee].m_pszName);
             UpdateKneePosition(knee);
         }
         UpdateKnees();
@@ -435,12 +420,12 @@ void CDlgAcquisition::UpdateSoftwareTrigger()
 {
     if (QWidget* button = GetDlgItem(kSoftwareTrigger))
         button->setEnabled(
-            acq::SoftwareTriggerEnabled(m_bDebugMode, m_combos[kTriggerTypeCombo].value, m_nAcquisitionMode));
+            acq::SoftwareTriggerEnabled(m_bDebugMode, m_combos[kTriggerTypeCombo].m_nValue, m_nAcquisitionMode));
 }
 
 void CDlgAcquisition::UpdateKnees()
 {
-    const acq::KneeState state = acq::KneeRules(m_bDebugMode, m_combos[kWdrCombo].value);
+    const acq::KneeState state = acq::KneeRules(m_bDebugMode, m_combos[kWdrCombo].m_nValue);
     for (int id : kKneeControls)
         if (QWidget* w = GetDlgItem(id))
             w->setEnabled(state.enabled);
@@ -544,7 +529,7 @@ bool CDlgAcquisition::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
     }
     if (code == wnd::CBN_SELCHANGE) {
         for (int i = 0; i < kComboCount; ++i) {
-            if (static_cast<unsigned>(kComboSpecs[i].id) == id) {
+            if (static_cast<unsigned>(m_combos[i].m_nComboId) == id) {
                 OnComboChosen(i);
                 return true;
             }
@@ -556,12 +541,12 @@ bool CDlgAcquisition::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
 void CDlgAcquisition::OnComboChosen(int i)
 {
     UpdateData(true);
-    QComboBox* combo = Combo(i);
-    ComboState& c = m_combos[i];
-    if (!combo || c.selected < 0 || c.selected >= combo->count())
+    ComboParam& combo = m_combos[i];
+    const std::optional<int> value = combo.SelectedValue();
+    if (!value)
         return;
-    c.value = combo->itemData(c.selected).toInt();
-    WriteParamInt(kComboSpecs[i].name, c.value);
+    combo.m_nValue = *value;
+    WriteParamInt(combo.m_pszName, combo.m_nValue);
     if (i == kTriggerTypeCombo)
         UpdateSoftwareTrigger();
     else if (i == kWdrCombo)
@@ -607,21 +592,6 @@ void CDlgAcquisition::OnVScroll(unsigned code, int pos, QWidget* scrollBar)
 
 // ---- changes made elsewhere ----
 
-bool CDlgAcquisition::TakeComboValue(int i, int value)
-{
-    ComboState& c = m_combos[i];
-    if (value == c.value)
-        return false;
-    c.value = value;
-    const auto item = c.index.find(value);
-    if (item != c.index.end()) {
-        c.selected = item->second;
-        if (QComboBox* combo = Combo(i))
-            combo->setCurrentIndex(item->second);
-    }
-    return true;
-}
-
 void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
 {
     if (!param)
@@ -638,15 +608,15 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
     int group = -1;
     int triggerCombo = -1;
     for (int i = 0; i < 4; ++i)
-        if (SameName(name, kComboSpecs[i].name))
+        if (SameName(name, m_combos[i].m_pszName))
             triggerCombo = i;
 
     if (triggerCombo >= 0) {
-        if (TakeComboValue(triggerCombo, value)) {
+        if (m_combos[triggerCombo].OnValueChanged(value)) {
             if (triggerCombo == kTriggerTypeCombo) {
                 // The map offers no item for 0: the panel takes it for the first source.
-                if (m_combos[triggerCombo].value == 0)
-                    m_combos[triggerCombo].value = 1;
+                if (m_combos[triggerCombo].m_nValue == 0)
+                    m_combos[triggerCombo].m_nValue = 1;
                 UpdateSoftwareTrigger();
             }
             UpdateData(false);
@@ -659,27 +629,27 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
     } else if ((group = groupIn(0, kStrobeDurationGroup - 1)) >= 0) {
         m_groups[group].SetValue(value, false);
     } else if (SameName(name, names::kTrStrobeEnable)) {
-        TakeComboValue(kStrobeEnableCombo, value);
+        m_combos[kStrobeEnableCombo].OnValueChanged(value);
     } else if ((group = groupIn(kStrobeDurationGroup, kExposureGroup - 1)) >= 0) {
         m_groups[group].SetValue(value, false);
     } else if (SameName(name, names::kExposureMode)) {
-        TakeComboValue(kExposureModeCombo, value);
+        m_combos[kExposureModeCombo].OnValueChanged(value);
     } else if ((group = groupIn(kExposureGroup, kFirstTdiGroup - 1)) >= 0) {
         m_groups[group].SetValue(value, false);
     } else if (SameName(name, names::kFrameTimeEnable)) {
         m_nFrameTimeEnable = value;
     } else if (SameName(name, names::kWDRMode)) {
-        if (TakeComboValue(kWdrCombo, value))
+        if (m_combos[kWdrCombo].OnValueChanged(value))
             UpdateKnees();
     } else if (SameName(name, names::kTDIMode)) {
-        TakeComboValue(kTdiCombo, value);
+        m_combos[kTdiCombo].OnValueChanged(value);
     } else if ((group = groupIn(kFirstTdiGroup, kGroupCount - 1)) >= 0) {
         m_groups[group].SetValue(value, false);
     }
 
     for (int knee = 0; knee < 2; ++knee) {
-        if (SameName(name, kComboSpecs[kKneeWeightCombo + knee].name))
-            TakeComboValue(kKneeWeightCombo + knee, value);
+        if (SameName(name, m_combos[kKneeWeightCombo + knee].m_pszName))
+            m_combos[kKneeWeightCombo + knee].OnValueChanged(value);
         if (SameName(name, kKneePositionNames[knee]) && value != m_kneePosition[knee]) {
             m_kneePosition[knee] = value;
             if (m_knees[knee])

@@ -9,17 +9,16 @@
 #include "controls/COptionDialog.h"
 #include "controls/CSliderEditSpin.h"
 #include "panels/AcquisitionLogic.h"
+#include "panels/ComboParam.h"
 
 #include <QPointer>
 
 #include <array>
 #include <atomic>
 #include <initializer_list>
-#include <map>
 #include <span>
 
 class OVNumericControl;
-class QComboBox;
 
 class CDlgAcquisition : public COptionDialog {
 public:
@@ -39,14 +38,10 @@ public:
     static constexpr int kGroupCount = 10;
     std::array<CSliderEditSpin, kGroupCount> m_groups;
 
-    /// One combo's state: the value-to-item map, the selected item and the parameter's value.
-    struct ComboState {
-        std::map<int, int> index;
-        int selected = 0;
-        int value = 0;
-    };
+    /// The combos: the four trigger combos, strobe enable, exposure mode, WDR mode, the two
+    /// knee weights, TDI mode.
     static constexpr int kComboCount = 10;
-    std::array<ComboState, kComboCount> m_combos;
+    std::array<ComboParam, kComboCount> m_combos;
 
     std::array<int, 2> m_kneePosition{};
     int m_nAcqModeRadio = 0;      ///< 0 free running, 1 triggered
@@ -63,7 +58,8 @@ protected:
 private:
     void LoadValues();
     std::int64_t ReadInt(const char* name);
-    /// Fills combo `i` from the register map for its parameter's value; the number of items.
+    /// Fills combo `i` from the register map for its parameter's value; the number of items
+    /// (0 for a parameter the catalogue lacks).
     int FillCombo(int i);
     /// Range and value of group `i` from its parameter's record and reading.
     void SetGroupFromRecord(int i);
@@ -72,9 +68,6 @@ private:
     void UpdateSoftwareTrigger();
     void UpdateKnees();
     void UpdateKneePosition(int knee);
-    /// A notified value for combo `i`: copy, and the item when the value has one. False when
-    /// the value is the one the panel holds.
-    bool TakeComboValue(int i, int value);
 
     void OnComboChosen(int i);
     void OnAcquisitionModeClicked(int mode);
@@ -92,8 +85,6 @@ private:
     void CollapseStrobeDuration();
     void CollapseWdr();
     void CollapseTdi();
-
-    QComboBox* Combo(int i) const;
 
     std::array<QPointer<OVNumericControl>, 2> m_knees;
     std::array<bool, 2> m_kneeReady{};

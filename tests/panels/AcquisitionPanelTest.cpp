@@ -252,7 +252,7 @@ TEST_F(AcquisitionPanelTest, ANotifiedTriggerTypeOfZeroKeepsTheSelection)
     ASSERT_EQ(Item<QComboBox>(1469)->currentText(), "Software");
     SetElsewhere("TriggerType", 0);
     EXPECT_EQ(Item<QComboBox>(1469)->currentText(), "Software");
-    EXPECT_EQ(p.m_combos[0].value, 1);
+    EXPECT_EQ(p.m_combos[0].m_nValue, 1);
     EXPECT_FALSE(Item<QPushButton>(1473)->isEnabled());
     SetElsewhere("TriggerType", 4);
     EXPECT_TRUE(Item<QPushButton>(1473)->isEnabled());
