@@ -14,6 +14,7 @@
 #include "catalogues/BuildCatalogKelmir.h"
 #include "catalogues/BuildCatalogZorvatAerospace.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
@@ -320,9 +321,15 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 8:
         BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
         break;
+    case 10:
+        BuildCatalogZorvatRuggedized(m_Link, m_pXmlDoc, debug);
+        break;
+    case 11:
+        BuildCatalogZorvatRuggedized47(m_Link, m_pXmlDoc, debug);
+        break;
     default:
-        // The aerospace 47 and ruggedized catalogues are not built in yet: the store keeps what
-        // it holds, as for the rows without a builder.
+        // The aerospace 47 catalogue is not built in yet: the store keeps what it holds, as for
+        // the rows without a builder.
         break;
     }
 }

@@ -135,12 +135,17 @@ constexpr const char* kNotMachineVisionParams[] = {
 };
 constexpr const char* kNotMachineVisionGroups[] = {"TDIGROUP"};
 
-// The machine-vision 47 camera has no output format choice, no cooler settings, no mirror and no WDR.
-constexpr const char* kNotMachineVision47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
-constexpr const char* kNotMachineVision47Groups[] = {"WDRGROUP"};
+// A 47 camera (machine-vision or ruggedized) is its family's camera without the output format
+// choice, the cooler settings, the mirror and WDR.
+constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
+constexpr const char* kNot47Groups[] = {"WDRGROUP"};
 
 // The aerospace camera has TDI instead of WDR.
 constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
+
+// The ruggedized camera has no tap mode choice and no trigger strobe duration, and WDR instead of TDI.
+constexpr const char* kNotRuggedizedParams[] = {"TapsMode", "TrStrobeDuration"};
+constexpr const char* kNotRuggedizedGroups[] = {"TDIGROUP"};
 
 }  // namespace
 
@@ -154,12 +159,26 @@ const CatalogueTable& MachineVisionCatalogue()
 const CatalogueTable& MachineVision47Catalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(),
-                                               kNotMachineVision47Params, kNotMachineVision47Groups);
+                                               kNot47Params, kNot47Groups);
     return derived.Table();
 }
 
 const CatalogueTable& AerospaceCatalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.Aerospace", kZorvat, {}, kNotAerospaceGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& RuggedizedCatalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized", kZorvat, kNotRuggedizedParams,
+                                               kNotRuggedizedGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& Ruggedized47Catalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized47", RuggedizedCatalogue(), kNot47Params,
+                                               kNot47Groups);
     return derived.Table();
 }
