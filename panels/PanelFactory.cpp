@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "catalogues/ConfigurationTable.h"
+#include "panels/CDlgImage.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -8,12 +9,12 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     const PanelVariant variant = ConfigurationRowFor(row).panels;
     // One case a slot; a panel class adds its own.
     switch (slot) {
+    case 4:
+        if (variant != PanelVariant::Kelmir)
+            return std::make_unique<CDlgImage>(mainWnd, link, templateId);
+        break;
     default:
         break;
     }
-    (void)variant;
-    (void)templateId;
-    (void)mainWnd;
-    (void)link;
     return nullptr;
 }

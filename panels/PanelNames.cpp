@@ -2,9 +2,42 @@
 
 namespace panel_names {
 
+namespace {
+
+std::vector<std::string_view> ImageNames()
+{
+    using namespace image;
+    return {kBinHorzMode,     kBinVertMode,       kHorFrameSizeMin,   kHorFrameSizeMax, kVerFrameSizeMin,
+            kVerFrameSizeMax, kConstFRateEnable,  kNegative,          kMasterAOIHorOffset, kMasterAOIVerOffset,
+            kMasterAOIWidth,  kMasterAOIHeight,   kPing};
+}
+
+std::vector<std::string_view> OptionalImageNames()
+{
+    using namespace image;
+    return {kTapsMode,      kBitDepth,         kBitShift,         kOutputFormat,      kHPCEnable,
+            kFFCEnable,     kLUTEnable,        kBlackLevelEnable, kSmearingMode,      kHPCThreshold,
+            kMirrorEnable,  kTestMode,         kBrightnessLevel,  kSlaveAOIMode,      kSlaveAOIHorOffset,
+            kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
+}
+
+}  // namespace
+
 std::vector<std::string_view> PanelNamesOf(int templateId)
 {
     switch (templateId) {
+    case 230:
+        return ImageNames();
+    default:
+        return {};
+    }
+}
+
+std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
+{
+    switch (templateId) {
+    case 230:
+        return OptionalImageNames();
     default:
         return {};
     }

@@ -8,7 +8,47 @@
 
 namespace panel_names {
 
-/// The names a panel uses, by the panel's template id; empty for an unknown template.
+/// The names a panel needs in every catalogue that shows it, by the panel's template id; empty
+/// for an unknown template.
 std::vector<std::string_view> PanelNamesOf(int templateId);
+
+/// The names a panel uses only where the catalogue defines them (it hides or collapses their
+/// controls elsewhere), by template id; each is in at least one catalogue that shows the panel.
+std::vector<std::string_view> OptionalPanelNamesOf(int templateId);
+
+/// The Image Parameters panel (template 230).
+namespace image {
+inline constexpr char kBinHorzMode[] = "BinHorzMode";
+inline constexpr char kBinVertMode[] = "BinVertMode";
+inline constexpr char kHorFrameSizeMin[] = "HorFrameSizeMin";
+inline constexpr char kHorFrameSizeMax[] = "HorFrameSizeMax";
+inline constexpr char kVerFrameSizeMin[] = "VerFrameSizeMin";
+inline constexpr char kVerFrameSizeMax[] = "VerFrameSizeMax";
+inline constexpr char kTapsMode[] = "TapsMode";
+inline constexpr char kBitDepth[] = "BitDepth";
+inline constexpr char kBitShift[] = "BitShift";
+inline constexpr char kOutputFormat[] = "OutputFormat";
+inline constexpr char kHPCEnable[] = "HPCEnable";
+inline constexpr char kFFCEnable[] = "FFCEnable";
+inline constexpr char kLUTEnable[] = "LUTEnable";
+inline constexpr char kBlackLevelEnable[] = "BlackLevelEnable";
+inline constexpr char kSmearingMode[] = "SmearingMode";
+inline constexpr char kHPCThreshold[] = "HPCThreshold";
+inline constexpr char kMirrorEnable[] = "MirrorEnable";
+inline constexpr char kConstFRateEnable[] = "ConstFRateEnable";
+inline constexpr char kNegative[] = "Negative";
+inline constexpr char kTestMode[] = "TestMode";
+inline constexpr char kBrightnessLevel[] = "BrightnessLevel";
+inline constexpr char kSlaveAOIMode[] = "SlaveAOIMode";
+inline constexpr char kMasterAOIHorOffset[] = "MasterAOIHorOffset";
+inline constexpr char kMasterAOIVerOffset[] = "MasterAOIVerOffset";
+inline constexpr char kMasterAOIWidth[] = "MasterAOIWidth";
+inline constexpr char kMasterAOIHeight[] = "MasterAOIHeight";
+inline constexpr char kSlaveAOIHorOffset[] = "SlaveAOIHorOffset";
+inline constexpr char kSlaveAOIVerOffset[] = "SlaveAOIVerOffset";
+inline constexpr char kSlaveAOIWidth[] = "SlaveAOIWidth";
+inline constexpr char kSlaveAOIHeight[] = "SlaveAOIHeight";
+inline constexpr char kPing[] = "Ping";
+}  // namespace image
 
 }  // namespace panel_names
