@@ -135,13 +135,18 @@ constexpr const char* kNotMachineVisionParams[] = {
 };
 constexpr const char* kNotMachineVisionGroups[] = {"TDIGROUP"};
 
-// A 47 camera (machine-vision or ruggedized) is its family's camera without the output format
-// choice, the cooler settings, the mirror and WDR.
+// The 47M cameras have no output format choice, no cooler settings and no mirror.
 constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
-constexpr const char* kNot47Groups[] = {"WDRGROUP"};
+
+// The machine-vision and ruggedized 47 cameras have no WDR either.
+constexpr const char* kNot47WdrGroups[] = {"WDRGROUP"};
 
 // The aerospace camera has TDI instead of WDR.
 constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
+
+// The aerospace 47 camera has no tap mode choice: its taps register is defined only as the
+// read-only ActiveTaps.
+constexpr const char* kNoTapsModeParams[] = {"TapsMode"};
 
 // The ruggedized camera has no tap mode choice and no trigger strobe duration, and WDR instead of TDI.
 constexpr const char* kNotRuggedizedParams[] = {"TapsMode", "TrStrobeDuration"};
@@ -158,14 +163,21 @@ const CatalogueTable& MachineVisionCatalogue()
 
 const CatalogueTable& MachineVision47Catalogue()
 {
-    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(),
-                                               kNot47Params, kNot47Groups);
+    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(), kNot47Params,
+                                               kNot47WdrGroups);
     return derived.Table();
 }
 
 const CatalogueTable& AerospaceCatalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.Aerospace", kZorvat, {}, kNotAerospaceGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& Aerospace47Catalogue()
+{
+    static const DerivedCatalogueTable noTapsMode("Zorvat.Aerospace47", AerospaceCatalogue(), kNoTapsModeParams, {});
+    static const DerivedCatalogueTable derived("Zorvat.Aerospace47", noTapsMode.Table(), kNot47Params, {});
     return derived.Table();
 }
 
@@ -179,6 +191,6 @@ const CatalogueTable& RuggedizedCatalogue()
 const CatalogueTable& Ruggedized47Catalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.Ruggedized47", RuggedizedCatalogue(), kNot47Params,
-                                               kNot47Groups);
+                                               kNot47WdrGroups);
     return derived.Table();
 }

@@ -16,6 +16,10 @@ const CatalogueTable& MachineVision47Catalogue();
 /// TapsMode is defined right after ActiveTaps.
 const CatalogueTable& AerospaceCatalogue();
 
+/// Configuration 9, "Zorvat.Aerospace47": configuration 8's catalogue without TapsMode,
+/// OutputFormat, TecMode, TecOnLevel and MirrorEnable, 300 parameters.
+const CatalogueTable& Aerospace47Catalogue();
+
 /// Configuration 10, "Zorvat.Ruggedized": 305 parameters with the WDR group and no TDI group,
 /// without TapsMode and TrStrobeDuration.
 const CatalogueTable& RuggedizedCatalogue();

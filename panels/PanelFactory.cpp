@@ -2,6 +2,7 @@
 
 #include "catalogues/ConfigurationTable.h"
 #include "panels/CDlgImage.h"
+#include "panels/CDlgLensControl.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -13,6 +14,8 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         if (variant != PanelVariant::Kelmir)
             return std::make_unique<CDlgImage>(mainWnd, link, templateId);
         break;
+    case 7:
+        return std::make_unique<CDlgLensControl>(mainWnd, link);
     default:
         break;
     }

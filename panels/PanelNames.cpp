@@ -26,6 +26,13 @@ std::vector<std::string_view> OptionalImageNames()
 std::vector<std::string_view> PanelNamesOf(int templateId)
 {
     switch (templateId) {
+    case 238:
+        return {lens::kActiveMount, lens::kInitLens, lens::kLensCtrlStatus, lens::kGetApertureRange,
+                lens::kIrisRange, lens::kIrisPosition, lens::kGetFocusEncoder, lens::kResetFocusEncoder,
+                lens::kFocusState, lens::kLensPolarity, lens::kFocusStepValue, lens::kIrisStepValue,
+                lens::kFocusNearFull, lens::kFocusNearStep, lens::kFocusStop, lens::kFocusFarStep,
+                lens::kFocusFarFull, lens::kIrisOpenFull, lens::kIrisOpenStep, lens::kIrisStop,
+                lens::kIrisCloseStep, lens::kIrisCloseFull};
     case 230:
         return ImageNames();
     default:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "catalogues/BuildCatalogZorvatAerospace.h"
+#include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "catalogues/ZorvatCatalogue.h"
@@ -72,6 +73,9 @@ inline const CatalogueConfig kZorvatConfigs[] = {
       "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"}},
     {"Aerospace", BuildCatalogZorvatAerospace, AerospaceCatalogue, kMap171, 8, 279, 221, 36.0,
      {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "DPCEnable", "DPCThreshold"}},
+    {"Aerospace47", BuildCatalogZorvatAerospace47, Aerospace47Catalogue, kMap175, 9, 274, 216, 36.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "OutputFormat", "DPCEnable", "TecMode", "TecOnLevel",
+      "MirrorEnable", "DPCThreshold"}},
     {"Ruggedized", BuildCatalogZorvatRuggedized, RuggedizedCatalogue, kMap172, 10, 279, 221, 36.0,
      {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "DPCThreshold", "TrStrobeDuration"}},
     {"Ruggedized47", BuildCatalogZorvatRuggedized47, Ruggedized47Catalogue, kMap176, 11, 270, 212, 36.0,

@@ -211,7 +211,7 @@ TEST_F(SliderGroupTest, LosingTheFocusCommitsTheTypedValue)
 class TimesTen : public OVGHSliderConvertor {
 public:
     std::string ValueToText(int value) override { return std::to_string(value * 10) + " mm"; }
-    int TextToValue(const std::string& text) override { return std::atoi(text.c_str()) / 10; }
+    std::optional<int> TextToValue(const std::string& text) override { return std::atoi(text.c_str()) / 10; }
 };
 
 // Example failure: the converter or the value labels are used for the edit but not for the

@@ -31,7 +31,7 @@ std::uint32_t At(const RegisterImage& image, std::uint16_t address)
 // or a configuration with one is started from another configuration's map.
 TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
 {
-    for (int index : {0, 3, 4, 5, 6, 7, 8, 10, 11, 12, 17, 18, 42, -3}) {
+    for (int index : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 42, -3}) {
         SCOPED_TRACE(index);
         const RegisterMapPtr map = BuiltinMapForConfiguration(index);
         ASSERT_TRUE(map);
@@ -40,7 +40,7 @@ TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
         const int expected = own != 0 && FindBuiltinResource(own) ? own : 170;
         EXPECT_EQ(map->Source(), "res://corvel/#" + std::to_string(expected));
         // These configurations' maps are compiled in.
-        const std::map<int, int> builtIn = {{5, 174}, {7, 173}, {8, 171}, {10, 172}, {11, 176}};
+        const std::map<int, int> builtIn = {{5, 174}, {7, 173}, {8, 171}, {9, 175}, {10, 172}, {11, 176}};
         if (auto it = builtIn.find(index); it != builtIn.end()) {
             EXPECT_EQ(expected, it->second);
         }

@@ -89,6 +89,7 @@ TEST(RegisterImage, IdentityOfEachZorvatConfiguration)
         {"configuration 4", corvel::test::kMap170, 4, "Zorvat Industrial", "EMU00004"},
         {"configuration 5", corvel::test::kMap174, 5, "Zorvat Industrial 47", "EMU00005"},
         {"configuration 8", corvel::test::kMap171, 8, "Zorvat Aerospace", "EMU00008"},
+        {"configuration 9", corvel::test::kMap175, 9, "Zorvat Aerospace 47M", "EMU00009"},
         {"configuration 10", corvel::test::kMap172, 10, "Zorvat Ruggedized", "EMU00010"},
         {"configuration 11", corvel::test::kMap176, 11, "Zorvat Ruggedized 47", "EMU00011"},  // 20 characters fit
     };
@@ -138,7 +139,7 @@ TEST(RegisterImage, BuiltinMapDefaultsReadBackThroughEveryField)
         int mapId;
         std::size_t words;
     } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272},
-                {corvel::test::kMap172, 274}, {corvel::test::kMap176, 274}};
+                {corvel::test::kMap175, 272}, {corvel::test::kMap172, 274}, {corvel::test::kMap176, 274}};
     for (const auto& [mapId, words] : maps) {
         SCOPED_TRACE(mapId);
         const RegisterMapPtr& map = BuiltinMap(mapId);
