@@ -105,14 +105,9 @@ CDlgImage::~CDlgImage() = default;
 
 // ---- template and data exchange ----
 
-std::span<const panel_template::Item> CDlgImage::TemplateItems() const
-{
-    return ImageTemplateItems();
-}
-
 void CDlgImage::BuildTemplate()
 {
-    panel_template::Build(this, TemplateItems(), kImageTemplateWidth, kImageTemplateHeight);
+    panel_template::Build(this, ImageTemplateItems(), kImageTemplateWidth, kImageTemplateHeight);
 }
 
 bool CDlgImage::OnPreInitDialog()
@@ -404,11 +399,7 @@ bool CDlgImage::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
                                                          : nullptr;
             if (!name)
                 continue;
-            // A radio checked by the window system while the panel is activated is no choice.
-            if (m_bActivating)
-                return true;
-            (name == names::kBinHorzMode ? m_nBinHorzMode : m_nBinVertMode) = kBinningValues[i];
-            WriteBinning(name, kBinningValues[i]);
+            OnBinningRadio(name, kBinningValues[i]);
             return true;
         }
         switch (id) {
@@ -564,6 +555,15 @@ int CDlgImage::SetAOI(int record, int value)
         return value;
     WriteParamInt(kAOINames[record], value);
     return value;
+}
+
+void CDlgImage::OnBinningRadio(const char* name, int value)
+{
+    // A radio checked by the window system while the panel is activated is no choice.
+    if (m_bActivating)
+        return;
+    (std::strcmp(name, names::kBinHorzMode) == 0 ? m_nBinHorzMode : m_nBinVertMode) = value;
+    WriteBinning(name, value);
 }
 
 bool& CDlgImage::BinningWriteFlag()

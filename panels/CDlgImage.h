@@ -6,9 +6,10 @@
 // parameter the catalogue lacks are hidden; without a brightness the Test group shortens, and
 // without a slave AOI the master group becomes "Image AOI" and the groups below move up.
 //
-// The Kelmir image panel derives from this one: it gives its own template and AOI clamping
-// (BuildTemplate, SetAOI) and its own binning write (WriteBinning, BinningWriteFlag), and
-// reuses the combos, checks, slider groups, Ping and the refresh steps.
+// A variant of the panel (the Kelmir image panel) derives from this one: it gives its own
+// template (BuildTemplate), AOI clamping (SetAOI) and binning rules (OnBinningRadio,
+// WriteBinning, BinningWriteFlag), composes its refresh from the protected steps, and reuses
+// the combos, checks, slider groups, Ping and the collapses as they are.
 #pragma once
 
 #include "controls/COptionDialog.h"
@@ -85,9 +86,8 @@ public:
     int SetSlaveAOIHeight(int value) { return SetAOI(SlaveHeight, value); }
 
 protected:
-    /// The template's controls; a derived panel gives its own table.
+    /// The controls of template 230; a derived panel builds its own template.
     void BuildTemplate() override;
-    virtual std::span<const panel_template::Item> TemplateItems() const;
     void DoDataExchange(bool save) override;
     void OnHScroll(unsigned code, int pos, QWidget* scrollBar) override;
     void OnVScroll(unsigned code, int pos, QWidget* scrollBar) override;
@@ -108,6 +108,9 @@ protected:
     void SetBrightness(int value);
     /// Writes AOI record's parameter with value as given; answers the value written.
     virtual int SetAOI(int record, int value);
+    /// A binning radio (name BinHorzMode or BinVertMode, value 0, 1 or 3): ignored while the
+    /// panel is being activated, else kept and written.
+    virtual void OnBinningRadio(const char* name, int value);
     /// Writes a binning value for a radio (the panel owns the link's messages meanwhile);
     /// nothing while another binning write of the class runs.
     virtual void WriteBinning(const char* name, int value);

@@ -35,29 +35,27 @@ using namespace corvel::test;
 namespace names = panel_names::image;
 using D = CDlgImage;
 
-/// The panel with its protected parts open to the tests.
-class ImagePanelView : public CDlgImage {
-public:
-    using CDlgImage::m_aoi;
-    using CDlgImage::m_bSlavePresent;
-    using CDlgImage::m_brightness;
-    using CDlgImage::m_hpcThreshold;
-    using CDlgImage::m_pTimers;
-    using CDlgImage::m_structure;
+/// The panel's protected parts, reached without pretending the panel is of another class.
+struct Inside : CDlgImage {
+    static std::array<CEditSpin, AOIRecordCount>& Aoi(CDlgImage& p) { return p.*(&Inside::m_aoi); }
+    static CSliderEditSpin& Brightness(CDlgImage& p) { return p.*(&Inside::m_brightness); }
+    static bool SlavePresent(CDlgImage& p) { return p.*(&Inside::m_bSlavePresent); }
+    static wnd::CWndTimers& Timers(CDlgImage& p) { return *(p.*(&Inside::m_pTimers)); }
+    static bool& BinningFlag(CDlgImage& p) { return (p.*(&Inside::BinningWriteFlag))(); }
 };
 
 class ImagePanelTest : public PanelTest {
 protected:
     /// The image panel of configuration `config`, shown and active so that focus moves.
-    ImagePanelView* Open(int config = 4)
+    CDlgImage* Open(int config = 4)
     {
         OpenOnCamera(config);
         return Show();
     }
 
-    ImagePanelView* Show()
+    CDlgImage* Show()
     {
-        panel = static_cast<ImagePanelView*>(dynamic_cast<CDlgImage*>(ShownPanel(4)));
+        panel = dynamic_cast<CDlgImage*>(ShownPanel(4));
         if (!panel) {
             ADD_FAILURE() << "slot 4 holds no image panel";
             return nullptr;
@@ -168,7 +166,7 @@ protected:
 
     int IconShown() { return Item<QLabel>(D::IDC_PING_ICON)->property(D::kIconIdProperty).toInt(); }
 
-    ImagePanelView* panel = nullptr;
+    CDlgImage* panel = nullptr;
 };
 
 // ---- 1. an edit by the operator writes one register ----
@@ -265,7 +263,7 @@ TEST_F(ImagePanelTest, SliderDragWritesOnceWhenTheDragEnds)
     const QPoint from(handle / 2, slider->height() / 2);
     Drag(slider, from, QPoint(slider->width() / 2, slider->height() / 2), 6);
     QApplication::processEvents();
-    const int shown = panel->m_brightness.m_nValue;
+    const int shown = Inside::Brightness(*panel).m_nValue;
     EXPECT_GT(shown, 0);
     ExpectOneWrite(names::kBrightnessLevel, shown);
     EXPECT_EQ(Item<QLineEdit>(D::IDC_BRIGHTNESS_EDIT)->text(), QString::number(shown));
@@ -282,6 +280,34 @@ TEST_F(ImagePanelTest, BinningRadioDuringActivationWritesNothing)
     EXPECT_TRUE(WriteFrames().empty());
     Click(D::IDC_BIN_V2);
     ExpectOneWrite(names::kBinVertMode, 1);
+}
+
+// Example failure: a binning click while another binning write of the class runs (its refusal's
+// message box open) writes again, or a refusal is shown while the panel does not own it.
+TEST_F(ImagePanelTest, BinningWriteOwnsItsRefusalAndDoesNotNest)
+{
+    ASSERT_TRUE(Open(4));
+    Inside::BinningFlag(*panel) = true;
+    Click(D::IDC_BIN_H2);
+    Inside::BinningFlag(*panel) = false;
+    EXPECT_TRUE(WriteFrames().empty());
+
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(Reg(names::kBinHorzMode).address, refuse);
+    std::vector<bool> ownedByPanel;
+    bool flagDuringBox = false;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest&) {
+        ownedByPanel.push_back(window->m_Link.m_pErrorOwner == panel);
+        flagDuringBox = Inside::BinningFlag(*panel);
+        return wnd::IDOK;
+    });
+    Click(D::IDC_BIN_H4);
+    ASSERT_FALSE(ownedByPanel.empty());
+    EXPECT_TRUE(ownedByPanel.front());
+    EXPECT_TRUE(flagDuringBox);
+    EXPECT_EQ(window->m_Link.m_pErrorOwner, nullptr);
+    EXPECT_FALSE(Inside::BinningFlag(*panel));
 }
 
 // ---- 2. a change made elsewhere moves the control and writes nothing ----
@@ -340,7 +366,7 @@ TEST_F(ImagePanelTest, NotifiedAOIValueIsWrittenBackAsNotifiedAndShownClamped)
 {
     ASSERT_TRUE(Open(4));
     // A camera whose catalogue allows less than the register holds shows the clamping.
-    panel->m_aoi[D::MasterWidth].SetRange(0, 2048, 0);
+    Inside::Aoi(*panel)[D::MasterWidth].SetRange(0, 2048, 0);
     emu.ClearFrames();
     ASSERT_EQ(window->m_Link.SetParamInt(names::kMasterAOIWidth, 3000, true), 0);
     QApplication::processEvents();
@@ -463,7 +489,7 @@ TEST_F(ImagePanelTest, NoSlaveAOIMovesTheStructureIntoItsPlace)
     window.reset();
 
     ASSERT_TRUE(Open(4));
-    EXPECT_FALSE(panel->m_bSlavePresent);
+    EXPECT_FALSE(Inside::SlavePresent(*panel));
     for (int id : {1624, 1629, 1630, 1631, 1632, 1633, 1634, 1635, 1522, 1524, 1526, 1528, 1499, 1523, 1525, 1527, 1529})
         EXPECT_FALSE(Item(id)->isVisibleTo(panel)) << id;
     EXPECT_EQ(Item<QGroupBox>(D::IDC_MASTER_BOX)->title(), "Image AOI");
@@ -503,12 +529,12 @@ TEST_F(ImagePanelTest, AbsentSlaveWidthGivesTheSlaveEditsNoRange)
 {
     ASSERT_TRUE(Open(8));
     RebuildWithout({names::kSlaveAOIWidth}, 8);
-    ASSERT_TRUE(panel->m_bSlavePresent);
+    ASSERT_TRUE(Inside::SlavePresent(*panel));
     for (int i = D::SlaveHorOffset; i <= D::SlaveHeight; ++i) {
-        EXPECT_EQ(panel->m_aoi[i].m_nMin, 0) << i;
-        EXPECT_EQ(panel->m_aoi[i].m_nMax, 0) << i;
+        EXPECT_EQ(Inside::Aoi(*panel)[i].m_nMin, 0) << i;
+        EXPECT_EQ(Inside::Aoi(*panel)[i].m_nMax, 0) << i;
     }
-    EXPECT_EQ(panel->m_aoi[D::MasterWidth].m_nMax, 0x3FFF);
+    EXPECT_EQ(Inside::Aoi(*panel)[D::MasterWidth].m_nMax, 0x3FFF);
 }
 
 // ---- tap and bit-depth choices ----
@@ -594,11 +620,12 @@ TEST_F(ImagePanelTest, PingShowsTheAnswerAfterTheDelayThenClears)
     Click(D::IDC_PING);
     EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
-    EXPECT_EQ(panel->m_pTimers->Period(1000), 300);
+    EXPECT_EQ(Inside::Timers(*panel).Period(1000), 300);
     QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_OK), 5000);
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "OK");
-    EXPECT_EQ(panel->m_pTimers->Period(1001), 3000);
-    EXPECT_FALSE(panel->m_pTimers->IsRunning(1000));
+    SaveShot(panel, "image-panel-ping-ok");
+    EXPECT_EQ(Inside::Timers(*panel).Period(1001), 3000);
+    EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1000));
     QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_IDLE), 10000);
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
 
@@ -608,12 +635,12 @@ TEST_F(ImagePanelTest, PingShowsTheAnswerAfterTheDelayThenClears)
     Click(D::IDC_PING);
     QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_NO_ANSWER), 5000);
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "ERR");
-    EXPECT_EQ(panel->m_pTimers->Period(1001), 5000);
+    EXPECT_EQ(Inside::Timers(*panel).Period(1001), 5000);
 
     // A second click starts over.
     Click(D::IDC_PING);
     EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
-    EXPECT_FALSE(panel->m_pTimers->IsRunning(1001));
+    EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1001));
 }
 
 // ---- look ----
