@@ -151,6 +151,39 @@ TEST_F(MachineVisionBuilderTest, RuggedizedCataloguesFollowTheMapOrderWithTheirO
     }
 }
 
+// Example failure: the echo of a ruggedized camera's setting shows another map's text (the
+// aerospace "Accept Any" for a trigger overlap of 2, "Off" for the 47 camera's fan mode 0, whose
+// text its map hides) or no text where its map has one.
+TEST_F(MachineVisionBuilderTest, RuggedizedEchoShowsTheTextsOfItsOwnMap)
+{
+    struct Row {
+        int configIndex;
+        const char* name;
+        std::int64_t value;
+        const char* echo;
+    } rows[] = {
+        {10, "FanMode", 0, "<fanMode 0 <Off>"},
+        {10, "TriggerOverlap", 1, "<trgOlap 1 <Accept>"},
+        {10, "WDRMode", 2, "<wdrMode 2 <Two Knees>"},
+        {10, "Knee1Weight", 7, "<knee1Wght 7 <90>"},
+        {11, "FanMode", 0, "<fanMode 0 <>"},
+        {11, "FanMode", 2, "<fanMode 2 <Auto>"},
+        {11, "TriggerOverlap", 2, "<trgOlap 2 <>"},
+        {11, "TriggerOverlap", 3, "<trgOlap 3 <>"},
+    };
+    for (const Row& row : rows) {
+        const CatalogueConfig& config = ZorvatConfigOf(row.configIndex);
+        SCOPED_TRACE(std::string(config.name) + " " + row.name + " " + std::to_string(row.value));
+        StartCamera(config);
+        Build(config, false);
+        link->m_bEchoToTerminal = 1;
+        window.lines.clear();
+        ASSERT_EQ(link->SetParamIntIfOnline(row.name, row.value, true, false), 0) << "within the limits";
+        ASSERT_FALSE(window.lines.empty());
+        EXPECT_EQ(window.lines.front(), row.echo);
+    }
+}
+
 // Example failure: a builder depends on the map it was written for: the ruggedized 47 builder
 // reading the aerospace map picks up its TDI registers, or the aerospace builder reading the
 // ruggedized 47 map trips over the WDR group in place of its TDI group.
