@@ -16,6 +16,7 @@
 #include "catalogues/BuildCatalogZorvatAerospace.h"
 #include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
@@ -326,9 +327,14 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 9:
         BuildCatalogZorvatAerospace47(m_Link, m_pXmlDoc, debug);
         break;
+    case 10:
+        BuildCatalogZorvatRuggedized(m_Link, m_pXmlDoc, debug);
+        break;
+    case 11:
+        BuildCatalogZorvatRuggedized47(m_Link, m_pXmlDoc, debug);
+        break;
     default:
-        // The ruggedized catalogues are not built in yet: the store keeps what
-        // it holds, as for the rows without a builder.
+        // The other rows have no catalogue builder: the store keeps what it holds.
         break;
     }
 }

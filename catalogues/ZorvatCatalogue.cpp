@@ -138,8 +138,8 @@ constexpr const char* kNotMachineVisionGroups[] = {"TDIGROUP"};
 // The 47M cameras have no output format choice, no cooler settings and no mirror.
 constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
 
-// The machine-vision 47 camera has no WDR either.
-constexpr const char* kNotMachineVision47Groups[] = {"WDRGROUP"};
+// The machine-vision and ruggedized 47 cameras have no WDR either.
+constexpr const char* kNot47WdrGroups[] = {"WDRGROUP"};
 
 // The aerospace camera has TDI instead of WDR.
 constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
@@ -147,6 +147,10 @@ constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
 // The aerospace 47 camera has no tap mode choice: its taps register is defined only as the
 // read-only ActiveTaps.
 constexpr const char* kNoTapsModeParams[] = {"TapsMode"};
+
+// The ruggedized camera has no tap mode choice and no trigger strobe duration, and WDR instead of TDI.
+constexpr const char* kNotRuggedizedParams[] = {"TapsMode", "TrStrobeDuration"};
+constexpr const char* kNotRuggedizedGroups[] = {"TDIGROUP"};
 
 }  // namespace
 
@@ -160,7 +164,7 @@ const CatalogueTable& MachineVisionCatalogue()
 const CatalogueTable& MachineVision47Catalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(), kNot47Params,
-                                               kNotMachineVision47Groups);
+                                               kNot47WdrGroups);
     return derived.Table();
 }
 
@@ -174,5 +178,19 @@ const CatalogueTable& Aerospace47Catalogue()
 {
     static const DerivedCatalogueTable noTapsMode("Zorvat.Aerospace47", AerospaceCatalogue(), kNoTapsModeParams, {});
     static const DerivedCatalogueTable derived("Zorvat.Aerospace47", noTapsMode.Table(), kNot47Params, {});
+    return derived.Table();
+}
+
+const CatalogueTable& RuggedizedCatalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized", kZorvat, kNotRuggedizedParams,
+                                               kNotRuggedizedGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& Ruggedized47Catalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized47", RuggedizedCatalogue(), kNot47Params,
+                                               kNot47WdrGroups);
     return derived.Table();
 }

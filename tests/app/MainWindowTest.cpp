@@ -41,6 +41,8 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace corvel::test;
@@ -324,7 +326,7 @@ TEST_F(MainWindowTest, ConfigurationChangeRebuildsThePanelsAfterSavingThem)
     EXPECT_EQ(w.GetPanel(3), nullptr);
 }
 
-// Example failure: a configuration whose map and catalogue are not built in yet crashes the
+// Example failure: a configuration without a built-in map (and no file beside the program) crashes the
 // rebuild, the polls or the terminal command, or leaves the previous map in use.
 TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
 {
@@ -333,7 +335,7 @@ TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
     ASSERT_TRUE(w.m_pXmlDoc);
     const QString exe = QString::fromStdString(platform::ExecutableFolder().string());
     int tried = 0;
-    for (int index = 7; index <= 11; ++index) {
+    for (int index = 0; index < kConfigurationCount; ++index) {
         if (FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
             continue;
         ++tried;
@@ -549,6 +551,80 @@ TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLens
     EXPECT_NE(w.GetPanel(3), nullptr);
     w.m_Link.GetParametersList(nullptr, &count);
     EXPECT_EQ(count, 305u);
+}
+
+// Example failure: a ruggedized camera is taken for another configuration (or the default one),
+// its catalogue is not built or is the other ruggedized camera's (the WDR controls then bind to
+// nothing, or to registers the 47 camera lacks), its AEC/AGC slot stays empty, or its lens
+// panel is closed although its mount reads 3.
+TEST_F(MainWindowTest, RuggedizedCamerasAreIdentifiedAndRebuiltWithTheirCataloguesAndSlots)
+{
+    struct Row {
+        int configIndex;
+        int mapId;
+        const char* model;
+        std::size_t parameters;
+        bool wdr;
+    } rows[] = {
+        {10, kMap172, "Zorvat Ruggedized", 305, true},
+        {11, kMap176, "Zorvat Ruggedized 47", 296, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.model);
+        window.reset();
+        emu.ClearFrames();
+        const RegisterMapPtr& map = BuiltinMap(row.mapId);
+        ASSERT_TRUE(map);
+        emu.LoadRegisters(emu::CameraRegistersFor(*map, row.configIndex));
+        emu.SetRegister(0x7040, 3u << 4);  // CanonActiveMount, bits 4-7 of the mount word
+        CCorvel_5Dlg& w = MakeWindow();
+        ASSERT_EQ(StartOnEmulatedPort(w), 0);
+
+        EXPECT_EQ(w.m_Link.m_nConfigIndex, row.configIndex);
+        EXPECT_TRUE(w.m_bConnected);
+        EXPECT_EQ(w.PanelRow(), row.configIndex);
+        EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Zorvat");
+        EXPECT_EQ(w.m_Link.m_strModelName, row.model);
+        ASSERT_TRUE(w.m_pXmlDoc);
+        EXPECT_EQ(w.m_pXmlDoc->Source(), "res://corvel/#" + std::to_string(row.mapId));
+
+        std::size_t count = 0;
+        w.m_Link.GetParametersList(nullptr, &count);
+        EXPECT_EQ(count, row.parameters);
+        _OrvStParam record;
+        EXPECT_EQ(w.m_Link.GetParamData("Knee1Weight", &record) == 0, row.wdr);
+        EXPECT_EQ(w.m_Link.GetParamData("OutputFormat", &record) == 0, row.wdr);
+        EXPECT_NE(w.m_Link.GetParamData("TapsMode", &record), 0);
+        EXPECT_NE(w.m_Link.GetParamData("TDIMode", &record), 0);
+        std::int64_t value = -1;
+        EXPECT_EQ(w.m_Link.GetParamInt("CanonActiveMount", &value), 0);
+        EXPECT_EQ(value, 3);
+        if (row.wdr) {
+            // The catalogue reaches the camera: a knee weight set here is in the camera's register.
+            ASSERT_EQ(w.m_Link.SetParamIntIfOnline("Knee1Weight", 5, false, false), 0);
+            EXPECT_EQ(emu.Register(0x0578), 5u);
+        }
+
+        const bool attached[kPanelSlots] = {true, true, true, true, true, true, true, true, false};
+        for (int i = 0; i < kPanelSlots; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(w.GetPanel(i) != nullptr, attached[i]);
+            EXPECT_EQ(w.SlotButton(i)->isHidden(), !attached[i] || !w.Slot(i).m_bView);
+        }
+        ASSERT_NE(w.GetPanel(3), nullptr);
+        EXPECT_EQ(w.GetPanel(3)->windowTitle().toStdString(), "AEC/AGC Control");
+        const std::vector<std::string> items = ViewItems(w);
+        EXPECT_NE(std::find(items.begin(), items.end(), "AEC/AGC Control"), items.end());
+
+        // Another mount closes the lens panel on the next rebuild; the catalogue is built anew.
+        SetCameraValue("CanonActiveMount", 0);
+        w.SetDefault();
+        EXPECT_EQ(w.m_Link.m_nConfigIndex, row.configIndex);
+        EXPECT_EQ(w.GetPanel(7), nullptr);
+        EXPECT_NE(w.GetPanel(3), nullptr);
+        w.m_Link.GetParametersList(nullptr, &count);
+        EXPECT_EQ(count, row.parameters);
+    }
 }
 
 // Example failure: an aerospace 47 camera is taken for the aerospace one (or the default), the
