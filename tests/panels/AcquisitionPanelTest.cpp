@@ -345,6 +345,24 @@ TEST_F(AcquisitionPanelTest, ExposureStaysInsideTheCameraLimits)
     EXPECT_TRUE(WriteFrames().empty());
 }
 
+// Example failure: the main window's status tick does not reach the panel, so a lowered camera
+// maximum leaves the exposure outside it until the next rebuild; or a panel that is not viewed
+// writes as well.
+TEST_F(AcquisitionPanelTest, TheStatusTickHoldsTheExposureOfAViewedPanel)
+{
+    CDlgAcquisition& p = Open(4, {{"AcquisitionMode", 0}});
+    SetCameraValue("ExposureMax", 4000);
+    window->Slot(kSlot).m_bView = false;
+    window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    EXPECT_EQ(p.m_groups[5].m_nMax, 100000);
+    EXPECT_TRUE(WriteFrames().empty());
+
+    window->Slot(kSlot).m_bView = true;
+    window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    EXPECT_EQ(p.m_groups[5].m_nMax, 4000);
+    EXPECT_EQ(WriteFrames(), (Frames{WriteFrame(0x0548, 4000)}));
+}
+
 // Example failure: debug mode still clamps the exposure to the camera's current range.
 TEST_F(AcquisitionPanelTest, DebugModeLeavesTheExposureRange)
 {
