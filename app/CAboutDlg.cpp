@@ -5,12 +5,12 @@
 #include "camera/CameraLink.h"
 #include "catalogues/ConfigurationTable.h"
 #include "controls/DlgItem.h"
+#include "controls/IconResource.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -137,7 +137,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* icon = new QLabel(this);
-    icon->setPixmap(windowIcon().pixmap(32, 32));
+    icon->setPixmap(wnd::LoadIconResource(wnd::IDI_MAIN).pixmap(32, 32));
     top->addWidget(icon);
     top->addWidget(new QLabel(QStringLiteral("Corvel"), this));
     auto* version = new QLabel(this);
@@ -231,7 +231,7 @@ CWarningDialog::CWarningDialog(QWidget* parent) : QDialog(parent), m_pOwner(pare
     auto* layout = new QGridLayout(this);
     auto* icon = new QLabel(this);
     wnd::SetDlgCtrlID(icon, IDC_ICON);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    icon->setPixmap(wnd::LoadIconResource(wnd::IDI_WARNING).pixmap(32, 32));
     layout->addWidget(icon, 0, 0, 2, 1);
     layout->addWidget(new QLabel(QStringLiteral("The internal power protection was activated."), this), 0, 1);
     layout->addWidget(new QLabel(QStringLiteral("Please reset the camera power."), this), 1, 1);

@@ -11,15 +11,19 @@
 #include "camera/CXmlNodeValue.h"
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
+#include "camera/RegisterProtocol.h"
 #include "catalogues/BuildCatalogKelmir.h"
 #include "catalogues/BuildCatalogZorvatAerospace.h"
+#include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
+#include "controls/IconResource.h"
 #include "controls/MessageBox.h"
 #include "controls/WindowIds.h"
 #include "logging/ConfiguratorLog.h"
@@ -85,7 +89,7 @@ std::string ProgramFileName(const std::string& path)
 }  // namespace
 
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
-    : QWidget(parent, Qt::Window), m_Link(settings)
+    : QWidget(parent, Qt::Window), m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_Link(settings)
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
     setWindowTitle(QStringLiteral("Corvel"));
@@ -144,6 +148,7 @@ int CCorvel_5Dlg::OnInitDialog(IPortSelector* selector)
     SetupMenu();
     SetDefault();
     m_bInitialized = true;
+    setWindowIcon(m_hIcon);
     m_pSelector = selector;
     return selector ? SelectPort(selector) : 0;
 }
@@ -216,8 +221,7 @@ void CCorvel_5Dlg::SetDefault()
         if (!slot.m_pPanel)
             continue;
         slot.m_pszKey = lastconfig::kPanelKeys[i];
-        // The slot icons are not among the program's resources yet: the button draws none.
-        slot.m_pButton->m_hIcon = QIcon();
+        slot.m_pButton->m_hIcon = wnd::LoadIconResource(kPanelSlotSpecs[i].iconId);
         slot.m_pButton->m_strRight.clear();
         slot.m_pButton->repaint();
         slot.Attach(m_pXmlDoc);
@@ -320,9 +324,17 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     case 8:
         BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
         break;
+    case 9:
+        BuildCatalogZorvatAerospace47(m_Link, m_pXmlDoc, debug);
+        break;
+    case 10:
+        BuildCatalogZorvatRuggedized(m_Link, m_pXmlDoc, debug);
+        break;
+    case 11:
+        BuildCatalogZorvatRuggedized47(m_Link, m_pXmlDoc, debug);
+        break;
     default:
-        // The aerospace 47 and ruggedized catalogues are not built in yet: the store keeps what
-        // it holds, as for the rows without a builder.
+        // The other rows have no catalogue builder: the store keeps what it holds.
         break;
     }
 }
@@ -624,8 +636,13 @@ bool CCorvel_5Dlg::UpdateFrameTime()
 
 void CCorvel_5Dlg::UpdateConnectionIcon()
 {
-    m_nStatusIcon = !m_bConnected ? 169 : (m_Link.m_nLastStatus == 6 ? 167 : 170);
-    m_pStatusButton->setIconSize(QSize(24, 24));
+    m_nStatusIcon = !m_bConnected                ? wnd::IDI_STATUS_NO_CAMERA
+                    : m_Link.m_nLastStatus == protocol::kAck ? wnd::IDI_STATUS_ACK
+                                                           : wnd::IDI_STATUS_OTHER;
+    m_pStatusButton->setUpdatesEnabled(false);
+    m_pStatusButton->setIcon(wnd::LoadIconResource(m_nStatusIcon));
+    m_pStatusButton->resize(24, 24);
+    m_pStatusButton->setUpdatesEnabled(true);
     m_pStatusButton->update();
 }
 

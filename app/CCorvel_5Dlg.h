@@ -16,6 +16,7 @@
 #include "controls/WindowTimers.h"
 #include "tools/ITerminalOwner.h"
 
+#include <QIcon>
 #include <QWidget>
 
 #include <atomic>
@@ -180,6 +181,7 @@ public:
     int PanelRow() const { return m_nPanelRow; }
     bool InRebuild() const { return m_nInSetDefault.load() != 0; }
 
+    QIcon m_hIcon;                   ///< the program's icon, the window's icon
     CWaitIndicator m_WaitIndicator;  ///< declared before the link, which borrows it
     CCameraLink m_Link;
     RegisterMapPtr m_pXmlDoc;

@@ -9,6 +9,7 @@
 #include "camera/clser.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/RegisterMapLoader.h"
+#include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/DynamicLibrary.h"
@@ -20,6 +21,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +66,13 @@ std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return text;
+}
+
+/// A width the dialog's template gives in pixels at the 8-point dialog font, at the dialog font
+/// in use.
+int TemplatePixelsX(int pixels)
+{
+    return wnd::MulDiv(pixels, wnd::DialogBaseUnits().width(), wnd::kDialogBaseUnitX);
 }
 
 std::string Printf(const char* format, int value)
@@ -150,8 +160,10 @@ CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform:
     m_pList->setRootIsDecorated(false);
     m_pList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pList->header()->setDefaultAlignment(Qt::AlignCenter);
-    m_pList->setColumnWidth(0, 60);
-    m_pList->setColumnWidth(1, 100);
+    // A port path ("/dev/serial/by-id/...-port0") and a library name are told apart by their
+    // ends: a column too narrow keeps both ends and drops the middle.
+    m_pList->setTextElideMode(Qt::ElideMiddle);
+    FitColumns();
     connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnOK(); });
     layout->addWidget(m_pList);
     m_pScanCom = new QCheckBox(QStringLiteral("Scan COM Ports"), this);
@@ -201,6 +213,10 @@ void CPortSelector::AddRow(Row row)
     item->setText(2, QString::fromStdString(row.camera));
     for (int c = 0; c < 3; ++c)
         item->setTextAlignment(c, Qt::AlignCenter);
+    // The whole port and library path, for a cell too narrow to show it.
+    item->setToolTip(0, QString::fromStdString(row.port));
+    item->setToolTip(1, QString::fromStdString(row.path.empty() ? row.library : row.path));
+    item->setToolTip(2, QString::fromStdString(row.camera));
     m_Rows.push_back(std::move(row));
 }
 
@@ -208,6 +224,25 @@ void CPortSelector::ClearRows()
 {
     m_pList->clear();
     m_Rows.clear();
+}
+
+void CPortSelector::FitColumns()
+{
+    // Each column as wide as its texts, within bounds that keep one long path from crowding
+    // out the others; the camera column takes the rest, and the list keeps room for its names.
+    const QAbstractItemView* view = m_pList;
+    auto needed = [&](int column) {
+        return std::max(view->sizeHintForColumn(column), m_pList->header()->sectionSizeHint(column));
+    };
+    const int port = std::clamp(needed(0), TemplatePixelsX(60), TemplatePixelsX(150));
+    const int library = std::clamp(needed(1), TemplatePixelsX(100), TemplatePixelsX(200));
+    const int camera = std::max(needed(2), TemplatePixelsX(100));
+    m_pList->setColumnWidth(0, port);
+    m_pList->setColumnWidth(1, library);
+    int width = port + library + camera + 2 * m_pList->frameWidth() + m_pList->verticalScrollBar()->sizeHint().width();
+    if (const QScreen* shown = screen())
+        width = std::min(width, shown->availableGeometry().width() * 9 / 10);
+    m_pList->setMinimumWidth(width);
 }
 
 int CPortSelector::CurrentRow() const
@@ -229,6 +264,7 @@ bool CPortSelector::OnInitDialog()
         CWaitGUIThread wait(QStringLiteral("Available ports collection. Wait please"));
         result = Scan();
     }
+    FitColumns();
     if (result == ScanResult::Refused) {
         // The operator answered a camera's refusal: the selection ends as cancelled.
         m_bEndedByScan = true;

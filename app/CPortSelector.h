@@ -96,6 +96,8 @@ private:
     ScanResult ProbePorts(CCameraLink& link);
     bool Logging() const;
     void AddRow(Row row);
+    /// Columns as wide as their texts within their bounds; the list keeps room for all three.
+    void FitColumns();
     static bool Listed(const std::string& camera, int configIndex);
 
     CCorvel_5Dlg* m_pOwner;

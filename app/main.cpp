@@ -7,6 +7,7 @@
 #include "LibraryPortSelector.h"
 #include "Screenshot.h"
 
+#include "controls/IconResource.h"
 #include "controls/MessageBox.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
     QApplication qtApp(argc, argv);
     // Panels are windows of their own; the program ends when the main window closes.
     qtApp.setQuitOnLastWindowClosed(false);
+    // Every window of the program (boxes, terminals) shows the program's icon.
+    qtApp.setWindowIcon(wnd::LoadIconResource(wnd::IDI_MAIN));
     const QString screenshot = qEnvironmentVariable(kScreenshotVariable);
     std::optional<ScreenshotRun> screenshotRun;
 

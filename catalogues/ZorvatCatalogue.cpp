@@ -135,12 +135,22 @@ constexpr const char* kNotMachineVisionParams[] = {
 };
 constexpr const char* kNotMachineVisionGroups[] = {"TDIGROUP"};
 
-// The machine-vision 47 camera has no output format choice, no cooler settings, no mirror and no WDR.
-constexpr const char* kNotMachineVision47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
-constexpr const char* kNotMachineVision47Groups[] = {"WDRGROUP"};
+// The 47M cameras have no output format choice, no cooler settings and no mirror.
+constexpr const char* kNot47Params[] = {"OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"};
+
+// The machine-vision and ruggedized 47 cameras have no WDR either.
+constexpr const char* kNot47WdrGroups[] = {"WDRGROUP"};
 
 // The aerospace camera has TDI instead of WDR.
 constexpr const char* kNotAerospaceGroups[] = {"WDRGROUP"};
+
+// The aerospace 47 camera has no tap mode choice: its taps register is defined only as the
+// read-only ActiveTaps.
+constexpr const char* kNoTapsModeParams[] = {"TapsMode"};
+
+// The ruggedized camera has no tap mode choice and no trigger strobe duration, and WDR instead of TDI.
+constexpr const char* kNotRuggedizedParams[] = {"TapsMode", "TrStrobeDuration"};
+constexpr const char* kNotRuggedizedGroups[] = {"TDIGROUP"};
 
 }  // namespace
 
@@ -153,13 +163,34 @@ const CatalogueTable& MachineVisionCatalogue()
 
 const CatalogueTable& MachineVision47Catalogue()
 {
-    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(),
-                                               kNotMachineVision47Params, kNotMachineVision47Groups);
+    static const DerivedCatalogueTable derived("Zorvat.MachineVision47", MachineVisionCatalogue(), kNot47Params,
+                                               kNot47WdrGroups);
     return derived.Table();
 }
 
 const CatalogueTable& AerospaceCatalogue()
 {
     static const DerivedCatalogueTable derived("Zorvat.Aerospace", kZorvat, {}, kNotAerospaceGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& Aerospace47Catalogue()
+{
+    static const DerivedCatalogueTable noTapsMode("Zorvat.Aerospace47", AerospaceCatalogue(), kNoTapsModeParams, {});
+    static const DerivedCatalogueTable derived("Zorvat.Aerospace47", noTapsMode.Table(), kNot47Params, {});
+    return derived.Table();
+}
+
+const CatalogueTable& RuggedizedCatalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized", kZorvat, kNotRuggedizedParams,
+                                               kNotRuggedizedGroups);
+    return derived.Table();
+}
+
+const CatalogueTable& Ruggedized47Catalogue()
+{
+    static const DerivedCatalogueTable derived("Zorvat.Ruggedized47", RuggedizedCatalogue(), kNot47Params,
+                                               kNot47WdrGroups);
     return derived.Table();
 }

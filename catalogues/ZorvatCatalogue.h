@@ -15,3 +15,15 @@ const CatalogueTable& MachineVision47Catalogue();
 /// Configuration 8, "Zorvat.Aerospace": 305 parameters with the TDI group and no WDR group;
 /// TapsMode is defined right after ActiveTaps.
 const CatalogueTable& AerospaceCatalogue();
+
+/// Configuration 9, "Zorvat.Aerospace47": configuration 8's catalogue without TapsMode,
+/// OutputFormat, TecMode, TecOnLevel and MirrorEnable, 300 parameters.
+const CatalogueTable& Aerospace47Catalogue();
+
+/// Configuration 10, "Zorvat.Ruggedized": 305 parameters with the WDR group and no TDI group,
+/// without TapsMode and TrStrobeDuration.
+const CatalogueTable& RuggedizedCatalogue();
+
+/// Configuration 11, "Zorvat.Ruggedized47": configuration 10's catalogue without OutputFormat,
+/// TecMode, TecOnLevel, MirrorEnable and the WDR group, 296 parameters.
+const CatalogueTable& Ruggedized47Catalogue();

@@ -3,6 +3,7 @@
 #include "camera/CameraLink.h"
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
+#include "controls/IconResource.h"
 #include "controls/MessageBox.h"
 #include "controls/SystemLook.h"
 #include "controls/WindowIds.h"
@@ -20,7 +21,7 @@
 #include <optional>
 
 COptionDialog::COptionDialog(int nIDTemplate, QWidget* pMainWnd, CCameraLink* pStorage)
-    : QDialog(nullptr), m_pStorage(pStorage), m_hSmallIcon(QApplication::windowIcon()), m_nIDTemplate(nIDTemplate),
+    : QDialog(nullptr), m_pStorage(pStorage), m_hSmallIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_nIDTemplate(nIDTemplate),
       m_pMainWnd(pMainWnd)
 {
     // Closing a panel hides it; it never ends the program.

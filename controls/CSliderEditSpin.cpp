@@ -187,8 +187,11 @@ int CSliderEditSpin::OnEditCommit()
     if (!m_edit)
         return 0;
     const std::string text = m_edit->text().left(255).toStdString();
-    const std::optional<int> typed = m_pConverter ? m_pConverter->TextToValue(text) : ctl::ParseLeadingInt(text);
-    // Text without a number (a typo, a value label) leaves the value as it was.
+    std::optional<int> typed = m_pConverter ? m_pConverter->TextToValue(text) : ctl::ParseLeadingInt(text);
+    // A value label stands for its value ("CONT" for the largest frame count); other text
+    // without a number (a typo) leaves the value as it was.
+    if (!typed)
+        typed = LabelledValue(m_edit->text());
     const int value = typed.value_or(m_nValue);
     if (value != m_nValue) {
         SetValue(value, true);
@@ -196,6 +199,15 @@ int CSliderEditSpin::OnEditCommit()
     }
     m_edit->setText(ValueToText(m_nValue));
     return -1;
+}
+
+std::optional<int> CSliderEditSpin::LabelledValue(const QString& text) const
+{
+    const QString typed = text.trimmed();
+    for (const auto& [value, label] : m_labels)
+        if (!typed.isEmpty() && typed.compare(label, Qt::CaseInsensitive) == 0)
+            return value;
+    return std::nullopt;
 }
 
 // ---- CEditSpin ----

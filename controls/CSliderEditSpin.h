@@ -16,15 +16,18 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-/// Converts between a group's values and the texts it shows (the lens panel's focus units).
+/// Converts between a group's values and the texts it shows (the lens panel's f-numbers).
 class OVGHSliderConvertor {
 public:
     virtual ~OVGHSliderConvertor() = default;
     virtual std::string ValueToText(int value) = 0;
-    virtual int TextToValue(const std::string& text) = 0;
+    /// The value a typed text stands for; nothing when the text holds none (the group then
+    /// keeps its value).
+    virtual std::optional<int> TextToValue(const std::string& text) = 0;
 };
 
 /// The spin acceleration of the panels' groups: 1 for 2 s, 10 for 5 s, then 100, 1000, 10000.
@@ -71,6 +74,8 @@ private:
     /// Trackbar, edit, spin and the two labels; null for a part that is absent.
     std::array<QWidget*, 5> Parts() const;
     void ApplyStates();
+    /// The value whose label the text is (ignoring case and outer blanks); nothing for other text.
+    std::optional<int> LabelledValue(const QString& text) const;
 };
 
 /// An edit group: an edit and a spin button for one integer, with optional limits

@@ -19,7 +19,7 @@ constexpr int IDC_WORKSPACE_BUTTON = 1232;
 // Notification codes (high word of a command's wParam).
 constexpr unsigned BN_CLICKED = 0;
 constexpr unsigned EN_KILLFOCUS = 0x0200;
-constexpr unsigned CBN_SELCHANGE = 1;  ///< the operator picked an item of a drop-down list
+constexpr unsigned CBN_SELCHANGE = 1;   ///< the operator picked a combo-box item
 
 // Numeric control: notifications to the panel, and internal codes from its slider.
 constexpr unsigned OVN_CHANGED = 1001;      ///< a change is complete: write the value

@@ -54,17 +54,17 @@ const char* const kTapLabels[CDlgGainOffset::kTaps] = {"#1", "#2",  "#3",  "#4",
 std::vector<Item> Template221()
 {
     std::vector<Item> items = {
-        {0, Kind::GroupBox, " Digital ", 4, 4, 190, 30},
-        {0, Kind::GroupBox, "Corrections", 198, 4, 110, 30},
-        {CDlgGainOffset::IDC_ANALOG_BOX, Kind::GroupBox, " Analog ", 4, 38, 304, 162},
-        {CDlgGainOffset::IDC_GAIN_BOX, Kind::GroupBox, " Gain ", 10, kBoxTop, 144, 148},
-        {CDlgGainOffset::IDC_OFFSET_BOX, Kind::GroupBox, " Offset ", 158, kBoxTop, 144, 148},
-        {0, Kind::Label, "Gain", 10, 16, 19, 10},
+        {0, Kind::Group, " Digital ", 4, 4, 190, 30},
+        {0, Kind::Group, "Corrections", 198, 4, 110, 30},
+        {CDlgGainOffset::IDC_ANALOG_BOX, Kind::Group, " Analog ", 4, 38, 304, 162},
+        {CDlgGainOffset::IDC_GAIN_BOX, Kind::Group, " Gain ", 10, kBoxTop, 144, 148},
+        {CDlgGainOffset::IDC_OFFSET_BOX, Kind::Group, " Offset ", 158, kBoxTop, 144, 148},
+        {0, Kind::Static, "Gain", 10, 16, 19, 10},
         {CDlgGainOffset::IDC_DIGITAL_GAIN, Kind::Numeric, nullptr, 30, 15, 60, kControlHeight},
-        {0, Kind::Label, "Offset", 97, 16, 26, 10},
+        {0, Kind::Static, "Offset", 97, 16, 26, 10},
         {CDlgGainOffset::IDC_DIGITAL_OFFSET, Kind::Numeric, nullptr, 124, 15, 60, kControlHeight},
-        {0, Kind::Label, "Tap Balance", 204, 16, 46, 10},
-        {CDlgGainOffset::IDC_TB_MODE, Kind::DropList, nullptr, 251, 15, 51, 13},
+        {0, Kind::Static, "Tap Balance", 204, 16, 46, 10},
+        {CDlgGainOffset::IDC_TB_MODE, Kind::Combo, nullptr, 251, 15, 51, 13},
     };
     // Two taps a row, odd numbers on the left; each row of gain controls, then the offsets.
     for (const bool gain : {true, false}) {
@@ -73,12 +73,12 @@ std::vector<Item> Template221()
             const CDlgGainOffset::TapIds& ids = CDlgGainOffset::kTapIds[tap];
             const int x = left + (tap % 2) * kColumnPitch;
             const int y = kRowTop + (tap / 2) * kRowPitch;
-            items.push_back({gain ? ids.gainLabel : ids.offsetLabel, Kind::Label, kTapLabels[tap], x, y + 1,
+            items.push_back({gain ? ids.gainLabel : ids.offsetLabel, Kind::Static, kTapLabels[tap], x, y + 1,
                              kLabelWidth, 10});
             items.push_back({gain ? ids.gain : ids.offset, Kind::Numeric, nullptr, x + kLabelWidth + 1, y,
                              kControlWidth, kControlHeight});
         }
-        items.push_back({gain ? CDlgGainOffset::IDC_LINK_GAIN : CDlgGainOffset::IDC_LINK_OFFSET, Kind::CheckBox,
+        items.push_back({gain ? CDlgGainOffset::IDC_LINK_GAIN : CDlgGainOffset::IDC_LINK_OFFSET, Kind::Check,
                          gain ? "Link Gain" : "Link Offset", left + kLabelWidth + 1, kLinkTop, 60, 10});
     }
     return items;

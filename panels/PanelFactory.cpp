@@ -1,7 +1,10 @@
 #include "panels/PanelFactory.h"
 
 #include "catalogues/ConfigurationTable.h"
+#include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
+#include "panels/CDlgImage.h"
+#include "panels/CDlgLensControl.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -13,12 +16,16 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         if (variant != PanelVariant::Kelmir)
             return std::make_unique<CDlgGainOffset>(mainWnd, link);
         break;
+    case 2:
+        return std::make_unique<CDlgAcquisition>(mainWnd, link);
+    case 4:
+        if (variant != PanelVariant::Kelmir)
+            return std::make_unique<CDlgImage>(mainWnd, link, templateId);
+        break;
+    case 7:
+        return std::make_unique<CDlgLensControl>(mainWnd, link);
     default:
         break;
     }
-    (void)variant;
-    (void)templateId;
-    (void)mainWnd;
-    (void)link;
     return nullptr;
 }

@@ -7,7 +7,6 @@ namespace {
 std::vector<std::string_view> GainOffsetNames()
 {
     using namespace gain_offset;
-    // TapsMode is only listened to: several catalogues leave it out and the panel hears nothing.
     std::vector<std::string_view> names{kDigitalGain,      kDigitalOffset,      kDigitalGainLimits, kDigitalOffsetLimits,
                                         kAnalogGainLimits, kAnalogOffsetLimits, kTBMode,            kAGCEnable,
                                         kActiveTaps};
@@ -18,6 +17,23 @@ std::vector<std::string_view> GainOffsetNames()
     return names;
 }
 
+std::vector<std::string_view> ImageNames()
+{
+    using namespace image;
+    return {kBinHorzMode,     kBinVertMode,       kHorFrameSizeMin,   kHorFrameSizeMax, kVerFrameSizeMin,
+            kVerFrameSizeMax, kConstFRateEnable,  kNegative,          kMasterAOIHorOffset, kMasterAOIVerOffset,
+            kMasterAOIWidth,  kMasterAOIHeight,   kPing};
+}
+
+std::vector<std::string_view> OptionalImageNames()
+{
+    using namespace image;
+    return {kTapsMode,      kBitDepth,         kBitShift,         kOutputFormat,      kHPCEnable,
+            kFFCEnable,     kLUTEnable,        kBlackLevelEnable, kSmearingMode,      kHPCThreshold,
+            kMirrorEnable,  kTestMode,         kBrightnessLevel,  kSlaveAOIMode,      kSlaveAOIHorOffset,
+            kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
+}
+
 }  // namespace
 
 std::vector<std::string_view> PanelNamesOf(int templateId)
@@ -25,6 +41,39 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
     switch (templateId) {
     case 221:
         return GainOffsetNames();
+    case 220: {
+        using namespace acquisition;
+        return {kTriggerDebounce, kTriggerGlitch, kTriggerFrames, kTrStrobeDelay, kExposureDur, kTrExposureDelay,
+                kFrameTimeAbsolute, kTriggerType, kTriggerMode, kTriggerEdge, kTriggerOverlap, kTrStrobeEnable,
+                kExposureMode, kAcquisitionMode, kFrameTimeEnable, kTriggerSoft, kExposureMin, kExposureMax};
+    }
+    case 238:
+        return {lens::kActiveMount, lens::kInitLens, lens::kLensCtrlStatus, lens::kGetApertureRange,
+                lens::kIrisRange, lens::kIrisPosition, lens::kGetFocusEncoder, lens::kResetFocusEncoder,
+                lens::kFocusState, lens::kLensPolarity, lens::kFocusStepValue, lens::kIrisStepValue,
+                lens::kFocusNearFull, lens::kFocusNearStep, lens::kFocusStop, lens::kFocusFarStep,
+                lens::kFocusFarFull, lens::kIrisOpenFull, lens::kIrisOpenStep, lens::kIrisStop,
+                lens::kIrisCloseStep, lens::kIrisCloseFull};
+    case 230:
+        return ImageNames();
+    default:
+        return {};
+    }
+}
+
+std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
+{
+    switch (templateId) {
+    case 221:
+        // Only listened to: several catalogues leave it out.
+        return {gain_offset::kTapsMode};
+    case 220: {
+        using namespace acquisition;
+        return {kTrStrobeDuration, kWDRMode, kKnee1Weight, kKnee2Weight, kKnee1Position, kKnee2Position,
+                kTDIMode, kTDINumber, kTDIDelay};
+    }
+    case 230:
+        return OptionalImageNames();
     default:
         return {};
     }

@@ -8,8 +8,105 @@
 
 namespace panel_names {
 
-/// The names a panel uses, by the panel's template id; empty for an unknown template.
+/// The lens control panel (template 238).
+namespace lens {
+inline constexpr char kActiveMount[] = "CanonActiveMount";
+inline constexpr char kInitLens[] = "CanonInitLens";
+inline constexpr char kLensCtrlStatus[] = "CanonLensCtrlStatus";
+inline constexpr char kGetApertureRange[] = "CanonGetApertureRange";
+inline constexpr char kIrisRange[] = "CanonIrisRange";
+inline constexpr char kIrisPosition[] = "CanonIrisPosition";
+inline constexpr char kGetFocusEncoder[] = "CanonGetFocusEncoder";
+inline constexpr char kResetFocusEncoder[] = "CanonResetFocusEncoder";
+inline constexpr char kFocusState[] = "CanonFocusState";
+inline constexpr char kLensPolarity[] = "CanonLensPolarity";
+inline constexpr char kFocusStepValue[] = "FocusStepValue";
+inline constexpr char kIrisStepValue[] = "IrisStepValue";
+inline constexpr char kFocusNearFull[] = "FocusNearFull";
+inline constexpr char kFocusNearStep[] = "FocusNearStep";
+inline constexpr char kFocusStop[] = "FocusStop";
+inline constexpr char kFocusFarStep[] = "FocusFarStep";
+inline constexpr char kFocusFarFull[] = "FocusFarFull";
+inline constexpr char kIrisOpenFull[] = "IrisOpenFull";
+inline constexpr char kIrisOpenStep[] = "IrisOpenStep";
+inline constexpr char kIrisStop[] = "IrisStop";
+inline constexpr char kIrisCloseStep[] = "IrisCloseStep";
+inline constexpr char kIrisCloseFull[] = "IrisCloseFull";
+}  // namespace lens
+
+/// The names a panel needs in every catalogue that shows it, by the panel's template id; empty
+/// for an unknown template.
 std::vector<std::string_view> PanelNamesOf(int templateId);
+
+/// The names a panel uses only where the catalogue defines them (it hides or collapses their
+/// controls elsewhere), by template id; each is in at least one catalogue that shows the panel.
+std::vector<std::string_view> OptionalPanelNamesOf(int templateId);
+
+/// The Image Parameters panel (template 230).
+namespace image {
+inline constexpr char kBinHorzMode[] = "BinHorzMode";
+inline constexpr char kBinVertMode[] = "BinVertMode";
+inline constexpr char kHorFrameSizeMin[] = "HorFrameSizeMin";
+inline constexpr char kHorFrameSizeMax[] = "HorFrameSizeMax";
+inline constexpr char kVerFrameSizeMin[] = "VerFrameSizeMin";
+inline constexpr char kVerFrameSizeMax[] = "VerFrameSizeMax";
+inline constexpr char kTapsMode[] = "TapsMode";
+inline constexpr char kBitDepth[] = "BitDepth";
+inline constexpr char kBitShift[] = "BitShift";
+inline constexpr char kOutputFormat[] = "OutputFormat";
+inline constexpr char kHPCEnable[] = "HPCEnable";
+inline constexpr char kFFCEnable[] = "FFCEnable";
+inline constexpr char kLUTEnable[] = "LUTEnable";
+inline constexpr char kBlackLevelEnable[] = "BlackLevelEnable";
+inline constexpr char kSmearingMode[] = "SmearingMode";
+inline constexpr char kHPCThreshold[] = "HPCThreshold";
+inline constexpr char kMirrorEnable[] = "MirrorEnable";
+inline constexpr char kConstFRateEnable[] = "ConstFRateEnable";
+inline constexpr char kNegative[] = "Negative";
+inline constexpr char kTestMode[] = "TestMode";
+inline constexpr char kBrightnessLevel[] = "BrightnessLevel";
+inline constexpr char kSlaveAOIMode[] = "SlaveAOIMode";
+inline constexpr char kMasterAOIHorOffset[] = "MasterAOIHorOffset";
+inline constexpr char kMasterAOIVerOffset[] = "MasterAOIVerOffset";
+inline constexpr char kMasterAOIWidth[] = "MasterAOIWidth";
+inline constexpr char kMasterAOIHeight[] = "MasterAOIHeight";
+inline constexpr char kSlaveAOIHorOffset[] = "SlaveAOIHorOffset";
+inline constexpr char kSlaveAOIVerOffset[] = "SlaveAOIVerOffset";
+inline constexpr char kSlaveAOIWidth[] = "SlaveAOIWidth";
+inline constexpr char kSlaveAOIHeight[] = "SlaveAOIHeight";
+inline constexpr char kPing[] = "Ping";
+}  // namespace image
+
+/// The acquisition panel (template 220).
+namespace acquisition {
+inline constexpr char kTriggerDebounce[] = "TriggerDebounce";
+inline constexpr char kTriggerGlitch[] = "TriggerGlitch";
+inline constexpr char kTriggerFrames[] = "TriggerFrames";
+inline constexpr char kTrStrobeDuration[] = "TrStrobeDuration";
+inline constexpr char kTrStrobeDelay[] = "TrStrobeDelay";
+inline constexpr char kExposureDur[] = "ExposureDur";
+inline constexpr char kTrExposureDelay[] = "TrExposureDelay";
+inline constexpr char kFrameTimeAbsolute[] = "FrameTimeAbsolute";
+inline constexpr char kTDINumber[] = "TDINumber";
+inline constexpr char kTDIDelay[] = "TDIDelay";
+inline constexpr char kTriggerType[] = "TriggerType";
+inline constexpr char kTriggerMode[] = "TriggerMode";
+inline constexpr char kTriggerEdge[] = "TriggerEdge";
+inline constexpr char kTriggerOverlap[] = "TriggerOverlap";
+inline constexpr char kTrStrobeEnable[] = "TrStrobeEnable";
+inline constexpr char kExposureMode[] = "ExposureMode";
+inline constexpr char kWDRMode[] = "WDRMode";
+inline constexpr char kKnee1Weight[] = "Knee1Weight";
+inline constexpr char kKnee2Weight[] = "Knee2Weight";
+inline constexpr char kKnee1Position[] = "Knee1Position";
+inline constexpr char kKnee2Position[] = "Knee2Position";
+inline constexpr char kTDIMode[] = "TDIMode";
+inline constexpr char kAcquisitionMode[] = "AcquisitionMode";
+inline constexpr char kFrameTimeEnable[] = "FrameTimeEnable";
+inline constexpr char kTriggerSoft[] = "TriggerSoft";
+inline constexpr char kExposureMin[] = "ExposureMin";
+inline constexpr char kExposureMax[] = "ExposureMax";
+}  // namespace acquisition
 
 /// Gain and offset: the digital stage, the analog front ends and tap balance. The Kelmir
 /// gain/offset panel uses the digital and limits names too.

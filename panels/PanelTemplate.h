@@ -1,37 +1,53 @@
-// A panel's dialog template as a table: each control with its id, kind, text and rectangle in
-// dialog units, in tab order. Building a template makes the widgets, places them at the
-// application font's dialog units and wires the operator's own actions (a click, a pick in a
-// list) to the panel as commands; setting a control from code sends nothing. Group boxes are
-// frames beside the controls they surround, not their parents, so a panel moves and hides each
-// control on its own.
+// A panel's dialog template: its controls as a table of (id, kind, text, rectangle in dialog
+// units), built into widgets in table order (the tab order) at the dialog font's size. Group
+// boxes are siblings drawn behind the controls they frame, never their parents, so hiding or
+// moving a box leaves its controls where they are. The controls report the operator's actions
+// to the panel as commands: a button or radio click BN_CLICKED, a combo-box pick
+// CBN_SELCHANGE; edits, spins and trackbars report as they always do (EN_KILLFOCUS, scroll
+// codes). Changes made by code report nothing.
 #pragma once
 
 #include <span>
 
-class COptionDialog;
+class QRect;
+class QWidget;
 
 namespace panel_template {
 
 enum class Kind {
-    Label,     ///< static text
-    GroupBox,  ///< titled frame
-    CheckBox,  ///< BN_CLICKED on a click
-    DropList,  ///< drop-down list; CBN_SELCHANGE when the operator picks an item
-    Numeric,   ///< OVNumericControl (its children are made by its Init)
+    Static,      ///< a text; '\n' breaks lines
+    StaticRight, ///< a text aligned to the right edge
+    Group,       ///< a group box; the text is its caption
+    Button,      ///< a push button
+    Check,       ///< a check box
+    RadioFirst,  ///< a radio button that starts a new group of exclusive radios
+    Radio,       ///< a radio button in the group of the radio before it
+    Combo,       ///< a drop-down list
+    Edit,        ///< a one-line edit
+    Spin,        ///< an up-down control, placed inside the right end of the edit before it
+    TrackBar,    ///< a horizontal trackbar
+    Icon,        ///< a 16 x 16 pixel icon static
+    Numeric,     ///< an OVNumericControl: reports 1001/1002 itself; its children come with its Init
 };
 
-/// Id 0: a control nobody addresses (the template's "static" id).
 struct Item {
-    int id;
+    int id;  ///< 0 for a static no code needs
     Kind kind;
     const char* text;
-    int x;
-    int y;
-    int width;
-    int height;
+    int x, y, width, height;  ///< dialog units
 };
 
-/// Creates the controls of items on dialog and sizes its client area to widthDlu x heightDlu.
-void Build(COptionDialog* dialog, std::span<const Item> items, int widthDlu, int heightDlu);
+/// Creates the items' controls on panel, each with its id, and sizes the panel's client area to
+/// widthDlu x heightDlu.
+void Build(QWidget* panel, std::span<const Item> items, int widthDlu, int heightDlu);
+
+/// The rectangle of control id in panel's client coordinates (empty when there is none).
+QRect RectOf(const QWidget* panel, int id);
+/// Moves control id by (dx, dy) pixels; nothing when there is none.
+void MoveBy(QWidget* panel, int id, int dx, int dy);
+/// Hides the controls of ids that exist.
+void Hide(QWidget* panel, std::span<const int> ids);
+/// Resizes the panel's client area, width kept, to end `margin` pixels below control id.
+void FitHeightBelow(QWidget* panel, int id, int margin);
 
 }  // namespace panel_template

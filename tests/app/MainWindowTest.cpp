@@ -3,6 +3,7 @@
 #include "app/CCorvel_5Dlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/MainMenu.h"
 #include "app/CPortSelector.h"
 #include "app/LibraryPortSelector.h"
 
@@ -20,6 +21,7 @@
 #include "platform/ProfileSettings.h"
 #include "support/AppLogCapture.h"
 #include "support/BuiltinMaps.h"
+#include "support/LabelFit.h"
 #include "support/TempDir.h"
 #include "tools/CTerminal.h"
 
@@ -30,6 +32,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QGuiApplication>
 #include <QMenu>
@@ -37,6 +40,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -321,7 +326,7 @@ TEST_F(MainWindowTest, ConfigurationChangeRebuildsThePanelsAfterSavingThem)
     EXPECT_EQ(w.GetPanel(3), nullptr);
 }
 
-// Example failure: a configuration whose map and catalogue are not built in yet crashes the
+// Example failure: a configuration without a built-in map (and no file beside the program) crashes the
 // rebuild, the polls or the terminal command, or leaves the previous map in use.
 TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
 {
@@ -330,7 +335,7 @@ TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
     ASSERT_TRUE(w.m_pXmlDoc);
     const QString exe = QString::fromStdString(platform::ExecutableFolder().string());
     int tried = 0;
-    for (int index = 7; index <= 11; ++index) {
+    for (int index = 0; index < kConfigurationCount; ++index) {
         if (FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
             continue;
         ++tried;
@@ -379,6 +384,14 @@ TEST_F(MainWindowTest, PortWithoutCameraStartsTheReconnectTimer)
 PortChoice EmulatedPort()
 {
     return PortChoice{CLSER_EMU_PATH, 0, 115200, true};
+}
+
+/// Starts the window as an operator who picks the emulated camera's port in the port selector.
+int StartOnEmulatedPort(CCorvel_5Dlg& w)
+{
+    ScriptedSelector selector;
+    selector.choices = {EmulatedPort()};
+    return w.OnInitDialog(&selector);
 }
 
 // Example failure: a camera found at start-up is not identified, the window is not rebuilt for
@@ -497,9 +510,7 @@ TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLens
     emu.LoadRegisters(emu::CameraRegistersFor(*map171, 8));
     emu.SetRegister(0x7040, 3u << 4);  // CanonActiveMount, bits 4-7 of the mount word
     CCorvel_5Dlg& w = MakeWindow();
-    ScriptedSelector selector;
-    selector.choices = {EmulatedPort()};
-    ASSERT_EQ(w.OnInitDialog(&selector), 0);
+    ASSERT_EQ(StartOnEmulatedPort(w), 0);
 
     EXPECT_EQ(w.m_Link.m_nConfigIndex, 8);
     EXPECT_TRUE(w.m_bConnected);
@@ -540,6 +551,129 @@ TEST_F(MainWindowTest, AerospaceCameraIsIdentifiedAndRebuiltWithItsAecAgcAndLens
     EXPECT_NE(w.GetPanel(3), nullptr);
     w.m_Link.GetParametersList(nullptr, &count);
     EXPECT_EQ(count, 305u);
+}
+
+// Example failure: a ruggedized camera is taken for another configuration (or the default one),
+// its catalogue is not built or is the other ruggedized camera's (the WDR controls then bind to
+// nothing, or to registers the 47 camera lacks), its AEC/AGC slot stays empty, or its lens
+// panel is closed although its mount reads 3.
+TEST_F(MainWindowTest, RuggedizedCamerasAreIdentifiedAndRebuiltWithTheirCataloguesAndSlots)
+{
+    struct Row {
+        int configIndex;
+        int mapId;
+        const char* model;
+        std::size_t parameters;
+        bool wdr;
+    } rows[] = {
+        {10, kMap172, "Zorvat Ruggedized", 305, true},
+        {11, kMap176, "Zorvat Ruggedized 47", 296, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.model);
+        window.reset();
+        emu.ClearFrames();
+        const RegisterMapPtr& map = BuiltinMap(row.mapId);
+        ASSERT_TRUE(map);
+        emu.LoadRegisters(emu::CameraRegistersFor(*map, row.configIndex));
+        emu.SetRegister(0x7040, 3u << 4);  // CanonActiveMount, bits 4-7 of the mount word
+        CCorvel_5Dlg& w = MakeWindow();
+        ASSERT_EQ(StartOnEmulatedPort(w), 0);
+
+        EXPECT_EQ(w.m_Link.m_nConfigIndex, row.configIndex);
+        EXPECT_TRUE(w.m_bConnected);
+        EXPECT_EQ(w.PanelRow(), row.configIndex);
+        EXPECT_EQ(w.windowTitle().toStdString(), "Corvel Zorvat");
+        EXPECT_EQ(w.m_Link.m_strModelName, row.model);
+        ASSERT_TRUE(w.m_pXmlDoc);
+        EXPECT_EQ(w.m_pXmlDoc->Source(), "res://corvel/#" + std::to_string(row.mapId));
+
+        std::size_t count = 0;
+        w.m_Link.GetParametersList(nullptr, &count);
+        EXPECT_EQ(count, row.parameters);
+        _OrvStParam record;
+        EXPECT_EQ(w.m_Link.GetParamData("Knee1Weight", &record) == 0, row.wdr);
+        EXPECT_EQ(w.m_Link.GetParamData("OutputFormat", &record) == 0, row.wdr);
+        EXPECT_NE(w.m_Link.GetParamData("TapsMode", &record), 0);
+        EXPECT_NE(w.m_Link.GetParamData("TDIMode", &record), 0);
+        std::int64_t value = -1;
+        EXPECT_EQ(w.m_Link.GetParamInt("CanonActiveMount", &value), 0);
+        EXPECT_EQ(value, 3);
+        if (row.wdr) {
+            // The catalogue reaches the camera: a knee weight set here is in the camera's register.
+            ASSERT_EQ(w.m_Link.SetParamIntIfOnline("Knee1Weight", 5, false, false), 0);
+            EXPECT_EQ(emu.Register(0x0578), 5u);
+        }
+
+        const bool attached[kPanelSlots] = {true, true, true, true, true, true, true, true, false};
+        for (int i = 0; i < kPanelSlots; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(w.GetPanel(i) != nullptr, attached[i]);
+            EXPECT_EQ(w.SlotButton(i)->isHidden(), !attached[i] || !w.Slot(i).m_bView);
+        }
+        ASSERT_NE(w.GetPanel(3), nullptr);
+        EXPECT_EQ(w.GetPanel(3)->windowTitle().toStdString(), "AEC/AGC Control");
+        const std::vector<std::string> items = ViewItems(w);
+        EXPECT_NE(std::find(items.begin(), items.end(), "AEC/AGC Control"), items.end());
+
+        // Another mount closes the lens panel on the next rebuild; the catalogue is built anew.
+        SetCameraValue("CanonActiveMount", 0);
+        w.SetDefault();
+        EXPECT_EQ(w.m_Link.m_nConfigIndex, row.configIndex);
+        EXPECT_EQ(w.GetPanel(7), nullptr);
+        EXPECT_NE(w.GetPanel(3), nullptr);
+        w.m_Link.GetParametersList(nullptr, &count);
+        EXPECT_EQ(count, row.parameters);
+    }
+}
+
+// Example failure: an aerospace 47 camera is taken for the aerospace one (or the default), the
+// rebuild loads another map or no catalogue for its row, the catalogue keeps the tap mode choice
+// the camera lacks, or the Debug command rebuilds without widening the writable registers.
+TEST_F(MainWindowTest, Aerospace47CameraIsIdentifiedAndRebuiltFromItsOwnMap)
+{
+    const RegisterMapPtr& map175 = BuiltinMap(kMap175);
+    ASSERT_TRUE(map175);
+    emu.LoadRegisters(emu::CameraRegistersFor(*map175, 9));
+    emu.SetRegister(0x609C, 0x26);  // TapsMax 6 (16 taps), TapsAllowed 2 (4 taps)
+    emu.SetRegister(0x0108, 0x01);  // ActiveTaps 1 (2 taps)
+    CCorvel_5Dlg& w = MakeWindow();
+    ASSERT_EQ(StartOnEmulatedPort(w), 0);
+
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 9);
+    EXPECT_TRUE(w.m_bConnected);
+    EXPECT_EQ(w.PanelRow(), 9);
+    EXPECT_EQ(w.m_Link.m_strModelName, "Zorvat Aerospace 47M");
+    ASSERT_TRUE(w.m_pXmlDoc);
+    EXPECT_EQ(w.m_pXmlDoc->Source(), "res://corvel/#175");
+
+    // The aerospace 47 catalogue: 300 parameters, the TDI group among them, no tap mode choice.
+    std::size_t count = 0;
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 300u);
+    std::int64_t value = -1;
+    EXPECT_EQ(w.m_Link.GetParamInt("TDINumber", &value), 0);
+    EXPECT_EQ(value, 1);
+    _OrvStParam record;
+    for (const char* absent : {"TapsMode", "OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable"})
+        EXPECT_NE(w.m_Link.GetParamData(absent, &record), 0) << absent;
+    EXPECT_EQ(w.m_Link.m_nTapsAllowed, 4);
+    EXPECT_EQ(w.m_Link.m_nActiveTaps, 2);
+    ASSERT_EQ(w.m_Link.GetParamData("BootFrom", &record), 0);
+    EXPECT_EQ(record.max.n, 0x07);
+
+    // The Debug command stores the mode and rebuilds the same catalogue with widened limits.
+    QAction* debug = w.Menu().Item(cmd::kDebug);
+    ASSERT_TRUE(debug && debug->isEnabled());
+    debug->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0xFFFFFF, 10000);
+    EXPECT_EQ(w.m_Link.m_nConfigIndex, 9);
+    w.m_Link.GetParametersList(nullptr, &count);
+    EXPECT_EQ(count, 300u);
+    ASSERT_EQ(w.m_Link.GetParamData("AnalogOffsetLimits", &record), 0);
+    EXPECT_DOUBLE_EQ(record.max.d, 16777215.0);
+    debug->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0x07, 10000);
 }
 
 // Example failure: the About box shows nothing of the camera it is given, reads the wrong
@@ -1011,6 +1145,99 @@ TEST_F(MainWindowTest, PortSelectorDoubleClickChoosesAndEscCancels)
     EXPECT_EQ(RunModal(selector, [&] { QTest::keyClick(&selector, Qt::Key_Escape); }), QDialog::Rejected);
     EXPECT_TRUE(selector.Rows().empty());
     EXPECT_EQ(list->topLevelItemCount(), 0);
+}
+
+// Example failure: a long port path is cut at its end ("/dev/p…"), so ports that differ only
+// in their last characters look alike; the full path is nowhere to be read; or the dialog's
+// texts are cut at the default font.
+TEST_F(MainWindowTest, PortSelectorShowsLongPortPathsByBothEnds)
+{
+    CCorvel_5Dlg& w = MakeWindow();
+    w.SetDefault();
+    emu::PtyPeer peer;
+    ASSERT_TRUE(peer.Start()) << peer.Error();
+    peer.WithCamera([](emu::CameraModel& c) {
+        c.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+        c.SetBaudRate(115200);
+    });
+    // The port as the system names it after its adapter.
+    const std::filesystem::path byId = dir / "serial" / "by-id";
+    std::filesystem::create_directories(byId);
+    const std::string port = (byId / "usb-Camera_Link_Serial_Adapter_A5028-if00-port0").string();
+    std::filesystem::create_symlink(peer.SlavePath(), port);
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
+    settings.Set("COMPorts", 1);
+
+    const QFont standard = QApplication::font();
+    QFont large = standard;
+    large.setPointSizeF(standard.pointSizeF() * 1.5);
+    for (const QFont& font : {standard, large}) {
+        SCOPED_TRACE(font.toString().toStdString());
+        QApplication::setFont(font);
+        CPortSelector selector(&w, &settings, &clock);
+        selector.m_listPorts = [&] { return std::vector<std::string>{peer.SlavePath(), port}; };
+        auto* list = qobject_cast<QTreeWidget*>(wnd::GetDlgItem(&selector, CPortSelector::IDC_LIST));
+        ASSERT_NE(list, nullptr);
+
+        QStringList drawn;
+        QString tip;
+        std::vector<CutText> cut;
+        std::vector<std::string> overlapping;
+        PortChoice choice;
+        const int result = RunModal(
+            selector,
+            [&] {
+                ASSERT_EQ(list->topLevelItemCount(), 3);
+                QTreeWidgetItem* item = list->topLevelItem(2);
+                ASSERT_EQ(item->text(0).toStdString(), port);
+                SaveShot(&selector, font == standard ? "port-selector" : "port-selector-large-font");
+                cut = CutTexts(&selector);
+                for (const CutText& cell : CutCells(list))
+                    if (cell.text != port)
+                        cut.push_back(cell);
+                overlapping = OverlappingControls(&selector);
+                drawn = DrawnTexts(list->viewport());
+
+                // The operator rests the mouse on the port's cell, then double-clicks the row.
+                const QRect row = list->visualItemRect(item);
+                const QPoint cell(list->header()->sectionViewportPosition(0) + list->columnWidth(0) / 2,
+                                  row.center().y());
+                QHelpEvent hover(QEvent::ToolTip, cell, list->viewport()->mapToGlobal(cell));
+                QApplication::sendEvent(list->viewport(), &hover);
+                tip = QToolTip::text();
+                QToolTip::hideText();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+            },
+            [&] { return selector.Run(choice) ? 1 : 0; });
+
+        EXPECT_EQ(result, 1);
+        // Eliding only shows the path: the whole of it is chosen.
+        EXPECT_EQ(choice.name, port);
+        EXPECT_FALSE(choice.isLibrary);
+        EXPECT_EQ(tip.toStdString(), port);
+
+        // The path's cell shows its start and its end, the middle left out.
+        const QString full = QString::fromStdString(port);
+        QStringList elided;
+        for (const QString& text : drawn)
+            if (text.contains(QChar(0x2026)))
+                elided.push_back(text);
+        ASSERT_EQ(elided.size(), 1) << drawn.join(QStringLiteral(" | ")).toStdString();
+        const QString head = elided[0].section(QChar(0x2026), 0, 0);
+        const QString tail = elided[0].section(QChar(0x2026), 1);
+        EXPECT_TRUE(head.startsWith(QStringLiteral("/")) && full.startsWith(head)) << head.toStdString();
+        EXPECT_TRUE(tail.endsWith(QStringLiteral("port0")) && full.endsWith(tail)) << tail.toStdString();
+        // A plain device path and the library's name are drawn whole.
+        for (const std::string& whole : {peer.SlavePath(), std::string("libclser_emu.so")})
+            EXPECT_TRUE(drawn.contains(QString::fromStdString(whole)))
+                << whole << " in " << drawn.join(QStringLiteral(" | ")).toStdString();
+
+        for (const CutText& c : cut)
+            ADD_FAILURE() << '"' << c.text << "\" has " << c.room << " px for " << c.needed;
+        EXPECT_EQ(overlapping, std::vector<std::string>{});
+    }
+    QApplication::setFont(standard);
 }
 
 // Example failure: a register map that cannot be loaded ends the selection unseen, or a rescan

@@ -23,6 +23,7 @@
 #include "camera/ValueCoder.h"
 #include "camera/clser.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "catalogues/CatalogueEngine.h"
 #include "catalogues/CatalogueTable.h"
 #include "catalogues/ConfigurationTable.h"

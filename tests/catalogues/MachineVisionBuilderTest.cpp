@@ -26,6 +26,15 @@ std::vector<std::string> TableNames(const CatalogueTable& table)
     return names;
 }
 
+/// Each defined name's place in the store's order.
+std::map<std::string, std::ptrdiff_t> Positions(const std::vector<_OrvStParam>& records)
+{
+    std::map<std::string, std::ptrdiff_t> positions;
+    for (const _OrvStParam& r : records)
+        positions.emplace(r.name, static_cast<std::ptrdiff_t>(positions.size()));
+    return positions;
+}
+
 }  // namespace
 
 class MachineVisionBuilderTest : public CatalogueLinkTest {};
@@ -84,20 +93,171 @@ TEST_F(MachineVisionBuilderTest, AerospaceDefinesTapsModeRightAfterActiveTaps)
     ASSERT_EQ(config.configIndex, 8);
     StartCamera(config);
     Build(config, false);
-    std::vector<std::string> names;
-    for (const _OrvStParam& r : Records())
-        names.push_back(r.name);
-    const auto at = [&](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
-    EXPECT_EQ(at("ActiveTaps") + 1, at("TapsMode"));
-    EXPECT_EQ(at("TapsMode") + 1, at("OutputFormat"));
-    EXPECT_EQ(at("BitShift") + 1, at("ActiveTaps"));
+    const std::map<std::string, std::ptrdiff_t> place = Positions(Records());
+    EXPECT_EQ(place.at("ActiveTaps") + 1, place.at("TapsMode"));
+    EXPECT_EQ(place.at("TapsMode") + 1, place.at("OutputFormat"));
+    EXPECT_EQ(place.at("BitShift") + 1, place.at("ActiveTaps"));
     for (const char* name : {"TDIMode", "TDINumber", "TDIDelay", "SmearingMode", "HPCThreshold", "SlaveAOIMode",
                              "TrStrobeDuration", "Strobe2Position", "Out2Mapping", "CanonActiveMount"})
-        EXPECT_LT(at(name), static_cast<std::ptrdiff_t>(names.size())) << name;
+        EXPECT_EQ(place.count(name), 1u) << name;
     RegisterLink reg;
     ASSERT_EQ(GetRegisterLink(*link, "TDINumber", reg), 0);
     EXPECT_EQ(reg.path, "CAMERA/CCDTIMINGREGISTERS/TDIGROUP/TDINumber");
     EXPECT_EQ(reg.address, 0x0520);
+}
+
+// Example failure: a ruggedized catalogue keeps the aerospace order exception for TapsMode (or
+// defines TapsMode at all), keeps TrStrobeDuration or the TDI group, or the 47 one walks the WDR
+// group its camera does not have.
+TEST_F(MachineVisionBuilderTest, RuggedizedCataloguesFollowTheMapOrderWithTheirOwnGroups)
+{
+    struct Row {
+        int configIndex;
+        const char* afterActiveTaps;
+        bool wdr;
+    } rows[] = {{10, "OutputFormat", true}, {11, "TBMode", false}};
+    for (const Row& row : rows) {
+        const CatalogueConfig& config = ZorvatConfigOf(row.configIndex);
+        SCOPED_TRACE(config.name);
+        StartCamera(config);
+        Build(config, false);
+        std::vector<std::string> names;
+        for (const _OrvStParam& r : Records())
+            names.push_back(r.name);
+        const auto at = [&](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
+        const auto defined = [&](const char* name) { return at(name) < static_cast<std::ptrdiff_t>(names.size()); };
+        EXPECT_EQ(at("BitShift") + 1, at("ActiveTaps"));
+        EXPECT_EQ(at("ActiveTaps") + 1, at(row.afterActiveTaps));
+        EXPECT_EQ(at("TrStrobeDelay") + 1, at("TriggerGlitch"));
+        EXPECT_EQ(at("TriggerGlitch") + 1, at("PulseGran"));
+        for (const char* name : {"TapsMode", "TrStrobeDuration", "TDIMode", "TDINumber", "TDIDelay"})
+            EXPECT_FALSE(defined(name)) << name;
+        for (const char* name : {"SmearingMode", "HPCThreshold", "SlaveAOIMode", "Strobe2Position", "Out2Mapping"})
+            EXPECT_TRUE(defined(name)) << name;
+        for (const char* name : {"WDRMode", "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"})
+            EXPECT_EQ(defined(name), row.wdr) << name;
+        if (row.wdr) {
+            // The WDR group stands between the strobe and output groups.
+            EXPECT_EQ(at("Strobe2Position") + 1, at("WDRMode"));
+            EXPECT_EQ(at("Knee2Weight") + 1, at("Out1Polarity"));
+            RegisterLink reg;
+            ASSERT_EQ(GetRegisterLink(*link, "Knee1Position", reg), 0);
+            EXPECT_EQ(reg.path, "CAMERA/CCDTIMINGREGISTERS/WDRGROUP/Knee1Position");
+            EXPECT_EQ(reg.address, 0x0574);
+            EXPECT_EQ(reg.mask, 0x7Fu);
+        } else {
+            EXPECT_EQ(at("Strobe2Position") + 1, at("Out1Polarity"));
+        }
+    }
+}
+
+// Example failure: the echo of a ruggedized camera's setting shows another map's text (the
+// aerospace "Accept Any" for a trigger overlap of 2, "Off" for the 47 camera's fan mode 0, whose
+// text its map hides) or no text where its map has one.
+TEST_F(MachineVisionBuilderTest, RuggedizedEchoShowsTheTextsOfItsOwnMap)
+{
+    struct Row {
+        int configIndex;
+        const char* name;
+        std::int64_t value;
+        const char* echo;
+    } rows[] = {
+        {10, "FanMode", 0, "<fanMode 0 <Off>"},
+        {10, "TriggerOverlap", 1, "<trgOlap 1 <Accept>"},
+        {10, "WDRMode", 2, "<wdrMode 2 <Two Knees>"},
+        {10, "Knee1Weight", 7, "<knee1Wght 7 <90>"},
+        {11, "FanMode", 0, "<fanMode 0 <>"},
+        {11, "FanMode", 2, "<fanMode 2 <Auto>"},
+        {11, "TriggerOverlap", 2, "<trgOlap 2 <>"},
+        {11, "TriggerOverlap", 3, "<trgOlap 3 <>"},
+    };
+    for (const Row& row : rows) {
+        const CatalogueConfig& config = ZorvatConfigOf(row.configIndex);
+        SCOPED_TRACE(std::string(config.name) + " " + row.name + " " + std::to_string(row.value));
+        StartCamera(config);
+        Build(config, false);
+        link->m_bEchoToTerminal = 1;
+        window.lines.clear();
+        ASSERT_EQ(link->SetParamIntIfOnline(row.name, row.value, true, false), 0) << "within the limits";
+        ASSERT_FALSE(window.lines.empty());
+        EXPECT_EQ(window.lines.front(), row.echo);
+    }
+}
+
+// Example failure: a builder depends on the map it was written for: the ruggedized 47 builder
+// reading the aerospace map picks up its TDI registers, or the aerospace builder reading the
+// ruggedized 47 map trips over the WDR group in place of its TDI group.
+TEST_F(MachineVisionBuilderTest, BuildersReadTheOtherWideMapByTheirOwnLists)
+{
+    struct Row {
+        const char* name;
+        int configIndex;
+        int mapId;
+        int defined, linked;
+        std::vector<std::string> absent;
+    } rows[] = {
+        {"ruggedized 47 builder, aerospace map", 11, kMap171, 296, 296,
+         {"TDIMode", "TDINumber", "TDIDelay", "WDRMode", "TapsMode"}},
+        {"aerospace builder, ruggedized 47 map", 8, kMap176, 302, 302,
+         {"TDIMode", "TDINumber", "TDIDelay", "WDRMode", "Knee2Weight"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CatalogueConfig& config = ZorvatConfigOf(row.configIndex);
+        StartCamera(config);
+        // The catalogue from the configuration's own map, for the names.
+        Build(config, false);
+        std::vector<std::string> own;
+        for (const _OrvStParam& r : Records())
+            own.push_back(r.name);
+
+        const CatalogueBuildResult result = config.build(*link, BuiltinMap(row.mapId), false);
+        EXPECT_TRUE(result.built);
+        EXPECT_EQ(result.defined, row.defined);
+        EXPECT_EQ(result.linked, row.linked) << "only elements the map has are defined";
+        std::vector<std::string> names;
+        for (const _OrvStParam& r : Records())
+            names.push_back(r.name);
+        std::vector<std::string> expected;
+        for (const std::string& name : own)
+            if (std::find(row.absent.begin(), row.absent.end(), name) == row.absent.end())
+                expected.push_back(name);
+        EXPECT_EQ(names, expected);
+    }
+}
+
+// Example failure: the aerospace 47 catalogue keeps a tap mode choice its camera lacks (the
+// terminal would offer a write to the read-only taps word), loses the TDI registers, or the
+// manufacturing defaults, written with a blank before the equals sign in its map, read as empty.
+TEST_F(MachineVisionBuilderTest, Aerospace47ReadsItsTapsOnlyThroughActiveTaps)
+{
+    const CatalogueConfig& config = kZorvatConfigs[3];
+    ASSERT_EQ(config.configIndex, 9);
+    StartCamera(config);
+    Build(config, false);
+    const std::map<std::string, std::ptrdiff_t> place = Positions(Records());
+    EXPECT_EQ(place.at("BitShift") + 1, place.at("ActiveTaps"));
+    EXPECT_EQ(place.at("ActiveTaps") + 1, place.at("TBMode"));
+    EXPECT_EQ(place.at("FanOnLevel") + 1, place.at("BrightnessLevel"));
+    EXPECT_EQ(place.at("LumaLevel") + 1, place.at("AGCLimitMax"));
+    EXPECT_EQ(place.at("Strobe2Position") + 1, place.at("TDIMode"));
+    EXPECT_EQ(place.at("TDIDelay") + 1, place.at("Out1Polarity"));
+
+    _OrvStParam taps;
+    ASSERT_EQ(link->GetParamData("ActiveTaps", &taps), 0);
+    EXPECT_EQ(taps.access, OrvParam_Read);
+    RegisterLink reg;
+    ASSERT_EQ(GetRegisterLink(*link, "ActiveTaps", reg), 0);
+    EXPECT_EQ(reg.address, 0x0108);
+    EXPECT_FALSE(reg.ws);
+
+    std::string model;
+    for (int i = 1; i <= 5; ++i) {
+        _OrvStParam text;
+        ASSERT_EQ(link->GetParamData(("MfgName" + std::to_string(i)).c_str(), &text), 0);
+        model += text.defText;
+    }
+    EXPECT_EQ(model, "Not a Zorvat camera.");
 }
 
 // Example failure: a listener is registered for the wrong name or slot, a missing panel or dialog
@@ -305,6 +465,13 @@ TEST_F(MachineVisionBuilderTest, MissingSectionOrGroupIsSkippedAlone)
         {"aerospace, no TDIGROUP", kZorvatConfigs[2], "<TDIGROUP>", "</TDIGROUP>", 3, "TDIDelay", "Out2Mapping"},
         {"aerospace, no timing registers", kZorvatConfigs[2], "<CCDTIMINGREGISTERS>", "</CCDTIMINGREGISTERS>", 37,
          "BinVertMode", "RGSIdNumber"},
+        {"aerospace 47, no LOCALSPACE", kZorvatConfigs[3], "<LOCALSPACE>", "</LOCALSPACE>", 21, "Ping", "ParamFlashControl"},
+        {"aerospace 47, no TDIGROUP", kZorvatConfigs[3], "<TDIGROUP>", "</TDIGROUP>", 3, "TDIMode", "Out1Polarity"},
+        {"ruggedized, no WDRGROUP", ZorvatConfigOf(10), "<WDRGROUP>", "</WDRGROUP>", 5, "Knee2Weight", "Out2Mapping"},
+        // A map without the WDR group the 47 camera never visits gives the same catalogue.
+        {"ruggedized 47, no WDRGROUP", ZorvatConfigOf(11), "<WDRGROUP>", "</WDRGROUP>", 0, "WDRMode", "Out2Mapping"},
+        {"ruggedized 47, no TRIGGERGROUP", ZorvatConfigOf(11), "<TRIGGERGROUP>", "</TRIGGERGROUP>", 11,
+         "TriggerGlitch", "PulseGran"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

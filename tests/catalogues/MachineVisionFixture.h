@@ -5,7 +5,9 @@
 #pragma once
 
 #include "catalogues/BuildCatalogZorvatAerospace.h"
+#include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "catalogues/ZorvatCatalogue.h"
 #include "emulator/RegisterImage.h"
 #include "support/BuiltinMaps.h"
@@ -16,6 +18,7 @@
 
 #include <array>
 #include <set>
+#include <stdexcept>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -70,7 +73,25 @@ inline const CatalogueConfig kZorvatConfigs[] = {
       "Knee1Position", "Knee1Weight", "Knee2Position", "Knee2Weight"}},
     {"Aerospace", BuildCatalogZorvatAerospace, AerospaceCatalogue, kMap171, 8, 279, 221, 36.0,
      {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "DPCEnable", "DPCThreshold"}},
+    {"Aerospace47", BuildCatalogZorvatAerospace47, Aerospace47Catalogue, kMap175, 9, 274, 216, 36.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "OutputFormat", "DPCEnable", "TecMode", "TecOnLevel",
+      "MirrorEnable", "DPCThreshold"}},
+    {"Ruggedized", BuildCatalogZorvatRuggedized, RuggedizedCatalogue, kMap172, 10, 279, 221, 36.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "DPCThreshold", "TrStrobeDuration"}},
+    {"Ruggedized47", BuildCatalogZorvatRuggedized47, Ruggedized47Catalogue, kMap176, 11, 270, 212, 36.0,
+     {"TriggerPeriod", "VSubWrite", "RgsCamInfo", "TapsMode", "DPCEnable", "DPCThreshold", "TrStrobeDuration",
+      "OutputFormat", "TecMode", "TecOnLevel", "MirrorEnable", "WDRMode", "Knee1Position", "Knee1Weight",
+      "Knee2Position", "Knee2Weight"}},
 };
+
+/// The Zorvat configuration of a configuration index (the list's order is no one's business).
+inline const CatalogueConfig& ZorvatConfigOf(int configIndex)
+{
+    for (const CatalogueConfig& config : kZorvatConfigs)
+        if (config.configIndex == configIndex)
+            return config;
+    throw std::out_of_range("no Zorvat configuration " + std::to_string(configIndex));
+}
 
 class CatalogueLinkTest : public EmulatedLinkTest {
 protected:

@@ -211,7 +211,7 @@ TEST_F(SliderGroupTest, LosingTheFocusCommitsTheTypedValue)
 class TimesTen : public OVGHSliderConvertor {
 public:
     std::string ValueToText(int value) override { return std::to_string(value * 10) + " mm"; }
-    int TextToValue(const std::string& text) override { return std::atoi(text.c_str()) / 10; }
+    std::optional<int> TextToValue(const std::string& text) override { return std::atoi(text.c_str()) / 10; }
 };
 
 // Example failure: the converter or the value labels are used for the edit but not for the
@@ -234,6 +234,26 @@ TEST_F(SliderGroupTest, TextsComeFromConverterOrLabels)
     edit->setText("250 mm");
     EXPECT_EQ(group.OnEditCommit(), 1);
     EXPECT_EQ(group.m_nValue, 25);
+}
+
+// Example failure: an edit showing a value label ("CONT") commits a value of 0 or the minimum
+// when it loses the focus, or the label typed by the operator is refused.
+TEST_F(SliderGroupTest, AValueLabelCommitsItsValue)
+{
+    group.m_labels = {{50, "CONT"}};
+    group.SetRange(1, 50, 50, true);
+    EXPECT_EQ(edit->text(), "CONT");
+    EXPECT_EQ(group.OnEditCommit(), -1);
+    EXPECT_EQ(group.m_nValue, 50);
+    edit->setText("7");
+    EXPECT_EQ(group.OnEditCommit(), 1);
+    edit->setText(" cont");
+    EXPECT_EQ(group.OnEditCommit(), 1);
+    EXPECT_EQ(group.m_nValue, 50);
+    EXPECT_EQ(edit->text(), "CONT");
+    edit->setText("CONTX");
+    EXPECT_EQ(group.OnEditCommit(), -1);
+    EXPECT_EQ(group.m_nValue, 50);
 }
 
 // Example failure: Enable/Show forget a part (a label stays enabled), toggling does not

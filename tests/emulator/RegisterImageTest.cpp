@@ -84,10 +84,14 @@ TEST(RegisterImage, IdentityOfEachZorvatConfiguration)
         int mapId;
         int configIndex;
         const char* model;
+        const char* serial;
     } rows[] = {
-        {"configuration 4", corvel::test::kMap170, 4, "Zorvat Industrial"},
-        {"configuration 5", corvel::test::kMap174, 5, "Zorvat Industrial 47"},
-        {"configuration 8", corvel::test::kMap171, 8, "Zorvat Aerospace"},
+        {"configuration 4", corvel::test::kMap170, 4, "Zorvat Industrial", "EMU00004"},
+        {"configuration 5", corvel::test::kMap174, 5, "Zorvat Industrial 47", "EMU00005"},
+        {"configuration 8", corvel::test::kMap171, 8, "Zorvat Aerospace", "EMU00008"},
+        {"configuration 9", corvel::test::kMap175, 9, "Zorvat Aerospace 47M", "EMU00009"},
+        {"configuration 10", corvel::test::kMap172, 10, "Zorvat Ruggedized", "EMU00010"},
+        {"configuration 11", corvel::test::kMap176, 11, "Zorvat Ruggedized 47", "EMU00011"},  // 20 characters fit
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -95,14 +99,19 @@ TEST(RegisterImage, IdentityOfEachZorvatConfiguration)
         ASSERT_TRUE(map);
         const CameraIdentity identity = IdentityForConfiguration(*map, row.configIndex);
         EXPECT_EQ(identity.modelText, row.model);
-        EXPECT_EQ(identity.serialText, "EMU0000" + std::to_string(row.configIndex));
+        EXPECT_EQ(identity.serialText, row.serial);
 
         const RegisterImage image = CameraRegistersFor(*map, row.configIndex);
         EXPECT_EQ(At(image, 0x600C), 0x76543210u);
         EXPECT_EQ(At(image, 0x603C), static_cast<std::uint32_t>(row.configIndex));
         EXPECT_EQ(At(image, 0x7028), 0x5A6F7276u);  // "Zorv"
         EXPECT_EQ(At(image, 0x7010), 0x454D5530u);  // "EMU0"
-        EXPECT_EQ(At(image, 0x7014), 0x30303030u + static_cast<std::uint32_t>(row.configIndex));
+        // The serial text's second word, first character in the high byte.
+        const std::uint32_t serialEnd = static_cast<std::uint32_t>(row.serial[4]) << 24 |
+                                        static_cast<std::uint32_t>(row.serial[5]) << 16 |
+                                        static_cast<std::uint32_t>(row.serial[6]) << 8 |
+                                        static_cast<std::uint32_t>(row.serial[7]);
+        EXPECT_EQ(At(image, 0x7014), serialEnd);
     }
 }
 
@@ -129,7 +138,8 @@ TEST(RegisterImage, BuiltinMapDefaultsReadBackThroughEveryField)
     const struct {
         int mapId;
         std::size_t words;
-    } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272}};
+    } maps[] = {{corvel::test::kMap170, 274}, {corvel::test::kMap174, 274}, {corvel::test::kMap171, 272},
+                {corvel::test::kMap175, 272}, {corvel::test::kMap172, 274}, {corvel::test::kMap176, 274}};
     for (const auto& [mapId, words] : maps) {
         SCOPED_TRACE(mapId);
         const RegisterMapPtr& map = BuiltinMap(mapId);

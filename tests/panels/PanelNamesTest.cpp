@@ -4,7 +4,9 @@
 
 #include "panels/PanelNames.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,6 +30,30 @@ TEST_P(PanelNamesTest, EveryNameAPanelUsesIsInTheCatalogue)
                 << "slot " << slot << " template " << panel->TemplateId() << ": " << name;
         }
     }
+}
+
+std::vector<int> ConfigurationsWithAMap();
+
+// Example failure: a panel spells a parameter it shows only on some cameras so that no camera's
+// catalogue defines it: its controls are hidden everywhere and the typo goes unnoticed.
+TEST_F(PanelTest, EveryOptionalNameIsInSomeCatalogueThatShowsThePanel)
+{
+    std::map<std::pair<int, std::string_view>, bool> found;  // (template, name) -> defined somewhere
+    for (int config : ConfigurationsWithAMap()) {
+        CCorvel_5Dlg& w = OpenOnCamera(config);
+        for (int slot = 0; slot < kPanelSlots; ++slot) {
+            const COptionDialog* panel = w.GetPanel(slot);
+            if (!panel)
+                continue;
+            for (std::string_view name : panel_names::OptionalPanelNamesOf(panel->TemplateId())) {
+                _OrvStParam record{};
+                found[{panel->TemplateId(), name}] |= w.m_Link.GetParamData(std::string(name).c_str(), &record) == 0;
+            }
+        }
+        window.reset();
+    }
+    for (const auto& [key, defined] : found)
+        EXPECT_TRUE(defined) << "template " << key.first << ": " << key.second;
 }
 
 // The configurations whose register map is built in.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,6 +131,45 @@ inline void CheckLimits(const MapFile& map, const LimitsRow& row)
     const double maxD = std::stod(row.values[5]);
     EXPECT_NEAR((max - min) / step, row.rawSpan, row.rawSpan * 1e-6);
     EXPECT_NEAR(minD + step * 16777215.0, maxD, std::fabs(maxD) * 1e-6);
+}
+
+/// The aerospace layout both aerospace maps share: the thirteen sections, BinVertMode and the
+/// seven groups with the TDI group, each group after its comment, and the element counts.
+inline void CheckAerospaceSectionsAndCounts(const MapFile& map)
+{
+    const pugi::xml_node camera = map.Doc().child("CAMERA");
+    std::vector<std::string> expected = {"CameraType"};
+    expected.insert(expected.end(), std::begin(kSections), std::end(kSections));
+    EXPECT_EQ(ChildElementNames(camera), expected);
+    EXPECT_EQ(Text(camera.child("CameraType")), "KAI-xxx50 CCD");
+    EXPECT_STREQ(camera.attribute("xsi:noNamespaceSchemaLocation").value(), "CameraDef.xsd");
+
+    const char* const groups[] = {"TRIGGERGROUP", "PULSEGROUP",  "EXPOSUREGROUP", "FRAMETIMEGROUP",
+                                  "STROBEGROUP",  "TDIGROUP",    "OUTPUTGROUP"};
+    const char* const groupComments[] = {"Trigger group", "Pulse group", "Exposure group", "Frame Time group",
+                                         "Strobe group",  "TDI group",   "Output group"};
+    std::vector<std::string> timing = {"BinVertMode"};
+    timing.insert(timing.end(), std::begin(groups), std::end(groups));
+    EXPECT_EQ(ChildElementNames(camera.child("CCDTIMINGREGISTERS")), timing);
+    for (size_t i = 0; i < std::size(groups); ++i)
+        EXPECT_STREQ(camera.child("CCDTIMINGREGISTERS").child(groups[i]).previous_sibling().value(),
+                     groupComments[i]);
+
+    std::map<std::string, size_t> counts;
+    size_t registers = 0;
+    for (const MapElement& e : map.Elements()) {
+        ++counts[e.group.empty() ? e.section : e.group];
+        registers += e.IsLimits() ? 0 : 1;
+    }
+    const std::map<std::string, size_t> expectedCounts = {
+        {"LOCALSPACE", 21},     {"PARAMFLASH", 4},     {"EPCSFLASH", 4},      {"BOOTLOADER", 4},
+        {"CCDTIMINGSTATUS", 43}, {"LENSCONTROL", 28},  {"CAMERAMFGINFO", 18}, {"MFGAFE", 48},
+        {"EEPROMSPACE", 1},     {"AFEREGISTERS", 50},  {"DATAREGISTERS", 49}, {"CCDTIMINGREGISTERS", 1},
+        {"TRIGGERGROUP", 12},   {"PULSEGROUP", 5},     {"EXPOSUREGROUP", 4},  {"FRAMETIMEGROUP", 2},
+        {"STROBEGROUP", 6},     {"TDIGROUP", 3},       {"OUTPUTGROUP", 4},    {"MISCELLANEOUS", 3}};
+    EXPECT_EQ(counts, expectedCounts);
+    EXPECT_EQ(map.Elements().size(), 310u);
+    EXPECT_EQ(registers, 306u);
 }
 
 }  // namespace corvel::test

@@ -13,6 +13,9 @@ inline constexpr int kMap170 = 170;  ///< configuration 4
 inline constexpr int kMap174 = 174;  ///< configuration 5
 inline constexpr int kMap171 = 171;  ///< configuration 8
 inline constexpr int kMap173 = 173;  ///< configuration 7
+inline constexpr int kMap175 = 175;  ///< configuration 9
+inline constexpr int kMap172 = 172;  ///< configuration 10
+inline constexpr int kMap176 = 176;  ///< configuration 11
 
 inline const RegisterMapPtr& BuiltinMap(int id)
 {

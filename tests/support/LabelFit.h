@@ -9,12 +9,15 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSizeGrip>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionHeader>
+#include <QStringList>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -112,6 +115,67 @@ inline std::vector<CutText> CutCells(const QTreeWidget* list)
         }
     }
     return cut;
+}
+
+/// Records the texts a widget draws, as its painter hands them on: what the operator reads,
+/// after any eliding.
+class TextRecorder : public QPaintDevice {
+public:
+    explicit TextRecorder(QSize size) : size_(size) {}
+    ~TextRecorder() override = default;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const QStringList& Texts() const { return engine_.texts; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmWidthMM: return size_.width() * 254 / 960;
+        case PdmHeightMM: return size_.height() * 254 / 960;
+        case PdmNumColors: return 0x7fffffff;
+        case PdmDepth: return 32;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+        void drawTiledPixmap(const QRectF&, const QPixmap&, const QPointF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawRects(const QRect*, int) override {}
+        void drawLines(const QLineF*, int) override {}
+        void drawLines(const QLine*, int) override {}
+        void drawEllipse(const QRectF&) override {}
+        void drawPoints(const QPointF*, int) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { texts.push_back(item.text()); }
+        Type type() const override { return User; }
+        QStringList texts;
+    };
+    QSize size_;
+    mutable Engine engine_;
+};
+
+/// The texts `widget` draws (its children aside), in the order it draws them.
+inline QStringList DrawnTexts(QWidget* widget)
+{
+    TextRecorder recorder(widget->size());
+    widget->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return recorder.Texts();
 }
 
 /// Saves a picture of `widget` as <name>.png in the build folder's shots/, for a reviewer.

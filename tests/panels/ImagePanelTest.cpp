@@ -1,0 +1,676 @@
+// The Image Parameters panel in slot 4 of the main window, driven with mouse and key events
+// over the emulated camera: what each edit writes, what a change made elsewhere shows, what an
+// absent parameter hides and collapses, Ping, and how the panel looks.
+#include "PanelFixture.h"
+
+#include "camera/RegisterLink.h"
+#include "catalogues/CatalogueTable.h"
+#include "catalogues/ZorvatCatalogue.h"
+#include "controls/CTrackBar.h"
+#include "controls/CUpDownCtrl.h"
+#include "controls/DialogUnits.h"
+#include "controls/DlgItem.h"
+#include "controls/MouseDrive.h"
+#include "controls/WindowTimers.h"
+#include "panels/CDlgImage.h"
+#include "panels/PanelNames.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace corvel::test;
+namespace names = panel_names::image;
+using D = CDlgImage;
+
+/// The panel's protected parts, reached without pretending the panel is of another class.
+struct Inside : CDlgImage {
+    static std::array<CEditSpin, AOIRecordCount>& Aoi(CDlgImage& p) { return p.*(&Inside::m_aoi); }
+    static CSliderEditSpin& Brightness(CDlgImage& p) { return p.*(&Inside::m_brightness); }
+    static bool SlavePresent(CDlgImage& p) { return p.*(&Inside::m_bSlavePresent); }
+    static wnd::CWndTimers& Timers(CDlgImage& p) { return *(p.*(&Inside::m_pTimers)); }
+    static bool& BinningFlag(CDlgImage& p) { return (p.*(&Inside::BinningWriteFlag))(); }
+};
+
+class ImagePanelTest : public PanelTest {
+protected:
+    /// The image panel of configuration `config`, shown and active so that focus moves.
+    CDlgImage* Open(int config = 4)
+    {
+        OpenOnCamera(config);
+        return Show();
+    }
+
+    CDlgImage* Show()
+    {
+        panel = dynamic_cast<CDlgImage*>(ShownPanel(4));
+        if (!panel) {
+            ADD_FAILURE() << "slot 4 holds no image panel";
+            return nullptr;
+        }
+        panel->activateWindow();
+        QApplication::setActiveWindow(panel);
+        if (!QTest::qWaitFor([this] { return panel->isActiveWindow(); }, 5000))
+            ADD_FAILURE() << "the panel did not become active";
+        emu.ClearFrames();
+        return panel;
+    }
+
+    template <class T = QWidget>
+    T* Item(int id)
+    {
+        T* item = qobject_cast<T*>(panel->GetDlgItem(id));
+        EXPECT_NE(item, nullptr) << "control " << id;
+        return item;
+    }
+
+    RegisterLink Reg(const char* name)
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        return reg;
+    }
+
+    /// The camera received exactly one write since the log was cleared: `name` set to `value`.
+    void ExpectOneWrite(const char* name, int value)
+    {
+        const RegisterLink reg = Reg(name);
+        const auto writes = WriteFrames();
+        ASSERT_EQ(writes.size(), 1u) << name;
+        const auto& f = writes[0];
+        EXPECT_EQ((f[1] << 8) | f[2], reg.address) << name;
+        const std::uint32_t word = (std::uint32_t{f[3]} << 24) | (std::uint32_t{f[4]} << 16) |
+                                   (std::uint32_t{f[5]} << 8) | f[6];
+        EXPECT_EQ((word >> reg.shift) & reg.mask, static_cast<std::uint32_t>(value)) << name;
+    }
+
+    /// Rebuilds the catalogue of the open configuration without the parameters `absent`, as for
+    /// a camera that lacks them, and refreshes the panel.
+    void RebuildWithout(std::vector<const char*> absent, int config)
+    {
+        const CatalogueTable& base = config == 4   ? MachineVisionCatalogue()
+                                     : config == 5 ? MachineVision47Catalogue()
+                                                   : AerospaceCatalogue();
+        const DerivedCatalogueTable table("test", base, absent, {});
+        BuildCatalogueForLink(window->m_Link, window->m_pXmlDoc, false, table.Table());
+        panel->RefreshFromStorage();
+        QApplication::processEvents();
+        emu.ClearFrames();
+    }
+
+    /// The geometry and visibility of every control, to compare two refreshes.
+    std::map<int, std::pair<QRect, bool>> Layout()
+    {
+        std::map<int, std::pair<QRect, bool>> layout;
+        for (QWidget* w : panel->findChildren<QWidget*>())
+            if (const int id = wnd::GetDlgCtrlID(w))
+                layout[id] = {w->geometry(), w->isVisibleTo(panel)};
+        layout[0] = {panel->rect(), true};
+        return layout;
+    }
+
+    void TypeInto(int editId, const QString& text)
+    {
+        auto* edit = Item<QLineEdit>(editId);
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 5000);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!edit->hasFocus(), 5000);
+    }
+
+    void PickNextItem(int comboId)
+    {
+        auto* combo = Item<QComboBox>(comboId);
+        ASSERT_TRUE(combo);
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Down);
+    }
+
+    void Click(int id)
+    {
+        QWidget* w = Item(id);
+        ASSERT_TRUE(w);
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
+    }
+
+    /// One press and release on the spin's upper (up = true) or lower arrow.
+    void SpinOnce(int spinId, bool up)
+    {
+        QWidget* spin = Item(spinId);
+        ASSERT_TRUE(spin);
+        const QPoint at(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
+        Press(spin, at);
+        Release(spin, at);
+    }
+
+    int ComboValue(int comboId)
+    {
+        auto* combo = Item<QComboBox>(comboId);
+        return combo && combo->currentIndex() >= 0 ? combo->currentData().toInt() : -1;
+    }
+
+    int IconShown() { return Item<QLabel>(D::IDC_PING_ICON)->property(D::kIconIdProperty).toInt(); }
+
+    CDlgImage* panel = nullptr;
+};
+
+// ---- 1. an edit by the operator writes one register ----
+
+struct EditRow {
+    const char* what;
+    std::function<void()> act;
+    const char* name;
+    int value;
+};
+
+// Example failure: the 4x radio writes 2, a check box writes its old state, a combo pick
+// writes the item's index instead of its value, or an edit writes twice.
+TEST_F(ImagePanelTest, EachEditWritesOneRegisterWithItsValue)
+{
+    ASSERT_TRUE(Open(4));
+    auto* bitShift = Item<QComboBox>(D::IDC_BIT_SHIFT);
+    const EditRow rows[] = {
+        {"Horz 2x", [&] { Click(D::IDC_BIN_H2); }, names::kBinHorzMode, 1},
+        {"Horz 4x", [&] { Click(D::IDC_BIN_H4); }, names::kBinHorzMode, 3},
+        {"Horz 1x", [&] { Click(D::IDC_BIN_H1); }, names::kBinHorzMode, 0},
+        {"Vert 4x", [&] { Click(D::IDC_BIN_V4); }, names::kBinVertMode, 3},
+        {"Vert 2x", [&] { Click(D::IDC_BIN_V2); }, names::kBinVertMode, 1},
+        {"Horizontal Flip on", [&] { Click(D::IDC_MIRROR); }, names::kMirrorEnable, 1},
+        {"Horizontal Flip off", [&] { Click(D::IDC_MIRROR); }, names::kMirrorEnable, 0},
+        {"Keep Frame Rate on", [&] { Click(D::IDC_KEEP_FRAME_RATE); }, names::kConstFRateEnable, 1},
+        {"Negative Image on", [&] { Click(D::IDC_NEGATIVE); }, names::kNegative, 1},
+        {"Bit Depth next item", [&] { PickNextItem(D::IDC_BIT_DEPTH); }, names::kBitDepth, 1},
+        // "No Shift" (0) stands between the left shifts (9-15) and the right shifts (1-7).
+        {"Bit Shift next item", [&] { PickNextItem(D::IDC_BIT_SHIFT); }, names::kBitShift,
+         bitShift->itemData(bitShift->currentIndex() + 1).toInt()},
+        {"Output Format next item", [&] { PickNextItem(D::IDC_OUTPUT_FORMAT); }, names::kOutputFormat, 1},
+        {"Bad Pixel Correction next item", [&] { PickNextItem(D::IDC_HPC); }, names::kHPCEnable, 1},
+        {"FFC next item", [&] { PickNextItem(D::IDC_FFC); }, names::kFFCEnable, 1},
+        {"LUT next item", [&] { PickNextItem(D::IDC_LUT); }, names::kLUTEnable, 1},
+        {"Black Level next item", [&] { PickNextItem(D::IDC_BLACK_LEVEL); }, names::kBlackLevelEnable, 1},
+        {"Test Mode next item", [&] { PickNextItem(D::IDC_TEST_MODE); }, names::kTestMode, 1},
+        {"Master width typed", [&] { TypeInto(D::IDC_MASTER_WIDTH, "1024"); }, names::kMasterAOIWidth, 1024},
+        {"Master vert offset typed", [&] { TypeInto(D::IDC_MASTER_VOFF, "16"); }, names::kMasterAOIVerOffset, 16},
+        {"Master width above range", [&] { TypeInto(D::IDC_MASTER_WIDTH, "99999"); }, names::kMasterAOIWidth, 0x3FFF},
+        {"Master horz offset spin up", [&] { SpinOnce(D::IDC_MASTER_HOFF_SPIN, true); }, names::kMasterAOIHorOffset, 1},
+        {"Master height spin up", [&] { SpinOnce(D::IDC_MASTER_HEIGHT_SPIN, true); }, names::kMasterAOIHeight, 1},
+        {"Brightness typed", [&] { TypeInto(D::IDC_BRIGHTNESS_EDIT, "2000"); }, names::kBrightnessLevel, 2000},
+        {"Brightness spin down", [&] { SpinOnce(D::IDC_BRIGHTNESS_SPIN, false); }, names::kBrightnessLevel, 1999},
+    };
+    for (const EditRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        emu.ClearFrames();
+        row.act();
+        QApplication::processEvents();
+        ExpectOneWrite(row.name, row.value);
+    }
+    EXPECT_TRUE(Item<QRadioButton>(D::IDC_BIN_V2)->isChecked());
+    EXPECT_FALSE(Item<QRadioButton>(D::IDC_BIN_V4)->isChecked());
+    EXPECT_EQ(Item<QLineEdit>(D::IDC_MASTER_WIDTH)->text(), "16383");
+
+    // Tabbing through an edit without a change writes nothing.
+    emu.ClearFrames();
+    TypeInto(D::IDC_MASTER_VOFF, "16");
+    TypeInto(D::IDC_BRIGHTNESS_EDIT, "1999");
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+// Example failure: the slave AOI, its mode, the taps or the correction depth (shown by the
+// Aerospace camera, not by the default one) write another register or nothing.
+TEST_F(ImagePanelTest, AerospaceEditsOfTheSlaveAOITapsAndDepthWriteOneRegister)
+{
+    ASSERT_TRUE(Open(8));
+    const EditRow rows[] = {
+        {"Slave Mode next item", [&] { PickNextItem(D::IDC_SLAVE_MODE); }, names::kSlaveAOIMode, 1},
+        {"Slave height typed", [&] { TypeInto(D::IDC_SLAVE_HEIGHT, "200"); }, names::kSlaveAOIHeight, 200},
+        {"Slave horz offset typed", [&] { TypeInto(D::IDC_SLAVE_HOFF, "8"); }, names::kSlaveAOIHorOffset, 8},
+        {"Slave width spin up", [&] { SpinOnce(D::IDC_SLAVE_WIDTH_SPIN, true); }, names::kSlaveAOIWidth, 1},
+        {"Smear next item", [&] { PickNextItem(D::IDC_SMEAR); }, names::kSmearingMode, 1},
+        {"Correction depth typed", [&] { TypeInto(D::IDC_HPC_EDIT, "100"); }, names::kHPCThreshold, 100},
+        {"Correction depth spin up", [&] { SpinOnce(D::IDC_HPC_SPIN, true); }, names::kHPCThreshold, 101},
+    };
+    for (const EditRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        emu.ClearFrames();
+        row.act();
+        QApplication::processEvents();
+        ExpectOneWrite(row.name, row.value);
+    }
+}
+
+// Example failure: every step of a drag writes the camera, or the release writes nothing.
+TEST_F(ImagePanelTest, SliderDragWritesOnceWhenTheDragEnds)
+{
+    ASSERT_TRUE(Open(4));
+    auto* slider = Item<CTrackBar>(D::IDC_BRIGHTNESS_SLIDER);
+    ASSERT_TRUE(slider);
+    const int handle = slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider);
+    const QPoint from(handle / 2, slider->height() / 2);
+    Drag(slider, from, QPoint(slider->width() / 2, slider->height() / 2), 6);
+    QApplication::processEvents();
+    const int shown = Inside::Brightness(*panel).m_nValue;
+    EXPECT_GT(shown, 0);
+    ExpectOneWrite(names::kBrightnessLevel, shown);
+    EXPECT_EQ(Item<QLineEdit>(D::IDC_BRIGHTNESS_EDIT)->text(), QString::number(shown));
+}
+
+// Example failure: a binning click that the window system makes while activating the panel
+// is written as the operator's choice.
+TEST_F(ImagePanelTest, BinningRadioDuringActivationWritesNothing)
+{
+    ASSERT_TRUE(Open(4));
+    panel->m_bActivating = true;
+    Click(D::IDC_BIN_H2);
+    panel->m_bActivating = false;
+    EXPECT_TRUE(WriteFrames().empty());
+    Click(D::IDC_BIN_V2);
+    ExpectOneWrite(names::kBinVertMode, 1);
+}
+
+// Example failure: a binning click while another binning write of the class runs (its refusal's
+// message box open) writes again, or a refusal is shown while the panel does not own it.
+TEST_F(ImagePanelTest, BinningWriteOwnsItsRefusalAndDoesNotNest)
+{
+    ASSERT_TRUE(Open(4));
+    Inside::BinningFlag(*panel) = true;
+    Click(D::IDC_BIN_H2);
+    Inside::BinningFlag(*panel) = false;
+    EXPECT_TRUE(WriteFrames().empty());
+
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(Reg(names::kBinHorzMode).address, refuse);
+    std::vector<bool> ownedByPanel;
+    bool flagDuringBox = false;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest&) {
+        ownedByPanel.push_back(window->m_Link.m_pErrorOwner == panel);
+        flagDuringBox = Inside::BinningFlag(*panel);
+        return wnd::IDOK;
+    });
+    Click(D::IDC_BIN_H4);
+    ASSERT_FALSE(ownedByPanel.empty());
+    EXPECT_TRUE(ownedByPanel.front());
+    EXPECT_TRUE(flagDuringBox);
+    EXPECT_EQ(window->m_Link.m_pErrorOwner, nullptr);
+    EXPECT_FALSE(Inside::BinningFlag(*panel));
+}
+
+// ---- 2. a change made elsewhere moves the control and writes nothing ----
+
+// Example failure: a value set from the terminal leaves the control stale, or the panel
+// writes it back to the camera.
+TEST_F(ImagePanelTest, ChangeMadeElsewhereMovesTheControlAndWritesNothing)
+{
+    struct Row {
+        const char* name;
+        int value;
+        std::function<bool()> shown;
+        bool aerospaceOnly;
+    };
+    const Row rows[] = {
+        {names::kBitDepth, 2, [&] { return ComboValue(D::IDC_BIT_DEPTH) == 2; }, false},
+        {names::kHPCEnable, 3, [&] { return ComboValue(D::IDC_HPC) == 3; }, false},
+        {names::kTestMode, 4, [&] { return ComboValue(D::IDC_TEST_MODE) == 4; }, false},
+        {names::kMirrorEnable, 1, [&] { return Item<QCheckBox>(D::IDC_MIRROR)->isChecked(); }, false},
+        {names::kNegative, 1, [&] { return Item<QCheckBox>(D::IDC_NEGATIVE)->isChecked(); }, false},
+        {names::kConstFRateEnable, 1, [&] { return Item<QCheckBox>(D::IDC_KEEP_FRAME_RATE)->isChecked(); }, false},
+        {names::kBrightnessLevel, 77,
+         [&] { return Item<QLineEdit>(D::IDC_BRIGHTNESS_EDIT)->text() == "77" &&
+                      Item<CTrackBar>(D::IDC_BRIGHTNESS_SLIDER)->value() == 77; }, false},
+        {names::kBinHorzMode, 3, [&] { return Item<QRadioButton>(D::IDC_BIN_H4)->isChecked(); }, false},
+        {names::kBinVertMode, 1, [&] { return Item<QRadioButton>(D::IDC_BIN_V2)->isChecked(); }, false},
+        // A binning value no radio shows leaves the radios as they are.
+        {names::kBinVertMode, 2, [&] { return Item<QRadioButton>(D::IDC_BIN_V2)->isChecked(); }, false},
+        // A value without an item leaves the selection.
+        {names::kTestMode, 15, [&] { return ComboValue(D::IDC_TEST_MODE) == 4; }, false},
+        {names::kSlaveAOIMode, 2, [&] { return ComboValue(D::IDC_SLAVE_MODE) == 2; }, true},
+        {names::kHPCThreshold, 300,
+         [&] { return Item<QLineEdit>(D::IDC_HPC_EDIT)->text() == "300" && Item<CTrackBar>(D::IDC_HPC_SLIDER)->value() == 300; },
+         true},
+    };
+    for (int config : {4, 8}) {
+        ASSERT_TRUE(Open(config));
+        for (const Row& row : rows) {
+            if (row.aerospaceOnly && config != 8)
+                continue;
+            SCOPED_TRACE(std::to_string(config) + ": " + row.name + " = " + std::to_string(row.value));
+            emu.ClearFrames();
+            ASSERT_EQ(window->m_Link.SetParamInt(row.name, row.value, true), 0);
+            QApplication::processEvents();
+            EXPECT_TRUE(row.shown());
+            // The set itself is the only write.
+            ExpectOneWrite(row.name, row.value);
+        }
+        window.reset();
+    }
+}
+
+// Example failure: a master width notified from elsewhere is not written back, is written
+// back clamped, or is shown beyond the edit's range.
+TEST_F(ImagePanelTest, NotifiedAOIValueIsWrittenBackAsNotifiedAndShownClamped)
+{
+    ASSERT_TRUE(Open(4));
+    // A camera whose catalogue allows less than the register holds shows the clamping.
+    Inside::Aoi(*panel)[D::MasterWidth].SetRange(0, 2048, 0);
+    emu.ClearFrames();
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kMasterAOIWidth, 3000, true), 0);
+    QApplication::processEvents();
+    const RegisterLink reg = Reg(names::kMasterAOIWidth);
+    const auto writes = WriteFrames();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[1], writes[0]);
+    EXPECT_EQ((writes[1][1] << 8) | writes[1][2], reg.address);
+    EXPECT_EQ(Item<QLineEdit>(D::IDC_MASTER_WIDTH)->text(), "2048");
+}
+
+// ---- 3. absent parameters hide and collapse ----
+
+// Example failure: the default camera shows a taps combo, a smear combo, a correction depth
+// or a slave AOI its catalogue does not define, or the 47M camera shows a flip or a format.
+TEST_F(ImagePanelTest, EachCameraShowsOnlyWhatItsCatalogueDefines)
+{
+    const std::vector<int> notDefault{D::IDC_TAPS,       D::IDC_TAPS_LABEL,  D::IDC_SMEAR,   D::IDC_SMEAR_LABEL,
+                                      D::IDC_HPC_SLIDER, D::IDC_HPC_EDIT,    D::IDC_HPC_SPIN, D::IDC_HPC_THRESHOLD_LABEL,
+                                      D::IDC_SLAVE_BOX,  D::IDC_SLAVE_MODE,  D::IDC_SLAVE_HOFF};
+    const std::vector<int> common{D::IDC_BIT_DEPTH, D::IDC_BIT_SHIFT, D::IDC_HPC, D::IDC_FFC, D::IDC_LUT,
+                                  D::IDC_BLACK_LEVEL, D::IDC_TEST_MODE, D::IDC_BRIGHTNESS_SLIDER, D::IDC_NEGATIVE,
+                                  D::IDC_KEEP_FRAME_RATE, D::IDC_MASTER_WIDTH, D::IDC_PING};
+    struct Row {
+        int config;
+        std::vector<int> hidden;
+        std::vector<int> shown;
+        const char* masterCaption;
+    };
+    std::vector<int> not47 = notDefault;
+    not47.insert(not47.end(), {D::IDC_OUTPUT_FORMAT, D::IDC_OUTPUT_FORMAT_LABEL, D::IDC_MIRROR});
+    std::vector<int> default4 = common;
+    default4.insert(default4.end(), {D::IDC_OUTPUT_FORMAT, D::IDC_MIRROR});
+    std::vector<int> aerospace = default4;
+    aerospace.insert(aerospace.end(), notDefault.begin(), notDefault.end());
+    const Row rows[] = {
+        {4, notDefault, default4, "Image AOI"},
+        {5, not47, common, "Image AOI"},
+        {8, {}, aerospace, " Master AOI "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.config);
+        ASSERT_TRUE(Open(row.config));
+        for (int id : row.hidden)
+            EXPECT_FALSE(Item(id)->isVisibleTo(panel)) << id;
+        for (int id : row.shown)
+            EXPECT_TRUE(Item(id)->isVisibleTo(panel)) << id;
+        EXPECT_EQ(Item<QGroupBox>(D::IDC_MASTER_BOX)->title(), row.masterCaption);
+        window.reset();
+    }
+}
+
+// Example failure: a control of a parameter the camera lacks stays visible and writes to
+// nowhere, or its label stays behind; or a later map that has it leaves it hidden.
+TEST_F(ImagePanelTest, AbsentParameterHidesItsControls)
+{
+    ASSERT_TRUE(Open(8));
+    struct Row {
+        const char* name;
+        std::vector<int> hidden;
+        std::vector<int> shown;
+    };
+    const Row rows[] = {
+        {names::kTapsMode, {D::IDC_TAPS, D::IDC_TAPS_LABEL}, {D::IDC_BIT_DEPTH}},
+        {names::kBitShift, {D::IDC_BIT_SHIFT, D::IDC_BIT_SHIFT_LABEL}, {D::IDC_BIT_DEPTH}},
+        {names::kLUTEnable, {D::IDC_LUT, D::IDC_LUT_LABEL}, {D::IDC_SMEAR}},
+        {names::kTestMode, {D::IDC_TEST_MODE}, {D::IDC_TEST_MODE_LABEL}},
+        {names::kMirrorEnable, {D::IDC_MIRROR}, {D::IDC_NEGATIVE, D::IDC_KEEP_FRAME_RATE}},
+        {names::kHPCThreshold,
+         {D::IDC_HPC_SLIDER, D::IDC_HPC_EDIT, D::IDC_HPC_SPIN, D::IDC_HPC_MIN, D::IDC_HPC_MAX, D::IDC_HPC_THRESHOLD_LABEL},
+         {D::IDC_HPC}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RebuildWithout({row.name}, 8);
+        for (int id : row.hidden)
+            EXPECT_FALSE(Item(id)->isVisibleTo(panel)) << id;
+        for (int id : row.shown)
+            EXPECT_TRUE(Item(id)->isVisibleTo(panel)) << id;
+        const auto once = Layout();
+        panel->RefreshFromStorage();
+        EXPECT_EQ(Layout(), once);
+        // The full map again shows everything.
+        RebuildWithout({}, 8);
+        for (int id : row.hidden)
+            EXPECT_TRUE(Item(id)->isVisibleTo(panel)) << id;
+    }
+}
+
+// Example failure: without a brightness the Test group keeps its empty row, or the panel
+// keeps its height; a second refresh shrinks it again.
+TEST_F(ImagePanelTest, NoBrightnessShortensTheTestGroupAndThePanel)
+{
+    ASSERT_TRUE(Open(8));
+    const int fullHeight = panel->height();
+    RebuildWithout({names::kBrightnessLevel}, 8);
+    for (int id : {D::IDC_BRIGHTNESS_LABEL, D::IDC_BRIGHTNESS_SLIDER, D::IDC_BRIGHTNESS_EDIT, D::IDC_BRIGHTNESS_SPIN,
+                   D::IDC_BRIGHTNESS_MIN, D::IDC_BRIGHTNESS_MAX})
+        EXPECT_FALSE(Item(id)->isVisibleTo(panel)) << id;
+    EXPECT_TRUE(Item(D::IDC_TEST_MODE_LABEL)->isVisibleTo(panel));
+    const QRect ping = Item(D::IDC_PING)->geometry();
+    const QRect box = Item(D::IDC_TEST_BOX)->geometry();
+    EXPECT_EQ(box.y() + box.height(), ping.y() + ping.height() + 8);
+    EXPECT_EQ(panel->height(), box.y() + box.height() + 8);
+    EXPECT_LT(panel->height(), fullHeight);
+    const auto once = Layout();
+    panel->RefreshFromStorage();
+    EXPECT_EQ(Layout(), once);
+    SaveShot(panel, "image-panel-8-no-brightness");
+}
+
+// Example failure: without a slave AOI (the default camera) its group stays, the master keeps
+// its caption, the structure rows land on one another or outside their group, or the Ping
+// answer stays behind below the shortened panel.
+TEST_F(ImagePanelTest, NoSlaveAOIMovesTheStructureIntoItsPlace)
+{
+    ASSERT_TRUE(Open(8));
+    const QRect slaveBox = Item(D::IDC_SLAVE_BOX)->geometry();
+    const int fullHeight = panel->height();
+    window.reset();
+
+    ASSERT_TRUE(Open(4));
+    EXPECT_FALSE(Inside::SlavePresent(*panel));
+    for (int id : {1624, 1629, 1630, 1631, 1632, 1633, 1634, 1635, 1522, 1524, 1526, 1528, 1499, 1523, 1525, 1527, 1529})
+        EXPECT_FALSE(Item(id)->isVisibleTo(panel)) << id;
+    EXPECT_EQ(Item<QGroupBox>(D::IDC_MASTER_BOX)->title(), "Image AOI");
+    const QRect structure = Item(D::IDC_STRUCTURE_BOX)->geometry();
+    EXPECT_EQ(structure, slaveBox);
+    // The four rows lie inside the structure box, one below the other.
+    int lastBottom = structure.y();
+    for (int id : {D::IDC_BIT_DEPTH, D::IDC_BIT_SHIFT, D::IDC_TAPS, D::IDC_OUTPUT_FORMAT}) {
+        const QRect r = Item(id)->geometry();
+        EXPECT_TRUE(structure.contains(r)) << id;
+        EXPECT_GE(r.y(), lastBottom) << id;
+        lastBottom = r.y() + r.height();
+    }
+    const QRect master = Item(D::IDC_MASTER_BOX)->geometry();
+    EXPECT_EQ(Item(D::IDC_CORRECTION_BOX)->geometry().y(), master.y() + master.height());
+    const QRect test = Item(D::IDC_TEST_BOX)->geometry();
+    EXPECT_EQ(panel->height(), test.y() + test.height() + 8);
+    EXPECT_LT(panel->height(), fullHeight);
+    // Ping answer text left behind (fault): it moves with its icon.
+    EXPECT_EQ(Item(D::IDC_PING_TEXT)->geometry().y() - Item(D::IDC_PING_ICON)->geometry().y(),
+              wnd::MapDialogRect(0, 291, 1, 1).y() - wnd::MapDialogRect(0, 290, 1, 1).y());
+    EXPECT_TRUE(test.contains(Item(D::IDC_PING_TEXT)->geometry()));
+
+    const auto once = Layout();
+    panel->RefreshFromStorage();
+    EXPECT_EQ(Layout(), once);
+
+    // A slave value changed elsewhere is not written back.
+    emu.ClearFrames();
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kSlaveAOIWidth, 640, true), 0);
+    EXPECT_EQ(WriteFrames().size(), 1u);
+}
+
+// Example failure (stale record): the slave edits take the limits of the parameter read just
+// before (the slave mode's 0..7) when the camera lacks the slave width.
+TEST_F(ImagePanelTest, AbsentSlaveWidthGivesTheSlaveEditsNoRange)
+{
+    ASSERT_TRUE(Open(8));
+    RebuildWithout({names::kSlaveAOIWidth}, 8);
+    ASSERT_TRUE(Inside::SlavePresent(*panel));
+    for (int i = D::SlaveHorOffset; i <= D::SlaveHeight; ++i) {
+        EXPECT_EQ(Inside::Aoi(*panel)[i].m_nMin, 0) << i;
+        EXPECT_EQ(Inside::Aoi(*panel)[i].m_nMax, 0) << i;
+    }
+    EXPECT_EQ(Inside::Aoi(*panel)[D::MasterWidth].m_nMax, 0x3FFF);
+}
+
+// ---- tap and bit-depth choices ----
+
+// Example failure: a camera allowed 2 taps is offered 4, or debug mode hides choices.
+TEST_F(ImagePanelTest, TapChoicesFollowTheAllowedTaps)
+{
+    OpenOnCamera(8);
+    struct Row {
+        int allowedCode;  ///< the camera's TapsAllowed field (1: 2 taps, 2: 4 taps, 3: 8 taps)
+        bool debug;
+        int items;
+    };
+    const Row rows[] = {{1, false, 2}, {2, false, 3}, {3, false, 3}, {1, true, 3}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.allowedCode) + (row.debug ? " debug" : ""));
+        SetCameraValue("TapsAllowed", static_cast<std::uint32_t>(row.allowedCode));
+        window->m_bDebugMode = row.debug ? 1 : 0;
+        window->SetDefault();
+        ASSERT_TRUE(Show());
+        EXPECT_EQ(Item<QComboBox>(D::IDC_TAPS)->count(), row.items);
+    }
+}
+
+// Example failure (stale map after the cut): a notified tap mode that was cut selects an item
+// past the end, or a pick after the cut writes another tap mode.
+TEST_F(ImagePanelTest, CutTapChoicesKeepTheirValues)
+{
+    OpenOnCamera(8);
+    SetCameraValue("TapsAllowed", 1);  // 2 taps: "1 Tap", "2 Taps"
+    window->SetDefault();
+    ASSERT_TRUE(Show());
+    auto* taps = Item<QComboBox>(D::IDC_TAPS);
+    ASSERT_EQ(taps->count(), 2);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kTapsMode, 1, true), 0);
+    EXPECT_EQ(taps->currentIndex(), 1);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kTapsMode, 2, true), 0);
+    EXPECT_EQ(taps->currentIndex(), 1);
+    emu.ClearFrames();
+    taps->setFocus();
+    QTest::keyClick(taps, Qt::Key_Up);
+    ExpectOneWrite(names::kTapsMode, 0);
+}
+
+// Example failure (stale map after the cut): a 47M camera at 16 taps keeps "12 bits", or
+// after the cut a notified 12-bit depth selects nothing or the wrong item.
+TEST_F(ImagePanelTest, TwelveBitChoiceCutForLargeSensorsAtSixteenTaps)
+{
+    OpenOnCamera(5);
+    SetCameraValue("TapsAllowed", 4);  // 16 taps
+    window->SetDefault();
+    ASSERT_TRUE(Show());
+    ASSERT_EQ(window->m_Link.m_nTapsAllowed, 16);
+    auto* bitDepth = Item<QComboBox>(D::IDC_BIT_DEPTH);
+    ASSERT_EQ(bitDepth->count(), 2);
+    EXPECT_EQ(bitDepth->findText("12 bits"), -1);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kBitDepth, 1, true), 0);
+    EXPECT_EQ(ComboValue(D::IDC_BIT_DEPTH), 1);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kBitDepth, 2, true), 0);
+    EXPECT_EQ(ComboValue(D::IDC_BIT_DEPTH), 1);
+    emu.ClearFrames();
+    bitDepth->setFocus();
+    QTest::keyClick(bitDepth, Qt::Key_Up);
+    ExpectOneWrite(names::kBitDepth, 0);
+
+    // The default camera at 16 taps keeps it.
+    window.reset();
+    OpenOnCamera(4);
+    SetCameraValue("TapsAllowed", 4);
+    window->SetDefault();
+    ASSERT_TRUE(Show());
+    EXPECT_EQ(Item<QComboBox>(D::IDC_BIT_DEPTH)->count(), 3);
+}
+
+// ---- Ping ----
+
+// Example failure: Ping shows its answer at once instead of after the delay, keeps it for the
+// wrong time, or shows "OK" for a camera whose answer is wrong.
+TEST_F(ImagePanelTest, PingShowsTheAnswerAfterTheDelayThenClears)
+{
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(IconShown(), D::IDI_PING_IDLE);
+    Click(D::IDC_PING);
+    EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
+    EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
+    EXPECT_EQ(Inside::Timers(*panel).Period(1000), 300);
+    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_OK), 5000);
+    EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "OK");
+    SaveShot(panel, "image-panel-ping-ok");
+    EXPECT_EQ(Inside::Timers(*panel).Period(1001), 3000);
+    EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1000));
+    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_IDLE), 10000);
+    EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
+
+    // A camera whose Ping register holds another value does not answer as it should.
+    const RegisterLink ping = Reg(names::kPing);
+    emu.SetRegister(ping.address, 0x12345678);
+    Click(D::IDC_PING);
+    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_NO_ANSWER), 5000);
+    EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "ERR");
+    EXPECT_EQ(Inside::Timers(*panel).Period(1001), 5000);
+
+    // A second click starts over.
+    Click(D::IDC_PING);
+    EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
+    EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1001));
+}
+
+// ---- look ----
+
+// Example failure: a label, check box or group caption is cut off at the platform's font, or a
+// control lies outside the panel (the collapses move them).
+TEST_F(ImagePanelTest, ScreenshotHasNoCutOffLabel)
+{
+    for (int config : {8, 4}) {
+        SCOPED_TRACE(config);
+        ASSERT_TRUE(Open(config));
+        ASSERT_EQ(panel->TemplateId(), 230);
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(panel))
+                continue;
+            const QFontMetrics fm(w->font());
+            if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+                const QRect needed = fm.boundingRect(QRect(0, 0, 10000, 10000), int(label->alignment()), label->text());
+                EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+                EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(w); button && !button->text().isEmpty()) {
+                EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
+            } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+                EXPECT_LE(fm.horizontalAdvance(box->title()) + 16, box->width()) << box->title().toStdString();
+            }
+            EXPECT_TRUE(panel->rect().contains(w->geometry())) << wnd::GetDlgCtrlID(w);
+        }
+        SaveShot(panel, config == 4 ? "image-panel" : "image-panel-8");
+        window.reset();
+    }
+}
+
+}  // namespace
