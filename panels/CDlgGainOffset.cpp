@@ -5,7 +5,6 @@
 #include "controls/BindingLogic.h"
 #include "controls/OVNumericControl.h"
 #include "controls/OVSlider.h"
-#include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "orvmisc/OrvParam.h"
 #include "orvmisc/OrvParamStorage.h"
@@ -18,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace names = panel_names::gain_offset;
@@ -135,7 +135,6 @@ bool CDlgGainOffset::OnPreInitDialog()
         m_gain.controls[tap] = static_cast<OVNumericControl*>(Control(kTapIds[tap].gain));
         m_offset.controls[tap] = static_cast<OVNumericControl*>(Control(kTapIds[tap].offset));
     }
-    m_tapBalanceCombo = static_cast<QComboBox*>(Control(IDC_TB_MODE));
     return true;
 }
 
@@ -143,15 +142,13 @@ void CDlgGainOffset::DoDataExchange(bool save)
 {
     auto* linkGain = static_cast<QCheckBox*>(Control(IDC_LINK_GAIN));
     auto* linkOffset = static_cast<QCheckBox*>(Control(IDC_LINK_OFFSET));
-    if (!m_tapBalanceCombo || !linkGain || !linkOffset)
+    if (!linkGain || !linkOffset)
         return;
+    m_tbMode.Exchange(save);
     if (save) {
-        m_comboIndex = m_tapBalanceCombo->currentIndex();
         m_gain.link = linkGain->isChecked() ? 1 : 0;
         m_offset.link = linkOffset->isChecked() ? 1 : 0;
     } else {
-        if (m_comboIndex >= 0 && m_comboIndex < m_tapBalanceCombo->count())
-            m_tapBalanceCombo->setCurrentIndex(m_comboIndex);
         linkGain->setChecked(m_gain.link != 0);
         linkOffset->setChecked(m_offset.link != 0);
     }
@@ -180,7 +177,7 @@ void CDlgGainOffset::ReloadValues()
         return;
     m_allowedTaps = m_pStorage->m_nTapsAllowed;
     m_activeTaps = GetActiveTaps(*m_pStorage);
-    m_tbMode = static_cast<int>(ReadInt(names::kTBMode));
+    m_tbMode.m_nValue = static_cast<int>(ReadInt(names::kTBMode));
     m_digitalGainRaw = ReadInt(names::kDigitalGain);
     m_digitalOffsetRaw = ReadInt(names::kDigitalOffset);
     for (int tap = 0; tap < kTaps; ++tap) {
@@ -226,9 +223,8 @@ bool CDlgGainOffset::RefreshFromStorage()
         return true;
     ReloadValues();
 
-    FillComboFromXml(m_tapBalanceCombo, m_tbMode, m_tbModeIndex, m_pStorage, m_pXmlDoc.get(), names::kTBMode,
-                     nullptr);
-    m_comboIndex = m_tapBalanceCombo->currentIndex();
+    // No label goes with the list: "Tap Balance" stays when the map lacks TBMode.
+    m_tbMode.Fill(this, m_pStorage, m_pXmlDoc.get());
     ListenTo(names::kTBMode);
     ListenTo(names::kTapsMode);
 
@@ -323,12 +319,12 @@ void CDlgGainOffset::OnCbnSelchangeTBMode()
 {
     m_pStorage->RemoveParamChangedListener(names::kTBMode, this);
     UpdateData(true);
-    if (m_comboIndex >= 0)
-        m_tbMode = m_tapBalanceCombo->itemData(m_comboIndex).toInt();
+    if (const std::optional<int> value = m_tbMode.SelectedValue())
+        m_tbMode.m_nValue = *value;
     // The one-time balance runs when the register goes from 0 to 2.
-    if (!m_bDebugMode && m_tbMode == 2)
+    if (!m_bDebugMode && m_tbMode.m_nValue == 2)
         m_pStorage->SetParamIntIfOnline(names::kTBMode, 0, true, false);
-    m_pStorage->SetParamIntIfOnline(names::kTBMode, m_tbMode, true, false);
+    m_pStorage->SetParamIntIfOnline(names::kTBMode, m_tbMode.m_nValue, true, false);
     UpdateEnabling(m_agcOn);
     m_pStorage->AddParamChangedListener(names::kTBMode, this);
 }
@@ -342,13 +338,8 @@ void CDlgGainOffset::OnParamChanged(const _OrvStParam* param)
     const char* name = param->name;
     const std::int64_t value = static_cast<std::int32_t>(param->value.n);
     if (std::strcmp(name, names::kTBMode) == 0) {
-        if (value != m_tbMode) {
-            m_tbMode = static_cast<int>(value);
-            const auto it = m_tbModeIndex.find(m_tbMode);
-            if (it != m_tbModeIndex.end())
-                m_comboIndex = it->second;
+        if (m_tbMode.OnValueChanged(static_cast<int>(value)))
             UpdateEnabling(m_agcOn);
-        }
     } else if (std::strcmp(name, names::kTapsMode) == 0) {
         m_activeTaps = GetActiveTaps(*m_pStorage);
         UpdateEnabling(m_agcOn);
@@ -407,20 +398,21 @@ void CDlgGainOffset::UpdateEnabling(bool agcOn)
         for (QWidget* link : links)
             link->setEnabled(enable);
     };
+    QWidget* tapBalance = Control(IDC_TB_MODE);
     if (m_bDebugMode) {
-        m_tapBalanceCombo->setEnabled(true);
+        tapBalance->setEnabled(true);
         enableLinks(true);
         for (int tap = 0; tap < m_tapCount; ++tap)
             enableTap(tap, true);
         return;
     }
     const bool multi = m_activeTaps > 1;
-    m_tapBalanceCombo->setEnabled(multi);
+    tapBalance->setEnabled(multi);
     if (agcOn) {
         enableLinks(false);
         for (int tap = 0; tap < m_tapCount; ++tap)
             enableTap(tap, false);
-    } else if (m_tbMode == 0) {
+    } else if (m_tbMode.m_nValue == 0) {
         enableLinks(multi);
         for (int tap = 0; tap < m_tapCount; ++tap)
             enableTap(tap, tap < m_activeTaps);

@@ -8,12 +8,12 @@
 
 #include "controls/COptionDialog.h"
 #include "controls/OVScaleFunction.h"
+#include "panels/ComboParam.h"
 #include "panels/LimitsScaleLogic.h"
 #include "panels/PanelNames.h"
 
 #include <array>
 #include <cstdint>
-#include <map>
 
 class OVNumericControl;
 class QCheckBox;
@@ -105,10 +105,8 @@ private:
 
     int m_allowedTaps = 0;
     int m_activeTaps = 0;
-    QComboBox* m_tapBalanceCombo = nullptr;
-    std::map<int, int> m_tbModeIndex;
-    int m_comboIndex = 0;
-    int m_tbMode = 0;
+    /// TBMode: its value, the selected item and the value-to-item map.
+    ComboParam m_tbMode{panel_names::gain_offset::kTBMode, IDC_TB_MODE};
     std::int64_t m_digitalGainRaw = 0;
     std::int64_t m_digitalOffsetRaw = 0;
     int m_tapCount = 0;
