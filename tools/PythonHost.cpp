@@ -13,6 +13,17 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define CORVEL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CORVEL_ASAN 1
+#endif
+#endif
+#ifndef CORVEL_ASAN
+#define CORVEL_ASAN 0
+#endif
+
 namespace script {
 namespace {
 
@@ -161,20 +172,28 @@ PythonHost::~PythonHost()
     std::unique_lock lock(mutex_);
     if (!started_)
         return;
-    quit_ = true;
-    jobs_.clear();
     const bool running = running_;
+    jobs_.clear();
     lock.unlock();
-    wake_.notify_all();
     if (running) {
         RequestStop();
-        if (!WaitIdle(std::chrono::seconds(5))) {
-            // A script that ignores the stop keeps its thread; the process is ending.
-            worker_.detach();
-            return;
-        }
+        WaitIdle(std::chrono::seconds(5));
     }
-    worker_.join();
+    lock.lock();
+    quit_ = true;
+    stopJob_ = 0;
+    const bool idle = !running_;
+    lock.unlock();
+    wake_.notify_all();
+    stopWake_.notify_all();
+    if (idle) {
+        worker_.join();
+        stopper_.join();
+    } else {
+        // A script that ignores the stop keeps its threads; the process is ending.
+        worker_.detach();
+        stopper_.detach();
+    }
 }
 
 void PythonHost::StartWorker()
@@ -185,6 +204,7 @@ void PythonHost::StartWorker()
     started_ = true;
     g_output = &output_;
     worker_ = std::thread([this] { WorkerMain(); });
+    stopper_ = std::thread([this] { StopperMain(); });
 }
 
 bool PythonHost::Available()
@@ -228,6 +248,9 @@ bool PythonHost::Post(Job job)
             return false;
         running_ = true;
         stopRequested_ = false;
+        job.number = ++postedJobs_;
+        if (job.number == 0)
+            job.number = ++postedJobs_;  // 0 means no job
         jobs_.push_back(std::move(job));
     }
     wake_.notify_all();
@@ -271,16 +294,29 @@ void PythonHost::RequestStop()
         if (!running_)
             return;
         stopRequested_ = true;
+        stopJob_ = postedJobs_;
     }
-    // The stop mutex is only ever taken with the interpreter's lock held, so the worker cannot
-    // end its job between the check and the request.
-    const PyGILState_STATE gil = PyGILState_Ensure();
-    {
-        std::lock_guard lock(stopMutex_);
-        if (jobInPython_)
+    stopWake_.notify_all();
+}
+
+void PythonHost::StopperMain()
+{
+    for (;;) {
+        unsigned job = 0;
+        {
+            std::unique_lock lock(mutex_);
+            stopWake_.wait(lock, [this] { return quit_ || stopJob_ != 0; });
+            if (stopJob_ == 0)
+                return;  // quit
+            job = std::exchange(stopJob_, 0u);
+        }
+        // With the interpreter's lock held, the job cannot end meanwhile (the worker changes
+        // activeJob_ and clears a late stop with the lock held as well).
+        const PyGILState_STATE gil = PyGILState_Ensure();
+        if (activeJob_ == job)
             PyThreadState_SetAsyncExc(workerThreadId_, PyExc_KeyboardInterrupt);
+        PyGILState_Release(gil);
     }
-    PyGILState_Release(gil);
 }
 
 bool PythonHost::InitInterpreter()
@@ -295,7 +331,7 @@ bool PythonHost::InitInterpreter()
     pre.utf8_mode = 1;
     pre.configure_locale = 0;
     pre.coerce_c_locale = 0;
-#if defined(__SANITIZE_ADDRESS__)
+#if CORVEL_ASAN
     // Every object from malloc, so the address sanitizer sees the interpreter's memory too (a
     // reference miscounted in our modules shows as a use after free).
     pre.allocator = PYMEM_ALLOCATOR_MALLOC;
@@ -358,19 +394,15 @@ void PythonHost::WorkerMain()
             jobs_.pop_front();
         }
         PyEval_RestoreThread(state);
-        {
-            std::lock_guard lock(stopMutex_);
-            jobInPython_ = true;
-            if (stopRequested_)
-                PyThreadState_SetAsyncExc(workerThreadId_, PyExc_KeyboardInterrupt);
-        }
-        const JobResult result = RunJob(job);
-        {
-            // A stop that came too late for the job must not hit the next one.
-            std::lock_guard lock(stopMutex_);
-            jobInPython_ = false;
-            PyThreadState_SetAsyncExc(workerThreadId_, nullptr);
-        }
+        activeJob_ = job.number;
+        JobResult result = JobResult::Stopped;
+        if (stopRequested_)
+            output_.Append(kStopped);  // stopped before it began
+        else
+            result = RunJob(job);
+        // A stop that came too late for this job must not hit the next one.
+        activeJob_ = 0;
+        PyThreadState_SetAsyncExc(workerThreadId_, nullptr);
         state = PyEval_SaveThread();
         FinishJob(result);
     }
@@ -433,11 +465,13 @@ JobResult Conclude(PyObject* result, bool stopRequested, ScriptOutput& out)
 
 }  // namespace
 
-JobResult PythonHost::RunFileJob(const std::string& path)
+JobResult PythonHost::RunFileJob(const std::string& given)
 {
-    const std::filesystem::path script(path);
+    // The script's folder becomes the current one, so its path must not depend on it.
     std::error_code ec;
-    if (script.has_parent_path())
+    const std::filesystem::path script = std::filesystem::absolute(given, ec);
+    const std::string path = ec ? given : script.string();
+    if (!ec && script.has_parent_path())
         std::filesystem::current_path(script.parent_path(), ec);
     FILE* file = std::fopen(path.c_str(), "r");
     if (!file) {

@@ -3,9 +3,9 @@
 // by the operator, one at a time in the same `__main__`, so names one job defines stay for the
 // next. What the jobs print (sys.stdout and sys.stderr, tracebacks, the host's own lines) is
 // collected for the console, which takes it while the job runs. `sys.exit` ends the job, never
-// the program; `input()` meets the end of its input. A job can be asked to stop: the script
-// then raises KeyboardInterrupt at its next Python step (a call into C, e.g. a camera read,
-// finishes first). Scripts reach the camera through the `serial` module (SerialModule.h).
+// the program; `input()` meets the end of its input. A job can be asked to stop without
+// waiting for it: the script then raises KeyboardInterrupt at its next Python step (a call
+// into C, e.g. a camera read or time.sleep, finishes first). Scripts reach the camera through the `serial` module (SerialModule.h).
 // No Qt here: the console window is a shell over this.
 #pragma once
 
@@ -62,7 +62,7 @@ public:
 
     /// True from a job's start until it has ended and printed its last line.
     bool Running() const;
-    /// Asks the running job to stop (no effect when none runs).
+    /// Asks the running job to stop (no effect when none runs); returns at once.
     void RequestStop();
     /// Waits until no job runs; false when `timeout` passed first.
     bool WaitIdle(std::chrono::milliseconds timeout);
@@ -84,6 +84,7 @@ private:
     struct Job {
         enum Kind { File, Line, Clear } kind = Line;
         std::string text;  ///< the path or the line
+        unsigned number = 0;
     };
 
     PythonHost();
@@ -114,11 +115,18 @@ private:
     std::function<void()> notify_;
     std::thread worker_;
 
+    void StopperMain();
+
     std::atomic<bool> stopRequested_{false};
-    // Taken only with the interpreter's lock held (see RequestStop).
-    std::mutex stopMutex_;
-    bool jobInPython_ = false;
+    unsigned postedJobs_ = 0;  ///< numbers the jobs (guarded by mutex_)
+    /// The running job's number, 0 between jobs; changed and read with the interpreter's lock.
+    unsigned activeJob_ = 0;
     unsigned long workerThreadId_ = 0;
+    /// The stop is delivered by a thread of its own, which may wait for the interpreter's lock
+    /// while the caller goes on.
+    std::thread stopper_;
+    std::condition_variable stopWake_;
+    unsigned stopJob_ = 0;  ///< the job to stop, 0 when none (guarded by mutex_)
 };
 
 }  // namespace script

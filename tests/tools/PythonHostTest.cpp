@@ -3,6 +3,7 @@
 // camera and its answers come back, time-outs, bad arguments, what scripts print (a last line
 // without a line end included), sys.exit, and a script that never ends being stopped.
 #include "camera/ProtocolFixture.h"
+#include "emulator/PtyPeer.h"
 #include "support/TempDir.h"
 #include "tools/PythonHost.h"
 #include "tools/ScriptOutput.h"
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -319,11 +321,104 @@ TEST_F(ScriptOnCamera, ScriptThatCannotBeOpenedSaysSoAndStartsAfresh)
     EXPECT_EQ(Send("print('answer' in globals())"), "False\n");
 }
 
+// Example failure: the folder changed before a relative path is opened, so the script is
+// looked for inside its own folder.
+TEST_F(ScriptOnCamera, RelativePathRunsInTheScriptsFolder)
+{
+    scripts.Write("data.txt", "from the folder");
+    scripts.Write("script.py", "print(open('data.txt').read())\n");
+    ASSERT_TRUE(host.RunFile(std::filesystem::relative(scripts / "script.py")));
+    ASSERT_TRUE(host.WaitIdle(kJobTimeout));
+    EXPECT_EQ(host.TakeOutput(false), "from the folder\n");
+}
+
 TEST_F(ScriptOnCamera, EmptyCommandIsRefused)
 {
     ASSERT_TRUE(host.RunLine(""));
     ASSERT_TRUE(host.WaitIdle(kJobTimeout));
     EXPECT_EQ(host.TakeOutput(false), ">> can't send an empty command\n");
+}
+
+// Example failure: the module keeps the interpreter's lock through a blocking channel call, so
+// no other Python thread runs until the camera answers; or the script's read leaves the
+// channel to another user in the middle of its exchange.
+TEST(ScriptOnComPort, BlockingReadLetsPythonRunAndHoldsTheChannel)
+{
+    emu::PtyPeer peer;
+    if (!peer.Start())
+        GTEST_SKIP() << "no pseudo-terminal: " << peer.Error();
+    peer.WithCamera([](emu::CameraModel& c) { c.SetBaudRate(115200); });
+    MemorySettings settings;
+    settings.Set(comm::kRttc, 120000);  // a read waits for its bytes
+    settings.Set(comm::kRttm, 0);
+    settings.Set(comm::kRit, 0);
+    TestLink link(&settings);
+    AddPing(link);
+    ASSERT_EQ(link.Init(peer.SlavePath()), 0);
+
+    PythonHost& host = PythonHost::Instance();
+    ASSERT_TRUE(host.Available()) << host.StartError();
+    ASSERT_TRUE(host.WaitIdle(kJobTimeout));
+    host.TakeOutput(false);
+    host.SetCameraLink(&link);
+    emu::Fault late;
+    late.kind = emu::FaultKind::Late;  // the answer waits for the test
+    peer.WithCamera([&](emu::CameraModel& c) { c.ScriptFault(0x600C, late); });
+    const auto folder = std::filesystem::current_path();
+    TempDir scripts;
+    scripts.Write("read.py",
+                  "import serial, threading, time\n"
+                  "done = threading.Event()\n"
+                  "def tick():\n"
+                  "    while not done.is_set():\n"
+                  "        print('tick')\n"
+                  "        time.sleep(0.01)\n"
+                  "ticker = threading.Thread(target=tick)\n"
+                  "ticker.start()\n"
+                  "p = serial.Serial()\n"
+                  "p.write(b'R\\x60\\x0c')\n"
+                  "answer = p.read(5)\n"
+                  "done.set()\n"
+                  "ticker.join()\n"
+                  "print('answer', answer.hex())\n");
+    ASSERT_TRUE(host.RunFile(scripts / "read.py"));
+
+    // Once a channel call of this thread waits, the script is inside its read.
+    const auto until = std::chrono::steady_clock::now() + kJobTimeout;
+    std::future<int> other;
+    for (;;) {
+        other = std::async(std::launch::async, [&] {
+            std::uint8_t byte = 0;
+            std::uint32_t none = 0;
+            return link.Write(&byte, &none, 100);
+        });
+        if (other.wait_for(300ms) == std::future_status::timeout)
+            break;
+        ASSERT_LT(std::chrono::steady_clock::now(), until) << "the script never held the channel";
+    }
+    // The ticker prints while the read waits.
+    host.TakeOutput(true);
+    std::string ticks;
+    const auto tickUntil = std::chrono::steady_clock::now() + 20s;
+    while (ticks.find("tick\n") == std::string::npos && std::chrono::steady_clock::now() < tickUntil) {
+        std::this_thread::sleep_for(10ms);
+        ticks += host.TakeOutput(true);
+    }
+    EXPECT_NE(ticks.find("tick\n"), std::string::npos) << "the read holds the interpreter's lock";
+    EXPECT_EQ(other.wait_for(0ms), std::future_status::timeout) << "the read ended early";
+
+    // The waiting read takes the answer at once, so the peer's check that the answer sits in
+    // the terminal's input queue gives up: its result says nothing here.
+    (void)peer.ReleaseLateAnswers();
+    EXPECT_EQ(other.wait_for(kJobTimeout), std::future_status::ready);
+    EXPECT_TRUE(host.WaitIdle(kJobTimeout));
+    const std::string out = host.TakeOutput(false);
+    EXPECT_NE(out.find("answer 0676543210\n"), std::string::npos) << out;
+    EXPECT_EQ(host.LastResult(), JobResult::Ok);
+    host.SetCameraLink(nullptr);
+    EXPECT_TRUE(host.ClearNames());
+    EXPECT_TRUE(host.WaitIdle(kJobTimeout));
+    std::filesystem::current_path(folder);
 }
 
 TEST(ScriptOutputTest, WholeLinesWhileRunningTheRestAtTheEnd)
