@@ -3,6 +3,7 @@
 #include "camera/CameraLink.h"
 #include "controls/Command.h"
 #include "controls/DlgItem.h"
+#include "controls/IconResource.h"
 #include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "controls/WindowTimers.h"
@@ -203,7 +204,7 @@ bool CDlgImage::RefreshFromStorage()
     if (!m_bIconsLoaded) {
         const int ids[4] = {IDI_PING_IDLE, IDI_PING_BUSY, IDI_PING_OK, IDI_PING_NO_ANSWER};
         for (int i = 0; i < 4; ++i)
-            m_icons[static_cast<std::size_t>(i)] = QIcon(QStringLiteral(":/icons/%1.svg").arg(ids[i]));
+            m_icons[static_cast<std::size_t>(i)] = wnd::LoadIconResource(ids[i]);
         m_bIconsLoaded = true;
         ShowPingState(IDI_PING_IDLE, nullptr);
     }

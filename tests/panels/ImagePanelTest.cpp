@@ -10,6 +10,7 @@
 #include "controls/CUpDownCtrl.h"
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
+#include "controls/IconResource.h"
 #include "controls/MouseDrive.h"
 #include "controls/WindowTimers.h"
 #include "panels/CDlgImage.h"
@@ -641,6 +642,11 @@ TEST_F(ImagePanelTest, PingShowsTheAnswerAfterTheDelayThenClears)
     Click(D::IDC_PING);
     EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
     EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1001));
+
+    // Every state showed a drawn icon.
+    for (int id : {D::IDI_PING_IDLE, D::IDI_PING_BUSY, D::IDI_PING_OK, D::IDI_PING_NO_ANSWER})
+        EXPECT_FALSE(wnd::LoadIconResource(id).pixmap(16, 16).isNull()) << id;
+    EXPECT_FALSE(Item<QLabel>(D::IDC_PING_ICON)->pixmap().isNull());
 }
 
 // ---- look ----
