@@ -3,12 +3,16 @@
 // boxes, picking from the tap-balance list. The camera's frame log shows what reached it.
 #include "PanelFixture.h"
 
+#include "controls/MouseDrive.h"
+
 #include "camera/RegisterLink.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/DlgItem.h"
 #include "controls/OVEdit.h"
+#include "controls/OVButton.h"
 #include "controls/OVNumericControl.h"
+#include "controls/OVSlider.h"
 #include "orvmisc/OrvParam.h"
 #include "panels/CDlgGainOffset.h"
 #include "panels/LimitsScaleLogic.h"
@@ -214,6 +218,33 @@ TEST_F(GainOffsetPanel, SpinClickWritesOnceAtTheEndOfTheAction)
     const std::int64_t raw = Field(names::kDigitalGain);
     EXPECT_EQ(writes[0], Coded(names::kDigitalGain, raw));
     EXPECT_EQ(std::abs(raw - 2048), 1) << "one spin step of the 3071 is one raw unit";
+}
+
+// Example failure: the pop-up slider opens under the control instead of beside it, keeps the
+// debug width outside debug mode, or a drag writes while it moves and again on release.
+TEST_F(GainOffsetPanel, PopupSliderDragWritesOnceOnRelease)
+{
+    ASSERT_TRUE(Open());
+    OVNumericControl* gain = Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    const QRect control = gain->geometry();
+    EXPECT_EQ(gain->popupRect, QRect(control.right() + 1, control.top(), 38, 5 * control.height()));
+    QTest::mouseClick(gain->button, Qt::LeftButton, Qt::NoModifier, QPoint(8, gain->button->height() / 2));
+    Settle();
+    OVSlider* popup = gain->slider;
+    ASSERT_TRUE(popup && popup->isVisible());
+    EXPECT_EQ(popup->width(), 38);
+    Drag(popup, popup->ThumbRect().center(), QPoint(popup->width() / 2, -40));
+    Settle();
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kDigitalGain, 4095)}) << "the top of the travel is 4.000";
+    EXPECT_EQ(gain->value, 4.0);
+    popup->OnKillFocus();
+    Settle();
+
+    panel->SetDebugMode(true);
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN)->popupRect.width(), 76);
+    EXPECT_EQ(Gain(3)->popupRect.width(), 76);
 }
 
 // Example failure: "Once" is written alone, so a camera whose register already holds 2 never
