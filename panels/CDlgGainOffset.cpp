@@ -2,7 +2,6 @@
 
 #include "camera/CameraLink.h"
 #include "camera/ParamDefinition.h"
-#include "controls/BindingLogic.h"
 #include "controls/OVNumericControl.h"
 #include "controls/OVSlider.h"
 #include "controls/WindowIds.h"
@@ -12,10 +11,8 @@
 #include "panels/ScaledNumeric.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <optional>
 #include <vector>

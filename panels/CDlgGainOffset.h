@@ -16,8 +16,6 @@
 #include <cstdint>
 
 class OVNumericControl;
-class QCheckBox;
-class QComboBox;
 
 class CDlgGainOffset : public COptionDialog {
 public:
