@@ -1,8 +1,7 @@
 // The layout of the acquisition panel (template 220, 291 x 388 dialog units): its controls in
 // tab order with their ids, texts and rectangles. The three boxes, the WDR, TDI and
 // long-integration rows and the dividers stand where the collapse rules expect them; the
-// numeric knee controls, the dividers and the WDR picture are not template kinds and are
-// listed apart. No Qt here.
+// dividers and the WDR picture are not template kinds and are listed apart. No Qt here.
 #pragma once
 
 #include "panels/PanelTemplate.h"
@@ -85,11 +84,13 @@ inline constexpr Item kTemplate[] = {
     {1517, Kind::Combo, nullptr, 11, 242, 58, 12},
     {1687, Kind::Static, "Knee 1", 81, 233, 60, 8},
     {1686, Kind::Static, "P1", 81, 246, 12, 8},
+    {1682, Kind::Numeric, nullptr, 94, 244, 46, 12},
     {1689, Kind::Static, "%", 142, 246, 10, 8},
     {1688, Kind::Static, "W1", 81, 261, 12, 8},
     {1518, Kind::Combo, nullptr, 94, 259, 46, 12},
     {1679, Kind::Static, "Knee 2", 81, 275, 60, 8},
     {1680, Kind::Static, "P2", 81, 288, 12, 8},
+    {1324, Kind::Numeric, nullptr, 94, 286, 46, 12},
     {1683, Kind::Static, "%", 142, 288, 10, 8},
     {1681, Kind::Static, "W2", 81, 303, 12, 8},
     {1520, Kind::Combo, nullptr, 94, 301, 46, 12},
@@ -123,8 +124,6 @@ struct Placeholder {
     int x, y, width, height;
 };
 
-/// The knee positions (numeric controls).
-inline constexpr Placeholder kKneePositions[] = {{1682, 94, 244, 46, 12}, {1324, 94, 286, 46, 12}};
 /// The vertical dividers of the strobe and exposure boxes.
 inline constexpr Placeholder kDividers[] = {{1648, 73, 151, 1, 39}, {1655, 73, 209, 1, 169}};
 /// The picture of the WDR response.

@@ -68,6 +68,7 @@ constexpr int kKneeWeightCombo = 7;  // and 8
 constexpr int kTdiCombo = 9;
 
 constexpr const char* kKneePositionNames[2] = {names::kKnee1Position, names::kKnee2Position};
+constexpr int kKneePositionIds[2] = {1682, 1324};
 
 constexpr int kRadioFreeRunning = 1021;
 constexpr int kRadioTriggered = 1022;
@@ -173,12 +174,8 @@ void CDlgAcquisition::BuildTemplate()
         const QRect r = wnd::MapDialogRect(d.x, d.y, d.width, d.height);
         line->setGeometry(r.x(), r.y(), 2, r.height());
     }
-    for (int knee = 0; knee < 2; ++knee) {
-        const acq::Placeholder& k = acq::kKneePositions[knee];
-        auto* numeric = new OVNumericControl(this, k.id);
-        numeric->setGeometry(wnd::MapDialogRect(k.x, k.y, k.width, k.height));
-        m_knees[knee] = numeric;
-    }
+    for (int knee = 0; knee < 2; ++knee)
+        m_knees[knee] = dynamic_cast<OVNumericControl*>(GetDlgItem(kKneePositionIds[knee]));
     const acq::Placeholder& pic = acq::kWdrPicture;
     auto* picture = new QLabel(this);
     wnd::SetDlgCtrlID(picture, pic.id);
@@ -498,7 +495,7 @@ bool CDlgAcquisition::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         return true;
     if (code == wnd::OVN_CHANGED) {
         for (int knee = 0; knee < 2; ++knee) {
-            if (!m_knees[knee] || static_cast<unsigned>(acq::kKneePositions[knee].id) != id)
+            if (!m_knees[knee] || static_cast<unsigned>(kKneePositionIds[knee]) != id)
                 continue;
             const int value = static_cast<int>(std::trunc(m_knees[knee]->value));
             if (value != m_kneePosition[knee]) {

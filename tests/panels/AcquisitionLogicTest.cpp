@@ -96,8 +96,6 @@ std::map<int, acq::Placeholder> RectsById()
     for (const acq::Item& item : acq::kTemplate)
         if (item.id != 0 && item.kind != acq::Kind::Spin)
             rects[item.id] = {item.id, item.x, item.y, item.width, item.height};
-    for (const acq::Placeholder& p : acq::kKneePositions)
-        rects[p.id] = p;
     for (const acq::Placeholder& p : acq::kDividers)
         rects[p.id] = p;
     rects[acq::kWdrPicture.id] = acq::kWdrPicture;
@@ -114,8 +112,6 @@ TEST(AcquisitionTemplate, IdsAreUniqueAndCoverTheCollapseLists)
             EXPECT_TRUE(seen.insert(item.id).second) << item.id;
         }
     }
-    for (const acq::Placeholder& p : acq::kKneePositions)
-        EXPECT_TRUE(seen.insert(p.id).second) << p.id;
     for (const acq::Placeholder& p : acq::kDividers)
         EXPECT_TRUE(seen.insert(p.id).second) << p.id;
     EXPECT_TRUE(seen.insert(acq::kWdrPicture.id).second);
