@@ -4,6 +4,7 @@
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
 #include "panels/CDlgImage.h"
+#include "panels/CDlgImageKelmir.h"
 #include "panels/CDlgLensControl.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
@@ -19,9 +20,9 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
     case 4:
-        if (variant != PanelVariant::Kelmir)
-            return std::make_unique<CDlgImage>(mainWnd, link, templateId);
-        break;
+        if (variant == PanelVariant::Kelmir)
+            return std::make_unique<CDlgImageKelmir>(mainWnd, link);
+        return std::make_unique<CDlgImage>(mainWnd, link, templateId);
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
     default:

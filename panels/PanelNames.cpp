@@ -34,6 +34,24 @@ std::vector<std::string_view> OptionalImageNames()
             kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
 }
 
+std::vector<std::string_view> KelmirImageNames()
+{
+    using namespace image;
+    std::vector<std::string_view> names = ImageNames();
+    names.insert(names.end(), {kMirrorEnable, kFFCEnable, kLUTEnable});
+    return names;
+}
+
+// BrightnessLevel is left out: no Kelmir map defines it, and the panel collapses its row.
+std::vector<std::string_view> OptionalKelmirImageNames()
+{
+    using namespace image;
+    return {kTapsMode,         kBitDepth,     kBitShift,          kOutputFormat,  kDPCEnable,     kDPCSelect,
+            kHPCEnable,        kHPCSelect,    kFFCSelect,         kLUTSelect,     kBlackLevelEnable,
+            kSmearingMode,     kDPCThreshold, kHPCThreshold,      kTestMode,
+            kSlaveAOIMode,     kSlaveAOIHorOffset, kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
+}
+
 }  // namespace
 
 std::vector<std::string_view> PanelNamesOf(int templateId)
@@ -56,6 +74,8 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
                 lens::kIrisCloseStep, lens::kIrisCloseFull};
     case 230:
         return ImageNames();
+    case 223:
+        return KelmirImageNames();
     default:
         return {};
     }
@@ -74,6 +94,8 @@ std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
     }
     case 230:
         return OptionalImageNames();
+    case 223:
+        return OptionalKelmirImageNames();
     default:
         return {};
     }
