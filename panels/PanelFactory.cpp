@@ -3,6 +3,7 @@
 #include "catalogues/ConfigurationTable.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
+#include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
 #include "panels/CDlgLensControl.h"
 
@@ -13,9 +14,9 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     // One case a slot; a panel class adds its own.
     switch (slot) {
     case 0:
-        if (variant != PanelVariant::Kelmir)
-            return std::make_unique<CDlgGainOffset>(mainWnd, link);
-        break;
+        if (variant == PanelVariant::Kelmir)
+            return std::make_unique<CDlgGainOffsetKelmir>(mainWnd, link);
+        return std::make_unique<CDlgGainOffset>(mainWnd, link);
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
     case 4:
