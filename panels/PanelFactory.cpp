@@ -6,6 +6,7 @@
 #include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
 #include "panels/CDlgLensControl.h"
+#include "panels/CDlgRunPythonScript.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -25,6 +26,8 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         break;
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
+    case 8:
+        return std::make_unique<CDlgRunPythonScript>(mainWnd, link);
     default:
         break;
     }
