@@ -26,7 +26,6 @@ void CameraModel::Reset()
     supervisor_ = false;
     flashBusyPolls_ = 0;
     busyLeft_ = 0;
-    flashStatusBits_ = 0;
     flashFailures_.clear();
     flashCommandCounts_.clear();
 
@@ -231,21 +230,24 @@ bool CameraModel::TakePageBlock(const std::vector<std::uint8_t>& frame)
         return false;
     pageBuffer_.assign(frame.begin() + 3, frame.begin() + 3 + kFlashPageBytes);
     busyLeft_ = flashBusyPolls_;
-    flashStatusBits_ = 0;
+    SetRegister(kFlashStatusRegister, 0);
     return true;
 }
 
 bool CameraModel::RunFlashCommand(std::uint32_t word)
 {
+    // Outside supervisor mode the control register is a plain register: the flash ignores it.
+    if (!supervisor_)
+        return true;
     const auto command = static_cast<std::uint8_t>(word >> 24);
     const std::uint32_t sector = (word >> 16) & 0xFF;
-    if (!supervisor_ || sector >= static_cast<std::uint32_t>(kFlashSectors) ||
+    if (sector >= static_cast<std::uint32_t>(kFlashSectors) ||
         (command != kFlashErase && command != kFlashProgram && command != kFlashReadWord))
         return false;
     busyLeft_ = flashBusyPolls_;
-    flashStatusBits_ = 0;
+    SetRegister(kFlashStatusRegister, 0);
     if (auto it = flashFailures_.find(command); it != flashFailures_.end()) {
-        flashStatusBits_ = it->second;
+        SetRegister(kFlashStatusRegister, it->second);
         flashFailures_.erase(it);
         return true;
     }
@@ -268,11 +270,13 @@ bool CameraModel::RunFlashCommand(std::uint32_t word)
 
 std::uint32_t CameraModel::FlashStatusWord()
 {
+    // The busy bit while the last command runs; then the register as the camera left it (tests
+    // may also set it themselves).
     if (busyLeft_ > 0) {
         --busyLeft_;
         return 0x01;
     }
-    return flashStatusBits_;
+    return Register(kFlashStatusRegister);
 }
 
 }  // namespace emu

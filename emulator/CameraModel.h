@@ -41,8 +41,8 @@ inline constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
 
 /// The parameter flash: 16 sectors of 256 pages of 256 bytes, erased to 0xFF. Flash commands
 /// are taken only in supervisor mode (the password written to the supervisor register).
-/// A page block "59 00 00" + 256 bytes + checksum (all 259 data bytes sum to 0) fills the page
-/// buffer; the control register then takes "01 ss 00 00" (erase sector ss), "03 ss pp 00"
+/// Outside it the control register is a plain register. A page block "59 00 00" + 256 bytes +
+/// checksum (all 259 data bytes sum to 0) fills the page buffer; the control register then takes "01 ss 00 00" (erase sector ss), "03 ss pp 00"
 /// (program page pp of sector ss from the page buffer) or "04 ss oH oL" (put the word at
 /// that offset into the data register). Status bit 0 is busy; bits 1 and 2 report failure.
 inline constexpr std::uint8_t kPageBlockCommand = 0x59;
@@ -58,8 +58,8 @@ inline constexpr std::uint32_t kFlashPageBytes = 256;
 inline constexpr std::uint8_t kFlashErase = 0x01;
 inline constexpr std::uint8_t kFlashProgram = 0x03;
 inline constexpr std::uint8_t kFlashReadWord = 0x04;
-/// Error code of a flash command or page block the camera refuses (no supervisor mode, a
-/// wrong checksum, an unknown command or a sector out of range).
+/// Error code of a flash command or page block the camera refuses (a page block outside
+/// supervisor mode or with a wrong checksum, an unknown command or a sector out of range).
 inline constexpr std::uint8_t kFlashRefusedCode = 0x0B;
 
 enum class FaultKind : int {
@@ -177,7 +177,6 @@ private:
     bool supervisor_ = false;
     int flashBusyPolls_ = 0;
     int busyLeft_ = 0;
-    std::uint8_t flashStatusBits_ = 0;
     std::map<std::uint8_t, std::uint8_t> flashFailures_;
     std::map<std::uint8_t, int> flashCommandCounts_;
 };
