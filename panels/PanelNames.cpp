@@ -76,6 +76,12 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
                 lens::kIrisCloseStep, lens::kIrisCloseFull};
     case 230:
         return ImageNames();
+    case 222: {
+        using namespace aec_agc;
+        return {kAECEnable,   kAGCEnable,   kLumaMode,         kLumaLevel,   kAECLimitMin, kAECLimitMax,
+                kAGCLimitMin, kAGCLimitMax, kExposureMin,      kExposureMax, kExposure,    kAnalogGainLimits,
+                kAGCCurrentA, kLumaCurrent, kAECMin,           kAECMax,      kAGCMin,      kAGCMax};
+    }
     case 226:
         return KelmirNames();
     default:
