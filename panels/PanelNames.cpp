@@ -96,6 +96,12 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
         return ImageNames();
     case 223:
         return KelmirImageNames();
+    case 222: {
+        using namespace aec_agc;
+        return {kAECEnable,   kAGCEnable,   kLumaMode,         kLumaLevel,   kAECLimitMin, kAECLimitMax,
+                kAGCLimitMin, kAGCLimitMax, kExposureMin,      kExposureMax, kExposure,    kAnalogGainLimits,
+                kAGCCurrentA, kLumaCurrent, kAECMin,           kAECMax,      kAGCMin,      kAGCMax};
+    }
     case 226:
         return KelmirNames();
     default:
