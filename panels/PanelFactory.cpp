@@ -5,6 +5,8 @@
 #include "panels/CDlgGainOffset.h"
 #include "panels/CDlgImage.h"
 #include "panels/CDlgLensControl.h"
+#include "panels/CDlgTempControl.h"
+#include "panels/CDlgWhiteBalance.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -22,6 +24,10 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         if (variant != PanelVariant::Kelmir)
             return std::make_unique<CDlgImage>(mainWnd, link, templateId);
         break;
+    case 5:
+        return std::make_unique<CDlgWhiteBalance>(mainWnd, link);
+    case 6:
+        return std::make_unique<CDlgTempControl>(mainWnd, link);
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
     default:
