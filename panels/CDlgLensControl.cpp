@@ -4,6 +4,7 @@
 #include "controls/CEdit.h"
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
+#include "controls/IconResource.h"
 #include "controls/OVNumericControl.h"
 #include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
@@ -146,6 +147,9 @@ void CDlgLensControl::BuildTemplate()
 
 bool CDlgLensControl::OnPreInitDialog()
 {
+    for (int id : {IDC_FOCUS_STOP, IDC_IRIS_STOP})
+        if (auto* stop = qobject_cast<QPushButton*>(GetDlgItem(id)))
+            stop->setIcon(wnd::LoadIconResource(wnd::IDI_STOP));
     m_iris.m_nId = m_iris.m_nSliderId = IDC_IRIS_SLIDER;
     m_iris.m_nEditId = IDC_IRIS_EDIT;
     m_iris.m_nSpinId = IDC_IRIS_SPIN;

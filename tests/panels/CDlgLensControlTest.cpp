@@ -155,6 +155,8 @@ TEST_F(LensPanelTest, RefreshInitialisesTheLensAndShowsItsState)
     EXPECT_EQ(irisStep->minValue, 32);
     EXPECT_EQ(irisStep->maxValue, 1);
     EXPECT_TRUE(emu.Frames().empty());
+    for (int id : {CDlgLensControl::IDC_FOCUS_STOP, CDlgLensControl::IDC_IRIS_STOP})
+        EXPECT_FALSE(Item<QPushButton>(panel, id)->icon().isNull()) << "the stop buttons show icon 204";
 
     // The same rebuild on a mount that is not 3 closes the panel.
     SetCameraValue(panel_names::lens::kActiveMount, 1);
