@@ -30,6 +30,7 @@
 #include "controls/WindowIds.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/Paths.h"
+#include "tools/CDlgDownloadTerminal.h"
 #include "tools/CTerminal.h"
 
 #include <QApplication>
@@ -801,9 +802,8 @@ void CCorvel_5Dlg::SetupMenu()
         m_Menu.SetText(cmd::kRunApplication, QStringLiteral("Run %1").arg(QString::fromStdString(ProgramFileName(program))));
     // Help stays on F1.
     m_Menu.Remove(cmd::kOpenHelp);
-    // Not in this program yet: the defect-map editor and the download terminal.
+    // Not in this program yet: the defect-map editor.
     m_Menu.Grey(cmd::kBpmDialog);
-    m_Menu.Grey(cmd::kDownloadTerminal);
     m_Menu.Check(cmd::kDebug, m_bDebugMode != 0);
     for (CPanelSlot& slot : m_Slots)
         if (slot.m_pPanel)
@@ -943,7 +943,11 @@ void CCorvel_5Dlg::OnBpmDialog()
 
 void CCorvel_5Dlg::OnDownloadTerminal()
 {
-    // The download terminal is not part of this program yet.
+    CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The polls leave the camera alone while the dialog writes to its flash.
+    dialog.SetLoadingListener([this](bool loading) { m_bDownloadLoading = loading; });
+    dialog.exec();
+    m_bDownloadLoading = false;
 }
 
 void CCorvel_5Dlg::OnCommandTerminal()

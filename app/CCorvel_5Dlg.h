@@ -14,6 +14,7 @@
 #include "controls/BindingLogic.h"
 #include "controls/Command.h"
 #include "controls/WindowTimers.h"
+#include "panels/CDlgRunPythonScript.h"
 #include "tools/ITerminalOwner.h"
 
 #include <QIcon>
@@ -200,9 +201,9 @@ public:
     int m_bDebugMode = 0;
     int m_bNoAnimation = 0;
     bool m_bShowTerminal = false;
-    /// Set while a script runs (the script panel) or a download writes (the download terminal):
-    /// the polls return at once, or skip their work.
-    bool m_bScriptRunning = false;
+    /// Set while a script runs (the script panel's process-wide flag) or a download writes (the
+    /// download terminal): the polls return at once, or skip their work.
+    std::atomic<bool>& m_bScriptRunning = g_bScriptRunning;
     bool m_bDownloadLoading = false;
     /// Called at the start of every rebuild that passed the re-entry guard (tests).
     std::function<void()> m_onRebuildStarted;

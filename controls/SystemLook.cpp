@@ -1,5 +1,7 @@
 #include "controls/SystemLook.h"
 
+#include <QGuiApplication>
+
 namespace wnd {
 
 QPalette::ColorRole SysColorRole(SysColor color)
@@ -39,10 +41,10 @@ int GetSystemMetrics(SystemMetric metric)
 
 QFont ControlFont()
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(9);
-    font.setWeight(QFont::Light);
+    // The classic 9-pixel light face renders faint grey on Linux's font engines: the numbers
+    // in the panels' numeric controls could not be read. The dialog font reads like the labels.
+    QFont font = QGuiApplication::font();
+    font.setWeight(QFont::Normal);
     return font;
 }
 

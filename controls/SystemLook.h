@@ -40,8 +40,8 @@ enum SystemMetric {
 /// Fixed metrics: borders 1 pixel, dialog frames 3 pixels.
 int GetSystemMetrics(SystemMetric metric);
 
-/// The custom controls' text font: "MS Sans Serif", 9 pixels high, light (where that face is
-/// missing the sans-serif fallback of the system is used).
+/// The custom controls' text font: the dialog font (the application's default) at normal
+/// weight, so a numeric control's value reads like the labels beside it.
 QFont ControlFont();
 
 }  // namespace wnd

@@ -39,6 +39,29 @@ inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
 inline constexpr std::uint32_t kBaudRateMask = 0x07;
 inline constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
 
+/// The parameter flash: 16 sectors of 256 pages of 256 bytes, erased to 0xFF. Flash commands
+/// are taken only in supervisor mode (the password written to the supervisor register).
+/// Outside it the control register is a plain register. A page block "59 00 00" + 256 bytes +
+/// checksum (all 259 data bytes sum to 0) fills the page buffer; the control register then takes "01 ss 00 00" (erase sector ss), "03 ss pp 00"
+/// (program page pp of sector ss from the page buffer) or "04 ss oH oL" (put the word at
+/// that offset into the data register). Status bit 0 is busy; bits 1 and 2 report failure.
+inline constexpr std::uint8_t kPageBlockCommand = 0x59;
+inline constexpr std::size_t kPageBlockSize = 260;
+inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
+inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
+inline constexpr std::uint16_t kFlashControlRegister = 0x6040;
+inline constexpr std::uint16_t kFlashDataRegister = 0x6044;
+inline constexpr std::uint16_t kFlashStatusRegister = 0x6048;
+inline constexpr int kFlashSectors = 16;
+inline constexpr std::uint32_t kFlashSectorBytes = 0x10000;
+inline constexpr std::uint32_t kFlashPageBytes = 256;
+inline constexpr std::uint8_t kFlashErase = 0x01;
+inline constexpr std::uint8_t kFlashProgram = 0x03;
+inline constexpr std::uint8_t kFlashReadWord = 0x04;
+/// Error code of a flash command or page block the camera refuses (a page block outside
+/// supervisor mode or with a wrong checksum, an unknown command or a sector out of range).
+inline constexpr std::uint8_t kFlashRefusedCode = 0x0B;
+
 enum class FaultKind : int {
     None = 0,
     Refuse = 1,   ///< a read answers `status`; a write answers `status`, `code`
@@ -111,6 +134,19 @@ public:
     /// The answers held back by FaultKind::Late, oldest first; the camera no longer holds them.
     std::vector<Answer> TakeLateAnswers();
 
+    /// The flash bytes [offset, offset + count) of a sector (clipped to the sector).
+    std::vector<std::uint8_t> FlashBytes(int sector, std::uint32_t offset, std::uint32_t count) const;
+    /// Puts bytes into the flash as they stand (a camera that left the factory programmed).
+    void SetFlashBytes(int sector, std::uint32_t offset, const std::vector<std::uint8_t>& bytes);
+    /// Every flash command and page block reads busy for this many status polls before it ends.
+    void SetFlashBusyPolls(int polls) { flashBusyPolls_ = polls < 0 ? 0 : polls; }
+    /// The next flash command of kind `command` (erase, program, read word) does nothing and
+    /// ends with these status bits (1 and 2 are the failure bits).
+    void FailNextFlashCommand(std::uint8_t command, std::uint8_t statusBits) { flashFailures_[command] = statusBits; }
+    bool SupervisorMode() const { return supervisor_; }
+    /// Flash commands of that kind the camera carried out.
+    int FlashCommandCount(std::uint8_t command) const;
+
     const std::vector<FrameRecord>& Frames() const { return frames_; }
     void ClearFrames() { frames_.clear(); }
     std::size_t LostBytes() const { return lostBytes_; }
@@ -118,6 +154,10 @@ public:
 private:
     Answer HandleFrame(const std::vector<std::uint8_t>& frame, int hostBaud);
     Fault TakeFault(std::uint16_t address);
+    /// A page block or control word: true when the camera takes it.
+    bool TakePageBlock(const std::vector<std::uint8_t>& frame);
+    bool RunFlashCommand(std::uint32_t word);
+    std::uint32_t FlashStatusWord();
 
     std::map<std::uint16_t, std::uint32_t> registers_;
     std::map<std::uint16_t, Fault> addressFaults_;
@@ -131,6 +171,14 @@ private:
     std::size_t lostBytes_ = 0;
     int baudRate_ = 9600;
     bool noiseOnMismatch_ = false;
+
+    std::vector<std::uint8_t> flash_;
+    std::vector<std::uint8_t> pageBuffer_;
+    bool supervisor_ = false;
+    int flashBusyPolls_ = 0;
+    int busyLeft_ = 0;
+    std::map<std::uint8_t, std::uint8_t> flashFailures_;
+    std::map<std::uint8_t, int> flashCommandCounts_;
 };
 
 }  // namespace emu

@@ -464,3 +464,47 @@ EMU_EXPORT std::uint32_t emu_now_ms()
     std::lock_guard lock(S().mutex);
     return static_cast<std::uint32_t>(S().nowMs);
 }
+
+// ---- the camera's parameter flash ----
+
+EMU_EXPORT std::int32_t emu_flash_read(std::int32_t sector, std::uint32_t offset, std::uint8_t* buffer,
+                                       std::uint32_t count)
+{
+    std::lock_guard lock(S().mutex);
+    const std::vector<std::uint8_t> bytes = S().camera.FlashBytes(sector, offset, count);
+    if (buffer && !bytes.empty())
+        std::memcpy(buffer, bytes.data(), bytes.size());
+    return static_cast<std::int32_t>(bytes.size());
+}
+
+EMU_EXPORT void emu_flash_write(std::int32_t sector, std::uint32_t offset, const std::uint8_t* data,
+                                std::uint32_t count)
+{
+    std::lock_guard lock(S().mutex);
+    if (data)
+        S().camera.SetFlashBytes(sector, offset, std::vector<std::uint8_t>(data, data + count));
+}
+
+EMU_EXPORT void emu_set_flash_busy_polls(std::int32_t polls)
+{
+    std::lock_guard lock(S().mutex);
+    S().camera.SetFlashBusyPolls(polls);
+}
+
+EMU_EXPORT void emu_flash_fail_next(std::int32_t command, std::int32_t statusBits)
+{
+    std::lock_guard lock(S().mutex);
+    S().camera.FailNextFlashCommand(static_cast<std::uint8_t>(command), static_cast<std::uint8_t>(statusBits));
+}
+
+EMU_EXPORT std::int32_t emu_flash_command_count(std::int32_t command)
+{
+    std::lock_guard lock(S().mutex);
+    return S().camera.FlashCommandCount(static_cast<std::uint8_t>(command));
+}
+
+EMU_EXPORT std::int32_t emu_supervisor_mode()
+{
+    std::lock_guard lock(S().mutex);
+    return S().camera.SupervisorMode() ? 1 : 0;
+}

@@ -29,6 +29,13 @@ typedef std::int32_t (*PfnEmuFrame)(std::uint32_t index, std::uint8_t* buffer, s
                                     std::int32_t* hostBaud);
 typedef std::uint32_t (*PfnEmuCallCount)(const char* entry);
 typedef void (*PfnEmuFailNext)(const char* entry, std::int32_t result);
+typedef std::int32_t (*PfnEmuFlashRead)(std::int32_t sector, std::uint32_t offset, std::uint8_t* buffer,
+                                        std::uint32_t count);
+typedef void (*PfnEmuFlashWrite)(std::int32_t sector, std::uint32_t offset, const std::uint8_t* data,
+                                 std::uint32_t count);
+typedef void (*PfnEmuSetIntPair)(std::int32_t a, std::int32_t b);
+typedef std::int32_t (*PfnEmuIntQuery)(std::int32_t value);
+typedef std::int32_t (*PfnEmuQuery)();
 }
 
 namespace emu {
@@ -87,6 +94,28 @@ public:
     /// The next call of that entry answers `result` and does nothing else.
     void FailNext(const char* entry, int result) { failNext_(entry, result); }
 
+    // ---- the parameter flash (see CameraModel.h) ----
+    /// Bytes [offset, offset + count) of a flash sector.
+    std::vector<std::uint8_t> FlashBytes(int sector, std::uint32_t offset, std::uint32_t count)
+    {
+        std::vector<std::uint8_t> bytes(count);
+        const std::int32_t n = flashRead_(sector, offset, bytes.data(), count);
+        bytes.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+        return bytes;
+    }
+    void SetFlashBytes(int sector, std::uint32_t offset, const std::vector<std::uint8_t>& bytes)
+    {
+        flashWrite_(sector, offset, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    }
+    /// Every flash command and page block reads busy for this many status polls.
+    void SetFlashBusyPolls(int polls) { setFlashBusy_(polls); }
+    /// The next flash command of that kind (1 erase, 3 program, 4 read word) does nothing and
+    /// ends with these status bits.
+    void FailNextFlashCommand(int command, int statusBits) { flashFailNext_(command, statusBits); }
+    /// Flash commands of that kind the camera carried out.
+    int FlashCommandCount(int command) { return flashCount_(command); }
+    bool SupervisorMode() { return supervisor_() != 0; }
+
     std::vector<FrameRecord> Frames();
     void ClearFrames() { clearFrames_(); }
     std::uint32_t Calls(const char* entry) { return callCount_(entry); }
@@ -116,6 +145,12 @@ private:
     PfnEmuCallCount callCount_ = nullptr;
     PfnEmuFailNext failNext_ = nullptr;
     PfnEmuPort advance_ = nullptr;
+    PfnEmuFlashRead flashRead_ = nullptr;
+    PfnEmuFlashWrite flashWrite_ = nullptr;
+    PfnEmuSetInt setFlashBusy_ = nullptr;
+    PfnEmuSetIntPair flashFailNext_ = nullptr;
+    PfnEmuIntQuery flashCount_ = nullptr;
+    PfnEmuQuery supervisor_ = nullptr;
 };
 
 template <typename Fn>
@@ -160,6 +195,12 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     advance_ = Bind<PfnEmuPort>("emu_advance_ms");
     setReceiveTimeout_ = Bind<PfnEmuSetInt>("emu_set_receive_timeout");
     releaseLate_ = Bind<PfnEmuReset>("emu_release_late_answers");
+    flashRead_ = Bind<PfnEmuFlashRead>("emu_flash_read");
+    flashWrite_ = Bind<PfnEmuFlashWrite>("emu_flash_write");
+    setFlashBusy_ = Bind<PfnEmuSetInt>("emu_set_flash_busy_polls");
+    flashFailNext_ = Bind<PfnEmuSetIntPair>("emu_flash_fail_next");
+    flashCount_ = Bind<PfnEmuIntQuery>("emu_flash_command_count");
+    supervisor_ = Bind<PfnEmuQuery>("emu_supervisor_mode");
 }
 
 inline std::vector<FrameRecord> ClserEmuControl::Frames()
@@ -168,9 +209,9 @@ inline std::vector<FrameRecord> ClserEmuControl::Frames()
     const std::uint32_t count = frameCount_();
     for (std::uint32_t i = 0; i < count; ++i) {
         FrameRecord record;
-        record.bytes.resize(16);
+        record.bytes.resize(kPageBlockSize);
         std::int32_t baud = 0;
-        const std::int32_t length = frame_(i, record.bytes.data(), 16, &baud);
+        const std::int32_t length = frame_(i, record.bytes.data(), static_cast<std::uint32_t>(kPageBlockSize), &baud);
         record.bytes.resize(static_cast<std::size_t>(length > 0 ? length : 0));
         record.hostBaud = baud;
         frames.push_back(std::move(record));

@@ -81,15 +81,6 @@ std::vector<Item> Template221()
     return items;
 }
 
-void ForgetScale(OVNumericControl* control)
-{
-    if (!control)
-        return;
-    control->scale = nullptr;
-    if (control->slider)
-        control->slider->scale = nullptr;
-}
-
 constexpr int kMargin = 8;        // pixels below the Link boxes and the group boxes
 constexpr int kPopupWidth = 38;   // the pop-up slider's width, doubled in debug mode
 
@@ -111,9 +102,9 @@ CDlgGainOffset::~CDlgGainOffset()
     OrvParamStorage::ForgetListener(this);
     for (TapRow* row : {&m_gain, &m_offset})
         for (OVNumericControl* control : row->controls)
-            ForgetScale(control);
-    ForgetScale(m_digitalGain);
-    ForgetScale(m_digitalOffset);
+            scaled_numeric::ForgetScale(control);
+    scaled_numeric::ForgetScale(m_digitalGain);
+    scaled_numeric::ForgetScale(m_digitalOffset);
 }
 
 // ---- building ----
@@ -277,39 +268,18 @@ void CDlgGainOffset::WriteTap(TapRow& row, int tap)
 
 void CDlgGainOffset::OnTapCommitted(TapRow& row, int tap)
 {
-    OVNumericControl* control = row.controls[tap];
-    if (!scaled_numeric::OperatorChanged(control))
-        return;
-    const std::int64_t raw = scaled_numeric::RawOf(control, row.scale);
-    if (!row.link) {
-        scaled_numeric::Show(control, control->value);
-        if (raw == row.raw[tap])
-            return;
-        row.raw[tap] = raw;
-        WriteTap(row, tap);
-        return;
-    }
-    const std::int64_t delta = raw - row.raw[tap];
-    if (delta == 0 || m_tapCount == 0) {
-        scaled_numeric::Show(control, control->value);
-        return;
-    }
-    scaled_numeric::MoveLinked(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
-                               std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), delta, row.scale,
-                               [this, &row](int j) { WriteTap(row, j); });
+    if (tap >= m_tapCount)
+        return;  // a hidden tap
+    scaled_numeric::CommitTap(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
+                              std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), tap, row.link != 0,
+                              row.scale, [this, &row](int j) { WriteTap(row, j); });
 }
 
 void CDlgGainOffset::OnDigitalCommitted(OVNumericControl* control, const char* name, const LimitsScale& scale,
                                         std::int64_t& raw)
 {
-    if (!scaled_numeric::OperatorChanged(control))
-        return;
-    scaled_numeric::Show(control, control->value);
-    const std::int64_t value = scaled_numeric::RawOf(control, scale);
-    if (value == raw)
-        return;
-    raw = value;
-    WriteParamInt(name, raw);
+    if (scaled_numeric::CommitSingle(control, scale, raw))
+        WriteParamInt(name, raw);
 }
 
 void CDlgGainOffset::OnCbnSelchangeTBMode()
@@ -369,17 +339,9 @@ void CDlgGainOffset::OnParamChanged(const _OrvStParam* param)
 
 void CDlgGainOffset::OnTapChanged(TapRow& row, int tap, std::int64_t value)
 {
-    if (value == row.raw[tap])
-        return;
-    if (!row.link) {
-        row.raw[tap] = value;
-        scaled_numeric::Show(row.controls[tap], limits_scale::ShownFromRaw(row.scale, value));
-        return;
-    }
-    // A linked tap moved by another writer takes the other taps with it.
-    scaled_numeric::MoveLinked(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
-                               std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)),
-                               value - row.raw[tap], row.scale, [this, &row](int j) { WriteTap(row, j); });
+    scaled_numeric::TapChanged(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
+                               std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), tap, value,
+                               row.link != 0, row.scale, [this, &row](int j) { WriteTap(row, j); });
 }
 
 // ---- enabling and layout ----

@@ -3,10 +3,12 @@
 #include "catalogues/ConfigurationTable.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
+#include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
 #include "panels/CDlgLensControl.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
+#include "panels/CDlgRunPythonScript.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
                                                   CCameraLink* link)
@@ -15,9 +17,9 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     // One case a slot; a panel class adds its own.
     switch (slot) {
     case 0:
-        if (variant != PanelVariant::Kelmir)
-            return std::make_unique<CDlgGainOffset>(mainWnd, link);
-        break;
+        if (variant == PanelVariant::Kelmir)
+            return std::make_unique<CDlgGainOffsetKelmir>(mainWnd, link);
+        return std::make_unique<CDlgGainOffset>(mainWnd, link);
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
     case 4:
@@ -30,6 +32,8 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         return std::make_unique<CDlgTempControl>(mainWnd, link);
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
+    case 8:
+        return std::make_unique<CDlgRunPythonScript>(mainWnd, link);
     default:
         break;
     }

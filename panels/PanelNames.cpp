@@ -1,5 +1,7 @@
 #include "panels/PanelNames.h"
 
+#include <iterator>
+
 namespace panel_names {
 
 namespace {
@@ -34,6 +36,24 @@ std::vector<std::string_view> OptionalImageNames()
             kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
 }
 
+std::vector<std::string_view> KelmirNames()
+{
+    using namespace kelmir;
+    std::vector<std::string_view> names{kDayNightMode,           kDayNightThreshold,         kPowerControlEnable,
+                                        kCCDTemperatureMode,     kUserTECValue,              kEMGainLimits,
+                                        kADCAddrSel,             kADCData,                   gain_offset::kDigitalGain,
+                                        gain_offset::kDigitalOffset, gain_offset::kDigitalGainLimits,
+                                        gain_offset::kDigitalOffsetLimits, gain_offset::kAnalogGainLimits,
+                                        gain_offset::kAnalogOffsetLimits, gain_offset::kTBMode,
+                                        gain_offset::kTapsMode,  gain_offset::kActiveTaps};
+    for (const ChannelNames& channel : kChannels)
+        names.insert(names.end(), {channel.dayGain, channel.dayOffset, channel.nightGain, channel.nightOffset,
+                                   channel.coarse});
+    for (const auto& row : kPresets)
+        names.insert(names.end(), std::begin(row), std::end(row));
+    return names;
+}
+
 }  // namespace
 
 std::vector<std::string_view> PanelNamesOf(int templateId)
@@ -60,6 +80,8 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
         using namespace white_balance;
         return {kWBMode, kWBRed, kWBGreen, kWBBlue, kWBCRed, kWBCGreen, kWBCBlue};
     }
+    case 226:
+        return KelmirNames();
     default:
         return {};
     }

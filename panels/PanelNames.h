@@ -160,5 +160,45 @@ inline constexpr char kWBCRed[] = "WBCRed";
 inline constexpr char kWBCGreen[] = "WBCGreen";
 inline constexpr char kWBCBlue[] = "WBCBlue";
 }  // namespace white_balance
+/// The Kelmir gain and offset panel (template 226): four channels A to D, each with a day (…2)
+/// and a night (…3) analog path and an electron-multiplying gain stage, and the camera's cooler.
+/// The digital, limits and tap-balance names are those of gain_offset.
+namespace kelmir {
+inline constexpr char kDayNightMode[] = "DayNightMode";
+inline constexpr char kDayNightThreshold[] = "DayNightThreshold";
+inline constexpr char kPowerControlEnable[] = "PowerControlEnable";
+inline constexpr char kCCDTemperatureMode[] = "CCDTemperatureMode";
+inline constexpr char kUserTECValue[] = "UserTECValue";
+inline constexpr char kEMGainLimits[] = "EMGainLimits";
+inline constexpr char kADCAddrSel[] = "ADCAddrSel";
+inline constexpr char kADCData[] = "ADC_DATA";
+
+inline constexpr int kChannelCount = 4;
+/// The registers of one channel.
+struct ChannelNames {
+    const char* dayGain;
+    const char* dayOffset;
+    const char* nightGain;
+    const char* nightOffset;
+    const char* coarse;  ///< the EM gain's coarse preset choice
+};
+inline constexpr ChannelNames kChannels[kChannelCount] = {
+    {"GainA2", "OffsA2", "GainA3", "OffsA3", "GainEMACourse"},
+    {"GainB2", "OffsB2", "GainB3", "OffsB3", "GainEMBCourse"},
+    {"GainC2", "OffsC2", "GainC3", "OffsC3", "GainEMCCourse"},
+    {"GainD2", "OffsD2", "GainD3", "OffsD3", "GainEMDCourse"},
+};
+
+/// The EM gain preset registers by coarse choice (1x, 5x, 10x, 15x, 20x, User) and channel.
+inline constexpr int kPresetCount = 6;
+inline constexpr const char* kPresets[kPresetCount][kChannelCount] = {
+    {"EMGain1XA", "EMGain1XB", "EMGain1XC", "EMGain1XD"},
+    {"EMGain5XA", "EMGain5XB", "EMGain5XC", "EMGain5XD"},
+    {"EMGain10XA", "EMGain10XB", "EMGain10XC", "EMGain10XD"},
+    {"EMGain15XA", "EMGain15XB", "EMGain15XC", "EMGain15XD"},
+    {"EMGain20XA", "EMGain20XB", "EMGain20XC", "EMGain20XD"},
+    {"EMGainUserA", "EMGainUserB", "EMGainUserC", "EMGainUserD"},
+};
+}  // namespace kelmir
 
 }  // namespace panel_names

@@ -3,6 +3,7 @@
 #include "controls/OVNumericControl.h"
 #include "controls/OVScaleFunction.h"
 #include "orvmisc/OrvParam.h"
+#include "controls/OVSlider.h"
 
 #include <QVariant>
 
@@ -83,6 +84,67 @@ void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int6
         raws[j] = RawOf(controls[j], scale);
         write(static_cast<int>(j));
     }
+}
+
+void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, int tap, bool link,
+               const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write)
+{
+    OVNumericControl* control = controls[static_cast<std::size_t>(tap)];
+    if (!OperatorChanged(control))
+        return;
+    std::int64_t& own = raws[static_cast<std::size_t>(tap)];
+    const std::int64_t raw = RawOf(control, scale);
+    if (!link) {
+        Show(control, control->value);
+        if (raw == own)
+            return;
+        own = raw;
+        write(tap);
+        return;
+    }
+    const std::int64_t delta = raw - own;
+    if (delta == 0) {
+        Show(control, control->value);
+        return;
+    }
+    MoveLinked(controls, raws, delta, scale, write);
+}
+
+void TapChanged(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, int tap,
+                std::int64_t value, bool link, const limits_scale::LimitsScale& scale,
+                const std::function<void(int tap)>& write)
+{
+    std::int64_t& own = raws[static_cast<std::size_t>(tap)];
+    if (value == own)
+        return;
+    if (!link) {
+        own = value;
+        Show(controls[static_cast<std::size_t>(tap)], limits_scale::ShownFromRaw(scale, value));
+        return;
+    }
+    // A linked tap moved by another writer takes the other taps with it.
+    MoveLinked(controls, raws, value - own, scale, write);
+}
+
+bool CommitSingle(OVNumericControl* control, const limits_scale::LimitsScale& scale, std::int64_t& raw)
+{
+    if (!OperatorChanged(control))
+        return false;
+    Show(control, control->value);
+    const std::int64_t value = RawOf(control, scale);
+    if (value == raw)
+        return false;
+    raw = value;
+    return true;
+}
+
+void ForgetScale(OVNumericControl* control)
+{
+    if (!control)
+        return;
+    control->scale = nullptr;
+    if (control->slider)
+        control->slider->scale = nullptr;
 }
 
 }  // namespace scaled_numeric

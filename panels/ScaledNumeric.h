@@ -53,4 +53,22 @@ std::int64_t RawOf(const OVNumericControl* control, const limits_scale::LimitsSc
 void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, std::int64_t delta,
                 const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write);
 
+/// A tap of a row (taps 0..n-1) that the operator committed: with link off the tap alone is
+/// written when its raw word changed; with link on every tap moves by the same raw amount
+/// (MoveLinked). An edit that changed nothing writes nothing.
+void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, int tap, bool link,
+               const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write);
+
+/// A tap of a row that another writer set to value: with link off only its control moves; with
+/// link on the other taps move (and are written) with it.
+void TapChanged(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, int tap,
+                std::int64_t value, bool link, const limits_scale::LimitsScale& scale,
+                const std::function<void(int tap)>& write);
+
+/// A single control the operator committed: true (raw updated) when its raw word changed.
+bool CommitSingle(OVNumericControl* control, const limits_scale::LimitsScale& scale, std::int64_t& raw);
+
+/// Drops the control's borrowed scale (its own and its pop-up slider's) before the scale goes.
+void ForgetScale(OVNumericControl* control);
+
 }  // namespace scaled_numeric

@@ -10,10 +10,15 @@
 #include "controls/FileDialog.h"
 #include "emulator/PtyPeer.h"
 #include "platform/Paths.h"
+#include "support/TempDir.h"
+#include "tools/CDlgDownloadTerminal.h"
 #include "tools/CTerminal.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -133,7 +138,7 @@ TEST_F(MainWindowCommandsTest, MenuFollowsSettingsAndCameraState)
             EXPECT_EQ(menu.IsChecked(cmd::kBootFromIds[n]), n == 2) << n;
         // Tools this program does not have yet are offered greyed.
         EXPECT_FALSE(menu.IsEnabled(cmd::kBpmDialog));
-        EXPECT_FALSE(menu.IsEnabled(cmd::kDownloadTerminal));
+        EXPECT_TRUE(menu.IsEnabled(cmd::kDownloadTerminal));
         EXPECT_TRUE(menu.IsEnabled(cmd::kCommandTerminal));
         // The bar: three pop-ups and the minimise item.
         QStringList bar;
@@ -142,6 +147,48 @@ TEST_F(MainWindowCommandsTest, MenuFollowsSettingsAndCameraState)
         EXPECT_EQ(bar.join("|").toStdString(), "Menu|View|Help|_");
         window.reset();
     }
+}
+
+// Example failure: the menu item stays greyed, the dialog is not modal over the main window,
+// or the polls keep talking to the camera while the flash is being written.
+TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseWhileItWrites)
+{
+    CCorvel_5Dlg& w = Connected();
+    TempDir folder;
+    folder.Write("gamma.lut", ":Table\n0,1\n1,2\n");
+    const QString path = QString::fromStdString((folder.Path() / "gamma.lut").string());
+    bool seen = false, pausedWhileWriting = false, resumedAfterCancel = false;
+    QTimer poll;
+    int attempts = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = dynamic_cast<CDlgDownloadTerminal*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            // Never leave a modal loop running when the dialog does not show.
+            if (++attempts > 3000 && QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+            return;
+        }
+        poll.stop();
+        seen = true;
+        auto* box = qobject_cast<QComboBox*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_FILE_TYPE));
+        box->setCurrentIndex(box->findText("LUT #1"));
+        auto* edit = qobject_cast<QLineEdit*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_FILE_PATH));
+        edit->setFocus();
+        QTest::keyClicks(edit, path);
+        auto* load = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_LOAD));
+        auto* cancel = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_CANCEL));
+        QTest::mouseClick(load, Qt::LeftButton);
+        pausedWhileWriting = w.m_bDownloadLoading;
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        resumedAfterCancel = !w.m_bDownloadLoading;
+        QTest::mouseClick(cancel, Qt::LeftButton);  // idle: closes the dialog
+    });
+    poll.start(10);
+    ASSERT_TRUE(Trigger(cmd::kDownloadTerminal));
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(pausedWhileWriting);
+    EXPECT_TRUE(resumedAfterCancel);
+    EXPECT_FALSE(w.m_bDownloadLoading);
 }
 
 // Example failure: the saved workspace misses registers, a loaded file does not reach the

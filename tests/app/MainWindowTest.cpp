@@ -1356,13 +1356,10 @@ TEST_F(MainWindowTest, KelmirCameraIsRebuiltWithItsCatalogueAndItsCoolerIsPolled
     _OrvStParam record;
     EXPECT_EQ(w.m_Link.GetParamData("TEC_Temperature", &record), 0);
     EXPECT_NE(w.m_Link.GetParamData("CanonActiveMount", &record), 0);
-    // The Kelmir gain and image panels are not built yet: their slots hold plain panels.
-    for (int slot : {0, 4}) {
-        SCOPED_TRACE(slot);
-        const COptionDialog* panel = w.GetPanel(slot);
-        ASSERT_NE(panel, nullptr);
-        EXPECT_EQ(typeid(*panel), typeid(COptionDialog));
-    }
+    // The Kelmir gain panel converts the cooler's reading; the image slot's plain panel does not.
+    ASSERT_NE(w.GetPanel(0), nullptr);
+    EXPECT_EQ(w.GetPanel(0)->TemplateId(), 226);
+    EXPECT_EQ(w.GetPanel(0)->TecRawToCelsius(1071), std::optional<float>(30.5f));
     EXPECT_EQ(w.GetPanel(7), nullptr) << "no lens mount, no lens panel";
 
     // The cooler's 12 bits sit above the camera temperature's 10 in one word; the poll reads both.
@@ -1370,7 +1367,7 @@ TEST_F(MainWindowTest, KelmirCameraIsRebuiltWithItsCatalogueAndItsCoolerIsPolled
     SetCameraValue("TEC_Temperature", 1071);
     emu.ClearFrames();
     w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
-    EXPECT_EQ(w.m_CameraInfo.temperature, "25.00") << "a plain panel converts no cooler reading";
+    EXPECT_EQ(w.m_CameraInfo.temperature, "25.0 / 30.5") << "the gain panel's table converts the cooler";
     std::vector<Bytes> frames;
     for (const auto& f : emu.Frames())
         frames.push_back(f.bytes);

@@ -1,0 +1,487 @@
+// The Kelmir gain and offset panel in slot 0 of the main window over an emulated Kelmir camera,
+// driven as the operator drives it: typing into the numeric controls, clicking the check boxes,
+// picking from the lists. The camera's frame log shows what reached it.
+#include "PanelFixture.h"
+
+#include "camera/RegisterLink.h"
+#include "controls/OVEdit.h"
+#include "controls/OVNumericControl.h"
+#include "emulator/CameraModel.h"
+#include "orvmisc/OrvParam.h"
+#include "panels/CDlgGainOffsetKelmir.h"
+#include "panels/KelmirGainLogic.h"
+#include "panels/LimitsScaleLogic.h"
+#include "panels/PanelNames.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace corvel::test;
+namespace names = panel_names::kelmir;
+namespace go = panel_names::gain_offset;
+using K = CDlgGainOffsetKelmir;
+using Frames = std::vector<std::vector<std::uint8_t>>;
+
+constexpr int kKelmir = 7;
+
+class KelmirPanel : public PanelTest {
+protected:
+    /// The main window on a Kelmir camera running four taps, its fine values at the EM gain
+    /// minimum and its set-point on a table row, and the panel shown.
+    K* Open()
+    {
+        OpenOnCamera(kKelmir);
+        SetCameraValue(go::kActiveTaps, 2);  // 4 taps
+        Rebuild();
+        panel = dynamic_cast<K*>(ShownPanel(0));
+        EXPECT_NE(panel, nullptr) << "slot 0 holds no Kelmir gain and offset panel";
+        if (panel) {
+            panel->activateWindow();
+            QApplication::processEvents();
+        }
+        return panel;
+    }
+
+    void Rebuild()
+    {
+        window->SetDefault();
+        Settle();
+        emu.ClearFrames();
+        panel = dynamic_cast<K*>(window->GetPanel(0));
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+
+    OVNumericControl* Numeric(int id) const { return static_cast<OVNumericControl*>(panel->GetDlgItem(id)); }
+    QComboBox* Combo(int id) const { return static_cast<QComboBox*>(panel->GetDlgItem(id)); }
+    QCheckBox* Check(int id) const { return static_cast<QCheckBox*>(panel->GetDlgItem(id)); }
+    QString Text(int id) const { return static_cast<QLabel*>(panel->GetDlgItem(id))->text(); }
+
+    void Type(OVNumericControl* control, const char* text)
+    {
+        control->edit->setFocus();
+        control->edit->clear();
+        QTest::keyClicks(control->edit, text);
+        QTest::keyClick(control->edit, Qt::Key_Return);
+        Settle();
+    }
+
+    void Click(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
+        Settle();
+    }
+
+    /// Opens the list and picks the item with that text by keys.
+    void Pick(int comboId, const char* text)
+    {
+        QComboBox* combo = Combo(comboId);
+        const int target = combo->findText(QString::fromUtf8(text));
+        ASSERT_GE(target, 0) << text;
+        QTest::mouseClick(combo, Qt::LeftButton, Qt::NoModifier, QPoint(combo->width() / 2, combo->height() / 2));
+        Settle();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(list->isVisible());
+        for (int i = combo->currentIndex(); i < target; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        for (int i = combo->currentIndex(); i > target; --i)
+            QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        Settle();
+    }
+
+    RegisterLink Link(const char* name) const
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        return reg;
+    }
+    std::vector<std::uint8_t> Coded(const char* name, std::int64_t value) const
+    {
+        const RegisterLink reg = Link(name);
+        return WriteFrame(reg.address, (static_cast<std::uint32_t>(value) & reg.mask) << reg.shift);
+    }
+    std::int64_t Field(const char* name)
+    {
+        const RegisterLink reg = Link(name);
+        return (emu.Register(reg.address) >> reg.shift) & reg.mask;
+    }
+    limits_scale::LimitsScale ScaleOf(const char* limitsName, const char* rawName) const
+    {
+        _OrvStParam limits{}, raw{};
+        window->m_Link.GetParamData(limitsName, &limits);
+        window->m_Link.GetParamData(rawName, &raw);
+        return limits_scale::MakeLimitsScale(limits_scale::DisplayLimitsOf(limits), limits_scale::RawRangeOf(raw));
+    }
+    void SetElsewhere(const char* name, std::int64_t value)
+    {
+        window->m_Link.SetParamIntIfOnline(name, value, true, false);
+        Settle();
+    }
+    /// Unchecks all six Link and Sync boxes.
+    void UncheckAll()
+    {
+        for (int id : {K::IDC_DAY_LINK_GAIN, K::IDC_DAY_LINK_OFFSET, K::IDC_NIGHT_LINK_GAIN, K::IDC_NIGHT_LINK_OFFSET,
+                       K::IDC_SYNC, K::IDC_FINE_LINK_GAIN}) {
+            ASSERT_TRUE(Check(id)->isChecked()) << id << " starts checked";
+            Click(Check(id));
+            ASSERT_FALSE(Check(id)->isChecked()) << id;
+        }
+    }
+
+    K* panel = nullptr;
+};
+
+// ---- the operator's edits reach one register each ----
+
+// Example failure: a typed value goes through the wrong scale, to the wrong channel's register,
+// a fine value is written without its channel bits, or the set-point in °C is written as °C.
+TEST_F(KelmirPanel, TypedValueWritesOneCodedRegister)
+{
+    ASSERT_TRUE(Open());
+    SetElsewhere(names::kDayNightMode, 2);         // both groups and the threshold editable
+    SetElsewhere(names::kCCDTemperatureMode, 4);   // the user set-point editable
+    emu.ClearFrames();
+    UncheckAll();
+    EXPECT_TRUE(WriteFrames().empty()) << "the check boxes write nothing";
+    const limits_scale::LimitsScale gain = ScaleOf(go::kAnalogGainLimits, "GainA2");
+    struct Row {
+        int id;
+        const char* text;
+        const char* name;
+        std::int64_t word;
+    };
+    const Row rows[] = {
+        {K::IDC_DIGITAL_GAIN, "2", go::kDigitalGain, 2048},
+        {K::IDC_DIGITAL_OFFSET, "100", go::kDigitalOffset, 612},
+        {K::kChannelIds[0].dayGain, "12", "GainA2", limits_scale::RawFromShown(gain, 12.0)},
+        {K::kChannelIds[3].nightGain, "6", "GainD3", limits_scale::RawFromShown(gain, 6.0)},
+        {K::kChannelIds[1].dayOffset, "100", "OffsB2", 100},
+        {K::kChannelIds[2].nightOffset, "4000", "OffsC3", 4000},
+        {K::IDC_DAY_NIGHT_THRESHOLD, "1234", names::kDayNightThreshold, 1234},
+        // Fine 1800 for channel C at coarse 1x: (2 << 12) | 1800.
+        {K::kChannelIds[2].fine, "1800", "EMGain1XC", 0x2708},
+        {K::kChannelIds[0].fine, "4095", "EMGain1XA", 0x0FFF},
+        {K::IDC_USER_TEC, "10", names::kUserTECValue, 2072},
+        {K::IDC_USER_TEC, "-20", names::kUserTECValue, 4064},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " := " + row.text);
+        emu.ClearFrames();
+        Type(Numeric(row.id), row.text);
+        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.word)});
+        EXPECT_EQ(Field(row.name), row.word);
+    }
+    // The same value again writes nothing.
+    emu.ClearFrames();
+    Type(Numeric(K::kChannelIds[2].fine), "1800");
+    Type(Numeric(K::IDC_USER_TEC), "-20");
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+// Example failure: the fine Link moves only the edited channel, writes the channels without
+// their channel bits, or past the EM gain maximum.
+TEST_F(KelmirPanel, LinkedFineValueMovesEveryChannel)
+{
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(Check(K::IDC_FINE_LINK_GAIN)->isChecked());
+    for (int c = 0; c < K::kChannels; ++c)
+        ASSERT_EQ(Numeric(K::kChannelIds[c].fine)->value, 1700) << "raised to the EM gain minimum";
+    Type(Numeric(K::kChannelIds[1].fine), "1800");
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x0708), Coded("EMGain1XB", 0x1708),
+                                     Coded("EMGain1XC", 0x2708), Coded("EMGain1XD", 0x3708)}));
+    // Up to the EM gain maximum: every channel reaches it.
+    emu.ClearFrames();
+    Type(Numeric(K::kChannelIds[0].fine), "4095");
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x0FFF), Coded("EMGain1XB", 0x1FFF),
+                                     Coded("EMGain1XC", 0x2FFF), Coded("EMGain1XD", 0x3FFF)}));
+}
+
+// Example failure: linked day gains move the night group too, or are written out of order.
+TEST_F(KelmirPanel, LinkedDayGainMovesTheDayGroupOnly)
+{
+    ASSERT_TRUE(Open());
+    const limits_scale::LimitsScale scale = ScaleOf(go::kAnalogGainLimits, "GainA2");
+    Type(Numeric(K::kChannelIds[2].dayGain), QByteArray::number(limits_scale::ShownFromRaw(scale, 10), 'f', 6).constData());
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("GainA2", 10), Coded("GainB2", 10), Coded("GainC2", 10),
+                                     Coded("GainD2", 10)}));
+}
+
+// Example failure: Sync leaves B to D at their old preset, rewrites a channel that already has
+// the choice, or keeps showing the fine value of the old preset.
+TEST_F(KelmirPanel, CoarseChoiceWithSyncTakesTheOtherChannelsAlong)
+{
+    ASSERT_TRUE(Open());
+    SetCameraValue(names::kChannels[2].coarse, 1);  // C is at 5x already
+    for (int c = 0; c < K::kChannels; ++c)
+        SetCameraValue(names::kPresets[1][c], (c << 12) | (2000 + c));
+    Rebuild();
+    ASSERT_TRUE(Check(K::IDC_SYNC)->isChecked());
+    Pick(K::kChannelIds[0].coarse, "5x");
+    const Frames writes = WriteFrames();
+    EXPECT_EQ(writes, (Frames{Coded(names::kChannels[0].coarse, 1), Coded(names::kChannels[1].coarse, 1),
+                              Coded(names::kChannels[3].coarse, 1)}));
+    for (int c = 0; c < K::kChannels; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(Combo(K::kChannelIds[c].coarse)->currentText(), "5x");
+        EXPECT_EQ(Numeric(K::kChannelIds[c].fine)->value, 2000 + c);
+    }
+
+    // Without Sync only channel A follows its list; with Sync only A's list is editable.
+    EXPECT_FALSE(Combo(K::kChannelIds[1].coarse)->isEnabled());
+    Click(Check(K::IDC_SYNC));
+    EXPECT_TRUE(Combo(K::kChannelIds[1].coarse)->isEnabled());
+    emu.ClearFrames();
+    Pick(K::kChannelIds[1].coarse, "User");
+    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kChannels[1].coarse, 5)});
+    EXPECT_EQ(Combo(K::kChannelIds[0].coarse)->currentText(), "5x");
+}
+
+// Example failure (fault mended): a coarse register outside 1x..User picks a preset register past
+// the table; a refresh or a fine edit then writes into whatever lies there.
+TEST_F(KelmirPanel, CoarseChoiceOutsideThePresetsIsIgnored)
+{
+    ASSERT_TRUE(Open());
+    SetCameraValue(names::kChannels[1].coarse, 9);
+    window->SetDefault();
+    Settle();
+    for (const auto& frame : WriteFrames()) {
+        const std::uint16_t address = static_cast<std::uint16_t>((frame[1] << 8) | frame[2]);
+        for (const auto& row : names::kPresets)
+            EXPECT_FALSE(address == Link(row[1]).address) << "a preset of channel B written";
+    }
+    panel = dynamic_cast<K*>(ShownPanel(0));
+    ASSERT_TRUE(panel);
+    emu.ClearFrames();
+    // Linked: A, C and D move; B has no preset to write.
+    Type(Numeric(K::kChannelIds[0].fine), "1750");
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x06D6), Coded("EMGain1XC", 0x26D6),
+                                     Coded("EMGain1XD", 0x36D6)}));
+    Click(Check(K::IDC_FINE_LINK_GAIN));
+    emu.ClearFrames();
+    Type(Numeric(K::kChannelIds[1].fine), "2000");
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+// ---- changes made elsewhere ----
+
+// Example failure: the panel writes back what it hears, shows the set-point's raw word as °C,
+// or reloads the fine value when a coarse choice is heard.
+TEST_F(KelmirPanel, ChangeElsewhereMovesTheControlAndWritesNothing)
+{
+    ASSERT_TRUE(Open());
+    SetElsewhere(names::kDayNightMode, 2);
+    UncheckAll();
+    const limits_scale::LimitsScale gain = ScaleOf(go::kAnalogGainLimits, "GainA2");
+    struct Row {
+        const char* name;
+        std::int64_t raw;
+        int id;
+        double shown;
+    };
+    const Row rows[] = {
+        {go::kDigitalOffset, 1023, K::IDC_DIGITAL_OFFSET, 511},
+        {"GainB3", 200, K::kChannelIds[1].nightGain, limits_scale::ShownFromRaw(gain, 200)},
+        {"OffsD2", 77, K::kChannelIds[3].dayOffset, 77},
+        {names::kDayNightThreshold, 99, K::IDC_DAY_NIGHT_THRESHOLD, 99},
+        {names::kUserTECValue, 2000, K::IDC_USER_TEC, 11},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        emu.ClearFrames();
+        SetElsewhere(row.name, row.raw);
+        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)}) << "only the other writer's frame";
+        EXPECT_NEAR(Numeric(row.id)->value, row.shown, 1e-9);
+    }
+    const double fine = Numeric(K::kChannelIds[2].fine)->value;
+    emu.ClearFrames();
+    SetElsewhere(names::kChannels[2].coarse, 3);
+    SetElsewhere(names::kCCDTemperatureMode, 4);
+    EXPECT_EQ(Combo(K::kChannelIds[2].coarse)->currentText(), "15x");
+    EXPECT_EQ(Combo(K::IDC_TEMPERATURE_MODE)->currentText(), "User");
+    EXPECT_EQ(Numeric(K::kChannelIds[2].fine)->value, fine);
+    EXPECT_EQ(WriteFrames(), (Frames{Coded(names::kChannels[2].coarse, 3), Coded(names::kCCDTemperatureMode, 4)}));
+}
+
+// Example failure: the first refresh leaves a fine value below the EM gain minimum or a set-point
+// off the table in the camera; or a second refresh writes again.
+TEST_F(KelmirPanel, RefreshRaisesFineValuesAndSnapsTheSetPointOnce)
+{
+    ASSERT_TRUE(Open());
+    SetCameraValue("EMGain1XB", 0x1000 | 5);
+    SetCameraValue(names::kUserTECValue, 2000);
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XB", 0x1000 | 1700), Coded(names::kUserTECValue, 2012)}));
+    EXPECT_EQ(Numeric(K::IDC_USER_TEC)->value, 11);
+    emu.ClearFrames();
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_TRUE(WriteFrames().empty());
+}
+
+// ---- enabling ----
+
+// Example failure: the night group stays locked in night mode, the day group stays editable, or
+// channels beyond the active taps are editable.
+TEST_F(KelmirPanel, EnablingFollowsDayNightModeTapBalanceAndTaps)
+{
+    ASSERT_TRUE(Open());
+    auto enabled = [this](int K::ChannelIds::*member) {
+        std::vector<bool> on;
+        for (const K::ChannelIds& ids : K::kChannelIds)
+            on.push_back(panel->GetDlgItem(ids.*member)->isEnabled());
+        return on;
+    };
+    const std::vector<bool> all(4, true), none(4, false), onlyA{true, false, false, false};
+    Pick(K::IDC_DAY_NIGHT_MODE, "Night");
+    EXPECT_EQ(enabled(&K::ChannelIds::nightGain), all);
+    EXPECT_EQ(enabled(&K::ChannelIds::nightOffset), all);
+    EXPECT_EQ(enabled(&K::ChannelIds::dayGain), none);
+    EXPECT_EQ(enabled(&K::ChannelIds::dayOffset), none);
+    EXPECT_FALSE(Check(K::IDC_DAY_LINK_GAIN)->isEnabled());
+    EXPECT_TRUE(Check(K::IDC_NIGHT_LINK_GAIN)->isEnabled());
+    EXPECT_FALSE(Numeric(K::IDC_DAY_NIGHT_THRESHOLD)->isEnabled());
+
+    Pick(K::IDC_DAY_NIGHT_MODE, "Day/Night");
+    EXPECT_EQ(enabled(&K::ChannelIds::dayGain), all);
+    EXPECT_TRUE(Numeric(K::IDC_DAY_NIGHT_THRESHOLD)->isEnabled());
+
+    Pick(K::IDC_TB_MODE, "Auto");
+    EXPECT_EQ(enabled(&K::ChannelIds::dayGain), onlyA);
+    EXPECT_EQ(enabled(&K::ChannelIds::fine), onlyA);
+    EXPECT_EQ(enabled(&K::ChannelIds::coarse), onlyA);
+    EXPECT_FALSE(Check(K::IDC_SYNC)->isEnabled());
+
+    Pick(K::IDC_TB_MODE, "Off");
+    SetCameraValue(go::kActiveTaps, 1);  // two taps
+    SetElsewhere(go::kTapsMode, 1);
+    EXPECT_EQ(enabled(&K::ChannelIds::nightOffset), (std::vector<bool>{true, true, false, false}));
+
+    // "User Value" only for the user set-point.
+    EXPECT_FALSE(Numeric(K::IDC_USER_TEC)->isEnabled());
+    Pick(K::IDC_TEMPERATURE_MODE, "User");
+    EXPECT_TRUE(Numeric(K::IDC_USER_TEC)->isEnabled());
+
+    panel->SetDebugMode(true);
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(enabled(&K::ChannelIds::dayGain), all);
+    EXPECT_EQ(enabled(&K::ChannelIds::coarse), all);
+}
+
+// ---- debug info ----
+
+// Example failure: the read-outs stay hidden, the panel keeps its small height, the ADC channels
+// are read without supervisor mode or the channel select loses its other bits.
+TEST_F(KelmirPanel, DebugInfoShowsPresetsAndAdcReadOuts)
+{
+    ASSERT_TRUE(Open());
+    QWidget* regValues = panel->GetDlgItem(K::IDC_REG_VALUES);
+    EXPECT_FALSE(regValues->isVisible());
+    EXPECT_EQ(panel->height(), panel->GetDlgItem(K::IDC_EM_GAIN_BOX)->geometry().bottom() + 1 + 8);
+    panel->RefreshLiveValues();
+    EXPECT_TRUE(emu.Frames().empty()) << "no reads without debug info";
+
+    panel->SetShowDebugInfo(true);
+    Settle();
+    EXPECT_TRUE(regValues->isVisible());
+    EXPECT_EQ(panel->height(), regValues->geometry().bottom() + 1 + 8);
+    SetCameraValue("EMGain20XC", 0x2123);
+    SetCameraValue(names::kADCData, 1071);
+    SetCameraValue(names::kADCAddrSel, 0x0AB);
+    emu.ClearFrames();
+    panel->RefreshLiveValues();
+    Settle();
+    EXPECT_EQ(Text(K::kPresetIds[4].texts[2]), "0x00002123");
+    EXPECT_EQ(Text(K::kAdcTextIds[5]), QString::fromUtf8("30.5°C"));
+    EXPECT_EQ(Text(K::kAdcTextIds[0]), "10.459");
+    const Frames writes = WriteFrames();
+    ASSERT_EQ(writes.size(), 14u);
+    EXPECT_EQ(writes.front(), WriteFrame(0x6014, 0x5E17C4B2));
+    EXPECT_EQ(writes[1], Coded(names::kADCAddrSel, 0x0AB));
+    EXPECT_EQ(writes[12], Coded(names::kADCAddrSel, 0xBAB));
+    EXPECT_EQ(writes.back(), WriteFrame(0x6014, 0));
+
+    // Supervisor mode refused: the presets still refresh, the ADC is left alone.
+    emu.SetAddressFault(0x6014, {emu::FaultKind::Refuse, 0x15, 0x02});
+    SetCameraValue("EMGain20XC", 0x2124);
+    SetCameraValue(names::kADCData, 205);
+    emu.ClearFrames();
+    panel->RefreshLiveValues();
+    Settle();
+    emu.SetAddressFault(0x6014, emu::Fault{});
+    EXPECT_EQ(Text(K::kPresetIds[4].texts[2]), "0x00002124");
+    EXPECT_EQ(Text(K::kAdcTextIds[5]), QString::fromUtf8("30.5°C"));
+    EXPECT_EQ(WriteFrames().size(), 1u) << "only the refused entry";
+
+    panel->SetShowDebugInfo(false);
+    EXPECT_FALSE(regValues->isVisible());
+    EXPECT_EQ(panel->height(), panel->GetDlgItem(K::IDC_EM_GAIN_BOX)->geometry().bottom() + 1 + 8);
+}
+
+// ---- the look ----
+
+void ExpectNothingCut(QWidget* panel)
+{
+    const QRect area = panel->rect();
+    for (QLabel* label : panel->findChildren<QLabel*>()) {
+        if (label->isVisible() && area.contains(label->geometry())) {
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+    }
+    for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
+        if (check->isVisible()) {
+            EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
+        }
+    }
+    for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
+        if (box->isVisible()) {
+            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16) << box->title().toStdString();
+        }
+    }
+    for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
+        for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
+            EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 24)
+                << combo->itemText(i).toStdString();
+    }
+    for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
+        if (edit->isVisible()) {
+            EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4) << edit->text().toStdString();
+        }
+    }
+}
+
+// Example failure: a label, a group title or a value is cut off at the default font.
+TEST_F(KelmirPanel, ScreenshotShowsEveryTextWhole)
+{
+    ASSERT_TRUE(Open());
+    SetElsewhere(names::kDayNightMode, 2);
+    Type(Numeric(K::IDC_DIGITAL_OFFSET), "-512");
+    Type(Numeric(K::IDC_DAY_NIGHT_THRESHOLD), "4095");
+    Settle();
+    EXPECT_FALSE(QImage(QString::fromStdString(SaveShot(panel, "gain-offset-kelmir"))).isNull());
+    ExpectNothingCut(panel);
+
+    panel->SetShowDebugInfo(true);
+    SetCameraValue(names::kADCData, 4095);
+    panel->RefreshLiveValues();
+    Settle();
+    EXPECT_FALSE(QImage(QString::fromStdString(SaveShot(panel, "gain-offset-kelmir-debug"))).isNull());
+    ExpectNothingCut(panel);
+}
+
+}  // namespace

@@ -1,0 +1,388 @@
+// The "Python Scripts" panel in slot 8 of the main window, over the emulated camera: scripts
+// from the list in the data folder run on the process's interpreter when the operator double
+// clicks them, lines typed into the command line run on Enter or "Send", what they print reaches
+// the terminal area, and the main window's polls keep off the link while a job runs.
+#include "PanelFixture.h"
+
+#include "controls/FileDialog.h"
+#include "controls/LastConfig.h"
+#include "panels/CDlgRunPythonScript.h"
+#include "panels/PanelTemplate.h"
+#include "support/LabelFit.h"
+#include "tools/PythonHost.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace corvel::test;
+
+constexpr int kJobTimeoutMs = 60000;  // generous: a 2-core machine under the address sanitizer
+
+std::string ReadText(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+class ScriptPanelTest : public PanelTest {
+protected:
+    void SetUp() override
+    {
+        PanelTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        folder = std::filesystem::current_path();
+        std::filesystem::create_directories(dir / "scripts");
+        lastconfig::Write(lastconfig::kShowPythonPanel, 1);
+    }
+
+    void TearDown() override
+    {
+        PanelTest::TearDown();
+        std::filesystem::current_path(folder);
+    }
+
+    /// The main window on the camera with the script panel shown; py.cfg holds `list` first
+    /// unless it is null.
+    CDlgRunPythonScript* OpenScripts(const char* list = nullptr)
+    {
+        if (list)
+            WriteText(dir / "py.cfg", list);
+        OpenOnCamera();
+        auto* panel = dynamic_cast<CDlgRunPythonScript*>(ShownPanel(8));
+        if (panel) {
+            panel->activateWindow();
+            QApplication::processEvents();
+        }
+        return panel;
+    }
+
+    /// Writes a script into the scripts folder; its full path.
+    std::string Script(const std::string& name, const std::string& source)
+    {
+        const std::filesystem::path path = dir / "scripts" / name;
+        WriteText(path, source);
+        return path.string();
+    }
+
+    QListWidget* List(CDlgRunPythonScript* panel)
+    {
+        return qobject_cast<QListWidget*>(panel->GetDlgItem(CDlgRunPythonScript::IDC_SCRIPTS));
+    }
+    QLineEdit* Command(CDlgRunPythonScript* panel)
+    {
+        return qobject_cast<QLineEdit*>(panel->GetDlgItem(CDlgRunPythonScript::IDC_COMMAND));
+    }
+    QPushButton* Button(CDlgRunPythonScript* panel, int id)
+    {
+        return qobject_cast<QPushButton*>(panel->GetDlgItem(id));
+    }
+
+    QPoint RowCenter(CDlgRunPythonScript* panel, int row)
+    {
+        QListWidget* list = List(panel);
+        return list->visualItemRect(list->item(row)).center();
+    }
+
+    /// Double clicks the list's row, as the operator starts a script.
+    void DoubleClickRow(CDlgRunPythonScript* panel, int row)
+    {
+        QListWidget* list = List(panel);
+        ASSERT_NE(list->item(row), nullptr) << row;
+        const QPoint at = RowCenter(panel, row);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    /// Right clicks the list's row (or below the rows when row is -1) and picks `choice` from
+    /// the context menu; answers whether the menu offered it enabled (Escape closes the menu then).
+    bool ChooseFromMenu(CDlgRunPythonScript* panel, int row, const QString& choice)
+    {
+        QListWidget* list = List(panel);
+        const QPoint at = row >= 0 ? RowCenter(panel, row) : QPoint(5, list->viewport()->height() - 3);
+        bool shown = false;
+        bool offered = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            shown = true;
+            for (QAction* action : menu->actions())
+                if (action->text() == choice && action->isEnabled()) {
+                    offered = true;
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            QTest::keyClick(menu, Qt::Key_Escape);
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+        EXPECT_TRUE(shown) << "no context menu";
+        return offered;
+    }
+
+    /// Types `line` into the command line and presses Enter.
+    void TypeCommand(CDlgRunPythonScript* panel, const QString& line)
+    {
+        QLineEdit* edit = Command(panel);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, line);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    /// Waits until the panel's job has ended; the terminal's text.
+    std::string WaitForJob(CDlgRunPythonScript* panel)
+    {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(!panel->JobRunning(), kJobTimeoutMs); }();
+        return panel->OutputText().toStdString();
+    }
+
+    std::filesystem::path folder;
+};
+
+// Example failure: the listed script does not run, its camera exchange does not reach the
+// emulated camera, or what it prints never shows in the terminal.
+TEST_F(ScriptPanelTest, ListedScriptTalksToTheCameraAndPrintsIntoTheTerminal)
+{
+    const std::string path = Script("read.py",
+                                    "import serial\n"
+                                    "p = serial.Serial()\n"
+                                    "p.write(b'R\\x62\\x00')\n"
+                                    "print('reply', p.read(5).hex())\n"
+                                    "print('no line end', end='')\n");
+    CDlgRunPythonScript* panel = OpenScripts(("\n" + path + "\r\n\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(List(panel)->count(), 1);
+    EXPECT_EQ(List(panel)->item(0)->text().toStdString(), path);
+    emu.SetRegister(0x6200, 0xA1B2C3D4);
+    emu.ClearFrames();
+
+    DoubleClickRow(panel, 0);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find(path + " is running...\nreply 06a1b2c3d4\nno line end\n" + path + " is finished..."),
+              std::string::npos)
+        << out;
+    ASSERT_FALSE(emu.Frames().empty());
+    EXPECT_EQ(emu.Frames().front().bytes, (std::vector<std::uint8_t>{0x52, 0x62, 0x00}));
+    EXPECT_FALSE(g_bScriptRunning);
+}
+
+// Example failure: a poll of the main window slips its frames between a script's write and its
+// read, or the status icon changes while the script owns the link.
+TEST_F(ScriptPanelTest, PollsStayOffTheLinkWhileAScriptRuns)
+{
+    const std::filesystem::path go = dir / "go";
+    const std::string path = Script("wait.py",
+                                    "import os, time\n"
+                                    "print('started')\n"
+                                    "while not os.path.exists(r'" + go.string() + "'):\n"
+                                    "    time.sleep(0.02)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    CCorvel_5Dlg& w = *window;
+    SetCameraValue("Exposure", 2000);
+
+    DoubleClickRow(panel, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->OutputText().contains("started"), kJobTimeoutMs);
+    EXPECT_TRUE(w.m_bScriptRunning);
+    EXPECT_EQ(Button(panel, CDlgRunPythonScript::IDC_SEND)->text(), QStringLiteral("Stop"));
+    const int icon = w.StatusIconId();
+    emu.ClearFrames();
+    for (unsigned timer : {CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME, CCorvel_5Dlg::TIMER_TEMPERATURE})
+        w.OnTimer(timer);
+    EXPECT_TRUE(emu.Frames().empty());
+    EXPECT_EQ(w.StatusIconId(), icon);
+
+    WriteText(go, "");
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;
+    EXPECT_FALSE(w.m_bScriptRunning);
+    EXPECT_EQ(Button(panel, CDlgRunPythonScript::IDC_SEND)->text(), QStringLiteral("Send"));
+    w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+    EXPECT_FALSE(emu.Frames().empty());
+    EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
+}
+
+// Example failure: a runaway script cannot be stopped, or the panel stays locked after it.
+TEST_F(ScriptPanelTest, StopEndsARunawayScript)
+{
+    const std::string path = Script("forever.py", "import time\nprint('looping')\nwhile True:\n    time.sleep(0.01)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->OutputText().contains("looping"), kJobTimeoutMs);
+    QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_SEND), Qt::LeftButton);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;
+    EXPECT_FALSE(g_bScriptRunning);
+    EXPECT_TRUE(List(panel)->isEnabled());
+}
+
+// Example failure: a script's exception shows no traceback, or the panel reports success.
+TEST_F(ScriptPanelTest, ScriptErrorShowsItsTraceback)
+{
+    const std::string path = Script("broken.py", "def divide(n):\n    return n / 0\n\nprint('before')\ndivide(4)\nprint('never')\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    const std::string out = WaitForJob(panel);
+    const std::size_t trace = out.find("Traceback (most recent call last):");
+    ASSERT_NE(trace, std::string::npos) << out;
+    EXPECT_LT(out.find("before"), trace);
+    EXPECT_NE(out.find("line 2, in divide", trace), std::string::npos) << out;
+    EXPECT_NE(out.find("ZeroDivisionError: division by zero", trace), std::string::npos) << out;
+    EXPECT_NE(out.find("The Error is inside the script", trace), std::string::npos) << out;
+    EXPECT_EQ(out.find("never"), std::string::npos) << out;
+    EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;
+}
+
+// Example failure: Enter in the command line moves the focus instead of sending, names do not
+// stay between a line and a script, or an empty line runs silently.
+TEST_F(ScriptPanelTest, CommandLineRunsOnEnterAndSendWithNamesKept)
+{
+    const std::string path = Script("use.py", "print('x is', x)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    TypeCommand(panel, "x = 41 + 1");
+    WaitForJob(panel);
+    EXPECT_EQ(Command(panel)->text(), QStringLiteral("x = 41 + 1"));  // the line keeps its text
+
+    QLineEdit* edit = Command(panel);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_SEND), Qt::LeftButton);
+    WaitForJob(panel);
+    TypeCommand(panel, "print(undefined_name)");
+    WaitForJob(panel);
+    DoubleClickRow(panel, 0);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find(">> x = 41 + 1\n>> can't send an empty command\n>> print(undefined_name)\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("NameError: name 'undefined_name' is not defined"), std::string::npos) << out;
+    EXPECT_NE(out.find("x is 42\n" + path + " is finished..."), std::string::npos) << out;
+
+    QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_CLEAR), Qt::LeftButton);
+    EXPECT_TRUE(panel->OutputText().isEmpty());
+}
+
+// Example failure: without a list the panel says nothing, Add does not create py.cfg in the data
+// folder, or a run (which changes the current folder) moves the list elsewhere.
+TEST_F(ScriptPanelTest, MissingListIsReportedAndCreatedInTheDataFolder)
+{
+    CDlgRunPythonScript* panel = OpenScripts();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->ScriptListFile(), std::filesystem::absolute(dir / "py.cfg"));
+    EXPECT_TRUE(panel->OutputText().contains("No script list yet")) << panel->OutputText().toStdString();
+    EXPECT_EQ(List(panel)->count(), 0);
+
+    std::vector<std::string> picks = {Script("one.py", "print(1)\n"), Script("two.py", "print(2)\n")};
+    std::size_t next = 0;
+    wnd::ScopedFileDialogHandler files([&](const wnd::FileDialogRequest& r) -> std::optional<QString> {
+        EXPECT_FALSE(r.save);
+        EXPECT_TRUE(r.filter.contains("*.py"));
+        return QString::fromStdString(picks[next++]);
+    });
+    EXPECT_FALSE(ChooseFromMenu(panel, -1, "Run"));  // nothing selected: Run is greyed
+    EXPECT_TRUE(ChooseFromMenu(panel, -1, "Add"));
+    ASSERT_EQ(ReadText(dir / "py.cfg"), picks[0] + "\n");
+
+    DoubleClickRow(panel, 0);  // the run makes the scripts folder current
+    WaitForJob(panel);
+    EXPECT_TRUE(ChooseFromMenu(panel, 0, "Add"));
+    EXPECT_EQ(ReadText(dir / "py.cfg"), picks[0] + "\n" + picks[1] + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "scripts" / "py.cfg"));
+    EXPECT_TRUE(ChooseFromMenu(panel, 0, "Delete"));
+    EXPECT_EQ(ReadText(dir / "py.cfg"), picks[1] + "\n");
+    ASSERT_EQ(List(panel)->count(), 1);
+    EXPECT_EQ(List(panel)->item(0)->text().toStdString(), picks[1]);
+    EXPECT_TRUE(ChooseFromMenu(panel, 0, "Delete All"));
+    EXPECT_EQ(ReadText(dir / "py.cfg"), "");
+    EXPECT_EQ(List(panel)->count(), 0);
+}
+
+// Example failure: a damaged py.cfg is silently dropped or rewritten without its unreadable
+// lines, so what the operator had there is lost.
+TEST_F(ScriptPanelTest, MalformedListIsReportedAndKept)
+{
+    const std::string good = Script("good.py", "print('good')\n");
+    const std::string damaged = good + "\r\n\x01\x02\xff binary\n" + std::string("a\0b", 3) + "\n";
+    WriteText(dir / "py.cfg", damaged);
+    CDlgRunPythonScript* panel = OpenScripts();
+    ASSERT_NE(panel, nullptr);
+    const std::string out = panel->OutputText().toStdString();
+    EXPECT_NE(out.find("line 2, 3 holds no script path"), std::string::npos) << out;
+    ASSERT_EQ(List(panel)->count(), 1);
+    EXPECT_EQ(List(panel)->item(0)->text().toStdString(), good);
+    EXPECT_EQ(ReadText(dir / "py.cfg"), damaged);  // reading changes nothing
+
+    wnd::ScopedFileDialogHandler files(
+        [&](const wnd::FileDialogRequest&) -> std::optional<QString> { return QString::fromStdString(good); });
+    EXPECT_TRUE(ChooseFromMenu(panel, 0, "Add"));
+    EXPECT_EQ(ReadText(dir / "py.cfg.bak"), damaged);
+    EXPECT_EQ(ReadText(dir / "py.cfg"), good + "\n" + good + "\n");
+    EXPECT_TRUE(panel->OutputText().contains("kept as")) << panel->OutputText().toStdString();
+}
+
+// Example failure: a py.cfg that is no file (here a folder) crashes the panel, is replaced, or
+// fails without a word.
+TEST_F(ScriptPanelTest, UnreadableListIsReportedAndLeftAlone)
+{
+    std::filesystem::create_directories(dir / "py.cfg" / "inside");
+    CDlgRunPythonScript* panel = OpenScripts();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->OutputText().contains("cannot be read")) << panel->OutputText().toStdString();
+    EXPECT_EQ(List(panel)->count(), 0);
+
+    const std::string script = Script("one.py", "print(1)\n");
+    wnd::ScopedFileDialogHandler files(
+        [&](const wnd::FileDialogRequest&) -> std::optional<QString> { return QString::fromStdString(script); });
+    EXPECT_TRUE(ChooseFromMenu(panel, -1, "Add"));
+    EXPECT_TRUE(panel->OutputText().contains("is not saved")) << panel->OutputText().toStdString();
+    EXPECT_EQ(List(panel)->count(), 1);  // the panel keeps the operator's pick
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "py.cfg" / "inside"));
+}
+
+// Example failure: a label of the panel is cut off at the default font, or the list does not
+// keep five rows of room with fewer scripts.
+TEST_F(ScriptPanelTest, LayoutShowsEveryTextWhole)
+{
+    CDlgRunPythonScript* panel = OpenScripts((Script("one.py", "print(1)\n") + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    QListWidget* list = List(panel);
+    const int rowHeight = list->fontMetrics().height() + 2;
+    EXPECT_GE(list->height(), 5 * rowHeight);
+    const QRect label = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_TERMINAL_LABEL);
+    EXPECT_GT(label.top(), list->geometry().bottom());
+    EXPECT_GT(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT).top(), label.bottom());
+    for (const CutText& cut : CutTexts(panel))
+        ADD_FAILURE() << "cut: " << cut.text << " room " << cut.room << " needed " << cut.needed;
+
+    // Growing the window grows the terminal and keeps the bottom row at the bottom.
+    const QRect output = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT);
+    const QRect send = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_SEND);
+    panel->resize(panel->width() + 60, panel->height() + 40);
+    QApplication::processEvents();
+    EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT).size(), output.size() + QSize(60, 40));
+    EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_SEND).topLeft(), send.topLeft() + QPoint(60, 40));
+    SaveShot(panel, "python-scripts");
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// The download terminal's engine on the emulated camera: each file type ends up in its flash
+// sector (defect tables keep the other half of the sector), failures and cancel leave the
+// engine idle and ready for the next run, and register files replay command by command.
+#include "camera/ProtocolFixture.h"
+#include "support/TempDir.h"
+#include "tools/UploadEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace corvel::test {
+namespace {
+
+using download::UploadEngine;
+using download::UploadState;
+using download::StartResult;
+
+const char* const kDefect = "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n6,10,2\n7,12\n9,300,3\n";
+const char* const kLut = ":Table\n0,100\n1,-2\n2,70000\n";
+const char* const kFfc = ":Table\n0,5\n1,6\n2,7\n:FFC_Y\n0,9\n1,10\n";
+const char* const kAfe = ":AFE1\n10 20\n11 21\n12 22\n";
+
+class UploadEngineTest : public EmulatedLinkTest {
+protected:
+    void SetUp() override
+    {
+        EmulatedLinkTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        engine = std::make_unique<UploadEngine>(*link, &clock);
+        engine->SetWritePagesFile(files.Path() / "write_pages.txt");
+        engine->SetTraceSink([this](const char* op, const std::string& text) { traces.push_back(std::string(op) + "|" + text); });
+    }
+
+    std::string File(const std::string& name, const std::string& text)
+    {
+        files.Write(name, text);
+        return (files.Path() / name).string();
+    }
+
+    /// Ticks until the run ends (bounded).
+    void RunToEnd()
+    {
+        for (int i = 0; i < 2000 && engine->Running(); ++i)
+            engine->Tick();
+        ASSERT_FALSE(engine->Running());
+    }
+
+    /// A recognisable pattern over a whole sector, without zero bytes.
+    static Bytes Pattern()
+    {
+        Bytes bytes(0x10000);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(1 + (i * 13 + i / 256) % 250);
+        return bytes;
+    }
+
+    std::string WritePages()
+    {
+        std::ifstream in(files.Path() / "write_pages.txt");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    TempDir files;
+    std::unique_ptr<UploadEngine> engine;
+    std::vector<std::string> traces;
+};
+
+TEST_F(UploadEngineTest, LargeSensorConfigurations)
+{
+    for (int config = 0; config < 14; ++config)
+        EXPECT_EQ(download::IsLargeSensorConfig(config), config == 5 || config == 9 || config == 11) << config;
+}
+
+/// Every table type lands in its sector; a defect table keeps the other half byte for byte.
+TEST_F(UploadEngineTest, EachTableTypeProgramsItsSector)
+{
+    struct Case {
+        int type;
+        const char* name;
+        const char* text;
+        bool large;
+        int sector;
+        int readBack;   // pages read back
+        int written;    // pages programmed
+        std::uint32_t ownFrom, ownEnd;  // the bytes the file replaces
+    };
+    const Case cases[] = {
+        {0, "u.dcm", kDefect, false, 9, 32, 64, 0x2000, 0x4000},
+        {10, "f.dcm", kDefect, false, 9, 32, 64, 0, 0x2000},
+        {1, "u.bcm", kDefect, false, 10, 128, 256, 0x8000, 0x10000},
+        {11, "f.bcm", kDefect, false, 10, 128, 256, 0, 0x8000},
+        {2, "a.ffc", kFfc, false, 11, 0, 128, 0, 0x8000},
+        {3, "b.ffc", kFfc, true, 12, 0, 192, 0, 0xC000},
+        {4, "a.lut", kLut, false, 5, 0, 64, 0, 0x4000},
+        {7, "d.lut", kLut, false, 8, 0, 64, 0, 0x4000},
+        {8, "afe.txt", kAfe, false, 13, 0, 1, 0, 0x100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes before = Pattern();
+        emu.SetFlashBytes(c.sector, 0, before);
+        const int readsBefore = emu.FlashCommandCount(4);
+        const int programsBefore = emu.FlashCommandCount(3);
+        const std::string path = File(c.name, c.text);
+        ASSERT_EQ(engine->Start(c.type, path, c.large), StartResult::Started) << engine->Log();
+        EXPECT_EQ(engine->TimerId(), c.readBack ? download::kReadTimerId : download::kWriteTimerId);
+        RunToEnd();
+        EXPECT_NE(engine->Log().find("Writing is done\r\n\r\n"), std::string::npos) << engine->Log();
+        EXPECT_EQ(engine->ProgressPos(), c.written);
+        EXPECT_EQ(engine->ProgressMax(), c.written);
+        EXPECT_EQ(emu.FlashCommandCount(4) - readsBefore, c.readBack * 64);
+        EXPECT_EQ(emu.FlashCommandCount(3) - programsBefore, c.written);
+
+        const auto parsed = download::ParseTableFile(c.type, c.text, c.large);
+        ASSERT_TRUE(parsed.ok());
+        const Bytes flash = emu.FlashBytes(c.sector, 0, 0x10000);
+        const Bytes& image = parsed.value().bytes;
+        EXPECT_TRUE(std::equal(flash.begin() + c.ownFrom, flash.begin() + c.ownEnd, image.begin() + c.ownFrom));
+        if (c.readBack) {
+            // The other half came back from the camera and went in again unchanged.
+            const std::uint32_t half = (c.ownEnd - c.ownFrom);
+            const std::uint32_t otherFrom = c.ownFrom == 0 ? half : 0;
+            EXPECT_TRUE(std::equal(flash.begin() + otherFrom, flash.begin() + otherFrom + half, before.begin() + otherFrom));
+        }
+        const std::uint32_t end = static_cast<std::uint32_t>(c.written) * 256;
+        EXPECT_EQ(Bytes(flash.begin() + end, flash.end()), Bytes(0x10000 - end, 0xFF)) << "erased beyond the pages written";
+    }
+    EXPECT_NE(WritePages().find("sector=9, page=0, buffSize=256, data: "), std::string::npos);
+}
+
+TEST_F(UploadEngineTest, BadInputStartsNothing)
+{
+    EXPECT_EQ(engine->Start(12, File("x.lut", kLut), false), StartResult::TypeUndefined);
+    EXPECT_EQ(engine->Start(4, File("x.ffc", kFfc), false), StartResult::BadExtension);
+    EXPECT_EQ(engine->Start(4, (files.Path() / "missing.lut").string(), false), StartResult::CannotOpen);
+    EXPECT_EQ(engine->Start(9, (files.Path() / "missing.rgs").string(), false), StartResult::DoesNotExist);
+    EXPECT_EQ(engine->Start(4, File("bad.lut", "0,1\n"), false), StartResult::ParseFailed);
+    EXPECT_EQ(engine->Log().rfind(UploadEngine::kParseErrorText, 0), 0u);
+    EXPECT_FALSE(engine->Running());
+    EXPECT_TRUE(Frames().empty());
+}
+
+TEST_F(UploadEngineTest, ReadBackFailureErasesNothingAndLeavesSupervisorMode)
+{
+    emu.SetFlashBytes(9, 0, Pattern());
+    ASSERT_EQ(engine->Start(0, File("u.dcm", kDefect), false), StartResult::Started);
+    for (int i = 0; i < 5; ++i)
+        engine->Tick();
+    emu.FailNextFlashCommand(4, 0x04);
+    engine->Tick();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_NE(engine->Log().find("Lost connection. Operation aborted.\r\n"), std::string::npos);
+    EXPECT_FALSE(emu.SupervisorMode());
+    EXPECT_EQ(emu.FlashCommandCount(1), 0);
+    const Bytes pattern = Pattern();
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x4000), Bytes(pattern.begin(), pattern.begin() + 0x4000));
+    EXPECT_NE(std::find(traces.begin(), traces.end(), "ReadPages|Kill ReadPages. Read Error"), traces.end());
+
+    // The same engine runs the next upload from the start.
+    ASSERT_EQ(engine->Start(0, File("u.dcm", kDefect), false), StartResult::Started);
+    RunToEnd();
+    EXPECT_NE(engine->Log().find("Reading of 32 pages from DPM Sector...\r\n\r\n"), std::string::npos);
+    EXPECT_NE(engine->Log().find("Writing is done"), std::string::npos);
+}
+
+TEST_F(UploadEngineTest, EraseFailureProgramsNothing)
+{
+    ASSERT_EQ(engine->Start(4, File("a.lut", kLut), false), StartResult::Started);
+    emu.FailNextFlashCommand(1, 0x02);
+    engine->Tick();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_NE(engine->Log().find("Error in LUT1 Sector Erase\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(emu.FlashCommandCount(3), 0);
+    EXPECT_FALSE(emu.SupervisorMode());
+}
+
+TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> fault;
+    };
+    const Case cases[] = {
+        {"failure bit", [this] { emu.FailNextFlashCommand(3, 0x04); }},
+        {"time-out", [this] { Silence(0x6040); }},
+        {"stays busy", [this] { emu.SetFlashBusyPolls(1000000); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetFlashBusyPolls(0);
+        ASSERT_EQ(engine->Start(5, File("b.lut", kLut), false), StartResult::Started);
+        for (int i = 0; i < 4; ++i)
+            engine->Tick();  // erase, pages 0-2
+        c.fault();
+        engine->Tick();
+        EXPECT_FALSE(engine->Running());
+        EXPECT_NE(engine->Log().find("Lost connection. Operation aborted.\r\n"), std::string::npos);
+        EXPECT_NE(WritePages().find("sector=6, page=3 - write failed\n"), std::string::npos);
+        EXPECT_FALSE(emu.SupervisorMode());
+        link->m_bOnline = 1;
+    }
+}
+
+TEST_F(UploadEngineTest, CancelStopsBetweenStepsAndTheNextRunStartsOver)
+{
+    ASSERT_EQ(engine->Start(1, File("u.bcm", kDefect), false), StartResult::Started);
+    for (int i = 0; i < 3; ++i)
+        engine->Tick();
+    engine->Cancel();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_EQ(engine->TimerId(), 0);
+    EXPECT_EQ(engine->ProgressPos(), 0);
+    EXPECT_NE(engine->Log().find("\nOperation was aborted"), std::string::npos);
+    emu.ClearFrames();
+    engine->Tick();
+    EXPECT_TRUE(Frames().empty());
+
+    ASSERT_EQ(engine->Start(1, File("u.bcm", kDefect), false), StartResult::Started);
+    engine->Tick();
+    ASSERT_FALSE(Frames().empty());
+    EXPECT_EQ(Frames().front(), WriteFrame(0x6014, 0x5E17C4B2));
+    EXPECT_NE(engine->Log().find("Reading of 128 pages from BPM Sector"), std::string::npos);
+}
+
+TEST_F(UploadEngineTest, RegisterFileReplaysCommandByCommand)
+{
+    const std::string path = File("w.rgs", "-- workspace\n57 6034 00000001\n52 6014\n57 7028 <ABCD>\n");
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    RunToEnd();
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(0x6034, 1), ReadFrame(0x6014), WriteFrame(0x7028, 0x41424344)}));
+    EXPECT_NE(engine->Log().find("CMD <57 6034 00000001> \r\nrsp=<06>\r\n"), std::string::npos) << engine->Log();
+    EXPECT_NE(engine->Log().find("CMD <52 6014> \r\nrsp=<0600000000>\r\n"), std::string::npos);
+    EXPECT_NE(engine->Log().find("Uploading is finished successfully.\r\n"), std::string::npos);
+    EXPECT_TRUE(engine->TakeResetNote());
+    EXPECT_FALSE(engine->TakeResetNote());
+    EXPECT_EQ(engine->KbText(), "0.02KB/0.02KB");
+}
+
+TEST_F(UploadEngineTest, RefusedCommandsAreRetriedUpToThreeTimes)
+{
+    const std::string path = File("w.rgs", "57 6034 00000001\n57 6038 00000002\n");
+    // Two refusals, then the command goes through and the replay goes on.
+    Refuse(0x6034, 0x15, 0x02);
+    Refuse(0x6034, 0x15, 0x02);
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    RunToEnd();
+    EXPECT_EQ(Frames().size(), 4u);
+    EXPECT_NE(engine->Log().find("written:errCode <15> <0x0000000f>\r\n"), std::string::npos) << engine->Log();
+    EXPECT_NE(engine->Log().find("Uploading is finished successfully."), std::string::npos);
+    EXPECT_TRUE(engine->TakeResetNote());
+
+    // Three in a row abort; the next run starts again at the first command.
+    emu.ClearFrames();
+    for (int i = 0; i < 3; ++i)
+        Refuse(0x6038, 0x15, 0x02);
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    RunToEnd();
+    EXPECT_EQ(Frames().size(), 4u);
+    EXPECT_NE(engine->Log().find("Operation aborted.\r\n"), std::string::npos);
+    EXPECT_EQ(engine->Log().find("finished successfully"), std::string::npos);
+    EXPECT_FALSE(engine->TakeResetNote());
+    emu.ClearFrames();
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    engine->Tick();
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(0x6034, 1)}));
+}
+
+TEST_F(UploadEngineTest, ReplayStopsAtTheFirstChannelFailure)
+{
+    const std::string path = File("w.rgs", "57 6034 00000001\n57 6038 00000002\n57 603C 00000003\n");
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    engine->Tick();
+    Silence(0x6038);
+    engine->Tick();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_NE(engine->Log().find("Operation aborted.\r\n"), std::string::npos);
+    EXPECT_EQ(Frames().size(), 2u);
+    EXPECT_FALSE(engine->TakeResetNote());
+}
+
+}  // namespace
+}  // namespace corvel::test

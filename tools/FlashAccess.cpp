@@ -1,0 +1,160 @@
+#include "tools/FlashAccess.h"
+
+#include "camera/CameraLink.h"
+#include "camera/RegisterProtocol.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+
+namespace flash {
+
+namespace {
+
+constexpr std::array<const char*, kSectorCount> kSectorNames = {
+    "Factory Sector", "User1 Sector", "User2 Sector", "User3 Sector", "User4 Sector", "LUT1 Sector",
+    "LUT2 Sector",    "LUT3 Sector",  "LUT4 Sector",  "DPM Sector",   "BPM Sector",   "FFC1 Sector",
+    "FFC2 Sector",    "AFE Sector",   "E Sector",     "MNG Sector"};
+
+constexpr std::uint8_t kEraseOp = 0x01;
+constexpr std::uint8_t kProgramOp = 0x03;
+constexpr std::uint8_t kReadWordOp = 0x04;
+constexpr std::uint8_t kPageBlock = 0x59;
+
+std::string Describe(const char* what, int result)
+{
+    char text[96];
+    switch (result) {
+    case protocol::kFlashBit2:
+    case protocol::kFlashBit1:
+        std::snprintf(text, sizeof text, "%s: flash failure (status %d)", what, result);
+        break;
+    case link_result::kRefused:
+        std::snprintf(text, sizeof text, "%s: refused by the camera", what);
+        break;
+    default:
+        std::snprintf(text, sizeof text, "%s: no answer (%d)", what, result);
+        break;
+    }
+    return text;
+}
+
+}  // namespace
+
+const char* SectorName(int sector)
+{
+    return sector >= 0 && sector < kSectorCount ? kSectorNames[static_cast<std::size_t>(sector)] : "";
+}
+
+FlashAccess::FlashAccess(CCameraLink& link, platform::IClock* clock)
+    : m_link(link), m_clock(clock ? clock : &platform::DefaultClock())
+{
+}
+
+bool FlashAccess::Fail(std::string text)
+{
+    m_error = std::move(text);
+    return false;
+}
+
+bool FlashAccess::SetSupervisorMode(bool on)
+{
+    m_error.clear();
+    const std::uint32_t word = on ? kSupervisorPassword : 0;
+    const std::uint8_t frame[7] = {protocol::kWriteCommand, kSupervisor >> 8, kSupervisor & 0xFF,
+                                   static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                                   static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+    const int result = m_link.SendRawCommand(frame);
+    return result == 0 || Fail(Describe("supervisor mode", result));
+}
+
+bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what)
+{
+    const std::uint8_t frame[7] = {protocol::kWriteCommand, kControl >> 8, kControl & 0xFF, op,
+                                   static_cast<std::uint8_t>(sector), b1, b0};
+    const int result = m_link.SendFlashCommand(frame, 7);
+    return result == 0 || Fail(Describe(what, result));
+}
+
+bool FlashAccess::WaitReady(const char* what)
+{
+    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
+    for (int i = 0; i < kBusyPollLimit; ++i) {
+        const int result = m_link.SendFlashCommand(kPoll, 3);
+        if (result == 0)
+            return true;
+        if (result != protocol::kFlashBit0)
+            return Fail(Describe(what, result));
+    }
+    return Fail(std::string(what) + ": the flash stays busy (time-out)");
+}
+
+bool FlashAccess::EraseFlashSector(int sector)
+{
+    m_error.clear();
+    if (sector < 0 || sector >= kSectorCount)
+        return Fail("erase: no such sector");
+    if (!Command(kEraseOp, sector, 0, 0, "erase"))
+        return false;
+    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
+    for (int i = 0; i < kErasePollLimit; ++i) {
+        m_clock->SleepFor(std::chrono::milliseconds(kErasePollIntervalMs));
+        CCameraLink::AnswerBuffer answer{};
+        std::uint32_t length = 3;
+        const int result = m_link.TransactFixedTimeout(kPoll, &length, answer);
+        if (result != 0 || answer[0] != protocol::kAck)
+            return Fail(Describe("erase", result != 0 ? result : 15));
+        const std::uint8_t status = answer[4];
+        if (status & 0x01)
+            continue;
+        if (status & 0x06)
+            return Fail(Describe("erase", protocol::DecodeFlashStatus(status)));
+        return true;
+    }
+    return Fail("erase: the flash stays busy (time-out)");
+}
+
+bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t start, std::uint32_t end)
+{
+    m_error.clear();
+    if (!dst || sector < 0 || sector >= kSectorCount || start % 4 != 0 || end % 4 != 0 || start >= end ||
+        end > kSectorBytes)
+        return Fail("read: offsets out of range");
+    static constexpr std::uint8_t kDataRead[3] = {protocol::kReadCommand, kData >> 8, kData & 0xFF};
+    for (std::uint32_t offset = start; offset < end; offset += 4) {
+        if (!Command(kReadWordOp, sector, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
+                     "read") ||
+            !WaitReady("read"))
+            return false;
+        CCameraLink::AnswerBuffer answer{};
+        std::uint32_t length = 3;
+        const int result = m_link.TransactFixedTimeout(kDataRead, &length, answer);
+        if (result != 0 || answer[0] != protocol::kAck)
+            return Fail(Describe("read", result != 0 ? result : 15));
+        for (int i = 0; i < 4; ++i)
+            dst[offset - start + static_cast<std::uint32_t>(i)] = answer[static_cast<std::size_t>(1 + i)];
+    }
+    return true;
+}
+
+bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
+{
+    m_error.clear();
+    if (!src || sector < 0 || sector >= kSectorCount || page < 0 || page >= static_cast<int>(kSectorBytes / kPageBytes))
+        return Fail("write: no such page");
+    std::array<std::uint8_t, 3 + kPageBytes + 1> block{};
+    block[0] = kPageBlock;
+    std::uint8_t sum = 0;
+    for (std::uint32_t i = 0; i < kPageBytes; ++i) {
+        block[3 + i] = src[i];
+        sum = static_cast<std::uint8_t>(sum + src[i]);
+    }
+    block[3 + kPageBytes] = static_cast<std::uint8_t>(-sum);
+    const int result = m_link.SendFlashCommand(block.data(), static_cast<std::uint32_t>(block.size()));
+    if (result != 0)
+        return Fail(Describe("write", result));
+    return WaitReady("write") && Command(kProgramOp, sector, static_cast<std::uint8_t>(page), 0, "write") &&
+           WaitReady("write");
+}
+
+}  // namespace flash

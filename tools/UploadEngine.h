@@ -1,0 +1,108 @@
+// The download terminal's engine: one table file programmed into one flash sector page by
+// page, or a register-command file replayed command by command, each step on a tick of the
+// window's timer. Defect tables first read back the half of the sector they do not replace,
+// then the sector is erased and every page programmed again. The type, sector and page range
+// are fixed at Start; Cancel stops between steps. No Qt: the dialog drives tick() from its
+// timers and shows the log, KB text and progress.
+#pragma once
+
+#include "tools/DownloadFile.h"
+#include "tools/FlashAccess.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CCameraLink;
+
+namespace download {
+
+/// Timers of the dialog: 9998 drives the read-back, 9999 the erase, writes and the replay.
+inline constexpr int kReadTimerId = 9998;
+inline constexpr int kWriteTimerId = 9999;
+inline constexpr int kTickMs = 30;
+inline constexpr int kTickAfterReadMs = 50;
+
+/// Configurations with a large sensor: their flat-field tables use 192 pages.
+bool IsLargeSensorConfig(int configIndex);
+
+enum class UploadState { Idle, Reading, Erasing, Writing, Replaying };
+
+/// Why Start refused; the texts are the dialog's message boxes (empty: none).
+enum class StartResult { Started, TypeUndefined, BadExtension, CannotOpen, DoesNotExist, ParseFailed };
+
+class UploadEngine {
+public:
+    /// The link must outlive the engine; `clock` (null: the real one) paces the erase polls.
+    explicit UploadEngine(CCameraLink& link, platform::IClock* clock = nullptr);
+
+    /// Prepares an upload of `path` as file type `type` and starts its first phase. The log
+    /// is emptied first. Refused while a run goes.
+    StartResult Start(int type, const std::string& path, bool largeSensor);
+    /// One step of the running phase (one page, the erase, or one register command).
+    void Tick();
+    /// Stops the run between steps: "\nOperation was aborted".
+    void Cancel();
+
+    bool Running() const { return m_state != UploadState::Idle; }
+    UploadState State() const { return m_state; }
+    /// The timer the run needs now (kReadTimerId or kWriteTimerId) and its period; 0 when idle.
+    int TimerId() const;
+    int TimerPeriodMs() const { return m_periodMs; }
+
+    const std::string& Log() const { return m_log; }
+    const std::string& KbText() const { return m_kbText; }
+    int ProgressMax() const { return m_progressMax; }
+    int ProgressPos() const { return m_progressPos; }
+    /// True once after a replay finished: the dialog shows the soft-reset note.
+    bool TakeResetNote();
+    /// The file of the message boxes (CannotOpen, DoesNotExist).
+    const std::string& Path() const { return m_path; }
+
+    /// Trace records: the operation ("ReadPages" …) and the text.
+    void SetTraceSink(std::function<void(const char*, const std::string&)> sink) { m_trace = std::move(sink); }
+    /// Where "write_pages.txt" is appended (default: the current folder).
+    void SetWritePagesFile(std::filesystem::path file) { m_writePagesFile = std::move(file); }
+
+    static constexpr const char* kParseErrorText =
+        "Error while parsing the file.\nMake sure the file contains correct data.\ne.g. :Table is mutual exclusive with other tags";
+    static constexpr const char* kResetNote =
+        "Note: After uploading RGS file, a soft reset or power cycle is necessary for the changes to take effect.";
+
+private:
+    void ReadPage();
+    void EraseSector();
+    void WritePage();
+    void ReplayCommand();
+    /// Ends the run; `leaveSupervisor` after a failed flash step.
+    void Stop(bool leaveSupervisor);
+    void Add(const std::string& text) { m_log += text; }
+    void Trace(const char* op, const std::string& text);
+    void AppendWritePages(const std::string& line);
+    void SetKb(double done);
+
+    CCameraLink& m_link;
+    flash::FlashAccess m_flash;
+    UploadState m_state = UploadState::Idle;
+    int m_periodMs = 0;
+    int m_type = -1;
+    std::string m_path;
+    DownloadTarget m_target;
+    FlashImage m_image;
+    std::vector<RegisterCommand> m_commands;
+    std::size_t m_command = 0;   ///< next command of the replay
+    std::uint32_t m_byteIndex = 0, m_byteCount = 0;
+    int m_failures = 0;          ///< consecutive refused commands
+    int m_page = 0, m_lastPage = 0;
+    bool m_phaseStarted = false;
+    double m_kbTotal = 0;
+    std::string m_log, m_kbText;
+    int m_progressMax = 0, m_progressPos = 0;
+    bool m_resetNote = false;
+    std::function<void(const char*, const std::string&)> m_trace;
+    std::filesystem::path m_writePagesFile = "write_pages.txt";
+};
+
+}  // namespace download
