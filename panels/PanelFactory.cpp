@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "catalogues/ConfigurationTable.h"
+#include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
 #include "panels/CDlgGainOffsetKelmir.h"
@@ -22,6 +23,10 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         return std::make_unique<CDlgGainOffset>(mainWnd, link);
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
+    case 3:
+        if (variant != PanelVariant::NoAecAgc)
+            return std::make_unique<CDlgAECAGC>(mainWnd, link);
+        break;
     case 4:
         if (variant != PanelVariant::Kelmir)
             return std::make_unique<CDlgImage>(mainWnd, link, templateId);

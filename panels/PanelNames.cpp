@@ -80,6 +80,12 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
         using namespace white_balance;
         return {kWBMode, kWBRed, kWBGreen, kWBBlue, kWBCRed, kWBCGreen, kWBCBlue};
     }
+    case 222: {
+        using namespace aec_agc;
+        return {kAECEnable,   kAGCEnable,   kLumaMode,         kLumaLevel,   kAECLimitMin, kAECLimitMax,
+                kAGCLimitMin, kAGCLimitMax, kExposureMin,      kExposureMax, kExposure,    kAnalogGainLimits,
+                kAGCCurrentA, kLumaCurrent, kAECMin,           kAECMax,      kAGCMin,      kAGCMax};
+    }
     case 226:
         return KelmirNames();
     default:

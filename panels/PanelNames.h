@@ -160,6 +160,29 @@ inline constexpr char kWBCRed[] = "WBCRed";
 inline constexpr char kWBCGreen[] = "WBCGreen";
 inline constexpr char kWBCBlue[] = "WBCBlue";
 }  // namespace white_balance
+
+/// The AEC/AGC panel (template 222).
+namespace aec_agc {
+inline constexpr char kAECEnable[] = "AECEnable";
+inline constexpr char kAGCEnable[] = "AGCEnable";
+inline constexpr char kLumaMode[] = "LumaMode";
+inline constexpr char kLumaLevel[] = "LumaLevel";
+inline constexpr char kAECLimitMin[] = "AECLimitMin";
+inline constexpr char kAECLimitMax[] = "AECLimitMax";
+inline constexpr char kAGCLimitMin[] = "AGCLimitMin";
+inline constexpr char kAGCLimitMax[] = "AGCLimitMax";
+inline constexpr char kExposureMin[] = "ExposureMin";
+inline constexpr char kExposureMax[] = "ExposureMax";
+inline constexpr char kExposure[] = "Exposure";
+inline constexpr char kAnalogGainLimits[] = "AnalogGainLimits";
+inline constexpr char kAGCCurrentA[] = "AGCCurrentA";
+inline constexpr char kLumaCurrent[] = "LumaCurrent";
+inline constexpr char kAECMin[] = "AECMin";
+inline constexpr char kAECMax[] = "AECMax";
+inline constexpr char kAGCMin[] = "AGCMin";
+inline constexpr char kAGCMax[] = "AGCMax";
+}  // namespace aec_agc
+
 /// The Kelmir gain and offset panel (template 226): four channels A to D, each with a day (…2)
 /// and a night (…3) analog path and an electron-multiplying gain stage, and the camera's cooler.
 /// The digital, limits and tap-balance names are those of gain_offset.

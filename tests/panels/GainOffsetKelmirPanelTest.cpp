@@ -4,6 +4,7 @@
 #include "PanelFixture.h"
 
 #include "camera/RegisterLink.h"
+#include "catalogues/BuildCatalogKelmir.h"
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
 #include "emulator/CameraModel.h"
@@ -12,6 +13,7 @@
 #include "panels/KelmirGainLogic.h"
 #include "panels/LimitsScaleLogic.h"
 #include "panels/PanelNames.h"
+#include "resources/BuiltinResources.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -431,6 +434,43 @@ TEST_F(KelmirPanel, DebugInfoShowsPresetsAndAdcReadOuts)
     panel->SetShowDebugInfo(false);
     EXPECT_FALSE(regValues->isVisible());
     EXPECT_EQ(panel->height(), panel->GetDlgItem(K::IDC_EM_GAIN_BOX)->geometry().bottom() + 1 + 8);
+}
+
+// ---- parameters the map lacks ----
+
+/// The Kelmir map without the elements named.
+RegisterMapPtr KelmirMapWithout(const std::vector<std::string>& elements)
+{
+    const BuiltinResource* resource = FindBuiltinResource(ConfigurationRowFor(kKelmir).builtinMapId);
+    std::string text(reinterpret_cast<const char*>(resource->data), resource->size);
+    for (const std::string& name : elements) {
+        const std::regex element("<" + name + "[ >][\\s\\S]*?</" + name + ">");
+        text = std::regex_replace(text, element, "");
+    }
+    return RegisterMap::LoadBuffer(text.data(), text.size(), "test");
+}
+
+// Example failure: a list the map lacks stays on the panel, empty; an absent EM gain limit
+// raises every fine value to garbage; a second refresh shows the lists again.
+TEST_F(KelmirPanel, AbsentListsHideAndAbsentLimitsWriteNothing)
+{
+    ASSERT_TRUE(Open());
+    const RegisterMapPtr reduced =
+        KelmirMapWithout({names::kDayNightMode, names::kCCDTemperatureMode, names::kChannels[3].coarse});
+    ASSERT_TRUE(reduced);
+    ASSERT_TRUE(BuildCatalogKelmir(window->m_Link, reduced, false).built);
+    panel->SetXmlNode(reduced);
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "first refresh" : "second refresh");
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_TRUE(Combo(K::IDC_DAY_NIGHT_MODE)->isHidden());
+        EXPECT_TRUE(Combo(K::IDC_TEMPERATURE_MODE)->isHidden());
+        EXPECT_TRUE(Combo(K::kChannelIds[3].coarse)->isHidden());
+        EXPECT_FALSE(Combo(K::kChannelIds[2].coarse)->isHidden());
+        EXPECT_FALSE(Combo(K::IDC_TB_MODE)->isHidden());
+    }
+    EXPECT_TRUE(WriteFrames().empty()) << "a refresh over settled values reads only";
 }
 
 // ---- the look ----
