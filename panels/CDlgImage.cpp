@@ -201,13 +201,7 @@ bool CDlgImage::RefreshFromStorage()
     if (!CanRefresh())
         return true;
     ReloadValues();
-    if (!m_bIconsLoaded) {
-        const int ids[4] = {IDI_PING_IDLE, IDI_PING_BUSY, IDI_PING_OK, IDI_PING_NO_ANSWER};
-        for (int i = 0; i < 4; ++i)
-            m_icons[static_cast<std::size_t>(i)] = wnd::LoadIconResource(ids[i]);
-        m_bIconsLoaded = true;
-        ShowPingState(IDI_PING_IDLE, nullptr);
-    }
+    LoadIcons();
     RefreshStructure();
     RemoveTwelveBitDepth();
     RefreshChecks();
@@ -219,6 +213,22 @@ bool CDlgImage::RefreshFromStorage()
     RefreshBinning();
     UpdateData(false);
     return true;
+}
+
+void CDlgImage::LoadIcons()
+{
+    if (m_bIconsLoaded)
+        return;
+    const int ids[4] = {IDI_PING_IDLE, IDI_PING_BUSY, IDI_PING_OK, IDI_PING_NO_ANSWER};
+    for (int i = 0; i < 4; ++i)
+        m_icons[static_cast<std::size_t>(i)] = wnd::LoadIconResource(ids[i]);
+    m_bIconsLoaded = true;
+    ShowPingState(IDI_PING_IDLE, nullptr);
+}
+
+std::span<const int> CDlgImage::SlaveGroupIds()
+{
+    return kSlaveGroup;
 }
 
 void CDlgImage::RefreshStructure()

@@ -118,6 +118,8 @@ protected:
     virtual bool& BinningWriteFlag();
 
     // Refresh steps, in their order.
+    /// Loads the Ping icons once and shows the idle one.
+    void LoadIcons();
     void RefreshStructure();
     void RemoveTwelveBitDepth();
     void RefreshChecks();
@@ -131,6 +133,8 @@ protected:
     void LayoutGroups();
     /// Removes the slave AOI group and moves the groups below into its room.
     void LayoutAOI();
+    /// The controls of the slave AOI group, which the AOI collapse hides.
+    static std::span<const int> SlaveGroupIds();
 
     /// The parameter's value; 0 when the read fails.
     int ReadInt(const char* name);

@@ -6,6 +6,7 @@
 #include "panels/CDlgGainOffset.h"
 #include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
+#include "panels/CDlgImageKelmir.h"
 #include "panels/CDlgLensControl.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
@@ -28,6 +29,7 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
             return std::make_unique<CDlgAECAGC>(mainWnd, link);
         break;
     case 4:
+<<<<<<< HEAD
         if (variant != PanelVariant::Kelmir)
             return std::make_unique<CDlgImage>(mainWnd, link, templateId);
         break;
@@ -35,6 +37,11 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         return std::make_unique<CDlgWhiteBalance>(mainWnd, link);
     case 6:
         return std::make_unique<CDlgTempControl>(mainWnd, link);
+=======
+        if (variant == PanelVariant::Kelmir)
+            return std::make_unique<CDlgImageKelmir>(mainWnd, link);
+        return std::make_unique<CDlgImage>(mainWnd, link, templateId);
+>>>>>>> main
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
     case 8:

@@ -36,6 +36,24 @@ std::vector<std::string_view> OptionalImageNames()
             kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
 }
 
+std::vector<std::string_view> KelmirImageNames()
+{
+    using namespace image;
+    std::vector<std::string_view> names = ImageNames();
+    names.insert(names.end(), {kMirrorEnable, kFFCEnable, kLUTEnable});
+    return names;
+}
+
+// BrightnessLevel is left out: no Kelmir map defines it, and the panel collapses its row.
+std::vector<std::string_view> OptionalKelmirImageNames()
+{
+    using namespace image;
+    return {kTapsMode,         kBitDepth,     kBitShift,          kOutputFormat,  kDPCEnable,     kDPCSelect,
+            kHPCEnable,        kHPCSelect,    kFFCSelect,         kLUTSelect,     kBlackLevelEnable,
+            kSmearingMode,     kDPCThreshold, kHPCThreshold,      kTestMode,
+            kSlaveAOIMode,     kSlaveAOIHorOffset, kSlaveAOIVerOffset, kSlaveAOIWidth, kSlaveAOIHeight};
+}
+
 std::vector<std::string_view> KelmirNames()
 {
     using namespace kelmir;
@@ -80,6 +98,8 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
         using namespace white_balance;
         return {kWBMode, kWBRed, kWBGreen, kWBBlue, kWBCRed, kWBCGreen, kWBCBlue};
     }
+    case 223:
+        return KelmirImageNames();
     case 222: {
         using namespace aec_agc;
         return {kAECEnable,   kAGCEnable,   kLumaMode,         kLumaLevel,   kAECLimitMin, kAECLimitMax,
@@ -108,6 +128,8 @@ std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
         return OptionalImageNames();
     case 235:
         return {temperature::kFanMode, temperature::kFanOnLevel, temperature::kTecMode, temperature::kTecOnLevel};
+    case 223:
+        return OptionalKelmirImageNames();
     default:
         return {};
     }

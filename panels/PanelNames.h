@@ -75,6 +75,13 @@ inline constexpr char kSlaveAOIVerOffset[] = "SlaveAOIVerOffset";
 inline constexpr char kSlaveAOIWidth[] = "SlaveAOIWidth";
 inline constexpr char kSlaveAOIHeight[] = "SlaveAOIHeight";
 inline constexpr char kPing[] = "Ping";
+// The Kelmir image panel (template 223) uses these too.
+inline constexpr char kDPCEnable[] = "DPCEnable";
+inline constexpr char kDPCSelect[] = "DPCSelect";
+inline constexpr char kHPCSelect[] = "HPCSelect";
+inline constexpr char kFFCSelect[] = "FFCSelect";
+inline constexpr char kLUTSelect[] = "LUTSelect";
+inline constexpr char kDPCThreshold[] = "DPCThreshold";
 }  // namespace image
 
 /// The acquisition panel (template 220).

@@ -1,7 +1,7 @@
 // The Image Parameters panel in slot 4 of the main window, driven with mouse and key events
 // over the emulated camera: what each edit writes, what a change made elsewhere shows, what an
 // absent parameter hides and collapses, Ping, and how the panel looks.
-#include "PanelFixture.h"
+#include "PanelDrive.h"
 
 #include "camera/RegisterLink.h"
 #include "catalogues/CatalogueTable.h"
@@ -45,129 +45,21 @@ struct Inside : CDlgImage {
     static bool& BinningFlag(CDlgImage& p) { return (p.*(&Inside::BinningWriteFlag))(); }
 };
 
-class ImagePanelTest : public PanelTest {
+class ImagePanelTest : public PanelDriveTest<CDlgImage> {
 protected:
     /// The image panel of configuration `config`, shown and active so that focus moves.
-    CDlgImage* Open(int config = 4)
-    {
-        OpenOnCamera(config);
-        return Show();
-    }
+    CDlgImage* Open(int config = 4) { return PanelDriveTest::Open(config); }
 
-    CDlgImage* Show()
-    {
-        panel = dynamic_cast<CDlgImage*>(ShownPanel(4));
-        if (!panel) {
-            ADD_FAILURE() << "slot 4 holds no image panel";
-            return nullptr;
-        }
-        panel->activateWindow();
-        QApplication::setActiveWindow(panel);
-        if (!QTest::qWaitFor([this] { return panel->isActiveWindow(); }, 5000))
-            ADD_FAILURE() << "the panel did not become active";
-        emu.ClearFrames();
-        return panel;
-    }
-
-    template <class T = QWidget>
-    T* Item(int id)
-    {
-        T* item = qobject_cast<T*>(panel->GetDlgItem(id));
-        EXPECT_NE(item, nullptr) << "control " << id;
-        return item;
-    }
-
-    RegisterLink Reg(const char* name)
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-
-    /// The camera received exactly one write since the log was cleared: `name` set to `value`.
-    void ExpectOneWrite(const char* name, int value)
-    {
-        const RegisterLink reg = Reg(name);
-        const auto writes = WriteFrames();
-        ASSERT_EQ(writes.size(), 1u) << name;
-        const auto& f = writes[0];
-        EXPECT_EQ((f[1] << 8) | f[2], reg.address) << name;
-        const std::uint32_t word = (std::uint32_t{f[3]} << 24) | (std::uint32_t{f[4]} << 16) |
-                                   (std::uint32_t{f[5]} << 8) | f[6];
-        EXPECT_EQ((word >> reg.shift) & reg.mask, static_cast<std::uint32_t>(value)) << name;
-    }
-
-    /// Rebuilds the catalogue of the open configuration without the parameters `absent`, as for
-    /// a camera that lacks them, and refreshes the panel.
+    /// Rebuilds the catalogue of the open configuration without the parameters `absent`.
     void RebuildWithout(std::vector<const char*> absent, int config)
     {
         const CatalogueTable& base = config == 4   ? MachineVisionCatalogue()
                                      : config == 5 ? MachineVision47Catalogue()
                                                    : AerospaceCatalogue();
-        const DerivedCatalogueTable table("test", base, absent, {});
-        BuildCatalogueForLink(window->m_Link, window->m_pXmlDoc, false, table.Table());
-        panel->RefreshFromStorage();
-        QApplication::processEvents();
-        emu.ClearFrames();
-    }
-
-    /// The geometry and visibility of every control, to compare two refreshes.
-    std::map<int, std::pair<QRect, bool>> Layout()
-    {
-        std::map<int, std::pair<QRect, bool>> layout;
-        for (QWidget* w : panel->findChildren<QWidget*>())
-            if (const int id = wnd::GetDlgCtrlID(w))
-                layout[id] = {w->geometry(), w->isVisibleTo(panel)};
-        layout[0] = {panel->rect(), true};
-        return layout;
-    }
-
-    void TypeInto(int editId, const QString& text)
-    {
-        auto* edit = Item<QLineEdit>(editId);
-        ASSERT_TRUE(edit);
-        edit->setFocus();
-        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 5000);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(!edit->hasFocus(), 5000);
-    }
-
-    void PickNextItem(int comboId)
-    {
-        auto* combo = Item<QComboBox>(comboId);
-        ASSERT_TRUE(combo);
-        combo->setFocus();
-        QTest::keyClick(combo, Qt::Key_Down);
-    }
-
-    void Click(int id)
-    {
-        QWidget* w = Item(id);
-        ASSERT_TRUE(w);
-        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
-    }
-
-    /// One press and release on the spin's upper (up = true) or lower arrow.
-    void SpinOnce(int spinId, bool up)
-    {
-        QWidget* spin = Item(spinId);
-        ASSERT_TRUE(spin);
-        const QPoint at(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
-        Press(spin, at);
-        Release(spin, at);
-    }
-
-    int ComboValue(int comboId)
-    {
-        auto* combo = Item<QComboBox>(comboId);
-        return combo && combo->currentIndex() >= 0 ? combo->currentData().toInt() : -1;
+        PanelDriveTest::RebuildWithout(std::move(absent), base);
     }
 
     int IconShown() { return Item<QLabel>(D::IDC_PING_ICON)->property(D::kIconIdProperty).toInt(); }
-
-    CDlgImage* panel = nullptr;
 };
 
 // ---- 1. an edit by the operator writes one register ----
@@ -659,21 +551,7 @@ TEST_F(ImagePanelTest, ScreenshotHasNoCutOffLabel)
         SCOPED_TRACE(config);
         ASSERT_TRUE(Open(config));
         ASSERT_EQ(panel->TemplateId(), 230);
-        for (QWidget* w : panel->findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(panel))
-                continue;
-            const QFontMetrics fm(w->font());
-            if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
-                const QRect needed = fm.boundingRect(QRect(0, 0, 10000, 10000), int(label->alignment()), label->text());
-                EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
-                EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
-            } else if (auto* button = qobject_cast<QAbstractButton*>(w); button && !button->text().isEmpty()) {
-                EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
-            } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
-                EXPECT_LE(fm.horizontalAdvance(box->title()) + 16, box->width()) << box->title().toStdString();
-            }
-            EXPECT_TRUE(panel->rect().contains(w->geometry())) << wnd::GetDlgCtrlID(w);
-        }
+        ExpectNothingCutOff();
         SaveShot(panel, config == 4 ? "image-panel" : "image-panel-8");
         window.reset();
     }
