@@ -29,19 +29,13 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
             return std::make_unique<CDlgAECAGC>(mainWnd, link);
         break;
     case 4:
-<<<<<<< HEAD
-        if (variant != PanelVariant::Kelmir)
-            return std::make_unique<CDlgImage>(mainWnd, link, templateId);
-        break;
+        if (variant == PanelVariant::Kelmir)
+            return std::make_unique<CDlgImageKelmir>(mainWnd, link);
+        return std::make_unique<CDlgImage>(mainWnd, link, templateId);
     case 5:
         return std::make_unique<CDlgWhiteBalance>(mainWnd, link);
     case 6:
         return std::make_unique<CDlgTempControl>(mainWnd, link);
-=======
-        if (variant == PanelVariant::Kelmir)
-            return std::make_unique<CDlgImageKelmir>(mainWnd, link);
-        return std::make_unique<CDlgImage>(mainWnd, link, templateId);
->>>>>>> main
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
     case 8:
