@@ -17,6 +17,8 @@
 #include "catalogues/BuildCatalogZorvatAerospace47.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/BuildCatalogZorvatRuggedized.h"
+#include "panels/CDlgCameraInfo.h"
+#include "panels/CDlgTempControl.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
@@ -236,15 +238,24 @@ void CCorvel_5Dlg::SetDefault()
         }
     }
 
-    // The camera-information panel is not part of this window yet: its values are polled into
-    // m_CameraInfo only.
-    if (m_bConnected) {
+    // The first rebuild creates the camera-information dialog (this rebuild's catalogue found
+    // none to register); every later one refreshes it from the camera.
+    if (m_pCameraInfo) {
         wait.SetText(QStringLiteral("Initializing Camera Info. Wait please"));
-        m_Link.m_bOnline = 1;
+        m_pCameraInfo->LoadIcons();
+        bool ping = false;
+        m_Link.GetParamBool("Ping", &ping);
+        if (m_bConnected)
+            m_Link.m_bOnline = 1;
+        m_bConnected = true;
         UpdateExposure();
         UpdateTemperature();
         m_bConnected = UpdateFrameTime();
         UpdateConnectionIcon();
+    } else {
+        m_pCameraInfo = new CDlgCameraInfo(m_pClient);
+        m_pCameraInfo->move(0, 0);
+        m_pCameraInfo->show();
     }
 
     if (m_pWarningDlg)
@@ -340,6 +351,11 @@ void CCorvel_5Dlg::RunCatalogueBuilder(int row)
     }
 }
 
+OrvParamListener* CCorvel_5Dlg::CameraInfoListener()
+{
+    return m_pCameraInfo;
+}
+
 OrvParamListener* CCorvel_5Dlg::PanelListener(int slot)
 {
     return slot >= 0 && slot < kPanelSlots ? m_Slots[slot].m_pPanel.get() : nullptr;
@@ -353,9 +369,23 @@ COptionDialog* CCorvel_5Dlg::GetPanel(int slot) const
 void CCorvel_5Dlg::RecalcLayout()
 {
     setWindowTitle(QString::fromStdString(WindowTitleFor(m_Link.m_nConfigIndex)));
-    const int menuHeight = m_pMenuBar->sizeHint().height();
-    m_pMenuBar->setGeometry(0, 0, kColumnLeft * 2 + kColumnWidth, menuHeight);
+    // The camera-information dialog at the top sets the width; the buttons and the status row
+    // line up with its frame below it.
+    int columnLeft = kColumnLeft;
+    int columnWidth = kColumnWidth;
+    int width = kColumnLeft * 2 + kColumnWidth;
     int top = 0;
+    if (m_pCameraInfo) {
+        m_pCameraInfo->show();
+        if (const QWidget* frame = wnd::GetDlgItem(m_pCameraInfo, CDlgCameraInfo::IDC_FRAME)) {
+            columnLeft = frame->x();
+            columnWidth = frame->width();
+        }
+        width = m_pCameraInfo->width();
+        top = m_pCameraInfo->geometry().bottom() + 1;
+    }
+    const int menuHeight = m_pMenuBar->sizeHint().height();
+    m_pMenuBar->setGeometry(0, 0, width, menuHeight);
     for (CPanelSlot& slot : m_Slots) {
         if (!slot.m_pPanel || !slot.m_pszKey) {
             slot.m_pButton->hide();
@@ -364,12 +394,12 @@ void CCorvel_5Dlg::RecalcLayout()
         slot.m_pButton->setVisible(slot.m_bView);
         if (!slot.m_bView)
             continue;
-        slot.m_pButton->setGeometry(kColumnLeft, top, kColumnWidth, kButtonHeight);
+        slot.m_pButton->setGeometry(columnLeft, top, columnWidth, kButtonHeight);
         top += kButtonHeight + 1;
     }
     // The status row sets the client area's height.
-    m_pClient->setGeometry(0, menuHeight, kColumnLeft * 2 + kColumnWidth, m_pClient->height());
-    LayoutStatusRow(kColumnLeft, top, kColumnWidth);
+    m_pClient->setGeometry(0, menuHeight, width, m_pClient->height());
+    LayoutStatusRow(columnLeft, top, columnWidth);
 }
 
 void CCorvel_5Dlg::LayoutStatusRow(int x, int y, int width)
@@ -383,7 +413,7 @@ void CCorvel_5Dlg::LayoutStatusRow(int x, int y, int width)
     const int clientHeight = y + g + 2 + kSide + g;
     m_pClient->resize(m_pClient->width(), clientHeight);
     const int menuHeight = m_pClient->y();
-    setFixedSize(width + 2 * x, menuHeight + clientHeight);
+    setFixedSize(std::max(m_pClient->width(), width + 2 * x), menuHeight + clientHeight);
     // The label inside the frame, 4 in from each side, centred vertically at its own height.
     const int labelHeight = std::min(m_pCameraLabel->sizeHint().height(), kSide);
     m_pCameraLabel->setGeometry(4, (kSide - labelHeight) / 2, frameWidth - 8, labelHeight);
@@ -594,15 +624,25 @@ bool CCorvel_5Dlg::UpdateTemperature()
     }
     // The Kelmir camera also reports its cooler; the gain/offset panel knows how to convert it.
     std::int64_t tecRaw = 0;
+    bool tecRead = false;
     if (m_Link.m_nConfigIndex == kKelmirConfiguration && ReadInt(m_Link, "TEC_Temperature", tecRaw)) {
         if (const COptionDialog* panel = m_Slots[0].m_pPanel.get()) {
             if (const std::optional<float> tec = panel->TecRawToCelsius(tecRaw)) {
                 m_CameraInfo.tecTemperature = *tec;
                 m_CameraInfo.temperature = Format("%.1f", celsius) + " / " + Format("%.1f", *tec);
                 read = true;
+                tecRead = true;
             }
         }
     }
+    // The sensor's own temperature is not read: its text stays dashed.
+    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[6].m_pPanel.get()))
+        panel->SetTemperatures(QString::fromStdString(m_CameraInfo.temperature), QString::fromLatin1(kDashes));
+    ShowCameraInfo();
+    // The lamp follows the cooler where the camera reports one, else the camera itself; a
+    // failed read leaves it as it was.
+    if (m_pCameraInfo && read)
+        m_pCameraInfo->SetTemperature(tecRead ? m_CameraInfo.tecTemperature : static_cast<float>(celsius));
     return read;
 }
 
@@ -610,10 +650,11 @@ bool CCorvel_5Dlg::UpdateExposure()
 {
     std::int64_t value = 0;
     m_CameraInfo.exposure = kDashes;
-    if (!ReadInt(m_Link, "Exposure", value))
-        return false;
-    m_CameraInfo.exposure = Format("%.3f", static_cast<double>(value) / 1000.0);
-    return true;
+    const bool read = ReadInt(m_Link, "Exposure", value);
+    if (read)
+        m_CameraInfo.exposure = Format("%.3f", static_cast<double>(value) / 1000.0);
+    ShowCameraInfo();
+    return read;
 }
 
 bool CCorvel_5Dlg::UpdateFrameTime()
@@ -623,6 +664,7 @@ bool CCorvel_5Dlg::UpdateFrameTime()
         m_CameraInfo.frameRate = kDashes;
         m_CameraInfo.frameTime = kDashes;
         m_CameraInfo.imageSize = kSizeDashes;
+        ShowCameraInfo();
         return false;
     }
     m_CameraInfo.frameRate = Format("%.3f", value == 0 ? 0.0 : 1000000.0 / static_cast<double>(value));
@@ -632,7 +674,20 @@ bool CCorvel_5Dlg::UpdateFrameTime()
     ReadInt(m_Link, "ImageWidth", width);
     ReadInt(m_Link, "ImageHeight", height);
     m_CameraInfo.imageSize = std::to_string(width) + "x" + std::to_string(height);
+    ShowCameraInfo();
     return true;
+}
+
+void CCorvel_5Dlg::ShowCameraInfo()
+{
+    if (!m_pCameraInfo)
+        return;
+    m_pCameraInfo->m_strSize = QString::fromStdString(m_CameraInfo.imageSize);
+    m_pCameraInfo->m_strFps = QString::fromStdString(m_CameraInfo.frameRate);
+    m_pCameraInfo->m_strFrameTime = QString::fromStdString(m_CameraInfo.frameTime);
+    m_pCameraInfo->m_strExposure = QString::fromStdString(m_CameraInfo.exposure);
+    m_pCameraInfo->m_strTemperature = QString::fromStdString(m_CameraInfo.temperature);
+    m_pCameraInfo->UpdateData();
 }
 
 void CCorvel_5Dlg::UpdateConnectionIcon()

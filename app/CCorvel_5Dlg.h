@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+class CDlgCameraInfo;
 class CTerminal;
 class CWarningDialog;
 class CDrawButton;
@@ -187,6 +188,8 @@ public:
     CCameraLink m_Link;
     RegisterMapPtr m_pXmlDoc;
     CameraInfoTexts m_CameraInfo;
+    /// At the top of the client area from the first rebuild on; the window owns it.
+    CDlgCameraInfo* m_pCameraInfo = nullptr;
     bool m_bConnected = false;
     bool m_bSelectAll = true;
     bool m_bViewSave = false;
@@ -212,7 +215,8 @@ public:
     int ShowErrorDialog(const std::string& text) override;
     // ICatalogueListeners
     OrvParamListener* PanelListener(int slot) override;
-    OrvParamListener* CameraInfoListener() override { return nullptr; }
+    /// The camera-information dialog: null until the first rebuild creates it.
+    OrvParamListener* CameraInfoListener() override;
     // ITerminalOwner
     void ResetPollingTimers() override;
     // ICommandTarget: ID_PANEL_CLOSED from a panel, the terminal's close.
@@ -233,6 +237,8 @@ protected:
 
 private:
     void CreateSlotPanel(int slot, int row);
+    /// The polls' texts into the camera-information dialog.
+    void ShowCameraInfo();
     void RunCatalogueBuilder(int row);
     void StartTimers();
     int PollingPeriod() const;

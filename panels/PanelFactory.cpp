@@ -8,6 +8,8 @@
 #include "panels/CDlgImage.h"
 #include "panels/CDlgImageKelmir.h"
 #include "panels/CDlgLensControl.h"
+#include "panels/CDlgTempControl.h"
+#include "panels/CDlgWhiteBalance.h"
 #include "panels/CDlgRunPythonScript.h"
 
 std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templateId, QWidget* mainWnd,
@@ -30,6 +32,10 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         if (variant == PanelVariant::Kelmir)
             return std::make_unique<CDlgImageKelmir>(mainWnd, link);
         return std::make_unique<CDlgImage>(mainWnd, link, templateId);
+    case 5:
+        return std::make_unique<CDlgWhiteBalance>(mainWnd, link);
+    case 6:
+        return std::make_unique<CDlgTempControl>(mainWnd, link);
     case 7:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
     case 8:

@@ -94,6 +94,10 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
                 lens::kIrisCloseStep, lens::kIrisCloseFull};
     case 230:
         return ImageNames();
+    case 224: {
+        using namespace white_balance;
+        return {kWBMode, kWBRed, kWBGreen, kWBBlue, kWBCRed, kWBCGreen, kWBCBlue};
+    }
     case 223:
         return KelmirImageNames();
     case 222: {
@@ -122,6 +126,8 @@ std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
     }
     case 230:
         return OptionalImageNames();
+    case 235:
+        return {temperature::kFanMode, temperature::kFanOnLevel, temperature::kTecMode, temperature::kTecOnLevel};
     case 223:
         return OptionalKelmirImageNames();
     default:

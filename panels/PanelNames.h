@@ -147,6 +147,27 @@ inline constexpr TapNames kTaps[kTapCount] = {
 
 }  // namespace gain_offset
 
+
+/// The temperature panel (template 235). Cameras without a cooler lack the TEC names, the
+/// Kelmir camera has neither fan nor cooler settings.
+namespace temperature {
+inline constexpr char kFanMode[] = "FanMode";
+inline constexpr char kFanOnLevel[] = "FanOnLevel";
+inline constexpr char kTecMode[] = "TecMode";
+inline constexpr char kTecOnLevel[] = "TecOnLevel";
+}  // namespace temperature
+
+/// The white balance panel (template 224).
+namespace white_balance {
+inline constexpr char kWBMode[] = "WBMode";
+inline constexpr char kWBRed[] = "WBRed";
+inline constexpr char kWBGreen[] = "WBGreen";
+inline constexpr char kWBBlue[] = "WBBlue";
+inline constexpr char kWBCRed[] = "WBCRed";
+inline constexpr char kWBCGreen[] = "WBCGreen";
+inline constexpr char kWBCBlue[] = "WBCBlue";
+}  // namespace white_balance
+
 /// The AEC/AGC panel (template 222).
 namespace aec_agc {
 inline constexpr char kAECEnable[] = "AECEnable";

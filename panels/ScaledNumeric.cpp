@@ -2,6 +2,7 @@
 
 #include "controls/OVNumericControl.h"
 #include "controls/OVScaleFunction.h"
+#include "orvmisc/OrvParam.h"
 #include "controls/OVSlider.h"
 
 #include <QVariant>
@@ -40,6 +41,16 @@ void Setup(OVNumericControl* control, QWidget* owner, OVLinearScale& line, const
     if (!format.isEmpty())
         control->format = format;
     control->Init(kStyle, owner, scale.shownMax, scale.shownMin, shown, spinSteps, integerMode, &line, &popup);
+    control->liveNotify = false;
+    Record(control);
+}
+
+void SetupPlain(OVNumericControl* control, QWidget* owner, const _OrvStParam& record, int value, const QRect& popup)
+{
+    const auto max = static_cast<double>(record.max.n);
+    const auto min = static_cast<double>(record.min.n);
+    const int spinSteps = record.max.n > 0 ? static_cast<int>(std::min<std::int64_t>(record.max.n, 1 << 30)) : 1;
+    control->Init(kStyle, owner, max, min, value, spinSteps, true, nullptr, &popup);
     control->liveNotify = false;
     Record(control);
 }

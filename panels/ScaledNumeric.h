@@ -13,6 +13,7 @@
 #include <functional>
 #include <span>
 
+struct _OrvStParam;
 class OVLinearScale;
 class OVNumericControl;
 class QWidget;
@@ -29,6 +30,11 @@ QRect PopupRectFor(const QWidget* control, int width, int shift = -1);
 /// completed changes reported (1001). Records the shown value for OperatorChanged.
 void Setup(OVNumericControl* control, QWidget* owner, OVLinearScale& line, const limits_scale::LimitsScale& scale,
            double shown, int spinSteps, bool integerMode, const QRect& popup, const QString& format = {});
+
+/// A control for a plain integer parameter (no scale): vertical pop-up slider at popup, the
+/// record's bounds reversed (the slider's top is the maximum), value, the record's maximum as
+/// spin steps (at least 1), integer mode, only completed changes reported (1001).
+void SetupPlain(OVNumericControl* control, QWidget* owner, const _OrvStParam& record, int value, const QRect& popup);
 
 /// Sets the control's value (clamped to its range) without a notice and records it.
 void Show(OVNumericControl* control, double shown);

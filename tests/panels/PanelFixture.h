@@ -5,10 +5,16 @@
 
 #include "app/MainWindowFixture.h"
 
+#include "camera/RegisterLink.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 
+#include "controls/OVEdit.h"
+#include "controls/OVNumericControl.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTest>
 #include <QWidget>
@@ -84,6 +90,49 @@ protected:
         const std::string path = std::string(PANEL_SHOT_DIR) + "/" + name + ".png";
         widget->grab().save(QString::fromStdString(path));
         return path;
+    }
+
+    static void Settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+
+    /// Types text into a numeric control's edit and presses Enter, as the operator does.
+    static void TypeInto(OVNumericControl* control, const QString& text)
+    {
+        control->edit->setFocus();
+        control->edit->clear();
+        QTest::keyClicks(control->edit, text);
+        QTest::keyClick(control->edit, Qt::Key_Return);
+        Settle();
+    }
+
+    /// Opens the combo's list with the mouse and picks the item with that text by keys.
+    static void PickItem(QComboBox* combo, const QString& text)
+    {
+        const int target = combo->findText(text);
+        ASSERT_GE(target, 0) << text.toStdString();
+        QTest::mouseClick(combo, Qt::LeftButton, Qt::NoModifier, QPoint(combo->width() / 2, combo->height() / 2));
+        Settle();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(list->isVisible());
+        for (int i = combo->currentIndex(); i < target; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        for (int i = combo->currentIndex(); i > target; --i)
+            QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Return);
+        Settle();
+    }
+
+    /// The write frame that sets parameter `name` to `value` in the camera's current word.
+    std::vector<std::uint8_t> WriteOf(const char* name, std::uint32_t value)
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        const std::uint32_t word = emu.Register(reg.address);
+        const std::uint32_t field = reg.mask << reg.shift;
+        return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
     }
 
     RegisterMapPtr map;
