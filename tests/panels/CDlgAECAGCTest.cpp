@@ -71,33 +71,6 @@ protected:
         return reg;
     }
 
-    /// The write frame that sets parameter `name` to `value` in the camera's current word.
-    std::vector<std::uint8_t> Write(const char* name, std::uint32_t value)
-    {
-        const RegisterLink reg = Reg(name);
-        const std::uint32_t word = emu.Register(reg.address);
-        const std::uint32_t field = reg.mask << reg.shift;
-        return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
-    }
-
-    template <class W>
-    W* Item(CDlgAECAGC* panel, int id)
-    {
-        auto* w = dynamic_cast<W*>(panel->GetDlgItem(id));
-        EXPECT_NE(w, nullptr) << id;
-        return w;
-    }
-
-    QString Text(CDlgAECAGC* panel, int id)
-    {
-        QWidget* w = panel->GetDlgItem(id);
-        if (auto* l = qobject_cast<QLabel*>(w))
-            return l->text();
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            return e->text();
-        return QStringLiteral("<none>");
-    }
-
     int IconOf(CDlgAECAGC* panel, int id) { return panel->GetDlgItem(id)->property(D::kIconIdProperty).toInt(); }
 
     /// Types text into an edit and presses Enter, as the operator does.
@@ -224,7 +197,7 @@ TEST_F(AecAgcPanelTest, EachEditWritesOneRegister)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         emu.ClearFrames();
-        const Frames expected{Write(row.name, row.value)};
+        const Frames expected{WriteOf(row.name, row.value)};
         row.act();
         EXPECT_EQ(WriteFrames(), expected);
         row.check();
@@ -276,7 +249,7 @@ TEST_F(AecAgcPanelTest, MarkerDragWritesOnRelease)
     const QString shown = Text(panel, D::IDC_AEC_MAX);
     EXPECT_LT(shown.toInt(), 199997);
     Release(aec, from - QPoint(20, 0));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AECLimitMax", shown.toUInt())}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AECLimitMax", shown.toUInt())}));
 
     // The gain marker: not held while dragged, held within the raw range on release.
     emu.ClearFrames();
@@ -289,7 +262,7 @@ TEST_F(AecAgcPanelTest, MarkerDragWritesOnRelease)
     EXPECT_GT(raw, 100);
     EXPECT_EQ(Text(panel, D::IDC_AGC_MIN).toStdString(), aec_agc::GainText(panel->GainScale(), raw));
     Release(agc, start + QPoint(15, 0));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AGCLimitMin", static_cast<std::uint32_t>(raw))}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AGCLimitMin", static_cast<std::uint32_t>(raw))}));
 }
 
 // A spin step writes at the end of the action; the gain spin shows decibels at every step.
@@ -299,7 +272,7 @@ TEST_F(AecAgcPanelTest, SpinsWriteWhenReleased)
     ASSERT_NE(panel, nullptr);
     auto* aecMin = Item<CUpDownCtrl>(panel, D::IDC_AEC_MIN_SPIN);
     QTest::mouseClick(aecMin, Qt::LeftButton, Qt::NoModifier, UpperHalf(aecMin));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AECLimitMin", 101)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AECLimitMin", 101)}));
     EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), "101");
     EXPECT_EQ(panel->AecSlider()->value1, aec_agc::ExposurePosition(101));
 
@@ -307,7 +280,7 @@ TEST_F(AecAgcPanelTest, SpinsWriteWhenReleased)
     emu.ClearFrames();
     auto* aecMax = Item<CUpDownCtrl>(panel, D::IDC_AEC_MAX_SPIN);
     QTest::mouseClick(aecMax, Qt::LeftButton, Qt::NoModifier, UpperHalf(aecMax));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AECLimitMax", 199998)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AECLimitMax", 199998)}));
 
     emu.ClearFrames();
     auto* agcMax = Item<CUpDownCtrl>(panel, D::IDC_AGC_MAX_SPIN);
@@ -315,12 +288,12 @@ TEST_F(AecAgcPanelTest, SpinsWriteWhenReleased)
     EXPECT_EQ(Text(panel, D::IDC_AGC_MAX), "31.71");
     EXPECT_TRUE(WriteFrames().empty());
     QTest::mouseRelease(agcMax, Qt::LeftButton, Qt::NoModifier, UpperHalf(agcMax));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AGCLimitMax", 901)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AGCLimitMax", 901)}));
 
     emu.ClearFrames();
     auto* level = Item<CUpDownCtrl>(panel, D::IDC_LUMA_LEVEL_SPIN);
     QTest::mouseClick(level, Qt::LeftButton, Qt::NoModifier, UpperHalf(level));
-    EXPECT_EQ(WriteFrames(), (Frames{Write("LumaLevel", 2049)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("LumaLevel", 2049)}));
     EXPECT_EQ(Text(panel, D::IDC_LUMA_LEVEL), "2049");
 }
 
@@ -421,7 +394,7 @@ TEST_F(AecAgcPanelTest, LiveValuesAndStateLamps)
     emu.ClearFrames();
     SetCameraValue("ExposureMax", 150000);
     panel->RefreshLiveValues();
-    EXPECT_EQ(WriteFrames(), (Frames{Write("AECLimitMax", 150000)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteOf("AECLimitMax", 150000)}));
     EXPECT_EQ(Text(panel, D::IDC_EXPOSURE_UPPER), "150000");
     EXPECT_EQ(Text(panel, D::IDC_AEC_MAX), "150000");
     EXPECT_EQ(Item<CUpDownCtrl>(panel, D::IDC_AEC_MAX_SPIN)->High(), 150000);

@@ -75,33 +75,7 @@ protected:
         return reg;
     }
 
-    /// The write frame that sets parameter `name` to `value` in the camera's current word.
-    std::vector<std::uint8_t> Write(const char* name, std::uint32_t value, std::uint32_t word = 0)
-    {
-        const RegisterLink reg = Reg(name);
-        const std::uint32_t field = reg.mask << reg.shift;
-        return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
-    }
-
     std::uint32_t Word(const char* name) { return emu.Register(Reg(name).address); }
-
-    template <class W>
-    W* Item(CDlgLensControl* panel, int id)
-    {
-        auto* w = dynamic_cast<W*>(panel->GetDlgItem(id));
-        EXPECT_NE(w, nullptr) << id;
-        return w;
-    }
-
-    QString Text(CDlgLensControl* panel, int id)
-    {
-        QWidget* w = panel->GetDlgItem(id);
-        if (auto* l = qobject_cast<QLabel*>(w))
-            return l->text();
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            return e->text();
-        return QStringLiteral("<none>");
-    }
 
     /// Where the trackbar's handle stands.
     static QRect HandleRect(const QSlider* slider)
@@ -207,14 +181,14 @@ TEST_F(LensPanelTest, EachButtonWritesItsCommand)
         QTest::mouseClick(Item<QPushButton>(panel, row.id), Qt::LeftButton);
         Frames expected;
         for (const char* name : row.commands)
-            expected.push_back(Write(name, 1));
+            expected.push_back(WriteIn(name, 1));
         EXPECT_EQ(WriteFrames(), expected);
     }
     // A command clicked twice reaches the camera twice.
     emu.ClearFrames();
     QTest::mouseClick(Item<QPushButton>(panel, D::IDC_FOCUS_FAR_STEP), Qt::LeftButton);
     QTest::mouseClick(Item<QPushButton>(panel, D::IDC_FOCUS_FAR_STEP), Qt::LeftButton);
-    EXPECT_EQ(WriteFrames(), (Frames{Write("FocusFarStep", 1), Write("FocusFarStep", 1)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("FocusFarStep", 1), WriteIn("FocusFarStep", 1)}));
 }
 
 TEST_F(LensPanelTest, EncoderAndIrisPositionFollowTheCamera)
@@ -262,9 +236,9 @@ TEST_F(LensPanelTest, TypedFNumberMovesTheIrisByRelativeSteps)
         Frames expected;
     } rows[] = {
         // 2.00 is index 24: 12 steps toward closing, then the operator's step 5 again.
-        {"2.00", {Write("IrisStepValue", 12, stepWord), Write("IrisCloseStep", 1), Write("IrisStepValue", 5, stepWord)}},
+        {"2.00", {WriteIn("IrisStepValue", 12, stepWord), WriteIn("IrisCloseStep", 1), WriteIn("IrisStepValue", 5, stepWord)}},
         // 0.80 is nearest index 3, below the range's lower end 8: 4 steps toward opening.
-        {"0.80", {Write("IrisStepValue", 4, stepWord), Write("IrisOpenStep", 1), Write("IrisStepValue", 5, stepWord)}},
+        {"0.80", {WriteIn("IrisStepValue", 4, stepWord), WriteIn("IrisOpenStep", 1), WriteIn("IrisStepValue", 5, stepWord)}},
         // 1.20 lies nearest 1.19, the index the iris stands at: nothing to move.
         {"1.20", {}},
         {"abc", {}},
@@ -298,15 +272,15 @@ TEST_F(LensPanelTest, SliderAndSpinMoveTheIrisOnRelease)
     Drag(slider, handle, QPoint(slider->width() - 2, handle.y()));
     const Frames drag = WriteFrames();
     ASSERT_EQ(drag.size(), 3u);
-    EXPECT_EQ(drag[1], Write("IrisCloseStep", 1));
-    EXPECT_EQ(drag[2], Write("IrisStepValue", 5, stepWord));
-    EXPECT_EQ(drag[0], Write("IrisStepValue", 40 - 12, stepWord)) << "to the range's upper end 40";
+    EXPECT_EQ(drag[1], WriteIn("IrisCloseStep", 1));
+    EXPECT_EQ(drag[2], WriteIn("IrisStepValue", 5, stepWord));
+    EXPECT_EQ(drag[0], WriteIn("IrisStepValue", 40 - 12, stepWord)) << "to the range's upper end 40";
 
     // One click on the spin's upper half: one step toward closing.
     emu.ClearFrames();
     QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, QPoint(spin->width() / 2, spin->height() / 4));
     EXPECT_EQ(WriteFrames(),
-              (Frames{Write("IrisStepValue", 1, stepWord), Write("IrisCloseStep", 1), Write("IrisStepValue", 5, stepWord)}));
+              (Frames{WriteIn("IrisStepValue", 1, stepWord), WriteIn("IrisCloseStep", 1), WriteIn("IrisStepValue", 5, stepWord)}));
 }
 
 TEST_F(LensPanelTest, StepControlsAndPolarityWriteWhatTheOperatorChose)
@@ -316,7 +290,7 @@ TEST_F(LensPanelTest, StepControlsAndPolarityWriteWhatTheOperatorChose)
     auto* focusStep = Item<OVNumericControl>(panel, CDlgLensControl::IDC_FOCUS_STEP);
     const std::uint32_t focusWord = Word("FocusStepValue");
     Type(focusStep->edit, "7");
-    EXPECT_EQ(WriteFrames(), (Frames{Write("FocusStepValue", 7, focusWord)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("FocusStepValue", 7, focusWord)}));
 
     // The same value again writes nothing.
     emu.ClearFrames();
@@ -327,13 +301,13 @@ TEST_F(LensPanelTest, StepControlsAndPolarityWriteWhatTheOperatorChose)
     auto* irisStep = Item<OVNumericControl>(panel, CDlgLensControl::IDC_IRIS_STEP);
     const std::uint32_t irisWord = Word("IrisStepValue");
     Type(irisStep->edit, "9");
-    EXPECT_EQ(WriteFrames(), (Frames{Write("IrisStepValue", 9, irisWord)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("IrisStepValue", 9, irisWord)}));
     // A slider move afterwards restores the new step.
     emu.ClearFrames();
     Type(Item<QLineEdit>(panel, CDlgLensControl::IDC_IRIS_EDIT), "1.41");
     const Frames move = WriteFrames();
     ASSERT_EQ(move.size(), 3u);
-    EXPECT_EQ(move[2], Write("IrisStepValue", 9, irisWord));
+    EXPECT_EQ(move[2], WriteIn("IrisStepValue", 9, irisWord));
 
     emu.ClearFrames();
     auto* polarity = Item<QComboBox>(panel, CDlgLensControl::IDC_LENS_POLARITY);
@@ -341,7 +315,7 @@ TEST_F(LensPanelTest, StepControlsAndPolarityWriteWhatTheOperatorChose)
     polarity->setFocus();
     QTest::keyClick(polarity, Qt::Key_Up);  // Negative -> Positive
     EXPECT_EQ(polarity->currentText(), "Positive");
-    EXPECT_EQ(WriteFrames(), (Frames{Write("CanonLensPolarity", 0, polarityWord)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("CanonLensPolarity", 0, polarityWord)}));
 }
 
 // Example failure: outside debug mode the iris step may exceed the iris range, or a step the
@@ -354,7 +328,7 @@ TEST_F(LensPanelTest, IrisStepCutByTheRangeIsWrittenClamped)
     ASSERT_NE(panel, nullptr);
     const std::uint32_t stepWord = Word("IrisStepValue");
     QTest::mouseClick(Item<QPushButton>(panel, CDlgLensControl::IDC_RANGE_GET), Qt::LeftButton);
-    EXPECT_EQ(WriteFrames(), (Frames{Write("CanonGetApertureRange", 1), Write("IrisStepValue", 32, stepWord)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("CanonGetApertureRange", 1), WriteIn("IrisStepValue", 32, stepWord)}));
     EXPECT_EQ(Item<OVNumericControl>(panel, CDlgLensControl::IDC_IRIS_STEP)->value, 32);
 }
 

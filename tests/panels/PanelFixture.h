@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QTest>
 #include <QWidget>
+#include <QLineEdit>
+#include <QLabel>
 
 #include <cstdint>
 #include <string>
@@ -130,9 +132,36 @@ protected:
     {
         RegisterLink reg;
         EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        const std::uint32_t word = emu.Register(reg.address);
+        return WriteIn(name, value, emu.Register(reg.address));
+    }
+
+    /// The write frame that sets parameter `name` to `value` within `word`.
+    std::vector<std::uint8_t> WriteIn(const char* name, std::uint32_t value, std::uint32_t word = 0)
+    {
+        RegisterLink reg;
+        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
         const std::uint32_t field = reg.mask << reg.shift;
         return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
+    }
+
+    /// The panel's control of that id as a W, or a failure.
+    template <class W>
+    static W* Item(const COptionDialog* panel, int id)
+    {
+        auto* w = dynamic_cast<W*>(panel->GetDlgItem(id));
+        EXPECT_NE(w, nullptr) << id;
+        return w;
+    }
+
+    /// The text a label or edit of the panel shows; "<none>" for another control.
+    static QString Text(const COptionDialog* panel, int id)
+    {
+        QWidget* w = panel->GetDlgItem(id);
+        if (auto* l = qobject_cast<QLabel*>(w))
+            return l->text();
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            return e->text();
+        return QStringLiteral("<none>");
     }
 
     RegisterMapPtr map;
