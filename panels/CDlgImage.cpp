@@ -177,10 +177,8 @@ bool CDlgImage::Record(const char* name, _OrvStParam& record) const
     return false;
 }
 
-void CDlgImage::ReloadValues()
+void CDlgImage::ReloadFrameValues()
 {
-    if (!CanRefresh())
-        return;
     m_nBinHorzMode = ReadInt(names::kBinHorzMode);
     m_nBinVertMode = ReadInt(names::kBinVertMode);
     m_nHorFrameSizeMin = ReadInt(names::kHorFrameSizeMin);
@@ -191,6 +189,13 @@ void CDlgImage::ReloadValues()
         combo.m_nValue = ReadInt(combo.m_pszName);
     m_nKeepFrameRate = ReadInt(names::kConstFRateEnable) != 0 ? 1 : 0;
     m_nNegative = ReadInt(names::kNegative) != 0 ? 1 : 0;
+}
+
+void CDlgImage::ReloadValues()
+{
+    if (!CanRefresh())
+        return;
+    ReloadFrameValues();
     for (ComboParam& combo : m_correction)
         combo.m_nValue = ReadInt(combo.m_pszName);
     m_testMode.m_nValue = ReadInt(names::kTestMode);

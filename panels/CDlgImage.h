@@ -138,6 +138,8 @@ protected:
 
     /// The parameter's value; 0 when the read fails.
     int ReadInt(const char* name);
+    /// Reads binning, frame size limits, the structure combos, keep-frame-rate and negative.
+    void ReloadFrameValues();
     /// The parameter's catalogue record, zeroed when the parameter is absent (false).
     bool Record(const char* name, _OrvStParam& record) const;
     void ShowPingState(int iconId, const char* text);

@@ -90,16 +90,7 @@ void CDlgImageKelmir::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    m_nBinHorzMode = ReadInt(names::kBinHorzMode);
-    m_nBinVertMode = ReadInt(names::kBinVertMode);
-    m_nHorFrameSizeMin = ReadInt(names::kHorFrameSizeMin);
-    m_nHorFrameSizeMax = ReadInt(names::kHorFrameSizeMax);
-    m_nVerFrameSizeMin = ReadInt(names::kVerFrameSizeMin);
-    m_nVerFrameSizeMax = ReadInt(names::kVerFrameSizeMax);
-    for (ComboParam& combo : m_structure)
-        combo.m_nValue = ReadInt(combo.m_pszName);
-    m_nKeepFrameRate = ReadInt(names::kConstFRateEnable) != 0 ? 1 : 0;
-    m_nNegative = ReadInt(names::kNegative) != 0 ? 1 : 0;
+    ReloadFrameValues();
     m_nMirror = ReadInt(names::kMirrorEnable) != 0 ? 1 : 0;
     for (ComboParam& combo : m_corrections)
         combo.m_nValue = ReadInt(combo.m_pszName);

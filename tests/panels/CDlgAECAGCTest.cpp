@@ -64,13 +64,6 @@ protected:
         return panel;
     }
 
-    RegisterLink Reg(const char* name)
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-
     int IconOf(CDlgAECAGC* panel, int id) { return panel->GetDlgItem(id)->property(D::kIconIdProperty).toInt(); }
 
     /// Types text into an edit and presses Enter, as the operator does.

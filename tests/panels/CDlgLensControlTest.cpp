@@ -68,13 +68,6 @@ protected:
         SetCameraValue("CanonLensPolarity", lens.polarity);
     }
 
-    RegisterLink Reg(const char* name)
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-
     std::uint32_t Word(const char* name) { return emu.Register(Reg(name).address); }
 
     /// Where the trackbar's handle stands.

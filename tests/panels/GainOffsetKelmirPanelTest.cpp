@@ -88,52 +88,7 @@ protected:
         Settle();
     }
 
-    /// Opens the list and picks the item with that text by keys.
-    void Pick(int comboId, const char* text)
-    {
-        QComboBox* combo = Combo(comboId);
-        const int target = combo->findText(QString::fromUtf8(text));
-        ASSERT_GE(target, 0) << text;
-        QTest::mouseClick(combo, Qt::LeftButton, Qt::NoModifier, QPoint(combo->width() / 2, combo->height() / 2));
-        Settle();
-        QAbstractItemView* list = combo->view();
-        ASSERT_TRUE(list->isVisible());
-        for (int i = combo->currentIndex(); i < target; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
-        for (int i = combo->currentIndex(); i > target; --i)
-            QTest::keyClick(list, Qt::Key_Up);
-        QTest::keyClick(list, Qt::Key_Return);
-        Settle();
-    }
 
-    RegisterLink Link(const char* name) const
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-    std::vector<std::uint8_t> Coded(const char* name, std::int64_t value) const
-    {
-        const RegisterLink reg = Link(name);
-        return WriteFrame(reg.address, (static_cast<std::uint32_t>(value) & reg.mask) << reg.shift);
-    }
-    std::int64_t Field(const char* name)
-    {
-        const RegisterLink reg = Link(name);
-        return (emu.Register(reg.address) >> reg.shift) & reg.mask;
-    }
-    limits_scale::LimitsScale ScaleOf(const char* limitsName, const char* rawName) const
-    {
-        _OrvStParam limits{}, raw{};
-        window->m_Link.GetParamData(limitsName, &limits);
-        window->m_Link.GetParamData(rawName, &raw);
-        return limits_scale::MakeLimitsScale(limits_scale::DisplayLimitsOf(limits), limits_scale::RawRangeOf(raw));
-    }
-    void SetElsewhere(const char* name, std::int64_t value)
-    {
-        window->m_Link.SetParamIntIfOnline(name, value, true, false);
-        Settle();
-    }
     /// Unchecks all six Link and Sync boxes.
     void UncheckAll()
     {
@@ -185,7 +140,7 @@ TEST_F(KelmirPanel, TypedValueWritesOneCodedRegister)
         SCOPED_TRACE(std::string(row.name) + " := " + row.text);
         emu.ClearFrames();
         Type(Numeric(row.id), row.text);
-        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.word)});
+        EXPECT_EQ(WriteFrames(), Frames{WriteIn(row.name, row.word)});
         EXPECT_EQ(Field(row.name), row.word);
     }
     // The same value again writes nothing.
@@ -204,13 +159,13 @@ TEST_F(KelmirPanel, LinkedFineValueMovesEveryChannel)
     for (int c = 0; c < K::kChannels; ++c)
         ASSERT_EQ(Numeric(K::kChannelIds[c].fine)->value, 1700) << "raised to the EM gain minimum";
     Type(Numeric(K::kChannelIds[1].fine), "1800");
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x0708), Coded("EMGain1XB", 0x1708),
-                                     Coded("EMGain1XC", 0x2708), Coded("EMGain1XD", 0x3708)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("EMGain1XA", 0x0708), WriteIn("EMGain1XB", 0x1708),
+                                     WriteIn("EMGain1XC", 0x2708), WriteIn("EMGain1XD", 0x3708)}));
     // Up to the EM gain maximum: every channel reaches it.
     emu.ClearFrames();
     Type(Numeric(K::kChannelIds[0].fine), "4095");
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x0FFF), Coded("EMGain1XB", 0x1FFF),
-                                     Coded("EMGain1XC", 0x2FFF), Coded("EMGain1XD", 0x3FFF)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("EMGain1XA", 0x0FFF), WriteIn("EMGain1XB", 0x1FFF),
+                                     WriteIn("EMGain1XC", 0x2FFF), WriteIn("EMGain1XD", 0x3FFF)}));
 }
 
 // Example failure: linked day gains move the night group too, or are written out of order.
@@ -219,8 +174,8 @@ TEST_F(KelmirPanel, LinkedDayGainMovesTheDayGroupOnly)
     ASSERT_TRUE(Open());
     const limits_scale::LimitsScale scale = ScaleOf(go::kAnalogGainLimits, "GainA2");
     Type(Numeric(K::kChannelIds[2].dayGain), QByteArray::number(limits_scale::ShownFromRaw(scale, 10), 'f', 6).constData());
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("GainA2", 10), Coded("GainB2", 10), Coded("GainC2", 10),
-                                     Coded("GainD2", 10)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("GainA2", 10), WriteIn("GainB2", 10), WriteIn("GainC2", 10),
+                                     WriteIn("GainD2", 10)}));
 }
 
 // Example failure: Sync leaves B to D at their old preset, rewrites a channel that already has
@@ -233,10 +188,10 @@ TEST_F(KelmirPanel, CoarseChoiceWithSyncTakesTheOtherChannelsAlong)
         SetCameraValue(names::kPresets[1][c], (c << 12) | (2000 + c));
     Rebuild();
     ASSERT_TRUE(Check(K::IDC_SYNC)->isChecked());
-    Pick(K::kChannelIds[0].coarse, "5x");
+    PickItem(Combo(K::kChannelIds[0].coarse), "5x");
     const Frames writes = WriteFrames();
-    EXPECT_EQ(writes, (Frames{Coded(names::kChannels[0].coarse, 1), Coded(names::kChannels[1].coarse, 1),
-                              Coded(names::kChannels[3].coarse, 1)}));
+    EXPECT_EQ(writes, (Frames{WriteIn(names::kChannels[0].coarse, 1), WriteIn(names::kChannels[1].coarse, 1),
+                              WriteIn(names::kChannels[3].coarse, 1)}));
     for (int c = 0; c < K::kChannels; ++c) {
         SCOPED_TRACE(c);
         EXPECT_EQ(Combo(K::kChannelIds[c].coarse)->currentText(), "5x");
@@ -248,8 +203,8 @@ TEST_F(KelmirPanel, CoarseChoiceWithSyncTakesTheOtherChannelsAlong)
     Click(Check(K::IDC_SYNC));
     EXPECT_TRUE(Combo(K::kChannelIds[1].coarse)->isEnabled());
     emu.ClearFrames();
-    Pick(K::kChannelIds[1].coarse, "User");
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kChannels[1].coarse, 5)});
+    PickItem(Combo(K::kChannelIds[1].coarse), "User");
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kChannels[1].coarse, 5)});
     EXPECT_EQ(Combo(K::kChannelIds[0].coarse)->currentText(), "5x");
 }
 
@@ -264,15 +219,15 @@ TEST_F(KelmirPanel, CoarseChoiceOutsideThePresetsIsIgnored)
     for (const auto& frame : WriteFrames()) {
         const std::uint16_t address = static_cast<std::uint16_t>((frame[1] << 8) | frame[2]);
         for (const auto& row : names::kPresets)
-            EXPECT_FALSE(address == Link(row[1]).address) << "a preset of channel B written";
+            EXPECT_FALSE(address == Reg(row[1]).address) << "a preset of channel B written";
     }
     panel = dynamic_cast<K*>(ShownPanel(0));
     ASSERT_TRUE(panel);
     emu.ClearFrames();
     // Linked: A, C and D move; B has no preset to write.
     Type(Numeric(K::kChannelIds[0].fine), "1750");
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XA", 0x06D6), Coded("EMGain1XC", 0x26D6),
-                                     Coded("EMGain1XD", 0x36D6)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("EMGain1XA", 0x06D6), WriteIn("EMGain1XC", 0x26D6),
+                                     WriteIn("EMGain1XD", 0x36D6)}));
     Click(Check(K::IDC_FINE_LINK_GAIN));
     emu.ClearFrames();
     Type(Numeric(K::kChannelIds[1].fine), "2000");
@@ -306,7 +261,7 @@ TEST_F(KelmirPanel, ChangeElsewhereMovesTheControlAndWritesNothing)
         SCOPED_TRACE(row.name);
         emu.ClearFrames();
         SetElsewhere(row.name, row.raw);
-        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)}) << "only the other writer's frame";
+        EXPECT_EQ(WriteFrames(), Frames{WriteIn(row.name, row.raw)}) << "only the other writer's frame";
         EXPECT_NEAR(Numeric(row.id)->value, row.shown, 1e-9);
     }
     const double fine = Numeric(K::kChannelIds[2].fine)->value;
@@ -316,7 +271,7 @@ TEST_F(KelmirPanel, ChangeElsewhereMovesTheControlAndWritesNothing)
     EXPECT_EQ(Combo(K::kChannelIds[2].coarse)->currentText(), "15x");
     EXPECT_EQ(Combo(K::IDC_TEMPERATURE_MODE)->currentText(), "User");
     EXPECT_EQ(Numeric(K::kChannelIds[2].fine)->value, fine);
-    EXPECT_EQ(WriteFrames(), (Frames{Coded(names::kChannels[2].coarse, 3), Coded(names::kCCDTemperatureMode, 4)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn(names::kChannels[2].coarse, 3), WriteIn(names::kCCDTemperatureMode, 4)}));
 }
 
 // Example failure: the first refresh leaves a fine value below the EM gain minimum or a set-point
@@ -328,7 +283,7 @@ TEST_F(KelmirPanel, RefreshRaisesFineValuesAndSnapsTheSetPointOnce)
     SetCameraValue(names::kUserTECValue, 2000);
     panel->RefreshFromStorage();
     Settle();
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("EMGain1XB", 0x1000 | 1700), Coded(names::kUserTECValue, 2012)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("EMGain1XB", 0x1000 | 1700), WriteIn(names::kUserTECValue, 2012)}));
     EXPECT_EQ(Numeric(K::IDC_USER_TEC)->value, 11);
     emu.ClearFrames();
     panel->RefreshFromStorage();
@@ -350,7 +305,7 @@ TEST_F(KelmirPanel, EnablingFollowsDayNightModeTapBalanceAndTaps)
         return on;
     };
     const std::vector<bool> all(4, true), none(4, false), onlyA{true, false, false, false};
-    Pick(K::IDC_DAY_NIGHT_MODE, "Night");
+    PickItem(Combo(K::IDC_DAY_NIGHT_MODE), "Night");
     EXPECT_EQ(enabled(&K::ChannelIds::nightGain), all);
     EXPECT_EQ(enabled(&K::ChannelIds::nightOffset), all);
     EXPECT_EQ(enabled(&K::ChannelIds::dayGain), none);
@@ -359,24 +314,24 @@ TEST_F(KelmirPanel, EnablingFollowsDayNightModeTapBalanceAndTaps)
     EXPECT_TRUE(Check(K::IDC_NIGHT_LINK_GAIN)->isEnabled());
     EXPECT_FALSE(Numeric(K::IDC_DAY_NIGHT_THRESHOLD)->isEnabled());
 
-    Pick(K::IDC_DAY_NIGHT_MODE, "Day/Night");
+    PickItem(Combo(K::IDC_DAY_NIGHT_MODE), "Day/Night");
     EXPECT_EQ(enabled(&K::ChannelIds::dayGain), all);
     EXPECT_TRUE(Numeric(K::IDC_DAY_NIGHT_THRESHOLD)->isEnabled());
 
-    Pick(K::IDC_TB_MODE, "Auto");
+    PickItem(Combo(K::IDC_TB_MODE), "Auto");
     EXPECT_EQ(enabled(&K::ChannelIds::dayGain), onlyA);
     EXPECT_EQ(enabled(&K::ChannelIds::fine), onlyA);
     EXPECT_EQ(enabled(&K::ChannelIds::coarse), onlyA);
     EXPECT_FALSE(Check(K::IDC_SYNC)->isEnabled());
 
-    Pick(K::IDC_TB_MODE, "Off");
+    PickItem(Combo(K::IDC_TB_MODE), "Off");
     SetCameraValue(go::kActiveTaps, 1);  // two taps
     SetElsewhere(go::kTapsMode, 1);
     EXPECT_EQ(enabled(&K::ChannelIds::nightOffset), (std::vector<bool>{true, true, false, false}));
 
     // "User Value" only for the user set-point.
     EXPECT_FALSE(Numeric(K::IDC_USER_TEC)->isEnabled());
-    Pick(K::IDC_TEMPERATURE_MODE, "User");
+    PickItem(Combo(K::IDC_TEMPERATURE_MODE), "User");
     EXPECT_TRUE(Numeric(K::IDC_USER_TEC)->isEnabled());
 
     panel->SetDebugMode(true);
@@ -415,8 +370,8 @@ TEST_F(KelmirPanel, DebugInfoShowsPresetsAndAdcReadOuts)
     const Frames writes = WriteFrames();
     ASSERT_EQ(writes.size(), 14u);
     EXPECT_EQ(writes.front(), WriteFrame(0x6014, 0x5E17C4B2));
-    EXPECT_EQ(writes[1], Coded(names::kADCAddrSel, 0x0AB));
-    EXPECT_EQ(writes[12], Coded(names::kADCAddrSel, 0xBAB));
+    EXPECT_EQ(writes[1], WriteIn(names::kADCAddrSel, 0x0AB));
+    EXPECT_EQ(writes[12], WriteIn(names::kADCAddrSel, 0xBAB));
     EXPECT_EQ(writes.back(), WriteFrame(0x6014, 0));
 
     // Supervisor mode refused: the presets still refresh, the ADC is left alone.

@@ -101,55 +101,7 @@ protected:
         Settle();
     }
 
-    /// Opens the list and clicks the item with that text.
-    void Pick(const char* text)
-    {
-        QComboBox* combo = TapBalance();
-        const int target = combo->findText(QString::fromLatin1(text));
-        ASSERT_GE(target, 0) << text;
-        QTest::mouseClick(combo, Qt::LeftButton, Qt::NoModifier, QPoint(combo->width() / 2, combo->height() / 2));
-        Settle();
-        QAbstractItemView* list = combo->view();
-        ASSERT_TRUE(list->isVisible());
-        for (int i = combo->currentIndex(); i < target; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
-        for (int i = combo->currentIndex(); i > target; --i)
-            QTest::keyClick(list, Qt::Key_Up);
-        QTest::keyClick(list, Qt::Key_Return);
-        Settle();
-    }
 
-    RegisterLink Link(const char* name) const
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-    /// The write frame of parameter name holding value.
-    std::vector<std::uint8_t> Coded(const char* name, std::int64_t value) const
-    {
-        const RegisterLink reg = Link(name);
-        return WriteFrame(reg.address, (static_cast<std::uint32_t>(value) & reg.mask) << reg.shift);
-    }
-    /// The camera's register field of parameter name.
-    std::int64_t Field(const char* name)
-    {
-        const RegisterLink reg = Link(name);
-        return (emu.Register(reg.address) >> reg.shift) & reg.mask;
-    }
-    limits_scale::LimitsScale ScaleOf(const char* limitsName, const char* rawName) const
-    {
-        _OrvStParam limits{}, raw{};
-        window->m_Link.GetParamData(limitsName, &limits);
-        window->m_Link.GetParamData(rawName, &raw);
-        return limits_scale::MakeLimitsScale(limits_scale::DisplayLimitsOf(limits), limits_scale::RawRangeOf(raw));
-    }
-    /// Another writer (a panel, the terminal) sets the parameter.
-    void SetElsewhere(const char* name, std::int64_t value)
-    {
-        window->m_Link.SetParamIntIfOnline(name, value, true, false);
-        Settle();
-    }
 
     CDlgGainOffset* panel = nullptr;
 };
@@ -190,7 +142,7 @@ TEST_P(GainOffsetEdits, TypedValueWritesOneCodedRegister)
         SCOPED_TRACE(std::string(row.name) + " := " + row.text);
         emu.ClearFrames();
         Type(row.control, row.text);
-        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)});
+        EXPECT_EQ(WriteFrames(), Frames{WriteIn(row.name, row.raw)});
         EXPECT_EQ(Field(row.name), row.raw);
     }
     // Typing the value that is there already rounds to the same word: nothing is written.
@@ -216,7 +168,7 @@ TEST_F(GainOffsetPanel, SpinClickWritesOnceAtTheEndOfTheAction)
     const Frames writes = WriteFrames();
     ASSERT_EQ(writes.size(), 1u);
     const std::int64_t raw = Field(names::kDigitalGain);
-    EXPECT_EQ(writes[0], Coded(names::kDigitalGain, raw));
+    EXPECT_EQ(writes[0], WriteIn(names::kDigitalGain, raw));
     EXPECT_EQ(std::abs(raw - 2048), 1) << "one spin step of the 3071 is one raw unit";
 }
 
@@ -235,7 +187,7 @@ TEST_F(GainOffsetPanel, PopupSliderDragWritesOnceOnRelease)
     EXPECT_EQ(popup->width(), 38);
     Drag(popup, popup->ThumbRect().center(), QPoint(popup->width() / 2, -40));
     Settle();
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kDigitalGain, 4095)}) << "the top of the travel is 4.000";
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kDigitalGain, 4095)}) << "the top of the travel is 4.000";
     EXPECT_EQ(gain->value, 4.0);
     popup->OnKillFocus();
     Settle();
@@ -252,16 +204,16 @@ TEST_F(GainOffsetPanel, PopupSliderDragWritesOnceOnRelease)
 TEST_F(GainOffsetPanel, TapBalanceOnceGoesThroughZero)
 {
     ASSERT_TRUE(Open());
-    Pick("Static");
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 3)});
+    PickItem(TapBalance(), "Static");
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kTBMode, 3)});
     emu.ClearFrames();
-    Pick("Once");
-    EXPECT_EQ(WriteFrames(), (Frames{Coded(names::kTBMode, 0), Coded(names::kTBMode, 2)}));
-    Pick("Off");
+    PickItem(TapBalance(), "Once");
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn(names::kTBMode, 0), WriteIn(names::kTBMode, 2)}));
+    PickItem(TapBalance(), "Off");
     panel->SetDebugMode(true);
     emu.ClearFrames();
-    Pick("Once");
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 2)});
+    PickItem(TapBalance(), "Once");
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kTBMode, 2)});
 }
 
 // Example failure: linked taps are written out of order, one of them twice, the panel hears
@@ -287,13 +239,13 @@ TEST_F(GainOffsetPanel, LinkedGainMovesEveryTapInUseInOrder)
     Type(Gain(1), QByteArray::number(limits_scale::ShownFromRaw(scale, 110), 'f', 6).constData());
     Frames expected;
     for (int tap = 0; tap < 4; ++tap)
-        expected.push_back(Coded(names::kTaps[tap].gain, 100 * tap + 10));
+        expected.push_back(WriteIn(names::kTaps[tap].gain, 100 * tap + 10));
     EXPECT_EQ(WriteFrames(), expected);
 
     // Lowered by 50: tap #1 stops at the bottom of its range, the others move on.
     emu.ClearFrames();
     Type(Gain(3), QByteArray::number(limits_scale::ShownFromRaw(scale, 260), 'f', 6).constData());
-    expected = {Coded("Gain1A", 0), Coded("Gain1B", 60), Coded("Gain1C", 160), Coded("Gain1D", 260)};
+    expected = {WriteIn("Gain1A", 0), WriteIn("Gain1B", 60), WriteIn("Gain1C", 160), WriteIn("Gain1D", 260)};
     EXPECT_EQ(WriteFrames(), expected);
     EXPECT_EQ(Gain(0)->value, limits_scale::ShownFromRaw(scale, 0));
 }
@@ -323,14 +275,14 @@ TEST_F(GainOffsetPanel, ChangeElsewhereMovesTheControlAndWritesNothing)
         SCOPED_TRACE(row.name);
         emu.ClearFrames();
         SetElsewhere(row.name, row.raw);
-        EXPECT_EQ(WriteFrames(), Frames{Coded(row.name, row.raw)}) << "only the other writer's frame";
+        EXPECT_EQ(WriteFrames(), Frames{WriteIn(row.name, row.raw)}) << "only the other writer's frame";
         EXPECT_NEAR(row.control->value, row.shown, 1e-9);
     }
 
     emu.ClearFrames();
     SetElsewhere(names::kTBMode, 3);
     EXPECT_EQ(TapBalance()->currentText(), "Static");
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kTBMode, 3)});
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kTBMode, 3)});
 }
 
 // Example failure (kept from the camera's design): a linked tap changed elsewhere leaves the
@@ -344,8 +296,8 @@ TEST_F(GainOffsetPanel, LinkedTapChangedElsewhereTakesTheOthersAlong)
     emu.ClearFrames();
     const std::int64_t before = Field("Gain1A");
     SetElsewhere("Gain1B", Field("Gain1B") + 5);
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("Gain1B", Field("Gain1B")), Coded("Gain1A", before + 5),
-                                     Coded("Gain1B", Field("Gain1B"))}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("Gain1B", Field("Gain1B")), WriteIn("Gain1A", before + 5),
+                                     WriteIn("Gain1B", Field("Gain1B"))}));
     EXPECT_EQ(Field("Gain1A"), before + 5);
 }
 
@@ -415,11 +367,11 @@ TEST_F(GainOffsetPanel, EnablingFollowsAgcTapBalanceAndActiveTaps)
     EXPECT_TRUE(linkGain->isEnabled());
     EXPECT_TRUE(TapBalance()->isEnabled());
 
-    Pick("Auto");
+    PickItem(TapBalance(), "Auto");
     EXPECT_EQ(enabledTaps(), (std::vector<bool>{true, false, false, false}));
     EXPECT_FALSE(linkGain->isEnabled());
 
-    Pick("Off");
+    PickItem(TapBalance(), "Off");
     SetElsewhere(names::kAGCEnable, 1);
     EXPECT_EQ(enabledTaps(), (std::vector<bool>{false, false, false, false}));
     EXPECT_FALSE(linkGain->isEnabled());
@@ -459,7 +411,7 @@ TEST_F(GainOffsetPanel, PassingOverAClampedValueWritesNothing)
     EXPECT_EQ(Field(names::kDigitalGain), 0x3FF);
     // A real edit still writes.
     Type(Numeric(CDlgGainOffset::IDC_DIGITAL_GAIN), "2");
-    EXPECT_EQ(WriteFrames(), Frames{Coded(names::kDigitalGain, 2048)});
+    EXPECT_EQ(WriteFrames(), Frames{WriteIn(names::kDigitalGain, 2048)});
 }
 
 /// The default configuration's map without the elements named.
@@ -504,7 +456,7 @@ TEST_F(GainOffsetPanel, AbsentParametersHideTheComboAndShowRawWords)
     Click(Check(CDlgGainOffset::IDC_LINK_GAIN));
     Type(Gain(0), "300");
     Type(Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "5");
-    EXPECT_EQ(WriteFrames(), (Frames{Coded("Gain1A", 300), Coded(names::kDigitalOffset, 5)}));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("Gain1A", 300), WriteIn(names::kDigitalOffset, 5)}));
 }
 
 // Example failure (dangling scale): taps hidden after a refresh with fewer taps keep a scale

@@ -55,13 +55,6 @@ protected:
         return item;
     }
 
-    RegisterLink Reg(const char* name)
-    {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return reg;
-    }
-
     /// The camera received exactly one write since the log was cleared: `name` set to `value`.
     void ExpectOneWrite(const char* name, int value)
     {

@@ -11,6 +11,7 @@
 
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
+#include "panels/LimitsScaleLogic.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -127,19 +128,48 @@ protected:
         Settle();
     }
 
-    /// The write frame that sets parameter `name` to `value` in the camera's current word.
-    std::vector<std::uint8_t> WriteOf(const char* name, std::uint32_t value)
+    /// Where parameter `name` lies in the camera's registers.
+    RegisterLink Reg(const char* name) const
     {
         RegisterLink reg;
         EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
-        return WriteIn(name, value, emu.Register(reg.address));
+        return reg;
+    }
+
+    /// The field of parameter `name` in the camera's register.
+    std::int64_t Field(const char* name)
+    {
+        const RegisterLink reg = Reg(name);
+        return (emu.Register(reg.address) >> reg.shift) & reg.mask;
+    }
+
+    /// The shown scale of a gain or level whose limits parameter is `limitsName` and whose raw
+    /// range is that of `rawName`.
+    limits_scale::LimitsScale ScaleOf(const char* limitsName, const char* rawName) const
+    {
+        _OrvStParam limits{}, raw{};
+        window->m_Link.GetParamData(limitsName, &limits);
+        window->m_Link.GetParamData(rawName, &raw);
+        return limits_scale::MakeLimitsScale(limits_scale::DisplayLimitsOf(limits), limits_scale::RawRangeOf(raw));
+    }
+
+    /// Another writer (a panel, the terminal) sets the parameter.
+    void SetElsewhere(const char* name, std::int64_t value)
+    {
+        window->m_Link.SetParamIntIfOnline(name, value, true, false);
+        Settle();
+    }
+
+    /// The write frame that sets parameter `name` to `value` in the camera's current word.
+    std::vector<std::uint8_t> WriteOf(const char* name, std::uint32_t value)
+    {
+        return WriteIn(name, value, emu.Register(Reg(name).address));
     }
 
     /// The write frame that sets parameter `name` to `value` within `word`.
     std::vector<std::uint8_t> WriteIn(const char* name, std::uint32_t value, std::uint32_t word = 0)
     {
-        RegisterLink reg;
-        EXPECT_EQ(GetRegisterLink(window->m_Link, name, reg), 0) << name;
+        const RegisterLink reg = Reg(name);
         const std::uint32_t field = reg.mask << reg.shift;
         return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
     }
