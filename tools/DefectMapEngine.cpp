@@ -388,6 +388,7 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     m_otherEnd = other.endPage;
     m_otherBottomUp = other.bottomUpPage;
     m_readBackJumped = false;
+    m_eraseStarted = false;
     m_page = m_otherFirst;
     const int spacePages = space.endPage - space.firstPage;
     const int otherPages = other.endPage - other.firstPage;
@@ -428,14 +429,24 @@ void DefectMapEngine::ReadBackPage()
 
 void DefectMapEngine::Erase()
 {
-    const SpaceInfo space = *SpaceOf(m_space, m_large);
-    SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", space.name));
-    m_progressPos = m_otherEnd - m_otherFirst;
-    if (!m_flash.EraseFlashSector(m_layout.sector)) {
+    // The erase goes in steps, one status poll per tick, so the window keeps repainting.
+    flash::FlashAccess::EraseProgress progress = flash::FlashAccess::EraseProgress::Busy;
+    if (!m_eraseStarted) {
+        m_progressPos = m_otherEnd - m_otherFirst;
+        m_eraseStarted = true;
+        if (!m_flash.StartErase(m_layout.sector))
+            progress = flash::FlashAccess::EraseProgress::Failed;
+    } else {
+        progress = m_flash.PollErase();
+    }
+    if (progress == flash::FlashAccess::EraseProgress::Busy)
+        return;
+    if (progress == flash::FlashAccess::EraseProgress::Failed) {
         FinishAdd(camera::FormatText("The pixel was not added: erasing %s failed (%s). Nothing was programmed.",
                                      flash::SectorName(m_layout.sector), m_flash.LastError().c_str()));
         return;
     }
+    const SpaceInfo space = *SpaceOf(m_space, m_large);
     ++m_progressPos;
     m_phase = Phase::ProgrammingSpace;
     m_page = space.firstPage;

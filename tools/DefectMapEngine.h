@@ -165,6 +165,7 @@ private:
     std::vector<std::uint8_t> m_buffer;
     int m_otherFirst = 0, m_otherEnd = 0, m_otherBottomUp = 0;
     bool m_readBackJumped = false;
+    bool m_eraseStarted = false;
     int m_programEnd = 0;
 };
 

@@ -265,6 +265,29 @@ TEST_F(DefectMapEngineTest, PixelsOutsideTheDefectWordAreRefused)
     }
 }
 
+// Example failure: the erase waits for the flash within one step, so the window freezes for the
+// whole erase instead of repainting between the status polls.
+TEST_F(DefectMapEngineTest, EraseWaitsOnePollIntervalPerStep)
+{
+    Open(false);
+    Read(dpm::kDpmUser);
+    emu.SetFlashBusyPolls(3);
+    ASSERT_EQ(engine->StartAdd(5, 5), AddResult::Started);
+    for (int i = 0; i < 1000 && engine->CurrentPhase() != dpm::Phase::Erasing; ++i)
+        engine->Tick();
+    int steps = 0;
+    while (engine->CurrentPhase() == dpm::Phase::Erasing && steps < 1000) {
+        const std::size_t sleeps = clock.manual.Sleeps().size();
+        engine->Tick();
+        EXPECT_LE(clock.manual.Sleeps().size() - sleeps, 1u);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 1 + 4);  // the command, three busy polls and the ready one
+    RunToEnd();
+    EXPECT_EQ(engine->LastError(), "");
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 4), WordBytes({Pixel(5, 5)}));
+}
+
 // Example failure: a lower-half pixel goes into the top-down list, an unreadable frame height
 // sends every pixel to the bottom-up list, or the bottom-up list is written top-down.
 TEST_F(DefectMapEngineTest, LargeSensorPutsLowerHalfPixelsIntoTheBottomUpList)
