@@ -123,6 +123,29 @@ TEST_F(DefectMapEngineTest, LargeSensorReadsTheBottomUpListAfterItsSeparator)
     EXPECT_EQ(engine->TopDown().size(), 2u);
     EXPECT_EQ(engine->BottomUp().size(), 2u);
     EXPECT_FALSE(emu.SupervisorMode());
+
+    // A user space counts from its own first page.
+    Put(9, 0x2000, {Pixel(11, 4)});
+    Put(9, 0x3000, {Pixel(13, 5)});
+    Read(dpm::kDpmUser);
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 11, 4, 1), kSeparator, Row("1025", 13, 5, 1)}));
+}
+
+// Example failure: a read stopped half way leaves the camera in supervisor mode, or its partial
+// list can be written back over the pixels not read.
+TEST_F(DefectMapEngineTest, StoppedReadLeavesSupervisorModeAndRefusesAnAdd)
+{
+    Open(false);
+    Put(9, 0, Words(100, Pixel(3, 7)));
+    ASSERT_TRUE(engine->StartRead(dpm::kDpmFactory));
+    engine->Tick();
+    ASSERT_TRUE(engine->Busy());
+    engine->CancelRead();
+    EXPECT_FALSE(engine->Busy());
+    EXPECT_FALSE(emu.SupervisorMode());
+    EXPECT_EQ(engine->Rows().size(), 64u);
+    EXPECT_EQ(engine->StartAdd(5, 5), AddResult::ListIncomplete);
+    EXPECT_FALSE(engine->Busy());
 }
 
 // Example failure: a flash whose top-down list runs past the bottom-up page makes the reader
