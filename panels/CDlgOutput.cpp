@@ -65,6 +65,14 @@ constexpr int kMargin = 8;
 constexpr int kNumericStyle = OVNumericControl::kDropDown | OVNumericControl::kPopupAtRect;
 constexpr int kPopupWidth = 158;
 
+/// Holds a time control's lower bound at one step of the time base: less cannot be written (one
+/// count is the least), and the logarithmic pop-up has no place for 0.
+void HoldLowerBoundAtStep(OVNumericControl* control)
+{
+    if (control && control->step > 0 && control->minValue < control->step && control->maxValue >= control->step)
+        control->SetRange(control->step, control->maxValue);
+}
+
 /// The pulse train: width and period marked under two pulses.
 QPixmap PulsePicture(QSize size)
 {
@@ -368,6 +376,7 @@ void CDlgOutput::SetPulsePeriod(std::int64_t us, bool force, bool write)
     }
     if (width) {
         width->SetRange(1.0, static_cast<double>(p));
+        HoldLowerBoundAtStep(width);
         width->SetValue(static_cast<double>(m_width));
     }
     m_delay = m_period - m_width;
@@ -431,12 +440,14 @@ void CDlgOutput::SetGranularity(int index, bool write)
     if (OVNumericControl* periodCtl = Period()) {
         periodCtl->SetRange(m_periodMin, m_periodMax);
         periodCtl->SetStep(step);
+        HoldLowerBoundAtStep(periodCtl);
     }
     if (changed)
         SetPulsePeriod(period, false, false);
     if (OVNumericControl* widthCtl = Width()) {
         widthCtl->SetRange(m_periodMin, static_cast<double>(m_period));
         widthCtl->SetStep(step);
+        HoldLowerBoundAtStep(widthCtl);
     }
     if (changed) {
         const std::int64_t w = output::Snap(width, Step());

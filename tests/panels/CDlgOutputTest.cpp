@@ -6,7 +6,9 @@
 #include "controls/CTrackBar.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/IconResource.h"
+#include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
+#include "controls/OVSlider.h"
 #include "panels/CDlgOutput.h"
 #include "panels/PanelNames.h"
 
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <cmath>
 #include <functional>
 #include <map>
 #include <string>
@@ -195,6 +198,32 @@ TEST_F(OutputPanelTest, ThePulseReadOutsFollowTheOperator)
     EXPECT_EQ(CameraValue(names::kPulseWidth), 20u);
 }
 
+// Example failure ("time controls from 0"): on a 10, 100 or 1000 µs time base the period and
+// width controls start at 0, which the logarithmic pop-up puts at minus infinity, so every real
+// period sits at the far end of its travel and the slider cannot set one.
+TEST_F(OutputPanelTest, TheTimeControlsStartAtOneStep)
+{
+    const struct {
+        std::uint32_t g;
+        double step;
+    } rows[] = {{0, 1}, {1, 10}, {2, 100}, {3, 1000}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.g);
+        OpenOutput(kDefaultConfig, {{names::kPulseGran, row.g}, {names::kPulsePeriod, 20}, {names::kPulseWidth, 5}});
+        for (int id : {1465, 1251}) {
+            OVNumericControl* control = Numeric(id);
+            EXPECT_EQ(control->minValue, row.step) << id;
+            EXPECT_NEAR(control->slider->scaledMin, std::log10(row.step), 1e-9) << id;
+        }
+        EXPECT_EQ(Numeric(1251)->maxValue, 20 * row.step);
+        // A change of time base holds them there too.
+        PickItem(Item<QComboBox>(1466), row.g == 3 ? "10" : "1000");
+        const double step = row.g == 3 ? 10 : 1000;
+        EXPECT_EQ(Numeric(1465)->minValue, step);
+        EXPECT_EQ(Numeric(1251)->minValue, step);
+    }
+}
+
 // Example failure: the count stays usable while the generator runs continuously, or the
 // start button's text and lamp do not follow the generator.
 TEST_F(OutputPanelTest, CountModeAndStartButtonShowTheGeneratorState)
@@ -296,6 +325,32 @@ TEST_F(OutputPanelTest, PulseGranNotificationConvertsWithTheOldStep)
     ExpectWrite(writes[0], names::kPulsePeriod, 10);
     ExpectWrite(writes[1], names::kPulseWidth, 10);
     EXPECT_EQ(Numeric(1251)->value, 10000);
+}
+
+// Example failure: an offline camera gets writes from the panel, the start button shows "Stop"
+// for a generator it never reached, or a refresh without a camera clears the panel.
+TEST_F(OutputPanelTest, OfflineNothingIsWrittenAndTheStartButtonShowsTheCamera)
+{
+    CDlgOutput& p = OpenOutput();
+    window->m_Link.m_bOnline = false;
+    TypeInto(Numeric(1465), "1250");
+    PickItem(Item<QComboBox>(1432), "High");
+    Click(CDlgOutput::IDC_START);
+    Settle();
+    EXPECT_TRUE(WriteFrames().empty());
+    EXPECT_EQ(Item<QPushButton>(CDlgOutput::IDC_START)->text(), "Start");
+    EXPECT_EQ(IconShown(), wnd::IDI_STATE_HIGH);
+
+    // Without an answering camera a refresh leaves what the panel shows.
+    window->m_Link.m_bLinkAlive = false;
+    emu.UnplugPort(0);
+    const auto before = Layout();
+    const QString period = Numeric(1465)->edit->text();
+    p.RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(Layout(), before);
+    EXPECT_EQ(Numeric(1465)->edit->text(), period);
+    EXPECT_EQ(Item<QComboBox>(1432)->currentText(), "High");
 }
 
 // Example failure: the strobes may be set beyond the frame time, a shorter frame leaves a
