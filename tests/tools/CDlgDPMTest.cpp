@@ -45,13 +45,6 @@ Bytes WordBytes(const std::vector<std::uint32_t>& words)
     return bytes;
 }
 
-/// Lets the event loop run until `done` holds (generous bound for a loaded CI machine).
-template <class Done>
-bool WaitFor(Done done)
-{
-    return QTest::qWaitFor(done, 60000);
-}
-
 class BadPixelMapWindow : public EmulatedLinkTest {
 protected:
     void SetUp() override

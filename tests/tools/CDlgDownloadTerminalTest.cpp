@@ -105,7 +105,7 @@ TEST_F(DownloadTerminalWindow, WholeUploadRunsToTheEndOfTheProgressBar)
     EXPECT_FALSE(PathEdit()->isEnabled());
     EXPECT_TRUE(CancelButton()->isEnabled());
 
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_EQ(Progress()->maximum(), 64);
     EXPECT_EQ(Progress()->value(), 64);
     EXPECT_NE(LogText().find("Writing is done"), std::string::npos);
@@ -125,7 +125,7 @@ TEST_F(DownloadTerminalWindow, CancelAndFailuresLeaveTheDialogUsable)
 
     // Cancel in the middle of the writes.
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(Progress()->value() >= 3, 60000);
+    ASSERT_TRUE(WaitFor([&] { return Progress()->value() >= 3; }));
     QTest::mouseClick(CancelButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog->Loading());
     EXPECT_TRUE(dialog->isVisible());
@@ -135,11 +135,11 @@ TEST_F(DownloadTerminalWindow, CancelAndFailuresLeaveTheDialogUsable)
     // An erase failure ends the run with its message; the next run goes through.
     emu.FailNextFlashCommand(1, 0x04);
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_NE(LogText().find("Error in LUT1 Sector Erase"), std::string::npos);
     EXPECT_TRUE(LoadButton()->isEnabled());
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_NE(LogText().find("Writing is done"), std::string::npos);
     EXPECT_EQ(Progress()->value(), Progress()->maximum());
 }
@@ -190,7 +190,7 @@ TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
     EXPECT_EQ(PathEdit()->text().toStdString(), rgs);
     PathEdit()->setFocus();
     QTest::keyClick(PathEdit(), Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(!boxes.empty(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
     EXPECT_EQ(boxes.back().toStdString(), download::UploadEngine::kResetNote);
     EXPECT_NE(LogText().find("Uploading is finished successfully."), std::string::npos);
     EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(0x6034, 1), ReadFrame(0x6014)}));

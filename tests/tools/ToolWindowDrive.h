@@ -1,5 +1,6 @@
-// What the tool windows' tests do as an operator: find a control by its id, read a box's
-// entries, pick an entry with the keyboard and replace an edit's text by typing.
+// What the tool windows' tests do as an operator: wait for the window to get somewhere, find a
+// control by its id, read a box's entries, pick an entry with the keyboard and replace an
+// edit's text by typing.
 #pragma once
 
 #include "controls/DlgItem.h"
@@ -11,6 +12,14 @@
 #include <gtest/gtest.h>
 
 namespace corvel::test {
+
+/// Lets the event loop run until `done` holds, within a bound generous for a loaded CI machine.
+/// (QTRY_VERIFY does not fail a GoogleTest case: on a time-out it only returns.)
+template <class Done>
+bool WaitFor(Done done, int timeoutMs = 60000)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
 
 template <class T>
 T* DlgItemAs(const QWidget* dialog, int id)
