@@ -259,9 +259,10 @@ void CDlgDPM::OnTimer()
 void CDlgDPM::ShowEngine()
 {
     const auto& rows = m_engine.Rows();
-    if (rows.size() < m_shownRows) {
+    if (m_engine.RowsGeneration() != m_shownGeneration || rows.size() < m_shownRows) {
         m_list->setRowCount(0);
         m_shownRows = 0;
+        m_shownGeneration = m_engine.RowsGeneration();
     }
     if (rows.size() > m_shownRows) {
         m_list->setRowCount(static_cast<int>(rows.size()));

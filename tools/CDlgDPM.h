@@ -75,6 +75,7 @@ private:
     bool m_opened = false;
     bool m_runPending = false;  ///< a read or add was started and its end not shown yet
     std::size_t m_shownRows = 0;
+    int m_shownGeneration = -1;  ///< the engine's rows generation the list shows
     std::function<void(bool)> m_busyListener;
     CEditSpin m_x, m_y;
     QComboBox* m_mapType = nullptr;

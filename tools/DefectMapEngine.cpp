@@ -117,6 +117,7 @@ bool DefectMapEngine::BeginRead(int code, bool keepError)
         m_error.clear();
     m_space = code;
     m_rows.clear();
+    ++m_rowsGeneration;
     SetWait("Preparing to read. Wait please");
     m_page = space->firstPage;
     m_endPage = space->endPage;

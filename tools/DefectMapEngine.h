@@ -106,6 +106,9 @@ public:
     bool LargeSensor() const { return m_large; }
 
     const std::vector<ListRow>& Rows() const { return m_rows; }
+    /// Counts the times the rows were emptied for a new read: rows already shown are stale
+    /// when it changed.
+    int RowsGeneration() const { return m_rowsGeneration; }
     const defect::PixelMap& TopDown() const { return m_topDown; }
     const defect::PixelMap& BottomUp() const { return m_bottomUp; }
 
@@ -146,6 +149,7 @@ private:
     Phase m_phase = Phase::Idle;
     int m_space = -1;
     std::vector<ListRow> m_rows;
+    int m_rowsGeneration = 0;
     defect::PixelMap m_topDown, m_bottomUp;
     std::string m_waitText, m_error;
     int m_progressPos = 0, m_progressMax = 0;

@@ -186,6 +186,13 @@ TEST_F(BadPixelMapWindow, OperatorAddsAPixelAndSavesTheTable)
     EXPECT_EQ(Shown(), (std::vector<std::string>{"1 7 12 1", "1 8 12 1"}));
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 8), WordBytes({defect::MakeDefectWord(true, true, 7, 12, 1), 0}));
     EXPECT_TRUE(MapType()->isEnabled());
+
+    // A pixel of an earlier row comes first in the list read anew.
+    Type(CDlgDPM::IDC_EDIT_X, "3");
+    Type(CDlgDPM::IDC_EDIT_Y, "5");
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 3 5 1", "2 7 12 1", "2 8 12 1"}));
     SaveShot(dialog.get(), "bad_pixel_map");
 
     TempDir folder;
@@ -202,7 +209,7 @@ TEST_F(BadPixelMapWindow, OperatorAddsAPixelAndSavesTheTable)
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_EQ(text.str(), "-- Column(X),Row(Y),Width(W)\r\n:Table\r\n7,12,1\r\n8,12,1\r\n");
+    EXPECT_EQ(text.str(), "-- Column(X),Row(Y),Width(W)\r\n:Table\r\n3,5,1\r\n7,12,1\r\n8,12,1\r\n");
     const auto parsed = download::ParseDefectTable(download::kDpmUser, text.str(), false);
     ASSERT_TRUE(parsed.ok()) << parsed.error().Message();
     EXPECT_EQ(Bytes(parsed.value().bytes.begin() + 0x2000, parsed.value().bytes.end()), emu.FlashBytes(9, 0x2000, 0x2000));
