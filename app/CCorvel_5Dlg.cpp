@@ -30,6 +30,7 @@
 #include "controls/WindowIds.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/Paths.h"
+#include "tools/CDlgDPM.h"
 #include "tools/CDlgDownloadTerminal.h"
 #include "tools/CTerminal.h"
 
@@ -802,8 +803,6 @@ void CCorvel_5Dlg::SetupMenu()
         m_Menu.SetText(cmd::kRunApplication, QStringLiteral("Run %1").arg(QString::fromStdString(ProgramFileName(program))));
     // Help stays on F1.
     m_Menu.Remove(cmd::kOpenHelp);
-    // Not in this program yet: the defect-map editor.
-    m_Menu.Grey(cmd::kBpmDialog);
     m_Menu.Check(cmd::kDebug, m_bDebugMode != 0);
     for (CPanelSlot& slot : m_Slots)
         if (slot.m_pPanel)
@@ -938,7 +937,11 @@ void CCorvel_5Dlg::OnBootFrom(int space)
 
 void CCorvel_5Dlg::OnBpmDialog()
 {
-    // The defect-map editor is not part of this program yet.
+    CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The polls leave the camera alone while the editor reads or writes its flash.
+    dialog.SetBusyListener([this](bool busy) { m_bDownloadLoading = busy; });
+    dialog.exec();
+    m_bDownloadLoading = false;
 }
 
 void CCorvel_5Dlg::OnDownloadTerminal()

@@ -118,11 +118,7 @@ inline constexpr Item kTemplate[] = {
 };
 // clang-format on
 
-/// A control the template table cannot build: a rectangle in dialog units.
-struct Placeholder {
-    int id;
-    int x, y, width, height;
-};
+using panel_template::Placeholder;
 
 /// The vertical dividers of the strobe and exposure boxes.
 inline constexpr Placeholder kDividers[] = {{1648, 73, 151, 1, 39}, {1655, 73, 209, 1, 169}};

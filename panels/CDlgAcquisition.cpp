@@ -9,6 +9,7 @@
 #include "panels/AcquisitionTemplate.h"
 #include "panels/PanelNames.h"
 #include "panels/PanelTemplate.h"
+#include "panels/SliderGroups.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -17,11 +18,8 @@
 #include <QPixmap>
 #include <QRadioButton>
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <span>
 
@@ -29,13 +27,12 @@ namespace {
 
 namespace names = panel_names::acquisition;
 
-struct GroupSpec {
-    const char* name;
-    int slider, edit, spin, minLabel, maxLabel;
-};
+using panel_names::SameName;
+using panel_names::SameNameIgnoringCase;
+using panel_template::BottomOf;
 
 // Scan order of every handler: trigger, strobe, exposure, TDI.
-constexpr GroupSpec kGroupSpecs[CDlgAcquisition::kGroupCount] = {
+constexpr SliderGroupIds kGroupSpecs[CDlgAcquisition::kGroupCount] = {
     {names::kTriggerDebounce, 1474, 1477, 1478, 1475, 1476},
     {names::kTriggerGlitch, 1479, 1480, 1481, 1482, 1483},
     {names::kTriggerFrames, 1484, 1485, 1486, 1487, 1488},
@@ -96,32 +93,10 @@ constexpr int kSecondKnee[] = {1680, 1679, 1681, 1683, 1324, 1520};
 constexpr int kNumericStyle = OVNumericControl::kDropDown | OVNumericControl::kPopupAtRect;
 constexpr int kKneePopupWidth = 158;
 
-bool SameName(const char* a, const char* b)
-{
-    return std::strcmp(a, b) == 0;
-}
-
-bool SameNameIgnoringCase(const char* a, const char* b)
-{
-    return strcasecmp(a, b) == 0;
-}
-
-void MoveUp(QWidget* panel, std::span<const int> ids, int shift)
-{
-    for (int id : ids)
-        panel_template::MoveBy(panel, id, 0, -shift);
-}
-
 void Shorten(QWidget* panel, int id, int shift)
 {
     if (QWidget* w = wnd::GetDlgItem(panel, id))
         w->resize(w->width(), w->height() - shift);
-}
-
-int Bottom(const QWidget* panel, int id)
-{
-    const QRect r = panel_template::RectOf(panel, id);
-    return r.y() + r.height();
 }
 
 /// The WDR picture: the sensor's response, bent at two knees.
@@ -186,16 +161,7 @@ void CDlgAcquisition::BuildTemplate()
 
 bool CDlgAcquisition::OnPreInitDialog()
 {
-    for (int i = 0; i < kGroupCount; ++i) {
-        CSliderEditSpin& g = m_groups[i];
-        const GroupSpec& spec = kGroupSpecs[i];
-        g.m_nId = g.m_nSliderId = spec.slider;
-        g.m_nEditId = spec.edit;
-        g.m_nSpinId = spec.spin;
-        g.m_nMinLabelId = spec.minLabel;
-        g.m_nMaxLabelId = spec.maxLabel;
-        g.m_hParent = this;
-    }
+    AssignSliderGroupIds(m_groups, kGroupSpecs, this);
     return true;
 }
 
@@ -436,11 +402,11 @@ void CDlgAcquisition::UpdateKnees()
 void CDlgAcquisition::CloseUp(int aboveId, int belowId, int box, int divider,
                               std::initializer_list<std::span<const int>> moved)
 {
-    const int shift = std::max(0, acq::CollapseShift(Bottom(this, belowId), Bottom(this, aboveId)));
+    const int shift = std::max(0, acq::CollapseShift(BottomOf(this, belowId), BottomOf(this, aboveId)));
     Shorten(this, box, shift);
     Shorten(this, divider, shift);
     for (std::span<const int> ids : moved)
-        MoveUp(this, ids, shift);
+        panel_template::MoveUp(this, ids, shift);
     panel_template::FitHeightBelow(this, kExposureBox, acq::kCollapseMargin);
 }
 
@@ -560,20 +526,14 @@ void CDlgAcquisition::OnAcquisitionModeClicked(int mode)
     UpdateSoftwareTrigger();
 }
 
-void CDlgAcquisition::ScrollGroups(std::atomic<int>& busy, GroupScroll scroll, unsigned code, int pos,
+void CDlgAcquisition::ScrollGroups(std::atomic<int>& busy, SliderGroupScroll scroll, unsigned code, int pos,
                                    QWidget* scrollBar)
 {
     // A nested scroll message (a handler that moved a control) does nothing.
     if (busy.exchange(1))
         return;
-    for (int i = 0; i < kGroupCount; ++i) {
-        const int result = (m_groups[i].*scroll)(code, pos, scrollBar);
-        if (result == 0)
-            continue;
-        if (result == 1)
-            WriteGroup(i);
-        break;
-    }
+    if (const int i = ScrollSliderGroups(m_groups, scroll, code, pos, scrollBar); i >= 0)
+        WriteGroup(i);
     busy = 0;
 }
 

@@ -74,9 +74,8 @@ private:
     bool CommitGroupEdit(int first, int last, unsigned id);
     void WriteGroup(int i);
 
-    using GroupScroll = int (CSliderEditSpin::*)(unsigned, int, const QWidget*);
     /// Hands a scroll message to the group it belongs to; writes at the end of the gesture.
-    void ScrollGroups(std::atomic<int>& busy, GroupScroll scroll, unsigned code, int pos, QWidget* scrollBar);
+    void ScrollGroups(std::atomic<int>& busy, int (CSliderEditSpin::*scroll)(unsigned, int, const QWidget*), unsigned code, int pos, QWidget* scrollBar);
 
     /// Closes the gap between control aboveId and the bottom of belowId down to the margin:
     /// box and divider shrink by it, the controls of `moved` move up by it, and the panel ends

@@ -161,12 +161,8 @@ bool CDlgTempControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
 
 void CDlgTempControl::OnModeChosen(ComboParam& combo)
 {
-    combo.Exchange(true);
-    const std::optional<int> value = combo.SelectedValue();
-    if (!value)
-        return;
-    combo.m_nValue = *value;
-    WriteParamInt(combo.m_pszName, combo.m_nValue);
+    if (combo.TakeChoice())
+        WriteParamInt(combo.m_pszName, combo.m_nValue);
 }
 
 void CDlgTempControl::OnLevelChanged(OVNumericControl* control, const char* name, int& stored)

@@ -80,6 +80,15 @@ void ComboParam::Exchange(bool save)
     }
 }
 
+std::optional<int> ComboParam::TakeChoice()
+{
+    Exchange(true);
+    const std::optional<int> value = SelectedValue();
+    if (value)
+        m_nValue = *value;
+    return value;
+}
+
 std::optional<int> ComboParam::SelectedValue() const
 {
     if (!m_combo || m_nIndex < 0 || m_nIndex >= m_combo->count())

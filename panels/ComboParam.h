@@ -43,6 +43,9 @@ public:
     /// The panel's data exchange: save takes the combo's selection into m_nIndex, otherwise
     /// m_nIndex is shown.
     void Exchange(bool save);
+    /// The operator's pick: the combo's selection is taken into m_nIndex and its value into
+    /// m_nValue, and answered; none when nothing is selected (m_nValue then stays).
+    std::optional<int> TakeChoice();
     /// The value of the item in m_nIndex; none when nothing is selected.
     std::optional<int> SelectedValue() const;
     QComboBox* Combo() const { return m_combo; }

@@ -8,6 +8,7 @@
 #include "panels/CDlgImage.h"
 #include "panels/CDlgImageKelmir.h"
 #include "panels/CDlgLensControl.h"
+#include "panels/CDlgOutput.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
 #include "panels/CDlgRunPythonScript.h"
@@ -22,6 +23,8 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
         if (variant == PanelVariant::Kelmir)
             return std::make_unique<CDlgGainOffsetKelmir>(mainWnd, link);
         return std::make_unique<CDlgGainOffset>(mainWnd, link);
+    case 1:
+        return std::make_unique<CDlgOutput>(mainWnd, link);
     case 2:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
     case 3:

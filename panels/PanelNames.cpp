@@ -1,5 +1,8 @@
 #include "panels/PanelNames.h"
 
+#include <strings.h>
+
+#include <cstring>
 #include <iterator>
 
 namespace panel_names {
@@ -74,6 +77,16 @@ std::vector<std::string_view> KelmirNames()
 
 }  // namespace
 
+bool SameName(const char* a, const char* b)
+{
+    return a && b && std::strcmp(a, b) == 0;
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b)
+{
+    return a && b && strcasecmp(a, b) == 0;
+}
+
 std::vector<std::string_view> PanelNamesOf(int templateId)
 {
     switch (templateId) {
@@ -108,6 +121,11 @@ std::vector<std::string_view> PanelNamesOf(int templateId)
     }
     case 226:
         return KelmirNames();
+    case 218: {
+        using namespace output;
+        return {kOut1Polarity,    kOut1Mapping, kStrobe1Mode, kStrobe1Position, kStrobe1Duration, kPulseGran,
+                kPulsePeriod,     kPulseWidth,  kPulseNumber, kPulseEnable,     kFrameTime};
+    }
     default:
         return {};
     }
@@ -130,6 +148,10 @@ std::vector<std::string_view> OptionalPanelNamesOf(int templateId)
         return {temperature::kFanMode, temperature::kFanOnLevel, temperature::kTecMode, temperature::kTecOnLevel};
     case 223:
         return OptionalKelmirImageNames();
+    case 218: {
+        using namespace output;
+        return {kOut2Polarity, kOut2Mapping, kStrobe2Mode, kStrobe2Position, kStrobe2Duration};
+    }
     default:
         return {};
     }

@@ -34,6 +34,10 @@ inline constexpr char kIrisCloseStep[] = "IrisCloseStep";
 inline constexpr char kIrisCloseFull[] = "IrisCloseFull";
 }  // namespace lens
 
+/// Name matching of the panels' listeners: exact, or ignoring the case of ASCII letters.
+bool SameName(const char* a, const char* b);
+bool SameNameIgnoringCase(const char* a, const char* b);
+
 /// The names a panel needs in every catalogue that shows it, by the panel's template id; empty
 /// for an unknown template.
 std::vector<std::string_view> PanelNamesOf(int templateId);
@@ -114,6 +118,27 @@ inline constexpr char kTriggerSoft[] = "TriggerSoft";
 inline constexpr char kExposureMin[] = "ExposureMin";
 inline constexpr char kExposureMax[] = "ExposureMax";
 }  // namespace acquisition
+
+/// The output panel (template 218). The machine-vision cameras have neither a second output nor
+/// a second strobe.
+namespace output {
+inline constexpr char kOut1Polarity[] = "Out1Polarity";
+inline constexpr char kOut1Mapping[] = "Out1Mapping";
+inline constexpr char kOut2Polarity[] = "Out2Polarity";
+inline constexpr char kOut2Mapping[] = "Out2Mapping";
+inline constexpr char kStrobe1Mode[] = "Strobe1Mode";
+inline constexpr char kStrobe2Mode[] = "Strobe2Mode";
+inline constexpr char kStrobe1Position[] = "Strobe1Position";
+inline constexpr char kStrobe1Duration[] = "Strobe1Duration";
+inline constexpr char kStrobe2Position[] = "Strobe2Position";
+inline constexpr char kStrobe2Duration[] = "Strobe2Duration";
+inline constexpr char kPulseGran[] = "PulseGran";
+inline constexpr char kPulsePeriod[] = "PulsePeriod";
+inline constexpr char kPulseWidth[] = "PulseWidth";
+inline constexpr char kPulseNumber[] = "PulseNumber";
+inline constexpr char kPulseEnable[] = "PulseEnable";
+inline constexpr char kFrameTime[] = "FrameTime";
+}  // namespace output
 
 /// Gain and offset: the digital stage, the analog front ends and tap balance. The Kelmir
 /// gain/offset panel uses the digital and limits names too.

@@ -129,6 +129,18 @@ void MoveBy(QWidget* panel, int id, int dx, int dy)
         control->move(control->pos() + QPoint(dx, dy));
 }
 
+void MoveUp(QWidget* panel, std::span<const int> ids, int shift)
+{
+    for (int id : ids)
+        MoveBy(panel, id, 0, -shift);
+}
+
+int BottomOf(const QWidget* panel, int id)
+{
+    const QRect r = RectOf(panel, id);
+    return r.y() + r.height();
+}
+
 void Hide(QWidget* panel, std::span<const int> ids)
 {
     for (int id : ids)

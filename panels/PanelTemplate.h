@@ -30,6 +30,13 @@ enum class Kind {
     Numeric,     ///< an OVNumericControl: reports 1001/1002 itself; its children come with its Init
 };
 
+/// A control the template table cannot build (a divider, a picture): its rectangle in dialog
+/// units.
+struct Placeholder {
+    int id;
+    int x, y, width, height;
+};
+
 struct Item {
     int id;  ///< 0 for a static no code needs
     Kind kind;
@@ -45,6 +52,10 @@ void Build(QWidget* panel, std::span<const Item> items, int widthDlu, int height
 QRect RectOf(const QWidget* panel, int id);
 /// Moves control id by (dx, dy) pixels; nothing when there is none.
 void MoveBy(QWidget* panel, int id, int dx, int dy);
+/// Moves the controls of ids that exist up by shift pixels.
+void MoveUp(QWidget* panel, std::span<const int> ids, int shift);
+/// The bottom edge (y + height) of control id in panel's client coordinates; 0 when there is none.
+int BottomOf(const QWidget* panel, int id);
 /// Hides the controls of ids that exist.
 void Hide(QWidget* panel, std::span<const int> ids);
 /// Resizes the panel's client area, width kept, to end `margin` pixels below control id.

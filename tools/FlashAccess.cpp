@@ -91,27 +91,56 @@ bool FlashAccess::WaitReady(const char* what)
 
 bool FlashAccess::EraseFlashSector(int sector)
 {
+    if (!StartErase(sector))
+        return false;
+    EraseProgress progress = EraseProgress::Busy;
+    while (progress == EraseProgress::Busy)
+        progress = PollErase();
+    return progress == EraseProgress::Done;
+}
+
+bool FlashAccess::StartErase(int sector)
+{
     m_error.clear();
+    m_erasePolls = kErasePollLimit;
     if (sector < 0 || sector >= kSectorCount)
         return Fail("erase: no such sector");
     if (!Command(kEraseOp, sector, 0, 0, "erase"))
         return false;
-    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
-    for (int i = 0; i < kErasePollLimit; ++i) {
-        m_clock->SleepFor(std::chrono::milliseconds(kErasePollIntervalMs));
-        CCameraLink::AnswerBuffer answer{};
-        std::uint32_t length = 3;
-        const int result = m_link.TransactFixedTimeout(kPoll, &length, answer);
-        if (result != 0 || answer[0] != protocol::kAck)
-            return Fail(Describe("erase", result != 0 ? result : 15));
-        const std::uint8_t status = answer[4];
-        if (status & 0x01)
-            continue;
-        if (status & 0x06)
-            return Fail(Describe("erase", protocol::DecodeFlashStatus(status)));
-        return true;
+    m_erasePolls = 0;
+    return true;
+}
+
+FlashAccess::EraseProgress FlashAccess::PollErase()
+{
+    if (m_erasePolls >= kErasePollLimit) {
+        Fail("erase: the flash stays busy (time-out)");
+        return EraseProgress::Failed;
     }
-    return Fail("erase: the flash stays busy (time-out)");
+    ++m_erasePolls;
+    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
+    m_clock->SleepFor(std::chrono::milliseconds(kErasePollIntervalMs));
+    CCameraLink::AnswerBuffer answer{};
+    std::uint32_t length = 3;
+    const int result = m_link.TransactFixedTimeout(kPoll, &length, answer);
+    if (result != 0 || answer[0] != protocol::kAck) {
+        Fail(Describe("erase", result != 0 ? result : 15));
+        m_erasePolls = kErasePollLimit;
+        return EraseProgress::Failed;
+    }
+    const std::uint8_t status = answer[4];
+    if (status & 0x01) {
+        if (m_erasePolls < kErasePollLimit)
+            return EraseProgress::Busy;
+        Fail("erase: the flash stays busy (time-out)");
+        return EraseProgress::Failed;
+    }
+    m_erasePolls = kErasePollLimit;
+    if (status & 0x06) {
+        Fail(Describe("erase", protocol::DecodeFlashStatus(status)));
+        return EraseProgress::Failed;
+    }
+    return EraseProgress::Done;
 }
 
 bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t start, std::uint32_t end)

@@ -41,6 +41,13 @@ public:
     bool SetSupervisorMode(bool on);
     /// Erases a whole sector and waits until the flash is ready again.
     bool EraseFlashSector(int sector);
+
+    /// The same erase in steps, for a caller that keeps its window responsive: StartErase sends
+    /// the command; each PollErase then waits one poll interval and reads the status once.
+    enum class EraseProgress { Busy, Done, Failed };
+    bool StartErase(int sector);
+    /// Failed also after kErasePollLimit busy answers, or when no erase was started.
+    EraseProgress PollErase();
     /// Reads the words at byte offsets start, start + 4 … end − 4 of the sector into `dst`,
     /// each most significant byte first. Offsets must be multiples of 4 with
     /// 0 ≤ start < end ≤ 0x10000; otherwise false and nothing is sent.
@@ -61,6 +68,7 @@ private:
     CCameraLink& m_link;
     platform::IClock* m_clock;
     std::string m_error;
+    int m_erasePolls = kErasePollLimit;  ///< polls of the running erase; the limit: none running
 };
 
 }  // namespace flash

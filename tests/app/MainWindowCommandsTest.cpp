@@ -11,6 +11,7 @@
 #include "emulator/PtyPeer.h"
 #include "platform/Paths.h"
 #include "support/TempDir.h"
+#include "tools/CDlgDPM.h"
 #include "tools/CDlgDownloadTerminal.h"
 #include "tools/CTerminal.h"
 
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -136,8 +138,7 @@ TEST_F(MainWindowCommandsTest, MenuFollowsSettingsAndCameraState)
         EXPECT_EQ(menu.IsEnabled(cmd::kSaveToFactory), c.factoryEnabled);
         for (int n = 0; n <= 4; ++n)
             EXPECT_EQ(menu.IsChecked(cmd::kBootFromIds[n]), n == 2) << n;
-        // Tools this program does not have yet are offered greyed.
-        EXPECT_FALSE(menu.IsEnabled(cmd::kBpmDialog));
+        EXPECT_TRUE(menu.IsEnabled(cmd::kBpmDialog));
         EXPECT_TRUE(menu.IsEnabled(cmd::kDownloadTerminal));
         EXPECT_TRUE(menu.IsEnabled(cmd::kCommandTerminal));
         // The bar: three pop-ups and the minimise item.
@@ -188,6 +189,44 @@ TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseW
     EXPECT_TRUE(seen);
     EXPECT_TRUE(pausedWhileWriting);
     EXPECT_TRUE(resumedAfterCancel);
+    EXPECT_FALSE(w.m_bDownloadLoading);
+}
+
+// Example failure: "BPM Dialog" stays greyed or opens nothing, or the polls talk to the camera
+// while the editor reads its flash.
+TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItReads)
+{
+    CCorvel_5Dlg& w = Connected();
+    emu.SetFlashBytes(10, 0, std::vector<std::uint8_t>(0x10000, 0));
+    emu.SetFlashBytes(10, 0, {0x40, 0x05, 0x20, 0x0A});  // pixel 5 of row 10
+    bool seen = false, pausedWhileBusy = true;
+    int rows = -1;
+    QTimer poll;
+    int attempts = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = dynamic_cast<CDlgDPM*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (++attempts > 3000 && QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+            return;
+        }
+        seen = true;
+        if (dialog->Busy()) {
+            pausedWhileBusy = pausedWhileBusy && w.m_bDownloadLoading;
+            return;
+        }
+        auto* list = qobject_cast<QTableWidget*>(wnd::GetDlgItem(dialog, CDlgDPM::IDC_LIST));
+        if (list->rowCount() == 0 && ++attempts < 3000)
+            return;
+        poll.stop();
+        rows = list->rowCount();
+        QTest::mouseClick(qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDPM::IDC_CLOSE)), Qt::LeftButton);
+    });
+    poll.start(5);
+    ASSERT_TRUE(Trigger(cmd::kBpmDialog));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(rows, 1);
+    EXPECT_TRUE(pausedWhileBusy);
     EXPECT_FALSE(w.m_bDownloadLoading);
 }
 

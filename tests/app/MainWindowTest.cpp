@@ -666,14 +666,14 @@ TEST_F(MainWindowTest, Aerospace47CameraIsIdentifiedAndRebuiltFromItsOwnMap)
     QAction* debug = w.Menu().Item(cmd::kDebug);
     ASSERT_TRUE(debug && debug->isEnabled());
     debug->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0xFFFFFF, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0xFFFFFF; }, 10000));
     EXPECT_EQ(w.m_Link.m_nConfigIndex, 9);
     w.m_Link.GetParametersList(nullptr, &count);
     EXPECT_EQ(count, 300u);
     ASSERT_EQ(w.m_Link.GetParamData("AnalogOffsetLimits", &record), 0);
     EXPECT_DOUBLE_EQ(record.max.d, 16777215.0);
     debug->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0x07, 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.m_Link.GetParamData("BootFrom", &record) == 0 && record.max.n == 0x07; }, 10000));
 }
 
 // Example failure: the About box shows nothing of the camera it is given, reads the wrong

@@ -86,13 +86,13 @@ public:
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_F4);
         QAbstractItemView* list = combo->view();
-        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 5000));
         while (list->currentIndex().row() < target)
             QTest::keyClick(list, Qt::Key_Down);
         while (list->currentIndex().row() > target)
             QTest::keyClick(list, Qt::Key_Up);
         QTest::keyClick(list, Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(!list->isVisible(), 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); }, 5000));
         ASSERT_EQ(combo->currentIndex(), target);
     }
 

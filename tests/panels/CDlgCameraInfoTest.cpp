@@ -99,8 +99,8 @@ TEST_F(CameraInfoTest, PollMovesTheLampThroughItsBandsAndTheHotOneBlinks)
         EXPECT_EQ(info->IsBlinking(), s.icon == wnd::IDI_STATE_HIGH) << s.celsius;
     }
     // Hot: the lamp grows to 17 pixels and back while the timer runs.
-    QTRY_VERIFY_WITH_TIMEOUT(info->IconStatic()->width() == 17, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(info->IconStatic()->width() == 16, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info->IconStatic()->width() == 17; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info->IconStatic()->width() == 16; }, 5000));
 
     PollTemperature(-5.0);
     EXPECT_EQ(info->IconId(), wnd::IDI_STATE_NORMAL);

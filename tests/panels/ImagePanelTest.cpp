@@ -514,19 +514,19 @@ TEST_F(ImagePanelTest, PingShowsTheAnswerAfterTheDelayThenClears)
     EXPECT_EQ(IconShown(), D::IDI_PING_BUSY);
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
     EXPECT_EQ(Inside::Timers(*panel).Period(1000), 300);
-    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_OK), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return IconShown() == static_cast<int>(D::IDI_PING_OK); }, 5000)) << IconShown();
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "OK");
     SaveShot(panel, "image-panel-ping-ok");
     EXPECT_EQ(Inside::Timers(*panel).Period(1001), 3000);
     EXPECT_FALSE(Inside::Timers(*panel).IsRunning(1000));
-    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_IDLE), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return IconShown() == static_cast<int>(D::IDI_PING_IDLE); }, 10000)) << IconShown();
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "");
 
     // A camera whose Ping register holds another value does not answer as it should.
     const RegisterLink ping = Reg(names::kPing);
     emu.SetRegister(ping.address, 0x12345678);
     Click(D::IDC_PING);
-    QTRY_COMPARE_WITH_TIMEOUT(IconShown(), static_cast<int>(D::IDI_PING_NO_ANSWER), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return IconShown() == static_cast<int>(D::IDI_PING_NO_ANSWER); }, 5000)) << IconShown();
     EXPECT_EQ(Item<QLabel>(D::IDC_PING_TEXT)->text(), "ERR");
     EXPECT_EQ(Inside::Timers(*panel).Period(1001), 5000);
 

@@ -100,11 +100,11 @@ protected:
         auto* edit = Item<QLineEdit>(editId);
         ASSERT_TRUE(edit);
         edit->setFocus();
-        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 5000));
         edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
-        QTRY_VERIFY_WITH_TIMEOUT(!edit->hasFocus(), 5000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !edit->hasFocus(); }, 5000));
     }
 
     void PickNextItem(int comboId) { PickWithKey(comboId, Qt::Key_Down); }

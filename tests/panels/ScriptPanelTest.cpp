@@ -151,7 +151,7 @@ protected:
     /// Waits until the panel's job has ended; the terminal's text.
     std::string WaitForJob(CDlgRunPythonScript* panel)
     {
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(!panel->JobRunning(), kJobTimeoutMs); }();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->JobRunning(); }, kJobTimeoutMs)) << "the job did not end";
         return panel->OutputText().toStdString();
     }
 
@@ -201,7 +201,7 @@ TEST_F(ScriptPanelTest, PollsStayOffTheLinkWhileAScriptRuns)
     SetCameraValue("Exposure", 2000);
 
     DoubleClickRow(panel, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(panel->OutputText().contains("started"), kJobTimeoutMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("started"); }, kJobTimeoutMs));
     EXPECT_TRUE(w.m_bScriptRunning);
     EXPECT_EQ(Button(panel, CDlgRunPythonScript::IDC_SEND)->text(), QStringLiteral("Stop"));
     const int icon = w.StatusIconId();
@@ -228,7 +228,7 @@ TEST_F(ScriptPanelTest, StopEndsARunawayScript)
     CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
     ASSERT_NE(panel, nullptr);
     DoubleClickRow(panel, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(panel->OutputText().contains("looping"), kJobTimeoutMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("looping"); }, kJobTimeoutMs));
     QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_SEND), Qt::LeftButton);
     const std::string out = WaitForJob(panel);
     EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;

@@ -9,6 +9,7 @@
 #include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
 #include "support/TempDir.h"
+#include "ToolWindowDrive.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,7 +50,7 @@ protected:
     template <class T>
     T* Item(int id) const
     {
-        return qobject_cast<T*>(wnd::GetDlgItem(dialog.get(), id));
+        return DlgItemAs<T>(dialog.get(), id);
     }
     QComboBox* TypeBox() const { return Item<QComboBox>(CDlgDownloadTerminal::IDC_FILE_TYPE); }
     QLineEdit* PathEdit() const { return Item<QLineEdit>(CDlgDownloadTerminal::IDC_FILE_PATH); }
@@ -61,24 +62,9 @@ protected:
         return Item<QPlainTextEdit>(CDlgDownloadTerminal::IDC_LOG)->toPlainText().toStdString();
     }
 
-    /// Picks the entry with that text by keyboard: Home, then Down until it shows.
-    void ChooseType(const QString& text)
-    {
-        QComboBox* box = TypeBox();
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Home);
-        for (int i = 0; i < box->count() && box->currentText() != text; ++i)
-            QTest::keyClick(box, Qt::Key_Down);
-        ASSERT_EQ(box->currentText(), text);
-    }
+    void ChooseType(const QString& text) { PickByKeyboard(TypeBox(), text); }
 
-    void TypePath(const std::string& path)
-    {
-        PathEdit()->setFocus();
-        PathEdit()->selectAll();
-        QTest::keyClick(PathEdit(), Qt::Key_Delete);
-        QTest::keyClicks(PathEdit(), QString::fromStdString(path));
-    }
+    void TypePath(const std::string& path) { TypeInto(PathEdit(), QString::fromStdString(path)); }
 
     std::string File(const std::string& name, const std::string& text)
     {
@@ -91,22 +77,14 @@ protected:
     std::vector<bool> loading;
 };
 
-QStringList Entries(QComboBox* box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
-
 TEST_F(DownloadTerminalWindow, TypeBoxFollowsGuruMode)
 {
     Open(false);
-    EXPECT_EQ(Entries(TypeBox()), (QStringList{"BPM", "FFC #1", "FFC #2", "LUT #1", "LUT #2", "LUT #3", "LUT #4", "RGS"}));
+    EXPECT_EQ(ComboEntries(TypeBox()), (QStringList{"BPM", "FFC #1", "FFC #2", "LUT #1", "LUT #2", "LUT #3", "LUT #4", "RGS"}));
     EXPECT_EQ(TypeBox()->currentIndex(), 0);
     EXPECT_FALSE(LoadButton()->isEnabled());
     Open(true);
-    EXPECT_EQ(Entries(TypeBox()),
+    EXPECT_EQ(ComboEntries(TypeBox()),
               (QStringList{"DPM Factory Space", "BPM Factory Space", "DPM User Space", "BPM User Space", "FFC #1", "FFC #2",
                            "LUT #1", "LUT #2", "LUT #3", "LUT #4", "AFE", "RGS"}));
 }
@@ -127,7 +105,7 @@ TEST_F(DownloadTerminalWindow, WholeUploadRunsToTheEndOfTheProgressBar)
     EXPECT_FALSE(PathEdit()->isEnabled());
     EXPECT_TRUE(CancelButton()->isEnabled());
 
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_EQ(Progress()->maximum(), 64);
     EXPECT_EQ(Progress()->value(), 64);
     EXPECT_NE(LogText().find("Writing is done"), std::string::npos);
@@ -147,7 +125,7 @@ TEST_F(DownloadTerminalWindow, CancelAndFailuresLeaveTheDialogUsable)
 
     // Cancel in the middle of the writes.
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(Progress()->value() >= 3, 60000);
+    ASSERT_TRUE(WaitFor([&] { return Progress()->value() >= 3; }));
     QTest::mouseClick(CancelButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog->Loading());
     EXPECT_TRUE(dialog->isVisible());
@@ -157,11 +135,11 @@ TEST_F(DownloadTerminalWindow, CancelAndFailuresLeaveTheDialogUsable)
     // An erase failure ends the run with its message; the next run goes through.
     emu.FailNextFlashCommand(1, 0x04);
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_NE(LogText().find("Error in LUT1 Sector Erase"), std::string::npos);
     EXPECT_TRUE(LoadButton()->isEnabled());
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Loading(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_NE(LogText().find("Writing is done"), std::string::npos);
     EXPECT_EQ(Progress()->value(), Progress()->maximum());
 }
@@ -212,7 +190,7 @@ TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
     EXPECT_EQ(PathEdit()->text().toStdString(), rgs);
     PathEdit()->setFocus();
     QTest::keyClick(PathEdit(), Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(!boxes.empty(), 60000);
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
     EXPECT_EQ(boxes.back().toStdString(), download::UploadEngine::kResetNote);
     EXPECT_NE(LogText().find("Uploading is finished successfully."), std::string::npos);
     EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(0x6034, 1), ReadFrame(0x6014)}));

@@ -1,0 +1,251 @@
+// The "Bad Pixel Map" dialog as an operator uses it, offscreen over the emulated camera: the
+// space box by GuruMode and the first space read on opening, a pixel typed and spun into the
+// edits and added with the mouse while the controls stay locked and the progress runs, the
+// list saved through the save dialog into a table the download terminal reads back, and a
+// silent camera reported without losing the dialog.
+#include "tools/CDlgDPM.h"
+
+#include "camera/ProtocolFixture.h"
+#include "controls/CUpDownCtrl.h"
+#include "controls/DlgItem.h"
+#include "controls/FileDialog.h"
+#include "controls/MessageBox.h"
+#include "support/LabelFit.h"
+#include "support/TempDir.h"
+#include "tools/DownloadParsers.h"
+
+#include "ToolWindowDrive.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace corvel::test;
+
+namespace {
+
+Bytes WordBytes(const std::vector<std::uint32_t>& words)
+{
+    Bytes bytes;
+    for (std::uint32_t w : words)
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<std::uint8_t>(w >> shift));
+    return bytes;
+}
+
+class BadPixelMapWindow : public EmulatedLinkTest {
+protected:
+    void SetUp() override
+    {
+        EmulatedLinkTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        link->m_nConfigIndex = 4;
+        for (int sector : {9, 10})
+            emu.SetFlashBytes(sector, 0, Bytes(0x10000, 0));
+        // BPM factory: pixels 5 and 6 of row 10 in one word; DPM user: pixel 7 of row 12.
+        emu.SetFlashBytes(10, 0, WordBytes({defect::MakeDefectWord(true, true, 5, 10, 1)}));
+        emu.SetFlashBytes(9, 0x2000, WordBytes({defect::MakeDefectWord(false, true, 7, 12, 1)}));
+    }
+
+    void Open(bool guru)
+    {
+        dialog = std::make_unique<CDlgDPM>(nullptr, link.get(), guru, &clock);
+        dialog->SetBusyListener([this](bool on) { busy.push_back(on); });
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        ASSERT_TRUE(WaitFor([&] { return !busy.empty() && !dialog->Busy(); }));
+    }
+
+    template <class T>
+    T* Item(int id) const
+    {
+        return DlgItemAs<T>(dialog.get(), id);
+    }
+    QComboBox* MapType() const { return Item<QComboBox>(CDlgDPM::IDC_MAP_TYPE); }
+    QTableWidget* List() const { return Item<QTableWidget>(CDlgDPM::IDC_LIST); }
+    QPushButton* Button(int id) const { return Item<QPushButton>(id); }
+
+    /// The list as shown: one "Num X Y C" text per row.
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> rows;
+        for (int r = 0; r < List()->rowCount(); ++r) {
+            std::string row;
+            for (int c = 0; c < 4; ++c)
+                row += (c ? " " : "") + List()->item(r, c)->text().toStdString();
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    void ChooseSpace(const QString& text)
+    {
+        PickByKeyboard(MapType(), text);
+        ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    }
+
+    /// Replaces the edit's text by typing, then Enter (which must not close the dialog).
+    void Type(int editId, const QString& text)
+    {
+        TypeInto(Item<QLineEdit>(editId), text);
+        QTest::keyClick(Item<QLineEdit>(editId), Qt::Key_Return);
+    }
+
+    std::unique_ptr<CDlgDPM> dialog;
+    std::vector<bool> busy;
+};
+
+// Example failure: the plain box offers the DPM or flat-field spaces, the first space is not
+// read on opening, or a paired word shows one pixel.
+TEST_F(BadPixelMapWindow, OpensWithTheSpacesOfItsModeAndReadsTheFirst)
+{
+    Open(false);
+    EXPECT_EQ(ComboEntries(MapType()), (QStringList{"BPM Factory Space", "BPM User Space"}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 5 10 1", "1 6 10 1"}));
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(List()->horizontalHeaderItem(1)->text(), "X ");
+    EXPECT_TRUE(Button(CDlgDPM::IDC_ADD_PIXEL)->isEnabled());
+
+    Open(true);
+    EXPECT_EQ(ComboEntries(MapType()),
+              (QStringList{"DPM Factory Space", "BPM Factory Space", "DPM User Space", "BPM User Space", "FFC X Factory Space",
+                           "FFC Y Factory Space", "FFC X User Space", "FFC Y User Space", "AFE Space"}));
+    EXPECT_TRUE(Shown().empty());
+    ChooseSpace("DPM User Space");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 7 12 1"}));
+    // Only defect lists take a pixel.
+    ChooseSpace("FFC X User Space");
+    EXPECT_FALSE(Button(CDlgDPM::IDC_ADD_PIXEL)->isEnabled());
+    EXPECT_TRUE(Button(CDlgDPM::IDC_SAVE_TO_FILE)->isEnabled());
+    std::vector<CutText> cut = CutTexts(dialog.get());
+    EXPECT_TRUE(cut.empty()) << cut.front().text;
+    EXPECT_TRUE(OverlappingControls(dialog.get()).empty());
+}
+
+// Example failure: the typed values are not the ones added, Enter closes the dialog, the
+// controls can be used while the sector is rewritten, the progress does not move, or the saved
+// table does not give the camera's words back.
+TEST_F(BadPixelMapWindow, OperatorAddsAPixelAndSavesTheTable)
+{
+    Open(true);
+    ChooseSpace("DPM User Space");
+    Type(CDlgDPM::IDC_EDIT_X, "7");
+    EXPECT_TRUE(dialog->isVisible());
+    Type(CDlgDPM::IDC_EDIT_Y, "11");
+    // One click on the Y spin's upper arrow: row 12.
+    auto* spinY = Item<CUpDownCtrl>(CDlgDPM::IDC_SPIN_Y);
+    QTest::mouseClick(spinY, Qt::LeftButton, {}, QPoint(spinY->width() / 2, spinY->height() / 4));
+    EXPECT_EQ(Item<QLineEdit>(CDlgDPM::IDC_EDIT_Y)->text(), "12");
+
+    // That pixel is listed already: nothing is written.
+    emu.ClearFrames();
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    EXPECT_FALSE(dialog->Busy());
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_NE(Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text().indexOf("already"), -1);
+
+    Type(CDlgDPM::IDC_EDIT_X, "8");
+    busy.clear();
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(dialog->Busy());
+    EXPECT_FALSE(MapType()->isEnabled());
+    EXPECT_FALSE(Button(CDlgDPM::IDC_ADD_PIXEL)->isEnabled());
+    EXPECT_FALSE(Button(CDlgDPM::IDC_SAVE_TO_FILE)->isEnabled());
+    EXPECT_FALSE(Button(CDlgDPM::IDC_CLOSE)->isEnabled());
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);  // a sector being rewritten is not left half done
+    EXPECT_TRUE(dialog->isVisible());
+    // The wait text and the progress over the read-back, the erase and both halves' pages.
+    auto* progress = Item<QProgressBar>(CDlgDPM::IDC_PROGRESS);
+    EXPECT_EQ(Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text(), "Adding the bad pixel to DPM User Space.\nWait please...");
+    EXPECT_EQ(progress->maximum(), 32 + 1 + 32 + 32);
+    EXPECT_EQ(progress->value(), 0);
+    SaveShot(dialog.get(), "bad_pixel_map_adding");
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    EXPECT_EQ(progress->value(), progress->maximum());
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 7 12 1", "1 8 12 1"}));
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 8), WordBytes({defect::MakeDefectWord(true, true, 7, 12, 1), 0}));
+    EXPECT_TRUE(MapType()->isEnabled());
+
+    // A pixel of an earlier row comes first in the list read anew.
+    Type(CDlgDPM::IDC_EDIT_X, "3");
+    Type(CDlgDPM::IDC_EDIT_Y, "5");
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 3 5 1", "2 7 12 1", "2 8 12 1"}));
+    SaveShot(dialog.get(), "bad_pixel_map");
+
+    TempDir folder;
+    const std::string path = (folder.Path() / "user.dcm").string();
+    std::vector<wnd::FileDialogRequest> requests;
+    wnd::ScopedFileDialogHandler files([&](const wnd::FileDialogRequest& r) -> std::optional<QString> {
+        requests.push_back(r);
+        return QString::fromStdString(path);
+    });
+    QTest::mouseClick(Button(CDlgDPM::IDC_SAVE_TO_FILE), Qt::LeftButton);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].filter, "Dead Pixels Map File(*.dcm)|*.dcm||");
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "-- Column(X),Row(Y),Width(W)\r\n:Table\r\n3,5,1\r\n7,12,1\r\n8,12,1\r\n");
+    const auto parsed = download::ParseDefectTable(download::kDpmUser, text.str(), false);
+    ASSERT_TRUE(parsed.ok()) << parsed.error().Message();
+    EXPECT_EQ(Bytes(parsed.value().bytes.begin() + 0x2000, parsed.value().bytes.end()), emu.FlashBytes(9, 0x2000, 0x2000));
+
+    QTest::mouseClick(Button(CDlgDPM::IDC_CLOSE), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+// Example failure: a silent camera leaves the dialog hanging or shows nothing, a typed row past
+// the 13-bit field is kept, or a table that cannot be written is reported as saved.
+TEST_F(BadPixelMapWindow, FailuresAreShownAndTheDialogStaysUsable)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDOK;
+    });
+    Open(false);
+    ASSERT_TRUE(boxes.empty());
+
+    Silence(0x6044);
+    ChooseSpace("BPM User Space");
+    ASSERT_TRUE(WaitFor([&] { return !boxes.empty(); }));
+    EXPECT_NE(boxes.back().indexOf("Reading of BPM User Space stopped at page #128"), -1) << boxes.back().toStdString();
+    EXPECT_FALSE(emu.SupervisorMode());
+    // The list is incomplete: adding would lose the pixels not read.
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    EXPECT_NE(boxes.back().indexOf("not read completely"), -1);
+    EXPECT_FALSE(dialog->Busy());
+
+    // Back to a space that reads; a row beyond 8191 is held at 8191.
+    ChooseSpace("BPM Factory Space");
+    EXPECT_EQ(Shown().size(), 2u);
+    Type(CDlgDPM::IDC_EDIT_Y, "9000");
+    EXPECT_EQ(Item<QLineEdit>(CDlgDPM::IDC_EDIT_Y)->text(), "8191");
+
+    wnd::ScopedFileDialogHandler files(
+        [&](const wnd::FileDialogRequest&) -> std::optional<QString> { return QString("/nonexistent/dir/t.bcm"); });
+    const std::size_t before = boxes.size();
+    QTest::mouseClick(Button(CDlgDPM::IDC_SAVE_TO_FILE), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), before + 1);
+    EXPECT_NE(boxes.back().indexOf("could not be saved"), -1);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+}  // namespace
