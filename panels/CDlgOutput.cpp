@@ -739,7 +739,9 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
     }
 
     if (SameNameIgnoringCase(name, names::kPulsePeriod)) {
-        SetPulsePeriod(output::ToMicroseconds(value, Step()), true, false);
+        // Kept even when it is 0 or less: the read-outs then follow the camera, not an old period.
+        m_period = output::ToMicroseconds(value, Step());
+        SetPulsePeriod(m_period, true, false);
     } else if (SameNameIgnoringCase(name, names::kPulseWidth)) {
         m_width = output::Snap(output::ToMicroseconds(value, Step()), Step());
         EnableWidthByRange();

@@ -305,6 +305,18 @@ TEST_F(OutputPanelTest, APeriodOfZeroDisablesTheGeneratorControlsUntilAPeriodIsS
     EXPECT_EQ(WriteFrames().size(), 2u);  // the two changes themselves
 }
 
+// Example failure: after the camera reports a period of 0 the panel keeps the old period, so a
+// width set elsewhere shows a delay the camera does not have.
+TEST_F(OutputPanelTest, APeriodOfZeroFromTheCameraIsThePeriodTheReadOutsUse)
+{
+    CDlgOutput& p = OpenOutput();
+    SetElsewhere(names::kPulsePeriod, 0);
+    EXPECT_EQ(p.m_period, 0);
+    SetElsewhere(names::kPulseWidth, 3);
+    EXPECT_EQ(Text(&p, 1467), "-300");
+    EXPECT_EQ(WriteFrames().size(), 2u);  // the two changes themselves
+}
+
 // Example failure ("PulseGran" notification): the counts in the camera are converted with the
 // new step, so after a time base change made elsewhere the panel keeps showing about the old
 // microseconds while the camera's unchanged counts now mean a hundred times more.
