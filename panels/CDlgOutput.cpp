@@ -55,6 +55,8 @@ std::array<ComboParam, CDlgOutput::kComboCount> MakeCombos()
             ComboParam(names::kStrobe2Mode, CDlgOutput::IDC_STROBE2_MODE, 1657)};
 }
 constexpr int kOutputComboCount = 4;
+constexpr int kOut2Row[] = {1673, 1433, 1435};
+constexpr int kStrobe2First = 2;  ///< the first of strobe 2's slider groups
 
 constexpr int kStrobe2List[] = {1541, 1657, 1444, 1660, 1448, 1449, 1445, 1447, 1446, 1661, 1453, 1454, 1450, 1452, 1451};
 constexpr int kStrobe1List[] = {1540, 1656, 1431, 1658, 1458, 1459, 1455, 1457, 1456, 1659, 1463, 1464, 1460, 1462, 1461};
@@ -528,6 +530,8 @@ void CDlgOutput::CollapseOutput()
     const int shift = std::max(0, BottomOf(this, IDC_OUTPUT_BOX) - kMargin - BottomOf(this, IDC_OUT1_POLARITY));
     if (QWidget* box = GetDlgItem(IDC_OUTPUT_BOX))
         box->resize(box->width(), box->height() - shift);
+    // The box keeps only the first row: what is left of the second would lie over strobe 1.
+    panel_template::Hide(this, kOut2Row);
     panel_template::MoveUp(this, kStrobe1List, shift);
     panel_template::MoveUp(this, kStrobe2List, shift);
     panel_template::MoveUp(this, kPulseList, shift);
@@ -538,8 +542,10 @@ void CDlgOutput::CollapseStrobe2()
 {
     if (auto* box = qobject_cast<QGroupBox*>(GetDlgItem(IDC_STROBE1_BOX)))
         box->setTitle(QStringLiteral("Strobe"));
-    if (QWidget* box = GetDlgItem(IDC_STROBE2_BOX))
-        box->hide();
+    // The pulse generator takes the second strobe's place: none of its controls stays over it.
+    panel_template::Hide(this, kStrobe2List);
+    for (int i = kStrobe2First; i < kGroupCount; ++i)
+        m_groups[i].Show(0);
     const int shift = panel_template::RectOf(this, IDC_PULSE_BOX).y() - BottomOf(this, IDC_STROBE1_BOX);
     panel_template::MoveUp(this, kPulseList, shift);
     panel_template::FitHeightBelow(this, IDC_PULSE_BOX, kMargin);

@@ -440,6 +440,68 @@ TEST_F(OutputPanelTest, AbsentParametersHideTheirControls)
     EXPECT_EQ(panel->height(), Bottom(1542) + 8);
 }
 
+// Example failure ("partly absent section"): a camera with one of the second output's choices,
+// or with only some strobe parameters, collapses a section but leaves the rest of its controls
+// where they were, so the second output's polarity sits on strobe 1's caption and strobe 2's
+// mode, sliders and edits lie over the pulse generator.
+TEST_F(OutputPanelTest, ACollapsedSectionLeavesNoControlOverAnother)
+{
+    const std::vector<int> lists[] = {
+        {1672, 1432, 1434, 1673, 1433, 1435},
+        {1656, 1431, 1658, 1458, 1459, 1455, 1457, 1456, 1659, 1463, 1464, 1460, 1462, 1461},
+        {1657, 1444, 1660, 1448, 1449, 1445, 1447, 1446, 1661, 1453, 1454, 1450, 1452, 1451},
+        {1662, 1663, 1534, 1664, 1037, 1665, 1666, 1667, 1668, 1669, 1466, 1465, 1251, 1467, 1468, 1670, 1535,
+         1021, 1011, 1027, 1671},
+    };
+    const int boxes[] = {1539, 1540, 1541, 1542};
+    const struct {
+        const char* name;
+        int config;
+        std::vector<const char*> absent;
+        std::vector<int> hidden;
+    } rows[] = {
+        {"aerospace", kAerospaceConfig, {}, {}},
+        {"machine vision", kDefaultConfig, {}, {1673, 1433, 1435, 1541, 1444, 1445, 1450}},
+        {"without the second output's signal", kAerospaceConfig, {names::kOut2Mapping}, {1673, 1433, 1435}},
+        {"without strobe 1's position", kAerospaceConfig, {names::kStrobe1Position},
+         {1455, 1456, 1457, 1541, 1657, 1444, 1660, 1445, 1446, 1447, 1448, 1449, 1661, 1450, 1451, 1452}},
+        {"without strobe 2's duration", kAerospaceConfig, {names::kStrobe2Duration},
+         {1541, 1657, 1444, 1660, 1445, 1446, 1447, 1661, 1450, 1451, 1452, 1453, 1454}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OpenOutput(row.config);
+        if (!row.absent.empty())
+            RebuildWithout(row.absent, AerospaceCatalogue());
+        for (int id : row.hidden)
+            EXPECT_FALSE(panel->GetDlgItem(id)->isVisibleTo(panel)) << id;
+        // Every shown control lies inside its own box and off the others.
+        for (std::size_t b = 0; b < std::size(boxes); ++b) {
+            QWidget* box = panel->GetDlgItem(boxes[b]);
+            if (!box->isVisibleTo(panel))
+                continue;
+            for (std::size_t l = 0; l < std::size(lists); ++l) {
+                for (int id : lists[l]) {
+                    QWidget* control = panel->GetDlgItem(id);
+                    if (!control || !control->isVisibleTo(panel) || control->geometry().isEmpty())
+                        continue;
+                    if (l == b)
+                        EXPECT_TRUE(box->geometry().contains(control->geometry())) << id << " outside " << boxes[b];
+                    else
+                        EXPECT_FALSE(box->geometry().intersects(control->geometry())) << id << " over " << boxes[b];
+                }
+            }
+        }
+        if (!row.hidden.empty())
+            EXPECT_EQ(panel->height(), Bottom(1542) + 8);
+        // A second refresh keeps it so.
+        const auto before = Layout();
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Layout(), before);
+    }
+}
+
 // Example failure: a label or caption is cut off at the platform's font, or a control lies
 // outside the panel. The pictures are saved for a reviewer.
 TEST_F(OutputPanelTest, ScreenshotsShowEveryLabelWhole)
