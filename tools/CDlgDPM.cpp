@@ -1,6 +1,7 @@
 #include "tools/CDlgDPM.h"
 
 #include "camera/CameraLink.h"
+#include "controls/BindingLogic.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStyle>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -159,10 +161,17 @@ CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IC
     connect(m_add, &QPushButton::clicked, this, [this] { OnBnClickedAddPixel(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnBnClickedSaveToFile(); });
     connect(m_close, &QPushButton::clicked, this, [this] { reject(); });
-    for (auto [group, edit, spin] : {std::tuple{&m_x, editX, spinX}, std::tuple{&m_y, editY, spinY}}) {
-        connect(spin, &CUpDownCtrl::scrolled, this,
-                [group, spin](int code, int position) { group->OnVScroll(static_cast<unsigned>(code), position, spin); });
-        connect(edit, &QLineEdit::editingFinished, this, [group] { group->OnEditKillFocus(); });
+    for (auto [group, held, edit, spin] :
+         {std::tuple{&m_x, &m_heldX, editX, spinX}, std::tuple{&m_y, &m_heldY, editY, spinY}}) {
+        connect(spin, &CUpDownCtrl::scrolled, this, [group, held, spin](int code, int position) {
+            *held = std::nullopt;
+            group->OnVScroll(static_cast<unsigned>(code), position, spin);
+        });
+        connect(edit, &QLineEdit::editingFinished, this, [group, held, edit] {
+            // Enter shows the value held at the limit; a focus that moves on (to Add) does not.
+            *held = edit->hasFocus() ? std::nullopt : TypedOutsideRange(*group);
+            group->OnEditKillFocus();
+        });
     }
 }
 
@@ -202,8 +211,33 @@ void CDlgDPM::OnCbnSelchangeMapType()
     ReadMapFromCamera();
 }
 
+std::optional<int> CDlgDPM::TypedOutsideRange(const CEditSpin& group)
+{
+    if (!group.m_edit)
+        return std::nullopt;
+    const std::optional<int> typed = ctl::ParseLeadingInt(group.m_edit->text().left(255).toStdString());
+    if (!typed || (*typed >= group.m_nMin && *typed <= group.m_nMax))
+        return std::nullopt;
+    return typed;
+}
+
 void CDlgDPM::OnBnClickedAddPixel()
 {
+    // A number typed past an edit's range would be held at the limit, and another pixel than
+    // the one typed written to the camera: it is refused, and the edit shows what it holds.
+    if (!m_heldX)
+        m_heldX = TypedOutsideRange(m_x);
+    if (!m_heldY)
+        m_heldY = TypedOutsideRange(m_y);
+    if (m_heldX || m_heldY) {
+        const std::string text = dpm::PixelOutOfRangeText(m_heldX.value_or(m_x.m_nValue), m_heldY.value_or(m_y.m_nValue),
+                                                          m_largeSensor);
+        m_heldX = m_heldY = std::nullopt;
+        m_x.OnEditKillFocus();
+        m_y.OnEditKillFocus();
+        wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_OK | wnd::MB_ICONERROR, this);
+        return;
+    }
     // The typed values count even when the edit still has the focus.
     m_x.OnEditKillFocus();
     m_y.OnEditKillFocus();
@@ -263,6 +297,8 @@ void CDlgDPM::ShowEngine()
         m_list->setRowCount(0);
         m_shownRows = 0;
         m_shownGeneration = m_engine.RowsGeneration();
+        for (int column = 0; column < 4; ++column)
+            m_list->setColumnWidth(column, kColumnWidth);
     }
     if (rows.size() > m_shownRows) {
         m_list->setRowCount(static_cast<int>(rows.size()));
@@ -272,6 +308,7 @@ void CDlgDPM::ShowEngine()
                 item->setTextAlignment(Qt::AlignCenter);
                 m_list->setItem(static_cast<int>(r), c, item);
             }
+        FitColumns(m_shownRows);
         m_shownRows = rows.size();
     }
     m_progress->setRange(0, std::max(1, m_engine.ProgressMax()));
@@ -284,9 +321,12 @@ void CDlgDPM::ShowEngine()
             m_timer->start(kTickMs);
     } else {
         m_timer->stop();
+        const int space = m_engine.Space();
+        const char* what = dpm::IsDefectSpace(space) ? "pixel(s)" : dpm::IsFlatFieldSpace(space) ? "value(s)" : "word(s)";
         m_waitText->setText(m_engine.LastError().empty()
-                                ? QString("%1 row(s) read from %2.")
-                                      .arg(m_engine.Rows().size())
+                                ? QString("%1 %2 read from %3.")
+                                      .arg(m_engine.EntriesRead())
+                                      .arg(what)
                                       .arg(m_mapType->currentText())
                                 : QString());
     }
@@ -302,6 +342,22 @@ void CDlgDPM::ShowEngine()
             return;
         m_waitText->setText(QString::fromStdString(m_engine.LastError()));
         wnd::ShowMessageBox(QString::fromStdString(m_engine.LastError()), QString(), wnd::MB_OK | wnd::MB_ICONERROR, this);
+    }
+}
+
+void CDlgDPM::FitColumns(std::size_t firstRow)
+{
+    // The columns are 55 pixels wide; an AFE word's number and offset, or the separator's
+    // name, need more, and are not cut off.
+    const auto& rows = m_engine.Rows();
+    const QFontMetrics metrics(m_list->font());
+    const int margin = 2 * (m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1) + 2;
+    for (int column = 0; column < 3; ++column) {
+        int width = m_list->columnWidth(column);
+        for (std::size_t r = firstRow; r < rows.size(); ++r)
+            width = std::max(width, metrics.horizontalAdvance(QString::fromStdString(rows[r][static_cast<std::size_t>(column)])) + margin);
+        if (width != m_list->columnWidth(column))
+            m_list->setColumnWidth(column, width);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class CCameraLink;
 class QComboBox;
@@ -68,6 +69,10 @@ private:
     void ShowEngine();
     void UpdateControls();
     int SelectedSpace() const;
+    /// Widens the list's columns to the texts of the rows from `firstRow` on.
+    void FitColumns(std::size_t firstRow);
+    /// The number typed in the group's edit when it lies outside the group's range.
+    static std::optional<int> TypedOutsideRange(const CEditSpin& group);
 
     dpm::DefectMapEngine m_engine;
     bool m_largeSensor = false;
@@ -78,6 +83,9 @@ private:
     int m_shownGeneration = -1;  ///< the engine's rows generation the list shows
     std::function<void(bool)> m_busyListener;
     CEditSpin m_x, m_y;
+    /// A number typed past X's or Y's range that the edit now holds at the limit, without the
+    /// operator having seen it (the focus left the edit): Add refuses it once.
+    std::optional<int> m_heldX, m_heldY;
     QComboBox* m_mapType = nullptr;
     QTableWidget* m_list = nullptr;
     QPushButton* m_add = nullptr;

@@ -76,6 +76,12 @@ bool SaveListFile(const std::string& path, const std::vector<ListRow>& rows, std
     return platform::WriteFileAtomically(path, FormatListFile(rows), error);
 }
 
+std::string PixelOutOfRangeText(long long x, long long y, bool largeSensor)
+{
+    return camera::FormatText("Pixel %lld,%lld is outside the sensor's defect map (columns 1..%u, rows 1..%u).", x, y,
+                              defect::MaxColumn(largeSensor), defect::kMaxRow);
+}
+
 const char* SaveFilterOf(int code)
 {
     if (code == kBpmFactory || code == kBpmUser)
@@ -117,6 +123,7 @@ bool DefectMapEngine::BeginRead(int code, bool keepError)
         m_error.clear();
     m_space = code;
     m_rows.clear();
+    m_entries = 0;
     ++m_rowsGeneration;
     SetWait("Preparing to read. Wait please");
     m_page = space->firstPage;
@@ -193,6 +200,7 @@ void DefectMapEngine::FinishComplete()
 void DefectMapEngine::AddPixelRow(const defect::Pixel& pixel, int number)
 {
     m_rows.push_back({Number(number), Number(pixel.column), Number(pixel.row), Number(pixel.width)});
+    ++m_entries;
 }
 
 std::string DefectMapEngine::PageFailure(const SpaceInfo& space) const
@@ -286,6 +294,7 @@ void DefectMapEngine::ReadFlatFieldPage()
             return;
         }
         m_rows.push_back({Number(static_cast<long long>(m_rows.size()) + 1), Number(word), "", ""});
+        ++m_entries;
     }
     ++m_page;
 }
@@ -325,6 +334,7 @@ void DefectMapEngine::ReadAfePage()
         ++m_afeNumber;
         m_rows.push_back({camera::FormatText("%d(0x%04X)", m_afeNumber, start + i * 4),
                           camera::FormatText("%04x", word >> 16), camera::FormatText("%04x", word & 0xFFFFu), ""});
+        ++m_entries;
     }
     ++m_page;
 }
@@ -337,8 +347,7 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
         return AddResult::NotDefectSpace;
     m_error.clear();
     if (x < 1 || x > defect::MaxColumn(m_large) || y < 1 || y > defect::kMaxRow) {
-        m_error = camera::FormatText("Pixel %u,%u is outside the sensor's defect map (columns 1..%u, rows 1..%u).", x,
-                                     y, defect::MaxColumn(m_large), defect::kMaxRow);
+        m_error = PixelOutOfRangeText(x, y, m_large);
         return AddResult::OutOfRange;
     }
     if (!m_readComplete) {

@@ -66,6 +66,10 @@ std::string FormatListFile(const std::vector<ListRow>& rows);
 /// either replaced whole or left as it was. False with the reason in `error`.
 bool SaveListFile(const std::string& path, const std::vector<ListRow>& rows, std::string* error);
 
+/// Why a pixel cannot be added: its column or row lies outside what a defect word carries on
+/// the sensor (columns 1..8191, 1..16383 on a large one; rows 1..8191).
+std::string PixelOutOfRangeText(long long x, long long y, bool largeSensor);
+
 /// The save dialog's filter for a space (".bcm", ".dcm" or ".txt").
 const char* SaveFilterOf(int code);
 
@@ -106,6 +110,9 @@ public:
     bool LargeSensor() const { return m_large; }
 
     const std::vector<ListRow>& Rows() const { return m_rows; }
+    /// What the rows hold of the camera's flash: pixels, flat-field values or AFE words (the
+    /// separator, section and empty rows aside).
+    int EntriesRead() const { return m_entries; }
     /// Counts the times the rows were emptied for a new read: rows already shown are stale
     /// when it changed.
     int RowsGeneration() const { return m_rowsGeneration; }
@@ -149,6 +156,7 @@ private:
     Phase m_phase = Phase::Idle;
     int m_space = -1;
     std::vector<ListRow> m_rows;
+    int m_entries = 0;
     int m_rowsGeneration = 0;
     defect::PixelMap m_topDown, m_bottomUp;
     std::string m_waitText, m_error;

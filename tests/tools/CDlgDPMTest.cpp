@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStyle>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -246,6 +247,102 @@ TEST_F(BadPixelMapWindow, FailuresAreShownAndTheDialogStaysUsable)
     ASSERT_EQ(boxes.size(), before + 1);
     EXPECT_NE(boxes.back().indexOf("could not be saved"), -1);
     EXPECT_TRUE(dialog->isVisible());
+}
+
+
+// Example failure: a number typed past an edit's range is held at the limit when the click on
+// Add takes the focus, so another pixel than the one typed is written to the camera; or a
+// value the operator saw held after Enter is refused.
+TEST_F(BadPixelMapWindow, PixelTypedOutsideTheRangeIsRefusedOnAdd)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDOK;
+    });
+    Open(false);
+    const Bytes flash = emu.FlashBytes(10, 0, 0x10000);
+    struct Case {
+        const char* name;
+        QString x, y;
+        const char* shown;  // the pixel named in the message
+    };
+    const Case cases[] = {
+        {"row past the 13-bit field", "5", "9000", "Pixel 5,9000 is outside"},
+        {"column past a small sensor's field", "9000", "5", "Pixel 9000,5 is outside"},
+        {"column 0", "0", "7", "Pixel 0,7 is outside"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TypeInto(Item<QLineEdit>(CDlgDPM::IDC_EDIT_X), c.x);
+        TypeInto(Item<QLineEdit>(CDlgDPM::IDC_EDIT_Y), c.y);
+        emu.ClearFrames();
+        boxes.clear();
+        QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+        EXPECT_FALSE(dialog->Busy());
+        EXPECT_TRUE(Frames().empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].indexOf(c.shown), -1) << boxes[0].toStdString();
+    }
+    EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), flash);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 5 10 1", "1 6 10 1"}));
+
+    // Enter shows the row held at 8191: the operator saw it, and Add takes it.
+    Type(CDlgDPM::IDC_EDIT_X, "3");
+    Type(CDlgDPM::IDC_EDIT_Y, "9000");
+    EXPECT_EQ(Item<QLineEdit>(CDlgDPM::IDC_EDIT_Y)->text(), "8191");
+    boxes.clear();
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 5 10 1", "1 6 10 1", "2 3 8191 1"}));
+}
+
+// Example failure: an AFE word's number and offset, or the separator's name, are cut off in
+// their 55-pixel column, so the operator cannot tell which word of the sector a row is; the
+// status counts the separator, section and empty rows as if they were read from the camera.
+TEST_F(BadPixelMapWindow, ListShowsWholeTextsAndCountsWhatWasRead)
+{
+    link->m_nConfigIndex = 5;  // a large sensor: bottom-up lists
+    for (int sector : {12, 13})
+        emu.SetFlashBytes(sector, 0, Bytes(0x10000, 0));
+    std::vector<std::uint32_t> words;
+    for (std::uint32_t i = 0; i < 130; ++i)
+        words.push_back(0x00100020u + i);
+    emu.SetFlashBytes(13, 0x2000, WordBytes(words));
+    emu.SetFlashBytes(13, 0xE000, WordBytes(std::vector<std::uint32_t>(128, 0xABCD0001u)));
+    emu.SetFlashBytes(10, 0x4000, WordBytes({defect::MakeDefectWord(false, true, 16001, 8000, 7)}));
+    Open(true);
+    auto* status = Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT);
+
+    auto cellsCut = [&] {
+        std::vector<std::string> cut;
+        const QFontMetrics metrics(List()->font());
+        const int margin = 2 * (List()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List()) + 1);
+        for (int r = 0; r < List()->rowCount(); ++r)
+            for (int c = 0; c < 4; ++c)
+                if (metrics.horizontalAdvance(List()->item(r, c)->text()) + margin > List()->columnWidth(c))
+                    cut.push_back(List()->item(r, c)->text().toStdString());
+        return cut;
+    };
+    ChooseSpace("BPM Factory Space");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 5 10 1", "1 6 10 1", "BottomUp ==== ==== ====", "4097 16001 8000 7"}));
+    EXPECT_EQ(cellsCut(), std::vector<std::string>{});
+    EXPECT_EQ(status->text().toStdString(), "3 pixel(s) read from BPM Factory Space.");
+    SaveShot(dialog.get(), "bad_pixel_map_bottom_up");
+
+    ChooseSpace("AFE Space");
+    ASSERT_EQ(List()->rowCount(), 1 + 130 + 1 + 1 + 128);
+    EXPECT_EQ(List()->item(List()->rowCount() - 1, 0)->text(), "128(0xE1FC)");
+    EXPECT_EQ(cellsCut(), std::vector<std::string>{});
+    EXPECT_EQ(status->text().toStdString(), "258 word(s) read from AFE Space.");
+    List()->scrollToBottom();
+    SaveShot(dialog.get(), "bad_pixel_map_afe");
+
+    // A list read anew starts from the narrow columns again.
+    ChooseSpace("FFC X User Space");
+    EXPECT_EQ(List()->columnWidth(0), 55);
+    EXPECT_EQ(status->text().toStdString(), "0 value(s) read from FFC X User Space.");
 }
 
 }  // namespace
