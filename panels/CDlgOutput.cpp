@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 
 namespace {
@@ -66,6 +67,12 @@ constexpr int kPulseList[] = {1542, 1662, 1663, 1534, 1664, 1037, 1665, 1666, 16
 constexpr int kMargin = 8;
 constexpr int kNumericStyle = OVNumericControl::kDropDown | OVNumericControl::kPopupAtRect;
 constexpr int kPopupWidth = 158;
+
+/// A bound of a time control in µs: the controls show whole numbers up to the largest int.
+double TimeBound(double us)
+{
+    return std::min(us, static_cast<double>(std::numeric_limits<int>::max()));
+}
 
 /// Holds a time control's lower bound at one step of the time base: less cannot be written (one
 /// count is the least), and the logarithmic pop-up has no place for 0.
@@ -186,6 +193,13 @@ std::int64_t CDlgOutput::ReadInt(const char* name)
 std::int64_t CDlgOutput::Step() const
 {
     return output::StepOf(m_gran.m_nValue);
+}
+
+std::pair<double, double> CDlgOutput::PeriodBounds() const
+{
+    // The record bounds counts; on a coarser time base each count is a step of microseconds.
+    const double step = static_cast<double>(Step());
+    return {TimeBound(m_periodMin * step), TimeBound(m_periodMax * step)};
 }
 
 void CDlgOutput::SetText(int id, const std::string& text)
@@ -310,6 +324,9 @@ void CDlgOutput::InitPulseControls()
     if (!period || !width)
         return;
     if (m_numericReady) {
+        // The time base may have changed since: the period's bounds follow it before its value.
+        const auto [periodMin, periodMax] = PeriodBounds();
+        period->SetRange(periodMin, periodMax);
         period->SetValue(static_cast<double>(m_period));
         width->SetValue(static_cast<double>(m_width));
         return;
@@ -324,10 +341,11 @@ void CDlgOutput::InitPulseControls()
     };
     const QRect periodPopup = popupOf(period);
     const QRect widthPopup = popupOf(width);
-    period->Init(kNumericStyle, this, m_periodMin, m_periodMax, static_cast<double>(m_period), 100, true, &m_scale,
+    const auto [periodMin, periodMax] = PeriodBounds();
+    period->Init(kNumericStyle, this, periodMin, periodMax, static_cast<double>(m_period), 100, true, &m_scale,
                  &periodPopup);
-    width->Init(kNumericStyle, this, m_periodMin, static_cast<double>(m_period), static_cast<double>(m_width), 1, true,
-                &m_scale, &widthPopup);
+    width->Init(kNumericStyle, this, m_periodMin, TimeBound(static_cast<double>(m_period)),
+                static_cast<double>(m_width), 1, true, &m_scale, &widthPopup);
     // Only committed values are reported (1001).
     period->liveNotify = false;
     width->liveNotify = false;
@@ -377,7 +395,7 @@ void CDlgOutput::SetPulsePeriod(std::int64_t us, bool force, bool write)
         capped = true;
     }
     if (width) {
-        width->SetRange(1.0, static_cast<double>(p));
+        width->SetRange(1.0, TimeBound(static_cast<double>(p)));
         HoldLowerBoundAtStep(width);
         width->SetValue(static_cast<double>(m_width));
     }
@@ -440,14 +458,15 @@ void CDlgOutput::SetGranularity(int index, bool write)
     }
     const int step = static_cast<int>(std::min<std::int64_t>(Step(), INT32_MAX));
     if (OVNumericControl* periodCtl = Period()) {
-        periodCtl->SetRange(m_periodMin, m_periodMax);
+        const auto [periodMin, periodMax] = PeriodBounds();
+        periodCtl->SetRange(periodMin, periodMax);
         periodCtl->SetStep(step);
         HoldLowerBoundAtStep(periodCtl);
     }
     if (changed)
         SetPulsePeriod(period, false, false);
     if (OVNumericControl* widthCtl = Width()) {
-        widthCtl->SetRange(m_periodMin, static_cast<double>(m_period));
+        widthCtl->SetRange(m_periodMin, TimeBound(static_cast<double>(m_period)));
         widthCtl->SetStep(step);
         HoldLowerBoundAtStep(widthCtl);
     }

@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 
 class CDlgOutput : public COptionDialog {
@@ -94,6 +95,8 @@ protected:
 private:
     std::int64_t ReadInt(const char* name);
     std::int64_t Step() const;
+    /// The period control's bounds in µs: the PulsePeriod record's counts on the time base.
+    std::pair<double, double> PeriodBounds() const;
     OVNumericControl* Period() const { return m_periodCtl; }
     OVNumericControl* Width() const { return m_widthCtl; }
     void SetText(int id, const std::string& text);

@@ -317,6 +317,28 @@ TEST_F(OutputPanelTest, APeriodOfZeroFromTheCameraIsThePeriodTheReadOutsUse)
     EXPECT_EQ(WriteFrames().size(), 2u);  // the two changes themselves
 }
 
+// Example failure ("period beyond the control"): on the 1000 µs base the period control reaches
+// only as many microseconds as the register holds counts, so a longer period from the camera is
+// shown cut to that bound, and a plain pass of the focus through the period edit writes the cut
+// period to the camera.
+TEST_F(OutputPanelTest, ALongPeriodIsShownWholeAndAFocusPassKeepsIt)
+{
+    OpenOutput(kDefaultConfig, {{names::kPulseGran, 3}, {names::kPulsePeriod, 20000}, {names::kPulseWidth, 5}});
+    EXPECT_EQ(Numeric(1465)->value, 20000000.0);
+    EXPECT_EQ(Numeric(1465)->edit->text(), "20000000");
+    EXPECT_EQ(Text(panel, 1468), "0.050");
+    EXPECT_EQ(Numeric(1251)->maxValue, 20000000.0);
+    OVEdit* edit = Numeric(1465)->edit;
+    edit->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 5000));
+    QTest::keyClick(edit, Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !edit->hasFocus(); }, 5000));
+    Settle();
+    for (const auto& frame : WriteFrames())
+        ExpectWrite(frame, names::kPulsePeriod, 20000);
+    EXPECT_EQ(CameraValue(names::kPulsePeriod), 20000u);
+}
+
 // Example failure ("PulseGran" notification): the counts in the camera are converted with the
 // new step, so after a time base change made elsewhere the panel keeps showing about the old
 // microseconds while the camera's unchanged counts now mean a hundred times more.
