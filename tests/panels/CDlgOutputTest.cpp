@@ -528,9 +528,13 @@ TEST_F(OutputPanelTest, ACollapsedSectionLeavesNoControlOverAnother)
         }
         if (!row.hidden.empty())
             EXPECT_EQ(panel->height(), Bottom(1542) + 8);
-        // A second refresh keeps it so.
+        // A second refresh and a new frame time keep it so.
         const auto before = Layout();
         panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Layout(), before);
+        SetCameraValue(names::kFrameTime, 15000);
+        window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
         Settle();
         EXPECT_EQ(Layout(), before);
     }
