@@ -60,6 +60,8 @@ bool COptionDialog::Create(int nIDTemplate, QWidget* pParentWnd)
     if (pParentWnd)
         setParent(pParentWnd, windowFlags() | Qt::Dialog);
     BuildTemplate();
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        control->setProperty(kTemplateRectProperty, control->geometry());
     // Enter belongs to the panel (focus to the next control), never to a default button.
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);

@@ -50,6 +50,9 @@ public:
     /// Builds the panel window from its template with the given parent (null: a top-level
     /// window the main window does not own) and runs OnInitDialog.
     virtual bool Create(int nIDTemplate, QWidget* pParentWnd);
+    /// The property under which each control keeps the rectangle its template gave it, before
+    /// any collapse moved or hid it: which group box frames a control is read from it.
+    static constexpr char kTemplateRectProperty[] = "corvelTemplateRect";
     virtual bool OnInitDialog();
     /// Enter: the focus moves to the next tab stop.
     virtual void OnOK();

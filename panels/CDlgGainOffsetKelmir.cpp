@@ -700,14 +700,12 @@ void CDlgGainOffsetKelmir::UpdateEnabling()
 void CDlgGainOffsetKelmir::SetShowDebugInfo(bool show)
 {
     m_bShowDebugInfo = show;
-    for (const PresetRowIds& row : kPresetIds) {
-        Control(row.box)->setVisible(show);
-        for (int c = 0; c < kChannels; ++c) {
-            Control(row.labels[c])->setVisible(show);
-            Control(row.texts[c])->setVisible(show);
-        }
-    }
-    Control(IDC_REG_VALUES)->setVisible(show);
+    // The whole area: the preset rows and the ADC read-outs with their box and captions, which
+    // have no ids; left shown, they would lie below the shortened panel.
+    const QRect area = Control(IDC_REG_VALUES)->geometry();
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (area.contains(w->geometry()))
+            w->setVisible(show);
     panel_template::FitHeightBelow(this, show ? IDC_REG_VALUES : IDC_EM_GAIN_BOX, kMargin);
 }
 

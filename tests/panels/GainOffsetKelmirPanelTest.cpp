@@ -343,13 +343,16 @@ TEST_F(KelmirPanel, EnablingFollowsDayNightModeTapBalanceAndTaps)
 
 // ---- debug info ----
 
-// Example failure: the read-outs stay hidden, the panel keeps its small height, the ADC channels
-// are read without supervisor mode or the channel select loses its other bits.
+// Example failure: the read-outs stay hidden, the panel keeps its small height, the ADC read-outs
+// stay shown below the shortened panel when the rest hides, the ADC channels are read without
+// supervisor mode or the channel select loses its other bits.
 TEST_F(KelmirPanel, DebugInfoShowsPresetsAndAdcReadOuts)
 {
     ASSERT_TRUE(Open());
     QWidget* regValues = panel->GetDlgItem(K::IDC_REG_VALUES);
+    QWidget* adcText = panel->GetDlgItem(K::kAdcTextIds[11]);
     EXPECT_FALSE(regValues->isVisible());
+    EXPECT_FALSE(adcText->isVisibleTo(panel)) << "an ADC read-out left below the shortened panel";
     EXPECT_EQ(panel->height(), panel->GetDlgItem(K::IDC_EM_GAIN_BOX)->geometry().bottom() + 1 + 8);
     panel->RefreshLiveValues();
     EXPECT_TRUE(emu.Frames().empty()) << "no reads without debug info";
@@ -386,8 +389,10 @@ TEST_F(KelmirPanel, DebugInfoShowsPresetsAndAdcReadOuts)
     EXPECT_EQ(Text(K::kAdcTextIds[5]), QString::fromUtf8("30.5°C"));
     EXPECT_EQ(WriteFrames().size(), 1u) << "only the refused entry";
 
+    EXPECT_TRUE(adcText->isVisible());
     panel->SetShowDebugInfo(false);
     EXPECT_FALSE(regValues->isVisible());
+    EXPECT_FALSE(adcText->isVisibleTo(panel));
     EXPECT_EQ(panel->height(), panel->GetDlgItem(K::IDC_EM_GAIN_BOX)->geometry().bottom() + 1 + 8);
 }
 

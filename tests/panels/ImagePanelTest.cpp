@@ -5,7 +5,6 @@
 
 #include "camera/RegisterLink.h"
 #include "catalogues/CatalogueTable.h"
-#include "catalogues/ZorvatCatalogue.h"
 #include "controls/CTrackBar.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/DialogUnits.h"
@@ -53,10 +52,7 @@ protected:
     /// Rebuilds the catalogue of the open configuration without the parameters `absent`.
     void RebuildWithout(std::vector<const char*> absent, int config)
     {
-        const CatalogueTable& base = config == 4   ? MachineVisionCatalogue()
-                                     : config == 5 ? MachineVision47Catalogue()
-                                                   : AerospaceCatalogue();
-        PanelDriveTest::RebuildWithout(std::move(absent), base);
+        PanelDriveTest::RebuildWithout(std::move(absent), CatalogueOf(config));
     }
 
     int IconShown() { return Item<QLabel>(D::IDC_PING_ICON)->property(D::kIconIdProperty).toInt(); }

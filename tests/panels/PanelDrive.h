@@ -77,23 +77,14 @@ protected:
     /// for a camera that lacks them, and refreshes the panel.
     void RebuildWithout(std::vector<const char*> absent, const CatalogueTable& base)
     {
-        const DerivedCatalogueTable table("test", base, absent, {});
-        BuildCatalogueForLink(window->m_Link, window->m_pXmlDoc, false, table.Table());
+        RebuildCatalogueWithout(std::move(absent), base);
         panel->RefreshFromStorage();
         QApplication::processEvents();
         emu.ClearFrames();
     }
 
     /// The geometry and visibility of every control, to compare two refreshes.
-    std::map<int, std::pair<QRect, bool>> Layout()
-    {
-        std::map<int, std::pair<QRect, bool>> layout;
-        for (QWidget* w : panel->template findChildren<QWidget*>())
-            if (const int id = wnd::GetDlgCtrlID(w))
-                layout[id] = {w->geometry(), w->isVisibleTo(panel)};
-        layout[0] = {panel->rect(), true};
-        return layout;
-    }
+    std::map<int, std::pair<QRect, bool>> Layout() { return LayoutOf(panel); }
 
     void TypeInto(int editId, const QString& text)
     {

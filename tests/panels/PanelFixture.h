@@ -6,24 +6,33 @@
 #include "app/MainWindowFixture.h"
 
 #include "camera/RegisterLink.h"
+#include "catalogues/CatalogueTable.h"
 #include "catalogues/ConfigurationTable.h"
+#include "catalogues/KelmirCatalogue.h"
 #include "catalogues/RegisterMapLoader.h"
+#include "catalogues/ZorvatCatalogue.h"
+#include "controls/COptionDialog.h"
+#include "controls/DlgItem.h"
 
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
 #include "panels/LimitsScaleLogic.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QTest>
 #include <QWidget>
 #include <QLineEdit>
 #include <QLabel>
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvel::test {
@@ -61,6 +70,112 @@ protected:
         panel->show();
         QApplication::processEvents();
         return panel;
+    }
+
+    /// The catalogue table the configuration's built-in map is read with.
+    static const CatalogueTable& CatalogueOf(int config)
+    {
+        switch (config) {
+        case 4: return MachineVisionCatalogue();
+        case 5: return MachineVision47Catalogue();
+        case 7: return KelmirCatalogue();
+        case 9: return Aerospace47Catalogue();
+        case 10: return RuggedizedCatalogue();
+        case 11: return Ruggedized47Catalogue();
+        default: return AerospaceCatalogue();
+        }
+    }
+
+    /// Rebuilds the catalogue of the open camera from `base` without the parameters `absent`, as
+    /// for a camera that lacks them; the panels are not refreshed.
+    void RebuildCatalogueWithout(std::vector<const char*> absent, const CatalogueTable& base)
+    {
+        const DerivedCatalogueTable table("test", base, absent, {});
+        BuildCatalogueForLink(window->m_Link, window->m_pXmlDoc, false, table.Table());
+    }
+
+    /// The geometry and visibility of every control of `panel` that has an id, and the panel's
+    /// own rectangle under 0, to compare two refreshes.
+    static std::map<int, std::pair<QRect, bool>> LayoutOf(const QWidget* panel)
+    {
+        std::map<int, std::pair<QRect, bool>> layout;
+        for (QWidget* w : panel->findChildren<QWidget*>())
+            if (const int id = wnd::GetDlgCtrlID(w))
+                layout[id] = {w->geometry(), w->isVisibleTo(panel)};
+        layout[0] = {panel->rect(), true};
+        return layout;
+    }
+
+    /// A control as a failure message names it: its id, class and text.
+    static std::string Describe(const QWidget* w)
+    {
+        QString text;
+        if (auto* l = qobject_cast<const QLabel*>(w))
+            text = l->text();
+        else if (auto* b = qobject_cast<const QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* g = qobject_cast<const QGroupBox*>(w))
+            text = g->title();
+        return std::to_string(wnd::GetDlgCtrlID(w)) + " " + w->metaObject()->className() + " \"" +
+               text.left(24).toStdString() + "\"";
+    }
+
+    /// The rectangle the panel's template gave `control`, before any collapse.
+    static QRect TemplateRect(const QWidget* control)
+    {
+        const QVariant r = control->property(COptionDialog::kTemplateRectProperty);
+        return r.isValid() ? r.toRect() : control->geometry();
+    }
+
+    /// The group box of `panel` that frames `control` in the template: the smallest box whose
+    /// template rectangle holds the control's; null for none.
+    static const QGroupBox* FrameOf(const QWidget* panel, const QWidget* control)
+    {
+        const QRect home = TemplateRect(control);
+        const QGroupBox* frame = nullptr;
+        const auto area = [](const QRect& r) { return r.width() * r.height(); };
+        for (const QGroupBox* box : panel->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
+            if (box != control && TemplateRect(box).contains(home) &&
+                (!frame || area(TemplateRect(box)) < area(TemplateRect(frame))))
+                frame = box;
+        return frame;
+    }
+
+    /// Every shown control of `panel` lies inside the panel; inside the group box that frames it
+    /// (FrameOf), and off every other shown box but those around that one; and off every other
+    /// shown control. No two controls are meant to overlap: a spin narrows its buddy edit and
+    /// stands beside it, and a numeric control's edit, spin and pop-up button are its own children.
+    static void ExpectNoControlOverAnother(const QWidget* panel)
+    {
+        std::vector<const QWidget*> shown, boxes;
+        for (const QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<const QGroupBox*>(w))
+                boxes.push_back(w);
+            if (w->isVisibleTo(panel) && !w->geometry().isEmpty())
+                shown.push_back(w);
+        }
+        for (const QWidget* w : shown) {
+            EXPECT_TRUE(panel->rect().contains(w->geometry())) << Describe(w) << " outside the panel";
+            const QRect home = TemplateRect(w);
+            if (const QGroupBox* frame = FrameOf(panel, w)) {
+                EXPECT_TRUE(frame->isVisibleTo(panel)) << Describe(w) << " shown in hidden box " << Describe(frame);
+                if (frame->isVisibleTo(panel)) {
+                    EXPECT_TRUE(frame->geometry().contains(w->geometry())) << Describe(w) << " outside its box " << Describe(frame);
+                }
+            }
+            for (const QWidget* box : boxes) {
+                if (box != w && box->isVisibleTo(panel) && !TemplateRect(box).contains(home) &&
+                    !(qobject_cast<const QGroupBox*>(w) && home.contains(TemplateRect(box)))) {
+                    EXPECT_FALSE(box->geometry().intersects(w->geometry())) << Describe(w) << " over " << Describe(box);
+                }
+            }
+        }
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            for (std::size_t j = i + 1; j < shown.size(); ++j)
+                if (!qobject_cast<const QGroupBox*>(shown[i]) && !qobject_cast<const QGroupBox*>(shown[j])) {
+                    EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                        << Describe(shown[i]) << " over " << Describe(shown[j]);
+                }
     }
 
     /// The write frames (0x57 …) the camera received since the log was last cleared.
