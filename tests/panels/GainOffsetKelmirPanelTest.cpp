@@ -435,36 +435,6 @@ TEST_F(KelmirPanel, AbsentListsHideAndAbsentLimitsWriteNothing)
 
 // ---- the look ----
 
-void ExpectNothingCut(QWidget* panel)
-{
-    const QRect area = panel->rect();
-    for (QLabel* label : panel->findChildren<QLabel*>()) {
-        if (label->isVisible() && area.contains(label->geometry())) {
-            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-        }
-    }
-    for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
-        if (check->isVisible()) {
-            EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
-        }
-    }
-    for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
-        if (box->isVisible()) {
-            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16) << box->title().toStdString();
-        }
-    }
-    for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
-        for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
-            EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 24)
-                << combo->itemText(i).toStdString();
-    }
-    for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
-        if (edit->isVisible()) {
-            EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4) << edit->text().toStdString();
-        }
-    }
-}
-
 // Example failure: a label, a group title or a value is cut off at the default font.
 TEST_F(KelmirPanel, ScreenshotShowsEveryTextWhole)
 {

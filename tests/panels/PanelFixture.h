@@ -22,6 +22,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QTest>
@@ -287,6 +288,35 @@ protected:
         const RegisterLink reg = Reg(name);
         const std::uint32_t field = reg.mask << reg.shift;
         return WriteFrame(reg.address, (word & ~field) | ((value & reg.mask) << reg.shift));
+    }
+
+    /// Every shown text of the panel has the room it needs: labels and check boxes their size
+    /// hint, group titles, every combo item and every edit's text their advance.
+    static void ExpectNothingCut(QWidget* panel)
+    {
+        for (QLabel* label : panel->findChildren<QLabel*>()) {
+            if (label->isVisible())
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+        for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
+            if (check->isVisible())
+                EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
+        }
+        for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
+            if (box->isVisible())
+                EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16)
+                    << box->title().toStdString();
+        }
+        for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
+            for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
+                EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 24)
+                    << combo->itemText(i).toStdString();
+        }
+        for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
+            if (edit->isVisible())
+                EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4)
+                    << edit->text().toStdString();
+        }
     }
 
     /// The panel's control of that id as a W, or a failure.
