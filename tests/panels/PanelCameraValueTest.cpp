@@ -139,6 +139,20 @@ public:
         return to;
     }
 
+    /// The program started anew on the camera as it stands: a new main window, which opens
+    /// the port, identifies the camera and rebuilds for it (the first rebuild).
+    void StartProgram()
+    {
+        window.reset();
+        emu.ClearFrames();
+        CCorvel_5Dlg& w = MakeWindow();
+        ScriptedSelector selector;
+        selector.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}};
+        EXPECT_EQ(w.OnInitDialog(&selector), 0);
+        EXPECT_TRUE(w.m_bConnected);
+        Settle();
+    }
+
     COptionDialog* panel = nullptr;
 };
 
@@ -276,6 +290,64 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
         const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
         row.act(*this);
         EXPECT_EQ(WritesTo(row.name), Frames{expected});
+    }
+}
+
+// ---- the first rebuild ----
+
+// Example failure: the link is marked online only after the panels' refresh, so every write a
+// refresh makes is dropped at the first rebuild while the panel shows its result: the fine gains
+// stay below the EM gain minimum, the set-point off its table, the lens uninitialised, the
+// exposure beyond the camera's maximum.
+TEST_F(PanelCameraValueTest, FirstRebuildSendsTheWritesOfThePanelsRefresh)
+{
+    namespace kelmir = panel_names::kelmir;
+    struct Row {
+        const char* what;
+        int config;
+        std::function<void(PanelCameraValueTest&)> prepare;
+        std::function<void(PanelCameraValueTest&)> check;
+    };
+    const Row rows[] = {
+        {"Kelmir fine gain and set-point", 7,
+         [](PanelCameraValueTest& t) {
+             t.SetCameraValue("EMGain1XB", 0x1000 | 5);
+             t.SetCameraValue(kelmir::kUserTECValue, 2000);
+         },
+         [](PanelCameraValueTest& t) {
+             const Frames writes = t.WriteFrames();
+             for (const auto& expected : {t.WriteIn("EMGain1XB", 0x1000 | 1700), t.WriteIn(kelmir::kUserTECValue, 2012)})
+                 EXPECT_NE(std::find(writes.begin(), writes.end(), expected), writes.end());
+             EXPECT_EQ(t.Field("EMGain1XB"), 0x1000 | 1700);
+             EXPECT_EQ(t.Field(kelmir::kUserTECValue), 2012);
+         }},
+        {"lens initialised", 4,
+         [](PanelCameraValueTest& t) {
+             t.SetCameraValue(panel_names::lens::kActiveMount, 3);
+             t.SetCameraValue("CanonLensCtrlStatus", 8);
+         },
+         [](PanelCameraValueTest& t) {
+             EXPECT_EQ(t.WritesTo(panel_names::lens::kInitLens), Frames{t.WriteIn(panel_names::lens::kInitLens, 1)});
+         }},
+        {"exposure held to the camera's maximum", 4,
+         [](PanelCameraValueTest& t) {
+             t.SetCameraValue("AcquisitionMode", 0);
+             t.SetCameraValue("ExposureMin", 10);
+             t.SetCameraValue("ExposureMax", 100000);
+             t.SetCameraValue("ExposureDur", 500000);
+         },
+         [](PanelCameraValueTest& t) {
+             EXPECT_FALSE(t.WritesTo("ExposureDur").empty());
+             EXPECT_EQ(t.Field("ExposureDur"), 100000);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        window.reset();
+        OpenOnCamera(row.config);
+        row.prepare(*this);
+        StartProgram();
+        row.check(*this);
     }
 }
 
