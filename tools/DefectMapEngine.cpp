@@ -401,6 +401,7 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     m_otherEnd = other.endPage;
     m_otherBottomUp = other.bottomUpPage;
     m_readBackJumped = false;
+    m_ownSpaceChecked = false;
     m_eraseStarted = false;
     m_page = m_otherFirst;
     const int spacePages = space.endPage - space.firstPage;
@@ -411,8 +412,35 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     return AddResult::Started;
 }
 
+bool DefectMapEngine::SpaceHoldsHiddenList()
+{
+    const SpaceInfo space = *SpaceOf(m_space, m_large);
+    // The word before the bottom-up page ends a top-down list there, and a list follows it.
+    const std::uint32_t start = static_cast<std::uint32_t>(space.bottomUpPage) * flash::kPageBytes;
+    std::vector<std::uint8_t> words(8);
+    if (!m_flash.ReadFlashWords(m_layout.sector, words.data(), start - 4, start + 4)) {
+        FinishAdd(camera::FormatText("The pixel was not added: reading page #%d of %s failed (%s). Nothing was erased.",
+                                     space.bottomUpPage, space.name, m_flash.LastError().c_str()));
+        return true;
+    }
+    const std::uint32_t after = WordAt(words, 4);
+    if (WordAt(words, 0) != 0 || after == 0 || after == kErasedWord)
+        return false;
+    FinishAdd(camera::FormatText("The pixel was not added: %s holds a bottom-up list from page #%d, which is not shown "
+                                 "on this configuration, and writing the space would lose it. Nothing was erased.",
+                                 space.name, space.bottomUpPage));
+    return true;
+}
+
 void DefectMapEngine::ReadBackPage()
 {
+    if (!m_large && !m_ownSpaceChecked) {
+        // The space is written from the list: a bottom-up list the list does not show (the
+        // download terminal writes one on more configurations) would be lost.
+        m_ownSpaceChecked = true;
+        if (SpaceHoldsHiddenList())
+            return;
+    }
     if (m_page >= m_otherEnd) {
         m_phase = Phase::Erasing;
         return;
@@ -427,9 +455,10 @@ void DefectMapEngine::ReadBackPage()
     m_progressPos = m_page - m_otherFirst + 1;
     const std::uint32_t first = WordAt(m_buffer, start);
     if (first == 0 || first == kErasedWord) {
-        // The list ends on this page. On a large sensor the bottom-up list may follow, once
-        // and only further on; pages not read stay 0.
-        if (!m_large || m_readBackJumped || m_page >= m_otherBottomUp) {
+        // The list ends on this page. A bottom-up list may follow, once and only further on;
+        // it is kept even where this editor shows none (the download terminal writes one on
+        // more configurations than this editor counts as large). Pages not read stay 0.
+        if (m_readBackJumped || m_page >= m_otherBottomUp) {
             m_phase = Phase::Erasing;
         } else {
             m_readBackJumped = true;

@@ -142,6 +142,9 @@ private:
     void ReadFlatFieldPage();
     void ReadAfePage();
     void ReadBackPage();
+    /// On a sensor not counted large: true (and the add ended) when the space's flash holds a
+    /// bottom-up list, or the check failed.
+    bool SpaceHoldsHiddenList();
     void Erase();
     void ProgramPage();
     /// Ends the running phase: leaves supervisor mode, records `error` (if any).
@@ -182,6 +185,7 @@ private:
     std::vector<std::uint8_t> m_buffer;
     int m_otherFirst = 0, m_otherEnd = 0, m_otherBottomUp = 0;
     bool m_readBackJumped = false;
+    bool m_ownSpaceChecked = false;
     bool m_eraseStarted = false;
     int m_programEnd = 0;
 };

@@ -343,6 +343,53 @@ TEST_F(DefectMapEngineTest, LargeSensorPutsLowerHalfPixelsIntoTheBottomUpList)
     EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), before);
 }
 
+// Example failure: on a configuration this editor does not count as large (10), the download
+// terminal's bottom-up list of the other half is not read back and an add erases it; or the
+// edited space's own bottom-up list, which the list does not show, is written over.
+TEST_F(DefectMapEngineTest, ABottomUpListTheListDoesNotShowSurvivesAnAdd)
+{
+    Open(false);
+    struct Case {
+        const char* name;
+        int space;          // the space a pixel is added to
+        int sector;
+        std::uint32_t otherHalf, half, bottomUp;  // the other half's offset, a half's length, bottom-up start in it
+    };
+    const Case cases[] = {
+        {"BPM factory, user half kept", dpm::kBpmFactory, 10, 0x8000, 0x8000, 0x4000},
+        {"BPM user, factory half kept", dpm::kBpmUser, 10, 0x0000, 0x8000, 0x4000},
+        {"DPM user, factory half kept", dpm::kDpmUser, 9, 0x0000, 0x2000, 0x1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetFlashBytes(c.sector, 0, Bytes(0x10000, 0));
+        Put(c.sector, c.otherHalf, {Pixel(1, 1), Pixel(4, 2)});
+        Put(c.sector, c.otherHalf + c.bottomUp, {Pixel(9, 7000), Pixel(3, 6000)});
+        Read(c.space);
+        const Bytes before = emu.FlashBytes(c.sector, c.otherHalf, c.half);
+        ASSERT_EQ(Add(11, 20), AddResult::Started);
+        EXPECT_EQ(engine->LastError(), "");
+        EXPECT_EQ(emu.FlashBytes(c.sector, c.otherHalf, c.half), before);
+        EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 11, 20, 1)}));
+    }
+
+    // The edited space holds a bottom-up list of its own: writing it from the list would drop
+    // that list, so nothing is erased.
+    emu.SetFlashBytes(10, 0, Bytes(0x10000, 0));
+    Put(10, 0x8000, {Pixel(1, 1)});
+    Put(10, 0xC000, {Pixel(9, 7000)});
+    Read(dpm::kBpmUser);
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 1, 1, 1)}));
+    const Bytes before = emu.FlashBytes(10, 0, 0x10000);
+    const int erases = emu.FlashCommandCount(kErase);
+    ASSERT_EQ(Add(5, 5), AddResult::Started);
+    EXPECT_NE(engine->LastError().find("holds a bottom-up list from page #192"), std::string::npos) << engine->LastError();
+    EXPECT_EQ(emu.FlashCommandCount(kErase), erases);
+    EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), before);
+    EXPECT_FALSE(emu.SupervisorMode());
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 1, 1, 1)}));
+}
+
 // Example failure: a failed read-back still erases the sector (the other list is lost), a
 // failed erase still programs, or a failed page in one half stops the other half's pages.
 TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
