@@ -26,6 +26,8 @@ inline constexpr int kReadTimerId = 9998;
 inline constexpr int kWriteTimerId = 9999;
 inline constexpr int kTickMs = 30;
 inline constexpr int kTickAfterReadMs = 50;
+/// A page of the kept half the camera did not take is tried again this often.
+inline constexpr int kWriteBackRetryMs = 1000;
 
 /// Configurations the download terminal counts as large sensors (5, and 9 onwards): their
 /// flat-field tables take 192 pages, their defect tables a bottom-up list and 14-bit columns.
@@ -49,12 +51,17 @@ public:
     void Tick();
     /// Stops the run between steps: "\nOperation was aborted" and the sector's state. Before the
     /// erase the run ends at once; during the erase or the writes, the half of a defect sector
-    /// read back to be kept is programmed first (WritingBack: the run goes on until it is).
+    /// read back to be kept is programmed first (WritingBack: the run goes on until it is). A
+    /// page of it the camera does not take is tried again until it does; a Cancel while it
+    /// fails gives up the pages not written back.
     void Cancel();
 
     bool Running() const { return m_state != UploadState::Idle; }
     /// A stop was asked for and the kept half is still being written back.
     bool Stopping() const { return m_stopping && Running(); }
+    /// The camera does not take the kept half back: its pages are tried again until it does, or
+    /// until a Cancel gives them up.
+    bool WriteBackFailing() const { return m_state == UploadState::WritingBack && m_writeBackFailing; }
     /// The erase command of this run went to the camera: the sector no longer holds what it did.
     bool SectorTouched() const { return m_eraseSent; }
     /// What a stop now would cost, for the question before it ("" while idle).
@@ -130,6 +137,7 @@ private:
     std::vector<bool> m_programmed;       ///< pages of the write phase programmed so far
     std::vector<int> m_writeBack;         ///< kept pages still to program on a stop
     std::size_t m_writeBackNext = 0;
+    bool m_writeBackFailing = false;      ///< the last try of a kept page failed
     std::string m_sectorState;
     double m_kbTotal = 0;
     std::string m_log, m_kbText;
