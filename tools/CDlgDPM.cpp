@@ -46,6 +46,8 @@ constexpr int kColumnWidth = 55;
 constexpr int kTickMs = 10;
 // Work done in one tick before the window gets its events again.
 constexpr int kTickBudgetMs = 30;
+// A page the camera did not take is tried again this often.
+constexpr int kRetryMs = 1000;
 
 QString SuffixOf(int code)
 {
@@ -285,7 +287,7 @@ void CDlgDPM::OnTimer()
     elapsed.start();
     do
         m_engine.Tick();
-    while (m_engine.Busy() && elapsed.elapsed() < kTickBudgetMs);
+    while (m_engine.Busy() && !m_engine.ProgramFailing() && elapsed.elapsed() < kTickBudgetMs);
     ShowEngine();
 }
 
@@ -316,8 +318,9 @@ void CDlgDPM::ShowEngine()
     const bool busy = m_engine.Busy();
     if (busy) {
         m_waitText->setText(QString::fromStdString(m_engine.WaitText()));
-        if (!m_timer->isActive())
-            m_timer->start(kTickMs);
+        const int period = m_engine.ProgramFailing() ? kRetryMs : kTickMs;
+        if (!m_timer->isActive() || m_timer->interval() != period)
+            m_timer->start(period);
     } else {
         m_timer->stop();
         const int space = m_engine.Space();
@@ -360,6 +363,20 @@ void CDlgDPM::FitColumns(std::size_t firstRow)
     }
 }
 
+void CDlgDPM::AskToGiveUpPages()
+{
+    // No page is tried while the operator reads the question.
+    m_timer->stop();
+    const std::string text = m_engine.FailingPagesText() +
+                             "\n\nGive them up? The pages after them are still programmed, and the dialog stays open "
+                             "until that is done.";
+    const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION,
+                                           this);
+    if (answer == wnd::IDYES)
+        m_engine.SkipFailingPages();
+    ShowEngine();
+}
+
 void CDlgDPM::UpdateControls()
 {
     const bool busy = m_engine.Busy();
@@ -369,13 +386,17 @@ void CDlgDPM::UpdateControls()
     m_x.Enable(!busy);
     m_y.Enable(!busy);
     m_save->setEnabled(!busy);
-    m_close->setEnabled(!writing);
+    // A page the camera does not take may be given up.
+    m_close->setEnabled(!writing || m_engine.ProgramFailing());
 }
 
 void CDlgDPM::reject()
 {
-    if (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading)
+    if (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading) {
+        if (m_engine.ProgramFailing())
+            AskToGiveUpPages();
         return;
+    }
     m_engine.CancelRead();
     ShowEngine();
     QDialog::reject();

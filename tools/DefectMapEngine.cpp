@@ -395,13 +395,14 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
         BeginRead(m_space, true);
         return AddResult::Started;
     }
-    SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", space.name));
+    SetAddingWait();
     const SpaceInfo other = *SpaceOf(m_space ^ 1, m_large);
     m_otherFirst = other.firstPage;
     m_otherEnd = other.endPage;
     m_otherBottomUp = other.bottomUpPage;
     m_readBackJumped = false;
     m_ownSpaceChecked = false;
+    m_programFailing = false;
     m_eraseStarted = false;
     m_page = m_otherFirst;
     const int spacePages = space.endPage - space.firstPage;
@@ -508,17 +509,56 @@ void DefectMapEngine::ProgramPage()
         return;
     }
     const std::uint32_t start = static_cast<std::uint32_t>(m_page) * flash::kPageBytes;
-    if (!m_flash.WriteFlashPage(m_layout.sector, m_page, m_buffer.data() + start)) {
-        const bool own = m_phase == Phase::ProgrammingSpace;
-        AddError(camera::FormatText("Programming page #%d of %s failed (%s); the rest of %s was skipped.", m_page,
-                                    flash::SectorName(m_layout.sector), m_flash.LastError().c_str(),
-                                    own ? "this space" : "the other space"));
-        // The other half is programmed all the same, so its list survives a failure here.
-        m_page = m_programEnd;
+    // Supervisor mode again after a failure: the camera may have restarted meanwhile.
+    if ((m_programFailing && !m_flash.SetSupervisorMode(true)) ||
+        !m_flash.WriteFlashPage(m_layout.sector, m_page, m_buffer.data() + start)) {
+        // The lists of both halves are held only here now: the page is tried again until the
+        // camera takes it, or the operator gives it up (SkipFailingPages).
+        m_programFailing = true;
+        m_programError = m_flash.LastError();
+        SetWait(camera::FormatText("Programming page #%d of %s failed (%s).\nTrying again; Close gives it up.", m_page,
+                                   flash::SectorName(m_layout.sector), m_programError.c_str()));
         return;
+    }
+    if (m_programFailing) {
+        m_programFailing = false;
+        SetAddingWait();
     }
     ++m_progressPos;
     ++m_page;
+}
+
+void DefectMapEngine::SetAddingWait()
+{
+    SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", SpaceName().c_str()));
+}
+
+std::string DefectMapEngine::FailingPagesText() const
+{
+    if (!m_programFailing)
+        return {};
+    const bool own = m_phase == Phase::ProgrammingSpace;
+    std::string text = camera::FormatText("Programming page #%d of %s failed (%s): pages %d-%d of %s", m_page,
+                                          flash::SectorName(m_layout.sector), m_programError.c_str(), m_page,
+                                          m_programEnd - 1, own ? "this space" : "the other space");
+    if (own)
+        text += camera::FormatText(" (the other space, pages %d-%d, is programmed after them)", m_otherFirst,
+                                   m_otherEnd - 1);
+    return text + " are not written yet.";
+}
+
+void DefectMapEngine::SkipFailingPages()
+{
+    if (!m_programFailing)
+        return;
+    const bool own = m_phase == Phase::ProgrammingSpace;
+    AddError(camera::FormatText("Programming page #%d of %s failed (%s); pages %d-%d of %s were given up.", m_page,
+                                flash::SectorName(m_layout.sector), m_programError.c_str(), m_page, m_programEnd - 1,
+                                own ? "this space" : "the other space"));
+    m_programFailing = false;
+    SetAddingWait();
+    // The other half is programmed all the same, so its list survives a failure here.
+    m_page = m_programEnd;
 }
 
 void DefectMapEngine::FinishAdd(const std::string& error)

@@ -108,6 +108,13 @@ public:
     void Tick();
     /// Stops a read between pages (a write runs to its end: an interrupted sector loses data).
     void CancelRead();
+    /// The camera did not take the last page programmed: each Tick tries it again.
+    bool ProgramFailing() const { return m_programFailing && Busy(); }
+    /// What is not written while a page fails, for the question before giving it up ("" else).
+    std::string FailingPagesText() const;
+    /// Gives up the failing page and the rest of its half (LastError says which); the other
+    /// half is still programmed.
+    void SkipFailingPages();
 
     bool Busy() const { return m_phase != Phase::Idle; }
     Phase CurrentPhase() const { return m_phase; }
@@ -156,6 +163,7 @@ private:
     void AddError(const std::string& text);
     std::string SpaceName() const;
     void SetWait(std::string text) { m_waitText = std::move(text); }
+    void SetAddingWait();
     void AddPixelRow(const defect::Pixel& pixel, int number);
 
     CCameraLink& m_link;
@@ -186,6 +194,8 @@ private:
     int m_otherFirst = 0, m_otherEnd = 0, m_otherBottomUp = 0;
     bool m_readBackJumped = false;
     bool m_ownSpaceChecked = false;
+    bool m_programFailing = false;  ///< the page at m_page was not taken: tried again
+    std::string m_programError;
     bool m_eraseStarted = false;
     int m_programEnd = 0;
 };

@@ -391,7 +391,8 @@ TEST_F(DefectMapEngineTest, ABottomUpListTheListDoesNotShowSurvivesAnAdd)
 }
 
 // Example failure: a failed read-back still erases the sector (the other list is lost), a
-// failed erase still programs, or a failed page in one half stops the other half's pages.
+// failed erase still programs, a page the camera does not take once loses the rest of its
+// half, or a failed page in one half stops the other half's pages.
 TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
 {
     Open(false);
@@ -426,11 +427,40 @@ TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
         EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 3, 3, 1)}));
     }
 
-    // A page of this space fails: the rest of it is skipped, the other half is still written.
+    // A page the camera does not take is tried again, and taken: nothing is lost.
+    const auto tickUntilFailing = [this] {
+        for (int i = 0; i < 200 && !engine->ProgramFailing(); ++i)
+            engine->Tick();
+        ASSERT_TRUE(engine->ProgramFailing());
+    };
     emu.FailNextFlashCommand(kProgram, 0x04);
     ASSERT_EQ(engine->StartAdd(7, 7), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickUntilFailing());
+    EXPECT_NE(engine->FailingPagesText().find("pages 32-63 of this space (the other space, pages 0-31, is programmed after "
+                                              "them) are not written yet"),
+              std::string::npos)
+        << engine->FailingPagesText();
     RunToEnd();
-    EXPECT_NE(engine->LastError().find("Programming page #32 of DPM Sector failed"), std::string::npos)
+    EXPECT_EQ(engine->LastError(), "");
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 3, 3, 1), Row("2", 7, 7, 1)}));
+
+    // A page that keeps failing, given up: the rest of this space is skipped, the other half
+    // is still written.
+    emu.FailNextFlashCommand(kProgram, 0x04);
+    ASSERT_EQ(engine->StartAdd(9, 9), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickUntilFailing());
+    for (int i = 0; i < 3; ++i) {
+        emu.FailNextFlashCommand(kProgram, 0x04);
+        engine->Tick();
+        ASSERT_TRUE(engine->ProgramFailing());
+    }
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
+    engine->SkipFailingPages();
+    RunToEnd();
+    EXPECT_NE(engine->LastError().find("Programming page #32 of DPM Sector failed (write: flash failure (status 4)); "
+                                       "pages 32-63 of this space were given up"),
+              std::string::npos)
         << engine->LastError();
     EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 4), Bytes(4, 0xFF));
