@@ -333,20 +333,18 @@ bool CCameraLink::SaveGuiSettings(long space)
 
 bool CCameraLink::LoadGuiSettingsFromFile(const std::filesystem::path& file)
 {
-    if (m_strSettingsKey.empty() || file.empty())
+    std::string text;
+    if (m_strSettingsKey.empty() || file.empty() ||
+        platform::ReadWholeFile(file, CParamsMap::kMaxFileBytes, text) != platform::ReadFileResult::Ok)
         return false;
-    // A file without settings lines says nothing about them: the settings stay as they are.
-    CParamsMap read;
-    if (!read.Load(file) || read.Items().empty())
-        return false;
-    m_GuiSettings = std::move(read);
-    return true;
+    return LoadGuiSettingsFromText(text);
 }
 
 bool CCameraLink::LoadGuiSettingsFromText(std::string_view text)
 {
     if (m_strSettingsKey.empty())
         return false;
+    // A file without settings lines says nothing about them: the settings stay as they are.
     CParamsMap read;
     if (!read.Parse(text) || read.Items().empty())
         return false;
