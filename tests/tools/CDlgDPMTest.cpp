@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "tools/DownloadParsers.h"
 
+#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -349,12 +350,10 @@ TEST_F(BadPixelMapWindow, ListShowsWholeTextsAndCountsWhatWasRead)
 // reads defect words with 14-bit columns and the flat-field X table over 128 pages.
 TEST_F(BadPixelMapWindow, LargeSensorRuleByConfiguration)
 {
-    const std::pair<int, bool> cases[] = {{4, false}, {5, true}, {8, false}, {9, true},
-                                          {10, false}, {11, true}, {12, false}};
-    for (const auto& [config, large] : cases) {
-        link->m_nConfigIndex = config;
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        link->m_nConfigIndex = c.config;
         CDlgDPM probe(nullptr, link.get(), true, &clock);
-        EXPECT_EQ(probe.Engine().LargeSensor(), large) << "configuration " << config;
+        EXPECT_EQ(probe.Engine().LargeSensor(), c.editor) << "configuration " << c.config;
     }
 
     // Configuration 10: the X table of the flat field is pages 0-63.

@@ -12,6 +12,7 @@
 #include "controls/MessageBox.h"
 #include "support/TempDir.h"
 #include "tools/DownloadParsers.h"
+#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -263,12 +264,10 @@ TEST_F(DownloadTerminalWindow, CloseQuestionHoldsTheRunAndAStopKeepsTheHalfReadB
 // upload writes the small layout (Y at 0x4000, X thinned to 4096, 128 pages).
 TEST_F(DownloadTerminalWindow, LargeSensorRuleByConfiguration)
 {
-    const std::pair<int, bool> cases[] = {{4, false}, {5, true}, {8, false}, {9, true},
-                                          {10, true}, {11, true}, {12, true}};
-    for (const auto& [config, large] : cases) {
-        link->m_nConfigIndex = config;
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        link->m_nConfigIndex = c.config;
         CDlgDownloadTerminal probe(nullptr, link.get(), true, &clock);
-        EXPECT_EQ(probe.LargeSensor(), large) << "configuration " << config;
+        EXPECT_EQ(probe.LargeSensor(), c.terminal) << "configuration " << c.config;
     }
 
     link->m_nConfigIndex = 10;

@@ -2,6 +2,7 @@
 // sector (defect tables keep the other half of the sector), failures and cancel leave the
 // engine idle and ready for the next run, and register files replay command by command.
 #include "camera/ProtocolFixture.h"
+#include "LargeSensorCases.h"
 #include "support/TempDir.h"
 #include "tools/DefectMapEngine.h"
 #include "tools/UploadEngine.h"
@@ -78,12 +79,7 @@ protected:
 // widened with it.
 TEST(LargeSensorRule, EachToolHasItsOwnConfigurations)
 {
-    const struct {
-        int config;
-        bool terminal, editor;
-    } cases[] = {{4, false, false}, {5, true, true},  {8, false, false}, {9, true, true},
-                 {10, true, false}, {11, true, true}, {12, true, false}};
-    for (const auto& c : cases) {
+    for (const LargeSensorCase& c : kLargeSensorCases) {
         EXPECT_EQ(download::IsLargeSensorConfig(c.config), c.terminal) << c.config;
         EXPECT_EQ(dpm::IsLargeSensorConfig(c.config), c.editor) << c.config;
     }
@@ -222,6 +218,7 @@ TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
     };
     const Case cases[] = {
         {"failure bit", [this] { emu.FailNextFlashCommand(3, 0x04); }, "write: flash failure (status 4)"},
+        {"refused page block", [this] { Refuse(0x0000, 0x15, 0x0B); }, "write: refused by the camera"},
         {"time-out", [this] { Silence(0x6040); }, "write: no answer"},
         {"stays busy", [this] { emu.SetFlashBusyPolls(1000000); }, "write: the flash stays busy"},
     };
