@@ -220,6 +220,10 @@ void CCorvel_5Dlg::SetDefault()
             m_Slots[7].Close();
     }
 
+    // The writes a panel's refresh makes (a value held within its limits, the lens initialised)
+    // reach a camera that answers, at the first rebuild as at every later one.
+    if (m_Link.m_bLinkAlive)
+        m_Link.m_bOnline = 1;
     for (int i = 0; i < kPanelSlots; ++i) {
         CPanelSlot& slot = m_Slots[i];
         if (!slot.m_pPanel)
