@@ -7,9 +7,12 @@
 
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
+#include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
 #include "panels/CDlgImage.h"
+#include "panels/CDlgImageKelmir.h"
+#include "panels/CDlgOutput.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
 #include "panels/LimitsScaleLogic.h"
@@ -17,6 +20,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -123,6 +127,8 @@ public:
             return edit->text();
         if (auto* combo = qobject_cast<QComboBox*>(w))
             return combo->currentText();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
         if (auto* button = qobject_cast<QAbstractButton*>(w))
             return button->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
         return QStringLiteral("<none>");
@@ -348,6 +354,62 @@ TEST_F(PanelCameraValueTest, FirstRebuildSendsTheWritesOfThePanelsRefresh)
         row.prepare(*this);
         StartProgram();
         row.check(*this);
+    }
+}
+
+// ---- a value set elsewhere ----
+
+// Example failure: a value set from the terminal is shown as a third value, neither the one the
+// camera holds nor one the panel wrote: a gain limit below the other limit shown raised but
+// never written, a width cut by a shorter period shown cut, a width too large for its 14-bit
+// field shown as 16383 while the camera took 3616, a threshold shown as 4095 while the camera
+// took 904.
+TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
+{
+    using T = PanelCameraValueTest;
+    struct Row {
+        const char* what;
+        int config;
+        int slot;
+        std::function<void(T&)> prepare;
+        const char* name;
+        std::int64_t value;  ///< set from elsewhere
+        int id;              ///< the control that shows it
+        const char* held;    ///< the parameter the camera's value is checked in
+        std::int64_t camera; ///< what the camera holds afterwards
+    };
+    const Row rows[] = {
+        {"gain limit below the lower limit", 8, 3,
+         [](T& t) {
+             t.SetCameraValue("AGCEnable", 1);
+             t.SetCameraValue("AGCLimitMin", 1000);
+             t.SetCameraValue("AGCLimitMax", 1020);
+         },
+         "AGCLimitMax", 700, CDlgAECAGC::IDC_AGC_MAX, "AGCLimitMax", 1000},
+        {"period shorter than the width", 4, 1,
+         [](T& t) {
+             t.SetCameraValue("PulseGran", 3);
+             t.SetCameraValue("PulsePeriod", 50);
+             t.SetCameraValue("PulseWidth", 20);
+         },
+         "PulsePeriod", 7, CDlgOutput::IDC_WIDTH, "PulseWidth", 7},
+        {"AOI width beyond its field", 4, 4, {}, "MasterAOIWidth", 20000, CDlgImage::IDC_MASTER_WIDTH, "MasterAOIWidth",
+         20000 & 0x3FFF},
+        {"threshold beyond its field", 7, 4, {}, "DPCThreshold", 5000, CDlgImageKelmir::IDC_DPC_EDIT, "DPCThreshold",
+         5000 & 0xFFF},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.prepare));
+        EXPECT_EQ(window->m_Link.SetParamIntIfOnline(row.name, row.value, true, false), 0);
+        Settle();
+        EXPECT_EQ(Field(row.held), row.camera);
+        const QString shown = Shown(row.id);
+        // What a refresh from the camera shows is what the panel shows already.
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), shown);
+        EXPECT_EQ(Field(row.held), row.camera);
     }
 }
 
