@@ -24,6 +24,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -250,6 +251,10 @@ TEST_F(DownloadTerminalWindow, CloseQuestionHoldsTheRunAndAStopKeepsTheHalfReadB
     EXPECT_TRUE(boxes[0].contains("DPM Sector is erased") && boxes[0].contains("pages 32-63"))
         << boxes[0].toStdString();
     EXPECT_TRUE(heldStill);
+    // Writing back: the dialog stays until it is done, and nothing cuts it short.
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->Engine().Stopping());
+    EXPECT_FALSE(CancelButton()->isEnabled());
     ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
     EXPECT_FALSE(dialog->Loading());
     ASSERT_EQ(boxes.size(), 2u);
@@ -319,6 +324,15 @@ TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
     TypePath(File("w2.rgs", "52 6014\r\n"));
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
     EXPECT_EQ(boxes.back(), "File extension incorrected");
+    EXPECT_TRUE(Frames().empty());
+
+    // A file past the size limit is called too large, not unopenable.
+    const std::string huge = File("huge.lut", ":Table\n0,1\n");
+    std::filesystem::resize_file(huge, download::kMaxFileBytes + 1);
+    TypePath(huge);
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    EXPECT_TRUE(boxes.back().contains("is too large")) << boxes.back().toStdString();
+    EXPECT_NE(LogText().find("too large"), std::string::npos) << LogText();
     EXPECT_TRUE(Frames().empty());
 }
 
