@@ -245,6 +245,28 @@ TEST_F(PanelCameraValueTest, RefusedWriteLeavesTheCameraValueAndIsSentAgain)
     }
 }
 
+// Example failure: the camera does not answer the write (the answer is lost on the channel),
+// and the panel shows the value as written.
+TEST_F(PanelCameraValueTest, WriteLostOnTheChannelLeavesTheLastValueRead)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const QString before = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    emu::Fault silence;
+    silence.kind = emu::FaultKind::Silence;
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, silence);
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    Settle();
+    EXPECT_FALSE(WritesTo(go::kDigitalGain).empty()) << "the write left for the camera";
+    EXPECT_EQ(Shown(CDlgGainOffset::IDC_DIGITAL_GAIN), before);
+
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, emu::Fault{});
+    window->m_Link.m_bLinkAlive = 1;
+    window->m_Link.m_bOnline = 1;
+    emu.ClearFrames();
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    EXPECT_EQ(WritesTo(go::kDigitalGain), Frames{WriteOf(go::kDigitalGain, 2048)});
+}
+
 // Example failure: with the camera offline an edit shows as made, no frame leaves and the
 // operator is told nothing.
 TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperator)
