@@ -287,7 +287,7 @@ void CDlgDPM::OnTimer()
     elapsed.start();
     do
         m_engine.Tick();
-    while (m_engine.Busy() && !m_engine.ProgramFailing() && elapsed.elapsed() < kTickBudgetMs);
+    while (m_engine.Busy() && !m_engine.StepFailing() && elapsed.elapsed() < kTickBudgetMs);
     ShowEngine();
 }
 
@@ -318,7 +318,7 @@ void CDlgDPM::ShowEngine()
     const bool busy = m_engine.Busy();
     if (busy) {
         m_waitText->setText(QString::fromStdString(m_engine.WaitText()));
-        const int period = m_engine.ProgramFailing() ? kRetryMs : kTickMs;
+        const int period = m_engine.StepFailing() ? kRetryMs : kTickMs;
         if (!m_timer->isActive() || m_timer->interval() != period)
             m_timer->start(period);
     } else {
@@ -363,17 +363,15 @@ void CDlgDPM::FitColumns(std::size_t firstRow)
     }
 }
 
-void CDlgDPM::AskToGiveUpPages()
+void CDlgDPM::AskToGiveUp()
 {
     // No page is tried while the operator reads the question.
     m_timer->stop();
-    const std::string text = m_engine.FailingPagesText() +
-                             "\n\nGive them up? The pages after them are still programmed, and the dialog stays open "
-                             "until that is done.";
+    const std::string text = m_engine.FailingText() + "\n\nGive up?";
     const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION,
                                            this);
     if (answer == wnd::IDYES)
-        m_engine.SkipFailingPages();
+        m_engine.GiveUpFailingStep();
     ShowEngine();
 }
 
@@ -387,14 +385,14 @@ void CDlgDPM::UpdateControls()
     m_y.Enable(!busy);
     m_save->setEnabled(!busy);
     // A page the camera does not take may be given up.
-    m_close->setEnabled(!writing || m_engine.ProgramFailing());
+    m_close->setEnabled(!writing || m_engine.StepFailing());
 }
 
 void CDlgDPM::reject()
 {
     if (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading) {
-        if (m_engine.ProgramFailing())
-            AskToGiveUpPages();
+        if (m_engine.StepFailing())
+            AskToGiveUp();
         return;
     }
     m_engine.CancelRead();

@@ -69,7 +69,7 @@ private:
     /// Shows the engine's rows, text and progress; at the end of a run its failure, if any.
     void ShowEngine();
     void UpdateControls();
-    void AskToGiveUpPages();
+    void AskToGiveUp();
     int SelectedSpace() const;
     /// Widens the list's columns to the texts of the rows from `firstRow` on.
     void FitColumns(std::size_t firstRow);

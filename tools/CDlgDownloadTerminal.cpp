@@ -150,7 +150,7 @@ void CDlgDownloadTerminal::UpdateControls()
     m_browse->setEnabled(selected && !running);
     m_load->setEnabled(selected && hasPath && !running);
     // A stop that writes back the kept half runs to its end, unless the camera does not take it.
-    m_cancel->setEnabled(!m_engine.Stopping() || m_engine.WriteBackFailing());
+    m_cancel->setEnabled(!m_engine.Stopping() || m_engine.Retrying());
     m_kb->setEnabled(selected && hasPath && running);
     m_progress->setEnabled(selected && hasPath && running);
 }
@@ -234,8 +234,9 @@ void CDlgDownloadTerminal::OnTimer()
 void CDlgDownloadTerminal::OnBnClickedCancel()
 {
     if (m_engine.Running()) {
-        // Giving up a write-back the camera does not take loses those pages: asked first.
-        if (m_engine.WriteBackFailing() && !AskToStop("Give up writing back?"))
+        // A stop that waits on a step the camera does not take is given up by a second Cancel;
+        // that loses what the step holds: asked first.
+        if (m_engine.Stopping() && m_engine.Retrying() && !AskToStop("Give up?"))
             return;
         m_engine.Cancel();
         ShowEngine();
@@ -277,13 +278,16 @@ bool CDlgDownloadTerminal::MayClose()
 {
     if (!m_engine.Running())
         return true;
-    if (m_engine.Stopping() && !m_engine.WriteBackFailing()) {
+    if (m_engine.Stopping() && !m_engine.Retrying()) {
         m_closeWhenIdle = true;
         return false;
     }
     if (!AskToStop("Stop it and close the Download Terminal?"))
         return false;
     m_engine.Cancel();
+    // The erase the camera does not answer: the stop would wait on it; "Yes" gives it up.
+    if (m_engine.Retrying())
+        m_engine.Cancel();
     if (m_engine.Running()) {
         // The kept half is being written back; the dialog closes when it is done.
         m_closeWhenIdle = true;

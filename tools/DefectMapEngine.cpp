@@ -402,7 +402,7 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     m_otherBottomUp = other.bottomUpPage;
     m_readBackJumped = false;
     m_ownSpaceChecked = false;
-    m_programFailing = false;
+    m_stepFailing = false;
     m_eraseStarted = false;
     m_page = m_otherFirst;
     const int spacePages = space.endPage - space.firstPage;
@@ -474,13 +474,29 @@ void DefectMapEngine::Erase()
 {
     // The erase goes in steps, one status poll per tick, so the window keeps repainting.
     flash::FlashAccess::EraseProgress progress = flash::FlashAccess::EraseProgress::Busy;
-    if (!m_eraseStarted) {
-        m_progressPos = m_otherEnd - m_otherFirst;
+    // After a lost answer the erase is sent again, in supervisor mode again: the camera may
+    // have restarted meanwhile.
+    if (!m_eraseStarted || m_stepFailing) {
+        if (!m_eraseStarted)
+            m_progressPos = m_otherEnd - m_otherFirst;
         m_eraseStarted = true;
-        if (!m_flash.StartErase(m_layout.sector))
+        if ((m_stepFailing && !m_flash.SetSupervisorMode(true)) || !m_flash.StartErase(m_layout.sector))
             progress = flash::FlashAccess::EraseProgress::Failed;
     } else {
         progress = m_flash.PollErase();
+    }
+    if (progress == flash::FlashAccess::EraseProgress::Failed && m_flash.NoAnswer()) {
+        // What the camera did with the erase is unknown, and both lists are held only here:
+        // the erase is tried again until the camera answers, or the operator gives it up.
+        m_stepFailing = true;
+        m_stepError = m_flash.LastError();
+        SetWait(camera::FormatText("Erasing %s failed (%s).\nTrying again; Close gives it up.",
+                                   flash::SectorName(m_layout.sector), m_stepError.c_str()));
+        return;
+    }
+    if (m_stepFailing && progress != flash::FlashAccess::EraseProgress::Failed) {
+        m_stepFailing = false;
+        SetAddingWait();
     }
     if (progress == flash::FlashAccess::EraseProgress::Busy)
         return;
@@ -510,18 +526,18 @@ void DefectMapEngine::ProgramPage()
     }
     const std::uint32_t start = static_cast<std::uint32_t>(m_page) * flash::kPageBytes;
     // Supervisor mode again after a failure: the camera may have restarted meanwhile.
-    if ((m_programFailing && !m_flash.SetSupervisorMode(true)) ||
+    if ((m_stepFailing && !m_flash.SetSupervisorMode(true)) ||
         !m_flash.WriteFlashPage(m_layout.sector, m_page, m_buffer.data() + start)) {
         // The lists of both halves are held only here now: the page is tried again until the
-        // camera takes it, or the operator gives it up (SkipFailingPages).
-        m_programFailing = true;
-        m_programError = m_flash.LastError();
+        // camera takes it, or the operator gives it up (GiveUpFailingStep).
+        m_stepFailing = true;
+        m_stepError = m_flash.LastError();
         SetWait(camera::FormatText("Programming page #%d of %s failed (%s).\nTrying again; Close gives it up.", m_page,
-                                   flash::SectorName(m_layout.sector), m_programError.c_str()));
+                                   flash::SectorName(m_layout.sector), m_stepError.c_str()));
         return;
     }
-    if (m_programFailing) {
-        m_programFailing = false;
+    if (m_stepFailing) {
+        m_stepFailing = false;
         SetAddingWait();
     }
     ++m_progressPos;
@@ -533,29 +549,40 @@ void DefectMapEngine::SetAddingWait()
     SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", SpaceName().c_str()));
 }
 
-std::string DefectMapEngine::FailingPagesText() const
+std::string DefectMapEngine::FailingText() const
 {
-    if (!m_programFailing)
+    if (!m_stepFailing)
         return {};
+    if (m_phase == Phase::Erasing)
+        return camera::FormatText("Erasing %s failed (%s): the sector may be partly erased. Giving up loses the lists of "
+                                  "both spaces, held only here.",
+                                  flash::SectorName(m_layout.sector), m_stepError.c_str());
     const bool own = m_phase == Phase::ProgrammingSpace;
     std::string text = camera::FormatText("Programming page #%d of %s failed (%s): pages %d-%d of %s", m_page,
-                                          flash::SectorName(m_layout.sector), m_programError.c_str(), m_page,
+                                          flash::SectorName(m_layout.sector), m_stepError.c_str(), m_page,
                                           m_programEnd - 1, own ? "this space" : "the other space");
     if (own)
         text += camera::FormatText(" (the other space, pages %d-%d, is programmed after them)", m_otherFirst,
                                    m_otherEnd - 1);
-    return text + " are not written yet.";
+    return text + (own ? " are not written yet. Giving them up goes on with the other space."
+                       : " are not written yet. Giving them up loses them.");
 }
 
-void DefectMapEngine::SkipFailingPages()
+void DefectMapEngine::GiveUpFailingStep()
 {
-    if (!m_programFailing)
+    if (!m_stepFailing)
         return;
+    m_stepFailing = false;
+    if (m_phase == Phase::Erasing) {
+        FinishAdd(camera::FormatText("The pixel was not added: erasing %s failed (%s) and was given up; the sector may "
+                                     "be partly erased.",
+                                     flash::SectorName(m_layout.sector), m_stepError.c_str()));
+        return;
+    }
     const bool own = m_phase == Phase::ProgrammingSpace;
     AddError(camera::FormatText("Programming page #%d of %s failed (%s); pages %d-%d of %s were given up.", m_page,
-                                flash::SectorName(m_layout.sector), m_programError.c_str(), m_page, m_programEnd - 1,
+                                flash::SectorName(m_layout.sector), m_stepError.c_str(), m_page, m_programEnd - 1,
                                 own ? "this space" : "the other space"));
-    m_programFailing = false;
     SetAddingWait();
     // The other half is programmed all the same, so its list survives a failure here.
     m_page = m_programEnd;

@@ -108,13 +108,14 @@ public:
     void Tick();
     /// Stops a read between pages (a write runs to its end: an interrupted sector loses data).
     void CancelRead();
-    /// The camera did not take the last page programmed: each Tick tries it again.
-    bool ProgramFailing() const { return m_programFailing && Busy(); }
-    /// What is not written while a page fails, for the question before giving it up ("" else).
-    std::string FailingPagesText() const;
-    /// Gives up the failing page and the rest of its half (LastError says which); the other
-    /// half is still programmed.
-    void SkipFailingPages();
+    /// The camera did not answer the erase, or did not take the last page programmed: each
+    /// Tick tries it again.
+    bool StepFailing() const { return m_stepFailing && Busy(); }
+    /// What a failing step holds back, for the question before giving it up ("" else).
+    std::string FailingText() const;
+    /// Gives up the failing step (LastError says what): a failing erase ends the add; a
+    /// failing page is skipped with the rest of its half, and the other half still programmed.
+    void GiveUpFailingStep();
 
     bool Busy() const { return m_phase != Phase::Idle; }
     Phase CurrentPhase() const { return m_phase; }
@@ -194,8 +195,8 @@ private:
     int m_otherFirst = 0, m_otherEnd = 0, m_otherBottomUp = 0;
     bool m_readBackJumped = false;
     bool m_ownSpaceChecked = false;
-    bool m_programFailing = false;  ///< the page at m_page was not taken: tried again
-    std::string m_programError;
+    bool m_stepFailing = false;  ///< the erase, or the page at m_page, was not taken: tried again
+    std::string m_stepError;
     bool m_eraseStarted = false;
     int m_programEnd = 0;
 };

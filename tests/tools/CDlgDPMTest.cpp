@@ -276,11 +276,11 @@ TEST_F(BadPixelMapWindow, PagesTheCameraDoesNotTakeAreTriedAgainUntilGivenUp)
         // The first page program fails; from then on the camera does not answer them.
         emu.FailNextFlashCommand(3, 0x04);
         QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().ProgramFailing(); }));
+        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().StepFailing(); }));
         emu.SetAddressFault(0x6040, silent);
         const std::size_t frames = emu.Frames().size();
         ASSERT_TRUE(WaitFor([&] { return emu.Frames().size() > frames + 2; }));
-        EXPECT_TRUE(dialog->Engine().ProgramFailing());
+        EXPECT_TRUE(dialog->Engine().StepFailing());
         EXPECT_TRUE(Button(CDlgDPM::IDC_CLOSE)->isEnabled());
         EXPECT_NE(Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text().indexOf("Programming page #32 of DPM Sector failed"), -1)
             << Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text().toStdString();
@@ -295,7 +295,7 @@ TEST_F(BadPixelMapWindow, PagesTheCameraDoesNotTakeAreTriedAgainUntilGivenUp)
               -1)
         << boxes[0].toStdString();
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_TRUE(dialog->Engine().ProgramFailing());
+    EXPECT_TRUE(dialog->Engine().StepFailing());
     emu.SetAddressFault(0x6040, emu::Fault{});
     ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
     EXPECT_EQ(boxes.size(), 1u) << boxes.back().toStdString();
@@ -312,7 +312,7 @@ TEST_F(BadPixelMapWindow, PagesTheCameraDoesNotTakeAreTriedAgainUntilGivenUp)
     EXPECT_TRUE(dialog->isVisible());
     // Now the other half's first page fails in its turn and is tried again.
     ASSERT_TRUE(WaitFor([&] {
-        return dialog->Engine().CurrentPhase() == dpm::Phase::ProgrammingOther && dialog->Engine().ProgramFailing();
+        return dialog->Engine().CurrentPhase() == dpm::Phase::ProgrammingOther && dialog->Engine().StepFailing();
     }));
     emu.SetAddressFault(0x6040, emu::Fault{});
     ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));

@@ -2,8 +2,9 @@
 // the type box by GuruMode, a whole upload started with the keyboard and the mouse with the
 // progress bar reaching its end, the controls locked while it runs, Cancel, a failed run that
 // leaves the dialog usable, closing during a run (the run waits for the answer, and a stop
-// after the erase writes back the half read to keep), the large-sensor rule by configuration,
-// and a register file with its note box.
+// after the erase writes back the half read to keep), an erase or a write-back the camera does
+// not answer tried again until given up, the large-sensor rule by configuration, and a
+// register file with its note box.
 #include "tools/CDlgDownloadTerminal.h"
 
 #include "camera/ProtocolFixture.h"
@@ -323,7 +324,7 @@ TEST_F(DownloadTerminalWindow, AWriteBackTheCameraDoesNotTakeIsTriedAgainUntilGi
         }));
         emu.SetAddressFault(0x6040, silent);
         QTest::mouseClick(CancelButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().WriteBackFailing(); }));
+        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().Retrying(); }));
         // It keeps trying, and the operator may give up.
         const std::size_t frames = emu.Frames().size();
         ASSERT_TRUE(WaitFor([&] { return emu.Frames().size() > frames + 2; }));
@@ -340,7 +341,7 @@ TEST_F(DownloadTerminalWindow, AWriteBackTheCameraDoesNotTakeIsTriedAgainUntilGi
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].contains("pages 32-63 are not written yet") && boxes[0].contains("Stopping now loses them"))
         << boxes[0].toStdString();
-    EXPECT_TRUE(dialog->Engine().WriteBackFailing());
+    EXPECT_TRUE(dialog->Engine().Retrying());
     emu.SetAddressFault(0x6040, emu::Fault{});
     ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
     EXPECT_TRUE(dialog->isVisible());
@@ -361,6 +362,49 @@ TEST_F(DownloadTerminalWindow, AWriteBackTheCameraDoesNotTakeIsTriedAgainUntilGi
         << boxes[1].toStdString();
     emu.SetAddressFault(0x6040, emu::Fault{});
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
+}
+
+// Example failure: one lost answer to the erase ends the run and the half read back to keep
+// goes with it; or Cancel gives the erase up without a word of what that loses.
+TEST_F(DownloadTerminalWindow, AnEraseTheCameraDoesNotAnswerIsSentAgainUntilGivenUp)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDNO;
+    });
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x31 + i % 170);
+    emu.SetFlashBytes(9, 0, before);
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    Open(true);
+    ChooseType("DPM Factory Space");
+    TypePath(File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n"));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().State() == download::UploadState::Erasing; }));
+    emu.SetAddressFault(0x6040, silent);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().Retrying(); }));
+
+    // The first Cancel asks for a stop, which waits on the erase; the second asks first.
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(dialog->Engine().Stopping());
+    ASSERT_TRUE(CancelButton()->isEnabled());
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("DPM Sector may be partly erased") &&
+                boxes[0].contains("Stopping now loses the half read back to keep (pages 32-63)"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(dialog->Engine().Retrying());
+
+    // The camera answers again: the erase is sent again, then the kept half written back.
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
+    EXPECT_NE(LogText().find("(pages 32-63) is programmed again as it was"), std::string::npos) << LogText();
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(0x2000, 0xFF));
 }
 
 // Example failure: the terminal takes the editor's rule, so on configuration 10 a flat-field

@@ -429,17 +429,17 @@ TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
 
     // A page the camera does not take is tried again, and taken: nothing is lost.
     const auto tickUntilFailing = [this] {
-        for (int i = 0; i < 200 && !engine->ProgramFailing(); ++i)
+        for (int i = 0; i < 200 && !engine->StepFailing(); ++i)
             engine->Tick();
-        ASSERT_TRUE(engine->ProgramFailing());
+        ASSERT_TRUE(engine->StepFailing());
     };
     emu.FailNextFlashCommand(kProgram, 0x04);
     ASSERT_EQ(engine->StartAdd(7, 7), AddResult::Started);
     ASSERT_NO_FATAL_FAILURE(tickUntilFailing());
-    EXPECT_NE(engine->FailingPagesText().find("pages 32-63 of this space (the other space, pages 0-31, is programmed after "
+    EXPECT_NE(engine->FailingText().find("pages 32-63 of this space (the other space, pages 0-31, is programmed after "
                                               "them) are not written yet"),
               std::string::npos)
-        << engine->FailingPagesText();
+        << engine->FailingText();
     RunToEnd();
     EXPECT_EQ(engine->LastError(), "");
     EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
@@ -453,10 +453,10 @@ TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
     for (int i = 0; i < 3; ++i) {
         emu.FailNextFlashCommand(kProgram, 0x04);
         engine->Tick();
-        ASSERT_TRUE(engine->ProgramFailing());
+        ASSERT_TRUE(engine->StepFailing());
     }
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
-    engine->SkipFailingPages();
+    engine->GiveUpFailingStep();
     RunToEnd();
     EXPECT_NE(engine->LastError().find("Programming page #32 of DPM Sector failed (write: flash failure (status 4)); "
                                        "pages 32-63 of this space were given up"),
@@ -464,6 +464,42 @@ TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
         << engine->LastError();
     EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 4), Bytes(4, 0xFF));
+
+    // The erase gets no answer: it is sent again until the camera answers, or given up.
+    const auto tickToTheErase = [this] {
+        for (int i = 0; i < 200 && engine->CurrentPhase() != dpm::Phase::Erasing; ++i)
+            engine->Tick();
+        ASSERT_EQ(engine->CurrentPhase(), dpm::Phase::Erasing);
+    };
+    ASSERT_EQ(engine->StartAdd(11, 11), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickToTheErase());
+    Silence(0x6040);
+    engine->Tick();
+    ASSERT_TRUE(engine->StepFailing());
+    EXPECT_NE(engine->FailingText().find("Erasing DPM Sector failed (erase: no answer"), std::string::npos)
+        << engine->FailingText();
+    RunToEnd();
+    EXPECT_EQ(engine->LastError(), "");
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 11, 11, 1)}));
+
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    const int programsBeforeGiveUp = emu.FlashCommandCount(kProgram);
+    ASSERT_EQ(engine->StartAdd(13, 13), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickToTheErase());
+    emu.SetAddressFault(0x6040, silent);
+    engine->Tick();
+    engine->Tick();
+    ASSERT_TRUE(engine->StepFailing());
+    engine->GiveUpFailingStep();
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    RunToEnd();
+    EXPECT_NE(engine->LastError().find("erasing DPM Sector failed (erase: no answer"), std::string::npos)
+        << engine->LastError();
+    EXPECT_NE(engine->LastError().find("was given up; the sector may be partly erased"), std::string::npos)
+        << engine->LastError();
+    EXPECT_EQ(emu.FlashCommandCount(kProgram) - programsBeforeGiveUp, 0);
 }
 
 // Example failure: an add whose top-down words reach the bottom-up list overwrites it, or fills
