@@ -538,7 +538,7 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     yesNoAnswer = wnd::IDNO;
     answers = {""};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
-    EXPECT_EQ(launched.size(), 2u);
+    ASSERT_EQ(launched.size(), 2u);
     EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
     answers = {"/usr/bin/other"};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));

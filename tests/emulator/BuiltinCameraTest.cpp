@@ -48,8 +48,9 @@ TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
         EXPECT_EQ(At(image, kCamCode), static_cast<std::uint32_t>(index));
         EXPECT_EQ(At(image, 0x600C), 0x76543210u);
         EXPECT_EQ(image, CameraRegistersFor(*map, index));
-        if (index != 6)
+        if (index != 6) {
             EXPECT_NE(At(image, kModelText), 0u) << "a model text for every index";
+        }
     }
 }
 
