@@ -104,6 +104,12 @@ void PutText(RegisterImage& image, std::uint16_t first, int words, const std::st
 
 }  // namespace
 
+void PutField(RegisterImage& image, std::uint16_t address, std::uint32_t mask, int shift, std::int64_t value)
+{
+    std::uint32_t& word = image[address];
+    word = (word & ~ShiftedUp(mask, shift)) | FieldWord(static_cast<std::uint64_t>(value), mask, shift);
+}
+
 RegisterImage RegisterImageFromMap(const RegisterMap& map)
 {
     RegisterImage image;
