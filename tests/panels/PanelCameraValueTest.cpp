@@ -10,8 +10,10 @@
 #include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
+#include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
 #include "panels/CDlgImageKelmir.h"
+#include "panels/CDlgLensControl.h"
 #include "panels/CDlgOutput.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
@@ -155,6 +157,18 @@ protected:
             {"white balance Auto", 4, 5, {{"CCD_Type", kColourSensor}, {panel_names::white_balance::kWBMode, 3}},
              CDlgWhiteBalance::IDC_MODE, [this] { Pick(CDlgWhiteBalance::IDC_MODE, "Auto"); },
              panel_names::white_balance::kWBMode, 2},
+            {"output polarity High", 4, 1, {}, CDlgOutput::IDC_OUT1_POLARITY,
+             [this] { Pick(CDlgOutput::IDC_OUT1_POLARITY, "High"); }, "Out1Polarity", 1},
+            {"luminance level 1000", 8, 3, {{"AECEnable", 1}, {"LumaLevel", 2048}}, CDlgAECAGC::IDC_LUMA_LEVEL,
+             [this] { TypeInto(CDlgAECAGC::IDC_LUMA_LEVEL, "1000"); }, "LumaLevel", 1000},
+            {"Kelmir digital gain 2.0", 7, 0, {}, CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN,
+             [this] { TypeOver(CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"Kelmir DPC threshold 300", 7, 4, {}, CDlgImageKelmir::IDC_DPC_EDIT,
+             [this] { TypeInto(CDlgImageKelmir::IDC_DPC_EDIT, "300"); }, "DPCThreshold", 300},
+            {"lens polarity Positive", 4, 7,
+             {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}, {"CanonLensPolarity", 1}},
+             CDlgLensControl::IDC_LENS_POLARITY, [this] { Pick(CDlgLensControl::IDC_LENS_POLARITY, "Positive"); },
+             "CanonLensPolarity", 0},
         };
     }
 };
@@ -229,6 +243,28 @@ TEST_F(PanelCameraValueTest, RefusedWriteLeavesTheCameraValueAndIsSentAgain)
         EXPECT_EQ(WritesTo(row.name), Frames{expected}) << "the same value again is sent again";
         EXPECT_EQ(Field(row.name), row.value);
     }
+}
+
+// Example failure: the camera does not answer the write (the answer is lost on the channel),
+// and the panel shows the value as written.
+TEST_F(PanelCameraValueTest, WriteLostOnTheChannelLeavesTheLastValueRead)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const QString before = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    emu::Fault silence;
+    silence.kind = emu::FaultKind::Silence;
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, silence);
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    Settle();
+    EXPECT_FALSE(WritesTo(go::kDigitalGain).empty()) << "the write left for the camera";
+    EXPECT_EQ(Shown(CDlgGainOffset::IDC_DIGITAL_GAIN), before);
+
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, emu::Fault{});
+    window->m_Link.m_bLinkAlive = 1;
+    window->m_Link.m_bOnline = 1;
+    emu.ClearFrames();
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    EXPECT_EQ(WritesTo(go::kDigitalGain), Frames{WriteOf(go::kDigitalGain, 2048)});
 }
 
 // Example failure: with the camera offline an edit shows as made, no frame leaves and the
