@@ -18,6 +18,7 @@
 #include "camera/ComPort.h"
 #include "camera/IErrorOwner.h"
 #include "camera/ILinkHost.h"
+#include "camera/LinkLog.h"
 #include "camera/ISettings.h"
 #include "camera/ITerminalSink.h"
 #include "camera/IWaitIndicator.h"
@@ -114,6 +115,12 @@ public:
     int Init(const std::string& name);
     /// Closes the open port: 0, -510, -550 or -555.
     int Close();
+    /// Opens the port again by its name (a library port by its index) after a hang-up or an I/O
+    /// error closed it. 0 when it is open (also when it was never lost), else the open's result.
+    int Reopen();
+    /// The port went away (a hang-up, an I/O error, a reference the library no longer knows):
+    /// it is closed until Reopen succeeds.
+    bool PortLost() const { return m_bPortLost != 0; }
     /// Opens port `port` of the loaded library: `port` when it opened with 0, else the
     /// library's result, or -52 without an init entry.
     int CheckPort(std::uint32_t port);
@@ -132,6 +139,11 @@ public:
     /// Tries 115200, 57600, 38400, 19200 and 9600 baud until "Ping" answers; the host side
     /// stays at the last rate tried. Refused reads are not reported meanwhile.
     bool DetectBaudRate();
+    /// One step of the search for a camera that stopped answering, short enough for a timer:
+    /// reopens a lost port, then tries one rate with one "Ping" (the rate that last answered
+    /// first, then the others in turn). True when the camera answered; the host side then
+    /// stays at that rate.
+    bool ProbeNextRate();
     /// Without `force` the state of the last exchange; with it, whether "Ping" can be read
     /// (whatever it holds), trying once more after 1000 ms on the link's clock.
     bool IsConnected(bool force);
@@ -315,6 +327,10 @@ protected:
 
 private:
     int InitComPort(const std::string& name);
+    /// Opens the COM port and sets its time-outs and line from the settings (channel lock held).
+    int OpenComPortLocked(const std::string& name, ComPort::LineSettings& line);
+    /// Closes a port that hung up or failed and marks it lost (channel lock held).
+    void DropLostPortLocked(const char* method, int error);
     int InitLibrary(const std::string& name);
     /// 0 when the library's port can move bytes through the entry, else -510, `noEntryResult`
     /// or -555.
@@ -344,6 +360,12 @@ private:
     /// register's entry. `result` := 0, -1 for an empty store, or the first failed read.
     RegisterEntries CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&), bool withText, int& result);
 
+    std::uint8_t m_bPortLost = 0;
+    /// The rate the camera last answered at (0: none yet), and the probe's next step.
+    std::int32_t m_nAnsweredRate = 0;
+    std::int32_t m_nProbeStep = 0;
+    /// Open failures of Reopen, logged once while they repeat.
+    camera::RepeatFilter m_OpenFailureLog;
     ISettings* m_pSettings;  ///< borrowed; outlives the link
     IWaitIndicator* m_pWaitIndicator = nullptr;  ///< borrowed; outlives the link
     std::filesystem::path m_dataFolder;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <string_view>
 
@@ -102,7 +103,39 @@ bool CCameraLink::DetectBaudRate()
     }
     if (result != 0)
         m_nBaudRate = -1;
+    else
+        m_nAnsweredRate = m_nBaudRate;
     return result == 0;
+}
+
+bool CCameraLink::ProbeNextRate()
+{
+    if (m_bPortLost && Reopen() != 0)
+        return false;
+    DetectionScope scope(*this);
+    constexpr int kRates = static_cast<int>(std::size(kDetectionRates));
+    // Even steps try the rate that answered last (a camera that comes back mostly runs at it),
+    // odd steps the other rates in turn.
+    const int first = m_nAnsweredRate > 0 ? m_nAnsweredRate : kDetectionRates[0];
+    int others[kRates] = {};
+    int count = 0;
+    for (int candidate : kDetectionRates)
+        if (candidate != first)
+            others[count++] = candidate;
+    const int steps = 2 * std::max(count, 1);
+    m_nProbeStep %= steps;
+    const int rate = m_nProbeStep % 2 == 0 || count == 0 ? first : others[(m_nProbeStep / 2) % count];
+    bool ping = false;
+    if (SetBaudRate(rate) != 0)
+        m_nBaudRate = -1;  // whatever rate the line runs at, see whether the camera answers
+    if (GetParamBool("Ping", &ping) == 0) {
+        if (m_nBaudRate > 0)
+            m_nAnsweredRate = m_nBaudRate;
+        m_nProbeStep = 0;
+        return true;
+    }
+    m_nProbeStep = (m_nProbeStep + 1) % steps;
+    return false;
 }
 
 bool CCameraLink::IsConnected(bool force)

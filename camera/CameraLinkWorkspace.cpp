@@ -35,6 +35,17 @@ std::string FrameText(const std::uint8_t frame[7])
                       frame[5], frame[6]);
 }
 
+/// Why a typed hex command is not sent: its length, or the first character that is no digit.
+std::string HexCommandProblem(const std::string& text, const rgs::CommandLine& command)
+{
+    if (command.notHexAt >= text.size())
+        return kHexLengthText;
+    const auto c = static_cast<unsigned char>(text[command.notHexAt]);
+    const std::string shown = c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : FormatText("\\x%02X", c);
+    return FormatText("HEX command: '%s' (character %zu of %s) is not a hexadecimal digit", shown.c_str(),
+                      command.notHexAt + 1, text.c_str());
+}
+
 /// The register of "BaudRate" in the catalogue, else the one of the built-in maps.
 std::uint16_t RateRegister(CCameraLink& link)
 {
@@ -187,7 +198,7 @@ int CCameraLink::SendByteCommand(const std::string& text, AnswerBuffer& reply, s
     const rgs::CommandLine command = rgs::ParseHexCommand(text);
     if (command.kind != rgs::LineKind::Command) {
         if (m_pMainWindow)
-            m_pMainWindow->ShowAppMessage(kHexLengthText, kAppCaption, kMbOk);
+            m_pMainWindow->ShowAppMessage(HexCommandProblem(text, command), kAppCaption, kMbOk);
         return link_result::kFileFailed;
     }
     std::uint32_t n = command.length;

@@ -173,8 +173,10 @@ CommandLine ParseHexCommand(std::string_view text)
     for (std::size_t i = 0; i < text.size(); i += 2) {
         const int high = HexDigit(text[i]);
         const int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
+            parsed.notHexAt = high < 0 ? i : i + 1;
             return parsed;
+        }
         parsed.frame[i / 2] = static_cast<std::uint8_t>(high * 16 + low);
     }
     parsed.length = static_cast<std::uint32_t>(text.size() / 2);

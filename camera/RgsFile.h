@@ -47,6 +47,9 @@ struct CommandLine {
     LineKind kind = LineKind::Other;
     std::uint8_t frame[7] = {};
     std::uint32_t length = 0;  ///< 3 (read) or 7 (write) for a command
+    /// A hex command of the right length that is malformed: the index of its first character
+    /// that is no hexadecimal digit; npos otherwise.
+    std::size_t notHexAt = std::string_view::npos;
 };
 
 /// Reads one line. A line is a command when it starts with "57" (a write, 7 bytes) or "52" (a

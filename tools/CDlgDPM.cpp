@@ -6,7 +6,6 @@
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
-#include "tools/UploadEngine.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -61,8 +60,8 @@ QString SuffixOf(int code)
 
 CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
     : QDialog(parent),
-      m_engine(*link, download::IsLargeSensorConfig(link->m_nConfigIndex), clock),
-      m_largeSensor(download::IsLargeSensorConfig(link->m_nConfigIndex))
+      m_engine(*link, dpm::IsLargeSensorConfig(link->m_nConfigIndex), clock),
+      m_largeSensor(m_engine.LargeSensor())
 {
     setWindowTitle("Bad Pixel Map");
     setModal(true);

@@ -292,10 +292,8 @@ TEST_F(MainWindowCommandsTest, BaudRateMovesCameraAndLinkTogether)
     std::int64_t value = -1;
     EXPECT_EQ(w.m_Link.GetParamInt("BaudRate", &value), 0);
     EXPECT_EQ(value, 1);
-    // The earlier mark stays until the menu is built again.
+    // Only the rate in use is ticked.
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 1));
-    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
-    w.SetupMenu();
     EXPECT_FALSE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
 
     // A map whose BaudRate lists fewer rates: the item without one changes nothing.
@@ -507,10 +505,23 @@ TEST_F(MainWindowCommandsTest, CameraSpacesSaveAndLoad)
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
 }
 
+/// A file at `path` with the given permission bits.
+std::string MakeFile(const std::filesystem::path& path, std::filesystem::perms perms)
+{
+    std::ofstream(path) << "#!/bin/sh\n";
+    std::filesystem::permissions(path, perms);
+    return path.string();
+}
+
 // Example failure: the first run asks a question about no program, a stored program runs without
-// the question, No runs it anyway, or the item keeps its old label.
+// the question, No runs it anyway, the item keeps its old label, or a file that is not
+// executable is taken and stored.
 TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
 {
+    using std::filesystem::perms;
+    const std::string grabber = MakeFile(dir / "grabber", perms::owner_all);
+    const std::string other = MakeFile(dir / "other", perms::owner_all);
+    const std::string text = MakeFile(dir / "notes.txt", perms::owner_read | perms::owner_write);
     CCorvel_5Dlg& w = MakeWindow();
     w.SetupMenu();
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run Application");
@@ -520,13 +531,24 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     EXPECT_TRUE(launched.empty());
     EXPECT_TRUE(lastconfig::Read(lastconfig::kRunApp).empty());
 
-    answers = {"/opt/tools/grabber"};
+    for (const std::string& refused : {text, (dir / "missing").string(), dir.Path().string()}) {
+        SCOPED_TRACE(refused);
+        boxes.clear();
+        answers = {refused};
+        ASSERT_TRUE(Trigger(cmd::kRunApplication));
+        EXPECT_TRUE(launched.empty());
+        EXPECT_TRUE(lastconfig::Read(lastconfig::kRunApp).empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("is not a program that can be run"), std::string::npos);
+    }
+
+    answers = {grabber};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
     EXPECT_TRUE(questions.empty());
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0].kind, LaunchRequest::Program);
-    EXPECT_EQ(launched[0].path, "/opt/tools/grabber");
-    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
+    EXPECT_EQ(launched[0].path, grabber);
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), grabber);
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run grabber");
     EXPECT_TRUE(dialogs.back().defaultSuffix.isEmpty());
 
@@ -539,10 +561,10 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     answers = {""};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
     EXPECT_EQ(launched.size(), 2u);
-    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
-    answers = {"/usr/bin/other"};
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), grabber);
+    answers = {other};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
-    EXPECT_EQ(launched.back().path, "/usr/bin/other");
+    EXPECT_EQ(launched.back().path, other);
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run other");
 }
 

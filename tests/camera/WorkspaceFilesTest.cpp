@@ -312,25 +312,32 @@ TEST_F(UserSetTest, LoadFromUserSetFramesAndSettings)
 }
 
 // Example failure: a typed command with a blank, a sign, "0x" or a letter beyond F is sent as
-// a shifted or zero-padded frame instead of being refused.
+// a shifted or zero-padded frame instead of being refused, or the refusal blames the length of
+// a command whose length is right instead of naming the character that is no digit.
 TEST_F(WorkspaceTest, SendByteCommandTable)
 {
     emu.SetRegister(0x6014, 0x11223344);
+    constexpr const char* kLength = "HEX command should have 3 or 7 bytes";
     const struct {
         const char* name;
         const char* text;
         int result;
-        Bytes frame;  ///< empty: refused with the message
+        Bytes frame;      ///< empty: refused with the message
+        const char* box;  ///< the message of a refusal
     } rows[] = {
-        {"write", "5701234567891A", 0, {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}},
-        {"read", "526014", 0, {0x52, 0x60, 0x14}},
-        {"lower_case", "57aabbccddeeff", 0, {0x57, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}},
-        {"seven_characters", "5260140", -1, {}},
-        {"empty", "", -1, {}},
-        {"bugs/blank", "57 123", -1, {}},
-        {"bugs/hex_prefix", "0x5701", -1, {}},
-        {"bugs/sign", "-57014", -1, {}},
-        {"bugs/letters", "5701234567ZZZZ", -1, {}},
+        {"write", "5701234567891A", 0, {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}, nullptr},
+        {"read", "526014", 0, {0x52, 0x60, 0x14}, nullptr},
+        {"lower_case", "57aabbccddeeff", 0, {0x57, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}, nullptr},
+        {"seven_characters", "5260140", -1, {}, kLength},
+        {"empty", "", -1, {}, kLength},
+        {"letters_and_wrong_length", "52ZZ1", -1, {}, kLength},
+        {"bugs/blank", "57 123", -1, {}, "HEX command: ' ' (character 3 of 57 123) is not a hexadecimal digit"},
+        {"bugs/hex_prefix", "0x5701", -1, {}, "HEX command: 'x' (character 2 of 0x5701) is not a hexadecimal digit"},
+        {"bugs/sign", "-57014", -1, {}, "HEX command: '-' (character 1 of -57014) is not a hexadecimal digit"},
+        {"bugs/letters", "5701234567ZZZZ", -1, {},
+         "HEX command: 'Z' (character 11 of 5701234567ZZZZ) is not a hexadecimal digit"},
+        {"control_character", "5260\t4", -1, {},
+         "HEX command: '\\x09' (character 5 of 5260\t4) is not a hexadecimal digit"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -342,10 +349,11 @@ TEST_F(WorkspaceTest, SendByteCommandTable)
         if (row.frame.empty()) {
             EXPECT_TRUE(Frames().empty());
             ASSERT_EQ(host.appBoxes.size(), 1u);
-            EXPECT_EQ(host.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+            EXPECT_EQ(host.appBoxes[0].text, row.box);
             EXPECT_EQ(length, 99u);
             continue;
         }
+        EXPECT_TRUE(host.appBoxes.empty());
         EXPECT_EQ(Frames(), std::vector<Bytes>{row.frame});
         if (row.frame[0] == 0x52) {
             EXPECT_EQ(length, 5u);
