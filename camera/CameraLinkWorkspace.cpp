@@ -123,8 +123,14 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         return finish(link_result::kMalformedCommand);
     }
     if (check.commands.empty()) {
-        LinkLog(kLoadMethod, "<%s> holds no command line", file.c_str());
-        ShowLinkMessage(FormatText("The file <%s> holds no camera command.\n%s", FileText(file).c_str(), kNothingSent));
+        // A file of GUI settings alone still carries them: they are taken, and nothing is sent.
+        const bool settings = LoadGuiSettingsFromText(text);
+        LinkLog(kLoadMethod, "<%s> holds no command line%s", file.c_str(), settings ? ", GUI settings loaded" : "");
+        ShowLinkMessage(settings ? FormatText("The file <%s> holds no camera command: nothing was sent to the camera.\n"
+                                              "Its GUI settings were loaded.",
+                                              FileText(file).c_str())
+                                 : FormatText("The file <%s> holds no camera command.\n%s", FileText(file).c_str(),
+                                              kNothingSent));
         return finish(link_result::kFileFailed);
     }
 

@@ -343,6 +343,17 @@ TEST_F(WorkspaceTest, ReplayRefusesUnusableFilesWithAMessage)
         EXPECT_TRUE(box.ends_with(row.ending)) << box;
     }
     EXPECT_EQ(link->LoadWorkspaceFromFile("/proc/self/mem"), -1) << "a read error";
+
+    // A file of GUI settings alone sends nothing but still carries its settings.
+    const auto settingsOnly = folder / "settings.rgs";
+    WriteFile(settingsOnly, "-- Zoom=2\r\n-- Panel=left\r\n");
+    host.appBoxes.clear();
+    EXPECT_EQ(link->LoadWorkspaceFromFile(settingsOnly), -1);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"Panel", "left"}, {"Zoom", "2"}}));
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    EXPECT_TRUE(host.appBoxes[0].text.ends_with("holds no camera command: nothing was sent to the camera.\nIts GUI settings were loaded."))
+        << host.appBoxes[0].text;
 }
 
 // Example failure: a skipped baud rate line that asks for another rate is not mentioned, or
