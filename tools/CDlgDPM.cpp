@@ -189,6 +189,16 @@ void CDlgDPM::showEvent(QShowEvent* event)
 
 CDlgDPM::~CDlgDPM()
 {
+    // The dialog goes while a pixel is written (the program ends on a signal): the sector is
+    // written to its end here, so both lists stay. A step the camera does not take is tried
+    // once more, then given up; the read that follows is stopped.
+    while (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading) {
+        const bool failing = m_engine.StepFailing();
+        m_engine.Tick();
+        if (failing && m_engine.StepFailing())
+            m_engine.GiveUpFailingStep();
+    }
+    m_engine.CancelRead();
     if (m_busy && m_busyListener)
         m_busyListener(false);
 }

@@ -130,6 +130,16 @@ CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, b
 
 CDlgDownloadTerminal::~CDlgDownloadTerminal()
 {
+    // The dialog goes while a run goes (the program ends on a signal): the run is stopped here,
+    // the half read back to keep written back first. A step the camera does not take is tried
+    // once more, then given up; the state the sector is left in goes to the trace.
+    m_engine.Cancel();
+    while (m_engine.Running()) {
+        const bool retrying = m_engine.Retrying();
+        m_engine.Tick();
+        if (retrying && m_engine.Retrying())
+            m_engine.Cancel();
+    }
     if (m_loading && m_loadingListener)
         m_loadingListener(false);
 }

@@ -323,6 +323,28 @@ TEST_F(BadPixelMapWindow, PagesTheCameraDoesNotTakeAreTriedAgainUntilGivenUp)
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
 }
 
+// Example failure: the program ends on a signal while the sector is being rewritten after its
+// erase: the dialog goes with its run and both lists stay erased.
+TEST_F(BadPixelMapWindow, TheDialogGoingMidWriteStillWritesBothLists)
+{
+    emu.SetFlashBytes(9, 0, WordBytes({defect::MakeDefectWord(false, true, 3, 3, 1)}));
+    const Bytes factory = emu.FlashBytes(9, 0, 0x2000);
+    Open(true);
+    ChooseSpace("DPM User Space");
+    Type(CDlgDPM::IDC_EDIT_X, "11");
+    Type(CDlgDPM::IDC_EDIT_Y, "20");
+    // The first page program is not taken, which holds the add after the erase.
+    emu.FailNextFlashCommand(3, 0x04);
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().StepFailing(); }));
+    dialog.reset();
+    EXPECT_EQ(busy.back(), false);
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), factory);
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 12),
+              WordBytes({defect::MakeDefectWord(false, true, 7, 12, 1), defect::MakeDefectWord(false, true, 11, 20, 1), 0}));
+    EXPECT_FALSE(emu.SupervisorMode());
+}
+
 // Example failure: a number typed past an edit's range is held at the limit when the click on
 // Add takes the focus, so another pixel than the one typed is written to the camera; or a
 // value the operator saw held after Enter is refused.

@@ -407,6 +407,30 @@ TEST_F(DownloadTerminalWindow, AnEraseTheCameraDoesNotAnswerIsSentAgainUntilGive
     EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(0x2000, 0xFF));
 }
 
+// Example failure: the program ends on a signal (a logout) while the file's half is being
+// programmed: the dialog goes with its run, and the half read back to keep stays erased.
+TEST_F(DownloadTerminalWindow, TheDialogGoingMidRunStillWritesBackTheKeptHalf)
+{
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x41 + i % 150);
+    emu.SetFlashBytes(9, 0, before);
+    Open(true);
+    ChooseType("DPM Factory Space");
+    TypePath(File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n"));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] {
+        return dialog->Engine().State() == download::UploadState::Writing && dialog->Engine().ProgressPos() >= 3;
+    }));
+    dialog.reset();
+    EXPECT_EQ(loading, (std::vector<bool>{true, false}));
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+    EXPECT_EQ(emu.FlashBytes(9, 0x1F00, 0x100), Bytes(0x100, 0xFF));
+    emu.ClearFrames();
+    QTest::qWait(100);
+    EXPECT_TRUE(Frames().empty());
+}
+
 // Example failure: the terminal takes the editor's rule, so on configuration 10 a flat-field
 // upload writes the small layout (Y at 0x4000, X thinned to 4096, 128 pages).
 TEST_F(DownloadTerminalWindow, LargeSensorRuleByConfiguration)
