@@ -959,10 +959,16 @@ void CCorvel_5Dlg::OnLoadFromWorkspace()
 
 void CCorvel_5Dlg::OnLoadFromSpace(int space)
 {
-    if (m_Link.LoadFromUserSet(space) != 0)
+    bool loadSent = false;
+    const int result = m_Link.LoadFromUserSet(space, &loadSent);
+    // A load the camera may have carried out, answer or not: the panels show what it holds now.
+    if (!loadSent)
         return;
     SetDefault();
-    CheckLoadSource(space + 2);
+    if (result == 0)
+        CheckLoadSource(space + 2);
+    else
+        BringPanelsToTop();
 }
 
 void CCorvel_5Dlg::OnSaveToFile()

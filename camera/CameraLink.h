@@ -254,10 +254,13 @@ public:
     /// set, no listeners).
     void WriteWorkspaceToCamera();
     /// Saves the camera's settings into its space 0 (factory, under the supervisor password)
-    /// or 1-4, and the GUI settings into that space's file. The last camera write's result.
+    /// or 1-4, and the GUI settings into that space's file (a user space's only when the
+    /// camera saved it). The last camera write's result; a failure is shown.
     int SaveToUserSet(int space);
-    /// Loads the camera's space 0-4 and that space's GUI settings. The last write's result.
-    int LoadFromUserSet(int space);
+    /// Loads the camera's space 0-4 and, when the camera took it, that space's GUI settings.
+    /// The last write's result; a failure is shown. `loadSent` (optional): BootLoad was sent,
+    /// so the camera may hold the space's settings whatever the result.
+    int LoadFromUserSet(int space, bool* loadSent = nullptr);
     /// Sends a frame typed as 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
     /// first). The exchange's result with the answer in `reply` and its length in `*length`;
     /// -1 with a message for any other text.
@@ -386,9 +389,10 @@ private:
     };
     /// Reads every parameter that `take` accepts from the camera and codes it into its
     /// register's entry. `result` := 0, -1 for an empty store, or the first failed read; each
-    /// failed read is added to `failed` when given.
+    /// failed read is added to `failed` when given, and then the reads stop at the first one
+    /// that loses the camera (`*unread` := the parameters left unread).
     RegisterEntries CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&), bool withText, int& result,
-                                     std::vector<FailedRead>* failed = nullptr);
+                                     std::vector<FailedRead>* failed = nullptr, std::size_t* unread = nullptr);
 
     std::uint8_t m_bPortLost = 0;
     /// The rate the camera last answered at (0: none yet), and the probe's next step.

@@ -102,7 +102,7 @@ std::tm SystemLocalTime()
 
 CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&),
                                                            bool withText, int& result,
-                                                           std::vector<FailedRead>* failed)
+                                                           std::vector<FailedRead>* failed, std::size_t* unread)
 {
     std::size_t count = 0;
     GetParametersList(nullptr, &count);
@@ -112,8 +112,11 @@ CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _O
     list.resize(count);
     result = list.empty() ? link_result::kFileFailed : 0;
 
+    if (unread)
+        *unread = 0;
     RegisterEntries entries;
-    for (const _OrvStParam& listed : list) {
+    for (std::size_t at = 0; at < list.size(); ++at) {
+        const _OrvStParam& listed = list[at];
         const char* name = listed.name;
         RegisterLink link;
         if (GetRegisterLink(*this, name, link) != 0 || !take(listed, link))
@@ -149,8 +152,17 @@ CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _O
                             unsigned{link.address}, read);
             if (result == 0)
                 result = read;
-            if (failed)
+            if (failed) {
                 failed->push_back({link.address, name, read});
+                // The camera is off the line: each further read would only wait out its time-out.
+                if (!m_bLinkAlive) {
+                    if (unread)
+                        for (std::size_t i = at + 1; i < list.size(); ++i)
+                            if (RegisterLink rest; GetRegisterLink(*this, list[i].name, rest) == 0 && take(list[i], rest))
+                                ++*unread;
+                    break;
+                }
+            }
         }
         // The value the store holds now: the one just read, or the last one known.
         _OrvStParam param;
@@ -199,7 +211,8 @@ int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
     WaitScope wait(m_pWaitIndicator, kRgsWaitText);
     int result = 0;
     std::vector<FailedRead> failed;
-    const RegisterEntries entries = CollectRegisters(InWorkspace, false, result, &failed);
+    std::size_t unread = 0;
+    const RegisterEntries entries = CollectRegisters(InWorkspace, false, result, &failed, &unread);
     // A word the camera did not give would be written back into a camera by a later load.
     if (!failed.empty()) {
         std::string box = FormatText("The workspace was not saved: %zu read%s from the camera failed.\n"
@@ -210,6 +223,9 @@ int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
                               camera::PrintableText(failed[i].name, kShownNameMax).c_str(), failed[i].result);
         if (failed.size() > kFailedReadsShown)
             box += FormatText("\n... and %zu more.", failed.size() - kFailedReadsShown);
+        if (unread > 0)
+            box += FormatText("\nThe camera stopped answering: %zu more parameter%s of the workspace %s not read.",
+                              unread, unread == 1 ? "" : "s", unread == 1 ? "was" : "were");
         wait.End();
         ShowLinkMessage(box);
         return result;

@@ -41,6 +41,12 @@ constexpr const char* kNothingSent = "The file was not loaded: nothing was sent 
 /// A file name as a message shows it.
 std::string FileText(const std::filesystem::path& file) { return camera::PrintableText(file.string(), 200); }
 
+/// A configuration space as the menus name it.
+std::string SpaceText(int space)
+{
+    return space == 0 ? std::string("the factory space") : FormatText("user space #%d", space);
+}
+
 std::string FrameText(const std::uint8_t frame[7])
 {
     return FormatText("Command: <%02X %02X%02X %02X%02X%02X%02X>", frame[0], frame[1], frame[2], frame[3], frame[4],
@@ -190,8 +196,10 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
             if (!rgs::WritesModeRegister(check.commands[i].command))
                 ++rest;
         report.notSent = static_cast<int>(rest);
-        summary += FormatText(" %zu command line%s after it %s not sent: the camera does not hold the file's settings.",
-                              rest, rest == 1 ? "" : "s", rest == 1 ? "was" : "were");
+        if (rest > 0)
+            summary += FormatText(" %zu command line%s after it %s not sent: the camera does not hold the file's "
+                                  "settings.",
+                                  rest, rest == 1 ? "" : "s", rest == 1 ? "was" : "were");
     }
     if (modes.Open()) {
         const rgs::ModeState open = modes;
@@ -268,39 +276,60 @@ int CCameraLink::SaveToUserSet(int space)
 {
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
-    int result = SetParamIntIfOnline("BootSelector", space, true, false);
+    const char* step = "BootSelector";
+    int result = SetParamIntIfOnline(step, space, true, false);
     if (result == 0) {
+        step = "BootSave";
         if (space > 0) {
-            result = SetParamIntIfOnline("BootSave", 0, true, false);
+            result = SetParamIntIfOnline(step, 0, true, false);
         } else {
             // The factory space takes a save only in supervisor mode, left again at once.
             const rgs::CommandLine enter = rgs::WriteCommand(rgs::kSupervisorRegister, rgs::kSupervisorPassword);
             result = SendRawCommand(enter.frame);
+            rgs::ModeState modes;
             if (result == 0) {
-                result = SetParamIntIfOnline("BootSave", 0, true, false);
-                rgs::ModeState modes;
+                result = SetParamIntIfOnline(step, 0, true, false);
                 modes.supervisor = true;
-                if (!CloseWorkspaceModes(modes, false))
-                    ShowLinkMessage("The camera did not leave supervisor mode after the factory space was saved.\n"
-                                    "Switch the camera off and on.");
             } else {
-                LinkLog(kSaveMethod, "supervisor password refused: %d", result);
-                ShowLinkMessage(FormatText("The camera did not take the supervisor password (nRet: %d): the "
-                                           "factory space was not saved.", result));
+                LinkLog(kSaveMethod, "supervisor password not taken: %d", result);
+                step = "the supervisor password";
+                // An answer lost on the line may have been the camera taking the password.
+                modes.supervisor = result < 0;
             }
+            if (modes.Open() && !CloseWorkspaceModes(modes, result < 0))
+                ShowLinkMessage("The camera did not take the line that leaves supervisor mode.\n"
+                                "Switch the camera off and on.");
         }
     }
-    SaveGuiSettings(space);
+    if (result != 0)
+        ShowLinkMessage(FormatText("The camera did not take %s (nRet: %d): %s was not saved.", step, result,
+                                   SpaceText(space).c_str()));
+    // A user space's settings file goes with what the camera saved into that space.
+    if (result == 0 || space == 0)
+        SaveGuiSettings(space);
     return result;
 }
 
-int CCameraLink::LoadFromUserSet(int space)
+int CCameraLink::LoadFromUserSet(int space, bool* loadSent)
 {
+    if (loadSent)
+        *loadSent = false;
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
-    int result = SetParamIntIfOnline("BootSelector", space, true, false);
-    if (result == 0)
-        result = SetParamIntIfOnline("BootLoad", 0, true, false);
+    const char* step = "BootSelector";
+    int result = SetParamIntIfOnline(step, space, true, false);
+    if (result == 0) {
+        step = "BootLoad";
+        result = SetParamIntIfOnline(step, 0, true, false);
+        if (loadSent)
+            *loadSent = true;
+    }
+    if (result != 0) {
+        // The GUI settings stay with the settings the camera still holds.
+        ShowLinkMessage(FormatText("The camera did not take %s (nRet: %d): %s was not loaded.", step, result,
+                                   SpaceText(space).c_str()));
+        return result;
+    }
     LoadGuiSettings(space);
     return result;
 }

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <clocale>
 #include <functional>
+#include <map>
 #include <fstream>
 #include <sstream>
 
@@ -578,6 +579,72 @@ TEST_F(MainWindowCommandsTest, CameraSpacesSaveAndLoad)
     EXPECT_EQ(rebuilds, 1);
     EXPECT_FALSE(w.Menu().IsChecked(cmd::kLoadFromIds[2]));
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
+}
+
+// Example failure: a factory save whose password answer is lost leaves the camera in
+// supervisor mode, a user-space save the camera did not take still writes that space's
+// settings file or says nothing, a user-space load whose answer is lost leaves the panels as
+// they were (no rebuild) and takes the space's settings anyway, or a save from a camera that
+// went silent reads every register to its time-out.
+TEST_F(MainWindowCommandsTest, CameraSpaceFaultsStrandNothingAndTell)
+{
+    settings.Set("Factory", 1);
+    CCorvel_5Dlg& w = Connected();
+    ASSERT_FALSE(w.m_Link.m_strSettingsKey.empty());
+    const std::filesystem::path user2 = dir / (w.m_Link.m_strSettingsKey + ".user2.gui");
+    std::ofstream(user2) << "kept=1\r\n";
+
+    boxes.clear();
+    emu.ClearFrames();
+    emu.ScriptFault(0x6014, {emu::FaultKind::Late});  // the camera takes the password, its answer is lost
+    ASSERT_TRUE(Trigger(cmd::kSaveToFactory));
+    EXPECT_FALSE(emu.SupervisorMode());
+    const std::vector<emu::FrameRecord> frames = emu.Frames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.back().bytes, WriteFrame(0x6014, 0));
+    EXPECT_EQ(boxes, (std::vector<std::string>{
+                         "The camera did not take the supervisor password (nRet: -10004): the factory space was not saved."}));
+    emu.ReleaseLateAnswers();
+
+    // User space #2: its save is lost on the line, its file stays as it was.
+    boxes.clear();
+    w.m_Link.m_bOnline = 1;  // the camera answered the leave line
+    w.m_Link.m_GuiSettings.Set("now", "2");
+    emu.ScriptFault(0x6068, {emu::FaultKind::Silence});
+    ASSERT_TRUE(Trigger(cmd::kSaveToUser1 + 1));
+    EXPECT_EQ(ReadFile(user2), "kept=1\r\n");
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "The camera did not take BootSave (nRet: -10004): user space #2 was not saved.");
+
+    // Its load is lost on the line: the camera may hold the space, so the panels read it again,
+    // and the settings stay those of the camera's current space.
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+    boxes.clear();
+    w.m_Link.m_bOnline = 1;
+    const CParamsMap::Entries before = w.m_Link.m_GuiSettings.Items();
+    emu.ScriptFault(0x6064, {emu::FaultKind::Silence});
+    ASSERT_TRUE(Trigger(cmd::kLoadFromIds[4]));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_FALSE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
+    EXPECT_EQ(w.m_Link.m_GuiSettings.Items(), before);
+    EXPECT_EQ(w.m_Link.m_GuiSettings.Items().count("kept"), 0u);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), "The camera did not take BootLoad (nRet: -10004): user space #2 was not loaded.");
+
+    // A save from a camera that went silent stops at its first unanswered read.
+    const auto file = dir / "silent.rgs";
+    const std::map<std::uint16_t, std::uint32_t> image = emu::CameraRegistersFor(*BuiltinMap(kMap170), 4);
+    for (const auto& entry : image)
+        emu.SetAddressFault(entry.first, {emu::FaultKind::Silence});
+    boxes.clear();
+    emu.ClearFrames();
+    answers = {file.string()};
+    ASSERT_TRUE(Trigger(cmd::kSaveToFile));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(emu.Frames().size(), 1u) << "one read, not one per register";
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("The camera stopped answering: "), std::string::npos) << boxes[0];
 }
 
 /// A file at `path` with the given permission bits.

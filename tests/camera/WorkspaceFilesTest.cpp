@@ -8,6 +8,7 @@
 #include <functional>
 
 using namespace corvel::test;
+using emu::ClserEmuControl;
 
 namespace {
 
@@ -174,26 +175,35 @@ TEST_F(WorkspaceTest, SaveWithFailedReadsWritesNoFile)
     }
 }
 
-// Example failure: a long list of unread registers makes a box taller than the screen.
+// Example failure: a long list of unread registers makes a box taller than the screen, or a
+// camera that stopped answering is read to the end, each read waiting out its time-out.
 TEST_F(WorkspaceTest, SaveNamesAtMostTwelveUnreadRegisters)
 {
     for (int i = 0; i < 20; ++i)
         Define(("Reg" + std::to_string(i)).c_str(), OrvParam_Int, WsLink(static_cast<std::uint16_t>(0x0300 + 4 * i), 0xFF, 0, "r"));
-    emu.SetAddressFault(0x0300, {emu::FaultKind::Silence});
-    for (int i = 1; i < 20; ++i)
+    for (int i = 0; i < 20; ++i)
         emu.SetAddressFault(static_cast<std::uint16_t>(0x0300 + 4 * i), {emu::FaultKind::Refuse, 0x15, 0});
+    emu.SetAddressFault(0x0334, {emu::FaultKind::Silence});  // Reg13: the camera is gone from here on
+    for (int i = 14; i < 20; ++i)
+        emu.SetAddressFault(static_cast<std::uint16_t>(0x0300 + 4 * i), {emu::FaultKind::Silence});
     const auto file = folder / "ws.rgs";
     EXPECT_NE(link->WriteRgsFile(file), 0);
     EXPECT_FALSE(std::filesystem::exists(file));
     ASSERT_EQ(host.appBoxes.size(), 1u);
     const std::string& box = host.appBoxes[0].text;
-    EXPECT_EQ(box.rfind("The workspace was not saved: 20 reads from the camera failed.\nRegisters that could not be read:\n"
-                        "0x0300 Reg0 (nRet: -10004)\n0x0304 Reg1 (nRet: 15)\n",
+    EXPECT_EQ(box.rfind("The workspace was not saved: 14 reads from the camera failed.\nRegisters that could not be read:\n"
+                        "0x0300 Reg0 (nRet: 15)\n0x0304 Reg1 (nRet: 15)\n",
                         0),
               0u)
         << box;
-    EXPECT_EQ(std::count(box.begin(), box.end(), '\n'), 1 + 1 + 12);
-    EXPECT_TRUE(box.ends_with("\n0x032C Reg11 (nRet: 15)\n... and 8 more.")) << box;
+    EXPECT_EQ(std::count(box.begin(), box.end(), '\n'), 1 + 1 + 12 + 1);
+    EXPECT_TRUE(box.ends_with("\n0x032C Reg11 (nRet: 15)\n... and 2 more.\n"
+                              "The camera stopped answering: 6 more parameters of the workspace were not read."))
+        << box;
+    const std::vector<Bytes> frames = Frames();
+    EXPECT_EQ(frames.size(), 14u) << "no read after the one the camera did not answer";
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.back(), (Bytes{0x52, 0x03, 0x34}));
 }
 
 // Example failure: GUI lines are appended without a settings key, or an empty map adds a
@@ -319,27 +329,49 @@ protected:
 // GUI-settings file is not written.
 TEST_F(UserSetTest, SaveToUserSetFrames)
 {
+    const std::string userSaveLost = "The camera did not take BootSave (nRet: -10004): user space #2 was not saved.";
     const struct {
         const char* name;
         int space;
-        bool refusePassword;
+        std::function<void(ClserEmuControl&)> fault;
         bool offline;
         int result;
         std::vector<std::string> lines;
         std::vector<std::string> boxes;
+        bool supervisorLeft;
     } rows[] = {
-        {"user_space", 1, false, false, 0, {"57 6060 00000001", "57 6068 00000000"}, {}},
-        {"factory", 0, false, false, 0,
-         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000"}, {}},
-        {"bugs/factory_password_refused", 0, true, false, 15, {"57 6060 00000000", "57 6014 5E17C4B2"},
-         {"The camera did not take the supervisor password (nRet: 15): the factory space was not saved."}},
-        {"offline", 3, false, true, 1, {}, {}},
-        {"bugs/factory_leave_lost_once", 0, false, false, 0,
-         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000", "57 6014 00000000"}, {}},
-        {"bugs/factory_leave_never_answered", 0, false, false, 0,
+        {"user_space", 1, {}, false, 0, {"57 6060 00000001", "57 6068 00000000"}, {}, false},
+        {"factory", 0, {}, false, 0,
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000"}, {}, false},
+        {"bugs/factory_password_refused", 0, [](ClserEmuControl& e) { e.ScriptFault(0x6014, {emu::FaultKind::Refuse, 0x15, 7}); },
+         false, 15, {"57 6060 00000000", "57 6014 5E17C4B2"},
+         {"The camera did not take the supervisor password (nRet: 15): the factory space was not saved."}, false},
+        // Taken, but its answer is lost: the camera is in supervisor mode and must be led out.
+        {"bugs/factory_password_answer_lost", 0, [](ClserEmuControl& e) { e.ScriptFault(0x6014, {emu::FaultKind::Late}); },
+         false, -10004, {"57 6060 00000000", "57 6014 5E17C4B2", "57 6014 00000000"},
+         {"The camera did not take the supervisor password (nRet: -10004): the factory space was not saved."}, false},
+        {"bugs/offline", 3, {}, true, 1, {},
+         {"The camera did not take BootSelector (nRet: 1): user space #3 was not saved."}, false},
+        {"bugs/user_save_lost", 2, [](ClserEmuControl& e) { e.ScriptFault(0x6068, {emu::FaultKind::Silence}); }, false,
+         -10004, {"57 6060 00000002", "57 6068 00000000"}, {userSaveLost}, false},
+        {"bugs/factory_leave_lost_once", 0,
+         [](ClserEmuControl& e) {
+             e.ScriptFault(0x6014, {});  // the password is taken
+             e.ScriptFault(0x6014, {emu::FaultKind::Silence});
+         },
+         false, 0,
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000", "57 6014 00000000"}, {},
+         false},
+        {"bugs/factory_leave_never_answered", 0,
+         [](ClserEmuControl& e) {
+             e.ScriptFault(0x6014, {});
+             for (int i = 0; i < 4; ++i)
+                 e.ScriptFault(0x6014, {emu::FaultKind::Silence});
+         },
+         false, 0,
          {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000", "57 6014 00000000",
           "57 6014 00000000", "57 6014 00000000"},
-         {"The camera did not leave supervisor mode after the factory space was saved.\nSwitch the camera off and on."}},
+         {"The camera did not take the line that leaves supervisor mode.\nSwitch the camera off and on."}, true},
     };
     const auto data = folder.Path() / "data";
     for (const auto& row : rows) {
@@ -347,14 +379,8 @@ TEST_F(UserSetTest, SaveToUserSetFrames)
         std::filesystem::remove_all(data);
         emu.ClearFrames();
         link->m_bOnline = row.offline ? 0 : 1;
-        if (row.refusePassword)
-            Refuse(0x6014, 0x15, 7);
-        const std::string name = row.name;
-        if (name.starts_with("bugs/factory_leave")) {
-            emu.ScriptFault(0x6014, {});  // the password is taken
-            for (int i = name.ends_with("once") ? 1 : 4; i > 0; --i)
-                emu.ScriptFault(0x6014, {emu::FaultKind::Silence});
-        }
+        if (row.fault)
+            row.fault(emu);
         host.appBoxes.clear();
         EXPECT_EQ(link->SaveToUserSet(row.space), row.result);
         EXPECT_EQ(WriteLines(), row.lines);
@@ -362,26 +388,50 @@ TEST_F(UserSetTest, SaveToUserSetFrames)
         for (const auto& box : host.appBoxes)
             boxes.push_back(box.text);
         EXPECT_EQ(boxes, row.boxes);
-        EXPECT_EQ(ReadFile(data / ("S.user" + std::to_string(row.space) + ".gui")), "k=v\r\n");
+        EXPECT_EQ(emu.SupervisorMode(), row.supervisorLeft);
+        // A user space's file goes only with a space the camera saved; the factory space's is
+        // never read back.
+        const auto gui = data / ("S.user" + std::to_string(row.space) + ".gui");
+        if (row.result == 0 || row.space == 0)
+            EXPECT_EQ(ReadFile(gui), "k=v\r\n");
+        else
+            EXPECT_FALSE(std::filesystem::exists(gui));
+        emu.ReleaseLateAnswers();
     }
 }
 
 // Example failure: a load of a user space skips BootLoad, or takes the GUI settings of
-// another space; the factory space loads a file instead of the defaults.
+// another space; the factory space loads a file instead of the defaults; a load the camera
+// did not take still replaces the GUI settings, or says nothing.
 TEST_F(UserSetTest, LoadFromUserSetFramesAndSettings)
 {
     const auto data = folder.Path() / "data";
     std::filesystem::create_directories(data);
     WriteFile(data / "S.user2.gui", "two=2\r\n");
-    EXPECT_EQ(link->LoadFromUserSet(2), 0);
+    bool sent = false;
+    EXPECT_EQ(link->LoadFromUserSet(2, &sent), 0);
+    EXPECT_TRUE(sent);
     EXPECT_EQ(WriteLines(), (std::vector<std::string>{"57 6060 00000002", "57 6064 00000000"}));
     EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"two", "2"}}));
+    EXPECT_TRUE(host.appBoxes.empty());
 
     emu.ClearFrames();
     Refuse(0x6060, 0x15, 4);
-    EXPECT_EQ(link->LoadFromUserSet(0), 15);
+    EXPECT_EQ(link->LoadFromUserSet(0, &sent), 15);
+    EXPECT_FALSE(sent);
     EXPECT_EQ(WriteLines(), (std::vector<std::string>{"57 6060 00000000"})) << "no BootLoad after a refusal";
+    EXPECT_EQ(link->m_GuiSettings.Items(), (CParamsMap::Entries{{"two", "2"}})) << "kept: the camera did not load";
+    EXPECT_EQ(link->LoadFromUserSet(0), 0);
     EXPECT_EQ(link->m_GuiSettings.Items().size(), 5u) << "the factory defaults";
+
+    emu.ClearFrames();
+    host.appBoxes.clear();
+    emu.ScriptFault(0x6064, {emu::FaultKind::Silence});
+    EXPECT_LT(link->LoadFromUserSet(2, &sent), 0);
+    EXPECT_TRUE(sent) << "the camera may have loaded the space";
+    EXPECT_EQ(link->m_GuiSettings.Items().size(), 5u);
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    EXPECT_EQ(host.appBoxes[0].text, "The camera did not take BootLoad (nRet: -10004): user space #2 was not loaded.");
     EXPECT_EQ(link->LoadFromUserSet(5), kOrvParamBadArgument);
 }
 
