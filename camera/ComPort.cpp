@@ -1,5 +1,7 @@
 #include "camera/ComPort.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -177,6 +179,47 @@ bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std
 bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
 {
     return Transfer(false, buffer, size, moved, error);
+}
+
+bool ComPort::ReadWithin(std::uint8_t* buffer, std::size_t size, int firstByteMs, std::size_t& moved, int& error)
+{
+    constexpr int kQuietGapMs = 20;
+    moved = 0;
+    error = 0;
+    if (fd_ < 0) {
+        error = EBADF;
+        return false;
+    }
+    const int gap = timeouts_.readInterval > 0 ? timeouts_.readInterval : kQuietGapMs;
+    const Clock::time_point first = Clock::now() + std::chrono::milliseconds(std::max(firstByteMs, 0));
+    while (moved < size) {
+        const int wait = moved == 0 ? RemainingMs(first) : gap;
+        pollfd pfd{fd_, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, wait);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        if (ready == 0)
+            break;  // time-out: what came so far is the result
+        if (pfd.revents & POLLNVAL) {
+            error = EBADF;
+            return false;
+        }
+        const ssize_t done = ::read(fd_, buffer + moved, size - moved);
+        if (done > 0) {
+            moved += static_cast<std::size_t>(done);
+            continue;
+        }
+        if (done < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        // End of file or an error: the device went away.
+        error = done < 0 ? errno : EIO;
+        return false;
+    }
+    return true;
 }
 
 bool ComPort::DiscardInput() { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }

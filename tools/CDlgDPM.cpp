@@ -61,6 +61,7 @@ QString SuffixOf(int code)
 
 CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
     : QDialog(parent),
+      m_pLink(link),
       m_engine(*link, download::IsLargeSensorConfig(link->m_nConfigIndex), clock),
       m_largeSensor(download::IsLargeSensorConfig(link->m_nConfigIndex))
 {
@@ -187,6 +188,8 @@ void CDlgDPM::showEvent(QShowEvent* event)
 
 CDlgDPM::~CDlgDPM()
 {
+    if (m_busy)
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_busy && m_busyListener)
         m_busyListener(false);
 }
@@ -332,6 +335,11 @@ void CDlgDPM::ShowEngine()
     }
     if (busy != m_busy) {
         m_busy = busy;
+        // No other user reaches the camera between the flash steps.
+        if (busy)
+            m_pLink->m_ChannelOwner.Acquire(ChannelUser::Upload);
+        else
+            m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
         if (m_busyListener)
             m_busyListener(busy);
     }

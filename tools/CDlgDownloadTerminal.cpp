@@ -58,7 +58,7 @@ QString FilterOf(int type)
 }  // namespace
 
 CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
-    : QDialog(parent), m_engine(*link, clock)
+    : QDialog(parent), m_pLink(link), m_engine(*link, clock)
 {
     setWindowTitle("Download Terminal");
     setModal(true);
@@ -130,6 +130,8 @@ CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, b
 
 CDlgDownloadTerminal::~CDlgDownloadTerminal()
 {
+    if (m_loading)
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_loading && m_loadingListener)
         m_loadingListener(false);
 }
@@ -159,6 +161,11 @@ void CDlgDownloadTerminal::SetLoading(bool loading)
     if (loading == m_loading)
         return;
     m_loading = loading;
+    // No other user reaches the camera between the flash steps.
+    if (loading)
+        m_pLink->m_ChannelOwner.Acquire(ChannelUser::Upload);
+    else
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_loadingListener)
         m_loadingListener(loading);
 }

@@ -68,6 +68,7 @@ private:
     bool MayClose();
     int SelectedType() const;
 
+    CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is written
     download::UploadEngine m_engine;
     bool m_largeSensor = false;
     bool m_loading = false;

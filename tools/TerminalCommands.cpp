@@ -153,6 +153,14 @@ TerminalCommands::TerminalCommands(CCameraLink& link, ITerminalSink& output, pla
 TerminalCommands::Outcome TerminalCommands::Execute(std::string_view text)
 {
     const terminal::ParsedLine line = terminal::ParseLine(text);
+    // While a script run or a flash upload holds the channel, nothing typed reaches the camera;
+    // the line stays to be sent again later.
+    if (line.kind != terminal::LineKind::Help) {
+        if (const std::string busy = link_.m_ChannelOwner.BusyText(); !busy.empty()) {
+            output_.AddText(busy + " The command was not sent.");
+            return Outcome::Kept;
+        }
+    }
     switch (line.kind) {
     case terminal::LineKind::Raw:
         return RunRaw(line);
