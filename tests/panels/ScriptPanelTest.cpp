@@ -21,8 +21,10 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -507,6 +509,68 @@ TEST_F(ScriptPanelTest, LayoutShowsEveryTextWhole)
     EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT).size(), output.size() + QSize(60, 40));
     EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_SEND).topLeft(), send.topLeft() + QPoint(60, 40));
     SaveShot(panel, "python-scripts");
+}
+
+// Example failure: with many scripts the list covers the terminal area and runs under the
+// command line, so nothing a script prints can be read.
+TEST_F(ScriptPanelTest, LongScriptListScrollsAndTheTerminalKeepsRoom)
+{
+    std::string list;
+    for (int i = 0; i < 27; ++i)
+        list += Script("s" + std::to_string(i) + ".py", "print(" + std::to_string(i) + ")\n") + "\n";
+    CDlgRunPythonScript* panel = OpenScripts(list.c_str());
+    ASSERT_NE(panel, nullptr);
+    QListWidget* scripts = List(panel);
+    ASSERT_EQ(scripts->count(), 27);
+    QApplication::processEvents();
+    const QRect output = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT);
+    const QRect command = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_COMMAND);
+    auto* terminal = qobject_cast<QPlainTextEdit*>(panel->GetDlgItem(CDlgRunPythonScript::IDC_OUTPUT));
+    ASSERT_NE(terminal, nullptr);
+    EXPECT_LT(output.bottom(), command.top()) << "the terminal runs under the command line";
+    EXPECT_GE(output.height(), 5 * terminal->fontMetrics().lineSpacing()) << "no useful room for the output";
+    EXPECT_GT(output.top(), scripts->geometry().bottom());
+    EXPECT_GT(scripts->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
+
+    // The last script is reached by scrolling, and runs into the terminal.
+    scripts->scrollToBottom();
+    QApplication::processEvents();
+    DoubleClickRow(panel, 26);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find("s26.py is running...\n26\n"), std::string::npos) << out;
+    SaveShot(panel, "python-scripts-long-list");
+}
+
+// Example failure: Exit while a script sleeps leaves a frozen window on screen until the sleep
+// ends, or closes without a word while the script is busy with the camera.
+TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
+{
+    const std::string path = Script("sleep.py", "import time\nprint('sleeping')\ntime.sleep(30)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("sleeping"); }, kJobTimeoutMs));
+    std::vector<std::string> questions;
+    int answer = wnd::IDNO;
+    wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
+        questions.push_back(r.text.toStdString());
+        return answer;
+    }};
+    window->show();
+    window->close();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("A script is running"), std::string::npos) << questions[0];
+    EXPECT_TRUE(window->isVisible()) << "No keeps the program";
+    EXPECT_TRUE(panel->JobRunning());
+
+    answer = wnd::IDYES;
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    const auto start = std::chrono::steady_clock::now();
+    window.reset();  // the program's end: the panels close with the window
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(10)) << "the sleep held the exit";
+    EXPECT_FALSE(script::PythonHost::Instance().Running());
 }
 
 }  // namespace
