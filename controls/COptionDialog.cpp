@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <optional>
 
 COptionDialog::COptionDialog(int nIDTemplate, QWidget* pMainWnd, CCameraLink* pStorage)
@@ -342,11 +344,64 @@ int COptionDialog::WriteParamInt(const char* name, std::int64_t value, bool ownE
     if (ownErrors)
         SetLinkErrorOwner(this);
     m_pStorage->RemoveParamChangedListener(name, this);
-    const int result = m_pStorage->SetParamIntIfOnline(name, value, true, false);
+    const int result = SetCameraParamInt(name, value);
     m_pStorage->AddParamChangedListener(name, this);
     if (ownErrors)
         SetLinkErrorOwner(nullptr);
     return result;
+}
+
+int COptionDialog::SetCameraParamInt(const char* name, std::int64_t value)
+{
+    if (!m_pStorage || !name)
+        return -1;
+    if (m_pStorage->m_bOnline)
+        m_bOfflineTold = false;
+    const int result = m_pStorage->SetParamIntIfOnline(name, value, true, false);
+    if (!Written(result))
+        QueueCameraValue(name, result);
+    return result;
+}
+
+void COptionDialog::QueueCameraValue(const char* name, int result)
+{
+    // A value the camera holds already, or a name it does not know: nothing to show again.
+    if (result == kOrvParamUnchanged || result == kOrvParamUnknown || result == kOrvParamWrongType)
+        return;
+    // The camera's value, handed back, may make the panel write again; a failure of that write
+    // is not handed back once more.
+    if (m_bShowingCameraValues)
+        return;
+    if (result == link_result::kOffline)
+        m_bOfflineUnwritten = true;
+    if (std::find(m_unwritten.begin(), m_unwritten.end(), name) == m_unwritten.end())
+        m_unwritten.emplace_back(name);
+    if (m_bCameraValuesQueued)
+        return;
+    m_bCameraValuesQueued = true;
+    // After the operator's action is done: a sequence of writes finishes with the members it
+    // started with, and the controls end with the camera's values.
+    QTimer::singleShot(0, this, [this] { ShowCameraValues(); });
+}
+
+void COptionDialog::ShowCameraValues()
+{
+    m_bCameraValuesQueued = false;
+    const std::vector<std::string> names = std::exchange(m_unwritten, {});
+    const bool offline = std::exchange(m_bOfflineUnwritten, false);
+    if (m_pStorage) {
+        m_bShowingCameraValues = true;
+        for (const std::string& name : names) {
+            _OrvStParam record;
+            if (m_pStorage->GetParamData(name.c_str(), &record) == 0)
+                OnParamChanged(&record);
+        }
+        m_bShowingCameraValues = false;
+    }
+    if (offline && !m_bOfflineTold) {
+        m_bOfflineTold = true;
+        ShowMessageA(kCameraOfflineText, nullptr, wnd::MB_OK | wnd::MB_ICONWARNING);
+    }
 }
 
 void COptionDialog::SetLinkErrorOwner(COptionDialog* owner)

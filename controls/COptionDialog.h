@@ -26,6 +26,8 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 class CCameraLink;
 class CDrawButton;
@@ -53,6 +55,9 @@ public:
     /// The property under which each control keeps the rectangle its template gave it, before
     /// any collapse moved or hid it: which group box frames a control is read from it.
     static constexpr char kTemplateRectProperty[] = "corvelTemplateRect";
+    /// What the operator is told when an edit of a panel was not written for want of a camera.
+    static constexpr char kCameraOfflineText[] =
+        "The camera is offline: the value was not written.\nThe panel shows the camera's last value again.";
     virtual bool OnInitDialog();
     /// Enter: the focus moves to the next tab stop.
     virtual void OnOK();
@@ -142,8 +147,18 @@ protected:
     /// Writes one integer to the camera: this panel stops listening to name, the link sets it
     /// when the camera is online (other listeners hear it), the panel listens again. With
     /// ownErrors the panel owns the link's error messages during the write. Answers the set's
-    /// result (1 while offline), or -1 without store or name.
+    /// result (1 while offline), or -1 without store or name. A write that does not reach the
+    /// camera is followed by the camera's value, as with SetCameraParamInt.
     int WriteParamInt(const char* name, std::int64_t value, bool ownErrors = false);
+    /// Sets one integer in the camera when it is online, the panel still listening (it hears
+    /// its own value). When the camera refused the value, the channel failed or the camera is
+    /// offline, the value the camera holds (the store keeps it) is handed to the panel as a
+    /// change made elsewhere once the current event is done, so the controls and the panel's
+    /// members never keep a value the camera does not hold; offline, the operator is told.
+    /// Answers the set's result, or -1 without store or name.
+    int SetCameraParamInt(const char* name, std::int64_t value);
+    /// True when the write's result means the camera holds the value written.
+    static bool Written(int result) { return result == 0; }
 
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -163,6 +178,17 @@ private:
     DockReference GetDockReference() const;
     /// The camera link reports a refused write over its error owner while one is set.
     void SetLinkErrorOwner(COptionDialog* owner);
+    /// Queues the camera's value of name for the panel after a write that did not reach it.
+    void QueueCameraValue(const char* name, int result);
+    /// Hands every queued camera value to the panel and tells the operator when the camera
+    /// was offline.
+    void ShowCameraValues();
+
+    std::vector<std::string> m_unwritten;  ///< names whose camera value the panel has to show
+    bool m_bCameraValuesQueued = false;
+    bool m_bShowingCameraValues = false;
+    bool m_bOfflineUnwritten = false;      ///< a write was dropped because the camera is offline
+    bool m_bOfflineTold = false;           ///< the operator heard it during this offline spell
 
     int m_nIDTemplate;
     QPointer<QWidget> m_pMainWnd;

@@ -54,13 +54,19 @@ void OVEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
 
-    const QString current = text();
+    // A typed character replaces the selection: judge it on the text that remains around it.
+    QString current = text();
+    int caret = cursorPosition();
+    if (hasSelectedText() && c != 8) {
+        caret = selectionStart();
+        current.remove(caret, selectedText().size());
+    }
     hasPoint = current.contains('.');
     hasMinus = current.startsWith('-');
     ctl::EditState state;
     state.hasMinus = hasMinus;
     state.hasPoint = hasPoint;
-    state.caretAtStart = cursorPosition() == 0 && selectionStart() <= 0;
+    state.caretAtStart = caret == 0;
     state.integerMode = integerMode;
     switch (ctl::FilterEditChar(c, state)) {
     case ctl::EditKey::Enter:

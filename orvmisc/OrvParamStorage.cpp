@@ -40,6 +40,17 @@ struct OrvParamStorage::NewValue {
         }
     }
 
+    void TakeFrom(const _OrvStParam& param)
+    {
+        switch (type) {
+        case OrvParam_Int: n = param.value.n; break;
+        case OrvParam_Bool: b = param.value.b.value; break;
+        case OrvParam_Float: d = param.value.d; break;
+        case OrvParam_String: text = param.text; break;
+        default: bytes = param.array; break;
+        }
+    }
+
     void StoreInto(_OrvStParam& param) const
     {
         switch (type) {
@@ -225,14 +236,21 @@ int OrvParamStorage::Set(const char* name, const NewValue& value, bool notify)
         if (result != 0)
             return result;
     }
+    NewValue before;
+    before.type = value.type;
     {
         std::lock_guard lock(mutex_);
+        before.TakeFrom(*param);
         value.StoreInto(*param);
     }
     if (param->write) {
         const int result = param->write(ownerId_, param);
-        if (result != 0)
+        if (result != 0) {
+            // The camera did not take the value: the record keeps the one it held.
+            std::lock_guard lock(mutex_);
+            before.StoreInto(*param);
             return result;
+        }
     }
     if (param->echo)
         param->echo(ownerId_, param, value.Pointer());

@@ -60,8 +60,8 @@ public:
     virtual int ChangeDir(const char* dir);
     virtual int GetDir(char* buffer, std::size_t length);
     /// A typed set: changing callback (old value in the record, new value passed; non-zero
-    /// vetoes and is answered), store the value, write callback (non-zero is answered, no
-    /// listener runs), echo callback, then, when `notify`, every listener of that name.
+    /// vetoes and is answered), store the value, write callback (non-zero is answered, the
+    /// record keeps its old value and no listener runs), echo callback, then, when `notify`, every listener of that name.
     virtual int SetParamInt(const char* name, std::int64_t value, bool notify);
     virtual int SetParamBool(const char* name, bool value, bool notify);
     virtual int SetParamFloat(const char* name, double value, bool notify);

@@ -297,8 +297,12 @@ bool CDlgAcquisition::RefreshFromStorage()
         SetGroupFromRecord(i);
     if (!m_bDebugMode && m_exposure.max != 0 && IsParamDefined(names::kExposureDur)) {
         CSliderEditSpin& exposure = m_groups[kExposureGroup];
+        const int held = exposure.m_nValue;
         exposure.SetRange(acq::ToControlInt(m_exposure.min), acq::ToControlInt(m_exposure.max), exposure.m_nValue,
                           false);
+        // An exposure outside the camera's range is shown held at its end: the camera gets that.
+        if (exposure.m_nValue != held)
+            WriteParamInt(names::kExposureDur, exposure.m_nValue);
     }
     ListenTo(names::kFrameTimeEnable);
 

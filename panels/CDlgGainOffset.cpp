@@ -290,8 +290,8 @@ void CDlgGainOffset::OnCbnSelchangeTBMode()
         m_tbMode.m_nValue = *value;
     // The one-time balance runs when the register goes from 0 to 2.
     if (!m_bDebugMode && m_tbMode.m_nValue == 2)
-        m_pStorage->SetParamIntIfOnline(names::kTBMode, 0, true, false);
-    m_pStorage->SetParamIntIfOnline(names::kTBMode, m_tbMode.m_nValue, true, false);
+        SetCameraParamInt(names::kTBMode, 0);
+    SetCameraParamInt(names::kTBMode, m_tbMode.m_nValue);
     UpdateEnabling(m_agcOn);
     m_pStorage->AddParamChangedListener(names::kTBMode, this);
 }

@@ -539,7 +539,7 @@ void CDlgGainOffsetKelmir::WriteChoice(ComboParam& combo)
     UpdateData(true);
     if (const std::optional<int> value = combo.SelectedValue())
         combo.m_nValue = *value;
-    m_pStorage->SetParamIntIfOnline(combo.m_pszName, combo.m_nValue, true, false);
+    SetCameraParamInt(combo.m_pszName, combo.m_nValue);
     m_pStorage->AddParamChangedListener(combo.m_pszName, this);
 }
 
@@ -551,8 +551,8 @@ void CDlgGainOffsetKelmir::OnCbnSelchangeTBMode()
         m_tbMode.m_nValue = *value;
     // The one-time balance runs when the register goes from 0 to 2.
     if (!m_bDebugMode && m_tbMode.m_nValue == 2)
-        m_pStorage->SetParamIntIfOnline(go::kTBMode, 0, true, false);
-    m_pStorage->SetParamIntIfOnline(go::kTBMode, m_tbMode.m_nValue, true, false);
+        SetCameraParamInt(go::kTBMode, 0);
+    SetCameraParamInt(go::kTBMode, m_tbMode.m_nValue);
     m_pStorage->AddParamChangedListener(go::kTBMode, this);
     UpdateEnabling();
 }
@@ -562,7 +562,7 @@ void CDlgGainOffsetKelmir::SetCoarse(int channel, int choice)
     ComboParam& coarse = m_coarse[channel];
     coarse.m_nValue = choice;
     m_pStorage->RemoveParamChangedListener(coarse.m_pszName, this);
-    m_pStorage->SetParamIntIfOnline(coarse.m_pszName, choice, true, false);
+    SetCameraParamInt(coarse.m_pszName, choice);
     m_pStorage->AddParamChangedListener(coarse.m_pszName, this);
     // The fine value is the one held in the new preset.
     m_fine[channel] = ReadFine(channel);

@@ -362,16 +362,16 @@ int CDlgImageKelmir::SetAOIOffset(int value, int sizeMin, int frameMax, const ch
 {
     m_pStorage->RemoveParamChangedListener(offsetName, this);
     if (!ClampsAxis(frameMax)) {
-        m_pStorage->SetParamIntIfOnline(offsetName, value, true, false);
+        SetCameraParamInt(offsetName, value);
     } else {
         value = std::clamp(value, 0, frameMax - 1);
-        m_pStorage->SetParamIntIfOnline(offsetName, value, true, false);
+        SetCameraParamInt(offsetName, value);
         int size = ReadInt(sizeName);
         const int room = frameMax - value;
         // The panel hears this write and shows the new size.
         if (size > room) {
             size = room;
-            m_pStorage->SetParamIntIfOnline(sizeName, size, true, false);
+            SetCameraParamInt(sizeName, size);
         }
         sizeEdit.SetRange(std::min(sizeMin, room), room, size);
     }
@@ -387,7 +387,7 @@ int CDlgImageKelmir::SetAOISize(int value, int sizeMin, int frameMax, const char
         // The room wins over the minimum.
         value = std::min(std::max(value, sizeMin), room);
     }
-    m_pStorage->SetParamIntIfOnline(sizeName, value, true, false);
+    SetCameraParamInt(sizeName, value);
     m_pStorage->AddParamChangedListener(sizeName, this);
     return value;
 }
@@ -477,7 +477,7 @@ void CDlgImageKelmir::WriteBinning(const char* name, int value)
     busy = true;
     // The panel keeps listening: it hears its own binning change and resets the AOI from it.
     m_pStorage->m_pErrorOwner = this;
-    m_pStorage->SetParamIntIfOnline(name, value, true, false);
+    SetCameraParamInt(name, value);
     m_pStorage->m_pErrorOwner = nullptr;
     busy = false;
 }

@@ -230,8 +230,9 @@ QRect CDlgLensControl::StepPopupRect(int controlId) const
 
 void CDlgLensControl::OnBnClickedInit()
 {
-    WriteParamInt(names::kInitLens, 1);
-    m_strStatus = (Read(names::kLensCtrlStatus) & 8) != 0 ? QStringLiteral("Done") : QStringLiteral("Failed");
+    // An initialisation the camera never got has not succeeded, whatever the status holds.
+    const bool sent = Written(WriteParamInt(names::kInitLens, 1));
+    m_strStatus = sent && (Read(names::kLensCtrlStatus) & 8) != 0 ? QStringLiteral("Done") : QStringLiteral("Failed");
     OnBnClickedGetIrisRange();
     UpdateData(false);
 }
@@ -281,17 +282,21 @@ void CDlgLensControl::MoveIrisToSlider()
     if (current == target)
         return;
     m_pStorage->RemoveParamChangedListener(names::kIrisStepValue, this);
-    m_pStorage->SetParamIntIfOnline(names::kIrisStepValue, std::abs(current - target), true, false);
-    SendIrisCommand(current < target ? names::kIrisCloseStep : names::kIrisOpenStep);
-    // The operator's step stands again for the step buttons.
-    m_pStorage->SetParamIntIfOnline(names::kIrisStepValue, m_nIrisStep, true, false);
+    if (Written(SetCameraParamInt(names::kIrisStepValue, std::abs(current - target)))) {
+        SendIrisCommand(current < target ? names::kIrisCloseStep : names::kIrisOpenStep);
+        // The operator's step stands again for the step buttons.
+        SetCameraParamInt(names::kIrisStepValue, m_nIrisStep);
+    } else {
+        // No move with the camera's old step: the slider goes back to where the iris stands.
+        ShowIrisPosition();
+    }
     m_pStorage->AddParamChangedListener(names::kIrisStepValue, this);
 }
 
 void CDlgLensControl::SendIrisCommand(const char* name)
 {
     m_pStorage->RemoveParamChangedListener(name, this);
-    m_pStorage->SetParamIntIfOnline(name, 1, true, false);
+    SetCameraParamInt(name, 1);
     m_pStorage->AddParamChangedListener(name, this);
     ShowIrisPosition();
 }
@@ -300,7 +305,7 @@ void CDlgLensControl::FocusCommand(const char* name)
 {
     // Focus moves leave the listeners as they are.
     if (m_pStorage)
-        m_pStorage->SetParamIntIfOnline(name, 1, true, false);
+        SetCameraParamInt(name, 1);
 }
 
 // ---- encoder and polarity ----

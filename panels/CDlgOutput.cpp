@@ -414,7 +414,7 @@ void CDlgOutput::SetPulsePeriod(std::int64_t us, bool force, bool write)
         return;
     // The period's own echo is not heard while both registers change.
     m_pStorage->RemoveParamChangedListener(names::kPulsePeriod, this);
-    m_pStorage->SetParamIntIfOnline(names::kPulsePeriod, output::RegisterOf(m_period, step), true, false);
+    SetCameraParamInt(names::kPulsePeriod, output::RegisterOf(m_period, step));
     if (capped)
         WriteParamInt(names::kPulseWidth, output::RegisterOf(m_width, step));
     m_pStorage->AddParamChangedListener(names::kPulsePeriod, this);
@@ -539,7 +539,7 @@ void CDlgOutput::RefreshLiveValues()
 void CDlgOutput::WriteGroupKeepingListener(int i)
 {
     if (m_pStorage)
-        m_pStorage->SetParamIntIfOnline(kGroupSpecs[i].name, m_groups[i].m_nValue, true, false);
+        SetCameraParamInt(kGroupSpecs[i].name, m_groups[i].m_nValue);
 }
 
 // ---- collapses ----
@@ -664,7 +664,7 @@ int CDlgOutput::WritePulseEnable(bool on)
         return -1;
     if (record.type == OrvParam_Bool)
         return m_pStorage->SetParamBool(names::kPulseEnable, on, true);
-    return m_pStorage->SetParamIntIfOnline(names::kPulseEnable, on ? 1 : 0, true, false);
+    return SetCameraParamInt(names::kPulseEnable, on ? 1 : 0);
 }
 
 void CDlgOutput::OnBnClickedStart()
@@ -698,8 +698,7 @@ void CDlgOutput::OnVScroll(unsigned code, int pos, QWidget* scrollBar)
         m_nCount = m_count.m_nValue;
         // Without leaving the listener: the echo only shows the same count.
         if (m_pStorage)
-            m_pStorage->SetParamIntIfOnline(names::kPulseNumber, output::PulseNumberOf(m_nCount, m_continuous), true,
-                                            false);
+            SetCameraParamInt(names::kPulseNumber, output::PulseNumberOf(m_nCount, m_continuous));
     } else if (count == 0) {
         if (const int i = ScrollSliderGroups(m_groups, &CSliderEditSpin::OnVScroll, code, pos, scrollBar); i >= 0)
             WriteGroupKeepingListener(i);
@@ -760,7 +759,11 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
     if (SameNameIgnoringCase(name, names::kPulsePeriod)) {
         // Kept even when it is 0 or less: the read-outs then follow the camera, not an old period.
         m_period = output::ToMicroseconds(value, Step());
+        const std::int64_t width = m_width;
         SetPulsePeriod(m_period, true, false);
+        // A width the new period cuts is written as shown: the camera holds what the panel shows.
+        if (m_width != width)
+            WriteParamInt(names::kPulseWidth, output::RegisterOf(m_width, Step()));
     } else if (SameNameIgnoringCase(name, names::kPulseWidth)) {
         m_width = output::Snap(output::ToMicroseconds(value, Step()), Step());
         EnableWidthByRange();

@@ -90,7 +90,8 @@ void CDlgWhiteBalance::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    m_mode.m_nValue = static_cast<int>(Read(names::kWBMode));
+    // The shown item follows the mode read, as for a change made elsewhere.
+    m_mode.OnValueChanged(static_cast<int>(Read(names::kWBMode)));
     for (std::size_t i = 0; i < kChannels.size(); ++i)
         m_nCoef[i] = static_cast<int>(Read(kChannels[i].coefficient));
 }

@@ -151,7 +151,8 @@ void CDlgDownloadTerminal::UpdateControls()
     m_path->setEnabled(selected && !running);
     m_browse->setEnabled(selected && !running);
     m_load->setEnabled(selected && hasPath && !running);
-    m_cancel->setEnabled(true);
+    // A stop that writes back the kept half runs to its end.
+    m_cancel->setEnabled(!m_engine.Stopping());
     m_kb->setEnabled(selected && hasPath && running);
     m_progress->setEnabled(selected && hasPath && running);
 }
@@ -181,7 +182,7 @@ void CDlgDownloadTerminal::ShowEngine()
     m_progress->setRange(0, std::max(1, m_engine.ProgressMax()));
     m_progress->setValue(std::min(m_engine.ProgressPos(), std::max(1, m_engine.ProgressMax())));
 
-    const int id = m_engine.TimerId();
+    const int id = m_paused ? 0 : m_engine.TimerId();
     QTimer* wanted = id == download::kReadTimerId ? m_readTimer : id == download::kWriteTimerId ? m_writeTimer : nullptr;
     for (QTimer* timer : {m_readTimer, m_writeTimer}) {
         if (timer != wanted)
@@ -191,6 +192,8 @@ void CDlgDownloadTerminal::ShowEngine()
     }
     SetLoading(m_engine.Running());
     UpdateControls();
+    if (m_closeWhenIdle && !m_engine.Running())
+        CloseAfterStop();
 }
 
 void CDlgDownloadTerminal::OnBnClickedBtLoad()
@@ -210,6 +213,12 @@ void CDlgDownloadTerminal::OnBnClickedBtLoad()
     case download::StartResult::CannotOpen:
         wnd::ShowMessageBox(QString("File <%1> cannot be open").arg(QString::fromStdString(path)), QString(), wnd::MB_OK, this);
         break;
+    case download::StartResult::TooLarge:
+        wnd::ShowMessageBox(QString("File <%1> is too large to upload (more than %2 MB)")
+                                .arg(QString::fromStdString(path))
+                                .arg(download::kMaxFileBytes / (1024 * 1024)),
+                            QString(), wnd::MB_OK, this);
+        break;
     case download::StartResult::DoesNotExist:
         wnd::ShowMessageBox(QString("File <%1> does not exist").arg(QString::fromStdString(path)), QString(), wnd::MB_OK, this);
         break;
@@ -221,6 +230,8 @@ void CDlgDownloadTerminal::OnBnClickedBtLoad()
 
 void CDlgDownloadTerminal::OnTimer()
 {
+    if (m_paused)
+        return;
     m_engine.Tick();
     ShowEngine();
     if (m_engine.TakeResetNote())
@@ -269,13 +280,40 @@ bool CDlgDownloadTerminal::MayClose()
 {
     if (!m_engine.Running())
         return true;
-    const int answer = wnd::ShowMessageBox("An upload is running. Stop it and close the Download Terminal?", QString(),
-                                           wnd::MB_YESNO | wnd::MB_ICONQUESTION, this);
-    if (answer != wnd::IDYES)
+    if (m_engine.Stopping()) {
+        m_closeWhenIdle = true;
         return false;
-    m_engine.Cancel();
+    }
+    // The run stands still while the operator reads the question.
+    m_paused = true;
     ShowEngine();
-    return true;
+    const std::string text = "An upload is running. " + m_engine.StopConsequence() + "\n\nStop it and close the Download Terminal?";
+    const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION, this);
+    m_paused = false;
+    if (answer != wnd::IDYES) {
+        ShowEngine();
+        return false;
+    }
+    m_engine.Cancel();
+    if (m_engine.Running()) {
+        // The kept half is being written back; the dialog closes when it is done.
+        m_closeWhenIdle = true;
+        ShowEngine();
+        return false;
+    }
+    ShowEngine();
+    CloseAfterStop();
+    return false;
+}
+
+void CDlgDownloadTerminal::CloseAfterStop()
+{
+    m_closeWhenIdle = false;
+    // The log goes with the dialog: a sector that no longer holds what it did is said in a box.
+    if (m_engine.SectorTouched() && !m_engine.SectorState().empty())
+        wnd::ShowMessageBox(QString::fromStdString(m_engine.SectorState()), QString(), wnd::MB_OK | wnd::MB_ICONWARNING,
+                            this);
+    QDialog::reject();
 }
 
 void CDlgDownloadTerminal::reject()

@@ -2,7 +2,8 @@
 // programs it into the camera's parameter flash (or replays a register file), one page or
 // command per timer tick, with the log, the KB counter and the progress bar following. The
 // work is done by UploadEngine; while it runs, the type box, the path and Load are locked,
-// Cancel stops it, and closing the dialog asks first.
+// Cancel stops it, and closing the dialog asks first (the run waits for the answer). A stop
+// after the erase programs the half of a defect sector read back to keep before it ends.
 #pragma once
 
 #include "tools/UploadEngine.h"
@@ -49,6 +50,8 @@ public:
     /// Where "write_pages.txt" goes (default: the current folder).
     void SetWritePagesFile(const std::string& file) { m_engine.SetWritePagesFile(file); }
     const download::UploadEngine& Engine() const { return m_engine; }
+    /// The camera counts as a large sensor here (set when the dialog opens).
+    bool LargeSensor() const { return m_largeSensor; }
 
     void OnBnClickedBtLoad();
     void OnBnClickedCancel();
@@ -64,14 +67,19 @@ private:
     void UpdateControls();
     void ShowEngine();
     void SetLoading(bool loading);
-    /// While a run goes: asks whether to stop it. True when the dialog may close.
+    /// While a run goes: asks whether to stop it (the run waits for the answer). True when the
+    /// dialog may close now; a stop that writes back the kept half closes it when done.
     bool MayClose();
+    /// Closes the dialog; after a run that left the sector changed, says in a box how.
+    void CloseAfterStop();
     int SelectedType() const;
 
     CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is written
     download::UploadEngine m_engine;
     bool m_largeSensor = false;
     bool m_loading = false;
+    bool m_paused = false;        ///< the close question is open: no tick runs
+    bool m_closeWhenIdle = false; ///< the operator chose to close; the stop is still writing back
     std::function<void(bool)> m_loadingListener;
     QComboBox* m_type = nullptr;
     QLabel* m_pathLabel = nullptr;

@@ -45,6 +45,8 @@ std::string Number(long long value) { return camera::FormatText("%lld", value); 
 
 }  // namespace
 
+bool IsLargeSensorConfig(int configIndex) { return configIndex == 5 || configIndex == 9 || configIndex == 11; }
+
 std::optional<SpaceInfo> SpaceOf(int code, bool largeSensor)
 {
     if (code < 0 || code >= kSpaceCount)
@@ -363,8 +365,9 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     if (m_large && !m_bottomUp.empty()) {
         // Pixels in the lower half of the frame belong to the bottom-up list.
         std::int64_t frameHeight = 0;
-        if (m_link.GetParamInt("VerFrameSizeMax", &frameHeight) != 0) {
-            m_error = "The pixel was not added: the camera's frame height (VerFrameSizeMax) could not be read, so "
+        // A height of 0 is no height: it would send every pixel to the bottom-up list.
+        if (m_link.GetParamInt("VerFrameSizeMax", &frameHeight) != 0 || frameHeight <= 0) {
+            m_error = "The pixel was not added: the camera's frame height (VerFrameSizeMax) could not be read or reads 0, so "
                       "the list it belongs to is unknown.";
             return AddResult::FrameSizeUnknown;
         }

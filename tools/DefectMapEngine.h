@@ -41,6 +41,11 @@ struct SpaceInfo {
     int bottomUpPage;   ///< -1: the space has no bottom-up list
 };
 
+/// Configurations the editor counts as large sensors (5, 9 and 11; the download terminal counts
+/// more): their defect words carry 14-bit columns and bottom-up lists, their flat-field tables
+/// are longer.
+bool IsLargeSensorConfig(int configIndex);
+
 /// The space of a code on a sensor of that size (a large sensor's flat-field tables are
 /// longer); nullopt out of range.
 std::optional<SpaceInfo> SpaceOf(int code, bool largeSensor);
@@ -82,7 +87,7 @@ enum class AddResult {
     NotDefectSpace,   ///< the current space is no defect list
     Busy,
     OutOfRange,       ///< column or row outside what a defect word carries
-    FrameSizeUnknown, ///< the bottom-up rule needs "VerFrameSizeMax", which could not be read
+    FrameSizeUnknown, ///< the bottom-up rule needs "VerFrameSizeMax", which could not be read (or read 0)
     ListFull,         ///< the lists would no longer fit their areas
     ListIncomplete,   ///< the last read of the space failed or was stopped: writing would lose pixels
 };

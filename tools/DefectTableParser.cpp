@@ -83,8 +83,10 @@ Parsed<FlashImage> ParseDefectTable(int type, std::string_view text, bool largeS
             return ParseError{line.number, camera::FormatText("column %lld is outside 1..%u", static_cast<long long>(column), maxColumn)};
         if (row < 1 || row > defect::kMaxRow)
             return ParseError{line.number, camera::FormatText("row %lld is outside 1..%u", static_cast<long long>(row), defect::kMaxRow)};
-        const auto width = numbers.count > 2 ? static_cast<std::uint32_t>(numbers.values[2]) : 0u;
-        pairer.Add({static_cast<std::uint32_t>(column), static_cast<std::uint32_t>(row), width});
+        const std::int64_t width = numbers.count > 2 ? numbers.values[2] : 0;
+        if (width < 0 || width > defect::kMaxWidth)
+            return ParseError{line.number, camera::FormatText("width %lld is outside 0..%u", static_cast<long long>(width), defect::kMaxWidth)};
+        pairer.Add({static_cast<std::uint32_t>(column), static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(width)});
         if (auto error = overflow(line.number))
             return *error;
         lastPixelLine = line.number;
@@ -92,8 +94,6 @@ Parsed<FlashImage> ParseDefectTable(int type, std::string_view text, bool largeS
     pairer.Flush();
     if (auto error = overflow(lastPixelLine))
         return *error;
-    if (topDown.empty() && bottomUp.empty())
-        return ParseError{lines[first].number, "no defect pixels after \":Table\""};
     if (!bottomUp.empty() && defect::WordCount(topDown) > defect::TopDownCapacity(layout, true))
         return ParseError{bottomUpTagLine,
                           camera::FormatText("the top-down list (%zu words) runs into the bottom-up list (room for %zu)",

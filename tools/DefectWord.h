@@ -21,6 +21,7 @@ namespace defect {
 inline constexpr std::uint32_t kBitNextPixel = 1u << 31;  ///< column + 1 defective
 inline constexpr std::uint32_t kBitPixel = 1u << 30;      ///< column defective
 inline constexpr std::uint32_t kMaxRow = 0x1FFF;
+inline constexpr std::uint32_t kMaxWidth = 7;
 
 /// Largest column a sensor's defect words can carry: 16383, or 8191 on a sensor that is not
 /// large (its column field is read with 13 bits).

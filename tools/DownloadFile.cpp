@@ -63,10 +63,13 @@ bool PathFitsType(std::string_view path, int type)
     return true;
 }
 
-std::optional<std::string> LoadFileBytes(const std::string& path)
+std::optional<std::string> LoadFileBytes(const std::string& path, bool* tooLarge)
 {
     std::string bytes;
-    if (platform::ReadWholeFile(path, kMaxFileBytes, bytes) != platform::ReadFileResult::Ok)
+    const platform::ReadFileResult result = platform::ReadWholeFile(path, kMaxFileBytes, bytes);
+    if (tooLarge)
+        *tooLarge = result == platform::ReadFileResult::TooLarge;
+    if (result != platform::ReadFileResult::Ok)
         return std::nullopt;
     return bytes;
 }

@@ -67,8 +67,9 @@ bool PathFitsType(std::string_view path, int type);
 /// Files larger than this are refused before they are read.
 inline constexpr std::uint64_t kMaxFileBytes = 16u * 1024u * 1024u;
 
-/// Reads a whole file as bytes. nullopt when it cannot be opened or read, or is too large.
-std::optional<std::string> LoadFileBytes(const std::string& path);
+/// Reads a whole file as bytes. nullopt when it cannot be opened or read, or is larger than
+/// kMaxFileBytes (then `tooLarge`, when given, is set).
+std::optional<std::string> LoadFileBytes(const std::string& path, bool* tooLarge = nullptr);
 
 /// Why a file was refused: the 1-based line it happened on (0 for the file as a whole) and
 /// the reason in words.

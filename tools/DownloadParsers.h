@@ -30,9 +30,10 @@ Parsed<FlashImage> ParseFlatField(std::string_view text, bool largeSensor);
 /// defective pixel (width 0 when missing; lines beginning with "-" are comments). On a large
 /// sensor the pixels after ":Table_BottomUp" form the bottom-up list; elsewhere that tag is
 /// passed over like any other. Pixels are paired in file order (DefectPairer) and written
-/// into the file type's half of the sector image (PlaceDefectLists). Refused: no ":Table", a
-/// line with fewer than two numbers, a column outside 1..MaxColumn or a row outside 1..8191,
-/// lists that do not fit their areas, or no pixel at all.
+/// into the file type's half of the sector image (PlaceDefectLists); a table without pixels
+/// leaves that half empty. Refused: no ":Table", a line with fewer than two numbers, a column
+/// outside 1..MaxColumn, a row outside 1..8191 or a width outside 0..7, or lists that do not
+/// fit their areas.
 Parsed<FlashImage> ParseDefectTable(int type, std::string_view text, bool largeSensor);
 
 /// AFE ".txt": up to eight sections, each a tag line (":AFE1", ":AFE1N", ":AFE2" ... ":AFE4N",

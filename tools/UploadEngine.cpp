@@ -25,7 +25,7 @@ std::string Format(const char* format, ...)
 
 }  // namespace
 
-bool IsLargeSensorConfig(int configIndex) { return configIndex == 5 || configIndex == 9 || configIndex == 11; }
+bool IsLargeSensorConfig(int configIndex) { return configIndex == 5 || configIndex >= 9; }
 
 UploadEngine::UploadEngine(CCameraLink& link, platform::IClock* clock) : m_link(link), m_flash(link, clock) {}
 
@@ -70,6 +70,13 @@ StartResult UploadEngine::Start(int type, const std::string& path, bool largeSen
     m_image = FlashImage{};
     m_commands.clear();
     m_phaseStarted = false;
+    m_eraseSent = m_erased = m_stopping = false;
+    m_stopClosing.clear();
+    m_stopLeavesSupervisor = false;
+    m_programmed.clear();
+    m_writeBack.clear();
+    m_writeBackNext = 0;
+    m_sectorState.clear();
     m_failures = 0;
     m_command = 0;
     m_byteIndex = 0;
@@ -78,8 +85,14 @@ StartResult UploadEngine::Start(int type, const std::string& path, bool largeSen
     m_progressMax = m_lastPage;
     m_progressPos = 0;
 
-    const std::optional<std::string> bytes = LoadFileBytes(path);
+    bool tooLarge = false;
+    const std::optional<std::string> bytes = LoadFileBytes(path, &tooLarge);
     if (!bytes) {
+        if (tooLarge) {
+            Add(Format("The file is too large: an upload file holds at most %u MB.\r\n",
+                       static_cast<unsigned>(kMaxFileBytes / (1024 * 1024))));
+            return StartResult::TooLarge;
+        }
         Add(kParseErrorText);
         return type == kRgs ? StartResult::DoesNotExist : StartResult::CannotOpen;
     }
@@ -125,18 +138,142 @@ void UploadEngine::Tick()
     case UploadState::Reading: ReadPage(); break;
     case UploadState::Erasing: EraseSector(); break;
     case UploadState::Writing: WritePage(); break;
+    case UploadState::WritingBack: WriteBackPage(); break;
     case UploadState::Replaying: ReplayCommand(); break;
     }
 }
 
-void UploadEngine::Cancel()
+bool UploadEngine::IsKeptPage(int page) const
+{
+    return IsDefectType(m_type) && page >= m_target.readBackFirst && page < m_target.readBackEnd;
+}
+
+std::string UploadEngine::KeptPagesText() const
+{
+    return Format("pages %d-%d", m_target.readBackFirst, m_target.readBackEnd - 1);
+}
+
+namespace {
+
+/// "5-9, 12, 40-63": the pages of a list of ascending numbers, runs joined.
+std::string PageRanges(const std::vector<int>& pages)
+{
+    std::string text;
+    for (std::size_t i = 0; i < pages.size();) {
+        std::size_t j = i;
+        while (j + 1 < pages.size() && pages[j + 1] == pages[j] + 1)
+            ++j;
+        if (!text.empty())
+            text += ", ";
+        text += j == i ? Format("%d", pages[i]) : Format("%d-%d", pages[i], pages[j]);
+        i = j + 1;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string UploadEngine::DescribeSector() const
+{
+    const char* sector = flash::SectorName(m_target.sector);
+    if (!m_eraseSent)
+        return Format("%s is unchanged: nothing was erased.", sector);
+    if (!m_erased)
+        return Format("%s may be partly erased: the erase did not finish, its content is undefined.", sector);
+    std::vector<int> erased, keptLost;
+    for (int p = 0; p < static_cast<int>(m_programmed.size()); ++p) {
+        if (m_programmed[static_cast<std::size_t>(p)])
+            continue;
+        erased.push_back(p);
+        if (IsKeptPage(p))
+            keptLost.push_back(p);
+    }
+    if (erased.empty())
+        return Format("%s is programmed in full.", sector);
+    std::string text = erased.size() == m_programmed.size()
+                           ? Format("%s is left erased: no page was programmed.", sector)
+                           : Format("%s is left partly programmed: pages %s are erased.", sector, PageRanges(erased).c_str());
+    if (IsDefectType(m_type)) {
+        text += keptLost.empty()
+                    ? Format(" The half read back to keep (%s) is programmed again as it was.", KeptPagesText().c_str())
+                    : Format(" Of the half read back to keep (%s), pages %s are lost.", KeptPagesText().c_str(),
+                             PageRanges(keptLost).c_str());
+    }
+    return text;
+}
+
+std::string UploadEngine::StopConsequence() const
 {
     if (!Running())
-        return;
-    m_state = UploadState::Idle;
-    m_periodMs = 0;
+        return {};
+    const char* sector = flash::SectorName(m_target.sector);
+    if (m_state == UploadState::Replaying)
+        return "The register commands not yet sent are left out.";
+    if (!m_eraseSent)
+        return Format("Nothing is erased yet: %s stays as it is.", sector);
+    if (IsDefectType(m_type))
+        return Format("%s is erased. Stopping now programs again the half read back to keep (%s) and leaves the "
+                      "pages of the file not yet written erased.",
+                      sector, KeptPagesText().c_str());
+    return Format("%s is erased. Stopping now leaves the pages not yet written erased.", sector);
+}
+
+void UploadEngine::EndWithState(const std::string& closing, bool leaveSupervisor)
+{
+    Add(closing);
+    m_sectorState = DescribeSector();
+    Add(m_sectorState + "\r\n");
+    Trace("LoadData2Camera", m_sectorState);
     m_progressPos = 0;
-    Add("\nOperation was aborted");
+    Stop(leaveSupervisor);
+}
+
+void UploadEngine::WriteBackOrStop(const std::string& closing, bool leaveSupervisor)
+{
+    m_writeBack.clear();
+    m_writeBackNext = 0;
+    for (int p = 0; p < static_cast<int>(m_programmed.size()); ++p)
+        if (!m_programmed[static_cast<std::size_t>(p)] && IsKeptPage(p))
+            m_writeBack.push_back(p);
+    if (m_writeBack.empty()) {
+        EndWithState(closing, leaveSupervisor);
+        return;
+    }
+    Add(Format("Writing back %d pages read to keep (%s) to %s...\r\n", static_cast<int>(m_writeBack.size()),
+               PageRanges(m_writeBack).c_str(), flash::SectorName(m_target.sector)));
+    m_stopping = true;
+    m_stopClosing = closing;
+    m_stopLeavesSupervisor = leaveSupervisor;
+    m_state = UploadState::WritingBack;
+    m_periodMs = kTickMs;
+    m_progressMax = static_cast<int>(m_writeBack.size());
+    m_progressPos = 0;
+}
+
+void UploadEngine::Cancel()
+{
+    if (!Running() || m_stopping)
+        return;
+    if (m_type == kRgs || !m_eraseSent) {
+        // Nothing erased yet: the sector keeps what it holds.
+        m_state = UploadState::Idle;
+        m_periodMs = 0;
+        m_progressPos = 0;
+        m_phaseStarted = false;
+        Add("\nOperation was aborted");
+        if (m_type != kRgs) {
+            m_sectorState = DescribeSector();
+            Add("\r\n" + m_sectorState + "\r\n");
+        }
+        return;
+    }
+    if (m_state == UploadState::Erasing) {
+        // The erase runs to its end; the kept half is written back after it.
+        Add("\nStopping once the erase is done...\r\n");
+        m_stopping = true;
+        return;
+    }
+    WriteBackOrStop("\nOperation was aborted\r\n", false);
 }
 
 void UploadEngine::Stop(bool leaveSupervisor)
@@ -144,6 +281,7 @@ void UploadEngine::Stop(bool leaveSupervisor)
     m_state = UploadState::Idle;
     m_periodMs = 0;
     m_phaseStarted = false;
+    m_stopping = false;
     if (leaveSupervisor)
         m_flash.SetSupervisorMode(false);
 }
@@ -155,8 +293,7 @@ void UploadEngine::ReadPage()
         if (!m_phaseStarted) {
             if (!m_flash.SetSupervisorMode(true)) {
                 Add("Error on SetSupervisorMode\r\n\r\n");
-                m_progressPos = 0;
-                Stop(false);
+                EndWithState(m_flash.LastError() + ".\r\n", false);
                 return;
             }
             Add(Format("Reading of %d pages from %s...\r\n\r\n", m_lastPage - m_page, sector));
@@ -167,8 +304,8 @@ void UploadEngine::ReadPage()
         if (!m_flash.ReadFlashWords(m_target.sector, m_image.bytes.data() + static_cast<std::size_t>(p) * kPageSize,
                                     offset, offset + kPageSize)) {
             Trace("ReadPages", "Kill ReadPages. Read Error");
-            Add("Lost connection. Operation aborted.\r\n");
-            Stop(true);
+            EndWithState(Format("Reading page #%d failed: %s. Operation aborted.\r\n", p, m_flash.LastError().c_str()),
+                         true);
             return;
         }
         Add(Format("Data has been read from page #%d\r\n", p));
@@ -188,20 +325,44 @@ void UploadEngine::ReadPage()
 void UploadEngine::EraseSector()
 {
     const char* sector = flash::SectorName(m_target.sector);
-    Add(Format("Erasing %s before programming...\r\n\r\n", sector));
-    if (!m_flash.SetSupervisorMode(true) || !m_flash.EraseFlashSector(m_target.sector)) {
-        Stop(true);
+    bool failed = false;
+    if (!m_eraseSent) {
+        Add(Format("Erasing %s before programming...\r\n\r\n", sector));
+        if (!m_flash.SetSupervisorMode(true)) {
+            failed = true;
+        } else {
+            // From here on the sector may have lost its content, even when the command fails.
+            m_eraseSent = true;
+            failed = !m_flash.StartErase(m_target.sector);
+        }
+    }
+    if (!failed) {
+        // One status poll per tick, so the window keeps repainting through a long erase.
+        const flash::FlashAccess::EraseProgress progress = m_flash.PollErase();
+        if (progress == flash::FlashAccess::EraseProgress::Busy)
+            return;
+        failed = progress == flash::FlashAccess::EraseProgress::Failed;
+    }
+    if (failed) {
+        const std::string cause = m_flash.LastError();
         Trace("EraseSectors", "Kill EraseSectors. Erase Error");
         Add(Format("Error in %s Erase\r\n\r\n", sector));
+        EndWithState(cause + ".\r\n", true);
         return;
     }
+    m_erased = true;
     m_page = 0;
     m_lastPage = PagesToWrite(m_type, m_target, m_image);
+    m_programmed.assign(static_cast<std::size_t>(m_lastPage), false);
     m_kbTotal = m_lastPage * 0.25;
     m_progressMax = m_lastPage;
     m_progressPos = 0;
     Add(Format("%s is erased\r\n\r\n", sector));
     m_state = UploadState::Writing;
+    if (m_stopping) {
+        m_stopping = false;
+        WriteBackOrStop("\nOperation was aborted\r\n", false);
+    }
 }
 
 void UploadEngine::AppendWritePages(const std::string& line)
@@ -218,8 +379,7 @@ void UploadEngine::WritePage()
         if (m_page == 0) {
             if (!m_flash.SetSupervisorMode(true)) {
                 Add("Error on SetSupervisorMode\r\n\r\n");
-                m_progressPos = 0;
-                Stop(false);
+                EndWithState(m_flash.LastError() + ".\r\n", false);
                 return;
             }
             Add(Format("Writing of %d pages to %s...\r\n\r\n", m_lastPage, sector));
@@ -229,8 +389,9 @@ void UploadEngine::WritePage()
         if (!m_flash.WriteFlashPage(m_target.sector, p % 256, data)) {
             AppendWritePages(Format("sector=%i, page=%i - write failed\n", m_target.sector, p % 256));
             Trace("WritePages", "Kill WritePages. Write Error");
-            Add("Lost connection. Operation aborted.\r\n");
-            Stop(true);
+            Add(Format("Writing page #%d failed: %s.\r\n", p, m_flash.LastError().c_str()));
+            // The pages read back to keep are tried all the same: one failed page need not lose them.
+            WriteBackOrStop("Operation aborted.\r\n", true);
             return;
         }
         std::string line = Format("sector=%i, page=%i, buffSize=%i, data: ", m_target.sector, p % 256,
@@ -239,6 +400,7 @@ void UploadEngine::WritePage()
             line += Format("%02X ", data[i]);
         AppendWritePages(line + "...\n");
         Add(Format("Data has been written to page #%d\r\n", p));
+        m_programmed[static_cast<std::size_t>(p)] = true;
         m_page = p + 1;
         SetKb((p + 1) * 0.25);
         m_progressPos = m_page;
@@ -248,6 +410,27 @@ void UploadEngine::WritePage()
         Add("Writing is done\r\n\r\n");
         Stop(false);
     }
+}
+
+void UploadEngine::WriteBackPage()
+{
+    if (m_writeBackNext < m_writeBack.size()) {
+        const int p = m_writeBack[m_writeBackNext];
+        const std::uint8_t* data = m_image.bytes.data() + static_cast<std::size_t>(p) * kPageSize;
+        if ((m_writeBackNext == 0 && !m_flash.SetSupervisorMode(true)) ||
+            !m_flash.WriteFlashPage(m_target.sector, p % 256, data)) {
+            AppendWritePages(Format("sector=%i, page=%i - write failed\n", m_target.sector, p % 256));
+            Trace("WritePages", "Kill WritePages. Write Error");
+            Add(Format("Writing back page #%d failed: %s.\r\n", p, m_flash.LastError().c_str()));
+            EndWithState(m_stopClosing, true);
+            return;
+        }
+        m_programmed[static_cast<std::size_t>(p)] = true;
+        Add(Format("Data has been written back to page #%d\r\n", p));
+        m_progressPos = static_cast<int>(++m_writeBackNext);
+    }
+    if (m_writeBackNext >= m_writeBack.size())
+        EndWithState(m_stopClosing, m_stopLeavesSupervisor);
 }
 
 void UploadEngine::ReplayCommand()

@@ -2,8 +2,10 @@
 // page, or a register-command file replayed command by command, each step on a tick of the
 // window's timer. Defect tables first read back the half of the sector they do not replace,
 // then the sector is erased and every page programmed again. The type, sector and page range
-// are fixed at Start; Cancel stops between steps. No Qt: the dialog drives tick() from its
-// timers and shows the log, KB text and progress.
+// are fixed at Start. Cancel stops between steps; once the sector is erased, a stop first
+// programs again the half that was read back to be kept, so no stop loses it. Every stop and
+// failure ends the log with the state the sector was left in. No Qt: the dialog drives Tick()
+// from its timers and shows the log, KB text and progress.
 #pragma once
 
 #include "tools/DownloadFile.h"
@@ -25,13 +27,15 @@ inline constexpr int kWriteTimerId = 9999;
 inline constexpr int kTickMs = 30;
 inline constexpr int kTickAfterReadMs = 50;
 
-/// Configurations with a large sensor: their flat-field tables use 192 pages.
+/// Configurations the download terminal counts as large sensors (5, and 9 onwards): their
+/// flat-field tables take 192 pages, their defect tables a bottom-up list and 14-bit columns.
 bool IsLargeSensorConfig(int configIndex);
 
-enum class UploadState { Idle, Reading, Erasing, Writing, Replaying };
+/// WritingBack: a stop after the erase programs the half read back to be kept, then ends.
+enum class UploadState { Idle, Reading, Erasing, Writing, WritingBack, Replaying };
 
 /// Why Start refused; the texts are the dialog's message boxes (empty: none).
-enum class StartResult { Started, TypeUndefined, BadExtension, CannotOpen, DoesNotExist, ParseFailed };
+enum class StartResult { Started, TypeUndefined, BadExtension, CannotOpen, TooLarge, DoesNotExist, ParseFailed };
 
 class UploadEngine {
 public:
@@ -43,10 +47,21 @@ public:
     StartResult Start(int type, const std::string& path, bool largeSensor);
     /// One step of the running phase (one page, the erase, or one register command).
     void Tick();
-    /// Stops the run between steps: "\nOperation was aborted".
+    /// Stops the run between steps: "\nOperation was aborted" and the sector's state. Before the
+    /// erase the run ends at once; during the erase or the writes, the half of a defect sector
+    /// read back to be kept is programmed first (WritingBack: the run goes on until it is).
     void Cancel();
 
     bool Running() const { return m_state != UploadState::Idle; }
+    /// A stop was asked for and the kept half is still being written back.
+    bool Stopping() const { return m_stopping && Running(); }
+    /// The erase command of this run went to the camera: the sector no longer holds what it did.
+    bool SectorTouched() const { return m_eraseSent; }
+    /// What a stop now would cost, for the question before it ("" while idle).
+    std::string StopConsequence() const;
+    /// The state the last run left the sector in (the line at the end of the log after a stop
+    /// or a failure); "" when the run programmed the sector in full or was a register replay.
+    const std::string& SectorState() const { return m_sectorState; }
     UploadState State() const { return m_state; }
     /// The timer the run needs now (kReadTimerId or kWriteTimerId) and its period; 0 when idle.
     int TimerId() const;
@@ -75,9 +90,19 @@ private:
     void ReadPage();
     void EraseSector();
     void WritePage();
+    void WriteBackPage();
     void ReplayCommand();
     /// Ends the run; `leaveSupervisor` after a failed flash step.
     void Stop(bool leaveSupervisor);
+    /// After the erase, on a stop or a failed write: programs the pages of the kept half not
+    /// yet written, then ends the run with `closing` and the sector's state.
+    void WriteBackOrStop(const std::string& closing, bool leaveSupervisor);
+    /// Ends a table run with `closing`, then the sector's state as a log line.
+    void EndWithState(const std::string& closing, bool leaveSupervisor);
+    std::string DescribeSector() const;
+    /// A page a defect table read back to keep (never for other types).
+    bool IsKeptPage(int page) const;
+    std::string KeptPagesText() const;
     void Add(const std::string& text) { m_log += text; }
     void Trace(const char* op, const std::string& text);
     void AppendWritePages(const std::string& line);
@@ -97,6 +122,15 @@ private:
     int m_failures = 0;          ///< consecutive refused commands
     int m_page = 0, m_lastPage = 0;
     bool m_phaseStarted = false;
+    bool m_eraseSent = false;             ///< the erase command reached the camera
+    bool m_erased = false;                ///< the erase finished: m_programmed counts
+    bool m_stopping = false;              ///< a stop waits for the erase or the write-back
+    std::string m_stopClosing;            ///< the log line that ends the run after the write-back
+    bool m_stopLeavesSupervisor = false;
+    std::vector<bool> m_programmed;       ///< pages of the write phase programmed so far
+    std::vector<int> m_writeBack;         ///< kept pages still to program on a stop
+    std::size_t m_writeBackNext = 0;
+    std::string m_sectorState;
     double m_kbTotal = 0;
     std::string m_log, m_kbText;
     int m_progressMax = 0, m_progressPos = 0;

@@ -141,6 +141,46 @@ TEST_F(NumericFixture, EditFiltersKeys)
     EXPECT_EQ(Edit()->text(), "1");
 }
 
+// Example failure: a '-' typed over a selection that starts the text is dropped, so "-50"
+// typed over "188" commits +50; or a second '-' or '.' is let in because the selection held
+// the first one.
+TEST_F(NumericFixture, TypingOverASelectionJudgesTheTextThatRemains)
+{
+    struct Row {
+        const char* shown;
+        int from, length;  ///< the selection
+        const char* typed;
+        const char* result;
+    };
+    const Row rows[] = {
+        {"188", 0, 3, "-50", "-50"},     // the whole text, as a double click selects it
+        {"188", 0, 1, "-", "-88"},       // the selection starts the text
+        {"-188", 0, 2, "-", "-88"},      // the '-' it replaces goes with it
+        {"-188", 1, 2, "-", "-188"},     // a second '-' is refused
+        {"188", 1, 2, "-", "188"},       // a '-' away from the start is refused
+        {"1.5", 1, 2, ".2", "1.2"},      // the '.' it replaces goes with it
+        {"1.5", 2, 1, ".", "1.5"},       // a second '.' is refused
+    };
+    Init(-1000, 1000, 0, false, 200);
+    for (const Row& row : rows) {
+        Edit()->setFocus();
+        Edit()->setText(row.shown);
+        Edit()->setSelection(row.from, row.length);
+        QTest::keyClicks(Edit(), row.typed);
+        EXPECT_EQ(Edit()->text(), row.result) << row.shown << " " << row.typed;
+    }
+
+    // Double click selects all; the typed negative number is the committed value.
+    Init(-1000, 1000, 188, true);
+    const QPoint middle(Edit()->width() / 2, Edit()->height() / 2);
+    QTest::mouseDClick(Edit(), Qt::LeftButton, Qt::NoModifier, middle);
+    ASSERT_EQ(Edit()->selectedText(), "188");
+    QTest::keyClicks(Edit(), "-50");
+    QTest::keyClick(Edit(), Qt::Key_Return);
+    EXPECT_EQ(TakeCodes(), (Codes{wnd::OVN_CHANGED}));
+    EXPECT_EQ(control->value, -50);
+}
+
 // Example failure: with liveNotify cleared, holding a spin arrow commits (1001) at every
 // step instead of once at the end; or the spin sends no 1002 while it moves.
 TEST_F(NumericFixture, SpinReportsEachStepAndCommitsOnceAtTheEnd)

@@ -125,6 +125,9 @@ TEST_F(StoreTest, VetoAndFailedWriteStopTheRest)
     hooks.write = [](_OrvStParam*) { return 15; };
     EXPECT_EQ(store.SetParamInt("Gain", 9, true), 15);
     EXPECT_EQ(hooks.events, (std::vector<std::string>{"changing Gain 0->9", "write Gain 9"}));
+    // The refused value is not kept: the record holds what the camera holds.
+    ASSERT_EQ(store.GetParamData("Gain", &copy), 0);
+    EXPECT_EQ(copy.value.n, 0);
 }
 
 // Example failure: a get answers the stale value, runs the echo after a failed read, or

@@ -247,6 +247,32 @@ TEST_F(LensPanelTest, TypedFNumberMovesTheIrisByRelativeSteps)
     }
 }
 
+// Example failure: the camera refuses the relative step, and the move is sent anyway with the
+// step the camera still holds, driving the iris by the wrong distance; or the edit keeps the
+// f-number the iris never reached.
+TEST_F(LensPanelTest, RefusedIrisStepSendsNoMove)
+{
+    CDlgLensControl* panel = OpenLens();
+    ASSERT_NE(panel, nullptr);
+    auto* edit = Item<QLineEdit>(panel, CDlgLensControl::IDC_IRIS_EDIT);
+    const std::uint32_t stepWord = Word("IrisStepValue");
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(Reg("IrisStepValue").address, refuse);
+    boxes.clear();
+    Type(edit, QStringLiteral("2.00"));
+    Settle();
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("IrisStepValue", 12, stepWord)}));
+    EXPECT_FALSE(boxes.empty()) << "the refusal is shown";
+    EXPECT_EQ(edit->text(), "1.19");
+
+    emu.SetAddressFault(Reg("IrisStepValue").address, emu::Fault{});
+    emu.ClearFrames();
+    Type(edit, QStringLiteral("2.00"));
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("IrisStepValue", 12, stepWord), WriteIn("IrisCloseStep", 1),
+                                     WriteIn("IrisStepValue", 5, stepWord)}));
+}
+
 TEST_F(LensPanelTest, SliderAndSpinMoveTheIrisOnRelease)
 {
     CDlgLensControl* panel = OpenLens();

@@ -361,17 +361,24 @@ TEST_F(OutputPanelTest, PulseGranNotificationConvertsWithTheOldStep)
     EXPECT_EQ(Numeric(1251)->value, 10000);
 }
 
-// Example failure: an offline camera gets writes from the panel, the start button shows "Stop"
-// for a generator it never reached, or a refresh without a camera clears the panel.
+// Example failure: an offline camera gets writes from the panel, the controls or the start
+// button show values the camera never got ("Stop" for a generator it never reached), or a
+// refresh without a camera clears the panel.
 TEST_F(OutputPanelTest, OfflineNothingIsWrittenAndTheStartButtonShowsTheCamera)
 {
     CDlgOutput& p = OpenOutput();
+    const QString period = Numeric(1465)->edit->text();
+    const QString polarity = Item<QComboBox>(1432)->currentText();
+    ASSERT_NE(period, "1250");
+    ASSERT_NE(polarity, "High");
     window->m_Link.m_bOnline = false;
     TypeInto(Numeric(1465), "1250");
     PickItem(Item<QComboBox>(1432), "High");
     Click(CDlgOutput::IDC_START);
     Settle();
     EXPECT_TRUE(WriteFrames().empty());
+    EXPECT_EQ(Numeric(1465)->edit->text(), period);
+    EXPECT_EQ(Item<QComboBox>(1432)->currentText(), polarity);
     EXPECT_EQ(Item<QPushButton>(CDlgOutput::IDC_START)->text(), "Start");
     EXPECT_EQ(IconShown(), wnd::IDI_STATE_HIGH);
 
@@ -379,12 +386,11 @@ TEST_F(OutputPanelTest, OfflineNothingIsWrittenAndTheStartButtonShowsTheCamera)
     window->m_Link.m_bLinkAlive = false;
     emu.UnplugPort(0);
     const auto before = Layout();
-    const QString period = Numeric(1465)->edit->text();
     p.RefreshFromStorage();
     Settle();
     EXPECT_EQ(Layout(), before);
     EXPECT_EQ(Numeric(1465)->edit->text(), period);
-    EXPECT_EQ(Item<QComboBox>(1432)->currentText(), "High");
+    EXPECT_EQ(Item<QComboBox>(1432)->currentText(), polarity);
 }
 
 // Example failure: the strobes may be set beyond the frame time, a shorter frame leaves a

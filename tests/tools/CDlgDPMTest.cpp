@@ -14,6 +14,7 @@
 #include "support/TempDir.h"
 #include "tools/DownloadParsers.h"
 
+#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -343,6 +344,25 @@ TEST_F(BadPixelMapWindow, ListShowsWholeTextsAndCountsWhatWasRead)
     ChooseSpace("FFC X User Space");
     EXPECT_EQ(List()->columnWidth(0), 55);
     EXPECT_EQ(status->text().toStdString(), "0 value(s) read from FFC X User Space.");
+}
+
+// Example failure: the editor takes the download terminal's rule, so on configuration 10 it
+// reads defect words with 14-bit columns and the flat-field X table over 128 pages.
+TEST_F(BadPixelMapWindow, LargeSensorRuleByConfiguration)
+{
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        link->m_nConfigIndex = c.config;
+        CDlgDPM probe(nullptr, link.get(), true, &clock);
+        EXPECT_EQ(probe.Engine().LargeSensor(), c.editor) << "configuration " << c.config;
+    }
+
+    // Configuration 10: the X table of the flat field is pages 0-63.
+    link->m_nConfigIndex = 10;
+    emu.SetFlashBytes(11, 0, Bytes(0xC000, 0x01));
+    Open(true);
+    PickByKeyboard(MapType(), "FFC X Factory Space");
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy() && dialog->Engine().Space() == dpm::kFfcXFactory; }));
+    EXPECT_EQ(dialog->Engine().EntriesRead(), 64 * 64);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The "Download Terminal" dialog as an operator uses it, offscreen over the emulated camera:
 // the type box by GuruMode, a whole upload started with the keyboard and the mouse with the
 // progress bar reaching its end, the controls locked while it runs, Cancel, a failed run that
-// leaves the dialog usable, closing during a run, and a register file with its note box.
+// leaves the dialog usable, closing during a run (the run waits for the answer, and a stop
+// after the erase writes back the half read to keep), the large-sensor rule by configuration,
+// and a register file with its note box.
 #include "tools/CDlgDownloadTerminal.h"
 
 #include "camera/ProtocolFixture.h"
@@ -9,6 +11,8 @@
 #include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
 #include "support/TempDir.h"
+#include "tools/DownloadParsers.h"
+#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -20,6 +24,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -170,6 +175,124 @@ TEST_F(DownloadTerminalWindow, ClosingDuringARunAsksFirst)
     EXPECT_FALSE(dialog->Loading());
 }
 
+// Example failure: the upload goes on behind the question and erases the sector; "No" does
+// not resume it; "Yes" after the erase closes at once and leaves the half read back to keep
+// erased, with no word of it once the log is gone.
+TEST_F(DownloadTerminalWindow, CloseQuestionHoldsTheRunAndAStopKeepsTheHalfReadBack)
+{
+    std::vector<QString> boxes;
+    int answer = wnd::IDNO;
+    bool heldStill = false;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        if (box.text.startsWith("An upload is running.")) {
+            // The operator takes their time to read the question.
+            const int pos = dialog->Engine().ProgressPos();
+            const std::size_t frames = emu.Frames().size();
+            QTest::qWait(600);
+            heldStill = dialog->Engine().ProgressPos() == pos && emu.Frames().size() == frames;
+        }
+        return answer;
+    });
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x11 + i % 200);
+    emu.SetFlashBytes(9, 0, before);
+    const std::string path = File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n6,10,2\n9,300,3\n");
+    const Bytes image = download::ParseTableFile(download::kDpmFactory, std::string(download::LoadFileBytes(path).value()),
+                                                 false)
+                            .value()
+                            .bytes;
+    const auto startUpload = [&] {
+        Open(true);
+        ChooseType("DPM Factory Space");
+        TypePath(path);
+        QTest::mouseClick(LoadButton(), Qt::LeftButton);
+        ASSERT_TRUE(dialog->Loading());
+    };
+
+    // "No" during the read-back: the run waited, then goes on to the end.
+    ASSERT_NO_FATAL_FAILURE(startUpload());
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().ProgressPos() >= 2; }));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("Nothing is erased yet")) << boxes[0].toStdString();
+    EXPECT_TRUE(heldStill) << "the upload went on behind the question";
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
+    EXPECT_NE(LogText().find("Writing is done"), std::string::npos);
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(image.begin(), image.begin() + 0x2000));
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+
+    // "Yes" during the read-back: closes at once, nothing erased.
+    emu.SetFlashBytes(9, 0, before);
+    const int erases = emu.FlashCommandCount(1);
+    boxes.clear();
+    answer = wnd::IDYES;
+    ASSERT_NO_FATAL_FAILURE(startUpload());
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().ProgressPos() >= 2; }));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(heldStill);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->Loading());
+    EXPECT_EQ(boxes.size(), 1u) << "an unchanged sector needs no word after the close";
+    EXPECT_EQ(emu.FlashCommandCount(1), erases);
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x4000), before);
+
+    // "Yes" while the file's half is programmed: the kept half is written back, then the
+    // dialog closes and says what the sector holds.
+    boxes.clear();
+    ASSERT_NO_FATAL_FAILURE(startUpload());
+    ASSERT_TRUE(WaitFor([&] {
+        return dialog->Engine().State() == download::UploadState::Writing && dialog->Engine().ProgressPos() >= 3;
+    }));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("DPM Sector is erased") && boxes[0].contains("pages 32-63"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(heldStill);
+    // Writing back: the dialog stays until it is done, and nothing cuts it short.
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->Engine().Stopping());
+    EXPECT_FALSE(CancelButton()->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    EXPECT_FALSE(dialog->Loading());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].contains("DPM Sector is left partly programmed") &&
+                boxes[1].contains("(pages 32-63) is programmed again as it was"))
+        << boxes[1].toStdString();
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+    EXPECT_EQ(emu.FlashBytes(9, 0x1F00, 0x100), Bytes(0x100, 0xFF)) << "the file's last page was never written";
+}
+
+// Example failure: the terminal takes the editor's rule, so on configuration 10 a flat-field
+// upload writes the small layout (Y at 0x4000, X thinned to 4096, 128 pages).
+TEST_F(DownloadTerminalWindow, LargeSensorRuleByConfiguration)
+{
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        link->m_nConfigIndex = c.config;
+        CDlgDownloadTerminal probe(nullptr, link.get(), true, &clock);
+        EXPECT_EQ(probe.LargeSensor(), c.terminal) << "configuration " << c.config;
+    }
+
+    link->m_nConfigIndex = 10;
+    std::string ffc = ":FFC_X\n";
+    for (int i = 0; i < 6000; ++i)
+        ffc += std::to_string(i) + "," + std::to_string(i + 1) + "\n";
+    ffc += ":FFC_Y\n0,77\n";
+    const int programs = emu.FlashCommandCount(3);
+    Open(true);
+    ChooseType("FFC #1");
+    TypePath(File("c10.ffc", ffc));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
+    EXPECT_NE(LogText().find("Writing of 192 pages to FFC1 Sector"), std::string::npos) << LogText();
+    EXPECT_EQ(emu.FlashCommandCount(3) - programs, 192);
+    // X whole (6000 values fit 8192), Y after 0x8000.
+    EXPECT_EQ(emu.FlashBytes(11, 4 * 5999, 4), (Bytes{0, 0, 0x17, 0x70}));
+    EXPECT_EQ(emu.FlashBytes(11, 0x8000, 4), (Bytes{0, 0, 0, 77}));
+}
+
 TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
 {
     std::vector<QString> boxes;
@@ -201,6 +324,15 @@ TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
     TypePath(File("w2.rgs", "52 6014\r\n"));
     QTest::mouseClick(LoadButton(), Qt::LeftButton);
     EXPECT_EQ(boxes.back(), "File extension incorrected");
+    EXPECT_TRUE(Frames().empty());
+
+    // A file past the size limit is called too large, not unopenable.
+    const std::string huge = File("huge.lut", ":Table\n0,1\n");
+    std::filesystem::resize_file(huge, download::kMaxFileBytes + 1);
+    TypePath(huge);
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    EXPECT_TRUE(boxes.back().contains("is too large")) << boxes.back().toStdString();
+    EXPECT_NE(LogText().find("too large"), std::string::npos) << LogText();
     EXPECT_TRUE(Frames().empty());
 }
 

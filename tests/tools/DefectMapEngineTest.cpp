@@ -330,11 +330,17 @@ TEST_F(DefectMapEngineTest, LargeSensorPutsLowerHalfPixelsIntoTheBottomUpList)
     EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 9, 1000, 1), kSeparator, Row("4097", 5, 1500, 1),
                                                     Row("4098", 9, 1100, 1)}));
 
-    // Without the frame height the list a pixel belongs to is unknown: nothing is written.
+    // Without the frame height (refused, or a height of 0) the list a pixel belongs to is
+    // unknown: nothing is written.
     const int erases = emu.FlashCommandCount(kErase);
+    const Bytes before = emu.FlashBytes(10, 0, 0x10000);
     Refuse(kFrameHeightRegister, 0x15, 0x0B);
     EXPECT_EQ(Add(11, 1200), AddResult::FrameSizeUnknown);
+    emu.SetRegister(kFrameHeightRegister, 0);
+    EXPECT_EQ(Add(13, 1), AddResult::FrameSizeUnknown);
+    EXPECT_NE(engine->LastError().find("VerFrameSizeMax"), std::string::npos);
     EXPECT_EQ(emu.FlashCommandCount(kErase), erases);
+    EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), before);
 }
 
 // Example failure: a failed read-back still erases the sector (the other list is lost), a

@@ -2,6 +2,7 @@
 // refused with its line and reason before anything could be erased. Each case runs with LF
 // and with CR LF line ends.
 #include "fuzz/DownloadFuzz.h"
+#include "tools/DefectMapEngine.h"
 #include "tools/DownloadFile.h"
 #include "tools/DownloadParsers.h"
 
@@ -52,10 +53,11 @@ TEST(DownloadParsers, RefusesMalformedFilesWithLineAndReason)
         {"ffc_other_tag", kFfc1, false, ":Table\n0,1\n:FFC_X\n", 3, "unexpected tag \":FFC_X\""},
         {"ffc_unreadable_line", kFfc2, true, ":Table\n0,1\nabc\n", 3, "\"index,value\""},
         {"dcm_no_table", kDpmUser, false, "5,10,1\n", 0, "no \":Table\""},
-        {"dcm_no_pixels", kDpmFactory, false, "-- Column(X),Row(Y),Width(W)\n:Table\n", 2, "no defect pixels"},
         {"dcm_one_number", kDpmUser, false, ":Table\n5,10,1\n7\n", 3, "at least column and row"},
         {"dcm_column_zero", kDpmUser, false, ":Table\n0,10,1\n", 2, "column 0 is outside 1..8191"},
         {"dcm_row_zero", kDpmUser, false, ":Table\n3,0\n", 2, "row 0 is outside 1..8191"},
+        {"dcm_width_past_3_bits", kDpmUser, false, ":Table\n5,10,1\n7,10,9\n", 3, "width 9 is outside 0..7"},
+        {"bcm_width_negative", kBpmUser, true, ":Table\n-- c\n5,10,-1\n", 3, "width -1 is outside 0..7"},
         {"bcm_row_past_13_bits", kBpmUser, true, ":Table\n3,8192,1\n", 2, "row 8192 is outside 1..8191"},
         {"bcm_column_past_13_bits_small_sensor", kBpmFactory, false, ":Table\n8192,1,1\n", 2,
          "column 8192 is outside 1..8191"},
@@ -196,6 +198,25 @@ TEST(DefectTable, PlacesBothListsInTheTypesHalf)
     ASSERT_TRUE(factory.ok());
     EXPECT_EQ(factory.value().bytes.size(), 0x10000u);
     EXPECT_EQ(download::FlashWordAt(factory.value().bytes, 0), 0x80070001u);
+}
+
+// Example failure: a table without pixels is refused, so a defect space can never be cleared,
+// and the editor's saved empty list cannot be uploaded back.
+TEST(DefectTable, ATableWithoutPixelsEmptiesItsSpace)
+{
+    const std::string files[] = {":Table\n", dpm::FormatListFile({}),
+                                 "-- c\n:Table\n-- c\n:Table_BottomUp\n"};
+    for (const std::string& file : files) {
+        for (const int type : {kDpmUser, kDpmFactory, kBpmUser, kBpmFactory}) {
+            for (const bool large : {false, true}) {
+                SCOPED_TRACE(file + " type " + std::to_string(type) + (large ? " large" : ""));
+                const auto parsed = ParseDefectTable(type, file, large);
+                ASSERT_TRUE(parsed.ok()) << parsed.error().Message();
+                const auto& bytes = parsed.value().bytes;
+                EXPECT_EQ(bytes, std::vector<std::uint8_t>(TargetFor(type, large)->bufferLength, 0));
+            }
+        }
+    }
 }
 
 // Example failure (fault fixed): a list longer than its area is cut off or runs into the

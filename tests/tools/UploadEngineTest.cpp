@@ -2,7 +2,9 @@
 // sector (defect tables keep the other half of the sector), failures and cancel leave the
 // engine idle and ready for the next run, and register files replay command by command.
 #include "camera/ProtocolFixture.h"
+#include "LargeSensorCases.h"
 #include "support/TempDir.h"
+#include "tools/DefectMapEngine.h"
 #include "tools/UploadEngine.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,8 @@ const char* const kDefect = "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n6,10,
 const char* const kLut = ":Table\n0,100\n1,-2\n2,70000\n";
 const char* const kFfc = ":Table\n0,5\n1,6\n2,7\n:FFC_Y\n0,9\n1,10\n";
 const char* const kAfe = ":AFE1\n10 20\n11 21\n12 22\n";
+const char* const kEmptyDefect = "-- Column(X),Row(Y),Width(W)\r\n:Table\r\n";
+const char* const kBottomUpDefect = "-- c\n:Table\n5,10,1\n-- c\n:Table_BottomUp\n9,8000,2\n";
 
 class UploadEngineTest : public EmulatedLinkTest {
 protected:
@@ -70,10 +74,15 @@ protected:
     std::vector<std::string> traces;
 };
 
-TEST_F(UploadEngineTest, LargeSensorConfigurations)
+// Example failure: configuration 10 counts as small here, so its flat-field tables are cut
+// to 128 pages and its defect tables lose their bottom-up list; or the editor's rule is
+// widened with it.
+TEST(LargeSensorRule, EachToolHasItsOwnConfigurations)
 {
-    for (int config = 0; config < 14; ++config)
-        EXPECT_EQ(download::IsLargeSensorConfig(config), config == 5 || config == 9 || config == 11) << config;
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        EXPECT_EQ(download::IsLargeSensorConfig(c.config), c.terminal) << c.config;
+        EXPECT_EQ(dpm::IsLargeSensorConfig(c.config), c.editor) << c.config;
+    }
 }
 
 /// Every table type lands in its sector; a defect table keeps the other half byte for byte.
@@ -99,6 +108,11 @@ TEST_F(UploadEngineTest, EachTableTypeProgramsItsSector)
         {4, "a.lut", kLut, false, 5, 0, 64, 0, 0x4000},
         {7, "d.lut", kLut, false, 8, 0, 64, 0, 0x4000},
         {8, "afe.txt", kAfe, false, 13, 0, 1, 0, 0x100},
+        {0, "empty.dcm", kEmptyDefect, false, 9, 32, 64, 0x2000, 0x4000},
+        {11, "empty.bcm", kEmptyDefect, true, 10, 128, 256, 0, 0x8000},
+        // Configuration 10: the terminal counts it as a large sensor.
+        {2, "c10.ffc", kFfc, download::IsLargeSensorConfig(10), 11, 0, 192, 0, 0xC000},
+        {1, "c10.bcm", kBottomUpDefect, download::IsLargeSensorConfig(10), 10, 128, 256, 0x8000, 0x10000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,6 +145,10 @@ TEST_F(UploadEngineTest, EachTableTypeProgramsItsSector)
         EXPECT_EQ(Bytes(flash.begin() + end, flash.end()), Bytes(0x10000 - end, 0xFF)) << "erased beyond the pages written";
     }
     EXPECT_NE(WritePages().find("sector=9, page=0, buffSize=256, data: "), std::string::npos);
+    // The last two cases on configuration 10: Y of the flat field after 0x8000, the bottom-up list at 0xC000.
+    EXPECT_EQ(emu.FlashBytes(11, 0x8000, 8), (Bytes{0, 0, 0, 9, 0, 0, 0, 10}));
+    EXPECT_EQ(emu.FlashBytes(10, 0xC000, 4), (Bytes{0x40, 0x09, 0x5F, 0x40}));
+    EXPECT_EQ(emu.FlashBytes(10, 0xBFFC, 4), (Bytes{0, 0, 0, 0}));
 }
 
 TEST_F(UploadEngineTest, BadInputStartsNothing)
@@ -139,8 +157,14 @@ TEST_F(UploadEngineTest, BadInputStartsNothing)
     EXPECT_EQ(engine->Start(4, File("x.ffc", kFfc), false), StartResult::BadExtension);
     EXPECT_EQ(engine->Start(4, (files.Path() / "missing.lut").string(), false), StartResult::CannotOpen);
     EXPECT_EQ(engine->Start(9, (files.Path() / "missing.rgs").string(), false), StartResult::DoesNotExist);
+    EXPECT_EQ(engine->Start(0, File("bad.dcm", ":Table\n5,10,8\n"), false), StartResult::ParseFailed);
+    EXPECT_NE(engine->Log().find("line 2: width 8 is outside 0..7"), std::string::npos) << engine->Log();
     EXPECT_EQ(engine->Start(4, File("bad.lut", "0,1\n"), false), StartResult::ParseFailed);
     EXPECT_EQ(engine->Log().rfind(UploadEngine::kParseErrorText, 0), 0u);
+    const std::string huge = File("huge.lut", ":Table\n0,1\n");
+    std::filesystem::resize_file(huge, download::kMaxFileBytes + 1);
+    EXPECT_EQ(engine->Start(4, huge, false), StartResult::TooLarge);
+    EXPECT_NE(engine->Log().find("too large"), std::string::npos) << engine->Log();
     EXPECT_FALSE(engine->Running());
     EXPECT_TRUE(Frames().empty());
 }
@@ -154,7 +178,10 @@ TEST_F(UploadEngineTest, ReadBackFailureErasesNothingAndLeavesSupervisorMode)
     emu.FailNextFlashCommand(4, 0x04);
     engine->Tick();
     EXPECT_FALSE(engine->Running());
-    EXPECT_NE(engine->Log().find("Lost connection. Operation aborted.\r\n"), std::string::npos);
+    EXPECT_NE(engine->Log().find("Reading page #5 failed: read: flash failure (status 4). Operation aborted.\r\n"
+                                 "DPM Sector is unchanged: nothing was erased.\r\n"),
+              std::string::npos)
+        << engine->Log();
     EXPECT_FALSE(emu.SupervisorMode());
     EXPECT_EQ(emu.FlashCommandCount(1), 0);
     const Bytes pattern = Pattern();
@@ -174,7 +201,10 @@ TEST_F(UploadEngineTest, EraseFailureProgramsNothing)
     emu.FailNextFlashCommand(1, 0x02);
     engine->Tick();
     EXPECT_FALSE(engine->Running());
-    EXPECT_NE(engine->Log().find("Error in LUT1 Sector Erase\r\n\r\n"), std::string::npos);
+    EXPECT_NE(engine->Log().find("Error in LUT1 Sector Erase\r\n\r\nerase: flash failure (status 2).\r\n"
+                                 "LUT1 Sector may be partly erased"),
+              std::string::npos)
+        << engine->Log();
     EXPECT_EQ(emu.FlashCommandCount(3), 0);
     EXPECT_FALSE(emu.SupervisorMode());
 }
@@ -184,11 +214,13 @@ TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
     struct Case {
         const char* name;
         std::function<void()> fault;
+        const char* cause;
     };
     const Case cases[] = {
-        {"failure bit", [this] { emu.FailNextFlashCommand(3, 0x04); }},
-        {"time-out", [this] { Silence(0x6040); }},
-        {"stays busy", [this] { emu.SetFlashBusyPolls(1000000); }},
+        {"failure bit", [this] { emu.FailNextFlashCommand(3, 0x04); }, "write: flash failure (status 4)"},
+        {"refused page block", [this] { Refuse(0x0000, 0x15, 0x0B); }, "write: refused by the camera"},
+        {"time-out", [this] { Silence(0x6040); }, "write: no answer"},
+        {"stays busy", [this] { emu.SetFlashBusyPolls(1000000); }, "write: the flash stays busy"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -199,7 +231,11 @@ TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
         c.fault();
         engine->Tick();
         EXPECT_FALSE(engine->Running());
-        EXPECT_NE(engine->Log().find("Lost connection. Operation aborted.\r\n"), std::string::npos);
+        EXPECT_NE(engine->Log().find(std::string("Writing page #3 failed: ") + c.cause), std::string::npos) << engine->Log();
+        EXPECT_NE(engine->Log().find("Operation aborted.\r\nLUT2 Sector is left partly programmed: pages 3-63 are erased.\r\n"),
+                  std::string::npos)
+            << engine->Log();
+        EXPECT_EQ(engine->Log().find("Lost connection"), std::string::npos);
         EXPECT_NE(WritePages().find("sector=6, page=3 - write failed\n"), std::string::npos);
         EXPECT_FALSE(emu.SupervisorMode());
         link->m_bOnline = 1;
@@ -215,7 +251,9 @@ TEST_F(UploadEngineTest, CancelStopsBetweenStepsAndTheNextRunStartsOver)
     EXPECT_FALSE(engine->Running());
     EXPECT_EQ(engine->TimerId(), 0);
     EXPECT_EQ(engine->ProgressPos(), 0);
-    EXPECT_NE(engine->Log().find("\nOperation was aborted"), std::string::npos);
+    EXPECT_NE(engine->Log().find("\nOperation was aborted\r\nBPM Sector is unchanged: nothing was erased.\r\n"),
+              std::string::npos)
+        << engine->Log();
     emu.ClearFrames();
     engine->Tick();
     EXPECT_TRUE(Frames().empty());
@@ -225,6 +263,92 @@ TEST_F(UploadEngineTest, CancelStopsBetweenStepsAndTheNextRunStartsOver)
     ASSERT_FALSE(Frames().empty());
     EXPECT_EQ(Frames().front(), WriteFrame(0x6014, 0x5E17C4B2));
     EXPECT_NE(engine->Log().find("Reading of 128 pages from BPM Sector"), std::string::npos);
+}
+
+// Example failure: a stop after the erase leaves the half that was read back to be kept
+// erased (the factory list of a DPM sector is lost), a stop before the erase erases anyway,
+// or the log does not say what the sector now holds.
+TEST_F(UploadEngineTest, AStopAtAnyPhaseKeepsTheHalfReadBack)
+{
+    const std::string file = File("d.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n" + [] {
+        std::string lines;  // enough pixels to fill several pages of the space
+        for (int row = 1; row <= 300; ++row)
+            lines += std::to_string(2 * row + 1) + "," + std::to_string(row) + ",1\n";
+        return lines;
+    }());
+    enum class Stop { Cancel, WriteFails };
+    struct Case {
+        const char* name;
+        int type;               // 0: DPM user (keeps pages 0-31), 10: DPM factory (keeps 32-63)
+        int ticksBefore;        // ticks before the busy erase is set and the stop comes
+        int busyPolls;          // the erase reads busy this often
+        int ticksAfterBusy;
+        Stop stop;
+        int newFrom, newEnd;    // pages that hold the file afterwards
+        bool erased;            // the sector was erased: every other page not kept reads 0xFF
+        const char* state;
+    };
+    const Case cases[] = {
+        {"read-back", 10, 5, 0, 0, Stop::Cancel, 0, 0, false, "DPM Sector is unchanged: nothing was erased."},
+        {"before the erase", 0, 32, 0, 0, Stop::Cancel, 0, 0, false, "DPM Sector is unchanged"},
+        {"during the erase", 0, 32, 4, 1, Stop::Cancel, 0, 0, true,
+         "DPM Sector is left partly programmed: pages 32-63 are erased. The half read back to keep (pages 0-31) is "
+         "programmed again as it was."},
+        {"programming the file's half", 10, 32, 0, 1 + 5, Stop::Cancel, 0, 5, true,
+         "pages 5-31 are erased. The half read back to keep (pages 32-63) is programmed again"},
+        {"programming the kept half", 0, 32, 0, 1 + 10, Stop::Cancel, 0, 0, true, "pages 32-63 are erased"},
+        {"programming after the kept half", 0, 32, 0, 1 + 40, Stop::Cancel, 32, 40, true, "pages 40-63 are erased"},
+        {"a page of the file's half fails", 10, 32, 0, 1 + 7, Stop::WriteFails, 0, 7, true,
+         "pages 7-31 are erased. The half read back to keep (pages 32-63) is programmed again"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetFlashBusyPolls(0);
+        const Bytes before = Pattern();
+        emu.SetFlashBytes(9, 0, before);
+        const int erasesBefore = emu.FlashCommandCount(1);
+        ASSERT_EQ(engine->Start(c.type, file, false), StartResult::Started);
+        const Bytes image = download::ParseTableFile(c.type, std::string(download::LoadFileBytes(file).value()), false)
+                                .value()
+                                .bytes;
+        for (int i = 0; i < c.ticksBefore; ++i)
+            engine->Tick();
+        emu.SetFlashBusyPolls(c.busyPolls);
+        for (int i = 0; i < c.ticksAfterBusy; ++i)
+            engine->Tick();
+        ASSERT_TRUE(engine->Running());
+        if (c.stop == Stop::Cancel) {
+            engine->Cancel();
+        } else {
+            emu.FailNextFlashCommand(3, 0x02);
+            engine->Tick();
+        }
+        emu.SetFlashBusyPolls(0);
+        RunToEnd();
+        EXPECT_EQ(emu.FlashCommandCount(1) - erasesBefore, c.erased ? 1 : 0);
+        const std::string log = engine->Log();
+        EXPECT_NE(log.find(c.state), std::string::npos) << log;
+        EXPECT_NE(engine->SectorState().find(c.state), std::string::npos) << engine->SectorState();
+        EXPECT_EQ(log.rfind(engine->SectorState() + "\r\n"), log.size() - engine->SectorState().size() - 2)
+            << "the state ends the log";
+
+        const Bytes flash = emu.FlashBytes(9, 0, 0x4000);
+        const int keptFirst = c.type == 0 ? 0 : 32;
+        for (int page = 0; page < 64; ++page) {
+            SCOPED_TRACE("page " + std::to_string(page));
+            const auto at = [page](const Bytes& b) { return Bytes(b.begin() + page * 256, b.begin() + page * 256 + 256); };
+            if (!c.erased || (page >= keptFirst && page < keptFirst + 32))
+                ASSERT_EQ(at(flash), at(before));
+            else if (page >= c.newFrom && page < c.newEnd)
+                ASSERT_EQ(at(flash), at(image));
+            else
+                ASSERT_EQ(at(flash), Bytes(256, 0xFF));
+        }
+        // Stopped means stopped: no frame after the end.
+        emu.ClearFrames();
+        engine->Tick();
+        EXPECT_TRUE(Frames().empty());
+    }
 }
 
 TEST_F(UploadEngineTest, RegisterFileReplaysCommandByCommand)

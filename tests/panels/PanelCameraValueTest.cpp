@@ -1,0 +1,388 @@
+// What every panel shows is what the camera holds: a negative number typed over a selection
+// reaches the camera as typed, a refused or lost write leaves the camera's value on the panel
+// (and the same value typed again is sent again), and an edit made while the camera is offline
+// returns to the camera's value with the operator told. Driven with key and mouse events over
+// the emulated camera; its frame log shows what reached the registers.
+#include "PanelDrive.h"
+
+#include "controls/OVEdit.h"
+#include "controls/OVNumericControl.h"
+#include "panels/CDlgAECAGC.h"
+#include "panels/CDlgAcquisition.h"
+#include "panels/CDlgGainOffset.h"
+#include "panels/CDlgGainOffsetKelmir.h"
+#include "panels/CDlgImage.h"
+#include "panels/CDlgImageKelmir.h"
+#include "panels/CDlgLensControl.h"
+#include "panels/CDlgOutput.h"
+#include "panels/CDlgTempControl.h"
+#include "panels/CDlgWhiteBalance.h"
+#include "panels/LimitsScaleLogic.h"
+#include "panels/PanelNames.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace corvel::test;
+using Frames = std::vector<std::vector<std::uint8_t>>;
+namespace go = panel_names::gain_offset;
+
+constexpr std::uint32_t kColourSensor = 12;
+
+using CameraValues = std::vector<std::pair<const char*, std::uint32_t>>;
+
+class PanelCameraValueTest : public PanelDriveTest<COptionDialog> {
+protected:
+    /// The panel of `slot` on a camera of `config` whose registers hold `camera` (read by a
+    /// rebuild); active, with an empty frame log and no message box seen.
+    COptionDialog* Open(int config, int slot, const CameraValues& camera = {})
+    {
+        window.reset();
+        OpenOnCamera(config);
+        if (!camera.empty()) {
+            for (const auto& [name, value] : camera)
+                SetCameraValue(name, value);
+            window->m_Link.ReadCameraInfo();
+            window->SetDefault();
+        }
+        if (!Show(slot))
+            return nullptr;
+        Settle();
+        emu.ClearFrames();
+        boxes.clear();
+        return panel;
+    }
+
+    QWidget* Control(int id) const { return panel->GetDlgItem(id); }
+    OVNumericControl* Numeric(int id) const { return dynamic_cast<OVNumericControl*>(Control(id)); }
+
+    /// The operator double-clicks the numeric control's edit (which selects its whole text),
+    /// types over it and presses Enter.
+    void TypeOver(int id, const char* text)
+    {
+        OVNumericControl* numeric = Numeric(id);
+        ASSERT_NE(numeric, nullptr) << id;
+        QLineEdit* edit = numeric->edit;
+        QTest::mouseDClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() / 2, edit->height() / 2));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 5000));
+        ASSERT_EQ(edit->selectedText(), edit->text());
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        Settle();
+    }
+
+    void Pick(int id, const char* text)
+    {
+        auto* combo = qobject_cast<QComboBox*>(Control(id));
+        ASSERT_NE(combo, nullptr) << id;
+        PickItem(combo, QString::fromUtf8(text));
+        Settle();
+    }
+
+    /// What a control shows: an edit's text, a combo's item, a button's check.
+    QString Shown(int id) const
+    {
+        QWidget* w = Control(id);
+        if (auto* numeric = dynamic_cast<OVNumericControl*>(w))
+            return numeric->edit->text();
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            return edit->text();
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            return combo->currentText();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            return button->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
+        return QStringLiteral("<none>");
+    }
+
+    /// The writes since the log was cleared that went to the register of `name`.
+    Frames WritesTo(const char* name)
+    {
+        const std::uint16_t address = Reg(name).address;
+        Frames to;
+        for (const auto& frame : WriteFrames())
+            if (((frame[1] << 8) | frame[2]) == address)
+                to.push_back(frame);
+        return to;
+    }
+
+    /// The program started anew on the camera as it stands: a new main window, which opens
+    /// the port, identifies the camera and rebuilds for it (the first rebuild).
+    void StartProgram()
+    {
+        window.reset();
+        emu.ClearFrames();
+        CCorvel_5Dlg& w = MakeWindow();
+        ScriptedSelector selector;
+        selector.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}};
+        EXPECT_EQ(w.OnInitDialog(&selector), 0);
+        EXPECT_TRUE(w.m_bConnected);
+        Settle();
+    }
+
+    /// The operator's edits whose write a camera may refuse, one per panel: the control, the
+    /// action and the field it writes.
+    struct UnwrittenRow {
+        const char* what;
+        int config;
+        int slot;
+        CameraValues camera;
+        int id;
+        std::function<void()> act;
+        const char* name;
+        std::uint32_t value;
+    };
+    std::vector<UnwrittenRow> UnwrittenRows()
+    {
+        return {
+            {"digital gain 2.0", 4, 0, {}, CDlgGainOffset::IDC_DIGITAL_GAIN,
+             [this] { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"exposure 2500", 4, 2, {{"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 5000}}, 1501,
+             [this] { TypeInto(1501, "2500"); }, "ExposureDur", 2500},
+            {"binning 2x", 4, 4, {}, CDlgImage::IDC_BIN_H2, [this] { Click(CDlgImage::IDC_BIN_H2); },
+             panel_names::image::kBinHorzMode, 1},
+            {"TDI forward scan", 8, 2, {{"TDIMode", 0}}, 1519, [this] { Pick(1519, "Forward Scan"); }, "TDIMode", 1},
+            {"fan on level 41", 4, 6, {}, CDlgTempControl::IDC_FAN_ON_LEVEL,
+             [this] { TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, "41"); }, panel_names::temperature::kFanOnLevel, 41},
+            {"white balance Auto", 4, 5, {{"CCD_Type", kColourSensor}, {panel_names::white_balance::kWBMode, 3}},
+             CDlgWhiteBalance::IDC_MODE, [this] { Pick(CDlgWhiteBalance::IDC_MODE, "Auto"); },
+             panel_names::white_balance::kWBMode, 2},
+            {"output polarity High", 4, 1, {}, CDlgOutput::IDC_OUT1_POLARITY,
+             [this] { Pick(CDlgOutput::IDC_OUT1_POLARITY, "High"); }, "Out1Polarity", 1},
+            {"luminance level 1000", 8, 3, {{"AECEnable", 1}, {"LumaLevel", 2048}}, CDlgAECAGC::IDC_LUMA_LEVEL,
+             [this] { TypeInto(CDlgAECAGC::IDC_LUMA_LEVEL, "1000"); }, "LumaLevel", 1000},
+            {"Kelmir digital gain 2.0", 7, 0, {}, CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN,
+             [this] { TypeOver(CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"Kelmir DPC threshold 300", 7, 4, {}, CDlgImageKelmir::IDC_DPC_EDIT,
+             [this] { TypeInto(CDlgImageKelmir::IDC_DPC_EDIT, "300"); }, "DPCThreshold", 300},
+            {"lens polarity Positive", 4, 7,
+             {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}, {"CanonLensPolarity", 1}},
+             CDlgLensControl::IDC_LENS_POLARITY, [this] { Pick(CDlgLensControl::IDC_LENS_POLARITY, "Positive"); },
+             "CanonLensPolarity", 0},
+        };
+    }
+};
+
+// ---- a minus typed over a selection ----
+
+// Example failure: the '-' typed over the selected "188" is dropped, so "-50" writes +50 and
+// "-512" writes +511; the analog gain's -1 dB becomes +1 dB.
+TEST_F(PanelCameraValueTest, MinusTypedOverTheSelectionReachesTheCamera)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const limits_scale::LimitsScale offset = ScaleOf(go::kDigitalOffsetLimits, go::kDigitalOffset);
+    const limits_scale::LimitsScale analog = ScaleOf(go::kAnalogGainLimits, "Gain1A");
+    const int gain = CDlgGainOffset::kTapIds[0].gain;
+    const struct {
+        int id;
+        const char* first;  ///< typed and entered before, or null
+        const char* typed;
+        const char* name;
+        std::int64_t raw;
+        const char* shown;
+    } rows[] = {
+        {CDlgGainOffset::IDC_DIGITAL_OFFSET, nullptr, "-50", go::kDigitalOffset,
+         limits_scale::RawFromShown(offset, -50), "-50"},
+        {CDlgGainOffset::IDC_DIGITAL_OFFSET, nullptr, "-100", go::kDigitalOffset,
+         limits_scale::RawFromShown(offset, -100), "-100"},
+        {CDlgGainOffset::IDC_DIGITAL_OFFSET, nullptr, "-512", go::kDigitalOffset,
+         limits_scale::RawFromShown(offset, -512), "-512"},
+        // The analog gain starts at 0 dB: -1 dB is held there, never turned into +1 dB.
+        {gain, "6", "-1", "Gain1A", limits_scale::RawFromShown(analog, 0), "0.00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        if (row.first)
+            TypeOver(row.id, row.first);
+        emu.ClearFrames();
+        const std::vector<std::uint8_t> expected = WriteOf(row.name, static_cast<std::uint32_t>(row.raw));
+        TypeOver(row.id, row.typed);
+        EXPECT_EQ(WriteFrames(), Frames{expected});
+        EXPECT_EQ(Field(row.name), row.raw & Reg(row.name).mask);
+        EXPECT_EQ(Shown(row.id), QString::fromLatin1(row.shown));
+    }
+}
+
+// ---- a write that does not reach the camera ----
+
+// Example failure: the camera refuses the value, the error box appears, and the panel goes on
+// showing the refused value; the same value typed again then sends nothing.
+TEST_F(PanelCameraValueTest, RefusedWriteLeavesTheCameraValueAndIsSentAgain)
+{
+    for (const UnwrittenRow& row : UnwrittenRows()) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
+        const QString before = Shown(row.id);
+        const std::int64_t held = Field(row.name);
+        ASSERT_NE(held, row.value);
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        row.act();
+        Settle();
+        EXPECT_FALSE(WritesTo(row.name).empty()) << "the write left for the camera";
+        EXPECT_FALSE(boxes.empty()) << "the refusal is shown";
+        EXPECT_EQ(Field(row.name), held);
+        EXPECT_EQ(Shown(row.id), before) << "the panel shows the camera's value";
+
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        emu.ClearFrames();
+        const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
+        row.act();
+        Settle();
+        EXPECT_EQ(WritesTo(row.name), Frames{expected}) << "the same value again is sent again";
+        EXPECT_EQ(Field(row.name), row.value);
+    }
+}
+
+// Example failure: the camera does not answer the write (the answer is lost on the channel),
+// and the panel shows the value as written.
+TEST_F(PanelCameraValueTest, WriteLostOnTheChannelLeavesTheLastValueRead)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const QString before = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    emu::Fault silence;
+    silence.kind = emu::FaultKind::Silence;
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, silence);
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    Settle();
+    EXPECT_FALSE(WritesTo(go::kDigitalGain).empty()) << "the write left for the camera";
+    EXPECT_EQ(Shown(CDlgGainOffset::IDC_DIGITAL_GAIN), before);
+
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, emu::Fault{});
+    window->m_Link.m_bLinkAlive = 1;
+    window->m_Link.m_bOnline = 1;
+    emu.ClearFrames();
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    EXPECT_EQ(WritesTo(go::kDigitalGain), Frames{WriteOf(go::kDigitalGain, 2048)});
+}
+
+// Example failure: with the camera offline an edit shows as made, no frame leaves and the
+// operator is told nothing.
+TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperator)
+{
+    for (const UnwrittenRow& row : UnwrittenRows()) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
+        const QString before = Shown(row.id);
+        // The camera fell silent: the link no longer holds it online.
+        window->m_Link.m_bLinkAlive = 0;
+        window->m_Link.m_bOnline = 0;
+        row.act();
+        Settle();
+        EXPECT_TRUE(WriteFrames().empty());
+        EXPECT_EQ(Shown(row.id), before);
+        EXPECT_EQ(boxes, std::vector<std::string>{COptionDialog::kCameraOfflineText});
+
+        // Back online, the same value is written.
+        window->m_Link.m_bLinkAlive = 1;
+        window->m_Link.m_bOnline = 1;
+        emu.ClearFrames();
+        const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
+        row.act();
+        Settle();
+        EXPECT_EQ(WritesTo(row.name), Frames{expected});
+    }
+}
+
+// ---- the first rebuild ----
+
+// Example failure: the link is marked online only after the panels' refresh, so every write a
+// refresh makes is dropped at the first rebuild while the panel shows its result: the fine gains
+// stay below the EM gain minimum, the set-point off its table, the lens uninitialised, the
+// exposure beyond the camera's maximum.
+TEST_F(PanelCameraValueTest, FirstRebuildSendsTheWritesOfThePanelsRefresh)
+{
+    namespace kelmir = panel_names::kelmir;
+    namespace lens = panel_names::lens;
+    struct Row {
+        const char* what;
+        int config;
+        CameraValues camera;
+        std::function<void()> check;
+    };
+    const Row rows[] = {
+        {"Kelmir fine gain and set-point", 7, {{"EMGain1XB", 0x1000 | 5}, {kelmir::kUserTECValue, 2000}},
+         [this] {
+             const Frames writes = WriteFrames();
+             for (const auto& expected : {WriteIn("EMGain1XB", 0x1000 | 1700), WriteIn(kelmir::kUserTECValue, 2012)})
+                 EXPECT_NE(std::find(writes.begin(), writes.end(), expected), writes.end());
+             EXPECT_EQ(Field("EMGain1XB"), 0x1000 | 1700);
+             EXPECT_EQ(Field(kelmir::kUserTECValue), 2012);
+         }},
+        {"lens initialised", 4, {{lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}},
+         [this] { EXPECT_EQ(WritesTo(lens::kInitLens), Frames{WriteIn(lens::kInitLens, 1)}); }},
+        {"exposure held to the camera's maximum", 4,
+         {{"AcquisitionMode", 0}, {"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 500000}},
+         [this] {
+             EXPECT_FALSE(WritesTo("ExposureDur").empty());
+             EXPECT_EQ(Field("ExposureDur"), 100000);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        window.reset();
+        OpenOnCamera(row.config);
+        for (const auto& [name, value] : row.camera)
+            SetCameraValue(name, value);
+        StartProgram();
+        row.check();
+    }
+}
+
+// ---- a value set elsewhere ----
+
+// Example failure: a value set from the terminal is shown as a third value, neither the one the
+// camera holds nor one the panel wrote: a gain limit below the other limit shown raised but
+// never written, a width cut by a shorter period shown cut, a width too large for its 14-bit
+// field shown as 16383 while the camera took 3616, a threshold shown as 4095 while the camera
+// took 904.
+TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
+{
+    struct Row {
+        const char* what;
+        int config;
+        int slot;
+        CameraValues camera;
+        const char* name;
+        std::int64_t value;  ///< set from elsewhere
+        int id;              ///< the control that shows it
+        const char* held;    ///< the parameter the camera's value is checked in
+        std::int64_t stored; ///< what the camera holds afterwards
+    };
+    const Row rows[] = {
+        {"gain limit below the lower limit", 8, 3, {{"AGCEnable", 1}, {"AGCLimitMin", 1000}, {"AGCLimitMax", 1020}},
+         "AGCLimitMax", 700, CDlgAECAGC::IDC_AGC_MAX, "AGCLimitMax", 1000},
+        {"period shorter than the width", 4, 1, {{"PulseGran", 3}, {"PulsePeriod", 50}, {"PulseWidth", 20}},
+         "PulsePeriod", 7, CDlgOutput::IDC_WIDTH, "PulseWidth", 7},
+        {"AOI width beyond its field", 4, 4, {}, "MasterAOIWidth", 20000, CDlgImage::IDC_MASTER_WIDTH, "MasterAOIWidth",
+         20000 & 0x3FFF},
+        {"threshold beyond its field", 7, 4, {}, "DPCThreshold", 5000, CDlgImageKelmir::IDC_DPC_EDIT, "DPCThreshold",
+         5000 & 0xFFF},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
+        EXPECT_EQ(window->m_Link.SetParamIntIfOnline(row.name, row.value, true, false), 0);
+        Settle();
+        EXPECT_EQ(Field(row.held), row.stored);
+        const QString shown = Shown(row.id);
+        // What a refresh from the camera shows is what the panel shows already.
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), shown);
+        EXPECT_EQ(Field(row.held), row.stored);
+    }
+}
+
+}  // namespace
