@@ -127,8 +127,10 @@ bool ComPort::SetLineSettings(const LineSettings& settings)
     return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
 }
 
-bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
+bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error,
+                       int firstByteMs)
 {
+    constexpr int kQuietGapMs = 20;
     moved = 0;
     error = 0;
     if (fd_ < 0) {
@@ -137,11 +139,17 @@ bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std
     }
     const int constant = writing ? timeouts_.writeTotalConstant : timeouts_.readTotalConstant;
     const int multiplier = writing ? timeouts_.writeTotalMultiplier : timeouts_.readTotalMultiplier;
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(constant + multiplier * static_cast<long>(size));
+    // A read with a first-byte time-out waits that long for the first byte, then ends once the
+    // line stays quiet for the read interval.
+    const bool firstByteWait = !writing && firstByteMs >= 0;
+    const long total = firstByteWait ? firstByteMs : constant + multiplier * static_cast<long>(size);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(total);
+    const int gap = timeouts_.readInterval > 0 ? timeouts_.readInterval : kQuietGapMs;
     while (moved < size) {
         int wait = RemainingMs(deadline);
-        if (!writing && moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
+        if (firstByteWait && moved > 0)
+            wait = gap;
+        else if (!writing && moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
             wait = timeouts_.readInterval;
         pollfd pfd{fd_, static_cast<short>(writing ? POLLOUT : POLLIN), 0};
         const int ready = ::poll(&pfd, 1, wait);
@@ -183,43 +191,7 @@ bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& move
 
 bool ComPort::ReadWithin(std::uint8_t* buffer, std::size_t size, int firstByteMs, std::size_t& moved, int& error)
 {
-    constexpr int kQuietGapMs = 20;
-    moved = 0;
-    error = 0;
-    if (fd_ < 0) {
-        error = EBADF;
-        return false;
-    }
-    const int gap = timeouts_.readInterval > 0 ? timeouts_.readInterval : kQuietGapMs;
-    const Clock::time_point first = Clock::now() + std::chrono::milliseconds(std::max(firstByteMs, 0));
-    while (moved < size) {
-        const int wait = moved == 0 ? RemainingMs(first) : gap;
-        pollfd pfd{fd_, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, wait);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        if (ready == 0)
-            break;  // time-out: what came so far is the result
-        if (pfd.revents & POLLNVAL) {
-            error = EBADF;
-            return false;
-        }
-        const ssize_t done = ::read(fd_, buffer + moved, size - moved);
-        if (done > 0) {
-            moved += static_cast<std::size_t>(done);
-            continue;
-        }
-        if (done < 0 && (errno == EAGAIN || errno == EINTR))
-            continue;
-        // End of file or an error: the device went away.
-        error = done < 0 ? errno : EIO;
-        return false;
-    }
-    return true;
+    return Transfer(false, buffer, size, moved, error, std::max(firstByteMs, 0));
 }
 
 bool ComPort::DiscardInput() { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }

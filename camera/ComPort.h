@@ -65,7 +65,9 @@ public:
     bool DiscardInput();
 
 private:
-    bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
+    /// firstByteMs < 0: the COMMTIMEOUTS totals; else a read's wait for its first byte.
+    bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error,
+                  int firstByteMs = -1);
 
     int fd_ = -1;
     Timeouts timeouts_{};

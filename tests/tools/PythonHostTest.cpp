@@ -28,29 +28,28 @@ constexpr auto kJobTimeout = 60s;  // generous: a 2-core machine under the addre
 /// machine and stays well below the 30 s sleeps the scripts would otherwise finish.
 constexpr auto kStopReach = 15s;
 
-class ScriptOnCamera : public EmulatedLinkTest {
+/// The process's interpreter lent to one test: idle, with no output left, scripts reaching
+/// `link`; afterwards idle again, with no names left and the current folder restored.
+class HostSession {
 protected:
-    void SetUp() override
+    void BeginSession(CCameraLink* link)
     {
-        EmulatedLinkTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         ASSERT_TRUE(host.Available()) << host.StartError();
         ASSERT_TRUE(host.WaitIdle(kJobTimeout));
         host.TakeOutput(false);
-        host.SetCameraLink(link.get());
+        host.SetCameraLink(link);
         folder = std::filesystem::current_path();
     }
 
-    void TearDown() override
+    void EndSession()
     {
         host.RequestStop();
         EXPECT_TRUE(host.WaitIdle(kJobTimeout));
         host.SetCameraLink(nullptr);
         EXPECT_TRUE(host.ClearNames());
         EXPECT_TRUE(host.WaitIdle(kJobTimeout));
-        std::filesystem::current_path(folder);
-        EmulatedLinkTest::TearDown();
+        if (!folder.empty())
+            std::filesystem::current_path(folder);
     }
 
     /// Runs `source` as a script file and answers everything it printed.
@@ -60,6 +59,27 @@ protected:
         EXPECT_TRUE(host.RunFile(scripts / "script.py"));
         EXPECT_TRUE(host.WaitIdle(kJobTimeout));
         return host.TakeOutput(false);
+    }
+
+    PythonHost& host = PythonHost::Instance();
+    TempDir scripts;
+    std::filesystem::path folder;
+};
+
+class ScriptOnCamera : public EmulatedLinkTest, public HostSession {
+protected:
+    void SetUp() override
+    {
+        EmulatedLinkTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        BeginSession(link.get());
+    }
+
+    void TearDown() override
+    {
+        EndSession();
+        EmulatedLinkTest::TearDown();
     }
 
     /// Executes one command line and answers what it printed (after the ">> " echo).
@@ -85,10 +105,6 @@ protected:
         }
         return false;
     }
-
-    PythonHost& host = PythonHost::Instance();
-    TempDir scripts;
-    std::filesystem::path folder;
 };
 
 // Example failure: the module reads before the camera answered, or mangles bytes >= 0x80.
@@ -516,7 +532,7 @@ TEST(ScriptOnComPort, BlockingReadLetsPythonRunAndHoldsTheChannel)
 
 /// A script's link over either transport, with a camera that answers late: reads of 0x6200
 /// after 300 ms, of 0x6204 after 1200 ms, of 0x6208 at once (in real time on both).
-class ScriptReadTimeOut : public ::testing::TestWithParam<bool> {
+class ScriptReadTimeOut : public ::testing::TestWithParam<bool>, public HostSession {
 protected:
     bool OverComPort() const { return GetParam(); }
 
@@ -547,40 +563,20 @@ protected:
             link.m_nPortIndex = 0;
             ASSERT_EQ(link.Init(CLSER_EMU_PATH), 0);
         }
-        ASSERT_TRUE(host.Available()) << host.StartError();
-        ASSERT_TRUE(host.WaitIdle(kJobTimeout));
-        host.TakeOutput(false);
-        host.SetCameraLink(&link);
-        folder = std::filesystem::current_path();
+        BeginSession(&link);
     }
 
     void TearDown() override
     {
-        host.RequestStop();
-        EXPECT_TRUE(host.WaitIdle(kJobTimeout));
-        host.SetCameraLink(nullptr);
-        EXPECT_TRUE(host.ClearNames());
-        EXPECT_TRUE(host.WaitIdle(kJobTimeout));
-        std::filesystem::current_path(folder);
+        EndSession();
         if (!OverComPort())
             emu.SetRealTime(false);
-    }
-
-    std::string Run(const std::string& source)
-    {
-        scripts.Write("script.py", source);
-        EXPECT_TRUE(host.RunFile(scripts / "script.py"));
-        EXPECT_TRUE(host.WaitIdle(kJobTimeout));
-        return host.TakeOutput(false);
     }
 
     MemorySettings settings;
     TestLink link{&settings};
     emu::PtyPeer peer;
     emu::ClserEmuControl emu{CLSER_EMU_PATH};
-    PythonHost& host = PythonHost::Instance();
-    TempDir scripts;
-    std::filesystem::path folder;
 };
 
 // Example failure: on a serial port read(1) gives up after the port's own 50 ms though the
