@@ -635,7 +635,7 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     yesNoAnswer = wnd::IDNO;
     answers = {""};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
-    EXPECT_EQ(launched.size(), 2u);
+    ASSERT_EQ(launched.size(), 2u);
     EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), grabber);
     answers = {other};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));

@@ -97,10 +97,11 @@ TEST_F(ValueCallbacksTest, WritesPutTheCodedWordOnTheWire)
                                  : std::string(row.name).rfind("bitshift", 0) == 0 ? "BitShift"
                                                                                      : row.name;
         _OrvStParam existing{};
-        if (link->GetParamData(name.c_str(), &existing) != 0)
+        if (link->GetParamData(name.c_str(), &existing) != 0) {
             Define(name.c_str(), row.type, row.reg, row.min, row.step, row.max);
-        else
+        } else {
             ASSERT_EQ(LinkRegister(*link, name.c_str(), row.reg), 0);
+        }
         emu.ClearFrames();
         host.lines.clear();
         EXPECT_EQ(SetValue(*link, name.c_str(), row.value), row.result);
