@@ -68,6 +68,8 @@ protected:
 
 class ScriptOnCamera : public EmulatedLinkTest, public HostSession {
 protected:
+    using HostSession::host;  // the interpreter; the link's window host stays EmulatedLinkTest::host
+    using HostSession::Run;
     void SetUp() override
     {
         EmulatedLinkTest::SetUp();
@@ -534,6 +536,7 @@ TEST(ScriptOnComPort, BlockingReadLetsPythonRunAndHoldsTheChannel)
 /// after 300 ms, of 0x6204 after 1200 ms, of 0x6208 at once (in real time on both).
 class ScriptReadTimeOut : public ::testing::TestWithParam<bool>, public HostSession {
 protected:
+    using HostSession::Run;
     bool OverComPort() const { return GetParam(); }
 
     void SetUp() override
