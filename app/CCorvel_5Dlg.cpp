@@ -466,8 +466,9 @@ void CCorvel_5Dlg::OnDestroy()
 void CCorvel_5Dlg::OnAbout()
 {
     CAboutDlg about;
-    // The camera's fields only for a camera that was identified.
-    if (!m_Link.m_strModelName.empty())
+    // The camera's fields only for a camera that was identified and answers now, read with its
+    // own register map: a lost camera would only stall the box with reads that get no answer.
+    if (!m_Link.m_strModelName.empty() && m_bConnected && !m_bUnconfigured)
         about.m_pLink = &m_Link;
     about.exec();
 }

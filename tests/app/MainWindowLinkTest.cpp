@@ -23,10 +23,12 @@
 #include "MainWindowFixture.h"
 #include "support/AppLogCapture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -523,6 +525,54 @@ TEST_F(MainWindowLinkTest, AboutLeavesTheFieldsOfFailedReadsEmpty)
     // The fields that were read still show.
     EXPECT_FALSE(about.ControlText(CAboutDlg::IDC_ASSEMBLY_SERIAL).isEmpty());
     EXPECT_FALSE(about.ControlText(CAboutDlg::IDC_CUSTOM_VERSION).isEmpty());
+}
+
+// Example failure: the About box of a camera that stopped answering, or that runs without its
+// register map, reads the camera: it opens only after every read timed out, or shows values read
+// at addresses of another camera's map.
+TEST_F(MainWindowLinkTest, AboutReadsNoCameraThatIsAwayOrWithoutItsMap)
+{
+    const int missing = ConfigurationWithoutItsMap();
+    struct Case {
+        const char* name;
+        std::function<void(CCorvel_5Dlg&)> make;
+    } cases[] = {
+        {"camera silent",
+         [&](CCorvel_5Dlg& w) {
+             emu.SetCameraBaud(4800);
+             for (int tick = 0; tick < 3 && w.m_bConnected; ++tick)
+                 PollAll(w);
+             ASSERT_FALSE(w.m_bConnected);
+         }},
+        {"map missing",
+         [&](CCorvel_5Dlg& w) {
+             if (missing < 0)
+                 return;
+             w.m_Link.m_nConfigIndex = missing;
+             w.SetDefault();
+             ASSERT_FALSE(w.m_pXmlDoc);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetCameraBaud(115200);
+        CCorvel_5Dlg& w = MakeWindow();
+        StartOnLibraryPort(w);
+        c.make(w);
+        ASSERT_FALSE(w.m_Link.m_strModelName.empty());
+        emu.ClearFrames();
+        QString firmware = QStringLiteral("(no box)");
+        QTimer::singleShot(0, [&] {
+            if (auto* box = dynamic_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+                firmware = box->ControlText(CAboutDlg::IDC_FW_VERSION);
+                box->accept();
+            }
+        });
+        w.OnAbout();
+        EXPECT_EQ(firmware.toStdString(), "");
+        EXPECT_TRUE(emu.Frames().empty()) << emu.Frames().size() << " frames";
+        window.reset();
+    }
 }
 
 // Example failure: Set Baud Rate leaves two rates ticked.
