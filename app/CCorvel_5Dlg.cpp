@@ -954,10 +954,16 @@ void CCorvel_5Dlg::OnLoadFromFile()
     const std::string file = AskFile(false, "Load Workspace from", kWorkspaceFilter, "rgs", "");
     if (file.empty())
         return;
-    if (m_Link.LoadWorkspaceFromFile(file) != 0)
+    ReplayReport report;
+    const int result = m_Link.LoadWorkspaceFromFile(file, &report);
+    // Whatever reached the camera, refused lines and all, the panels show what it holds now.
+    if (report.sent == 0)
         return;
     SetDefault();
-    CheckLoadSource(0);
+    if (result == 0)
+        CheckLoadSource(0);
+    else
+        BringPanelsToTop();
 }
 
 void CCorvel_5Dlg::OnLoadFromWorkspace()

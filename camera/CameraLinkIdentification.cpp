@@ -5,6 +5,7 @@
 #include "camera/CameraLink.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <iterator>
 #include <cstring>
@@ -215,7 +216,12 @@ int CCameraLink::ReadCameraInfo()
     const bool idsModel = Contains(modelName, "ISD") || Contains(modelName, "SDI");
     std::memcpy(m_nVariantTag, idsModel ? kVariantIds : kVariantStandard, sizeof m_nVariantTag);
 
-    m_strSettingsKey = std::string(TrimSpace(m_strSerialNumber));
+    // Only an identified camera with a serial number that names something has GUI-settings
+    // files: a camera that answers garbage writes none.
+    const std::string_view serial = TrimSpace(m_strSerialNumber);
+    const bool named = std::any_of(serial.begin(), serial.end(),
+                                   [](unsigned char c) { return c < 0x80 && std::isalnum(c); });
+    m_strSettingsKey = m_bLinkAlive && named ? std::string(serial) : std::string();
     if (!m_strSettingsKey.empty() && m_bLinkAlive) {
         // The GUI settings that go with the space the camera boots from (factory when unknown).
         std::int64_t space = 0;

@@ -3,7 +3,6 @@
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "camera/CXmlNodeValue.h"
-#include "camera/ValueCoder.h"
 
 #include <cerrno>
 #include <cmath>
@@ -11,7 +10,6 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 
 namespace emu {
@@ -79,11 +77,9 @@ void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveStat
         const auto address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
         const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
         const auto shift = static_cast<int>(element.Select("shift").AsInt64());
-        const std::optional<std::uint32_t> field = ValueCoder::EncodeInteger(value, mask, shift);
-        if (!field)
-            return;
-        std::uint32_t& word = image[address];
-        word = (word & ~ValueCoder::ShiftUp(mask, shift)) | *field;
+        if (mask == 0)
+            return;  // the field has no bits in this camera
+        PutField(image, address, mask, shift, value);
     };
     put("HorFrameSizeMax", state.width);
     put("VerFrameSizeMax", state.height);

@@ -160,10 +160,12 @@ TEST_F(MainWindowLinkTest, RefusedPollShowsDashesAndKeepsTheCamera)
         for (const emu::FrameRecord& frame : emu.Frames())
             ASSERT_FALSE(frame.bytes.size() >= 3 && ((frame.bytes[1] << 8) | frame.bytes[2]) == camCode);
         // The values the camera did answer still show.
-        if (std::string(c.refused) != "Temperature")
+        if (std::string(c.refused) != "Temperature") {
             EXPECT_EQ(w.m_CameraInfo.temperature, "25.00");
-        if (std::string(c.refused) != "Exposure")
+        }
+        if (std::string(c.refused) != "Exposure") {
             EXPECT_EQ(w.m_CameraInfo.exposure, "20.000");
+        }
         emu.SetAddressFault(address, {emu::FaultKind::None});
         PollAll(w);
         ExpectLiveValues(w);

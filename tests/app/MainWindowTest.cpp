@@ -140,10 +140,11 @@ TEST_F(MainWindowTest, PanelPositionsRestoreOnlyCompleteOnScreenValues)
         COptionDialog* panel = w.GetPanel(1);
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->m_bDocked, !c.floats);
-        if (c.floats)
+        if (c.floats) {
             EXPECT_EQ(panel->pos(), QPoint(100, 120));
-        else
+        } else {
             EXPECT_TRUE(screen.contains(panel->pos()) || panel->pos() == QPoint(0, 0));
+        }
         window.reset();
     }
 }
@@ -426,8 +427,9 @@ TEST_F(MainWindowTest, CameraOnALibraryPortIsIdentifiedRebuiltAndPolled)
     EXPECT_FALSE(w.m_bSelectAll);
     EXPECT_TRUE(w.m_bViewSave);
     for (QAction* action : w.ViewMenu()->actions())
-        if (action->data().toInt() >= CCorvel_5Dlg::ID_VIEW_FIRST && action->data().toInt() < CCorvel_5Dlg::ID_VIEW_FIRST + kPanelSlots)
+        if (action->data().toInt() >= CCorvel_5Dlg::ID_VIEW_FIRST && action->data().toInt() < CCorvel_5Dlg::ID_VIEW_FIRST + kPanelSlots) {
             EXPECT_EQ(action->isChecked(), action->text() != "Color Control") << action->text().toStdString();
+        }
 
     const int period = w.TerminalWindow()->m_nPollingTime;
     for (unsigned id : {9991u, 9992u, 9993u}) {

@@ -167,6 +167,10 @@ TEST(RgsFile, CheckWorkspaceNeedsWholeLinesAndTheClosingLines)
         {"bugs/only the first closing line", open + body + "57 6034 00000000\r\n", 4, 4},
         {"bugs/closing lines swapped", open + body + "57 6014 00000000\r\n57 6034 00000000\r\n", 5, 5},
         {"bugs/malformed line in the middle", open + "57 01\r\n" + body + close, 3, 5},
+        {"bugs/no mode switched, no closing lines needed", body + "52 6014\r\n", 0, 2},
+        {"supervisor mode only, left again", "57 6014 5E17C4B2\r\n" + body + "57 6014 00000000\r\n", 0, 3},
+        {"bugs/error checking off, never on again", "57 6034 00000001\r\n" + body, 2, 2},
+        {"bugs/supervisor mode never left", "57 6014 5E17C4B2\r\n" + body, 2, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

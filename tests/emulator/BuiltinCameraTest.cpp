@@ -52,8 +52,9 @@ TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
         RegisterImage expectedImage = CameraRegistersFor(*map, index);
         ApplyLiveState(expectedImage, *map, LiveStateForConfiguration(index));
         EXPECT_EQ(image, expectedImage);
-        if (index != 6)
+        if (index != 6) {
             EXPECT_NE(At(image, kModelText), 0u) << "a model text for every index";
+        }
     }
 }
 

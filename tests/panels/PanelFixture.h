@@ -295,17 +295,20 @@ protected:
     static void ExpectNothingCut(QWidget* panel)
     {
         for (QLabel* label : panel->findChildren<QLabel*>()) {
-            if (label->isVisible())
+            if (label->isVisible()) {
                 EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
         }
         for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
-            if (check->isVisible())
+            if (check->isVisible()) {
                 EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
+            }
         }
         for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
-            if (box->isVisible())
+            if (box->isVisible()) {
                 EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16)
                     << box->title().toStdString();
+            }
         }
         for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
             for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
@@ -313,9 +316,10 @@ protected:
                     << combo->itemText(i).toStdString();
         }
         for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
-            if (edit->isVisible())
+            if (edit->isVisible()) {
                 EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4)
                     << edit->text().toStdString();
+            }
         }
     }
 
