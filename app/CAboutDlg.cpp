@@ -11,9 +11,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
+#include <optional>
 
 namespace about {
 
@@ -89,22 +93,41 @@ namespace {
 
 constexpr std::size_t kTextCapacity = 10;
 
-/// A text parameter read with the box's 10-byte buffer (empty when the read fails).
-std::string ReadText(CCameraLink& link, const char* name)
+/// A text parameter read with the box's 10-byte buffer; nothing when the read fails.
+std::optional<std::string> ReadText(CCameraLink& link, const char* name)
 {
     char buffer[kTextCapacity] = {};
     std::size_t length = sizeof buffer;
     if (link.GetParamString(name, buffer, &length) != 0)
-        return {};
+        return std::nullopt;
     buffer[kTextCapacity - 1] = 0;
-    return buffer;
+    return std::string(buffer);
 }
 
-std::int64_t ReadInt(CCameraLink& link, const char* name)
+/// The field's text from the integer parameter, or empty when the read fails.
+QString IntField(CCameraLink& link, const char* name, QString (*format)(std::int64_t))
 {
     std::int64_t value = 0;
-    link.GetParamInt(name, &value);
-    return value;
+    if (link.GetParamInt(name, &value) != 0)
+        return {};
+    return format(value);
+}
+
+/// The texts of `names` joined by `separator`; empty when any of them cannot be read.
+QString TextField(CCameraLink& link, std::initializer_list<const char*> names, const char* separator = "")
+{
+    QString field;
+    bool first = true;
+    for (const char* name : names) {
+        const std::optional<std::string> text = ReadText(link, name);
+        if (!text)
+            return {};
+        if (!first)
+            field += QString::fromLatin1(separator);
+        field += QString::fromLatin1(*text);
+        first = false;
+    }
+    return field;
 }
 
 struct FieldSpec {
@@ -176,25 +199,27 @@ bool CAboutDlg::OnInitDialog()
 void CAboutDlg::ReadCamera()
 {
     CCameraLink& link = *m_pLink;
-    m_strFirmwareBuild = about::FirmwareBuildText(ReadInt(link, "FW_Build"));
-    m_strFirmwareVersion = about::FirmwareRevisionText(ReadInt(link, "FW_Revision"));
-    m_strFirmwareImage = about::FirmwareImageText(ReadInt(link, "FW_Image"));
-    m_strColorVersion = about::ColorVersionText(ReadInt(link, "CCD_Type"));
-    m_strCustomVersion = about::CustomIdText(ReadInt(link, "Custom_ID"));
+    // A field whose read fails stays empty: no value is made up for it.
+    m_strFirmwareBuild = IntField(link, "FW_Build", about::FirmwareBuildText);
+    m_strFirmwareVersion = IntField(link, "FW_Revision", about::FirmwareRevisionText);
+    m_strFirmwareImage = IntField(link, "FW_Image", about::FirmwareImageText);
+    m_strColorVersion = IntField(link, "CCD_Type", about::ColorVersionText);
+    m_strCustomVersion = IntField(link, "Custom_ID", about::CustomIdText);
 
-    auto text = [&](const char* name) { return QString::fromLatin1(ReadText(link, name)); };
-    m_strAssemblyPartNumber = text("MfgAPN1") + "-" + text("MfgAPN2") + "-" + text("MfgAPN3") + "-" + text("MfgAPN4");
-    m_strAssemblySerialNumber = text("MfgASN1") + text("MfgASN2");
-    m_strCcdSerialNumber = text("MfgCCD1") + text("MfgCCD2");
-    m_strDateOfManufacture = about::DateText(ReadText(link, "MfgDate1"), ReadText(link, "MfgDate2"));
-    m_strCameraType = text("MfgName1") + text("MfgName2") + text("MfgName3") + text("MfgName4");
-    // An erased (0xFF-filled) last part is not shown.
-    const std::string last = ReadText(link, "MfgName5");
+    m_strAssemblyPartNumber = TextField(link, {"MfgAPN1", "MfgAPN2", "MfgAPN3", "MfgAPN4"}, "-");
+    m_strAssemblySerialNumber = TextField(link, {"MfgASN1", "MfgASN2"});
+    m_strCcdSerialNumber = TextField(link, {"MfgCCD1", "MfgCCD2"});
+    const std::optional<std::string> date1 = ReadText(link, "MfgDate1");
+    const std::optional<std::string> date2 = ReadText(link, "MfgDate2");
+    m_strDateOfManufacture = date1 && date2 ? about::DateText(*date1, *date2) : QString();
+    m_strCameraType = TextField(link, {"MfgName1", "MfgName2", "MfgName3", "MfgName4"});
+    // An erased (0xFF-filled) or unreadable last part is not shown.
+    const std::string last = ReadText(link, "MfgName5").value_or(std::string());
     const bool erased = last.size() >= 4 && last.compare(0, 4, "\xFF\xFF\xFF\xFF") == 0;
-    if (!erased)
+    if (!erased && !m_strCameraType.isEmpty())
         m_strCameraType += QString::fromLatin1(last);
 
-    m_strRgsVersion = about::RgsVersionText(ReadInt(link, "RGSIdNumber"));
+    m_strRgsVersion = IntField(link, "RGSIdNumber", about::RgsVersionText);
     m_strCameraFamily = about::CameraFamilyText(link.m_nConfigIndex);
 }
 
@@ -248,7 +273,15 @@ void CWarningDialog::CenterAndShow()
     adjustSize();
     if (m_pOwner) {
         const QRect owner = m_pOwner->frameGeometry();
-        move(owner.center() - QPoint(width() / 2, height() / 2));
+        QPoint topLeft = owner.center() - QPoint(width() / 2, height() / 2);
+        // Centred on the main window, yet whole on its screen, even with the window at an edge.
+        if (const QScreen* shown = m_pOwner->screen()) {
+            const QRect area = shown->availableGeometry();
+            const QSize size = frameGeometry().size().expandedTo(this->size());
+            topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+            topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+        }
+        move(topLeft);
     }
     show();
 }

@@ -3,6 +3,7 @@
 #include "CorvelVersion.h"
 #include "logging/ConfiguratorLog.h"
 #include "platform/Paths.h"
+#include "platform/ProcessSignals.h"
 #include "platform/ProfileSettings.h"
 #include "platform/TextConv.h"
 
@@ -53,6 +54,10 @@ CCorvel_5App::~CCorvel_5App()
 
 bool CCorvel_5App::InitInstance()
 {
+    // A write past the file-size limit fails (and loses that record or setting) instead of
+    // killing the program.
+    platform::IgnoreFileSizeSignal();
+
     if (services_.initOle && !services_.initOle()) {
         if (services_.showMessage)
             services_.showMessage(kOleInitFailedText);
@@ -69,6 +74,11 @@ bool CCorvel_5App::InitInstance()
     OLSetOwnLogSeverityThreshold(kAppLogHandle, 7, OL_CHANNEL_SYSTEM);
     OLSetOwnLogSeverityThreshold(kAppLogHandle, 1, OL_CHANNEL_FILE);
     OLSetOwnLogSeverityThreshold(kAppLogHandle, 1, OL_CHANNEL_IDE);
+
+    // A settings file that cannot be read or written is said once in the log.
+    platform::ProfileSettings::SetProblemReporter([](const std::string& text) {
+        CORVEL_LOG(OL_WARNING, 1, kSource, "ProfileSettings", L"%ls", platform::Utf8ToWide(text).c_str());
+    });
 
     LogVersionBanner();
 

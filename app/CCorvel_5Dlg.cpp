@@ -184,8 +184,15 @@ void CCorvel_5Dlg::SetDefault()
     const int row = ConfigurationRowIndex(m_Link.m_nConfigIndex);
     CMapLoadReporter reporter;
     m_pXmlDoc = LoadRegisterMapForRow(row, platform::ExecutableFolder(), &reporter);
-    if (!m_pXmlDoc)
+    m_bUnconfigured = !m_pXmlDoc;
+    if (!m_pXmlDoc) {
+        // Without its register map the camera cannot be read: nothing polls, no value shows.
+        m_pTimers->KillAll();
+        ClearLiveValues();
+        SetCameraLabel();
+        UpdateConnectionIcon();
         return;
+    }
 
     m_Link.SetMainWindow(this);
     if (m_pTerminal) {
@@ -255,12 +262,16 @@ void CCorvel_5Dlg::SetDefault()
         m_bConnected = true;
         UpdateExposure();
         UpdateTemperature();
-        m_bConnected = UpdateFrameTime();
+        UpdateFrameTime();
+        // A refused read is an answer: only a camera that stopped answering is lost.
+        if (!CameraAnswers())
+            LoseCamera();
         UpdateConnectionIcon();
     } else {
         m_pCameraInfo = new CDlgCameraInfo(m_pClient);
         m_pCameraInfo->move(0, 0);
         m_pCameraInfo->show();
+        ShowCameraInfo();
     }
 
     if (m_pWarningDlg)
@@ -294,8 +305,7 @@ void CCorvel_5Dlg::SetDefault()
         ReadInt(m_Link, "BaudRate", baud);
         m_nBaudIndex = static_cast<int>(baud);
         // Only the five rates have menu items; another value checks nothing.
-        if (m_nBaudIndex >= 0 && m_nBaudIndex < cmd::kBaudItems)
-            m_Menu.Check(cmd::kBaud9600 + m_nBaudIndex, true);
+        CheckBaudItem(m_nBaudIndex);
         StartTimers();
     }
     SetCameraLabel();
@@ -523,7 +533,8 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
 
 int CCorvel_5Dlg::PollingPeriod() const
 {
-    return m_pTerminal ? m_pTerminal->m_nPollingTime : kDefaultPollingMs;
+    // A period of 0 or less (or a few ms) would poll back to back and keep the camera busy.
+    return std::max(m_pTerminal ? m_pTerminal->m_nPollingTime : kDefaultPollingMs, kLeastPollingMs);
 }
 
 void CCorvel_5Dlg::StartTimers()
@@ -559,35 +570,47 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
         case TIMER_TEMPERATURE:
             if (m_bConnected)
                 WithPollingEcho([this] {
-                    m_bConnected = UpdateTemperature();
-                    if (m_bConnected)
+                    UpdateTemperature();
+                    if (CameraAnswers())
                         UpdateProtectionWarning();
+                    else
+                        LoseCamera();
                 });
             break;
         case TIMER_EXPOSURE:
             if (m_bConnected)
                 WithPollingEcho([this] {
-                    m_bConnected = UpdateExposure();
-                    if (!m_bConnected)
-                        m_bConnected = UpdateExposure();
+                    // A read that got no answer gets one more chance.
+                    if (!UpdateExposure() && !CameraAnswers())
+                        UpdateExposure();
+                    if (!CameraAnswers())
+                        LoseCamera();
                 });
             break;
         case TIMER_FRAME_TIME:
             if (!m_bConnected) {
                 if (m_pTerminal)
                     m_pTerminal->OnBnClickedBtClear();
-                m_Link.DetectBaudRate();
-                m_Link.ReadCameraInfo();
-                if (m_Link.m_bLinkAlive) {
-                    m_bConnected = true;
-                    SetDefault();
-                    BringPanelsToTop();
-                    SetCameraLabel();
+                // One short step per tick (reopen a lost port, one rate, one "Ping"), so the
+                // window stays responsive while the camera is away; identification only once
+                // it answers.
+                if (m_Link.ProbeNextRate()) {
+                    m_Link.ReadCameraInfo();
+                    if (m_Link.m_bLinkAlive) {
+                        m_bConnected = true;
+                        SetDefault();
+                        BringPanelsToTop();
+                        SetCameraLabel();
+                    }
                 }
             }
-            if (m_Link.m_bLinkAlive)
+            if (m_bConnected)
                 WithPollingEcho([this] {
-                    m_bConnected = UpdateFrameTime();
+                    UpdateFrameTime();
+                    if (!CameraAnswers()) {
+                        LoseCamera();
+                        return;
+                    }
                     for (CPanelSlot& slot : m_Slots)
                         if (slot.m_bView && slot.m_pPanel)
                             slot.m_pPanel->RefreshLiveValues();
@@ -674,13 +697,33 @@ bool CCorvel_5Dlg::UpdateFrameTime()
     }
     m_CameraInfo.frameRate = Format("%.3f", value == 0 ? 0.0 : 1000000.0 / static_cast<double>(value));
     m_CameraInfo.frameTime = Format("%.3f", static_cast<double>(value) / 1000.0);
-    std::int64_t width = value;
-    std::int64_t height = value;
-    ReadInt(m_Link, "ImageWidth", width);
-    ReadInt(m_Link, "ImageHeight", height);
-    m_CameraInfo.imageSize = std::to_string(width) + "x" + std::to_string(height);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    const bool sizeRead = ReadInt(m_Link, "ImageWidth", width) && ReadInt(m_Link, "ImageHeight", height);
+    m_CameraInfo.imageSize = sizeRead ? std::to_string(width) + "x" + std::to_string(height) : kSizeDashes;
     ShowCameraInfo();
     return true;
+}
+
+bool CCorvel_5Dlg::CameraAnswers() const
+{
+    return m_Link.m_bLinkAlive != 0;
+}
+
+void CCorvel_5Dlg::ClearLiveValues()
+{
+    m_CameraInfo = CameraInfoTexts{};
+    ShowCameraInfo();
+    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[6].m_pPanel.get()))
+        panel->SetTemperatures(QString::fromLatin1(kDashes), QString::fromLatin1(kDashes));
+    if (m_pCameraInfo)
+        m_pCameraInfo->ClearTemperature();
+}
+
+void CCorvel_5Dlg::LoseCamera()
+{
+    m_bConnected = false;
+    ClearLiveValues();
 }
 
 void CCorvel_5Dlg::ShowCameraInfo()
@@ -697,9 +740,9 @@ void CCorvel_5Dlg::ShowCameraInfo()
 
 void CCorvel_5Dlg::UpdateConnectionIcon()
 {
-    m_nStatusIcon = !m_bConnected                ? wnd::IDI_STATUS_NO_CAMERA
-                    : m_Link.m_nLastStatus == protocol::kAck ? wnd::IDI_STATUS_ACK
-                                                           : wnd::IDI_STATUS_OTHER;
+    m_nStatusIcon = !m_bConnected                                    ? wnd::IDI_STATUS_NO_CAMERA
+                    : !m_bUnconfigured && m_Link.m_nLastStatus == protocol::kAck ? wnd::IDI_STATUS_ACK
+                                                                               : wnd::IDI_STATUS_OTHER;
     m_pStatusButton->setUpdatesEnabled(false);
     m_pStatusButton->setIcon(wnd::LoadIconResource(m_nStatusIcon));
     m_pStatusButton->resize(24, 24);
@@ -710,8 +753,11 @@ void CCorvel_5Dlg::UpdateConnectionIcon()
 void CCorvel_5Dlg::SetCameraLabel()
 {
     const std::string& model = m_Link.m_strModelName;
-    m_pCameraLabel->setText(model.empty() ? QString::fromLatin1(kNotDetectedText)
-                                          : QString::fromStdString(model.substr(0, kLabelChars)));
+    if (m_bUnconfigured && !model.empty())
+        m_pCameraLabel->setText(QString::fromLatin1(kNotConfiguredText));
+    else
+        m_pCameraLabel->setText(model.empty() ? QString::fromLatin1(kNotDetectedText)
+                                              : QString::fromStdString(model.substr(0, kLabelChars)));
 }
 
 QString CCorvel_5Dlg::CameraLabelText() const
@@ -873,8 +919,15 @@ void CCorvel_5Dlg::OnRunApplication()
         program = AskFile(false, "Run Application", "Programs(*)|*||", "", "");
         if (program.empty())
             return;
-        lastconfig::Write(lastconfig::kRunApp, program);
     }
+    // Only a file that can be run is started or kept.
+    if (!IsRunnableProgram(program)) {
+        wnd::ShowMessageBox(QStringLiteral("%1 is not a program that can be run.").arg(QString::fromStdString(program)),
+                            wnd::DefaultMessageBoxCaption(), wnd::MB_OK | wnd::MB_ICONWARNING, this);
+        return;
+    }
+    if (ask)
+        lastconfig::Write(lastconfig::kRunApp, program);
     RunExternalProgram(program);
     m_Menu.SetText(cmd::kRunApplication, QStringLiteral("Run %1").arg(QString::fromStdString(ProgramFileName(program))));
 }
@@ -884,10 +937,16 @@ void CCorvel_5Dlg::OnLoadFromFile()
     const std::string file = AskFile(false, "Load Workspace from", kWorkspaceFilter, "rgs", "");
     if (file.empty())
         return;
-    if (m_Link.LoadWorkspaceFromFile(file) != 0)
+    ReplayReport report;
+    const int result = m_Link.LoadWorkspaceFromFile(file, &report);
+    // Whatever reached the camera, refused lines and all, the panels show what it holds now.
+    if (report.sent == 0)
         return;
     SetDefault();
-    CheckLoadSource(0);
+    if (result == 0)
+        CheckLoadSource(0);
+    else
+        BringPanelsToTop();
 }
 
 void CCorvel_5Dlg::OnLoadFromWorkspace()
@@ -986,6 +1045,13 @@ int CCorvel_5Dlg::BaudRateOfIndex(int index) const
     return digits && rate > 0 && rate <= std::numeric_limits<int>::max() ? static_cast<int>(rate) : 0;
 }
 
+void CCorvel_5Dlg::CheckBaudItem(int index)
+{
+    // One rate is in use: exactly its item is ticked.
+    for (int i = 0; i < cmd::kBaudItems; ++i)
+        m_Menu.Check(cmd::kBaud9600 + i, i == index);
+}
+
 void CCorvel_5Dlg::OnBaudRate(int id)
 {
     const int index = id - cmd::kBaud9600;
@@ -995,7 +1061,7 @@ void CCorvel_5Dlg::OnBaudRate(int id)
         CORVEL_LOG(OL_ERROR, 1, kSource, "CCorvel_5Dlg::OnBaudRate", L"No baud rate for menu item %d.", index);
         return;
     }
-    m_Menu.Check(id, true);
+    CheckBaudItem(index);
     m_nBaudIndex = index;
     m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
     m_Link.SetBaudRate(rate);

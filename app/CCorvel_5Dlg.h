@@ -85,9 +85,13 @@ public:
 
     enum : unsigned { TIMER_TEMPERATURE = 9991, TIMER_EXPOSURE = 9992, TIMER_FRAME_TIME = 9993 };
     static constexpr char kNotDetectedText[] = "Not Detected";
+    /// The label while the camera answers but its register map could not be loaded.
+    static constexpr char kNotConfiguredText[] = "Not Configured";
     static constexpr int kLabelChars = 13;
     /// The polling period while there is no terminal to hold it.
     static constexpr int kDefaultPollingMs = 1000;
+    /// The shortest polling period, whatever the terminal's "PollingTime" says.
+    static constexpr int kLeastPollingMs = 250;
 
     /// settings: the link's "Communications" settings (null: the application's).
     explicit CCorvel_5Dlg(QWidget* parent = nullptr, ISettings* settings = nullptr);
@@ -132,6 +136,8 @@ public:
     void OnDownloadTerminal();
     void OnSwitchPort();
     void OnBaudRate(int id);
+    /// Ticks the baud item of rate index `index` and no other (none for an index without one).
+    void CheckBaudItem(int index);
     void OnExit();
     void OnViewPanel(int id);
     void OnAttachWindows();
@@ -164,6 +170,10 @@ public:
     /// when it reads 0 or cannot be read.
     void UpdateProtectionWarning();
     void UpdateConnectionIcon();
+    /// True when the last exchange got an answer from the camera (a refusal is one).
+    bool CameraAnswers() const;
+    /// The camera stopped answering: not connected, every live value dashed, the lamp dark.
+    void LoseCamera();
     void RecalcLayout();
     void BringPanelsToTop();
     /// The modal About box, given the link only when the camera was identified.
@@ -191,6 +201,8 @@ public:
     /// At the top of the client area from the first rebuild on; the window owns it.
     CDlgCameraInfo* m_pCameraInfo = nullptr;
     bool m_bConnected = false;
+    /// The camera's register map failed to load: the camera cannot be configured or polled.
+    bool m_bUnconfigured = false;
     bool m_bSelectAll = true;
     bool m_bViewSave = false;
     int m_nBaudIndex = -1;
@@ -239,6 +251,8 @@ private:
     void CreateSlotPanel(int slot, int row);
     /// The polls' texts into the camera-information dialog.
     void ShowCameraInfo();
+    /// Every live value dashed, in the camera-information and temperature panels, lamp dark.
+    void ClearLiveValues();
     void RunCatalogueBuilder(int row);
     void StartTimers();
     int PollingPeriod() const;

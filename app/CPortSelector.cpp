@@ -139,6 +139,29 @@ std::vector<std::string> SerialPorts()
     return ports;
 }
 
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+/// The link has port `index` of the serial library at `path` open.
+bool HoldsLibraryPort(const CCameraLink& link, const std::string& path, int index)
+{
+    return link.m_hLibrary.IsLoaded() && link.m_bPortOpen && link.m_nPortIndex == index &&
+           SamePath(link.m_strPortName, path);
+}
+
+/// The link has the serial port `port` open.
+bool HoldsComPort(const CCameraLink& link, const std::string& port)
+{
+    return link.m_hComPort && link.m_hComPort->IsOpen() && SamePath(link.m_strPortName, port);
+}
+
+}  // namespace
+
 CPortSelector::CPortSelector(CCorvel_5Dlg* owner, ISettings* settings, platform::IClock* clock)
     : QDialog(owner), m_listPorts(SerialPorts), m_mapFolder(platform::ExecutableFolder()),
       m_systemFolder(SystemLibraryFolder()), m_pOwner(owner),
@@ -310,6 +333,15 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
     m_pScanSystem->setChecked(scanSystem);
 
     int preselected = -1;
+    // The port the main window's link holds cannot be probed (the link has it open): it is
+    // listed with the camera the window knows there, and preselected.
+    const CCameraLink* current = m_pOwner ? &m_pOwner->m_Link : nullptr;
+    auto addCurrent = [&](Row row) {
+        row.camera = current->m_strModelName.empty() ? std::string("none") : current->m_strModelName;
+        row.baudRate = current->m_nBaudRate;
+        preselected = static_cast<int>(m_Rows.size());
+        AddRow(std::move(row));
+    };
     // False when the operator's answer to a refusal stopped the identification.
     auto identify = [&](Row& row) {
         if (link.ReadCameraInfo() == link_result::kReadReported)
@@ -344,6 +376,10 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
                 break;
             Row row{Printf("%02d", i), file, "", i, -1, path};
             link.m_nPortIndex = i;
+            if (check == clser::kErrPortInUse && current && HoldsLibraryPort(*current, path, i)) {
+                addCurrent(std::move(row));
+                continue;
+            }
             if (check == clser::kErrPortInUse) {
                 row.camera = "PortInUse";
             } else {
@@ -360,6 +396,10 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
 
     if (scanCom) {
         for (const std::string& port : m_listPorts()) {
+            if (current && HoldsComPort(*current, port)) {
+                addCurrent(Row{port, "", "", kComPortRow, -1, ""});
+                continue;
+            }
             link.Close();
             const int opened = link.Init(port);
             if (Logging()) {

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QUrl>
 
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -20,6 +23,12 @@ LaunchHandler& Handler()
 LaunchHandler SetLaunchHandler(LaunchHandler handler)
 {
     return std::exchange(Handler(), std::move(handler));
+}
+
+bool IsRunnableProgram(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error) && ::access(path.c_str(), X_OK) == 0;
 }
 
 bool RunExternalProgram(const std::string& path)

@@ -16,6 +16,8 @@ using LaunchHandler = std::function<bool(const LaunchRequest&)>;
 /// Replaces the handler (empty: start for real). Returns the old one.
 LaunchHandler SetLaunchHandler(LaunchHandler handler);
 
+/// A regular file (after links) that this user may execute.
+bool IsRunnableProgram(const std::string& path);
 /// Starts the program detached, without arguments. False when it could not be started.
 bool RunExternalProgram(const std::string& path);
 /// Opens a document with the desktop's viewer for its type. False when none could.

@@ -9,14 +9,29 @@
 
 #include "controls/IconResource.h"
 #include "controls/MessageBox.h"
+#include "platform/ProcessSignals.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include <optional>
 
 int main(int argc, char** argv)
 {
+    // A logout or a kill ends the program as its Exit command does (settings and panel
+    // positions saved, the log closed). Caught before anything else, so no such signal ends
+    // the program half-way; it is acted on once the event loop runs.
+    platform::InstallTerminationSignals();
     QApplication qtApp(argc, argv);
+    CCorvel_5Dlg* mainWindow = nullptr;
+    QSocketNotifier termination(platform::TerminationSignalFd(), QSocketNotifier::Read);
+    QObject::connect(&termination, &QSocketNotifier::activated, &qtApp, [&mainWindow] {
+        platform::DrainTerminationSignals();
+        if (mainWindow)
+            mainWindow->OnExit();
+        // Also leaves a box or dialog that runs a loop of its own (the port selector at start).
+        QCoreApplication::exit(0);
+    });
     // Panels are windows of their own; the program ends when the main window closes.
     qtApp.setQuitOnLastWindowClosed(false);
     // Every window of the program (boxes, terminals) shows the program's icon.
@@ -29,6 +44,7 @@ int main(int argc, char** argv)
     services.runMainWindow = [&] {
         CCorvel_5Dlg dlg;
         SetAppMainWindow(&dlg);
+        mainWindow = &dlg;
         // The operator picks the port. A run that only saves a picture of the window cannot
         // answer a dialog: it takes the first serial library of CLSERIALPATH, port 0 (without
         // one the window starts with no camera), and a box on the way is in the picture.
@@ -41,12 +57,13 @@ int main(int argc, char** argv)
                 selector = std::make_unique<CLibraryPortSelector>(*library);
         }
         const bool started = dlg.OnInitDialog(selector.get()) == 0;
-        if (started && !(screenshotRun && screenshotRun->Taken())) {
+        if (started && !platform::TerminationRequested() && !(screenshotRun && screenshotRun->Taken())) {
             dlg.show();
             if (screenshotRun)
                 screenshotRun->WindowUp(dlg);
             dlg.DoModal();
         }
+        mainWindow = nullptr;
         SetAppMainWindow(nullptr);
     };
 

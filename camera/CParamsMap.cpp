@@ -184,7 +184,7 @@ std::string SafeSettingsKey(std::string_view key)
     std::string safe;
     for (char c : key) {
         const auto byte = static_cast<unsigned char>(c);
-        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+        safe += (c == '/' || c == '\\' || byte < 0x20 || byte > 0x7E) ? '_' : c;
     }
     if (safe == "." || safe == "..")
         return "_";

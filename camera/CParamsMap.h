@@ -60,8 +60,9 @@ private:
 /// does: consecutive delimiters give empty pieces, a delimiter at the very end no empty last one.
 void SplitString(std::string_view text, char delimiter, std::vector<std::string>& pieces);
 
-/// The settings key made safe for a file name: path separators and control bytes become '_',
-/// and "." or ".." becomes "_". Ordinary serial numbers are unchanged.
+/// The settings key made safe for a file name: printable ASCII only, so path separators,
+/// control bytes and every byte from 0x7F up become '_', and "." or ".." becomes "_".
+/// Ordinary serial numbers are unchanged.
 std::string SafeSettingsKey(std::string_view key);
 
 /// "<key>.gui" for space -1 (and any negative space), "<key>.user<space>.gui" otherwise.

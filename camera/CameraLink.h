@@ -18,6 +18,7 @@
 #include "camera/ComPort.h"
 #include "camera/IErrorOwner.h"
 #include "camera/ILinkHost.h"
+#include "camera/LinkLog.h"
 #include "camera/ISettings.h"
 #include "camera/ITerminalSink.h"
 #include "camera/IWaitIndicator.h"
@@ -35,8 +36,14 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 /// Section and keys of the link's settings, with their defaults.
+namespace rgs {
+struct ModeState;
+}
+
 namespace comm {
 inline constexpr const char* kSection = "Communications";
 inline constexpr const char* kTimeout = "Timeout";
@@ -88,6 +95,10 @@ struct ReplayReport {
     int skipped = 0;     ///< writes of the rate register, left out
     int firstError = 0;  ///< result of the first failed line (0: none)
     bool stopped = false;  ///< the channel failed and the rest of the file was not sent
+    int notSent = 0;       ///< command lines after the failed one, not sent
+    /// The camera did not take the closing lines after a failure: it may be left in supervisor
+    /// mode or with its error checking off.
+    bool leftOpen = false;
 };
 
 class CCameraLink : public OrvParamStorage {
@@ -114,6 +125,12 @@ public:
     int Init(const std::string& name);
     /// Closes the open port: 0, -510, -550 or -555.
     int Close();
+    /// Opens the port again by its name (a library port by its index) after a hang-up or an I/O
+    /// error closed it. 0 when it is open (also when it was never lost), else the open's result.
+    int Reopen();
+    /// The port went away (a hang-up, an I/O error, a reference the library no longer knows):
+    /// it is closed until Reopen succeeds.
+    bool PortLost() const { return m_bPortLost != 0; }
     /// Opens port `port` of the loaded library: `port` when it opened with 0, else the
     /// library's result, or -52 without an init entry.
     int CheckPort(std::uint32_t port);
@@ -132,6 +149,11 @@ public:
     /// Tries 115200, 57600, 38400, 19200 and 9600 baud until "Ping" answers; the host side
     /// stays at the last rate tried. Refused reads are not reported meanwhile.
     bool DetectBaudRate();
+    /// One step of the search for a camera that stopped answering, short enough for a timer:
+    /// reopens a lost port, then tries one rate with one "Ping" (the rate that last answered
+    /// first, then the others in turn). True when the camera answered; the host side then
+    /// stays at that rate.
+    bool ProbeNextRate();
     /// Without `force` the state of the last exchange; with it, whether "Ping" can be read
     /// (whatever it holds), trying once more after 1000 ms on the link's clock.
     bool IsConnected(bool force);
@@ -210,8 +232,9 @@ public:
     /// (ascending address, fields coded as a camera write codes them), the closing lines and,
     /// when a settings key is set, the GUI settings as "-- key=value". The file is replaced as
     /// a whole. 0; -1 when the file cannot be written or the store holds no parameters (the
-    /// fixed lines are still written); otherwise the first failed camera read (the file is
-    /// written with the values the store holds).
+    /// fixed lines are still written); otherwise the first failed camera read: then no file is
+    /// written and the operator is shown the registers that could not be read. A file that
+    /// cannot be written is shown too.
     int WriteRgsFile(const std::filesystem::path& file);
     /// Reads every parameter of the operating and identification registers from the camera
     /// and writes the register dump: a header with model, serial number, firmware word, date
@@ -245,8 +268,11 @@ public:
     bool LoadGuiSettings(long space);
     /// Saves the GUI settings of space -1 or 0-4. False with no settings key or no entries.
     bool SaveGuiSettings(long space);
-    /// Loads the GUI settings from the "-- key=value" lines of a workspace file.
+    /// Loads the GUI settings from the "-- key=value" lines of a workspace file. A file without
+    /// such lines (or no settings key) leaves the settings as they are, and answers false.
     bool LoadGuiSettingsFromFile(const std::filesystem::path& file);
+    /// The same for a workspace file's text.
+    bool LoadGuiSettingsFromText(std::string_view text);
 
     /// The wait window shown during long file operations (borrowed; null: none).
     void SetWaitIndicator(IWaitIndicator* indicator) { m_pWaitIndicator = indicator; }
@@ -315,6 +341,10 @@ protected:
 
 private:
     int InitComPort(const std::string& name);
+    /// Opens the COM port and sets its time-outs and line from the settings (channel lock held).
+    int OpenComPortLocked(const std::string& name, ComPort::LineSettings& line);
+    /// Closes a port that hung up or failed and marks it lost (channel lock held).
+    void DropLostPortLocked(const char* method, int error);
     int InitLibrary(const std::string& name);
     /// 0 when the library's port can move bytes through the entry, else -510, `noEntryResult`
     /// or -555.
@@ -340,10 +370,32 @@ private:
         bool coded = false;  ///< some field put bits into the word
     };
     using RegisterEntries = std::map<std::uint16_t, RegisterEntry>;
-    /// Reads every parameter that `take` accepts from the camera and codes it into its
-    /// register's entry. `result` := 0, -1 for an empty store, or the first failed read.
-    RegisterEntries CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&), bool withText, int& result);
+    /// Sends the write lines that take the camera back from `modes` (error checking on, then
+    /// supervisor mode off), again after a pause while the camera does not answer, and after a
+    /// failure on the channel (`afterFailure`) only after a pause; `modes` follows what the
+    /// camera took. True when every line was taken.
+    bool CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure);
+    /// A message box of the main window (none without one).
+    void ShowLinkMessage(const std::string& text);
 
+    /// A read of a parameter that failed while the registers were collected.
+    struct FailedRead {
+        std::uint16_t address;
+        std::string name;
+        int result;
+    };
+    /// Reads every parameter that `take` accepts from the camera and codes it into its
+    /// register's entry. `result` := 0, -1 for an empty store, or the first failed read; each
+    /// failed read is added to `failed` when given.
+    RegisterEntries CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&), bool withText, int& result,
+                                     std::vector<FailedRead>* failed = nullptr);
+
+    std::uint8_t m_bPortLost = 0;
+    /// The rate the camera last answered at (0: none yet), and the probe's next step.
+    std::int32_t m_nAnsweredRate = 0;
+    std::int32_t m_nProbeStep = 0;
+    /// Open failures of Reopen, logged once while they repeat.
+    camera::RepeatFilter m_OpenFailureLog;
     ISettings* m_pSettings;  ///< borrowed; outlives the link
     IWaitIndicator* m_pWaitIndicator = nullptr;  ///< borrowed; outlives the link
     std::filesystem::path m_dataFolder;

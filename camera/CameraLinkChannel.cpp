@@ -90,6 +90,8 @@ void CCameraLink::ReleaseChannelLocked()
 int CCameraLink::Init(const std::string& name)
 {
     ReleaseChannelLocked();
+    m_bPortLost = 0;
+    m_OpenFailureLog = camera::RepeatFilter{};
     m_strPortName = name;
     m_strModelName.clear();
     return IsClserLibraryName(name) ? InitLibrary(name) : InitComPort(name);
@@ -101,12 +103,31 @@ int CCameraLink::InitComPort(const std::string& name)
     ComPort::LineSettings line;
     {
         std::lock_guard lock(ChannelMutex());
+        if (const int result = OpenComPortLocked(name, line); result != 0)
+            return result;
+    }
+    const int result = DetectBaudRate() ? 0 : link_result::kNoCamera;
+    if (LoggingLevel() > 0) {
+        std::lock_guard lock(ChannelMutex());
+        if (m_hComPort && m_hComPort->IsOpen()) {
+            LogTimeouts(m_hComPort->GetTimeouts());
+            if (m_hComPort->GetLineSettings(line))
+                LogLine(line);
+        }
+    }
+    return result;
+}
+
+int CCameraLink::OpenComPortLocked(const std::string& name, ComPort::LineSettings& line)
+{
+    {
         m_hComPort = std::make_unique<ComPort>();
         const int error = m_hComPort->Open(name);
         if (error != 0) {
-            camera::LinkLog(kInit, "open <%s> failed: %s", name.c_str(), std::strerror(error));
+            m_OpenFailureLog.Failed(kInit, camera::FormatText("open <%s> failed: %s", name.c_str(), std::strerror(error)));
             return link_result::kComOpenFailed;
         }
+        m_OpenFailureLog.Succeeded(kInit, camera::FormatText("<%s> opened", name.c_str()));
         ComPort& port = *m_hComPort;
         if (LoggingLevel() > 0)
             LogTimeouts(port.GetTimeouts());
@@ -129,16 +150,54 @@ int CCameraLink::InitComPort(const std::string& name)
             ApplyCameraLine(line, rate);
         port.SetLineSettings(line);  // a failure shows as a camera that does not answer
     }
-    const int result = DetectBaudRate() ? 0 : link_result::kNoCamera;
-    if (LoggingLevel() > 0) {
-        std::lock_guard lock(ChannelMutex());
-        if (m_hComPort && m_hComPort->IsOpen()) {
-            LogTimeouts(m_hComPort->GetTimeouts());
-            if (m_hComPort->GetLineSettings(line))
-                LogLine(line);
-        }
+    return 0;
+}
+
+void CCameraLink::DropLostPortLocked(const char* method, int error)
+{
+    if (m_hComPort) {
+        camera::LinkLog(method, "port <%s> lost: %s; closed until it can be opened again", m_strPortName.c_str(),
+                        std::strerror(error));
+        m_hComPort.reset();
+    } else if (m_bPortOpen) {
+        camera::LinkLog(method, "port <%s:%d> lost (%d); closed until it can be opened again", m_strPortName.c_str(),
+                        m_nPortIndex, error);
+        if (m_cl.clSerialClose)
+            m_cl.clSerialClose(m_pInstance);
+        m_pInstance = nullptr;
+        m_bPortOpen = 0;
     }
-    return result;
+    m_bPortLost = 1;
+}
+
+int CCameraLink::Reopen()
+{
+    if (!m_bPortLost)
+        return 0;
+    std::lock_guard lock(ChannelMutex());
+    if (m_hLibrary.IsLoaded()) {
+        if (!m_cl.clSerialInit || m_nPortIndex < 0)
+            return kClserNoInit;
+        const int result = m_cl.clSerialInit(static_cast<std::uint32_t>(m_nPortIndex), &m_pInstance);
+        if (result < 0) {
+            m_pInstance = nullptr;
+            m_OpenFailureLog.Failed(kInit, camera::FormatText("init port <%s:%d> failed: %d", m_strPortName.c_str(),
+                                                              m_nPortIndex, result));
+            return result;
+        }
+        m_OpenFailureLog.Succeeded(kInit, camera::FormatText("port <%s:%d> opened", m_strPortName.c_str(), m_nPortIndex));
+        m_bPortOpen = 1;
+        m_bPortLost = 0;
+        return 0;
+    }
+    ComPort::LineSettings line;
+    const int result = OpenComPortLocked(m_strPortName, line);
+    if (result != 0) {
+        m_hComPort.reset();
+        return result;
+    }
+    m_bPortLost = 0;
+    return 0;
 }
 
 int CCameraLink::InitLibrary(const std::string& name)
@@ -182,8 +241,18 @@ int CCameraLink::Close()
         camera::LinkLog(kClose, "Close CameraLink Port");
     m_strModelName.clear();
     m_bLinkAlive = 0;
+    // A port that went away was closed then: closing it now succeeds.
+    const bool lost = m_bPortLost != 0;
+    m_bPortLost = 0;
 
     std::lock_guard lock(ChannelMutex());
+    if (lost && !m_hComPort && !m_bPortOpen) {
+        if (m_hLibrary.IsLoaded()) {
+            m_nPortIndex = -1;
+            m_bNotIdentified = 1;
+        }
+        return 0;
+    }
     if (m_hComPort) {
         m_hComPort.reset();
         if (LoggingLevel() > 1)
@@ -286,12 +355,17 @@ int CCameraLink::Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutM
             result = link_result::kComNothingRead;
         if (result != 0 && error != 0 && LoggingLevel() > 1)
             camera::LinkLog(kRead, "read nErr = %d\n%s\n", error, std::strerror(error));
+        // A device that hung up or failed stays dead: it is opened again by name.
+        if (result != 0 && error != 0 && m_hComPort->IsOpen())
+            DropLostPortLocked(kRead, error);
     } else if ((result = LibraryPortState(m_cl.clSerialRead != nullptr, link_result::kNoReadEntry)) == 0) {
         const std::uint32_t chunk = m_nWriteReadByByte ? 1 : wanted;
         result = MoveInChunks(wanted, chunk, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
             got = n;
             return m_cl.clSerialRead(m_pInstance, reinterpret_cast<char*>(bytes + at), &got, timeoutMs);
         });
+        if (result == clser::kErrInvalidReference)
+            DropLostPortLocked(kRead, result);
     }
     *count = moved;
     if (LoggingLevel() > 1)
@@ -321,6 +395,8 @@ int CCameraLink::Write(const void* buffer, std::uint32_t* count, std::uint32_t t
         });
         if (result != 0 && error != 0 && LoggingLevel() > 1)
             camera::LinkLog(kWrite, "write nErr = %d\n%s\n", error, std::strerror(error));
+        if (result != 0 && error != 0 && m_hComPort->IsOpen())
+            DropLostPortLocked(kWrite, error);
     } else if ((result = LibraryPortState(m_cl.clSerialWrite != nullptr, link_result::kNoWriteEntry)) == 0) {
         // The library's buffer argument is not const; it gets a copy.
         std::vector<char> out(bytes, bytes + wanted);
@@ -329,6 +405,8 @@ int CCameraLink::Write(const void* buffer, std::uint32_t* count, std::uint32_t t
             got = n;
             return m_cl.clSerialWrite(m_pInstance, out.data() + at, &got, timeoutMs);
         });
+        if (result == clser::kErrInvalidReference)
+            DropLostPortLocked(kWrite, result);
     }
     *count = moved;
     if (LoggingLevel() > 1)

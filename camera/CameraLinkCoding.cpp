@@ -190,6 +190,15 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
     if (result == link_result::kRefused && reported && status != 0)
         final = status;
 
+    // The register keeps only the field's bits of a number too large for it: the record holds
+    // what the camera took, as a read would give it, and the listeners hear that.
+    if (final == 0 && param->type == OrvParam_Int && param->value.n >= 0 && !NameIs(name, "BaudRate") &&
+        !NameIs(name, "BitShift")) {
+        const std::int64_t held = ValueCoder::DecodeField(*word, link.mask, link.shift);
+        if (held != param->value.n)
+            SetParam(param, &held, sizeof held);
+    }
+
     if (ITerminalSink* outcomeTerminal = EchoTerminal()) {
         if (final == 0)
             outcomeTerminal->AddText("OK");

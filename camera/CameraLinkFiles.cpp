@@ -29,6 +29,10 @@ constexpr const char* kDumpRule = "--------------------";
 constexpr std::uint16_t kFirmwareRegister = 0x6004;
 /// The dump shows this many characters of a string parameter at most.
 constexpr std::size_t kDumpTextMax = 5;
+/// A message lists this many registers that could not be read, at most.
+constexpr std::size_t kFailedReadsShown = 12;
+constexpr std::size_t kShownNameMax = 40;
+constexpr std::size_t kShownFileMax = 200;
 
 /// True when `file` can be created or replaced: its folder exists and is writable and the
 /// name is not a folder.
@@ -72,13 +76,17 @@ std::string LocalText(const std::tm& time, const char* format)
     return out.str();
 }
 
-/// Replaces the file as a whole: `result` when written, -1 (logged) when not.
-int WriteWholeFile(const char* method, const std::filesystem::path& file, const std::string& text, int result)
+/// Replaces the file as a whole: `result` when written, -1 (logged, and why in `why` when
+/// given) when not.
+int WriteWholeFile(const char* method, const std::filesystem::path& file, const std::string& text, int result,
+                   std::string* why = nullptr)
 {
     std::string error;
     if (platform::WriteFileAtomically(file, text, &error))
         return result;
     camera::LinkLog(method, "cannot write <%s>: %s", file.c_str(), error.c_str());
+    if (why)
+        *why = error.empty() ? "write failed" : error;
     return link_result::kFileFailed;
 }
 
@@ -93,7 +101,8 @@ std::tm SystemLocalTime()
 }  // namespace
 
 CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _OrvStParam&, const RegisterLink&),
-                                                           bool withText, int& result)
+                                                           bool withText, int& result,
+                                                           std::vector<FailedRead>* failed)
 {
     std::size_t count = 0;
     GetParametersList(nullptr, &count);
@@ -140,6 +149,8 @@ CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _O
                             unsigned{link.address}, read);
             if (result == 0)
                 result = read;
+            if (failed)
+                failed->push_back({link.address, name, read});
         }
         // The value the store holds now: the one just read, or the last one known.
         _OrvStParam param;
@@ -178,11 +189,31 @@ CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _O
 
 int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
 {
-    if (!CanWrite(file))
+    const std::string shownFile = camera::PrintableText(file.string(), kShownFileMax);
+    if (!CanWrite(file)) {
+        camera::LinkLog(kRgsMethod, "cannot write <%s>", file.c_str());
+        ShowLinkMessage(FormatText("The workspace cannot be saved to <%s>: the folder does not exist, is not "
+                                   "writable, or the name is a folder.", shownFile.c_str()));
         return link_result::kFileFailed;
+    }
     WaitScope wait(m_pWaitIndicator, kRgsWaitText);
     int result = 0;
-    const RegisterEntries entries = CollectRegisters(InWorkspace, false, result);
+    std::vector<FailedRead> failed;
+    const RegisterEntries entries = CollectRegisters(InWorkspace, false, result, &failed);
+    // A word the camera did not give would be written back into a camera by a later load.
+    if (!failed.empty()) {
+        std::string box = FormatText("The workspace was not saved: %zu read%s from the camera failed.\n"
+                                     "Registers that could not be read:",
+                                     failed.size(), failed.size() == 1 ? "" : "s");
+        for (std::size_t i = 0; i < failed.size() && i < kFailedReadsShown; ++i)
+            box += FormatText("\n0x%04X %s (nRet: %d)", unsigned{failed[i].address},
+                              camera::PrintableText(failed[i].name, kShownNameMax).c_str(), failed[i].result);
+        if (failed.size() > kFailedReadsShown)
+            box += FormatText("\n... and %zu more.", failed.size() - kFailedReadsShown);
+        wait.End();
+        ShowLinkMessage(box);
+        return result;
+    }
 
     std::string text = rgs::OpeningLines();
     for (const auto& [address, entry] : entries)
@@ -192,7 +223,13 @@ int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
     if (!m_strSettingsKey.empty() && !m_GuiSettings.Items().empty())
         text += m_GuiSettings.Format(rgs::kSettingsPrefix);
 
-    return WriteWholeFile(kRgsMethod, file, text, result);
+    std::string error;
+    const int written = WriteWholeFile(kRgsMethod, file, text, result, &error);
+    if (written == link_result::kFileFailed && !error.empty()) {
+        wait.End();
+        ShowLinkMessage(FormatText("The workspace cannot be saved to <%s>: %s.", shownFile.c_str(), error.c_str()));
+    }
+    return written;
 }
 
 int CCameraLink::WriteDumpFile(const std::filesystem::path& file)

@@ -4,7 +4,10 @@
 // read and the key that names the camera's GUI-settings files.
 #include "camera/CameraLink.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <iterator>
 #include <cstring>
 #include <string_view>
 
@@ -100,7 +103,39 @@ bool CCameraLink::DetectBaudRate()
     }
     if (result != 0)
         m_nBaudRate = -1;
+    else
+        m_nAnsweredRate = m_nBaudRate;
     return result == 0;
+}
+
+bool CCameraLink::ProbeNextRate()
+{
+    if (m_bPortLost && Reopen() != 0)
+        return false;
+    DetectionScope scope(*this);
+    constexpr int kRates = static_cast<int>(std::size(kDetectionRates));
+    // Even steps try the rate that answered last (a camera that comes back mostly runs at it),
+    // odd steps the other rates in turn.
+    const int first = m_nAnsweredRate > 0 ? m_nAnsweredRate : kDetectionRates[0];
+    int others[kRates] = {};
+    int count = 0;
+    for (int candidate : kDetectionRates)
+        if (candidate != first)
+            others[count++] = candidate;
+    const int steps = 2 * std::max(count, 1);
+    m_nProbeStep %= steps;
+    const int rate = m_nProbeStep % 2 == 0 || count == 0 ? first : others[(m_nProbeStep / 2) % count];
+    bool ping = false;
+    if (SetBaudRate(rate) != 0)
+        m_nBaudRate = -1;  // whatever rate the line runs at, see whether the camera answers
+    if (GetParamBool("Ping", &ping) == 0) {
+        if (m_nBaudRate > 0)
+            m_nAnsweredRate = m_nBaudRate;
+        m_nProbeStep = 0;
+        return true;
+    }
+    m_nProbeStep = (m_nProbeStep + 1) % steps;
+    return false;
 }
 
 bool CCameraLink::IsConnected(bool force)
@@ -181,7 +216,12 @@ int CCameraLink::ReadCameraInfo()
     const bool idsModel = Contains(modelName, "ISD") || Contains(modelName, "SDI");
     std::memcpy(m_nVariantTag, idsModel ? kVariantIds : kVariantStandard, sizeof m_nVariantTag);
 
-    m_strSettingsKey = std::string(TrimSpace(m_strSerialNumber));
+    // Only an identified camera with a serial number that names something has GUI-settings
+    // files: a camera that answers garbage writes none.
+    const std::string_view serial = TrimSpace(m_strSerialNumber);
+    const bool named = std::any_of(serial.begin(), serial.end(),
+                                   [](unsigned char c) { return c < 0x80 && std::isalnum(c); });
+    m_strSettingsKey = m_bLinkAlive && named ? std::string(serial) : std::string();
     if (!m_strSettingsKey.empty() && m_bLinkAlive) {
         // The GUI settings that go with the space the camera boots from (factory when unknown).
         std::int64_t space = 0;

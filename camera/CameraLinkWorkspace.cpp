@@ -8,9 +8,11 @@
 #include "camera/LinkLog.h"
 #include "camera/LinkText.h"
 #include "camera/RgsFile.h"
+#include "camera/ValueCoder.h"
 #include "platform/Paths.h"
 #include "platform/ProfileSettings.h"
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -21,6 +23,8 @@ using camera::LinkLog;
 namespace {
 
 constexpr const char* kLoadMethod = "CCameraLink::LoadWorkspaceFromFile";
+constexpr const char* kSaveMethod = "CCameraLink::SaveToUserSet";
+constexpr const char* kCloseMethod = "CCameraLink::CloseWorkspaceModes";
 constexpr const char* kByteMethod = "CCameraLink::SendByteCommand";
 constexpr const char* kCameraWaitText = "Write Registers to Camera. Wait please";
 constexpr const char* kHexLengthText = "HEX command should have 3 or 7 bytes";
@@ -28,11 +32,30 @@ constexpr const char* kHexLengthText = "HEX command should have 3 or 7 bytes";
 constexpr std::uintmax_t kWorkspaceMaxBytes = 16u << 20;
 /// A malformed line is shown with at most this many characters.
 constexpr std::size_t kShownLineMax = 60;
+/// After a failure on the channel the closing lines are tried this many times, each after a
+/// pause long enough for a late answer to come in.
+constexpr int kCloseAttempts = 4;
+constexpr int kCloseSettleMs = 1000;
+constexpr const char* kNothingSent = "The file was not loaded: nothing was sent to the camera.";
+
+/// A file name as a message shows it.
+std::string FileText(const std::filesystem::path& file) { return camera::PrintableText(file.string(), 200); }
 
 std::string FrameText(const std::uint8_t frame[7])
 {
     return FormatText("Command: <%02X %02X%02X %02X%02X%02X%02X>", frame[0], frame[1], frame[2], frame[3], frame[4],
                       frame[5], frame[6]);
+}
+
+/// Why a typed hex command is not sent: its length, or the first character that is no digit.
+std::string HexCommandProblem(const std::string& text, const rgs::CommandLine& command)
+{
+    if (command.notHexAt >= text.size())
+        return kHexLengthText;
+    const auto c = static_cast<unsigned char>(text[command.notHexAt]);
+    const std::string shown = c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : FormatText("\\x%02X", c);
+    return FormatText("HEX command: '%s' (character %zu of %s) is not a hexadecimal digit", shown.c_str(),
+                      command.notHexAt + 1, text.c_str());
 }
 
 /// The register of "BaudRate" in the catalogue, else the one of the built-in maps.
@@ -42,11 +65,29 @@ std::uint16_t RateRegister(CCameraLink& link)
     return GetRegisterLink(link, "BaudRate", reg) == 0 && reg.mask != 0 ? reg.address : rgs::kBaudRateRegister;
 }
 
+/// True when a rate-register line asks for the rate the store knows the camera runs at, so
+/// leaving it out changes nothing; false when it asks for another or the rate is not known.
+bool SameRate(CCameraLink& link, const rgs::CommandLine& command)
+{
+    RegisterLink reg;
+    _OrvStParam param;
+    if (GetRegisterLink(link, "BaudRate", reg) != 0 || reg.mask == 0 || link.GetParamData("BaudRate", &param) != 0 ||
+        param.type != OrvParam_Int)
+        return false;
+    const std::uint32_t word = ValueCoder::BytesToWord(command.frame + 3);
+    return static_cast<std::int64_t>(ValueCoder::DecodeField(word, reg.mask, reg.shift)) == param.value.n;
+}
+
 }  // namespace
 
 int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* reportOut)
 {
     ReplayReport report;
+    const auto finish = [&](int result) {
+        if (reportOut)
+            *reportOut = report;
+        return result;
+    };
     const int level = LoggingLevel();
     const bool log = level > 1 || (level > 0 && m_bEchoToTerminal);
     if (log)
@@ -56,9 +97,17 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
     std::string why;
     if (platform::ReadWholeFile(file, kWorkspaceMaxBytes, text, &why) != platform::ReadFileResult::Ok) {
         LinkLog(kLoadMethod, "cannot read <%s>: %s", file.c_str(), why.c_str());
-        if (reportOut)
-            *reportOut = report;
-        return link_result::kFileFailed;
+        ShowLinkMessage(FormatText("The workspace file <%s> cannot be read: %s.\n%s", FileText(file).c_str(),
+                                   why.c_str(), kNothingSent));
+        return finish(link_result::kFileFailed);
+    }
+    // Wide-character text (two bytes a character) and binary files hold zero bytes; no line
+    // of theirs can be trusted, not even one that happens to read as a command.
+    if (text.find('\0') != std::string::npos) {
+        LinkLog(kLoadMethod, "<%s> holds zero bytes, file refused", file.c_str());
+        ShowLinkMessage(FormatText("The file <%s> is no workspace file: it is binary or not plain text.\n%s",
+                                   FileText(file).c_str(), kNothingSent));
+        return finish(link_result::kFileFailed);
     }
     // The whole file is checked first: half a workspace, or one cut short, leaves the camera
     // in a state no operator can use (supervisor mode, error checking off).
@@ -67,27 +116,40 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         report.malformed = check.malformed;
         const std::string shown = camera::PrintableText(check.badText, kShownLineMax);
         LinkLog(kLoadMethod, "line %zu %s, file refused: <%s>", check.badLine, check.reason, shown.c_str());
-        if (m_pMainWindow) {
-            std::string box = FormatText("Line %zu %s:\n<%s>", check.badLine, check.reason, shown.c_str());
-            if (check.malformed > 1)
-                box += FormatText("\n%d lines are no 3- or 7-byte command.", check.malformed);
-            box += "\nThe file was not loaded: nothing was sent to the camera.";
-            m_pMainWindow->ShowAppMessage(box, kAppCaption, kMbOk);
-        }
-        if (reportOut)
-            *reportOut = report;
-        return link_result::kMalformedCommand;
+        std::string box = FormatText("Line %zu %s:\n<%s>", check.badLine, check.reason, shown.c_str());
+        if (check.malformed > 1)
+            box += FormatText("\n%d lines are no 3- or 7-byte command.", check.malformed);
+        ShowLinkMessage(box + "\nThe file was not loaded: nothing was sent to the camera.");
+        return finish(link_result::kMalformedCommand);
+    }
+    if (check.commands.empty()) {
+        // A file of GUI settings alone still carries them: they are taken, and nothing is sent.
+        const bool settings = LoadGuiSettingsFromText(text);
+        LinkLog(kLoadMethod, "<%s> holds no command line%s", file.c_str(), settings ? ", GUI settings loaded" : "");
+        ShowLinkMessage(settings ? FormatText("The file <%s> holds no camera command: nothing was sent to the camera.\n"
+                                              "Its GUI settings were loaded.",
+                                              FileText(file).c_str())
+                                 : FormatText("The file <%s> holds no camera command.\n%s", FileText(file).c_str(),
+                                              kNothingSent));
+        return finish(link_result::kFileFailed);
     }
 
     WaitScope wait(m_pWaitIndicator, kCameraWaitText);
     const std::uint16_t rateRegister = RateRegister(*this);
-    for (const rgs::WorkspaceCheck::Line& line : check.commands) {
+    rgs::ModeState modes;
+    std::string stopText;
+    bool otherRate = false;
+    std::size_t index = 0;
+    for (; index < check.commands.size(); ++index) {
+        const rgs::WorkspaceCheck::Line& line = check.commands[index];
         const rgs::CommandLine& command = line.command;
         const std::string shown = camera::PrintableText(line.text, kShownLineMax);
         // The line rate belongs to the connection, not to the workspace: a file saved at another
         // rate would switch the camera away from the host in the middle of the file.
         if (command.frame[0] == protocol::kWriteCommand && protocol::FrameAddress(command.frame) == rateRegister) {
             ++report.skipped;
+            if (!SameRate(*this, command))
+                otherRate = true;
             LinkLog(kLoadMethod, "line %zu <%s>: the baud rate is left as it is", line.number, shown.c_str());
             continue;
         }
@@ -98,31 +160,92 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         ++report.sent;
         if (log)
             LinkLog(kLoadMethod, "Cmd=<%s> nRet = %d", shown.c_str(), result);
-        std::string box;
-        if (result != 0) {
-            box = FrameText(command.frame) + FormatText("\n   nRet: %d <0x%04X>", result, static_cast<unsigned>(result));
-        } else if (answer[0] != protocol::kAck) {
-            box = FrameText(command.frame) + FormatText("\n  Error: <%02X%02X>", answer[0], answer[1]);
-        }
-        if (box.empty())
+        if (result == 0 && answer[0] == protocol::kAck) {
+            modes.Apply(command);
             continue;
+        }
         if (report.failed++ == 0)
             report.firstError = result != 0 ? result : link_result::kRefused;
-        if (m_pMainWindow)
-            m_pMainWindow->ShowAppMessage(box, kAppCaption, kMbOk);
-        // The channel is gone: every further line would fail the same way.
+        // The channel is gone: every further line would fail the same way. What the camera was
+        // told is told once the camera is back in normal mode, or known not to be.
         if (result < 0) {
+            modes.ApplyUnsure(command);
             report.stopped = true;
+            stopText = FrameText(command.frame) +
+                       FormatText("\n   nRet: %d <0x%04X>", result, static_cast<unsigned>(result)) +
+                       FormatText("\nThe camera stopped answering at line %zu of the file.", line.number);
             break;
         }
+        const std::string box = result != 0
+            ? FrameText(command.frame) + FormatText("\n   nRet: %d <0x%04X>", result, static_cast<unsigned>(result))
+            : FrameText(command.frame) + FormatText("\n  Error: <%02X%02X>", answer[0], answer[1]);
+        ShowLinkMessage(box);
     }
 
-    LoadGuiSettingsFromFile(file);
-    if (reportOut)
-        *reportOut = report;
+    std::string summary = stopText;
+    if (report.stopped) {
+        // Lines after the failed one, but for the closing lines: those are sent below.
+        std::size_t rest = 0;
+        for (std::size_t i = index + 1; i < check.commands.size(); ++i)
+            if (!rgs::WritesModeRegister(check.commands[i].command))
+                ++rest;
+        report.notSent = static_cast<int>(rest);
+        summary += FormatText(" %zu command line%s after it %s not sent: the camera does not hold the file's settings.",
+                              rest, rest == 1 ? "" : "s", rest == 1 ? "was" : "were");
+    }
+    if (modes.Open()) {
+        const rgs::ModeState open = modes;
+        if (CloseWorkspaceModes(modes, report.stopped)) {
+            LinkLog(kLoadMethod, "closing lines sent again");
+            summary += "\nThe camera was taken back to normal mode (error checking on, supervisor mode off).";
+        } else {
+            LinkLog(kLoadMethod, "closing lines not taken: the camera may be left in supervisor mode");
+            report.leftOpen = true;
+            std::string state;
+            if (open.supervisor && open.checkingOff)
+                state = "in supervisor mode with its error checking off";
+            else if (open.supervisor)
+                state = "in supervisor mode";
+            else
+                state = "with its error checking off";
+            summary += "\nThe camera did not take the closing lines: it may be left " + state +
+                       ". Load the file again once the camera answers, or switch the camera off and on.";
+        }
+    }
+    if (otherRate)
+        summary += "\nThe file's baud rate line was left out: the camera keeps the rate of this connection.";
+    wait.End();
+    if (!summary.empty())
+        ShowLinkMessage(summary[0] == '\n' ? summary.substr(1) : summary);
+
+    LoadGuiSettingsFromText(text);
     if (report.firstError != 0)
-        return report.firstError;
-    return report.sent > 0 ? 0 : link_result::kFileFailed;
+        return finish(report.firstError);
+    return finish(report.sent > 0 ? 0 : link_result::kFileFailed);
+}
+
+bool CCameraLink::CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure)
+{
+    for (const rgs::CommandLine& close : rgs::ClosingCommands(modes)) {
+        int result = link_result::kNotSent;
+        for (int attempt = 0; attempt < kCloseAttempts && result < 0; ++attempt) {
+            // An answer that comes late arrives and is thrown away before the line is sent.
+            if (afterFailure || attempt > 0)
+                m_pClock->SleepFor(std::chrono::milliseconds(kCloseSettleMs));
+            AnswerBuffer answer{};
+            std::uint32_t length = close.length;
+            result = Transact(close.frame, &length, answer);
+            if (result == 0 && answer[0] != protocol::kAck)
+                result = link_result::kRefused;
+            LinkLog(kCloseMethod, "%s: nRet = %d", rgs::FormatWriteLine(protocol::FrameAddress(close.frame),
+                                                                                    ValueCoder::BytesToWord(close.frame + 3)).c_str(),
+                    result);
+        }
+        if (result != 0)
+            return false;
+        modes.Apply(close);
+    }
+    return true;
 }
 
 void CCameraLink::WriteWorkspaceToCamera()
@@ -151,18 +274,19 @@ int CCameraLink::SaveToUserSet(int space)
             result = SetParamIntIfOnline("BootSave", 0, true, false);
         } else {
             // The factory space takes a save only in supervisor mode, left again at once.
-            const std::uint8_t enter[7] = {protocol::kWriteCommand,
-                                           static_cast<std::uint8_t>(rgs::kSupervisorRegister >> 8),
-                                           static_cast<std::uint8_t>(rgs::kSupervisorRegister & 0xFF),
-                                           static_cast<std::uint8_t>(rgs::kSupervisorPassword >> 24),
-                                           static_cast<std::uint8_t>(rgs::kSupervisorPassword >> 16),
-                                           static_cast<std::uint8_t>(rgs::kSupervisorPassword >> 8),
-                                           static_cast<std::uint8_t>(rgs::kSupervisorPassword)};
-            result = SendRawCommand(enter);
+            const rgs::CommandLine enter = rgs::WriteCommand(rgs::kSupervisorRegister, rgs::kSupervisorPassword);
+            result = SendRawCommand(enter.frame);
             if (result == 0) {
                 result = SetParamIntIfOnline("BootSave", 0, true, false);
-                std::uint8_t leave[7] = {enter[0], enter[1], enter[2], 0, 0, 0, 0};
-                SendRawCommand(leave);
+                rgs::ModeState modes;
+                modes.supervisor = true;
+                if (!CloseWorkspaceModes(modes, false))
+                    ShowLinkMessage("The camera did not leave supervisor mode after the factory space was saved.\n"
+                                    "Switch the camera off and on.");
+            } else {
+                LinkLog(kSaveMethod, "supervisor password refused: %d", result);
+                ShowLinkMessage(FormatText("The camera did not take the supervisor password (nRet: %d): the "
+                                           "factory space was not saved.", result));
             }
         }
     }
@@ -187,7 +311,7 @@ int CCameraLink::SendByteCommand(const std::string& text, AnswerBuffer& reply, s
     const rgs::CommandLine command = rgs::ParseHexCommand(text);
     if (command.kind != rgs::LineKind::Command) {
         if (m_pMainWindow)
-            m_pMainWindow->ShowAppMessage(kHexLengthText, kAppCaption, kMbOk);
+            m_pMainWindow->ShowAppMessage(HexCommandProblem(text, command), kAppCaption, kMbOk);
         return link_result::kFileFailed;
     }
     std::uint32_t n = command.length;
@@ -226,8 +350,27 @@ bool CCameraLink::SaveGuiSettings(long space)
 
 bool CCameraLink::LoadGuiSettingsFromFile(const std::filesystem::path& file)
 {
-    m_GuiSettings.Clear();
-    if (m_strSettingsKey.empty() || file.empty())
+    std::string text;
+    if (m_strSettingsKey.empty() || file.empty() ||
+        platform::ReadWholeFile(file, CParamsMap::kMaxFileBytes, text) != platform::ReadFileResult::Ok)
         return false;
-    return m_GuiSettings.Load(file);
+    return LoadGuiSettingsFromText(text);
+}
+
+bool CCameraLink::LoadGuiSettingsFromText(std::string_view text)
+{
+    if (m_strSettingsKey.empty())
+        return false;
+    // A file without settings lines says nothing about them: the settings stay as they are.
+    CParamsMap read;
+    if (!read.Parse(text) || read.Items().empty())
+        return false;
+    m_GuiSettings = std::move(read);
+    return true;
+}
+
+void CCameraLink::ShowLinkMessage(const std::string& text)
+{
+    if (m_pMainWindow)
+        m_pMainWindow->ShowAppMessage(text, kAppCaption, kMbOk);
 }

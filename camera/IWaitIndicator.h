@@ -27,6 +27,13 @@ public:
         if (indicator_)
             indicator_->End();
     }
+    /// Ends the wait window before the scope does (a message about the work follows).
+    void End()
+    {
+        if (indicator_)
+            indicator_->End();
+        indicator_ = nullptr;
+    }
     WaitScope(const WaitScope&) = delete;
     WaitScope& operator=(const WaitScope&) = delete;
 

@@ -64,4 +64,20 @@ void LinkLog(const char* method, const char* format, ...)
                             OLGetErrorStrW(L"%ls", wide.c_str()));
 }
 
+void RepeatFilter::Failed(const char* method, const std::string& text)
+{
+    if (text == last_)
+        return;
+    last_ = text;
+    LinkLog(method, "%s", text.c_str());
+}
+
+void RepeatFilter::Succeeded(const char* method, const std::string& text)
+{
+    if (last_.empty())
+        return;
+    last_.clear();
+    LinkLog(method, "%s", text.c_str());
+}
+
 }  // namespace camera

@@ -18,4 +18,16 @@ LinkLogSink SetLinkLogSink(LinkLogSink sink);
 /// Formats (printf rules of this platform) and hands one line to the sink.
 void LinkLog(const char* method, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+/// A failure met at every retry: its line is logged once, again only when its text changes, and
+/// a closing line when it ends.
+class RepeatFilter {
+public:
+    void Failed(const char* method, const std::string& text);
+    /// Logs `text` only when a failure was logged before.
+    void Succeeded(const char* method, const std::string& text);
+
+private:
+    std::string last_;
+};
+
 }  // namespace camera

@@ -4,6 +4,9 @@
 #include "camera/RegisterProtocol.h"
 #include "camera/ValueCoder.h"
 
+#include <optional>
+#include <utility>
+
 namespace rgs {
 
 namespace {
@@ -124,6 +127,18 @@ CommandLine ParseCommandLine(std::string_view line)
     return parsed;
 }
 
+namespace {
+
+/// The register and word of a write frame, or nothing for a read.
+std::optional<std::pair<std::uint16_t, std::uint32_t>> WriteOf(const CommandLine& c)
+{
+    if (c.kind != LineKind::Command || c.length != protocol::kWriteFrameSize || c.frame[0] != protocol::kWriteCommand)
+        return std::nullopt;
+    return std::make_pair(protocol::FrameAddress(c.frame), ValueCoder::BytesToWord(c.frame + 3));
+}
+
+}  // namespace
+
 WorkspaceCheck CheckWorkspace(std::string_view text)
 {
     WorkspaceCheck check;
@@ -148,20 +163,66 @@ WorkspaceCheck CheckWorkspace(std::string_view text)
     if (!check.Fit() || check.commands.empty())
         return check;
 
-    const auto isWrite = [](const CommandLine& c, std::uint16_t address, std::uint32_t word) {
-        return c.length == protocol::kWriteFrameSize && c.frame[0] == protocol::kWriteCommand &&
-               protocol::FrameAddress(c.frame) == address && ValueCoder::BytesToWord(c.frame + 3) == word;
-    };
-    const std::size_t n = check.commands.size();
-    const bool closed = n >= 2 && isWrite(check.commands[n - 2].command, kErrorCheckingRegister, 0) &&
-                        isWrite(check.commands[n - 1].command, kSupervisorRegister, 0);
-    if (!closed) {
+    // Supervisor mode is left last: the camera may not take the error-checking line outside it.
+    ModeState state;
+    bool leftTooEarly = false;
+    for (const WorkspaceCheck::Line& line : check.commands) {
+        const auto write = WriteOf(line.command);
+        if (write && write->first == kSupervisorRegister && write->second == 0 && state.checkingOff)
+            leftTooEarly = true;
+        state.Apply(line.command);
+    }
+    if (state.Open() || leftTooEarly) {
         check.badLine = number;
         check.badText = std::string(lastLine);
         check.reason = "ends the file without the closing lines (error checking on, supervisor mode off): "
                        "the file was cut short";
     }
     return check;
+}
+
+CommandLine WriteCommand(std::uint16_t address, std::uint32_t word)
+{
+    CommandLine c;
+    c.kind = LineKind::Command;
+    c.length = protocol::kWriteFrameSize;
+    c.frame[0] = protocol::kWriteCommand;
+    c.frame[1] = static_cast<std::uint8_t>(address >> 8);
+    c.frame[2] = static_cast<std::uint8_t>(address & 0xFF);
+    ValueCoder::WordToBytes(word, c.frame + 3);
+    return c;
+}
+
+void ModeState::Apply(const CommandLine& command)
+{
+    if (const auto write = WriteOf(command)) {
+        if (write->first == kSupervisorRegister)
+            supervisor = write->second != 0;
+        else if (write->first == kErrorCheckingRegister)
+            checkingOff = write->second != 0;
+    }
+}
+
+bool WritesModeRegister(const CommandLine& command)
+{
+    const auto write = WriteOf(command);
+    return write && (write->first == kSupervisorRegister || write->first == kErrorCheckingRegister);
+}
+
+void ModeState::ApplyUnsure(const CommandLine& command)
+{
+    if (const auto write = WriteOf(command); write && write->second != 0)
+        Apply(command);
+}
+
+std::vector<CommandLine> ClosingCommands(const ModeState& state)
+{
+    std::vector<CommandLine> lines;
+    if (state.checkingOff)
+        lines.push_back(WriteCommand(kErrorCheckingRegister, 0));
+    if (state.supervisor)
+        lines.push_back(WriteCommand(kSupervisorRegister, 0));
+    return lines;
 }
 
 CommandLine ParseHexCommand(std::string_view text)
@@ -173,8 +234,10 @@ CommandLine ParseHexCommand(std::string_view text)
     for (std::size_t i = 0; i < text.size(); i += 2) {
         const int high = HexDigit(text[i]);
         const int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
+        if (high < 0 || low < 0) {
+            parsed.notHexAt = high < 0 ? i : i + 1;
             return parsed;
+        }
         parsed.frame[i / 2] = static_cast<std::uint8_t>(high * 16 + low);
     }
     parsed.length = static_cast<std::uint32_t>(text.size() / 2);

@@ -47,6 +47,9 @@ struct CommandLine {
     LineKind kind = LineKind::Other;
     std::uint8_t frame[7] = {};
     std::uint32_t length = 0;  ///< 3 (read) or 7 (write) for a command
+    /// A hex command of the right length that is malformed: the index of its first character
+    /// that is no hexadecimal digit; npos otherwise.
+    std::size_t notHexAt = std::string_view::npos;
 };
 
 /// Reads one line. A line is a command when it starts with "57" (a write, 7 bytes) or "52" (a
@@ -56,6 +59,31 @@ struct CommandLine {
 /// byte values, blanks, then "<" four characters ">" giving the data bytes in order, then only
 /// blanks. Anything else after "57"/"52" is malformed.
 CommandLine ParseCommandLine(std::string_view line);
+
+/// The write frame of `word` to `address`.
+CommandLine WriteCommand(std::uint16_t address, std::uint32_t word);
+
+/// What a workspace's lines have switched on the camera: supervisor mode entered (a non-zero
+/// word written to the supervisor register) and error checking off (a non-zero word written to
+/// the error-checking register). A zero word to either register switches it back.
+struct ModeState {
+    bool supervisor = false;
+    bool checkingOff = false;
+
+    /// Takes a command line the camera accepted.
+    void Apply(const CommandLine& command);
+    /// Takes a command line whose fate is unknown (the camera did not answer): only what it
+    /// may have switched on counts.
+    void ApplyUnsure(const CommandLine& command);
+    bool Open() const { return supervisor || checkingOff; }
+};
+
+/// True for a write to the supervisor or the error-checking register.
+bool WritesModeRegister(const CommandLine& command);
+
+/// The write frames that take the camera back from `state`, in the order a save closes its
+/// register lines: error checking on first, then supervisor mode off.
+std::vector<CommandLine> ClosingCommands(const ModeState& state);
 
 /// A workspace file checked whole before any of it is sent.
 struct WorkspaceCheck {
@@ -76,9 +104,9 @@ struct WorkspaceCheck {
 };
 
 /// Checks every line of a workspace file's text: each command line must be a whole frame, and
-/// the last two command lines must be the closing lines a save writes (a file cut short leaves
-/// the camera in supervisor mode with its error checking off). A text without command lines is
-/// fit and has nothing to send.
+/// a file that enters supervisor mode or switches error checking off must switch both back by
+/// its end (a file cut short leaves the camera in supervisor mode with its error checking off).
+/// A text without command lines is fit and has nothing to send.
 WorkspaceCheck CheckWorkspace(std::string_view text);
 
 /// Reads a frame typed as exactly 6 or 14 hexadecimal digits (3 or 7 bytes, most significant

@@ -2,12 +2,15 @@
 
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
+#include "camera/CXmlNodeValue.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
 
 namespace emu {
 namespace {
@@ -49,10 +52,53 @@ std::int32_t ConfigurationFromEnvironment()
     return static_cast<std::int32_t>(value);
 }
 
+LiveState LiveStateForConfiguration(std::int32_t configIndex)
+{
+    switch (configIndex) {
+    case 7:  // cooled infrared core
+        return {640, 512, 33333, 2000, 24.0};
+    case 8:
+    case 9:  // aerospace
+        return {1920, 1080, 16667, 5000, 35.5};
+    case 10:
+    case 11:  // ruggedized
+        return {1280, 1024, 20000, 8000, 41.0};
+    default:  // machine vision, and every camera started from its map
+        return {2048, 2048, 33333, 10000, 38.25};
+    }
+}
+
+void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveState& state)
+{
+    auto put = [&](const char* name, std::int64_t value) {
+        const CXmlNodeValue element = map.Select(std::string("CAMERA//") + name + "[address]");
+        if (!element)
+            return;
+        const auto address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
+        const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
+        const auto shift = static_cast<int>(element.Select("shift").AsInt64());
+        if (mask == 0)
+            return;  // the field has no bits in this camera
+        PutField(image, address, mask, shift, value);
+    };
+    put("HorFrameSizeMax", state.width);
+    put("VerFrameSizeMax", state.height);
+    put("ImageWidth", state.width);
+    put("ImageHeight", state.height);
+    put("FrameTime", state.frameTimeUs);
+    put("Exposure", state.exposureUs);
+    // Quarter degrees in ten bits, two's complement.
+    put("Temperature", static_cast<std::int64_t>(std::lround(state.temperatureC * 4.0)) & 0x3FF);
+}
+
 RegisterImage BuiltinCameraRegisters(std::int32_t configIndex)
 {
     const RegisterMapPtr map = BuiltinMapForConfiguration(configIndex);
-    return map ? CameraRegistersFor(*map, configIndex) : RegisterImage{};
+    if (!map)
+        return RegisterImage{};
+    RegisterImage image = CameraRegistersFor(*map, configIndex);
+    ApplyLiveState(image, *map, LiveStateForConfiguration(configIndex));
+    return image;
 }
 
 }  // namespace emu

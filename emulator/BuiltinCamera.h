@@ -20,7 +20,25 @@ RegisterMapPtr BuiltinMapForConfiguration(std::int32_t configIndex);
 /// variable CORVEL_EMU_CONFIG (a whole number), else 4.
 std::int32_t ConfigurationFromEnvironment();
 
-/// The registers of a fresh camera of configuration `configIndex` (any index, unknown ones
+/// What a running camera of a family reports: its frame size, frame time and exposure (µs)
+/// and its temperature (°C).
+struct LiveState {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t frameTimeUs = 0;
+    std::uint32_t exposureUs = 0;
+    double temperatureC = 0.0;
+};
+
+/// A believable running state for a camera of configuration `configIndex`'s family.
+LiveState LiveStateForConfiguration(std::int32_t configIndex);
+
+/// Puts the state into the registers `map` names for it ("ImageWidth", "ImageHeight" and the
+/// frame-size maxima, "FrameTime", "Exposure", "Temperature" in quarter degrees).
+void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveState& state);
+
+/// The registers of a camera of configuration `configIndex` as a program meets it: the map's
+/// defaults, the identity and a running state of its family (any index, unknown ones
 /// included: the camera reports it as its "CamCode"). Empty when no map is built in.
 RegisterImage BuiltinCameraRegisters(std::int32_t configIndex);
 

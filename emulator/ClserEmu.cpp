@@ -27,6 +27,7 @@ struct Port {
     bool open = false;
     bool busy = false;
     bool unplugged = false;  ///< the grabber went away: calls on the open port fail
+    bool absent = false;     ///< the grabber is not there: the port cannot be opened
     int hostBaud = 9600;
     struct Byte {
         std::uint8_t value;
@@ -139,9 +140,12 @@ EMU_EXPORT std::int32_t clSerialInit(std::uint32_t serialIndex, ClSerialRef* ser
     if (serialIndex >= static_cast<std::uint32_t>(s.portCount))
         return clser::kErrInvalidIndex;
     Port& port = s.ports[serialIndex];
+    if (port.absent)
+        return clser::kErrInvalidIndex;
     if (port.busy || port.open)
         return clser::kErrPortInUse;
     port.open = true;
+    port.unplugged = false;
     port.rx.clear();
     *serialRef = &port;
     return 0;
@@ -199,6 +203,7 @@ EMU_EXPORT void clSerialClose(ClSerialRef serialRef)
 {
     OnPort(clser::kSerialClose, serialRef, false, [](State&, Port& port) -> std::int32_t {
         port.open = false;
+        port.unplugged = port.absent;
         port.rx.clear();
         port.hostBaud = 9600;
         return 0;
@@ -343,8 +348,18 @@ EMU_EXPORT void emu_set_port_busy(std::uint32_t port, std::int32_t busy)
 EMU_EXPORT void emu_unplug_port(std::uint32_t port)
 {
     std::lock_guard lock(S().mutex);
-    if (port < kMaxPorts)
+    if (port < kMaxPorts) {
         S().ports[port].unplugged = true;
+        S().ports[port].absent = true;
+    }
+}
+
+EMU_EXPORT void emu_replug_port(std::uint32_t port)
+{
+    std::lock_guard lock(S().mutex);
+    // A reference taken before the port went away stays dead; a new open works again.
+    if (port < kMaxPorts)
+        S().ports[port].absent = false;
 }
 
 EMU_EXPORT std::int32_t emu_port_open(std::uint32_t port)

@@ -73,6 +73,8 @@ public:
     bool PortOpen(std::uint32_t port) { return portOpen_(port) != 0; }
     /// The port goes away: reads and writes on it answer an invalid reference from now on.
     void UnplugPort(std::uint32_t port) { unplug_(port); }
+    /// The port is back: it opens again, while a reference taken before it went away stays dead.
+    void ReplugPort(std::uint32_t port) { replug_(port); }
     int HostBaud(std::uint32_t port) { return hostBaud_(port); }
     /// A fault for every frame to the address (FaultKind::None clears it).
     void SetAddressFault(std::uint16_t address, const Fault& f)
@@ -133,7 +135,7 @@ private:
     PfnEmuReset reset_ = nullptr, clearFrames_ = nullptr, clearRegisters_ = nullptr, releaseLate_ = nullptr;
     PfnEmuSetRegister setRegister_ = nullptr;
     PfnEmuGetRegister getRegister_ = nullptr;
-    PfnEmuPort unplug_ = nullptr;
+    PfnEmuPort unplug_ = nullptr, replug_ = nullptr;
     PfnEmuSetInt setCameraBaud_ = nullptr, setNoise_ = nullptr, setRates_ = nullptr, setPortCount_ = nullptr,
                  setCameraPort_ = nullptr, setShortReads_ = nullptr, setReceiveTimeout_ = nullptr;
     PfnEmuSetPortInt setPortBusy_ = nullptr;
@@ -174,6 +176,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     setRegister_ = Bind<PfnEmuSetRegister>("emu_set_register");
     getRegister_ = Bind<PfnEmuGetRegister>("emu_get_register");
     unplug_ = Bind<PfnEmuPort>("emu_unplug_port");
+    replug_ = Bind<PfnEmuPort>("emu_replug_port");
     setCameraBaud_ = Bind<PfnEmuSetInt>("emu_set_camera_baud");
     setNoise_ = Bind<PfnEmuSetInt>("emu_set_noise_on_mismatch");
     setRates_ = Bind<PfnEmuSetInt>("emu_set_supported_rates");

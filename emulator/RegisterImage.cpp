@@ -2,13 +2,11 @@
 
 #include "camera/CXmlNodeValue.h"
 #include "camera/MapNumbers.h"
-#include "camera/ValueCoder.h"
 #include "catalogues/ConfigurationTable.h"
 #include "emulator/CameraModel.h"
 
 #include <cctype>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,20 +47,50 @@ bool IsBooleanText(std::string_view text, bool& value)
     return value || equals("false");
 }
 
+// The camera's own word layout, coded here rather than taken from the program's coder so that a
+// fault in the program's coding shows up against the emulated camera instead of hiding on both
+// sides.
+
+/// `value << shift` in 32 bits; a shift outside 0..31 places nothing.
+std::uint32_t ShiftedUp(std::uint32_t value, int shift)
+{
+    return (shift >= 0 && shift < 32) ? value << shift : 0u;
+}
+
+/// A field's bits in its word: the low 32 bits of (value AND mask), shifted up.
+std::uint32_t FieldWord(std::uint64_t value, std::uint32_t mask, int shift)
+{
+    return ShiftedUp(static_cast<std::uint32_t>(value & mask), shift);
+}
+
+/// Up to four characters, the first in the most significant byte, the rest zero; a longer
+/// text does not fit a register and gives 0.
+std::uint32_t TextWord(std::string_view text)
+{
+    if (text.size() > 4)
+        return 0;
+    std::uint32_t word = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::uint32_t byte = i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+        word |= byte << (24 - 8 * i);
+    }
+    return word;
+}
+
 /// The default of one element coded into its field, as a camera write would code it.
-std::optional<std::uint32_t> EncodeDefault(const std::string& text, std::uint32_t mask, int shift)
+std::uint32_t EncodeDefault(const std::string& text, std::uint32_t mask, int shift)
 {
     const std::string_view trimmed = TrimXmlSpace(text);
     bool flag = false;
     if (trimmed.empty())
-        return ValueCoder::EncodeInteger(0, mask, shift);
+        return 0;
     if (IsWholeInteger(trimmed))
-        return ValueCoder::EncodeInteger(ParseInt64Auto(trimmed), mask, shift);
+        return FieldWord(static_cast<std::uint64_t>(ParseInt64Auto(trimmed)), mask, shift);
     if (IsBooleanText(trimmed, flag))
-        return ValueCoder::EncodeBoolean(flag, mask, shift);
+        return FieldWord(flag ? 1u : 0u, mask, shift);
     // Text registers hold four characters from the most significant byte; their mask covers
     // the whole word.
-    return ValueCoder::EncodeString(text);
+    return TextWord(text);
 }
 
 void PutText(RegisterImage& image, std::uint16_t first, int words, const std::string& text)
@@ -70,11 +98,17 @@ void PutText(RegisterImage& image, std::uint16_t first, int words, const std::st
     for (int w = 0; w < words; ++w) {
         const std::size_t at = static_cast<std::size_t>(w) * 4;
         const std::string piece = at < text.size() ? text.substr(at, 4) : std::string();
-        image[static_cast<std::uint16_t>(first + 4 * w)] = ValueCoder::EncodeString(piece).value_or(0);
+        image[static_cast<std::uint16_t>(first + 4 * w)] = TextWord(piece);
     }
 }
 
 }  // namespace
+
+void PutField(RegisterImage& image, std::uint16_t address, std::uint32_t mask, int shift, std::int64_t value)
+{
+    std::uint32_t& word = image[address];
+    word = (word & ~ShiftedUp(mask, shift)) | FieldWord(static_cast<std::uint64_t>(value), mask, shift);
+}
 
 RegisterImage RegisterImageFromMap(const RegisterMap& map)
 {
@@ -84,8 +118,8 @@ RegisterImage RegisterImageFromMap(const RegisterMap& map)
         const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
         const auto shift = static_cast<int>(element.Select("shift").AsInt64());
         std::uint32_t& word = image[address];
-        const std::optional<std::uint32_t> field = EncodeDefault(element.Select("@default").AsString(), mask, shift);
-        word = (word & ~ValueCoder::ShiftUp(mask, shift)) | field.value_or(0);
+        const std::uint32_t field = EncodeDefault(element.Select("@default").AsString(), mask, shift);
+        word = (word & ~ShiftedUp(mask, shift)) | field;
     }
     return image;
 }

@@ -22,6 +22,11 @@ using RegisterImage = std::map<std::uint16_t, std::uint32_t>;
 /// two elements naming the same bits the later one's default stands.
 RegisterImage RegisterImageFromMap(const RegisterMap& map);
 
+/// Puts `value` into the field `mask << shift` of the register at `address` as the camera holds
+/// a written value: the low 32 bits of (value AND mask), shifted up; the word's other bits stay.
+/// A shift outside 0..31 places nothing.
+void PutField(RegisterImage& image, std::uint16_t address, std::uint32_t mask, int shift, std::int64_t value);
+
 /// What a camera answers to the identification reads.
 struct CameraIdentity {
     std::int32_t configIndex = 4;  ///< the "CamCode" value

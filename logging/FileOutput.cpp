@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
@@ -148,10 +149,24 @@ int FileOutput::OpenFileLocked(const std::wstring& name, bool truncate)
 {
     const std::string path = Utf8(name);
     // Appending writes land at the end even when another process has just made the file longer.
-    const int flags = O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    fd_ = ::open(path.c_str(), flags, 0666);
+    fd_ = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0)
         return errno ? errno : -1;
+    // Every process that has the file open holds a shared lock on it for as long as it does.
+    // Emptying it needs the exclusive lock, so a start never empties a file that another
+    // process is writing: it appends to it instead. The caller holds the write lock, so no
+    // other channel opens the file between the two locks.
+    if (truncate) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            if (::ftruncate(fd_, 0) != 0)
+                return errno ? errno : -1;
+        } else if (errno != EWOULDBLOCK) {
+            // A file system without locks: emptied as it always was.
+            if (::ftruncate(fd_, 0) != 0)
+                return errno ? errno : -1;
+        }
+    }
+    ::flock(fd_, LOCK_SH | LOCK_NB);
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         return errno ? errno : -1;
@@ -164,12 +179,19 @@ int FileOutput::OpenFileLocked(const std::wstring& name, bool truncate)
 
 bool FileOutput::WriteBytes(const char* data, std::size_t size)
 {
+    // Called under the write lock: the end of the file is where this record starts.
+    const off_t start = ::lseek(fd_, 0, SEEK_END);
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            // A full disk or the file-size limit: the part that went in is taken back, so the
+            // file still ends on a whole line and only this record is lost.
+            if (start >= 0)
+                (void)::ftruncate(fd_, start);
             return false;
+        }
         data += n;
         size -= static_cast<std::size_t>(n);
     }

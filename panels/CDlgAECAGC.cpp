@@ -583,11 +583,12 @@ void CDlgAECAGC::OnParamChanged(const _OrvStParam* param)
     } else if (std::strcmp(name, names::kAECLimitMin) == 0 || std::strcmp(name, names::kAECLimitMax) == 0) {
         const int which = std::strcmp(name, names::kAECLimitMin) == 0 ? 1 : 2;
         m_aecCamera[which - 1] = value;
-        SetAecLimit(which, value, true, false);
+        // A limit held within the range and the other limit is written as shown.
+        SetAecLimit(which, value, true, true);
     } else if (std::strcmp(name, names::kAGCLimitMin) == 0 || std::strcmp(name, names::kAGCLimitMax) == 0) {
         const int which = std::strcmp(name, names::kAGCLimitMin) == 0 ? 1 : 2;
         m_agcCamera[which - 1] = value;
-        SetAgcLimit(which, value, true, false);
+        SetAgcLimit(which, value, true, true);
     }
     UpdateData(false);
 }

@@ -127,6 +127,17 @@ void CDlgCameraInfo::SetTemperature(float t)
     repaint();
 }
 
+void CDlgCameraInfo::ClearTemperature()
+{
+    m_pTimers->KillTimer(kBlinkTimer);
+    m_nTempState = 0;
+    if (!m_pIconStatic)
+        return;
+    ShowIcon(wnd::IDI_STATE_OFF);
+    m_pIconStatic->resize(kIconSide, kIconSide);
+    m_pIconStatic->repaint();
+}
+
 void CDlgCameraInfo::OnTimer(unsigned id)
 {
     if (id != kBlinkTimer || !m_pIconStatic)

@@ -41,6 +41,8 @@ public:
     /// The lamp's band for t: 1 below 30, 2 below 50, else 3 (also for a NaN). Nothing before
     /// LoadIcons or within the current band; the hot band blinks.
     void SetTemperature(float t);
+    /// No temperature is known (the camera was lost): the lamp shows no colour and stops blinking.
+    void ClearTemperature();
     void OnTimer(unsigned id);
     /// Shows the five texts (the main window writes them first).
     void UpdateData();
@@ -49,11 +51,12 @@ public:
     /// The band for a temperature (see SetTemperature).
     static int StateFor(float t);
 
-    QString m_strSize;
-    QString m_strFps = QStringLiteral("182");
-    QString m_strFrameTime = QStringLiteral("2601");
-    QString m_strExposure = QStringLiteral("12345678");
-    QString m_strTemperature = QStringLiteral("36.6");
+    // Dashes until the main window's polls have read a value.
+    QString m_strSize = QStringLiteral("----x----");
+    QString m_strFps = QStringLiteral("---------");
+    QString m_strFrameTime = QStringLiteral("---------");
+    QString m_strExposure = QStringLiteral("---------");
+    QString m_strTemperature = QStringLiteral("---------");
 
     int TemperatureState() const { return m_nTempState; }
     /// The icon id the lamp shows (165 from the template until LoadIcons).

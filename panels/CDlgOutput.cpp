@@ -762,7 +762,11 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
     if (SameNameIgnoringCase(name, names::kPulsePeriod)) {
         // Kept even when it is 0 or less: the read-outs then follow the camera, not an old period.
         m_period = output::ToMicroseconds(value, Step());
+        const std::int64_t width = m_width;
         SetPulsePeriod(m_period, true, false);
+        // A width the new period cuts is written as shown: the camera holds what the panel shows.
+        if (m_width != width)
+            WriteParamInt(names::kPulseWidth, output::RegisterOf(m_width, Step()));
     } else if (SameNameIgnoringCase(name, names::kPulseWidth)) {
         m_width = output::Snap(output::ToMicroseconds(value, Step()), Step());
         EnableWidthByRange();

@@ -2,9 +2,18 @@
 // sections and keys are case-insensitive, lines read "key=value", a missing key gives the
 // default, integers are the leading decimal number of the value. Every write rewrites the file
 // atomically and keeps the other sections, keys and comments.
+//
+// Only a file that does not exist is an empty profile. A file that cannot be read (no read
+// permission, not a regular file, larger than kMaxFileBytes) gives the defaults and is never
+// replaced; a read-only file is not written either; a symbolic link is written through to its
+// target. Each problem is reported once (SetProblemReporter). Writes of several processes are
+// serialised by a process lock around load, change and rename, so none loses another's keys.
+// The parsed file is kept and parsed again only when the file changes.
 #pragma once
 
+#include <functional>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -13,6 +22,9 @@ namespace platform {
 class ProfileSettings {
 public:
     explicit ProfileSettings(std::filesystem::path file = {});
+    ~ProfileSettings();
+    ProfileSettings(const ProfileSettings&) = delete;
+    ProfileSettings& operator=(const ProfileSettings&) = delete;
 
     void SetFile(std::filesystem::path file);
     std::filesystem::path File() const;
@@ -33,9 +45,24 @@ public:
     /// The settings of the application ("Corvel.ini" in the data folder, set at start-up).
     static ProfileSettings& Application();
 
+    /// Larger files are not read (nor replaced).
+    static constexpr std::size_t kMaxFileBytes = 1u << 20;
+
+    /// Where problems with settings files go (the program logs them); none: dropped.
+    using ProblemReporter = std::function<void(const std::string& text)>;
+    static void SetProblemReporter(ProblemReporter reporter);
+
+    struct Cache;
+
 private:
+    template <class Change>
+    bool Modify(Change&& change);
+    void Report(const std::string& text) const;
+
     mutable std::mutex mutex_;
     std::filesystem::path file_;
+    std::unique_ptr<Cache> cache_;
+    mutable std::string reported_;  // the last problem reported, so it is reported once
 };
 
 /// Parses the leading decimal integer of a text the way the profile functions do.
@@ -43,7 +70,8 @@ private:
 bool ParseLeadingInt(const std::string& text, int& value);
 
 /// Replaces `target` with `contents` through a temporary file and a rename, so a reader sees
-/// either the old or the new file. Returns false and leaves the old file on any failure.
+/// either the old or the new file; an existing file keeps its permissions. Returns false and
+/// leaves the old file on any failure.
 bool WriteFileAtomically(const std::filesystem::path& target, const std::string& contents,
                          std::string* error = nullptr);
 

@@ -162,11 +162,12 @@ CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IC
     connect(m_close, &QPushButton::clicked, this, [this] { reject(); });
     for (auto [group, held, edit, spin] :
          {std::tuple{&m_x, &m_heldX, editX, spinX}, std::tuple{&m_y, &m_heldY, editY, spinY}}) {
-        connect(spin, &CUpDownCtrl::scrolled, this, [group, held, spin](int code, int position) {
+        // Copied by name: every compiler accepts these captures of the loop's bindings.
+        connect(spin, &CUpDownCtrl::scrolled, this, [group = group, held = held, spin = spin](int code, int position) {
             *held = std::nullopt;
             group->OnVScroll(static_cast<unsigned>(code), position, spin);
         });
-        connect(edit, &QLineEdit::editingFinished, this, [group, held, edit] {
+        connect(edit, &QLineEdit::editingFinished, this, [group = group, held = held, edit = edit] {
             // Enter shows the value held at the limit; a focus that moves on (to Add) does not.
             *held = edit->hasFocus() ? std::nullopt : TypedOutsideRange(*group);
             group->OnEditKillFocus();

@@ -126,21 +126,61 @@ std::optional<double> ParseFloatValue(std::string_view text)
 
 namespace {
 
-/// Reads the parameter when no value is given, else writes the parsed value. False, with
-/// nothing read or written, when the value does not parse.
-template <class T, class Parse, class Get, class Set>
-bool GetOrSet(const std::string& value, Parse parse, Get get, Set set)
+/// A value to write, checked against the parameter; `refusal` says why nothing may be written.
+struct WriteValue {
+    std::int64_t n = 0;
+    bool b = false;
+    double d = 0;
+    std::string refusal;
+};
+
+WriteValue CheckWrite(const _OrvStParam& param, const std::string& cmd, const std::string& value)
 {
-    if (value.empty()) {
-        T current{};
-        get(&current);
-        return true;
+    WriteValue out;
+    // A read-only register shares its word with other fields: writing it would clear them.
+    if ((param.access & OrvParam_Write) == 0) {
+        out.refusal = "Command <" + cmd + "> is read-only";
+        return out;
     }
-    const std::optional<T> parsed = parse(value);
-    if (!parsed)
-        return false;
-    set(*parsed);
-    return true;
+    const auto invalid = [&](const char* expected) {
+        out.refusal = "Invalid value <" + value + ">: " + expected + " expected";
+    };
+    switch (param.type) {
+    case OrvParam_Int:
+        if (const auto parsed = terminal::ParseIntValue(value)) {
+            out.n = *parsed;
+            // The register keeps only the masked bits: a value out of range would arrive as another.
+            if (out.n < param.min.n || out.n > param.max.n)
+                out.refusal = camera::FormatText("Value <%s> is outside %lld..%lld", value.c_str(),
+                                                 static_cast<long long>(param.min.n),
+                                                 static_cast<long long>(param.max.n));
+        } else {
+            invalid("a decimal or 0x hexadecimal integer");
+        }
+        break;
+    case OrvParam_Bool:
+        if (const auto parsed = terminal::ParseBoolValue(value))
+            out.b = *parsed;
+        else
+            invalid("1, on, true, 0, off or false");
+        break;
+    case OrvParam_Float:
+        if (const auto parsed = terminal::ParseFloatValue(value)) {
+            out.d = *parsed;
+            if (out.d < param.min.d || out.d > param.max.d)
+                out.refusal =
+                    camera::FormatText("Value <%s> is outside %g..%g", value.c_str(), param.min.d, param.max.d);
+        } else {
+            invalid("a decimal number");
+        }
+        break;
+    case OrvParam_String:
+        out.refusal = "Command <" + cmd + "> holds text, which is only read here";
+        break;
+    default:
+        break;
+    }
+    return out;
 }
 
 }  // namespace
@@ -153,6 +193,9 @@ TerminalCommands::TerminalCommands(CCameraLink& link, ITerminalSink& output, pla
 TerminalCommands::Outcome TerminalCommands::Execute(std::string_view text)
 {
     const terminal::ParsedLine line = terminal::ParseLine(text);
+    // Enter on an empty line is no command.
+    if (line.text.empty())
+        return Outcome::Kept;
     switch (line.kind) {
     case terminal::LineKind::Raw:
         return RunRaw(line);
@@ -231,69 +274,104 @@ TerminalCommands::Outcome TerminalCommands::RunHelp(const std::vector<_OrvStPara
     return Outcome::Done;
 }
 
-const _OrvStParam* TerminalCommands::Find(const std::vector<_OrvStParam>& records, const std::string& name) const
+TerminalCommands::Lookup TerminalCommands::Find(const std::vector<_OrvStParam>& records, const std::string& name,
+                                                bool forWrite) const
 {
-    const _OrvStParam* prefixMatch = nullptr;
+    Lookup found;
+    const _OrvStParam* firstPrefix = nullptr;
     for (const _OrvStParam& record : records) {
         RegisterLink reg;
         if (GetRegisterLink(link_, record.name, reg) != 0 || reg.cmd.empty())
             continue;
-        if (reg.cmd == name)
-            return &record;
-        if (!prefixMatch && reg.cmd.compare(0, name.size(), name) == 0)
-            prefixMatch = &record;
+        if (reg.cmd == name) {
+            found.match = &record;
+            found.cmd = reg.cmd;
+            found.candidates.clear();
+            return found;
+        }
+        if (reg.cmd.compare(0, name.size(), name) != 0)
+            continue;
+        if (!firstPrefix) {
+            firstPrefix = &record;
+            found.cmd = reg.cmd;
+        }
+        if (std::find(found.candidates.begin(), found.candidates.end(), reg.cmd) == found.candidates.end())
+            found.candidates.push_back(reg.cmd);
     }
-    return prefixMatch;
+    // A read may take the earliest of several; a write only the one command the name begins.
+    if (firstPrefix && (!forWrite || found.candidates.size() == 1)) {
+        found.match = firstPrefix;
+        found.candidates.clear();
+    }
+    return found;
 }
 
 TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine& line,
                                                      const std::vector<_OrvStParam>& records)
 {
     output_.AddText(line.text + "\r\n");
-    const _OrvStParam* match = Find(records, line.name);
-    if (!match)
-        return Outcome::Kept;
-
-    const char* name = match->name;
     const std::string& value = line.value;
+    const bool write = !value.empty();
+    const Lookup found = Find(records, line.name, write);
+    if (!found.match) {
+        if (found.candidates.empty()) {
+            output_.AddText("Unknown command <" + line.name + ">; \"help\" lists the commands");
+        } else {
+            std::string text = "Command <" + line.name + "> is the start of several:";
+            for (const std::string& cmd : found.candidates)
+                text += " " + cmd;
+            output_.AddText(text + "; nothing was written");
+        }
+        return Outcome::Kept;
+    }
+
+    const _OrvStParam& param = *found.match;
+    const char* name = param.name;
+    WriteValue checked;
+    if (write) {
+        checked = CheckWrite(param, found.cmd, value);
+        if (!checked.refusal.empty()) {
+            output_.AddText(checked.refusal + "; nothing was written");
+            return Outcome::Kept;
+        }
+    }
     const auto begin = clock_.Now();
-    bool taken = true;
-    const char* expected = "";
-    switch (match->type) {
+    switch (param.type) {
     case OrvParam_Int:
-        expected = "a decimal or 0x hexadecimal integer";
-        taken = GetOrSet<std::int64_t>(
-            value, terminal::ParseIntValue, [&](std::int64_t* out) { link_.GetParamInt(name, out); },
-            [&](std::int64_t v) { link_.SetParamIntIfOnline(name, v, true, false); });
-        break;
-    case OrvParam_Bool:
-        expected = "1, on, true, 0, off or false";
-        taken = GetOrSet<bool>(
-            value, terminal::ParseBoolValue, [&](bool* out) { link_.GetParamBool(name, out); },
-            [&](bool v) { link_.SetParamBool(name, v, true); });
-        break;
-    case OrvParam_Float:
-        expected = "a decimal number";
-        taken = GetOrSet<double>(
-            value, terminal::ParseFloatValue, [&](double* out) { link_.GetParamFloat(name, out); },
-            [&](double v) { link_.SetParamFloat(name, v, true); });
-        break;
-    case OrvParam_String:
-        // Strings are only read here; the link echoes what came.
-        if (value.empty()) {
-            char buffer[100] = {};
-            std::size_t length = sizeof buffer;
-            link_.GetParamString(name, buffer, &length);
+        if (write) {
+            link_.SetParamIntIfOnline(name, checked.n, true, false);
+        } else {
+            std::int64_t current = 0;
+            link_.GetParamInt(name, &current);
         }
         break;
+    case OrvParam_Bool:
+        if (write) {
+            link_.SetParamBool(name, checked.b, true);
+        } else {
+            bool current = false;
+            link_.GetParamBool(name, &current);
+        }
+        break;
+    case OrvParam_Float:
+        if (write) {
+            link_.SetParamFloat(name, checked.d, true);
+        } else {
+            double current = 0;
+            link_.GetParamFloat(name, &current);
+        }
+        break;
+    case OrvParam_String: {
+        // Only read (a value was refused above); the link echoes what came.
+        char buffer[100] = {};
+        std::size_t length = sizeof buffer;
+        link_.GetParamString(name, buffer, &length);
+        break;
+    }
     default:
         break;
     }
-    if (!taken) {
-        output_.AddText(camera::FormatText("Invalid value <%s>: %s expected; nothing was written", value.c_str(), expected));
-        return Outcome::Kept;
-    }
-    if (match->type == OrvParam_Int)
+    if (param.type == OrvParam_Int)
         output_.AddText(camera::FormatText("  Time: %fms\n", ElapsedMs(begin)));
     output_.AddText(">\r\n");
     return Outcome::Done;

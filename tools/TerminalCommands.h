@@ -1,7 +1,9 @@
 // The command terminal's engine: one typed line is a raw register frame in hexadecimal
 // ("0x…", "HEX:…", "hex:…"), "help" (the short command names of the current catalogue, one per
 // register address), or a parameter by its short command name with an optional value (a read
-// without one, a write with one). The engine runs the line against the camera link and writes
+// without one, a write with one). A read takes the earliest command the name begins; a write
+// takes the exact command or the only one the name begins, and only a value the parameter can
+// hold: anything else is refused with a line and nothing is written. The engine runs the line against the camera link and writes
 // its lines into the terminal's output; what the camera link echoes while it reads or writes a
 // parameter reaches the same output through the link. No Qt here: the terminal window is a
 // shell over this.
@@ -48,8 +50,8 @@ public:
     /// What the command line does after a line ran.
     enum class Outcome {
         Done,  ///< the line ran: the command line is emptied
-        Kept,  ///< nothing ran (no parameter of that name, a value that is no number, no store):
-               ///< the line stays for the operator to correct
+        Kept,  ///< nothing ran (an empty line, no such parameter, a write refused, no store): the
+               ///< line stays for the operator to correct
     };
 
     TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock = platform::DefaultClock());
@@ -67,9 +69,16 @@ private:
     /// The records of the store in its order; nothing when the store cannot list them.
     std::optional<std::vector<_OrvStParam>> Records() const;
     std::vector<std::pair<std::uint16_t, std::string>> HelpList(const std::vector<_OrvStParam>& records) const;
+    /// The parameter a typed name selects, with its short command; when there is none, the
+    /// short commands the name begins (empty: the name is unknown).
+    struct Lookup {
+        const _OrvStParam* match = nullptr;
+        std::string cmd;
+        std::vector<std::string> candidates;
+    };
     /// The first record (store order) whose short command equals `name`, else the first whose
-    /// short command begins with it; null when none has.
-    const _OrvStParam* Find(const std::vector<_OrvStParam>& records, const std::string& name) const;
+    /// short command begins with it; for a write, only when the name begins one command alone.
+    Lookup Find(const std::vector<_OrvStParam>& records, const std::string& name, bool forWrite) const;
     double ElapsedMs(platform::IClock::TimePoint start) const;
 
     CCameraLink& link_;

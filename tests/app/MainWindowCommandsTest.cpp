@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/ExternalLauncher.h"
+#include "camera/LinkText.h"
 #include "controls/LastConfig.h"
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
@@ -277,6 +278,80 @@ TEST_F(MainWindowCommandsTest, WorkspaceSavedToAFileLoadsBackIntoTheCamera)
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[1]));
 }
 
+// Example failure: a replay with a refused line leaves the panels showing values the camera no
+// longer holds (no rebuild), one that loses the camera strands it in supervisor mode, a save
+// with an unread register writes a file anyway, or an empty file is passed over in silence.
+TEST_F(MainWindowCommandsTest, WorkspaceFaultsRebuildCloseAndTell)
+{
+    CCorvel_5Dlg& w = Connected();
+    const std::filesystem::path file = dir / "bench.rgs";
+    answers = {file.string()};
+    ASSERT_TRUE(Trigger(cmd::kSaveToFile));
+    const std::string saved = ReadFile(file);
+    // The fifth line writes a register of the workspace.
+    std::istringstream lines(saved);
+    std::string line;
+    for (int i = 0; i < 5; ++i)
+        std::getline(lines, line);
+    ASSERT_EQ(line.rfind("57 ", 0), 0u) << line;
+    const auto address = static_cast<std::uint16_t>(std::stoul(line.substr(3, 4), nullptr, 16));
+    int rebuilds = 0;
+    w.m_onRebuildStarted = [&] { ++rebuilds; };
+
+    // A refused line: the rest is sent, the panels are rebuilt, the source mark stays.
+    w.Menu().Check(cmd::kLoadFromIds[1], true);
+    boxes.clear();
+    emu.ScriptFault(address, {emu::FaultKind::Refuse, 0x15, 0x02});
+    answers = {file.string()};
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    EXPECT_EQ(rebuilds, 1);
+    EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[1]));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Command: <" + line.substr(0, 7) + " " + line.substr(8, 8) + ">\n   nRet: 15", 0), 0u)
+        << boxes[0];
+
+    // The camera stops answering at that line: the closing lines still reach it.
+    boxes.clear();
+    emu.ClearFrames();
+    emu.ScriptFault(address, {emu::FaultKind::Silence});
+    answers = {file.string()};
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    EXPECT_EQ(rebuilds, 2);
+    std::vector<Bytes> replay;
+    for (const auto& f : emu.Frames())
+        if (f.bytes.size() == 7)
+            replay.push_back(f.bytes);
+    ASSERT_GE(replay.size(), 6u);
+    EXPECT_EQ(replay[4], WriteFrame(address, static_cast<std::uint32_t>(std::stoul(line.substr(8, 8), nullptr, 16))));
+    EXPECT_EQ(replay[5], WriteFrame(0x6034, 0)) << "error checking on right after the failure";
+    EXPECT_EQ(replay[6], WriteFrame(0x6014, 0));
+    EXPECT_FALSE(emu.SupervisorMode());
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_NE(boxes[0].find("The camera stopped answering at line 5 of the file."), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("taken back to normal mode"), std::string::npos) << boxes[0];
+
+    // An empty file: told, nothing sent, no rebuild.
+    const std::filesystem::path empty = dir / "empty.rgs";
+    std::ofstream(empty).close();
+    boxes.clear();
+    emu.ClearFrames();
+    answers = {empty.string()};
+    ASSERT_TRUE(Trigger(cmd::kLoadFromFile));
+    EXPECT_EQ(rebuilds, 2);
+    EXPECT_TRUE(emu.Frames().empty());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("holds no camera command"), std::string::npos) << boxes[0];
+
+    // A save that cannot read one register leaves the good file as it was.
+    boxes.clear();
+    emu.ScriptFault(address, {emu::FaultKind::Silence});
+    answers = {file.string()};
+    ASSERT_TRUE(Trigger(cmd::kSaveToFile));
+    EXPECT_EQ(ReadFile(file), saved);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(camera::FormatText("\n0x%04X ", unsigned{address})), std::string::npos) << boxes[0];
+}
+
 // Example failure: the camera switches but the host stays at the old rate (the camera is lost),
 // the rate is taken from the item's position instead of the register map, or a window without a
 // register map dereferences it.
@@ -293,10 +368,8 @@ TEST_F(MainWindowCommandsTest, BaudRateMovesCameraAndLinkTogether)
     std::int64_t value = -1;
     EXPECT_EQ(w.m_Link.GetParamInt("BaudRate", &value), 0);
     EXPECT_EQ(value, 1);
-    // The earlier mark stays until the menu is built again.
+    // Only the rate in use is ticked.
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 1));
-    EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
-    w.SetupMenu();
     EXPECT_FALSE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
 
     // A map whose BaudRate lists fewer rates: the item without one changes nothing.
@@ -508,10 +581,23 @@ TEST_F(MainWindowCommandsTest, CameraSpacesSaveAndLoad)
     EXPECT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[4]));
 }
 
+/// A file at `path` with the given permission bits.
+std::string MakeFile(const std::filesystem::path& path, std::filesystem::perms perms)
+{
+    std::ofstream(path) << "#!/bin/sh\n";
+    std::filesystem::permissions(path, perms);
+    return path.string();
+}
+
 // Example failure: the first run asks a question about no program, a stored program runs without
-// the question, No runs it anyway, or the item keeps its old label.
+// the question, No runs it anyway, the item keeps its old label, or a file that is not
+// executable is taken and stored.
 TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
 {
+    using std::filesystem::perms;
+    const std::string grabber = MakeFile(dir / "grabber", perms::owner_all);
+    const std::string other = MakeFile(dir / "other", perms::owner_all);
+    const std::string text = MakeFile(dir / "notes.txt", perms::owner_read | perms::owner_write);
     CCorvel_5Dlg& w = MakeWindow();
     w.SetupMenu();
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run Application");
@@ -521,13 +607,24 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     EXPECT_TRUE(launched.empty());
     EXPECT_TRUE(lastconfig::Read(lastconfig::kRunApp).empty());
 
-    answers = {"/opt/tools/grabber"};
+    for (const std::string& refused : {text, (dir / "missing").string(), dir.Path().string()}) {
+        SCOPED_TRACE(refused);
+        boxes.clear();
+        answers = {refused};
+        ASSERT_TRUE(Trigger(cmd::kRunApplication));
+        EXPECT_TRUE(launched.empty());
+        EXPECT_TRUE(lastconfig::Read(lastconfig::kRunApp).empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("is not a program that can be run"), std::string::npos);
+    }
+
+    answers = {grabber};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
     EXPECT_TRUE(questions.empty());
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_EQ(launched[0].kind, LaunchRequest::Program);
-    EXPECT_EQ(launched[0].path, "/opt/tools/grabber");
-    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
+    EXPECT_EQ(launched[0].path, grabber);
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), grabber);
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run grabber");
     EXPECT_TRUE(dialogs.back().defaultSuffix.isEmpty());
 
@@ -539,11 +636,11 @@ TEST_F(MainWindowCommandsTest, RunApplicationAsksForAProgramOnceThenConfirms)
     yesNoAnswer = wnd::IDNO;
     answers = {""};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
-    EXPECT_EQ(launched.size(), 2u);
-    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), "/opt/tools/grabber");
-    answers = {"/usr/bin/other"};
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(lastconfig::Read(lastconfig::kRunApp), grabber);
+    answers = {other};
     ASSERT_TRUE(Trigger(cmd::kRunApplication));
-    EXPECT_EQ(launched.back().path, "/usr/bin/other");
+    EXPECT_EQ(launched.back().path, other);
     EXPECT_EQ(w.Menu().Text(cmd::kRunApplication).toStdString(), "Run other");
 }
 

@@ -140,10 +140,11 @@ TEST_F(MainWindowTest, PanelPositionsRestoreOnlyCompleteOnScreenValues)
         COptionDialog* panel = w.GetPanel(1);
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->m_bDocked, !c.floats);
-        if (c.floats)
+        if (c.floats) {
             EXPECT_EQ(panel->pos(), QPoint(100, 120));
-        else
+        } else {
             EXPECT_TRUE(screen.contains(panel->pos()) || panel->pos() == QPoint(0, 0));
+        }
         window.reset();
     }
 }
@@ -424,8 +425,9 @@ TEST_F(MainWindowTest, CameraOnALibraryPortIsIdentifiedRebuiltAndPolled)
     EXPECT_FALSE(w.m_bSelectAll);
     EXPECT_TRUE(w.m_bViewSave);
     for (QAction* action : w.ViewMenu()->actions())
-        if (action->data().toInt() >= CCorvel_5Dlg::ID_VIEW_FIRST && action->data().toInt() < CCorvel_5Dlg::ID_VIEW_FIRST + kPanelSlots)
+        if (action->data().toInt() >= CCorvel_5Dlg::ID_VIEW_FIRST && action->data().toInt() < CCorvel_5Dlg::ID_VIEW_FIRST + kPanelSlots) {
             EXPECT_EQ(action->isChecked(), action->text() != "Color Control") << action->text().toStdString();
+        }
 
     const int period = w.TerminalWindow()->m_nPollingTime;
     for (unsigned id : {9991u, 9992u, 9993u}) {
@@ -472,7 +474,9 @@ TEST_F(MainWindowTest, CameraThatDisappearsIsFoundAgain)
 
     emu.SetCameraPort(0);
     SetCameraValue("FrameTime", 50000);
-    w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+    // Each tick tries one rate; the rate the camera last answered at comes every other tick.
+    for (int tick = 0; tick < 2 && !w.m_bConnected; ++tick)
+        w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
     EXPECT_EQ(rebuilds, 1);
     EXPECT_TRUE(w.m_bConnected);
     EXPECT_EQ(w.m_CameraInfo.frameTime, "50.000");
@@ -755,6 +759,8 @@ TEST_F(MainWindowTest, WarningFollowsThePowerProtectionFlag)
     selector.choices = {EmulatedPort()};
     ASSERT_EQ(w.OnInitDialog(&selector), 0);
     w.show();
+    // Away from the screen's edges, where the warning is centred on the window.
+    w.move(w.screen()->availableGeometry().center() - QPoint(w.width() / 2, w.height() / 2));
     CWarningDialog* warning = w.WarningDialog();
     ASSERT_NE(warning, nullptr);
     EXPECT_FALSE(warning->isVisible());
@@ -847,7 +853,8 @@ TEST_F(MainWindowTest, PortSelectorListsAPortInUseAndKeepsItsOptions)
 {
     CCorvel_5Dlg& w = MakeWindow();
     w.SetDefault();
-    ConnectWithoutIdentification();
+    // Another program holds the port (the window's own port is listed as its camera).
+    emu.SetPortBusy(0, true);
     const std::filesystem::path libs = EmulatedLibraryFolder();
     ScopedEnv path("CLSERIALPATH", libs.string());
 

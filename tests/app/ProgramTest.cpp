@@ -7,7 +7,10 @@
 #include "support/LogFiles.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace corvel::test;
 
@@ -90,4 +93,36 @@ TEST(Program, PictureRunEndsOnABoxAtStartUp)
         mapFailure = mapFailure || line.find(L"XML Load failed: filename=<") != std::wstring::npos;
     EXPECT_TRUE(mapFailure);
     EXPECT_NE(lines.back().find(L"Close the log channels"), std::wstring::npos);
+}
+
+// Example failure: a logout (SIGHUP) or a kill (SIGTERM) ends the program at once: no close
+// banner in the log, and the settings the main window saves when it closes are not saved.
+TEST(Program, TerminationSignalsEndItAsExitDoes)
+{
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        const std::filesystem::path data = dir / "data/Orvane/Corvel.ZorvatKelmir";
+        std::filesystem::create_directories(data);
+        // No screenshot: the program waits for the operator at the port selector.
+        const pid_t pid = SpawnProgram(CORVEL_PROGRAM_PATH, {"corvel"},
+                                       {"QT_QPA_PLATFORM=offscreen", "XDG_DATA_HOME=" + (dir / "data").string(),
+                                        "XDG_STATE_HOME=" + (dir / "state").string(),
+                                        "XDG_RUNTIME_DIR=" + dir.Path().string(), "CLSERIALPATH=" + dir.Path().string()});
+        ASSERT_GT(pid, 0);
+        // Up once its log holds the version banner.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (LogFileLines(ReadBytes(data / "Corvel.txt")).size() < 2 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // Give it time to reach its window, where an operator would be.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_EQ(::kill(pid, signal), 0);
+        ASSERT_EQ(WaitExitCodeWithin(pid, 60), 0);
+
+        const auto lines = LogFileLines(ReadBytes(data / "Corvel.txt"));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find(L"Close the log channels"), std::wstring::npos);
+        EXPECT_NE(ReadBytes(data / "Corvel.ini").find("ShowPythonPanel=0"), std::string::npos)
+            << "the main window did not save its settings";
+    }
 }

@@ -8,6 +8,9 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using corvel::test::ScopedEnv;
 using corvel::test::TempDir;
@@ -169,4 +172,43 @@ TEST_F(Startup, OleFailureShowsTheMessageAndStops)
     }
     EXPECT_EQ(steps, (std::vector<std::string>{"ole", "message Failed to initialize OLE library"}));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "data"));
+}
+
+// Example failure: a log write past the file-size limit kills the program with SIGXFSZ: no
+// settings saved, the log closed nowhere and its last record cut in the middle of a line.
+TEST_F(Startup, AWritePastTheFileSizeLimitLosesOnlyThatRecord)
+{
+    constexpr rlim_t kLimit = 4096;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{kLimit, kLimit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(2);
+        std::vector<std::string> steps;
+        auto services = Recording(steps);
+        services.runMainWindow = [] {
+            for (int i = 0; i < 200; ++i)
+                CORVEL_LOG(OL_NOTICE, i, L"Corvel_5", "Test", L"record %d of a log that outgrows its limit", i);
+            platform::ProfileSettings::Application().WriteProfileInt("LastConfig", "ShowDebugInfo", 1);
+        };
+        {
+            CCorvel_5App app(services);
+            app.InitInstance();
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    const std::string bytes = corvel::test::ReadBytes(DataFolder() / "Corvel.txt");
+    EXPECT_LE(bytes.size(), kLimit);
+    const auto lines = LogLines();
+    ASSERT_GT(lines.size(), 10u);
+    for (const auto& line : lines)
+        EXPECT_NE(line, L"<unterminated>");
+    platform::ProfileSettings settings(DataFolder() / "Corvel.ini");
+    EXPECT_EQ(settings.GetProfileInt("LastConfig", "ShowDebugInfo", 0), 1);
 }

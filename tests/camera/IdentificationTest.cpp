@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -390,6 +391,41 @@ TEST_P(IdentificationTest, IdentityTextsVariantTagAndSensor)
     EXPECT_EQ(link->ReadCameraInfo(), 0);
     EXPECT_EQ(link->m_strSerialNumber, "ABCD  ");
     EXPECT_EQ(link->m_strSettingsKey, "ABCD");
+}
+
+// Example failure: a camera that answers garbage leaves a settings file whose name holds
+// non-UTF-8 bytes or path separators, or a camera that was never identified writes one.
+TEST_P(IdentificationTest, SettingsFilesAreNamedInPrintableAsciiOnlyForAnIdentifiedCamera)
+{
+    struct Row {
+        const char* name;
+        const char* model;
+        const char* serial;
+        const char* file;  // the file the link leaves behind, or null
+    } rows[] = {
+        {"plain", "Zorvat", "SN1", "SN1.gui"},
+        {"garbage bytes", "Zorvat", "S\x01\xFF\xC3\xA9/..", "S_____...gui"},
+        {"nothing but garbage", "Zorvat", "\xFF\xFE\x80\x7F", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir folder;
+        std::string why;
+        ASSERT_TRUE(Start(GetParam(), why)) << why;
+        link->SetDataFolder(folder.Path());
+        emu::RegisterImage image = emu::BuiltinCameraRegisters(4);
+        emu::ApplyIdentity(image, emu::CameraIdentity{4, row.model, row.serial});
+        transport->LoadRegisters(image);
+        transport->SetCameraBaud(115200);
+        ASSERT_EQ(transport->Open(*link), 0);
+        EXPECT_EQ(link->ReadCameraInfo(), 0);
+        link->Close();
+        link.reset();
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            files.push_back(entry.path().filename().string());
+        EXPECT_EQ(files, row.file ? std::vector<std::string>{row.file} : std::vector<std::string>{});
+    }
 }
 
 // Example failure: identification loads the GUI settings of another space than the one the

@@ -258,9 +258,9 @@ TEST_F(RegisterProtocolTest, WriteRefusalReportTable)
         EXPECT_EQ(link->m_nLastStatus, 0x15);
         const std::string expected = std::string("Write <") + (isInt ? "Gain" : "Enable") + "> param to camera\n " +
                                      protocol::CameraErrorText(row.code) + " [ID=" + std::to_string(row.code) + "]";
-        EXPECT_EQ(owner.boxes.size(), row.path == Path::Owner ? 1u : 0u);
-        EXPECT_EQ(host.appBoxes.size(), row.path == Path::App ? 1u : 0u);
-        EXPECT_EQ(host.dialogs.size(), row.path == Path::Dialog ? 1u : 0u);
+        ASSERT_EQ(owner.boxes.size(), row.path == Path::Owner ? 1u : 0u);
+        ASSERT_EQ(host.appBoxes.size(), row.path == Path::App ? 1u : 0u);
+        ASSERT_EQ(host.dialogs.size(), row.path == Path::Dialog ? 1u : 0u);
         if (row.path == Path::Owner) {
             EXPECT_EQ(owner.boxes[0].text, expected);
             EXPECT_FALSE(owner.boxes[0].captionGiven);

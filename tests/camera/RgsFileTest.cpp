@@ -107,34 +107,39 @@ TEST(RgsFile, WrittenLines)
 }
 
 // Example failure: a typed command is read only up to its first non-hex character, so a blank
-// or letter shifts the frame, or a sign or "0x" prefix is accepted.
+// or letter shifts the frame, or a sign or "0x" prefix is accepted; a command of the right
+// length points at another character than its first one that is no digit.
 TEST(RgsFile, ParseHexCommandTable)
 {
+    constexpr std::size_t kNone = std::string_view::npos;
     const struct {
         const char* text;
         std::vector<std::uint8_t> frame;  ///< empty: refused
+        std::size_t notHexAt;
     } rows[] = {
-        {"5701234567891A", {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}},
-        {"526014", {0x52, 0x60, 0x14}},
-        {"57051c0000000a", {0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x0A}},
-        {"52GG00", {}},
-        {" 520000", {}},
-        {"+52000", {}},
-        {"52000000", {}},
-        {"ffffff", {0xFF, 0xFF, 0xFF}},
-        {"5260140", {}},
-        {"", {}},
-        {"57 123", {}},
-        {"0x5701", {}},
-        {"-57014", {}},
-        {"5701234567ZZZZ", {}},
-        {"570123456789 A", {}},
+        {"5701234567891A", {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}, kNone},
+        {"526014", {0x52, 0x60, 0x14}, kNone},
+        {"57051c0000000a", {0x57, 0x05, 0x1C, 0x00, 0x00, 0x00, 0x0A}, kNone},
+        {"52GG00", {}, 2},
+        {" 520000", {}, kNone},
+        {"+52000", {}, 0},
+        {"52000000", {}, kNone},
+        {"ffffff", {0xFF, 0xFF, 0xFF}, kNone},
+        {"5260140", {}, kNone},
+        {"", {}, kNone},
+        {"57 123", {}, 2},
+        {"0x5701", {}, 1},
+        {"-57014", {}, 0},
+        {"5701234567ZZZZ", {}, 10},
+        {"570123456789 A", {}, 12},
+        {"52601G", {}, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         const rgs::CommandLine parsed = rgs::ParseHexCommand(row.text);
         EXPECT_EQ(parsed.kind, row.frame.empty() ? LineKind::Malformed : LineKind::Command);
         EXPECT_EQ(std::vector<std::uint8_t>(parsed.frame, parsed.frame + parsed.length), row.frame);
+        EXPECT_EQ(parsed.notHexAt, row.notHexAt);
     }
 }
 
@@ -162,6 +167,10 @@ TEST(RgsFile, CheckWorkspaceNeedsWholeLinesAndTheClosingLines)
         {"bugs/only the first closing line", open + body + "57 6034 00000000\r\n", 4, 4},
         {"bugs/closing lines swapped", open + body + "57 6014 00000000\r\n57 6034 00000000\r\n", 5, 5},
         {"bugs/malformed line in the middle", open + "57 01\r\n" + body + close, 3, 5},
+        {"bugs/no mode switched, no closing lines needed", body + "52 6014\r\n", 0, 2},
+        {"supervisor mode only, left again", "57 6014 5E17C4B2\r\n" + body + "57 6014 00000000\r\n", 0, 3},
+        {"bugs/error checking off, never on again", "57 6034 00000001\r\n" + body, 2, 2},
+        {"bugs/supervisor mode never left", "57 6014 5E17C4B2\r\n" + body, 2, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -97,10 +97,11 @@ TEST_F(ValueCallbacksTest, WritesPutTheCodedWordOnTheWire)
                                  : std::string(row.name).rfind("bitshift", 0) == 0 ? "BitShift"
                                                                                      : row.name;
         _OrvStParam existing{};
-        if (link->GetParamData(name.c_str(), &existing) != 0)
+        if (link->GetParamData(name.c_str(), &existing) != 0) {
             Define(name.c_str(), row.type, row.reg, row.min, row.step, row.max);
-        else
+        } else {
             ASSERT_EQ(LinkRegister(*link, name.c_str(), row.reg), 0);
+        }
         emu.ClearFrames();
         host.lines.clear();
         EXPECT_EQ(SetValue(*link, name.c_str(), row.value), row.result);
@@ -162,6 +163,43 @@ int Get(CCameraLink& link, const char* name, OrvParamType type)
 }
 
 }  // namespace
+
+namespace {
+
+class HeardValues : public OrvParamListener {
+public:
+    std::vector<std::int64_t> values;
+    void OnParamChanged(const _OrvStParam* p) override { values.push_back(p->value.n); }
+};
+
+}  // namespace
+
+// Example failure: a number too large for its field is kept and told to the listeners as it was
+// given (20000), while the camera took only the field's bits (3616).
+TEST_F(ValueCallbacksTest, WrittenNumberIsKeptAsTheFieldHoldsIt)
+{
+    Define("AoiWidth", OrvParam_Int, MakeLink(0x0228, 0x3FFF, 2));
+    HeardValues heard;
+    link->AddParamChangedListener("AoiWidth", &heard);
+    const struct {
+        std::int64_t value;
+        std::int64_t held;
+    } rows[] = {{20000, 20000 & 0x3FFF}, {16383, 16383}, {0x4000, 0}, {100, 100}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        emu.ClearFrames();
+        heard.values.clear();
+        ASSERT_EQ(link->SetParamIntIfOnline("AoiWidth", row.value, true, false), 0);
+        const std::uint32_t word = static_cast<std::uint32_t>(row.held) << 2;
+        const Bytes frame = {0x57, 0x02, 0x28, static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                             static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+        EXPECT_EQ(Frames(), std::vector<Bytes>{frame});
+        EXPECT_EQ(std::get<std::int64_t>(Stored(*link, "AoiWidth", OrvParam_Int)), row.held);
+        EXPECT_EQ(heard.values, std::vector<std::int64_t>{row.held});
+    }
+    link->RemoveParamChangedListener("AoiWidth", &heard);
+}
+
 
 // Example failure: an unsigned field comes back negative, a field above the float's maximum is
 // not taken as negative, "Ping" accepts any non-zero word, or text comes back reversed.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace corvel::test;
 
@@ -116,29 +117,83 @@ TEST_F(WorkspaceTest, WritersWithoutParametersOrFile)
     DefineCatalogue();
     wait.events.clear();
     emu.ClearFrames();
+    host.appBoxes.clear();
     EXPECT_EQ(link->WriteRgsFile(folder / "missing" / "ws.rgs"), -1);
     EXPECT_EQ(link->WriteDumpFile(folder / "missing" / "dump.txt"), -1);
     EXPECT_EQ(link->WriteRgsFile(folder.Path()), -1) << "a folder is no file";
     EXPECT_TRUE(Frames().empty());
     EXPECT_TRUE(wait.events.empty());
+    // The operator is told for each workspace save.
+    ASSERT_EQ(host.appBoxes.size(), 2u);
+    EXPECT_EQ(host.appBoxes[0].text, "The workspace cannot be saved to <" + (folder / "missing" / "ws.rgs").string() +
+                                         ">: the folder does not exist, is not writable, or the name is a folder.");
+    EXPECT_EQ(host.appBoxes[0].caption, "Corvel");
 }
 
-// Example failure: a value above its mask (left in the store by a refused read) spills into
-// the neighbouring field of the written word, and the failed read is reported as success.
-TEST_F(WorkspaceTest, WorkspaceMasksValuesAndReportsFailedReads)
+// Example failure: a save whose reads fail (refused, silent or late) writes a complete-looking
+// file with stale or zero words that a later load writes into a camera, replaces a good file
+// with it, answers success, or does not tell the operator which registers are missing.
+TEST_F(WorkspaceTest, SaveWithFailedReadsWritesNoFile)
 {
     DefineCatalogue();
+    LoadGoldenRegisters();
     link->m_bCheckErrorDisabled = 1;
-    ASSERT_EQ(link->SetParamIntIfOnline("Gain", 0x7FF, false, false), 0);
-    ASSERT_EQ(link->SetParamIntIfOnline("BitShift", -3, false, false), 0);
-    emu.SetRegister(0x0100, 0x00120000);  // Offset 0x12
-    Refuse(0x0100, 0x15, 0);               // Gain's read (the first at 0x0100)
-    Refuse(0x010C, 0x15, 0);               // BitShift's read
     const auto file = folder / "ws.rgs";
-    EXPECT_EQ(link->WriteRgsFile(file), 15);
-    const std::string text = ReadFile(file);
-    EXPECT_NE(text.find("57 0100 001203FF\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("57 010C 000000B0\r\n"), std::string::npos) << "-3 in sign-magnitude: " << text;
+    const struct {
+        const char* name;
+        std::function<void()> fault;
+        std::vector<std::string> missing;  ///< lines naming the registers not read, in catalogue order
+    } rows[] = {
+        {"refused",
+         [&] {
+             Refuse(0x0100, 0x15, 0);  // Gain's read (the first at 0x0100)
+             Refuse(0x010C, 0x15, 0);  // BitShift's read
+         },
+         {"0x0100 Gain (nRet: 15)", "0x010C BitShift (nRet: 15)"}},
+        {"silent", [&] { Silence(0x0108); }, {"0x0108 Exposure (nRet: -10004)"}},
+        // The late answer comes while the next read waits, and is taken for it.
+        {"answer_late", [&] { emu.SetDelay(0x0104, 80); }, {"0x0104 Enable (nRet: -10004)"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        emu.SetDelay(0x0104, 0);
+        clock.SleepFor(std::chrono::seconds(1));  // a late answer of the row before comes and goes
+        WriteFile(file, "a good file\r\n");
+        row.fault();
+        host.appBoxes.clear();
+        wait.events.clear();
+        EXPECT_NE(link->WriteRgsFile(file), 0);
+        EXPECT_EQ(ReadFile(file), "a good file\r\n") << "left as it was";
+        ASSERT_EQ(host.appBoxes.size(), 1u);
+        const std::string& box = host.appBoxes[0].text;
+        EXPECT_EQ(box.rfind("The workspace was not saved: ", 0), 0u) << box;
+        for (const std::string& line : row.missing)
+            EXPECT_NE(box.find("\n" + line), std::string::npos) << line << " in " << box;
+        EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to .RGS file. Wait please", "-"}))
+            << "the wait window is gone before the message";
+    }
+}
+
+// Example failure: a long list of unread registers makes a box taller than the screen.
+TEST_F(WorkspaceTest, SaveNamesAtMostTwelveUnreadRegisters)
+{
+    for (int i = 0; i < 20; ++i)
+        Define(("Reg" + std::to_string(i)).c_str(), OrvParam_Int, WsLink(static_cast<std::uint16_t>(0x0300 + 4 * i), 0xFF, 0, "r"));
+    emu.SetAddressFault(0x0300, {emu::FaultKind::Silence});
+    for (int i = 1; i < 20; ++i)
+        emu.SetAddressFault(static_cast<std::uint16_t>(0x0300 + 4 * i), {emu::FaultKind::Refuse, 0x15, 0});
+    const auto file = folder / "ws.rgs";
+    EXPECT_NE(link->WriteRgsFile(file), 0);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    const std::string& box = host.appBoxes[0].text;
+    EXPECT_EQ(box.rfind("The workspace was not saved: 20 reads from the camera failed.\nRegisters that could not be read:\n"
+                        "0x0300 Reg0 (nRet: -10004)\n0x0304 Reg1 (nRet: 15)\n",
+                        0),
+              0u)
+        << box;
+    EXPECT_EQ(std::count(box.begin(), box.end(), '\n'), 1 + 1 + 12);
+    EXPECT_TRUE(box.ends_with("\n0x032C Reg11 (nRet: 15)\n... and 8 more.")) << box;
 }
 
 // Example failure: GUI lines are appended without a settings key, or an empty map adds a
@@ -271,12 +326,20 @@ TEST_F(UserSetTest, SaveToUserSetFrames)
         bool offline;
         int result;
         std::vector<std::string> lines;
+        std::vector<std::string> boxes;
     } rows[] = {
-        {"user_space", 1, false, false, 0, {"57 6060 00000001", "57 6068 00000000"}},
+        {"user_space", 1, false, false, 0, {"57 6060 00000001", "57 6068 00000000"}, {}},
         {"factory", 0, false, false, 0,
-         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000"}},
-        {"bugs/factory_password_refused", 0, true, false, 15, {"57 6060 00000000", "57 6014 5E17C4B2"}},
-        {"offline", 3, false, true, 1, {}},
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000"}, {}},
+        {"bugs/factory_password_refused", 0, true, false, 15, {"57 6060 00000000", "57 6014 5E17C4B2"},
+         {"The camera did not take the supervisor password (nRet: 15): the factory space was not saved."}},
+        {"offline", 3, false, true, 1, {}, {}},
+        {"bugs/factory_leave_lost_once", 0, false, false, 0,
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000", "57 6014 00000000"}, {}},
+        {"bugs/factory_leave_never_answered", 0, false, false, 0,
+         {"57 6060 00000000", "57 6014 5E17C4B2", "57 6068 00000000", "57 6014 00000000", "57 6014 00000000",
+          "57 6014 00000000", "57 6014 00000000"},
+         {"The camera did not leave supervisor mode after the factory space was saved.\nSwitch the camera off and on."}},
     };
     const auto data = folder.Path() / "data";
     for (const auto& row : rows) {
@@ -286,8 +349,19 @@ TEST_F(UserSetTest, SaveToUserSetFrames)
         link->m_bOnline = row.offline ? 0 : 1;
         if (row.refusePassword)
             Refuse(0x6014, 0x15, 7);
+        const std::string name = row.name;
+        if (name.starts_with("bugs/factory_leave")) {
+            emu.ScriptFault(0x6014, {});  // the password is taken
+            for (int i = name.ends_with("once") ? 1 : 4; i > 0; --i)
+                emu.ScriptFault(0x6014, {emu::FaultKind::Silence});
+        }
+        host.appBoxes.clear();
         EXPECT_EQ(link->SaveToUserSet(row.space), row.result);
         EXPECT_EQ(WriteLines(), row.lines);
+        std::vector<std::string> boxes;
+        for (const auto& box : host.appBoxes)
+            boxes.push_back(box.text);
+        EXPECT_EQ(boxes, row.boxes);
         EXPECT_EQ(ReadFile(data / ("S.user" + std::to_string(row.space) + ".gui")), "k=v\r\n");
     }
 }
@@ -312,25 +386,32 @@ TEST_F(UserSetTest, LoadFromUserSetFramesAndSettings)
 }
 
 // Example failure: a typed command with a blank, a sign, "0x" or a letter beyond F is sent as
-// a shifted or zero-padded frame instead of being refused.
+// a shifted or zero-padded frame instead of being refused, or the refusal blames the length of
+// a command whose length is right instead of naming the character that is no digit.
 TEST_F(WorkspaceTest, SendByteCommandTable)
 {
     emu.SetRegister(0x6014, 0x11223344);
+    constexpr const char* kLength = "HEX command should have 3 or 7 bytes";
     const struct {
         const char* name;
         const char* text;
         int result;
-        Bytes frame;  ///< empty: refused with the message
+        Bytes frame;      ///< empty: refused with the message
+        const char* box;  ///< the message of a refusal
     } rows[] = {
-        {"write", "5701234567891A", 0, {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}},
-        {"read", "526014", 0, {0x52, 0x60, 0x14}},
-        {"lower_case", "57aabbccddeeff", 0, {0x57, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}},
-        {"seven_characters", "5260140", -1, {}},
-        {"empty", "", -1, {}},
-        {"bugs/blank", "57 123", -1, {}},
-        {"bugs/hex_prefix", "0x5701", -1, {}},
-        {"bugs/sign", "-57014", -1, {}},
-        {"bugs/letters", "5701234567ZZZZ", -1, {}},
+        {"write", "5701234567891A", 0, {0x57, 0x01, 0x23, 0x45, 0x67, 0x89, 0x1A}, nullptr},
+        {"read", "526014", 0, {0x52, 0x60, 0x14}, nullptr},
+        {"lower_case", "57aabbccddeeff", 0, {0x57, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}, nullptr},
+        {"seven_characters", "5260140", -1, {}, kLength},
+        {"empty", "", -1, {}, kLength},
+        {"letters_and_wrong_length", "52ZZ1", -1, {}, kLength},
+        {"bugs/blank", "57 123", -1, {}, "HEX command: ' ' (character 3 of 57 123) is not a hexadecimal digit"},
+        {"bugs/hex_prefix", "0x5701", -1, {}, "HEX command: 'x' (character 2 of 0x5701) is not a hexadecimal digit"},
+        {"bugs/sign", "-57014", -1, {}, "HEX command: '-' (character 1 of -57014) is not a hexadecimal digit"},
+        {"bugs/letters", "5701234567ZZZZ", -1, {},
+         "HEX command: 'Z' (character 11 of 5701234567ZZZZ) is not a hexadecimal digit"},
+        {"control_character", "5260\t4", -1, {},
+         "HEX command: '\\x09' (character 5 of 5260\t4) is not a hexadecimal digit"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -342,10 +423,11 @@ TEST_F(WorkspaceTest, SendByteCommandTable)
         if (row.frame.empty()) {
             EXPECT_TRUE(Frames().empty());
             ASSERT_EQ(host.appBoxes.size(), 1u);
-            EXPECT_EQ(host.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+            EXPECT_EQ(host.appBoxes[0].text, row.box);
             EXPECT_EQ(length, 99u);
             continue;
         }
+        EXPECT_TRUE(host.appBoxes.empty());
         EXPECT_EQ(Frames(), std::vector<Bytes>{row.frame});
         if (row.frame[0] == 0x52) {
             EXPECT_EQ(length, 5u);

@@ -44,12 +44,13 @@ inline void ExpectWorkspaceRestored(emu::ClserEmuControl& emu, const RegisterWor
 {
     for (const auto& [address, word] : saved) {
         SCOPED_TRACE(testing::Message() << "register 0x" << std::hex << address);
-        if (address == 0x6014 || address == 0x6034)
+        if (address == 0x6014 || address == 0x6034) {
             EXPECT_EQ(emu.Register(address), 0u) << "left in normal mode";
-        else if (auto bits = workspaceBits.find(address); bits != workspaceBits.end())
+        } else if (auto bits = workspaceBits.find(address); bits != workspaceBits.end()) {
             EXPECT_EQ(emu.Register(address), word & bits->second);
-        else
+        } else {
             EXPECT_EQ(emu.Register(address), scrambled) << "not part of the workspace";
+        }
     }
 }
 

@@ -355,8 +355,9 @@ TEST_F(MachineVisionBuilderTest, DebugModeLimits)
                     EXPECT_DOUBLE_EQ(r.def.d, row.step);
                     EXPECT_EQ(r.access, OrvParam_Unk) << "limits elements carry no access";
                     RegisterLink reg;
-                    if (GetRegisterLink(*link, row.name, reg) == 0)
+                    if (GetRegisterLink(*link, row.name, reg) == 0) {
                         EXPECT_EQ(reg.mask, 0u) << "limits never reach the wire";
+                    }
                 } else {
                     EXPECT_EQ(r.min.n, static_cast<std::int64_t>(row.min));
                     EXPECT_EQ(r.max.n, static_cast<std::int64_t>(row.max));

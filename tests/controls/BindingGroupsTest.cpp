@@ -343,8 +343,9 @@ TEST_F(EditGroupTest, KillFocusTable)
         EXPECT_EQ(group.OnEditKillFocus(), r.result);
         EXPECT_EQ(group.m_nValue, r.value);
         EXPECT_EQ(edit->text(), r.shown);
-        if (r.result == 1)
+        if (r.result == 1) {
             EXPECT_EQ(spin->GetPos32(), r.value);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "emulator/BuiltinCamera.h"
 
 #include "camera/clser.h"
+#include "camera/CXmlNodeValue.h"
 #include "catalogues/ConfigurationTable.h"
 #include "emulator/ClserEmuControl.h"
 #include "platform/DynamicLibrary.h"
@@ -47,9 +48,54 @@ TEST(BuiltinCamera, EveryConfigurationIndexGetsAMapAndItsIdentity)
         const RegisterImage image = BuiltinCameraRegisters(index);
         EXPECT_EQ(At(image, kCamCode), static_cast<std::uint32_t>(index));
         EXPECT_EQ(At(image, 0x600C), 0x76543210u);
-        EXPECT_EQ(image, CameraRegistersFor(*map, index));
-        if (index != 6)
+        // The map's defaults and identity, with the family's running state on top.
+        RegisterImage expectedImage = CameraRegistersFor(*map, index);
+        ApplyLiveState(expectedImage, *map, LiveStateForConfiguration(index));
+        EXPECT_EQ(image, expectedImage);
+        if (index != 6) {
             EXPECT_NE(At(image, kModelText), 0u) << "a model text for every index";
+        }
+    }
+}
+
+// Example failure: every emulated camera starts at frame time 1 and size 0, so the first window
+// a new user sees reads "0x0 PxL, 1000000.000 fps".
+TEST(BuiltinCamera, EveryConfigurationStartsFromAPlausibleRunningState)
+{
+    for (int index : {4, 5, 7, 8, 9, 10, 11, 0, 12}) {
+        SCOPED_TRACE(index);
+        const RegisterMapPtr map = BuiltinMapForConfiguration(index);
+        ASSERT_TRUE(map);
+        const RegisterImage image = BuiltinCameraRegisters(index);
+        // Each value as the link decodes it from its field.
+        auto field = [&](const char* name) -> std::int64_t {
+            const CXmlNodeValue element = map->Select(std::string("CAMERA//") + name + "[address]");
+            EXPECT_TRUE(element) << name;
+            if (!element)
+                return -1;
+            const auto address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
+            const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
+            const auto shift = static_cast<int>(element.Select("shift").AsInt64());
+            return (At(image, address) >> shift) & mask;
+        };
+        const std::int64_t width = field("ImageWidth");
+        const std::int64_t height = field("ImageHeight");
+        const std::int64_t frameTime = field("FrameTime");
+        const std::int64_t exposure = field("Exposure");
+        std::int64_t raw = field("Temperature");
+        if (raw > 511)
+            raw -= 1024;
+        const double fps = 1e6 / static_cast<double>(frameTime);
+        EXPECT_GE(width, 320);
+        EXPECT_GE(height, 240);
+        EXPECT_LE(width, field("HorFrameSizeMax"));
+        EXPECT_LE(height, field("VerFrameSizeMax"));
+        EXPECT_GE(fps, 1.0);
+        EXPECT_LE(fps, 500.0);
+        EXPECT_GT(exposure, 0);
+        EXPECT_LT(exposure, frameTime) << "the exposure fits in the frame";
+        EXPECT_GE(raw * 0.25, 15.0);
+        EXPECT_LE(raw * 0.25, 50.0);
     }
 }
 

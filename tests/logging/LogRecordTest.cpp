@@ -246,10 +246,11 @@ TEST_F(LogRecordTest, MessageLengthCountsUtf16UnitsAndLongLinesStayConsistent)
         // The message on the line is exactly ML units, never half a pair.
         EXPECT_EQ(line.size() - msgAt, ml);
         EXPECT_FALSE(line.back() >= 0xD800 && line.back() <= 0xDBFF);
-        if (c.expectedMl)
+        if (c.expectedMl) {
             EXPECT_EQ(ml, c.expectedMl);
-        else
+        } else {
             EXPECT_GT(ml, 3800u);
+        }
     }
     OLDestroyInternalStr(nullptr, &message);
 }

@@ -3,8 +3,8 @@
 //   writer unclosed                    opens the log, writes a record, exits without closing
 //   writer write <tag> <count> <flush> appends <count> records to shared.txt
 //   writer crash <abort|exit|segv>     logs one record of each severity, then dies that way
-//   writer hold <count>                logs <count> records, creates "ready" and keeps the log
-//                                      open until "release" exists
+//   writer hold <count> [tag]          logs <count> records, creates "ready<tag>" and keeps the
+//                                      log open until "release" exists
 // The folder comes from ORVLOG_TEST_FOLDER.
 #include "logging/OrvLog.h"
 
@@ -109,16 +109,16 @@ int Crash(const std::string& how)
     return 1;
 }
 
-int Hold(int count)
+int Hold(int count, const std::string& tag)
 {
     if (OLInitOwnLogW(0, L"held", Folder().c_str(), true, false, 0, 2, 0) != 0)
         return 2;
     OLSetOwnLogSeverityThreshold(0, 0, 2);
     for (int i = 0; i < count; ++i)
-        LogSite(i % 4, i, OLGetErrorStrW(L"held record %d", i));
+        LogSite(i % 4, i, OLGetErrorStrW(tag.empty() ? L"held record %d" : L"held record %d of %hs", i, tag.c_str()));
     const std::filesystem::path folder = std::getenv("ORVLOG_TEST_FOLDER");
-    std::ofstream(folder / "ready.tmp").close();
-    std::filesystem::rename(folder / "ready.tmp", folder / "ready");
+    std::ofstream(folder / ("ready" + tag + ".tmp")).close();
+    std::filesystem::rename(folder / ("ready" + tag + ".tmp"), folder / ("ready" + tag));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (!std::filesystem::exists(folder / "release")) {
         if (std::chrono::steady_clock::now() > deadline)
@@ -140,8 +140,8 @@ int main(int argc, char** argv)
         return Unclosed();
     if (mode == "crash" && argc == 3)
         return Crash(argv[2]);
-    if (mode == "hold" && argc == 3)
-        return Hold(std::atoi(argv[2]));
+    if (mode == "hold" && (argc == 3 || argc == 4))
+        return Hold(std::atoi(argv[2]), argc == 4 ? argv[3] : "");
     if (mode == "write" && argc == 5)
         return WriteShared(argv[2], std::atoi(argv[3]), std::atoi(argv[4]) != 0);
     return 1;

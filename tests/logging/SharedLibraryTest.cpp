@@ -292,3 +292,46 @@ TEST(OrvLogLibrary, TwoProcessesWriteOneFileWithoutInterleaving)
     EXPECT_EQ(next[L"A"], kCount);
     EXPECT_EQ(next[L"B"], kCount);
 }
+
+// Example failure: each process that starts empties the log (recreate on) while the others are
+// still writing it, so only the last start's open banner survives and the others' records are
+// written into the middle of nothing.
+TEST(OrvLogLibrary, AStartNeverEmptiesALogThatAnotherProcessHasOpen)
+{
+    corvel::test::TempDir dir;
+    constexpr int kProcesses = 5;
+    constexpr int kCount = 3;
+    std::vector<pid_t> writers;
+    for (int p = 0; p < kProcesses; ++p) {
+        const std::string tag = "P" + std::to_string(p);
+        writers.push_back(StartWriter({"hold", std::to_string(kCount), tag}, dir.Path()));
+        ASSERT_GT(writers.back(), 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!std::filesystem::exists(dir / ("ready" + tag)) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::ofstream(dir / "release").close();
+    for (pid_t writer : writers)
+        ASSERT_EQ(Wait(writer), 0);
+
+    const auto lines = Lines(ReadBytes(dir / "held.txt"));
+    int opens = 0, closes = 0;
+    std::map<std::wstring, int> records;
+    for (const auto& line : lines) {
+        opens += line.find(L"Open the log channels") != std::wstring::npos;
+        closes += line.find(L"Close the log channels") != std::wstring::npos;
+        if (const auto at = line.find(L" of P"); at != std::wstring::npos)
+            ++records[line.substr(at + 4)];
+    }
+    EXPECT_EQ(opens, kProcesses);
+    EXPECT_EQ(closes, kProcesses);
+    ASSERT_EQ(records.size(), static_cast<std::size_t>(kProcesses));
+    for (const auto& [tag, count] : records)
+        EXPECT_EQ(count, kCount) << platform::WideToUtf8(tag);
+
+    // With nobody else writing it, the next start empties it as before.
+    const pid_t last = StartWriter({"hold", "1", "L"}, dir.Path());
+    ASSERT_GT(last, 0);
+    ASSERT_EQ(Wait(last), 0);
+    EXPECT_EQ(Lines(ReadBytes(dir / "held.txt")).size(), 3u);
+}

@@ -565,8 +565,9 @@ TEST_F(OutputPanelTest, ACollapsedSectionLeavesNoControlOverAnother)
                     EXPECT_EQ(TemplateRect(panel->GetDlgItem(boxes[o])).contains(TemplateRect(panel->GetDlgItem(id))), o == b)
                         << id << " in " << boxes[o];
         ExpectNoControlOverAnother(panel);
-        if (!row.hidden.empty())
+        if (!row.hidden.empty()) {
             EXPECT_EQ(panel->height(), Bottom(1542) + 8);
+        }
         // A second refresh and a new frame time keep it so.
         const auto before = Layout();
         panel->RefreshFromStorage();

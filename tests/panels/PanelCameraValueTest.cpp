@@ -3,13 +3,18 @@
 // (and the same value typed again is sent again), and an edit made while the camera is offline
 // returns to the camera's value with the operator told. Driven with key and mouse events over
 // the emulated camera; its frame log shows what reached the registers.
-#include "PanelFixture.h"
+#include "PanelDrive.h"
 
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
+#include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
+#include "panels/CDlgGainOffsetKelmir.h"
 #include "panels/CDlgImage.h"
+#include "panels/CDlgImageKelmir.h"
+#include "panels/CDlgLensControl.h"
+#include "panels/CDlgOutput.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/CDlgWhiteBalance.h"
 #include "panels/LimitsScaleLogic.h"
@@ -17,6 +22,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -32,34 +38,24 @@ namespace go = panel_names::gain_offset;
 
 constexpr std::uint32_t kColourSensor = 12;
 
-class PanelCameraValueTest : public PanelTest {
-public:
-    using MainWindowTest::SetCameraValue;
-    using PanelTest::Field;
-    using PanelTest::WriteFrames;
-    using PanelTest::WriteIn;
-    using PanelTest::WriteOf;
+using CameraValues = std::vector<std::pair<const char*, std::uint32_t>>;
 
-    /// The panel of `slot` on a camera of `config`, after `prepare` set up the camera's
-    /// registers and a rebuild read them; active, with an empty frame log.
-    COptionDialog* Open(int config, int slot, const std::function<void(PanelCameraValueTest&)>& prepare = {})
+class PanelCameraValueTest : public PanelDriveTest<COptionDialog> {
+protected:
+    /// The panel of `slot` on a camera of `config` whose registers hold `camera` (read by a
+    /// rebuild); active, with an empty frame log and no message box seen.
+    COptionDialog* Open(int config, int slot, const CameraValues& camera = {})
     {
         window.reset();
         OpenOnCamera(config);
-        if (prepare) {
-            prepare(*this);
+        if (!camera.empty()) {
+            for (const auto& [name, value] : camera)
+                SetCameraValue(name, value);
             window->m_Link.ReadCameraInfo();
             window->SetDefault();
         }
-        panel = ShownPanel(slot);
-        if (!panel) {
-            ADD_FAILURE() << "slot " << slot << " is empty";
+        if (!Show(slot))
             return nullptr;
-        }
-        panel->activateWindow();
-        QApplication::setActiveWindow(panel);
-        if (!QTest::qWaitFor([this] { return panel->isActiveWindow(); }, 5000))
-            ADD_FAILURE() << "the panel did not become active";
         Settle();
         emu.ClearFrames();
         boxes.clear();
@@ -84,27 +80,6 @@ public:
         Settle();
     }
 
-    /// The operator selects a plain edit's text, types over it and presses Enter.
-    void TypeOverEdit(int id, const char* text)
-    {
-        auto* edit = qobject_cast<QLineEdit*>(Control(id));
-        ASSERT_NE(edit, nullptr) << id;
-        edit->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); }, 5000));
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-        Settle();
-    }
-
-    void ClickButton(int id)
-    {
-        QWidget* w = Control(id);
-        ASSERT_NE(w, nullptr) << id;
-        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
-        Settle();
-    }
-
     void Pick(int id, const char* text)
     {
         auto* combo = qobject_cast<QComboBox*>(Control(id));
@@ -123,6 +98,8 @@ public:
             return edit->text();
         if (auto* combo = qobject_cast<QComboBox*>(w))
             return combo->currentText();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            return label->text();
         if (auto* button = qobject_cast<QAbstractButton*>(w))
             return button->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
         return QStringLiteral("<none>");
@@ -153,7 +130,47 @@ public:
         Settle();
     }
 
-    COptionDialog* panel = nullptr;
+    /// The operator's edits whose write a camera may refuse, one per panel: the control, the
+    /// action and the field it writes.
+    struct UnwrittenRow {
+        const char* what;
+        int config;
+        int slot;
+        CameraValues camera;
+        int id;
+        std::function<void()> act;
+        const char* name;
+        std::uint32_t value;
+    };
+    std::vector<UnwrittenRow> UnwrittenRows()
+    {
+        return {
+            {"digital gain 2.0", 4, 0, {}, CDlgGainOffset::IDC_DIGITAL_GAIN,
+             [this] { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"exposure 2500", 4, 2, {{"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 5000}}, 1501,
+             [this] { TypeInto(1501, "2500"); }, "ExposureDur", 2500},
+            {"binning 2x", 4, 4, {}, CDlgImage::IDC_BIN_H2, [this] { Click(CDlgImage::IDC_BIN_H2); },
+             panel_names::image::kBinHorzMode, 1},
+            {"TDI forward scan", 8, 2, {{"TDIMode", 0}}, 1519, [this] { Pick(1519, "Forward Scan"); }, "TDIMode", 1},
+            {"fan on level 41", 4, 6, {}, CDlgTempControl::IDC_FAN_ON_LEVEL,
+             [this] { TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, "41"); }, panel_names::temperature::kFanOnLevel, 41},
+            {"white balance Auto", 4, 5, {{"CCD_Type", kColourSensor}, {panel_names::white_balance::kWBMode, 3}},
+             CDlgWhiteBalance::IDC_MODE, [this] { Pick(CDlgWhiteBalance::IDC_MODE, "Auto"); },
+             panel_names::white_balance::kWBMode, 2},
+            {"output polarity High", 4, 1, {}, CDlgOutput::IDC_OUT1_POLARITY,
+             [this] { Pick(CDlgOutput::IDC_OUT1_POLARITY, "High"); }, "Out1Polarity", 1},
+            {"luminance level 1000", 8, 3, {{"AECEnable", 1}, {"LumaLevel", 2048}}, CDlgAECAGC::IDC_LUMA_LEVEL,
+             [this] { TypeInto(CDlgAECAGC::IDC_LUMA_LEVEL, "1000"); }, "LumaLevel", 1000},
+            {"Kelmir digital gain 2.0", 7, 0, {}, CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN,
+             [this] { TypeOver(CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"Kelmir DPC threshold 300", 7, 4, {}, CDlgImageKelmir::IDC_DPC_EDIT,
+             [this] { TypeInto(CDlgImageKelmir::IDC_DPC_EDIT, "300"); }, "DPCThreshold", 300},
+            {"lens polarity Positive", 4, 7,
+             {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}, {"CanonLensPolarity", 1}},
+             CDlgLensControl::IDC_LENS_POLARITY, [this] { Pick(CDlgLensControl::IDC_LENS_POLARITY, "Positive"); },
+             "CanonLensPolarity", 0},
+        };
+    }
 };
 
 // ---- a minus typed over a selection ----
@@ -198,61 +215,21 @@ TEST_F(PanelCameraValueTest, MinusTypedOverTheSelectionReachesTheCamera)
 
 // ---- a write that does not reach the camera ----
 
-struct UnwrittenRow {
-    const char* what;
-    int config;
-    int slot;
-    std::function<void(PanelCameraValueTest&)> prepare;  ///< camera registers before the rebuild
-    int id;                                              ///< the control the operator uses
-    std::function<void(PanelCameraValueTest&)> act;
-    const char* name;
-    std::uint32_t value;                                 ///< the field the action writes
-};
-
-const std::vector<UnwrittenRow>& UnwrittenRows()
-{
-    using T = PanelCameraValueTest;
-    static const std::vector<UnwrittenRow> rows = {
-        {"digital gain 2.0", 4, 0, {}, CDlgGainOffset::IDC_DIGITAL_GAIN,
-         [](T& t) { t.TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
-        {"exposure 2500", 4, 2,
-         [](T& t) {
-             t.SetCameraValue("ExposureMin", 10);
-             t.SetCameraValue("ExposureMax", 100000);
-             t.SetCameraValue("ExposureDur", 5000);
-         },
-         1501, [](T& t) { t.TypeOverEdit(1501, "2500"); }, "ExposureDur", 2500},
-        {"binning 2x", 4, 4, {}, CDlgImage::IDC_BIN_H2, [](T& t) { t.ClickButton(CDlgImage::IDC_BIN_H2); },
-         panel_names::image::kBinHorzMode, 1},
-        {"TDI forward scan", 8, 2, [](T& t) { t.SetCameraValue("TDIMode", 0); }, 1519,
-         [](T& t) { t.Pick(1519, "Forward Scan"); }, "TDIMode", 1},
-        {"fan on level 41", 4, 6, {}, CDlgTempControl::IDC_FAN_ON_LEVEL,
-         [](T& t) { t.TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, "41"); }, panel_names::temperature::kFanOnLevel, 41},
-        {"white balance Auto", 4, 5,
-         [](T& t) {
-             t.SetCameraValue("CCD_Type", kColourSensor);
-             t.SetCameraValue(panel_names::white_balance::kWBMode, 3);
-         },
-         CDlgWhiteBalance::IDC_MODE, [](T& t) { t.Pick(CDlgWhiteBalance::IDC_MODE, "Auto"); },
-         panel_names::white_balance::kWBMode, 2},
-    };
-    return rows;
-}
-
 // Example failure: the camera refuses the value, the error box appears, and the panel goes on
 // showing the refused value; the same value typed again then sends nothing.
 TEST_F(PanelCameraValueTest, RefusedWriteLeavesTheCameraValueAndIsSentAgain)
 {
     for (const UnwrittenRow& row : UnwrittenRows()) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(Open(row.config, row.slot, row.prepare));
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
         const QString before = Shown(row.id);
         const std::int64_t held = Field(row.name);
         ASSERT_NE(held, row.value);
         emu::Fault refuse;
         refuse.kind = emu::FaultKind::Refuse;
         emu.SetAddressFault(Reg(row.name).address, refuse);
-        row.act(*this);
+        row.act();
+        Settle();
         EXPECT_FALSE(WritesTo(row.name).empty()) << "the write left for the camera";
         EXPECT_FALSE(boxes.empty()) << "the refusal is shown";
         EXPECT_EQ(Field(row.name), held);
@@ -261,10 +238,33 @@ TEST_F(PanelCameraValueTest, RefusedWriteLeavesTheCameraValueAndIsSentAgain)
         emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
         emu.ClearFrames();
         const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
-        row.act(*this);
+        row.act();
+        Settle();
         EXPECT_EQ(WritesTo(row.name), Frames{expected}) << "the same value again is sent again";
         EXPECT_EQ(Field(row.name), row.value);
     }
+}
+
+// Example failure: the camera does not answer the write (the answer is lost on the channel),
+// and the panel shows the value as written.
+TEST_F(PanelCameraValueTest, WriteLostOnTheChannelLeavesTheLastValueRead)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const QString before = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    emu::Fault silence;
+    silence.kind = emu::FaultKind::Silence;
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, silence);
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    Settle();
+    EXPECT_FALSE(WritesTo(go::kDigitalGain).empty()) << "the write left for the camera";
+    EXPECT_EQ(Shown(CDlgGainOffset::IDC_DIGITAL_GAIN), before);
+
+    emu.SetAddressFault(Reg(go::kDigitalGain).address, emu::Fault{});
+    window->m_Link.m_bLinkAlive = 1;
+    window->m_Link.m_bOnline = 1;
+    emu.ClearFrames();
+    TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
+    EXPECT_EQ(WritesTo(go::kDigitalGain), Frames{WriteOf(go::kDigitalGain, 2048)});
 }
 
 // Example failure: with the camera offline an edit shows as made, no frame leaves and the
@@ -273,12 +273,13 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
 {
     for (const UnwrittenRow& row : UnwrittenRows()) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(Open(row.config, row.slot, row.prepare));
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
         const QString before = Shown(row.id);
         // The camera fell silent: the link no longer holds it online.
         window->m_Link.m_bLinkAlive = 0;
         window->m_Link.m_bOnline = 0;
-        row.act(*this);
+        row.act();
+        Settle();
         EXPECT_TRUE(WriteFrames().empty());
         EXPECT_EQ(Shown(row.id), before);
         EXPECT_EQ(boxes, std::vector<std::string>{COptionDialog::kCameraOfflineText});
@@ -288,7 +289,8 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
         window->m_Link.m_bOnline = 1;
         emu.ClearFrames();
         const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
-        row.act(*this);
+        row.act();
+        Settle();
         EXPECT_EQ(WritesTo(row.name), Frames{expected});
     }
 }
@@ -302,52 +304,84 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
 TEST_F(PanelCameraValueTest, FirstRebuildSendsTheWritesOfThePanelsRefresh)
 {
     namespace kelmir = panel_names::kelmir;
+    namespace lens = panel_names::lens;
     struct Row {
         const char* what;
         int config;
-        std::function<void(PanelCameraValueTest&)> prepare;
-        std::function<void(PanelCameraValueTest&)> check;
+        CameraValues camera;
+        std::function<void()> check;
     };
     const Row rows[] = {
-        {"Kelmir fine gain and set-point", 7,
-         [](PanelCameraValueTest& t) {
-             t.SetCameraValue("EMGain1XB", 0x1000 | 5);
-             t.SetCameraValue(kelmir::kUserTECValue, 2000);
-         },
-         [](PanelCameraValueTest& t) {
-             const Frames writes = t.WriteFrames();
-             for (const auto& expected : {t.WriteIn("EMGain1XB", 0x1000 | 1700), t.WriteIn(kelmir::kUserTECValue, 2012)})
+        {"Kelmir fine gain and set-point", 7, {{"EMGain1XB", 0x1000 | 5}, {kelmir::kUserTECValue, 2000}},
+         [this] {
+             const Frames writes = WriteFrames();
+             for (const auto& expected : {WriteIn("EMGain1XB", 0x1000 | 1700), WriteIn(kelmir::kUserTECValue, 2012)})
                  EXPECT_NE(std::find(writes.begin(), writes.end(), expected), writes.end());
-             EXPECT_EQ(t.Field("EMGain1XB"), 0x1000 | 1700);
-             EXPECT_EQ(t.Field(kelmir::kUserTECValue), 2012);
+             EXPECT_EQ(Field("EMGain1XB"), 0x1000 | 1700);
+             EXPECT_EQ(Field(kelmir::kUserTECValue), 2012);
          }},
-        {"lens initialised", 4,
-         [](PanelCameraValueTest& t) {
-             t.SetCameraValue(panel_names::lens::kActiveMount, 3);
-             t.SetCameraValue("CanonLensCtrlStatus", 8);
-         },
-         [](PanelCameraValueTest& t) {
-             EXPECT_EQ(t.WritesTo(panel_names::lens::kInitLens), Frames{t.WriteIn(panel_names::lens::kInitLens, 1)});
-         }},
+        {"lens initialised", 4, {{lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}},
+         [this] { EXPECT_EQ(WritesTo(lens::kInitLens), Frames{WriteIn(lens::kInitLens, 1)}); }},
         {"exposure held to the camera's maximum", 4,
-         [](PanelCameraValueTest& t) {
-             t.SetCameraValue("AcquisitionMode", 0);
-             t.SetCameraValue("ExposureMin", 10);
-             t.SetCameraValue("ExposureMax", 100000);
-             t.SetCameraValue("ExposureDur", 500000);
-         },
-         [](PanelCameraValueTest& t) {
-             EXPECT_FALSE(t.WritesTo("ExposureDur").empty());
-             EXPECT_EQ(t.Field("ExposureDur"), 100000);
+         {{"AcquisitionMode", 0}, {"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 500000}},
+         [this] {
+             EXPECT_FALSE(WritesTo("ExposureDur").empty());
+             EXPECT_EQ(Field("ExposureDur"), 100000);
          }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         window.reset();
         OpenOnCamera(row.config);
-        row.prepare(*this);
+        for (const auto& [name, value] : row.camera)
+            SetCameraValue(name, value);
         StartProgram();
-        row.check(*this);
+        row.check();
+    }
+}
+
+// ---- a value set elsewhere ----
+
+// Example failure: a value set from the terminal is shown as a third value, neither the one the
+// camera holds nor one the panel wrote: a gain limit below the other limit shown raised but
+// never written, a width cut by a shorter period shown cut, a width too large for its 14-bit
+// field shown as 16383 while the camera took 3616, a threshold shown as 4095 while the camera
+// took 904.
+TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
+{
+    struct Row {
+        const char* what;
+        int config;
+        int slot;
+        CameraValues camera;
+        const char* name;
+        std::int64_t value;  ///< set from elsewhere
+        int id;              ///< the control that shows it
+        const char* held;    ///< the parameter the camera's value is checked in
+        std::int64_t stored; ///< what the camera holds afterwards
+    };
+    const Row rows[] = {
+        {"gain limit below the lower limit", 8, 3, {{"AGCEnable", 1}, {"AGCLimitMin", 1000}, {"AGCLimitMax", 1020}},
+         "AGCLimitMax", 700, CDlgAECAGC::IDC_AGC_MAX, "AGCLimitMax", 1000},
+        {"period shorter than the width", 4, 1, {{"PulseGran", 3}, {"PulsePeriod", 50}, {"PulseWidth", 20}},
+         "PulsePeriod", 7, CDlgOutput::IDC_WIDTH, "PulseWidth", 7},
+        {"AOI width beyond its field", 4, 4, {}, "MasterAOIWidth", 20000, CDlgImage::IDC_MASTER_WIDTH, "MasterAOIWidth",
+         20000 & 0x3FFF},
+        {"threshold beyond its field", 7, 4, {}, "DPCThreshold", 5000, CDlgImageKelmir::IDC_DPC_EDIT, "DPCThreshold",
+         5000 & 0xFFF},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
+        EXPECT_EQ(window->m_Link.SetParamIntIfOnline(row.name, row.value, true, false), 0);
+        Settle();
+        EXPECT_EQ(Field(row.held), row.stored);
+        const QString shown = Shown(row.id);
+        // What a refresh from the camera shows is what the panel shows already.
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), shown);
+        EXPECT_EQ(Field(row.held), row.stored);
     }
 }
 

@@ -301,17 +301,20 @@ protected:
     {
         const auto shown = [panel](const QWidget* w) { return w->isVisibleTo(panel); };
         for (QLabel* label : panel->findChildren<QLabel*>()) {
-            if (shown(label))
+            if (shown(label)) {
                 EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
         }
         for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
-            if (shown(check))
+            if (shown(check)) {
                 EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
+            }
         }
         for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
-            if (shown(box))
+            if (shown(box)) {
                 EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16)
                     << box->title().toStdString();
+            }
         }
         for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
             if (!shown(combo) || combo->count() == 0)
@@ -330,9 +333,10 @@ protected:
         }
         for (QWidget* w : panel->findChildren<QWidget*>()) {
             auto* edit = dynamic_cast<OVEdit*>(w);
-            if (edit && shown(edit))
+            if (edit && shown(edit)) {
                 EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4)
                     << edit->text().toStdString();
+            }
         }
         for (QWidget* w : panel->findChildren<QWidget*>()) {
             auto* numeric = dynamic_cast<OVNumericControl*>(w);

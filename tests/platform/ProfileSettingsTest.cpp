@@ -2,8 +2,15 @@
 
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace platform;
 using corvel::test::TempDir;
@@ -117,4 +124,208 @@ TEST_F(ProfileSettingsTest, MissingFileIsAnEmptyProfile)
     EXPECT_EQ(settings.GetProfileInt("LastConfig", "PollingTime", 2000), 2000);
     ASSERT_TRUE(settings.WriteProfileInt("LastConfig", "PollingTime", 1000));
     EXPECT_EQ(dir.Read("Corvel.ini").find("[LastConfig]"), 0u);
+}
+
+namespace {
+
+// Runs `body` in a child process that cannot override file permissions (a root test run
+// drops to an unprivileged user, with `dir` handed to it) and gives what it wrote to `out`.
+// Empty when the child did not end in time or failed.
+std::string RunUnprivileged(const std::filesystem::path& dir, const std::function<std::string()>& body)
+{
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+            (void)::lchown(entry.path().c_str(), kNobody, kNobody);
+        (void)::lchown(dir.c_str(), kNobody, kNobody);
+    }
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(2);
+        const std::string result = body();
+        (void)!::write(fds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    for (;;) {
+        char buffer[512];
+        pollfd poll{fds[0], POLLIN, 0};
+        if (::poll(&poll, 1, 100) > 0) {
+            const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            result.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            result.clear();
+            break;
+        }
+    }
+    ::close(fds[0]);
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : std::string();
+}
+
+std::string ModeAndKind(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return "missing";
+    char text[32];
+    std::snprintf(text, sizeof text, "%s %o", S_ISLNK(st.st_mode) ? "link" : S_ISREG(st.st_mode) ? "file" : "other",
+                  static_cast<unsigned>(st.st_mode & 0777));
+    return text;
+}
+
+}  // namespace
+
+// Example failure: a settings file that cannot be read (no permission, a FIFO, a folder, an
+// oversized file) is taken as empty and the first write puts a fresh file in its place, losing
+// every other section; a read-only file is replaced by the rename; a link is replaced by a
+// regular file so the settings split; a FIFO hangs the read; a problem is logged on every key.
+TEST(ProfileSettingsFileStates, OnlyAMissingFileIsEmptyAndNoOtherFileIsReplaced)
+{
+    const std::string stored = "[Other]\nKeep=7\n[LastConfig]\nPollingTime=500\n";
+    struct Row {
+        const char* name;
+        std::function<void(const TempDir&)> make;
+        const char* readValue;  // what PollingTime reads (default "2000")
+        bool writes;            // the write of a new key succeeds
+        int reports;            // problem reports over two reads and two writes
+    } rows[] = {
+        {"missing", [](const TempDir&) {}, "2000", true, 0},
+        {"empty", [](const TempDir& d) { d.Write("Corvel.ini", ""); }, "2000", true, 0},
+        {"regular", [&](const TempDir& d) { d.Write("Corvel.ini", stored); }, "500", true, 0},
+        {"unreadable",
+         [&](const TempDir& d) {
+             d.Write("Corvel.ini", stored);
+             ::chmod((d / "Corvel.ini").c_str(), 0200);
+         },
+         "2000", false, 1},
+        {"read_only",
+         [&](const TempDir& d) {
+             d.Write("Corvel.ini", stored);
+             ::chmod((d / "Corvel.ini").c_str(), 0444);
+         },
+         "500", false, 1},
+        {"link",
+         [&](const TempDir& d) {
+             std::filesystem::create_directory(d / "real");
+             d.Write("real/settings.ini", stored);
+             std::filesystem::create_symlink("real/settings.ini", d / "Corvel.ini");
+         },
+         "500", true, 0},
+        {"link_to_missing",
+         [](const TempDir& d) {
+             std::filesystem::create_directory(d / "real");
+             std::filesystem::create_symlink("real/settings.ini", d / "Corvel.ini");
+         },
+         "2000", true, 0},
+        {"fifo", [](const TempDir& d) { ::mkfifo((d / "Corvel.ini").c_str(), 0600); }, "2000", false, 1},
+        {"folder", [](const TempDir& d) { std::filesystem::create_directory(d / "Corvel.ini"); }, "2000", false, 1},
+        {"oversized",
+         [&](const TempDir& d) { d.Write("Corvel.ini", stored + std::string(ProfileSettings::kMaxFileBytes, ';')); },
+         "2000", false, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        row.make(dir);
+        const std::filesystem::path file = dir / "Corvel.ini";
+        const std::string kindBefore = ModeAndKind(file);
+        const bool readable = kindBefore.rfind("file", 0) == 0 && kindBefore != "file 200";
+        const std::string bytesBefore = readable ? dir.Read("Corvel.ini") : std::string();
+
+        const std::string result = RunUnprivileged(dir.Path(), [&] {
+            std::vector<std::string> reports;
+            ProfileSettings::SetProblemReporter([&](const std::string& text) { reports.push_back(text); });
+            ProfileSettings settings(file);
+            std::string out = settings.GetProfileString("LastConfig", "PollingTime", "2000");
+            out += "|" + settings.GetProfileString("LastConfig", "PollingTime", "2000");
+            out += std::string("|") + (settings.WriteProfileInt("LastConfig", "DebugMode", 1) ? "w" : "-");
+            out += std::string("|") + (settings.WriteProfileInt("LastConfig", "Animation", 1) ? "w" : "-");
+            out += "|" + std::to_string(reports.size());
+            ProfileSettings::SetProblemReporter(nullptr);
+            return out;
+        });
+        ASSERT_FALSE(result.empty()) << "the child hung or failed";
+        const std::string expected = std::string(row.readValue) + "|" + row.readValue + "|" + (row.writes ? "w|w" : "-|-")
+                                     + "|" + std::to_string(row.reports);
+        EXPECT_EQ(result, expected);
+
+        const std::string kindAfter = ModeAndKind(file);
+        if (!row.writes) {
+            EXPECT_EQ(kindAfter, kindBefore) << "the file was replaced";
+            if (readable)
+                EXPECT_EQ(dir.Read("Corvel.ini"), bytesBefore);
+            continue;
+        }
+        if (kindBefore != "missing")
+            EXPECT_EQ(kindAfter.substr(0, 4), kindBefore.substr(0, 4)) << "a link must stay a link";
+        ProfileSettings reread(file);
+        EXPECT_EQ(reread.GetProfileInt("LastConfig", "DebugMode", 0), 1);
+        EXPECT_EQ(reread.GetProfileInt("LastConfig", "Animation", 0), 1);
+        EXPECT_EQ(reread.GetProfileString("LastConfig", "PollingTime", "2000"), row.readValue);
+        if (std::string(row.readValue) == "500")
+            EXPECT_EQ(reread.GetProfileInt("Other", "Keep", 0), 7);
+    }
+}
+
+// Example failure: processes that write keys at the same time each load the file, change it
+// and rename their copy over the others', so most keys are lost.
+TEST(ProfileSettingsProcesses, ConcurrentWritersKeepEveryKey)
+{
+    TempDir dir;
+    corvel::test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.Path().string());
+    const std::filesystem::path file = dir / "Corvel.ini";
+    constexpr int kWriters = 4;
+    constexpr int kKeys = 100;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ProfileSettings settings(file);
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k)
+                ok = settings.WriteProfileInt("Writer" + std::to_string(w), "Key" + std::to_string(k), k) && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        ASSERT_GT(pid, 0);
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ProfileSettings settings(file);
+    int kept = 0;
+    for (int w = 0; w < kWriters; ++w)
+        for (int k = 0; k < kKeys; ++k)
+            kept += settings.GetProfileInt("Writer" + std::to_string(w), "Key" + std::to_string(k), -1) == k;
+    EXPECT_EQ(kept, kWriters * kKeys);
+}
+
+// Example failure: the parsed file is kept and another writer's change (a rename over it, or
+// a rewrite in place of the same size) is never seen.
+TEST_F(ProfileSettingsTest, ChangesByOthersAreSeen)
+{
+    dir.Write("Corvel.ini", "[A]\nKey=1\n");
+    EXPECT_EQ(settings.GetProfileInt("A", "Key", 0), 1);
+    dir.Write("next.ini", "[A]\nKey=2\n");
+    std::filesystem::rename(dir / "next.ini", file);
+    EXPECT_EQ(settings.GetProfileInt("A", "Key", 0), 2);
+    dir.Write("Corvel.ini", "[A]\nKey=3\n");
+    EXPECT_EQ(settings.GetProfileInt("A", "Key", 0), 3);
+    std::filesystem::remove(file);
+    EXPECT_EQ(settings.GetProfileInt("A", "Key", 0), 0);
 }

@@ -317,10 +317,11 @@ TEST_F(KelmirMap, EveryRegisterIsWellFormed)
         }
     }
     for (const auto& [cmd, users] : byCmd) {
-        if (cmd == "paramFS")
+        if (cmd == "paramFS") {
             EXPECT_EQ(users, (std::vector<std::string>{"ParamFlashStatus", "AFETestSelector"}));
-        else
+        } else {
             EXPECT_EQ(users.size(), 1u) << cmd;
+        }
     }
 }
 

@@ -286,12 +286,13 @@ TEST_P(MapContent, EveryRegisterIsWellFormed)
     }
     // Two mnemonics are shared; every other one is unique.
     for (const auto& [cmd, users] : byCmd) {
-        if (cmd == "paramFS")
+        if (cmd == "paramFS") {
             EXPECT_EQ(users, (std::vector<std::string>{"ParamFlashStatus", "AFETestSelector"}));
-        else if (cmd == "vsubWrite")
+        } else if (cmd == "vsubWrite") {
             EXPECT_EQ(users, (std::vector<std::string>{"VSubWrite", "RgsCamInfo"}));
-        else
+        } else {
             EXPECT_EQ(users.size(), 1u) << cmd;
+        }
     }
 }
 

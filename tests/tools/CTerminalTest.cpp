@@ -4,6 +4,9 @@
 #include "tools/CTerminal.h"
 
 #include "TerminalFixture.h"
+#include "catalogues/CatalogueTable.h"
+#include "catalogues/KelmirCatalogue.h"
+#include "catalogues/ZorvatCatalogue.h"
 #include "controls/DlgItem.h"
 #include "controls/MessageBox.h"
 #include "support/AppLogCapture.h"
@@ -20,6 +23,7 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -157,7 +161,7 @@ TEST_F(TerminalWindow, TypedCommandsRunAgainstTheCamera)
     Type("nosuch");
     EXPECT_TRUE(Frames().empty());
     EXPECT_EQ(CommandLine()->text(), "nosuch");
-    EXPECT_EQ(OutputLines(), (Lines{"nosuch", "", ""}));
+    EXPECT_EQ(OutputLines(), (Lines{"nosuch", "", "Unknown command <nosuch>; \"help\" lists the commands", ""}));
 }
 
 // Example failure: a malformed raw command or value reaches the camera, shows no message, or
@@ -167,7 +171,7 @@ TEST_F(TerminalWindow, MalformedCommandsAreRefused)
     Type("0x52GG00");
     EXPECT_TRUE(Frames().empty());
     ASSERT_EQ(windowHost.appBoxes.size(), 1u);
-    EXPECT_EQ(windowHost.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+    EXPECT_EQ(windowHost.appBoxes[0].text, "HEX command: 'G' (character 3 of 52GG00) is not a hexadecimal digit");
     EXPECT_EQ(OutputLines(), (Lines{"0x52GG00", " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms", "", ""}));
 
     ClearOutput();
@@ -382,6 +386,117 @@ TEST_F(TerminalWindow, LayoutFollowsTheWindowSize)
     EXPECT_EQ(command.top(), 400 - command.height() - 10);
     EXPECT_EQ(output.width(), 600 - 2 * output.left());
     EXPECT_EQ(output.top() + output.height(), command.top() - 2);
+}
+
+// ---- what a typed line writes, on a configuration's whole catalogue ----
+
+/// The terminal over the emulated camera with the parameters of a built-in configuration, as
+/// the main window builds them.
+class TerminalOverCatalogue : public TerminalWindow {
+protected:
+    void UseConfiguration(int config)
+    {
+        const RegisterMapPtr document = LoadRegisterMapForRow(config, exeFolder.Path(), nullptr);
+        ASSERT_TRUE(document);
+        const CatalogueBuildResult built =
+            BuildCatalogueForLink(*link, document, false, config == 7 ? KelmirCatalogue() : MachineVisionCatalogue());
+        ASSERT_TRUE(built.built);
+        ClearOutput();
+        emu.ClearFrames();
+    }
+
+    /// The operator selects what the command line holds, types the line over it and presses Enter.
+    void TypeOver(const std::string& text)
+    {
+        emu.ClearFrames();
+        windowHost.appBoxes.clear();
+        ClearOutput();
+        QLineEdit* line = CommandLine();
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+        if (text.empty())
+            QTest::keyClick(line, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(line, QString::fromStdString(text));
+        QTest::keyClick(line, Qt::Key_Return);
+    }
+};
+
+// Example failure: a value outside the parameter's range is written masked (300 as 44, -5 as
+// 251, 20000 as 3616) or below the minimum; a read-only status field is written, clearing its
+// neighbours; a short name writes to the first of several commands it begins; a failure is
+// answered with silence, with a read of the first parameter, or with the wrong reason; a raw
+// frame is checked like a parameter.
+TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
+{
+    constexpr int kMachineVision = 4;
+    constexpr int kKelmir = 7;
+    const struct {
+        int config;
+        const char* typed;
+        std::vector<Bytes> frames;  ///< what the camera receives
+        const char* shown;          ///< the terminal's reply when the line is refused; null when it ran
+    } rows[] = {
+        // Values outside minimum..maximum, next to the edges that are written.
+        {kMachineVision, "ruConfig 300", {}, "Value <300> is outside 0..255; nothing was written"},
+        {kMachineVision, "ruConfig -5", {}, "Value <-5> is outside 0..255; nothing was written"},
+        {kMachineVision, "ruConfig 255", {{0x57, 0x60, 0x5C, 0x00, 0x00, 0x00, 0xFF}}, nullptr},
+        {kMachineVision, "iStepVal 0", {}, "Value <0> is outside 1..255; nothing was written"},
+        {kMachineVision, "iStepVal 1", {{0x57, 0x62, 0x00, 0x00, 0x00, 0x00, 0x01}}, nullptr},
+        {kMachineVision, "maoiW 20000", {}, "Value <20000> is outside 0..16383; nothing was written"},
+        {kMachineVision, "maoiW 0x3FFF", {{0x57, 0x02, 0x28, 0x00, 0x00, 0x3F, 0xFF}}, nullptr},
+        {kMachineVision, "0x57605C0000012C", {{0x57, 0x60, 0x5C, 0x00, 0x00, 0x01, 0x2C}}, nullptr},
+        // Read-only fields are read, never written.
+        {kMachineVision, "agcMin 1", {}, "Command <agcMin> is read-only; nothing was written"},
+        {kMachineVision, "agcMin", {{0x52, 0x60, 0xA0}}, nullptr},
+        // A write takes the exact command or the only one the name begins; a read the earliest.
+        {kMachineVision, "o 5", {},
+         "Command <o> is the start of several: o1A o1B o1C o1D o2A o2B o2C o2D o3A o3B o3C o3D o4A o4B o4C o4D"
+         " outFmt out1Pol out1Map; nothing was written"},
+        {kMachineVision, "g1 5", {}, "Command <g1> is the start of several: g1A g1B g1C g1D; nothing was written"},
+        {kMachineVision, "o1A 5", {{0x57, 0x00, 0x08, 0x00, 0x00, 0x00, 0x05}}, nullptr},
+        {kMachineVision, "ruConf 7", {{0x57, 0x60, 0x5C, 0x00, 0x00, 0x00, 0x07}}, nullptr},
+        {kMachineVision, "o", {{0x52, 0x00, 0x08}}, nullptr},
+        // Failures say what failed.
+        {kMachineVision, "nosuch", {}, "Unknown command <nosuch>; \"help\" lists the commands"},
+        {kMachineVision, "nosuch 5", {}, "Unknown command <nosuch>; \"help\" lists the commands"},
+        {kMachineVision, "mfgName1 ABCD", {},
+         "Command <mfgName1> holds text, which is only read here; nothing was written"},
+        {kMachineVision, "", {}, ""},
+        {kMachineVision, "0x52GG00", {}, "HEX command: 'G' (character 3 of 52GG00) is not a hexadecimal digit"},
+        {kKelmir, "dpcThres 5000", {}, "Value <5000> is outside 0..4095; nothing was written"},
+        {kKelmir, "dpcThres 4095", {{0x57, 0x01, 0xA0, 0x00, 0x00, 0x0F, 0xFF}}, nullptr},
+    };
+    int config = -1;
+    for (const auto& row : rows) {
+        if (row.config != config) {
+            config = row.config;
+            UseConfiguration(config);
+            ASSERT_FALSE(HasFatalFailure());
+        }
+        SCOPED_TRACE(std::to_string(row.config) + ": \"" + row.typed + "\"");
+        TypeOver(row.typed);
+        EXPECT_EQ(Frames(), row.frames);
+        const Lines output = OutputLines();
+        const std::string typed = row.typed;
+        if (typed.empty()) {
+            EXPECT_EQ(output, Lines{""}) << "an empty line shows nothing";
+        } else if (typed.rfind("0x", 0) == 0 && row.shown) {
+            // A raw frame that is not sent: the message names the fault, the reply line the result.
+            ASSERT_EQ(windowHost.appBoxes.size(), 1u);
+            EXPECT_EQ(windowHost.appBoxes[0].text, row.shown);
+            EXPECT_EQ(output, (Lines{typed, " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms", "", ""}));
+        } else if (row.shown) {
+            EXPECT_EQ(output, (Lines{typed, "", row.shown, ""}));
+            EXPECT_EQ(CommandLine()->text().toStdString(), typed) << "a refused line stays to be corrected";
+        } else {
+            EXPECT_TRUE(CommandLine()->text().isEmpty());
+            ASSERT_GE(output.size(), 2u);
+            // A parameter command closes with ">", a raw frame answers on its second line.
+            const bool closed = std::find(output.begin(), output.end(), ">") != output.end();
+            EXPECT_TRUE(closed || output[1].rfind("OK; err = 0", 0) == 0) << testing::PrintToString(output);
+        }
+    }
 }
 
 }  // namespace

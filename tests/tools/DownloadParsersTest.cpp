@@ -180,7 +180,7 @@ TEST(DefectTable, PlacesBothListsInTheTypesHalf)
     const auto large = ParseDefectTable(kDpmUser, file, true);
     ASSERT_TRUE(large.ok()) << large.error().Message();
     const auto& bytes = large.value().bytes;
-    EXPECT_EQ(bytes.size(), 0x4000u);
+    ASSERT_EQ(bytes.size(), 0x4000u);
     EXPECT_EQ(download::FlashWordAt(bytes, 0x2000), 0xC005200Au);
     EXPECT_EQ(download::FlashWordAt(bytes, 0x2004), 0x4007000Au);
     EXPECT_EQ(download::FlashWordAt(bytes, 0x2008), 0u);

@@ -192,17 +192,30 @@ TEST_F(TerminalEngine, RawWriteIsSentAsTypedAndTimed)
 }
 
 // Example failure: a malformed raw command sends a shifted or partial frame, shows no message,
-// or is reported as acknowledged.
+// blames the length of a command whose length is right, or is reported as acknowledged.
 TEST_F(TerminalEngine, MalformedRawCommandSendsNothing)
 {
-    for (const char* typed : {"0x52GG00", "HEX: 520518", "0x5205", "0x57051C0000000A00", "hex:"}) {
-        SCOPED_TRACE(typed);
-        EXPECT_EQ(Type(typed), TerminalCommands::Outcome::Done);
+    const struct {
+        const char* typed;
+        const char* box;
+    } rows[] = {
+        {"0x52GG00", "HEX command: 'G' (character 3 of 52GG00) is not a hexadecimal digit"},
+        {"hex:57051C000000 A", "HEX command: ' ' (character 13 of 57051C000000 A) is not a hexadecimal digit"},
+        {"0x-52051", "HEX command: '-' (character 1 of -52051) is not a hexadecimal digit"},
+        {"HEX: 520518", "HEX command should have 3 or 7 bytes"},
+        {"0x5205", "HEX command should have 3 or 7 bytes"},
+        {"0x52GG0", "HEX command should have 3 or 7 bytes"},
+        {"0x57051C0000000A00", "HEX command should have 3 or 7 bytes"},
+        {"hex:", "HEX command should have 3 or 7 bytes"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(Type(row.typed), TerminalCommands::Outcome::Done);
         EXPECT_TRUE(Frames().empty());
         ASSERT_EQ(host.appBoxes.size(), 1u);
-        EXPECT_EQ(host.appBoxes[0].text, "HEX command should have 3 or 7 bytes");
+        EXPECT_EQ(host.appBoxes[0].text, row.box);
         EXPECT_EQ(host.appBoxes[0].caption, "Corvel");
-        EXPECT_EQ(host.lines, (Lines{typed, " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms\n"}));
+        EXPECT_EQ(host.lines, (Lines{row.typed, " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms\n"}));
     }
 }
 
@@ -253,7 +266,8 @@ TEST_F(TerminalEngine, IntegerWritesDecimalAndHex)
 }
 
 // Example failure: a value that is no number of the parameter's type is written as 0 (or as
-// its leading digits), or the line is taken away from the operator.
+// its leading digits), a value outside the parameter's range is written masked or scaled into
+// another, or the line is taken away from the operator.
 TEST_F(TerminalEngine, MalformedValuesWriteNothing)
 {
     PresetBool("AECEnable", true);
@@ -266,6 +280,10 @@ TEST_F(TerminalEngine, MalformedValuesWriteNothing)
         {"trgFrm 1.5", "Invalid value <1.5>: a decimal or 0x hexadecimal integer expected; nothing was written"},
         {"aecEn yes", "Invalid value <yes>: 1, on, true, 0, off or false expected; nothing was written"},
         {"digiGain abc", "Invalid value <abc>: a decimal number expected; nothing was written"},
+        {"trgFrm 0", "Value <0> is outside 1..65501; nothing was written"},
+        {"trgFrm 0x10000", "Value <0x10000> is outside 1..65501; nothing was written"},
+        {"digiGain 4.5", "Value <4.5> is outside 0..4; nothing was written"},
+        {"digiGain -0.5", "Value <-0.5> is outside 0..4; nothing was written"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed);
@@ -304,33 +322,43 @@ TEST_F(TerminalEngine, FloatingPointWriteAndRead)
                                  "value = 1536 <00000600>: float_val = 1.5000", ">digiGain 1.5000", ">\r\n"}));
 }
 
-// Example failure: a text parameter given a value is written, or its read is not sent.
+// Example failure: a text parameter given a value is written, or answered as if it ran; its
+// read is not sent.
 TEST_F(TerminalEngine, TextIsReadOnlyHere)
 {
-    EXPECT_EQ(Type("mfgName1 ABCD"), TerminalCommands::Outcome::Done);
+    EXPECT_EQ(Type("mfgName1 ABCD"), TerminalCommands::Outcome::Kept);
     EXPECT_TRUE(Frames().empty());
-    EXPECT_EQ(host.lines, (Lines{"mfgName1 ABCD\r\n", ">\r\n"}));
+    EXPECT_EQ(host.lines, (Lines{"mfgName1 ABCD\r\n",
+                                 "Command <mfgName1> holds text, which is only read here; nothing was written"}));
     Type("mfgName1");
     EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x70, 0x28}}));
     EXPECT_EQ(host.lines.back(), ">\r\n");
 }
 
 // Example failure: an earlier parameter whose short command begins with the typed name wins
-// over the exact one, a prefix picks a later parameter, or an unknown name is answered.
+// over the exact one, a prefix picks a later parameter, a write goes to the first of several
+// commands the name begins, an unknown name or an empty line is answered with a read.
 TEST_F(TerminalEngine, ShortCommandLookup)
 {
     const struct {
         const char* name;
         const char* typed;
         std::vector<Bytes> frames;
-        const char* echo;
+        const char* echo;     ///< a line the link echoes; null when nothing ran
+        const char* refusal;  ///< the terminal's line when nothing ran; null for an empty line
     } rows[] = {
-        {"exact_beats_earlier_prefix", "taps", {{0x52, 0x01, 0x08}}, ">taps "},
-        {"prefix_takes_the_earliest", "trg", {{0x52, 0x05, 0x1C}}, ">trgFrm "},
-        {"longer_prefix", "trgM", {{0x52, 0x05, 0x18}}, ">trgMode "},
-        {"empty_line_reads_the_first", "", {{0x52, 0x60, 0x0C}}, ">ping"},
-        {"case_sensitive", "TRGFRM", {}, nullptr},
-        {"unknown", "nosuch 5", {}, nullptr},
+        {"exact_beats_earlier_prefix", "taps", {{0x52, 0x01, 0x08}}, ">taps ", nullptr},
+        {"prefix_takes_the_earliest", "trg", {{0x52, 0x05, 0x1C}}, ">trgFrm ", nullptr},
+        {"longer_prefix", "trgM", {{0x52, 0x05, 0x18}}, ">trgMode ", nullptr},
+        {"write_exact", "tapsMode 2", {{0x57, 0x01, 0x08, 0x00, 0x00, 0x00, 0x02}}, "<tapsMode 2", nullptr},
+        {"write_read_only", "taps 2", {}, nullptr, "Command <taps> is read-only; nothing was written"},
+        {"write_to_the_only_command", "trgM 1", {{0x57, 0x05, 0x18, 0x00, 0x00, 0x00, 0x01}}, "<trgMode 1", nullptr},
+        {"write_to_one_of_several", "trg 3", {}, nullptr,
+         "Command <trg> is the start of several: trgFrm trgMode; nothing was written"},
+        {"case_sensitive", "TRGFRM", {}, nullptr, "Unknown command <TRGFRM>; \"help\" lists the commands"},
+        {"unknown", "nosuch 5", {}, nullptr, "Unknown command <nosuch>; \"help\" lists the commands"},
+        {"empty_line", "", {}, nullptr, nullptr},
+        {"blank_line", "  \t ", {}, nullptr, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -338,7 +366,7 @@ TEST_F(TerminalEngine, ShortCommandLookup)
         EXPECT_EQ(Frames(), row.frames);
         if (!row.echo) {
             EXPECT_EQ(outcome, TerminalCommands::Outcome::Kept);
-            EXPECT_EQ(host.lines, (Lines{std::string(row.typed) + "\r\n"}));
+            EXPECT_EQ(host.lines, (row.refusal ? Lines{std::string(row.typed) + "\r\n", row.refusal} : Lines{}));
             continue;
         }
         EXPECT_EQ(outcome, TerminalCommands::Outcome::Done);
@@ -363,7 +391,7 @@ TEST_F(TerminalEngine, HelpListsEachAddressOnceInOrder)
         EXPECT_EQ(host.lines, (Lines{list}));
     }
     EXPECT_EQ(Type("help x"), TerminalCommands::Outcome::Kept);
-    EXPECT_EQ(host.lines, (Lines{"help x\r\n"}));
+    EXPECT_EQ(host.lines, (Lines{"help x\r\n", "Unknown command <help>; \"help\" lists the commands"}));
 }
 
 // Example failure: the help list of the first catalogue is shown after the configuration was

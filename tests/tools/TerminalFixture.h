@@ -5,6 +5,7 @@
 #pragma once
 
 #include "camera/CXmlNodeValue.h"
+#include "camera/ParamDefinition.h"
 #include "camera/ProtocolFixture.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "support/TempDir.h"
@@ -13,20 +14,37 @@
 
 namespace corvel::test {
 
-/// Defines parameter `name` from its element under `section`: register address, mask, shift
-/// and short command from the element; limits of a floating-point value as given.
+/// Defines parameter `name` from its element under `section` as a catalogue build does: register
+/// link, access, and for an integer its limits from the element; the limits of a floating-point
+/// value as given.
 inline void DefineFromMap(CCameraLink& link, const RegisterMap& map, const std::string& section, const char* name,
                           OrvParamType type, double min = 0, double step = 0, double max = 0)
 {
     const std::string path = section + "/" + name;
-    const CXmlNodeValue element = map.Select(path);
+    const CXmlNodeValue node = map.Select(section);
+    const CXmlNodeValue element = node.Select(name);
     ASSERT_FALSE(element.IsNull()) << path;
-    const auto access = static_cast<OrvParamAccess>(element.Select("access").AsInt64());
-    const RegisterLink reg = MakeLink(static_cast<std::uint16_t>(element.Select("address").AsInt64()),
-                                      static_cast<std::uint32_t>(element.Select("mask").AsInt64()),
-                                      static_cast<int>(element.Select("shift").AsInt64()),
-                                      element.Select("cmd").AsString().c_str(), path.c_str());
-    ASSERT_EQ(DefineLinkedParam(link, name, type, reg, min, step, max, access), 0) << path;
+    const auto access = static_cast<std::int32_t>(element.Select("access").AsInt64());
+    int result = -1;
+    switch (type) {
+    case OrvParam_Int:
+        result = AddIntParam(link, node, name, path, access, element.Select("min").AsInt64(),
+                             element.Select("max").AsInt64(), element.Select("mask").AsInt64(),
+                             element.Select("@default").AsInt64(), false, nullptr);
+        break;
+    case OrvParam_Bool:
+        result = AddBoolParam(link, node, name, path, access, element.Select("@default").AsBool(), nullptr);
+        break;
+    case OrvParam_Float:
+        result = AddFloatParam(link, node, name, path, access, min, max, step);
+        break;
+    case OrvParam_String:
+        result = AddStringParam(link, node, name, path, access, element.Select("@default").AsString(), nullptr);
+        break;
+    default:
+        break;
+    }
+    ASSERT_EQ(result, 0) << path;
 }
 
 /// The emulated camera with "Ping" (defined by the base fixture, command "ping") followed by

@@ -337,12 +337,13 @@ TEST_F(UploadEngineTest, AStopAtAnyPhaseKeepsTheHalfReadBack)
         for (int page = 0; page < 64; ++page) {
             SCOPED_TRACE("page " + std::to_string(page));
             const auto at = [page](const Bytes& b) { return Bytes(b.begin() + page * 256, b.begin() + page * 256 + 256); };
-            if (!c.erased || (page >= keptFirst && page < keptFirst + 32))
+            if (!c.erased || (page >= keptFirst && page < keptFirst + 32)) {
                 ASSERT_EQ(at(flash), at(before));
-            else if (page >= c.newFrom && page < c.newEnd)
+            } else if (page >= c.newFrom && page < c.newEnd) {
                 ASSERT_EQ(at(flash), at(image));
-            else
+            } else {
                 ASSERT_EQ(at(flash), Bytes(256, 0xFF));
+            }
         }
         // Stopped means stopped: no frame after the end.
         emu.ClearFrames();
