@@ -47,24 +47,40 @@ std::optional<std::uint32_t> EncodeBoolean(bool value, std::uint32_t mask, int s
     return ShiftUp((value ? 1u : 0u) & mask, shift);
 }
 
+namespace {
+
+/// (value - minimum) / step truncated toward zero into 32 bits: raw 0 for a zero step or a value
+/// that is not a number; values out of range saturate.
+std::int32_t RawFloatField(double value, double minimum, double step)
+{
+    if (step == 0.0)
+        return 0;
+    const double scaled = std::trunc((value - minimum) / step);
+    if (std::isnan(scaled))
+        return 0;
+    if (scaled >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (scaled <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(scaled);
+}
+
+}  // namespace
+
 std::optional<std::uint32_t> EncodeFloat(double value, double minimum, double step, std::uint32_t mask, int shift)
 {
     if (mask == 0)
         return std::nullopt;
-    std::int32_t raw = 0;
-    if (step != 0.0) {
-        const double scaled = std::trunc((value - minimum) / step);
-        if (std::isnan(scaled))
-            raw = 0;
-        else if (scaled >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-            raw = std::numeric_limits<std::int32_t>::max();
-        else if (scaled <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-            raw = std::numeric_limits<std::int32_t>::min();
-        else
-            raw = static_cast<std::int32_t>(scaled);
-    }
-    return ShiftUp(static_cast<std::uint32_t>(raw) & mask, shift);
+    return ShiftUp(static_cast<std::uint32_t>(RawFloatField(value, minimum, step)) & mask, shift);
 }
+
+bool FloatFieldHolds(double value, double minimum, double step, std::uint32_t mask)
+{
+    const std::int32_t raw = RawFloatField(value, minimum, step);
+    return raw >= 0 && static_cast<std::uint32_t>(raw) <= mask;
+}
+
+double LargestFloat(double minimum, double step, std::uint32_t mask) { return minimum + mask * step; }
 
 std::optional<std::uint32_t> EncodeString(std::string_view text)
 {

@@ -33,6 +33,12 @@ std::optional<std::uint32_t> EncodeBoolean(bool value, std::uint32_t mask, int s
 /// Raw field = (value - minimum) / step, truncated toward zero into 32 bits (a zero step or a
 /// value that is not a number gives raw 0; out-of-range values saturate), then masked and shifted.
 std::optional<std::uint32_t> EncodeFloat(double value, double minimum, double step, std::uint32_t mask, int shift);
+/// Whether the raw field EncodeFloat codes for `value` lies in 0..mask, so that no bit of it is
+/// lost: past the field's last step a value would arrive wrapped (with mask 0x0FFF and step
+/// 1/1024 from 0, 4.0 codes as 0).
+bool FloatFieldHolds(double value, double minimum, double step, std::uint32_t mask);
+/// The value of the field's last step: minimum + mask * step.
+double LargestFloat(double minimum, double step, std::uint32_t mask);
 /// Up to 4 characters, the first in the most significant byte, the rest zero.
 std::optional<std::uint32_t> EncodeString(std::string_view text);
 

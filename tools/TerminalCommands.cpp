@@ -2,6 +2,7 @@
 
 #include "camera/LinkText.h"
 #include "camera/RegisterLink.h"
+#include "camera/ValueCoder.h"
 
 #include <algorithm>
 #include <charconv>
@@ -134,9 +135,10 @@ struct WriteValue {
     std::string refusal;
 };
 
-WriteValue CheckWrite(const _OrvStParam& param, const std::string& cmd, const std::string& value)
+WriteValue CheckWrite(const _OrvStParam& param, const RegisterLink& reg, const std::string& value)
 {
     WriteValue out;
+    const std::string& cmd = reg.cmd;
     // A read-only register shares its word with other fields: writing it would clear them.
     if ((param.access & OrvParam_Write) == 0) {
         out.refusal = "Command <" + cmd + "> is read-only";
@@ -167,9 +169,14 @@ WriteValue CheckWrite(const _OrvStParam& param, const std::string& cmd, const st
     case OrvParam_Float:
         if (const auto parsed = terminal::ParseFloatValue(value)) {
             out.d = *parsed;
-            if (out.d < param.min.d || out.d > param.max.d)
-                out.refusal =
-                    camera::FormatText("Value <%s> is outside %g..%g", value.c_str(), param.min.d, param.max.d);
+            // The field counts steps from the minimum in the mask's bits: past its last step a
+            // value would arrive wrapped (the maximum itself may lie there).
+            const double step = param.def.d;
+            const double top = step > 0 ? std::min(param.max.d, ValueCoder::LargestFloat(param.min.d, step, reg.mask))
+                                        : param.max.d;
+            if (out.d < param.min.d || out.d > param.max.d ||
+                !ValueCoder::FloatFieldHolds(out.d, param.min.d, step, reg.mask))
+                out.refusal = camera::FormatText("Value <%s> is outside %g..%g", value.c_str(), param.min.d, top);
         } else {
             invalid("a decimal number");
         }
@@ -196,6 +203,12 @@ TerminalCommands::Outcome TerminalCommands::Execute(std::string_view text)
     // Enter on an empty line is no command.
     if (line.text.empty())
         return Outcome::Kept;
+    // Pasted lines are no one command: a name on one and a value on the next would be written.
+    if (line.text.find_first_of("\r\n") != std::string::npos) {
+        output_.AddText(line.text + "\r\n");
+        output_.AddText("Several lines in one command; enter one command per line; nothing was sent");
+        return Outcome::Kept;
+    }
     switch (line.kind) {
     case terminal::LineKind::Raw:
         return RunRaw(line);
@@ -285,7 +298,7 @@ TerminalCommands::Lookup TerminalCommands::Find(const std::vector<_OrvStParam>& 
             continue;
         if (reg.cmd == name) {
             found.match = &record;
-            found.cmd = reg.cmd;
+            found.reg = reg;
             found.candidates.clear();
             return found;
         }
@@ -293,7 +306,7 @@ TerminalCommands::Lookup TerminalCommands::Find(const std::vector<_OrvStParam>& 
             continue;
         if (!firstPrefix) {
             firstPrefix = &record;
-            found.cmd = reg.cmd;
+            found.reg = reg;
         }
         if (std::find(found.candidates.begin(), found.candidates.end(), reg.cmd) == found.candidates.end())
             found.candidates.push_back(reg.cmd);
@@ -329,7 +342,7 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
     const char* name = param.name;
     WriteValue checked;
     if (write) {
-        checked = CheckWrite(param, found.cmd, value);
+        checked = CheckWrite(param, found.reg, value);
         if (!checked.refusal.empty()) {
             output_.AddText(checked.refusal + "; nothing was written");
             return Outcome::Kept;
@@ -339,18 +352,29 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
     switch (param.type) {
     case OrvParam_Int:
         if (write) {
-            link_.SetParamIntIfOnline(name, checked.n, true, false);
+            // The link drops the write while it counts the camera as gone (after a lost answer).
+            if (link_.SetParamIntIfOnline(name, checked.n, true, false) == link_result::kOffline) {
+                output_.AddText("Camera is offline; nothing was written");
+                return Outcome::Kept;
+            }
         } else {
             std::int64_t current = 0;
             link_.GetParamInt(name, &current);
         }
         break;
     case OrvParam_Bool:
-        if (write) {
-            link_.SetParamBool(name, checked.b, true);
-        } else {
+        if (!write) {
             bool current = false;
             link_.GetParamBool(name, &current);
+        } else if (link_.SetParamBool(name, checked.b, true) == kOrvParamUnchanged) {
+            // The store skips a flag set to the value it holds, but the camera may hold the
+            // other (a raw frame, a reset): the typed value goes out all the same.
+            _OrvStParam typed = param;
+            typed.value.b.value = checked.b ? 1 : 0;
+            const std::uint8_t flag = typed.value.b.value;
+            link_.ParamToConsole(&typed, &flag);
+            if (link_.SetParamToCamera(&typed) == 0)
+                link_.ParamToConsoleReply(&typed);
         }
         break;
     case OrvParam_Float:

@@ -11,6 +11,7 @@
 
 #include "camera/CameraLink.h"
 #include "camera/ITerminalSink.h"
+#include "camera/RegisterLink.h"
 #include "platform/Clock.h"
 
 #include <cstdint>
@@ -73,7 +74,7 @@ private:
     /// short commands the name begins (empty: the name is unknown).
     struct Lookup {
         const _OrvStParam* match = nullptr;
-        std::string cmd;
+        RegisterLink reg;  ///< the match's register link
         std::vector<std::string> candidates;
     };
     /// The first record (store order) whose short command equals `name`, else the first whose

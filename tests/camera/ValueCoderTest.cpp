@@ -81,6 +81,13 @@ TEST(ValueCoder, FloatsScaleByStepFromTheMinimum)
     EXPECT_EQ(EncodeFloat(std::nan(""), 0.0, 1.0, 0xFF, 0), 0u);
     EXPECT_EQ(EncodeFloat(1.0, 0.0, 1.0, 0, 0), std::nullopt) << "limits entries have no bits";
 
+    // Whether a value's field fits the mask, so that it is not written wrapped.
+    EXPECT_TRUE(FloatFieldHolds(127.5, 0.0, 0.5, 0xFF)) << "the last step";
+    EXPECT_TRUE(FloatFieldHolds(127.9, 0.0, 0.5, 0xFF)) << "truncated onto the last step";
+    EXPECT_FALSE(FloatFieldHolds(128.0, 0.0, 0.5, 0xFF)) << "would be written as 0";
+    EXPECT_FALSE(FloatFieldHolds(-0.5, 0.0, 0.5, 0xFF)) << "below the minimum";
+    EXPECT_DOUBLE_EQ(LargestFloat(-12.0, 0.1, 0xFF), 13.5);
+
     EXPECT_DOUBLE_EQ(DecodeFloat(20, 0xFF, 0, 0.0, 0.5, 100.0), 10.0);
     EXPECT_DOUBLE_EQ(DecodeFloat(0xFF, 0xFF, 0, 0.0, 0.5, 100.0), -0.5) << "above max reads as negative";
     EXPECT_DOUBLE_EQ(DecodeFloat(0xFF00, 0xFF, 8, -12.0, 0.1, 12.0), (255 - 256) * 0.1 - 12.0);

@@ -14,6 +14,7 @@
 #include "tools/ITerminalOwner.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -180,6 +181,46 @@ TEST_F(TerminalWindow, MalformedCommandsAreRefused)
     EXPECT_TRUE(Frames().empty());
     EXPECT_EQ(CommandLine()->text(), "trgFrm 12abc");
     EXPECT_EQ(OutputLines().at(2), "Invalid value <12abc>: a decimal or 0x hexadecimal integer expected; nothing was written");
+}
+
+// Example failure: after an answer is lost the link counts the camera as gone and drops typed
+// writes, while the terminal closes the line with ">" as if it had been written and empties it.
+TEST_F(TerminalWindow, WriteWhileTheCameraIsOfflineSaysSo)
+{
+    Silence(0x0518);
+    Type("0x57051800000002");
+    ASSERT_EQ(link->m_bOnline, 0) << "a lost answer takes the camera offline";
+
+    ClearOutput();
+    CommandLine()->clear();
+    Type("trgFrm 6");
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(OutputLines(), (Lines{"trgFrm 6", "", "Camera is offline; nothing was written", ""}));
+    EXPECT_EQ(CommandLine()->text(), "trgFrm 6") << "the line stays to be sent again";
+}
+
+// Example failure: lines pasted into the command line run as one command, so that a name on
+// one line and a value on the next are written, or the refusal takes the pasted text away.
+TEST_F(TerminalWindow, PastedLinesRunNothing)
+{
+    for (const char* pasted : {"aecEn\non\n", "trgFrm 7\ntrgFrm 8", "0x57051C00000007\r\n0x520518"}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(pasted)));
+        QApplication::clipboard()->setText(QString::fromLatin1(pasted));
+        ClearOutput();
+        emu.ClearFrames();
+        QLineEdit* line = CommandLine();
+        line->setFocus();
+        QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        const QString held = line->text();
+        QTest::keyClick(line, Qt::Key_Return);
+        EXPECT_TRUE(Frames().empty());
+        const Lines output = OutputLines();
+        ASSERT_GE(output.size(), 2u);
+        EXPECT_EQ(output[output.size() - 2],
+                  "Several lines in one command; enter one command per line; nothing was sent");
+        EXPECT_EQ(line->text(), held);
+    }
 }
 
 // Example failure: what the camera link writes elsewhere (a panel's change) does not reach the

@@ -154,7 +154,7 @@ protected:
         host.appBoxes.clear();
         return commands->Execute(line);
     }
-    /// Sets a boolean without going through the terminal, so the next write is a change.
+    /// Sets what the link holds of a boolean, without going through the terminal.
     void PresetBool(const char* name, bool value)
     {
         link->SetParamBool(name, value, false);
@@ -241,7 +241,7 @@ TEST_F(TerminalEngine, IntegerReadByShortCommand)
 }
 
 // Example failure: "0x10" is written as 0 or a decimal value is coded wrongly; a write while
-// the camera is offline reaches it anyway.
+// the camera is offline reaches it anyway, or is closed with ">" as if it had.
 TEST_F(TerminalEngine, IntegerWritesDecimalAndHex)
 {
     const struct {
@@ -260,14 +260,15 @@ TEST_F(TerminalEngine, IntegerWritesDecimalAndHex)
     }
 
     link->m_bOnline = 0;
-    EXPECT_EQ(Type("trgFrm 7"), TerminalCommands::Outcome::Done);
+    EXPECT_EQ(Type("trgFrm 7"), TerminalCommands::Outcome::Kept);
     EXPECT_TRUE(Frames().empty());
-    EXPECT_EQ(host.lines, (Lines{"trgFrm 7\r\n", "  Time: 0.000000ms\n", ">\r\n"}));
+    EXPECT_EQ(host.lines, (Lines{"trgFrm 7\r\n", "Camera is offline; nothing was written"}));
 }
 
 // Example failure: a value that is no number of the parameter's type is written as 0 (or as
 // its leading digits), a value outside the parameter's range is written masked or scaled into
-// another, or the line is taken away from the operator.
+// another (the maximum 4.0 is 4096 steps, one past a 12-bit field, and would arrive as 0), pasted
+// lines are run as a name and a value, or the line is taken away from the operator.
 TEST_F(TerminalEngine, MalformedValuesWriteNothing)
 {
     PresetBool("AECEnable", true);
@@ -282,8 +283,12 @@ TEST_F(TerminalEngine, MalformedValuesWriteNothing)
         {"digiGain abc", "Invalid value <abc>: a decimal number expected; nothing was written"},
         {"trgFrm 0", "Value <0> is outside 1..65501; nothing was written"},
         {"trgFrm 0x10000", "Value <0x10000> is outside 1..65501; nothing was written"},
-        {"digiGain 4.5", "Value <4.5> is outside 0..4; nothing was written"},
-        {"digiGain -0.5", "Value <-0.5> is outside 0..4; nothing was written"},
+        {"digiGain 4.5", "Value <4.5> is outside 0..3.99902; nothing was written"},
+        {"digiGain -0.5", "Value <-0.5> is outside 0..3.99902; nothing was written"},
+        {"digiGain 4", "Value <4> is outside 0..3.99902; nothing was written"},
+        {"aecEn\non", "Several lines in one command; enter one command per line; nothing was sent"},
+        {"trgFrm 7\r\ntrgFrm 8", "Several lines in one command; enter one command per line; nothing was sent"},
+        {"0x520518\n0x52051C", "Several lines in one command; enter one command per line; nothing was sent"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed);
@@ -293,20 +298,29 @@ TEST_F(TerminalEngine, MalformedValuesWriteNothing)
     }
 }
 
-// Example failure: "0", "OFF" or "false" switch the flag on, or "on" switches it off.
+// Example failure: "0", "OFF" or "false" switch the flag on, or "on" switches it off; a flag
+// the link already holds is not sent (while the camera holds the other, after a raw frame or a
+// reset) and the line is closed with ">" all the same.
 TEST_F(TerminalEngine, BooleanWrites)
 {
     const struct {
         const char* value;
         bool expected;
-    } rows[] = {{"0", false}, {"OFF", false}, {"false", false}, {"off", false},
-                {"1", true},  {"on", true},   {"TRUE", true}};
+        bool held;  ///< what the link holds before; the camera holds the other value
+    } rows[] = {{"0", false, true}, {"OFF", false, true}, {"false", false, true}, {"off", false, true},
+                {"1", true, false}, {"on", true, false},  {"TRUE", true, false},
+                {"on", true, true}, {"0", false, false}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.value);
-        PresetBool("AECEnable", !row.expected);
+        SCOPED_TRACE(std::string(row.value) + (row.held == row.expected ? " (held)" : ""));
+        PresetBool("AECEnable", row.held);
+        emu.SetRegister(0x0150, row.expected ? 0 : 1);
         EXPECT_EQ(Type(std::string("aecEn ") + row.value), TerminalCommands::Outcome::Done);
-        EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x50, 0x00, 0x00, 0x00, row.expected ? std::uint8_t{1} : std::uint8_t{0}}}));
-        EXPECT_EQ(host.lines.back(), ">\r\n");
+        const std::uint8_t bit = row.expected ? 1 : 0;
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x50, 0x00, 0x00, 0x00, bit}}));
+        EXPECT_EQ(emu.Register(0x0150), bit);
+        const std::string state = row.expected ? "on" : "off";
+        EXPECT_EQ(host.lines, (Lines{"aecEn " + std::string(row.value) + "\r\n", "<aecEn " + state,
+                                     "CMD=<5701500000000" + std::to_string(bit) + ">", "OK", ">aecEn " + state, ">\r\n"}));
     }
 }
 
@@ -320,6 +334,9 @@ TEST_F(TerminalEngine, FloatingPointWriteAndRead)
     EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x01, 0x80}}));
     EXPECT_EQ(host.lines, (Lines{"digiGain\r\n", "CMD=<520180>", "ACK = <06>:RSP<00000600>",
                                  "value = 1536 <00000600>: float_val = 1.5000", ">digiGain 1.5000", ">\r\n"}));
+    // The field's last step (4095 / 1024); one step more is refused (MalformedValuesWriteNothing).
+    EXPECT_EQ(Type("digiGain 3.9990234375"), TerminalCommands::Outcome::Done);
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x80, 0x00, 0x00, 0x0F, 0xFF}}));
 }
 
 // Example failure: a text parameter given a value is written, or answered as if it ran; its
