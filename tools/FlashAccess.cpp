@@ -53,6 +53,14 @@ FlashAccess::FlashAccess(CCameraLink& link, platform::IClock* clock)
 bool FlashAccess::Fail(std::string text)
 {
     m_error = std::move(text);
+    m_noAnswer = false;
+    return false;
+}
+
+bool FlashAccess::FailResult(const char* what, int result)
+{
+    Fail(Describe(what, result));
+    m_noAnswer = result != protocol::kFlashBit2 && result != protocol::kFlashBit1 && result != link_result::kRefused;
     return false;
 }
 
@@ -60,7 +68,7 @@ bool FlashAccess::SetSupervisorMode(bool on)
 {
     m_error.clear();
     const int result = m_link.SetSupervisorMode(on);
-    return result == 0 || Fail(Describe("supervisor mode", result));
+    return result == 0 || FailResult("supervisor mode", result);
 }
 
 bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what)
@@ -69,7 +77,7 @@ bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uin
                                (static_cast<std::uint32_t>(b1) << 8) | b0;
     const protocol::WriteFrameBytes frame = protocol::WriteFrame(protocol::kFlashControlRegister, word);
     const int result = m_link.SendFlashCommand(frame.data(), static_cast<std::uint32_t>(frame.size()));
-    return result == 0 || Fail(Describe(what, result));
+    return result == 0 || FailResult(what, result);
 }
 
 bool FlashAccess::WaitReady(const char* what)
@@ -79,7 +87,7 @@ bool FlashAccess::WaitReady(const char* what)
         if (result == 0)
             return true;
         if (result != protocol::kFlashBit0)
-            return Fail(Describe(what, result));
+            return FailResult(what, result);
     }
     return Fail(std::string(what) + ": the flash stays busy (time-out)");
 }
@@ -118,7 +126,7 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
     std::uint32_t length = kStatusRead.size();
     const int result = m_link.TransactFixedTimeout(kStatusRead.data(), &length, answer);
     if (result != 0 || answer[0] != protocol::kAck) {
-        Fail(Describe("erase", result != 0 ? result : 15));
+        FailResult("erase", result != 0 ? result : link_result::kRefused);
         m_erasePolls = kErasePollLimit;
         return EraseProgress::Failed;
     }
@@ -131,7 +139,7 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
     }
     m_erasePolls = kErasePollLimit;
     if (status & 0x06) {
-        Fail(Describe("erase", protocol::DecodeFlashStatus(status)));
+        FailResult("erase", protocol::DecodeFlashStatus(status));
         return EraseProgress::Failed;
     }
     return EraseProgress::Done;
@@ -152,7 +160,7 @@ bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t st
         std::uint32_t length = kDataRead.size();
         const int result = m_link.TransactFixedTimeout(kDataRead.data(), &length, answer);
         if (result != 0 || answer[0] != protocol::kAck)
-            return Fail(Describe("read", result != 0 ? result : 15));
+            return FailResult("read", result != 0 ? result : link_result::kRefused);
         for (int i = 0; i < 4; ++i)
             dst[offset - start + static_cast<std::uint32_t>(i)] = answer[static_cast<std::size_t>(1 + i)];
     }
@@ -174,7 +182,7 @@ bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
     block[3 + kPageBytes] = static_cast<std::uint8_t>(-sum);
     const int result = m_link.SendFlashCommand(block.data(), static_cast<std::uint32_t>(block.size()));
     if (result != 0)
-        return Fail(Describe("write", result));
+        return FailResult("write", result);
     return WaitReady("write") && Command(protocol::kFlashProgram, sector, static_cast<std::uint8_t>(page), 0, "write") &&
            WaitReady("write");
 }

@@ -3,6 +3,7 @@
 // printable ASCII inside the data folder, or none at all. The rest are read-back words with
 // a field's mask, shift and scale: decoding stays inside the field, a field written and read
 // again is the same, and the status and error decoders answer every byte and code.
+#include "fuzz/FuzzCheck.h"
 #include "camera/CParamsMap.h"
 #include "camera/LinkText.h"
 #include "camera/RegisterProtocol.h"
@@ -16,11 +17,7 @@
 
 namespace {
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzzcheck::Check;
 
 std::uint32_t Word(const std::uint8_t* bytes) { return ValueCoder::BytesToWord(bytes); }
 

@@ -1,6 +1,7 @@
 // Fuzz target: arbitrary bytes as the scripting console's script list. Every path taken is a
 // usable path line, the rejected line numbers rise and name lines of the text, and the list
 // written back reads as the same paths with nothing rejected.
+#include "fuzz/FuzzCheck.h"
 #include "panels/ScriptListLogic.h"
 
 #include <algorithm>
@@ -8,15 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using fuzzcheck::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,6 +1,7 @@
 // Fuzz target: arbitrary bytes as the settings file. Every key that reads a value before a
 // write of another key reads the same value after it (in a fresh reader), the written key
 // reads back what was written, and a write that is refused leaves the file's bytes alone.
+#include "fuzz/FuzzCheck.h"
 #include "platform/ProfileSettings.h"
 
 #include <cstdint>
@@ -16,11 +17,7 @@
 
 namespace {
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzzcheck::Check;
 
 // One folder for the whole run, also the folder of the settings lock.
 const std::filesystem::path& Folder()

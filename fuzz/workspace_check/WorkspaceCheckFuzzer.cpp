@@ -3,21 +3,14 @@
 // order, with views into the text; any malformed command makes the file unfit; and a file it
 // finds fit leaves the camera with supervisor mode off and error checking on once every
 // command was accepted.
+#include "fuzz/FuzzCheck.h"
 #include "camera/RgsFile.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using fuzzcheck::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
