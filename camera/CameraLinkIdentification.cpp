@@ -3,9 +3,9 @@
 // read raw from the manufacturing registers, the sensor's colour type, the variant tag panels
 // read and the key that names the camera's GUI-settings files.
 #include "camera/CameraLink.h"
+#include "camera/LinkText.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <iterator>
 #include <cstring>
@@ -64,20 +64,9 @@ std::string ReadIdentityText(CCameraLink& link, std::uint16_t first, int words)
         std::uint8_t bytes[4] = {};
         if (link.ReadRegisterBytes(static_cast<std::uint16_t>(first + 4 * i), bytes) != 0)
             continue;
-        // Four characters in the order they came.
-        const auto* chars = reinterpret_cast<const char*>(bytes);
-        text.append(chars, strnlen(chars, sizeof bytes));
+        text += camera::IdentityTextPiece(bytes);
     }
     return text;
-}
-
-std::string_view TrimSpace(std::string_view text)
-{
-    constexpr std::string_view kSpace = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(kSpace);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
 }  // namespace
@@ -216,12 +205,8 @@ int CCameraLink::ReadCameraInfo()
     const bool idsModel = Contains(modelName, "ISD") || Contains(modelName, "SDI");
     std::memcpy(m_nVariantTag, idsModel ? kVariantIds : kVariantStandard, sizeof m_nVariantTag);
 
-    // Only an identified camera with a serial number that names something has GUI-settings
-    // files: a camera that answers garbage writes none.
-    const std::string_view serial = TrimSpace(m_strSerialNumber);
-    const bool named = std::any_of(serial.begin(), serial.end(),
-                                   [](unsigned char c) { return c < 0x80 && std::isalnum(c); });
-    m_strSettingsKey = m_bLinkAlive && named ? std::string(serial) : std::string();
+    // Only an identified camera has GUI-settings files.
+    m_strSettingsKey = m_bLinkAlive ? camera::SettingsKeyOfSerial(m_strSerialNumber) : std::string();
     if (!m_strSettingsKey.empty() && m_bLinkAlive) {
         // The GUI settings that go with the space the camera boots from (factory when unknown).
         std::int64_t space = 0;

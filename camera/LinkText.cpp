@@ -1,7 +1,10 @@
 #include "camera/LinkText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace camera {
 
@@ -49,6 +52,24 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t count, const char* f
         text += digits;
     }
     return text;
+}
+
+std::string IdentityTextPiece(const std::uint8_t bytes[4])
+{
+    const auto* chars = reinterpret_cast<const char*>(bytes);
+    return std::string(chars, strnlen(chars, 4));
+}
+
+std::string SettingsKeyOfSerial(std::string_view serial)
+{
+    constexpr std::string_view kSpace = " \t\r\n\v\f";
+    const std::size_t first = serial.find_first_not_of(kSpace);
+    if (first == std::string_view::npos)
+        return {};
+    serial = serial.substr(first, serial.find_last_not_of(kSpace) - first + 1);
+    const bool named = std::any_of(serial.begin(), serial.end(),
+                                   [](unsigned char c) { return c < 0x80 && std::isalnum(c); });
+    return named ? std::string(serial) : std::string();
 }
 
 }  // namespace camera

@@ -2,6 +2,7 @@
 // keeps the input; and a file without "\r" must parse the same with CR LF line ends.
 #pragma once
 
+#include "fuzz/FuzzCheck.h"
 #include "tools/DownloadFile.h"
 
 #include <cstdlib>
@@ -11,11 +12,7 @@
 
 namespace downloadfuzz {
 
-inline void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzzcheck::Check;
 
 /// The text with every "\n" made "\r\n", or nullopt when the text already holds a "\r".
 inline std::optional<std::string> AsCrLf(std::string_view text)

@@ -342,9 +342,31 @@ bool ProfileSettings::Modify(Change&& change)
     return true;
 }
 
+namespace {
+
+bool HasLineBreak(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A name that reads back as itself: one line, no blanks around it, and nothing the file's
+// syntax gives a meaning (a section's "]", a key's "=" or a leading comment or section mark).
+bool WritableName(const std::string& section, const std::string& key)
+{
+    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key))
+        return false;
+    if (IsBlank(section.front()) || IsBlank(section.back()) || IsBlank(key.front()) || IsBlank(key.back()))
+        return false;
+    return section.find(']') == std::string::npos && key.find('=') == std::string::npos
+           && key.front() != ';' && key.front() != '#' && key.front() != '[';
+}
+
+}  // namespace
+
 bool ProfileSettings::WriteProfileString(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (section.empty() || key.empty())
+    // A line break in a value would write further keys (a path typed with one), so such a
+    // value is refused, as is a name that would not read back.
+    if (!WritableName(section, key) || HasLineBreak(value))
         return false;
     return Modify([&](Ini& ini) { return ini.SetValue(section.c_str(), key.c_str(), value.c_str()) >= 0; });
 }

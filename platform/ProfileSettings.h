@@ -35,7 +35,8 @@ public:
     std::string GetProfileString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const;
 
-    /// Writes the key (ints as "%d"); false when the file cannot be written.
+    /// Writes the key (ints as "%d"); false when the file cannot be written, or when the value
+    /// holds a line break or the name would not read back as itself.
     bool WriteProfileInt(const std::string& section, const std::string& key, int value);
     bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value);
     /// Removes one key, or a whole section.

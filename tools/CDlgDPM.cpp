@@ -46,6 +46,8 @@ constexpr int kColumnWidth = 55;
 constexpr int kTickMs = 10;
 // Work done in one tick before the window gets its events again.
 constexpr int kTickBudgetMs = 30;
+// A page the camera did not take is tried again this often.
+constexpr int kRetryMs = 1000;
 
 QString SuffixOf(int code)
 {
@@ -187,6 +189,16 @@ void CDlgDPM::showEvent(QShowEvent* event)
 
 CDlgDPM::~CDlgDPM()
 {
+    // The dialog goes while a pixel is written (the program ends on a signal): the sector is
+    // written to its end here, so both lists stay. A step the camera does not take is tried
+    // once more, then given up; the read that follows is stopped.
+    while (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading) {
+        const bool failing = m_engine.StepFailing();
+        m_engine.Tick();
+        if (failing && m_engine.StepFailing())
+            m_engine.GiveUpFailingStep();
+    }
+    m_engine.CancelRead();
     if (m_busy && m_busyListener)
         m_busyListener(false);
 }
@@ -286,7 +298,7 @@ void CDlgDPM::OnTimer()
     elapsed.start();
     do
         m_engine.Tick();
-    while (m_engine.Busy() && elapsed.elapsed() < kTickBudgetMs);
+    while (m_engine.Busy() && !m_engine.StepFailing() && elapsed.elapsed() < kTickBudgetMs);
     ShowEngine();
 }
 
@@ -317,8 +329,9 @@ void CDlgDPM::ShowEngine()
     const bool busy = m_engine.Busy();
     if (busy) {
         m_waitText->setText(QString::fromStdString(m_engine.WaitText()));
-        if (!m_timer->isActive())
-            m_timer->start(kTickMs);
+        const int period = m_engine.StepFailing() ? kRetryMs : kTickMs;
+        if (!m_timer->isActive() || m_timer->interval() != period)
+            m_timer->start(period);
     } else {
         m_timer->stop();
         const int space = m_engine.Space();
@@ -361,6 +374,18 @@ void CDlgDPM::FitColumns(std::size_t firstRow)
     }
 }
 
+void CDlgDPM::AskToGiveUp()
+{
+    // No page is tried while the operator reads the question.
+    m_timer->stop();
+    const std::string text = m_engine.FailingText() + "\n\nGive up?";
+    const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION,
+                                           this);
+    if (answer == wnd::IDYES)
+        m_engine.GiveUpFailingStep();
+    ShowEngine();
+}
+
 void CDlgDPM::UpdateControls()
 {
     const bool busy = m_engine.Busy();
@@ -370,13 +395,17 @@ void CDlgDPM::UpdateControls()
     m_x.Enable(!busy);
     m_y.Enable(!busy);
     m_save->setEnabled(!busy);
-    m_close->setEnabled(!writing);
+    // A page the camera does not take may be given up.
+    m_close->setEnabled(!writing || m_engine.StepFailing());
 }
 
 void CDlgDPM::reject()
 {
-    if (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading)
+    if (m_engine.Busy() && m_engine.CurrentPhase() != dpm::Phase::Reading) {
+        if (m_engine.StepFailing())
+            AskToGiveUp();
         return;
+    }
     m_engine.CancelRead();
     ShowEngine();
     QDialog::reject();

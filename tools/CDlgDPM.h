@@ -58,7 +58,8 @@ public:
 
 protected:
     /// Escape and the close box: a read is stopped and the dialog closes; while a pixel is
-    /// being written the dialog stays open (an interrupted sector would lose its lists).
+    /// being written the dialog stays open (an interrupted sector would lose its lists), and
+    /// only a page the camera does not take may be given up, after a question.
     void reject() override;
     void showEvent(QShowEvent* event) override;
 
@@ -68,6 +69,7 @@ private:
     /// Shows the engine's rows, text and progress; at the end of a run its failure, if any.
     void ShowEngine();
     void UpdateControls();
+    void AskToGiveUp();
     int SelectedSpace() const;
     /// Widens the list's columns to the texts of the rows from `firstRow` on.
     void FitColumns(std::size_t firstRow);

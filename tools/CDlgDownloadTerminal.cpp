@@ -130,6 +130,16 @@ CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, b
 
 CDlgDownloadTerminal::~CDlgDownloadTerminal()
 {
+    // The dialog goes while a run goes (the program ends on a signal): the run is stopped here,
+    // the half read back to keep written back first. A step the camera does not take is tried
+    // once more, then given up; the state the sector is left in goes to the trace.
+    m_engine.Cancel();
+    while (m_engine.Running()) {
+        const bool retrying = m_engine.Retrying();
+        m_engine.Tick();
+        if (retrying && m_engine.Retrying())
+            m_engine.Cancel();
+    }
     if (m_loading && m_loadingListener)
         m_loadingListener(false);
 }
@@ -149,8 +159,8 @@ void CDlgDownloadTerminal::UpdateControls()
     m_path->setEnabled(selected && !running);
     m_browse->setEnabled(selected && !running);
     m_load->setEnabled(selected && hasPath && !running);
-    // A stop that writes back the kept half runs to its end.
-    m_cancel->setEnabled(!m_engine.Stopping());
+    // A stop that writes back the kept half runs to its end, unless the camera does not take it.
+    m_cancel->setEnabled(!m_engine.Stopping() || m_engine.Retrying());
     m_kb->setEnabled(selected && hasPath && running);
     m_progress->setEnabled(selected && hasPath && running);
 }
@@ -234,11 +244,16 @@ void CDlgDownloadTerminal::OnTimer()
 void CDlgDownloadTerminal::OnBnClickedCancel()
 {
     if (m_engine.Running()) {
+        // A stop that waits on a step the camera does not take is given up by a second Cancel;
+        // that loses what the step holds: asked first.
+        if (m_engine.Stopping() && m_engine.Retrying() && !AskToStop("Give up?"))
+            return;
         m_engine.Cancel();
         ShowEngine();
         return;
     }
-    accept();
+    // A double click stops and closes at once: the state the run left the sector in is said.
+    CloseAfterStop(true);
 }
 
 void CDlgDownloadTerminal::OnBnClickedBrowse()
@@ -273,21 +288,16 @@ bool CDlgDownloadTerminal::MayClose()
 {
     if (!m_engine.Running())
         return true;
-    if (m_engine.Stopping()) {
+    if (m_engine.Stopping() && !m_engine.Retrying()) {
         m_closeWhenIdle = true;
         return false;
     }
-    // The run stands still while the operator reads the question.
-    m_paused = true;
-    ShowEngine();
-    const std::string text = "An upload is running. " + m_engine.StopConsequence() + "\n\nStop it and close the Download Terminal?";
-    const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION, this);
-    m_paused = false;
-    if (answer != wnd::IDYES) {
-        ShowEngine();
+    if (!AskToStop("Stop it and close the Download Terminal?"))
         return false;
-    }
     m_engine.Cancel();
+    // The erase the camera does not answer: the stop would wait on it; "Yes" gives it up.
+    if (m_engine.Retrying())
+        m_engine.Cancel();
     if (m_engine.Running()) {
         // The kept half is being written back; the dialog closes when it is done.
         m_closeWhenIdle = true;
@@ -299,18 +309,33 @@ bool CDlgDownloadTerminal::MayClose()
     return false;
 }
 
-void CDlgDownloadTerminal::CloseAfterStop()
+bool CDlgDownloadTerminal::AskToStop(const char* question)
+{
+    // The run stands still while the operator reads the question.
+    m_paused = true;
+    ShowEngine();
+    const std::string text = "An upload is running. " + m_engine.StopConsequence() + "\n\n" + question;
+    const int answer = wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION, this);
+    m_paused = false;
+    ShowEngine();
+    return answer == wnd::IDYES;
+}
+
+void CDlgDownloadTerminal::CloseAfterStop(bool accepted)
 {
     m_closeWhenIdle = false;
     // The log goes with the dialog: a sector that no longer holds what it did is said in a box.
     if (m_engine.SectorTouched() && !m_engine.SectorState().empty())
         wnd::ShowMessageBox(QString::fromStdString(m_engine.SectorState()), QString(), wnd::MB_OK | wnd::MB_ICONWARNING,
                             this);
-    QDialog::reject();
+    if (accepted)
+        QDialog::accept();
+    else
+        QDialog::reject();
 }
 
 void CDlgDownloadTerminal::reject()
 {
     if (MayClose())
-        QDialog::reject();
+        CloseAfterStop(false);
 }

@@ -70,8 +70,11 @@ private:
     /// While a run goes: asks whether to stop it (the run waits for the answer). True when the
     /// dialog may close now; a stop that writes back the kept half closes it when done.
     bool MayClose();
-    /// Closes the dialog; after a run that left the sector changed, says in a box how.
-    void CloseAfterStop();
+    /// Asks whether to stop the run, saying what a stop costs now; the run waits for the answer.
+    bool AskToStop(const char* question);
+    /// Closes the dialog (accepted: as OK); after a run that left the sector changed, says in a
+    /// box how, since the log goes with the dialog.
+    void CloseAfterStop(bool accepted = false);
     int SelectedType() const;
 
     download::UploadEngine m_engine;

@@ -395,12 +395,14 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
         BeginRead(m_space, true);
         return AddResult::Started;
     }
-    SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", space.name));
+    SetAddingWait();
     const SpaceInfo other = *SpaceOf(m_space ^ 1, m_large);
     m_otherFirst = other.firstPage;
     m_otherEnd = other.endPage;
     m_otherBottomUp = other.bottomUpPage;
     m_readBackJumped = false;
+    m_ownSpaceChecked = false;
+    m_stepFailing = false;
     m_eraseStarted = false;
     m_page = m_otherFirst;
     const int spacePages = space.endPage - space.firstPage;
@@ -411,8 +413,35 @@ AddResult DefectMapEngine::StartAdd(std::uint32_t x, std::uint32_t y)
     return AddResult::Started;
 }
 
+bool DefectMapEngine::SpaceHoldsHiddenList()
+{
+    const SpaceInfo space = *SpaceOf(m_space, m_large);
+    // The word before the bottom-up page ends a top-down list there, and a list follows it.
+    const std::uint32_t start = static_cast<std::uint32_t>(space.bottomUpPage) * flash::kPageBytes;
+    std::vector<std::uint8_t> words(8);
+    if (!m_flash.ReadFlashWords(m_layout.sector, words.data(), start - 4, start + 4)) {
+        FinishAdd(camera::FormatText("The pixel was not added: reading page #%d of %s failed (%s). Nothing was erased.",
+                                     space.bottomUpPage, space.name, m_flash.LastError().c_str()));
+        return true;
+    }
+    const std::uint32_t after = WordAt(words, 4);
+    if (WordAt(words, 0) != 0 || after == 0 || after == kErasedWord)
+        return false;
+    FinishAdd(camera::FormatText("The pixel was not added: %s holds a bottom-up list from page #%d, which is not shown "
+                                 "on this configuration, and writing the space would lose it. Nothing was erased.",
+                                 space.name, space.bottomUpPage));
+    return true;
+}
+
 void DefectMapEngine::ReadBackPage()
 {
+    if (!m_large && !m_ownSpaceChecked) {
+        // The space is written from the list: a bottom-up list the list does not show (the
+        // download terminal writes one on more configurations) would be lost.
+        m_ownSpaceChecked = true;
+        if (SpaceHoldsHiddenList())
+            return;
+    }
     if (m_page >= m_otherEnd) {
         m_phase = Phase::Erasing;
         return;
@@ -427,9 +456,10 @@ void DefectMapEngine::ReadBackPage()
     m_progressPos = m_page - m_otherFirst + 1;
     const std::uint32_t first = WordAt(m_buffer, start);
     if (first == 0 || first == kErasedWord) {
-        // The list ends on this page. On a large sensor the bottom-up list may follow, once
-        // and only further on; pages not read stay 0.
-        if (!m_large || m_readBackJumped || m_page >= m_otherBottomUp) {
+        // The list ends on this page. A bottom-up list may follow, once and only further on;
+        // it is kept even where this editor shows none (the download terminal writes one on
+        // more configurations than this editor counts as large). Pages not read stay 0.
+        if (m_readBackJumped || m_page >= m_otherBottomUp) {
             m_phase = Phase::Erasing;
         } else {
             m_readBackJumped = true;
@@ -444,13 +474,29 @@ void DefectMapEngine::Erase()
 {
     // The erase goes in steps, one status poll per tick, so the window keeps repainting.
     flash::FlashAccess::EraseProgress progress = flash::FlashAccess::EraseProgress::Busy;
-    if (!m_eraseStarted) {
-        m_progressPos = m_otherEnd - m_otherFirst;
+    // After a lost answer the erase is sent again, in supervisor mode again: the camera may
+    // have restarted meanwhile.
+    if (!m_eraseStarted || m_stepFailing) {
+        if (!m_eraseStarted)
+            m_progressPos = m_otherEnd - m_otherFirst;
         m_eraseStarted = true;
-        if (!m_flash.StartErase(m_layout.sector))
+        if ((m_stepFailing && !m_flash.SetSupervisorMode(true)) || !m_flash.StartErase(m_layout.sector))
             progress = flash::FlashAccess::EraseProgress::Failed;
     } else {
         progress = m_flash.PollErase();
+    }
+    if (progress == flash::FlashAccess::EraseProgress::Failed && m_flash.NoAnswer()) {
+        // What the camera did with the erase is unknown, and both lists are held only here:
+        // the erase is tried again until the camera answers, or the operator gives it up.
+        m_stepFailing = true;
+        m_stepError = m_flash.LastError();
+        SetWait(camera::FormatText("Erasing %s failed (%s).\nTrying again; Close gives it up.",
+                                   flash::SectorName(m_layout.sector), m_stepError.c_str()));
+        return;
+    }
+    if (m_stepFailing && progress != flash::FlashAccess::EraseProgress::Failed) {
+        m_stepFailing = false;
+        SetAddingWait();
     }
     if (progress == flash::FlashAccess::EraseProgress::Busy)
         return;
@@ -479,17 +525,67 @@ void DefectMapEngine::ProgramPage()
         return;
     }
     const std::uint32_t start = static_cast<std::uint32_t>(m_page) * flash::kPageBytes;
-    if (!m_flash.WriteFlashPage(m_layout.sector, m_page, m_buffer.data() + start)) {
-        const bool own = m_phase == Phase::ProgrammingSpace;
-        AddError(camera::FormatText("Programming page #%d of %s failed (%s); the rest of %s was skipped.", m_page,
-                                    flash::SectorName(m_layout.sector), m_flash.LastError().c_str(),
-                                    own ? "this space" : "the other space"));
-        // The other half is programmed all the same, so its list survives a failure here.
-        m_page = m_programEnd;
+    // Supervisor mode again after a failure: the camera may have restarted meanwhile.
+    if ((m_stepFailing && !m_flash.SetSupervisorMode(true)) ||
+        !m_flash.WriteFlashPage(m_layout.sector, m_page, m_buffer.data() + start)) {
+        // The lists of both halves are held only here now: the page is tried again until the
+        // camera takes it, or the operator gives it up (GiveUpFailingStep).
+        m_stepFailing = true;
+        m_stepError = m_flash.LastError();
+        SetWait(camera::FormatText("Programming page #%d of %s failed (%s).\nTrying again; Close gives it up.", m_page,
+                                   flash::SectorName(m_layout.sector), m_stepError.c_str()));
         return;
+    }
+    if (m_stepFailing) {
+        m_stepFailing = false;
+        SetAddingWait();
     }
     ++m_progressPos;
     ++m_page;
+}
+
+void DefectMapEngine::SetAddingWait()
+{
+    SetWait(camera::FormatText("Adding the bad pixel to %s.\nWait please...", SpaceName().c_str()));
+}
+
+std::string DefectMapEngine::FailingText() const
+{
+    if (!m_stepFailing)
+        return {};
+    if (m_phase == Phase::Erasing)
+        return camera::FormatText("Erasing %s failed (%s): the sector may be partly erased. Giving up loses the lists of "
+                                  "both spaces, held only here.",
+                                  flash::SectorName(m_layout.sector), m_stepError.c_str());
+    const bool own = m_phase == Phase::ProgrammingSpace;
+    std::string text = camera::FormatText("Programming page #%d of %s failed (%s): pages %d-%d of %s", m_page,
+                                          flash::SectorName(m_layout.sector), m_stepError.c_str(), m_page,
+                                          m_programEnd - 1, own ? "this space" : "the other space");
+    if (own)
+        text += camera::FormatText(" (the other space, pages %d-%d, is programmed after them)", m_otherFirst,
+                                   m_otherEnd - 1);
+    return text + (own ? " are not written yet. Giving them up goes on with the other space."
+                       : " are not written yet. Giving them up loses them.");
+}
+
+void DefectMapEngine::GiveUpFailingStep()
+{
+    if (!m_stepFailing)
+        return;
+    m_stepFailing = false;
+    if (m_phase == Phase::Erasing) {
+        FinishAdd(camera::FormatText("The pixel was not added: erasing %s failed (%s) and was given up; the sector may "
+                                     "be partly erased.",
+                                     flash::SectorName(m_layout.sector), m_stepError.c_str()));
+        return;
+    }
+    const bool own = m_phase == Phase::ProgrammingSpace;
+    AddError(camera::FormatText("Programming page #%d of %s failed (%s); pages %d-%d of %s were given up.", m_page,
+                                flash::SectorName(m_layout.sector), m_stepError.c_str(), m_page, m_programEnd - 1,
+                                own ? "this space" : "the other space"));
+    SetAddingWait();
+    // The other half is programmed all the same, so its list survives a failure here.
+    m_page = m_programEnd;
 }
 
 void DefectMapEngine::FinishAdd(const std::string& error)

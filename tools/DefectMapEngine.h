@@ -108,6 +108,14 @@ public:
     void Tick();
     /// Stops a read between pages (a write runs to its end: an interrupted sector loses data).
     void CancelRead();
+    /// The camera did not answer the erase, or did not take the last page programmed: each
+    /// Tick tries it again.
+    bool StepFailing() const { return m_stepFailing && Busy(); }
+    /// What a failing step holds back, for the question before giving it up ("" else).
+    std::string FailingText() const;
+    /// Gives up the failing step (LastError says what): a failing erase ends the add; a
+    /// failing page is skipped with the rest of its half, and the other half still programmed.
+    void GiveUpFailingStep();
 
     bool Busy() const { return m_phase != Phase::Idle; }
     Phase CurrentPhase() const { return m_phase; }
@@ -142,6 +150,9 @@ private:
     void ReadFlatFieldPage();
     void ReadAfePage();
     void ReadBackPage();
+    /// On a sensor not counted large: true (and the add ended) when the space's flash holds a
+    /// bottom-up list, or the check failed.
+    bool SpaceHoldsHiddenList();
     void Erase();
     void ProgramPage();
     /// Ends the running phase: leaves supervisor mode, records `error` (if any).
@@ -153,6 +164,7 @@ private:
     void AddError(const std::string& text);
     std::string SpaceName() const;
     void SetWait(std::string text) { m_waitText = std::move(text); }
+    void SetAddingWait();
     void AddPixelRow(const defect::Pixel& pixel, int number);
 
     CCameraLink& m_link;
@@ -182,6 +194,9 @@ private:
     std::vector<std::uint8_t> m_buffer;
     int m_otherFirst = 0, m_otherEnd = 0, m_otherBottomUp = 0;
     bool m_readBackJumped = false;
+    bool m_ownSpaceChecked = false;
+    bool m_stepFailing = false;  ///< the erase, or the page at m_page, was not taken: tried again
+    std::string m_stepError;
     bool m_eraseStarted = false;
     int m_programEnd = 0;
 };

@@ -54,6 +54,14 @@ FlashAccess::FlashAccess(CCameraLink& link, platform::IClock* clock)
 bool FlashAccess::Fail(std::string text)
 {
     m_error = std::move(text);
+    m_noAnswer = false;
+    return false;
+}
+
+bool FlashAccess::FailResult(const char* what, int result)
+{
+    Fail(Describe(what, result));
+    m_noAnswer = result != protocol::kFlashBit2 && result != protocol::kFlashBit1 && result != link_result::kRefused;
     return false;
 }
 
@@ -65,7 +73,7 @@ bool FlashAccess::SetSupervisorMode(bool on)
                                    static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
                                    static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
     const int result = m_link.SendRawCommand(frame);
-    return result == 0 || Fail(Describe("supervisor mode", result));
+    return result == 0 || FailResult("supervisor mode", result);
 }
 
 bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what)
@@ -73,7 +81,7 @@ bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uin
     const std::uint8_t frame[7] = {protocol::kWriteCommand, kControl >> 8, kControl & 0xFF, op,
                                    static_cast<std::uint8_t>(sector), b1, b0};
     const int result = m_link.SendFlashCommand(frame, 7);
-    return result == 0 || Fail(Describe(what, result));
+    return result == 0 || FailResult(what, result);
 }
 
 bool FlashAccess::WaitReady(const char* what)
@@ -84,7 +92,7 @@ bool FlashAccess::WaitReady(const char* what)
         if (result == 0)
             return true;
         if (result != protocol::kFlashBit0)
-            return Fail(Describe(what, result));
+            return FailResult(what, result);
     }
     return Fail(std::string(what) + ": the flash stays busy (time-out)");
 }
@@ -124,7 +132,7 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
     std::uint32_t length = 3;
     const int result = m_link.TransactFixedTimeout(kPoll, &length, answer);
     if (result != 0 || answer[0] != protocol::kAck) {
-        Fail(Describe("erase", result != 0 ? result : 15));
+        FailResult("erase", result != 0 ? result : link_result::kRefused);
         m_erasePolls = kErasePollLimit;
         return EraseProgress::Failed;
     }
@@ -137,7 +145,7 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
     }
     m_erasePolls = kErasePollLimit;
     if (status & 0x06) {
-        Fail(Describe("erase", protocol::DecodeFlashStatus(status)));
+        FailResult("erase", protocol::DecodeFlashStatus(status));
         return EraseProgress::Failed;
     }
     return EraseProgress::Done;
@@ -159,7 +167,7 @@ bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t st
         std::uint32_t length = 3;
         const int result = m_link.TransactFixedTimeout(kDataRead, &length, answer);
         if (result != 0 || answer[0] != protocol::kAck)
-            return Fail(Describe("read", result != 0 ? result : 15));
+            return FailResult("read", result != 0 ? result : link_result::kRefused);
         for (int i = 0; i < 4; ++i)
             dst[offset - start + static_cast<std::uint32_t>(i)] = answer[static_cast<std::size_t>(1 + i)];
     }
@@ -181,7 +189,7 @@ bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
     block[3 + kPageBytes] = static_cast<std::uint8_t>(-sum);
     const int result = m_link.SendFlashCommand(block.data(), static_cast<std::uint32_t>(block.size()));
     if (result != 0)
-        return Fail(Describe("write", result));
+        return FailResult("write", result);
     return WaitReady("write") && Command(kProgramOp, sector, static_cast<std::uint8_t>(page), 0, "write") &&
            WaitReady("write");
 }

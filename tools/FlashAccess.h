@@ -57,6 +57,9 @@ public:
 
     /// Why the last operation failed ("" after a success).
     const std::string& LastError() const { return m_error; }
+    /// The last operation failed because the camera did not answer (not a refusal, not a
+    /// flash failure): what it did with the command is unknown.
+    bool NoAnswer() const { return m_noAnswer; }
 
 private:
     bool Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what);
@@ -64,10 +67,13 @@ private:
     /// refusal, a lost exchange or too many busy answers.
     bool WaitReady(const char* what);
     bool Fail(std::string text);
+    /// Fails with the text of a link or flash status result.
+    bool FailResult(const char* what, int result);
 
     CCameraLink& m_link;
     platform::IClock* m_clock;
     std::string m_error;
+    bool m_noAnswer = false;
     int m_erasePolls = kErasePollLimit;  ///< polls of the running erase; the limit: none running
 };
 

@@ -76,13 +76,15 @@ StartResult UploadEngine::Start(int type, const std::string& path, bool largeSen
     m_programmed.clear();
     m_writeBack.clear();
     m_writeBackNext = 0;
+    m_retrying = false;
     m_sectorState.clear();
     m_failures = 0;
     m_command = 0;
     m_byteIndex = 0;
     m_page = m_target.readBackFirst;
     m_lastPage = IsDefectType(type) ? m_target.readBackEnd : m_target.writePages;
-    m_progressMax = m_lastPage;
+    // The bar counts the pages of the running phase: a read-back that starts at page 128 starts empty.
+    m_progressMax = m_lastPage - m_page;
     m_progressPos = 0;
 
     bool tooLarge = false;
@@ -209,6 +211,19 @@ std::string UploadEngine::StopConsequence() const
     const char* sector = flash::SectorName(m_target.sector);
     if (m_state == UploadState::Replaying)
         return "The register commands not yet sent are left out.";
+    if (Retrying() && m_state == UploadState::Erasing) {
+        std::string text = Format("%s may be partly erased: the camera does not answer the erase (%s).", sector,
+                                  m_flash.LastError().c_str());
+        if (IsDefectType(m_type))
+            text += Format(" Stopping now loses the half read back to keep (%s), held only here.", KeptPagesText().c_str());
+        return text;
+    }
+    if (Retrying()) {
+        const std::vector<int> left(m_writeBack.begin() + static_cast<std::ptrdiff_t>(m_writeBackNext), m_writeBack.end());
+        return Format("%s is erased, and the camera does not take the half read back to keep (%s) back: pages %s are "
+                      "not written yet (%s). Stopping now loses them.",
+                      sector, KeptPagesText().c_str(), PageRanges(left).c_str(), m_flash.LastError().c_str());
+    }
     if (!m_eraseSent)
         return Format("Nothing is erased yet: %s stays as it is.", sector);
     if (IsDefectType(m_type))
@@ -232,6 +247,7 @@ void UploadEngine::WriteBackOrStop(const std::string& closing, bool leaveSupervi
 {
     m_writeBack.clear();
     m_writeBackNext = 0;
+    SetRetrying(false);
     for (int p = 0; p < static_cast<int>(m_programmed.size()); ++p)
         if (!m_programmed[static_cast<std::size_t>(p)] && IsKeptPage(p))
             m_writeBack.push_back(p);
@@ -252,8 +268,17 @@ void UploadEngine::WriteBackOrStop(const std::string& closing, bool leaveSupervi
 
 void UploadEngine::Cancel()
 {
-    if (!Running() || m_stopping)
+    if (!Running())
         return;
+    if (m_stopping) {
+        // A second stop gives up only an erase or a write-back the camera does not take.
+        if (Retrying()) {
+            const bool erasing = m_state == UploadState::Erasing;
+            Add(erasing ? "The erase is given up.\r\n" : "Writing back is given up.\r\n");
+            EndWithState(erasing ? "\nOperation was aborted\r\n" : m_stopClosing, true);
+        }
+        return;
+    }
     if (m_type == kRgs || !m_eraseSent) {
         // Nothing erased yet: the sector keeps what it holds.
         m_state = UploadState::Idle;
@@ -274,6 +299,12 @@ void UploadEngine::Cancel()
         return;
     }
     WriteBackOrStop("\nOperation was aborted\r\n", false);
+}
+
+void UploadEngine::SetRetrying(bool retrying)
+{
+    m_retrying = retrying;
+    m_periodMs = retrying ? kRetryMs : kTickMs;
 }
 
 void UploadEngine::Stop(bool leaveSupervisor)
@@ -311,7 +342,7 @@ void UploadEngine::ReadPage()
         Add(Format("Data has been read from page #%d\r\n", p));
         m_page = p + 1;
         SetKb(m_kbTotal - (m_lastPage - p - 1) * 0.25);
-        m_progressPos = m_page;
+        m_progressPos = m_page - m_target.readBackFirst;
     }
     if (m_page >= m_lastPage) {
         Trace("ReadPages", "Set Timer m_bLoad = 1");
@@ -326,22 +357,42 @@ void UploadEngine::EraseSector()
 {
     const char* sector = flash::SectorName(m_target.sector);
     bool failed = false;
-    if (!m_eraseSent) {
-        Add(Format("Erasing %s before programming...\r\n\r\n", sector));
+    // After a lost answer the erase is sent again: the camera may have restarted meanwhile.
+    if (!m_eraseSent || m_retrying) {
+        if (!m_eraseSent)
+            Add(Format("Erasing %s before programming...\r\n\r\n", sector));
         if (!m_flash.SetSupervisorMode(true)) {
             failed = true;
         } else {
+            const bool first = !m_eraseSent;
             // From here on the sector may have lost its content, even when the command fails.
             m_eraseSent = true;
             failed = !m_flash.StartErase(m_target.sector);
+            // A first erase the camera answered with a refusal was not carried out.
+            if (failed && first && !m_flash.NoAnswer())
+                m_eraseSent = false;
         }
     }
     if (!failed) {
         // One status poll per tick, so the window keeps repainting through a long erase.
         const flash::FlashAccess::EraseProgress progress = m_flash.PollErase();
+        failed = progress == flash::FlashAccess::EraseProgress::Failed;
+        if (!failed && m_retrying) {
+            SetRetrying(false);
+            Add("The camera answers again.\r\n");
+        }
         if (progress == flash::FlashAccess::EraseProgress::Busy)
             return;
-        failed = progress == flash::FlashAccess::EraseProgress::Failed;
+    }
+    if (failed && m_eraseSent && m_flash.NoAnswer()) {
+        // What the camera did with the erase is unknown, and the half read back to keep is held
+        // only here: the erase is tried again until the camera answers, or a stop gives it up.
+        if (!m_retrying) {
+            Add(Format("Erasing %s: %s. Trying again every %d s until it answers, or the operator gives up.\r\n", sector,
+                       m_flash.LastError().c_str(), kRetryMs / 1000));
+            SetRetrying(true);
+        }
+        return;
     }
     if (failed) {
         const std::string cause = m_flash.LastError();
@@ -417,13 +468,24 @@ void UploadEngine::WriteBackPage()
     if (m_writeBackNext < m_writeBack.size()) {
         const int p = m_writeBack[m_writeBackNext];
         const std::uint8_t* data = m_image.bytes.data() + static_cast<std::size_t>(p) * kPageSize;
-        if ((m_writeBackNext == 0 && !m_flash.SetSupervisorMode(true)) ||
-            !m_flash.WriteFlashPage(m_target.sector, p % 256, data)) {
-            AppendWritePages(Format("sector=%i, page=%i - write failed\n", m_target.sector, p % 256));
-            Trace("WritePages", "Kill WritePages. Write Error");
-            Add(Format("Writing back page #%d failed: %s.\r\n", p, m_flash.LastError().c_str()));
-            EndWithState(m_stopClosing, true);
+        // Supervisor mode again after a failure: the camera may have restarted meanwhile.
+        const bool enter = m_writeBackNext == 0 || m_retrying;
+        if ((enter && !m_flash.SetSupervisorMode(true)) || !m_flash.WriteFlashPage(m_target.sector, p % 256, data)) {
+            // These pages are held nowhere else: they are tried again until the camera takes
+            // them, or the operator gives them up.
+            if (!m_retrying) {
+                AppendWritePages(Format("sector=%i, page=%i - write failed\n", m_target.sector, p % 256));
+                Trace("WritePages", "Kill WritePages. Write Error");
+                Add(Format("Writing back page #%d failed: %s. Trying again every %d s; Cancel gives up the pages "
+                           "not written back.\r\n",
+                           p, m_flash.LastError().c_str(), kRetryMs / 1000));
+                SetRetrying(true);
+            }
             return;
+        }
+        if (m_retrying) {
+            SetRetrying(false);
+            Add("The camera takes the pages again.\r\n");
         }
         m_programmed[static_cast<std::size_t>(p)] = true;
         Add(Format("Data has been written back to page #%d\r\n", p));

@@ -3,8 +3,10 @@
 // window's timer. Defect tables first read back the half of the sector they do not replace,
 // then the sector is erased and every page programmed again. The type, sector and page range
 // are fixed at Start. Cancel stops between steps; once the sector is erased, a stop first
-// programs again the half that was read back to be kept, so no stop loses it. Every stop and
-// failure ends the log with the state the sector was left in. No Qt: the dialog drives Tick()
+// programs again the half that was read back to be kept, so no stop loses it. An erase the
+// camera does not answer, and a kept page it does not take, are tried again until it does or
+// the operator gives them up. Every stop and failure ends the log with the state the sector
+// was left in. No Qt: the dialog drives Tick()
 // from its timers and shows the log, KB text and progress.
 #pragma once
 
@@ -26,6 +28,9 @@ inline constexpr int kReadTimerId = 9998;
 inline constexpr int kWriteTimerId = 9999;
 inline constexpr int kTickMs = 30;
 inline constexpr int kTickAfterReadMs = 50;
+/// An erase the camera did not answer, or a page of the kept half it did not take, is tried
+/// again this often.
+inline constexpr int kRetryMs = 1000;
 
 /// Configurations the download terminal counts as large sensors (5, and 9 onwards): their
 /// flat-field tables take 192 pages, their defect tables a bottom-up list and 14-bit columns.
@@ -49,12 +54,20 @@ public:
     void Tick();
     /// Stops the run between steps: "\nOperation was aborted" and the sector's state. Before the
     /// erase the run ends at once; during the erase or the writes, the half of a defect sector
-    /// read back to be kept is programmed first (WritingBack: the run goes on until it is).
+    /// read back to be kept is programmed first (WritingBack: the run goes on until it is). An
+    /// erase the camera does not answer, and a kept page it does not take, are tried again
+    /// until it does; a Cancel while a stop waits on them gives them up.
     void Cancel();
 
     bool Running() const { return m_state != UploadState::Idle; }
     /// A stop was asked for and the kept half is still being written back.
     bool Stopping() const { return m_stopping && Running(); }
+    /// The camera does not answer the erase, or does not take a page of the kept half back: the
+    /// step is tried again until it does, or until a Cancel gives it up.
+    bool Retrying() const
+    {
+        return m_retrying && (m_state == UploadState::WritingBack || m_state == UploadState::Erasing);
+    }
     /// The erase command of this run went to the camera: the sector no longer holds what it did.
     bool SectorTouched() const { return m_eraseSent; }
     /// What a stop now would cost, for the question before it ("" while idle).
@@ -94,6 +107,8 @@ private:
     void ReplayCommand();
     /// Ends the run; `leaveSupervisor` after a failed flash step.
     void Stop(bool leaveSupervisor);
+    /// The step failed without an answer (`retrying`) or is taken again: the tick period follows.
+    void SetRetrying(bool retrying);
     /// After the erase, on a stop or a failed write: programs the pages of the kept half not
     /// yet written, then ends the run with `closing` and the sector's state.
     void WriteBackOrStop(const std::string& closing, bool leaveSupervisor);
@@ -130,6 +145,7 @@ private:
     std::vector<bool> m_programmed;       ///< pages of the write phase programmed so far
     std::vector<int> m_writeBack;         ///< kept pages still to program on a stop
     std::size_t m_writeBackNext = 0;
+    bool m_retrying = false;              ///< the last try of the erase or a kept page failed
     std::string m_sectorState;
     double m_kbTotal = 0;
     std::string m_log, m_kbText;

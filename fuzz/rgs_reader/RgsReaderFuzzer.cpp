@@ -3,6 +3,7 @@
 // settings taken from the same text. A frame must be a 3-byte read or a 7-byte write, and a
 // write line written back and read again must give the same frame; the settings must survive
 // being written and read again.
+#include "fuzz/FuzzCheck.h"
 #include "camera/CParamsMap.h"
 #include "camera/RgsFile.h"
 #include "camera/ValueCoder.h"
@@ -11,15 +12,7 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using fuzzcheck::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

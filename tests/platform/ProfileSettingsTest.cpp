@@ -329,3 +329,32 @@ TEST_F(ProfileSettingsTest, ChangesByOthersAreSeen)
     std::filesystem::remove(file);
     EXPECT_EQ(settings.GetProfileInt("A", "Key", 0), 0);
 }
+
+// Example failure: a value with a line break in it (a path chosen in a file dialog) writes a
+// second key into the file, or a name that is a comment or holds the separator is written and
+// never reads back.
+TEST_F(ProfileSettingsTest, WritesThatWouldNotReadBackAreRefused)
+{
+    dir.Write("Corvel.ini", "[LastConfig]\nDebugMode=0\n");
+    struct Row {
+        const char* section;
+        const char* key;
+        std::string value;
+    } rows[] = {
+        {"LastConfig", "RunApp", "/tmp/a\nDebugMode=1"},
+        {"LastConfig", "RunApp", "/tmp/a\rDebugMode=1"},
+        {"LastConfig", "RunApp", std::string("/tmp/a\0b", 8)},
+        {"LastConfig", "Run\nApp", "x"},
+        {"LastConfig", ";RunApp", "x"},
+        {"LastConfig", "Run=App", "x"},
+        {"LastConfig", " RunApp", "x"},
+        {"Last]Config", "RunApp", "x"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        EXPECT_FALSE(settings.WriteProfileString(row.section, row.key, row.value));
+    }
+    EXPECT_EQ(dir.Read("Corvel.ini"), "[LastConfig]\nDebugMode=0\n");
+    EXPECT_TRUE(settings.WriteProfileString("LastConfig", "RunApp", "/opt/run me"));
+    EXPECT_EQ(settings.GetProfileString("LastConfig", "RunApp", ""), "/opt/run me");
+}

@@ -1,8 +1,8 @@
 // The "Bad Pixel Map" dialog as an operator uses it, offscreen over the emulated camera: the
 // space box by GuruMode and the first space read on opening, a pixel typed and spun into the
 // edits and added with the mouse while the controls stay locked and the progress runs, the
-// list saved through the save dialog into a table the download terminal reads back, and a
-// silent camera reported without losing the dialog.
+// list saved through the save dialog into a table the download terminal reads back, a silent
+// camera reported without losing the dialog, and pages the camera does not take tried again.
 #include "tools/CDlgDPM.h"
 
 #include "camera/ProtocolFixture.h"
@@ -250,6 +250,100 @@ TEST_F(BadPixelMapWindow, FailuresAreShownAndTheDialogStaysUsable)
     EXPECT_TRUE(dialog->isVisible());
 }
 
+
+// Example failure: the camera stops taking page programs after the erase, and the rest of the
+// space and the other half's list, held nowhere else, are skipped and lost; or Close gives
+// them up unasked.
+TEST_F(BadPixelMapWindow, PagesTheCameraDoesNotTakeAreTriedAgainUntilGivenUp)
+{
+    std::vector<QString> boxes;
+    int answer = wnd::IDNO;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return answer;
+    });
+    // DPM factory, the half kept: two pixels.
+    emu.SetFlashBytes(9, 0, WordBytes({defect::MakeDefectWord(false, true, 3, 3, 1), defect::MakeDefectWord(true, false, 9, 4, 2)}));
+    const Bytes factory = emu.FlashBytes(9, 0, 0x2000);
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    Open(true);
+    ChooseSpace("DPM User Space");
+
+    const auto addWhileSilent = [&](const char* x) {
+        Type(CDlgDPM::IDC_EDIT_X, x);
+        Type(CDlgDPM::IDC_EDIT_Y, "20");
+        // The first page program fails; from then on the camera does not answer them.
+        emu.FailNextFlashCommand(3, 0x04);
+        QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().StepFailing(); }));
+        emu.SetAddressFault(0x6040, silent);
+        const std::size_t frames = emu.Frames().size();
+        ASSERT_TRUE(WaitFor([&] { return emu.Frames().size() > frames + 2; }));
+        EXPECT_TRUE(dialog->Engine().StepFailing());
+        EXPECT_TRUE(Button(CDlgDPM::IDC_CLOSE)->isEnabled());
+        EXPECT_NE(Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text().indexOf("Programming page #32 of DPM Sector failed"), -1)
+            << Item<QLabel>(CDlgDPM::IDC_WAIT_TEXT)->text().toStdString();
+    };
+
+    // Close asks; "No" goes on trying, and once the camera answers the add goes through.
+    ASSERT_NO_FATAL_FAILURE(addWhileSilent("11"));
+    QTest::mouseClick(Button(CDlgDPM::IDC_CLOSE), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].indexOf("pages 32-63 of this space (the other space, pages 0-31, is programmed after them) are "
+                               "not written yet"),
+              -1)
+        << boxes[0].toStdString();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->Engine().StepFailing());
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    EXPECT_EQ(boxes.size(), 1u) << boxes.back().toStdString();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"1 7 12 1", "2 11 20 1"}));
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), factory);
+
+    // Escape, "Yes": this space's pages are given up, the other half is still written once
+    // the camera answers, and the box says what was given up.
+    boxes.clear();
+    answer = wnd::IDYES;
+    ASSERT_NO_FATAL_FAILURE(addWhileSilent("13"));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(dialog->isVisible());
+    // Now the other half's first page fails in its turn and is tried again.
+    ASSERT_TRUE(WaitFor([&] {
+        return dialog->Engine().CurrentPhase() == dpm::Phase::ProgrammingOther && dialog->Engine().StepFailing();
+    }));
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Busy(); }));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].indexOf("pages 32-63 of this space were given up"), -1) << boxes[1].toStdString();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), factory);
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
+}
+
+// Example failure: the program ends on a signal while the sector is being rewritten after its
+// erase: the dialog goes with its run and both lists stay erased.
+TEST_F(BadPixelMapWindow, TheDialogGoingMidWriteStillWritesBothLists)
+{
+    emu.SetFlashBytes(9, 0, WordBytes({defect::MakeDefectWord(false, true, 3, 3, 1)}));
+    const Bytes factory = emu.FlashBytes(9, 0, 0x2000);
+    Open(true);
+    ChooseSpace("DPM User Space");
+    Type(CDlgDPM::IDC_EDIT_X, "11");
+    Type(CDlgDPM::IDC_EDIT_Y, "20");
+    // The first page program is not taken, which holds the add after the erase.
+    emu.FailNextFlashCommand(3, 0x04);
+    QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().StepFailing(); }));
+    dialog.reset();
+    EXPECT_EQ(busy.back(), false);
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), factory);
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 12),
+              WordBytes({defect::MakeDefectWord(false, true, 7, 12, 1), defect::MakeDefectWord(false, true, 11, 20, 1), 0}));
+    EXPECT_FALSE(emu.SupervisorMode());
+}
 
 // Example failure: a number typed past an edit's range is held at the limit when the click on
 // Add takes the focus, so another pixel than the one typed is written to the camera; or a

@@ -2,8 +2,9 @@
 // the type box by GuruMode, a whole upload started with the keyboard and the mouse with the
 // progress bar reaching its end, the controls locked while it runs, Cancel, a failed run that
 // leaves the dialog usable, closing during a run (the run waits for the answer, and a stop
-// after the erase writes back the half read to keep), the large-sensor rule by configuration,
-// and a register file with its note box.
+// after the erase writes back the half read to keep), an erase or a write-back the camera does
+// not answer tried again until given up, the large-sensor rule by configuration, and a
+// register file with its note box.
 #include "tools/CDlgDownloadTerminal.h"
 
 #include "camera/ProtocolFixture.h"
@@ -149,6 +150,29 @@ TEST_F(DownloadTerminalWindow, CancelAndFailuresLeaveTheDialogUsable)
     EXPECT_EQ(Progress()->value(), Progress()->maximum());
 }
 
+// Example failure: a double click on Cancel after the erase stops the run with its first
+// click and closes the dialog with its second, and the state of the sector goes with the log.
+TEST_F(DownloadTerminalWindow, ADoubleClickOnCancelStillSaysWhatTheSectorHolds)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDOK;
+    });
+    emu.SetFlashBytes(5, 0, Bytes(0x4000, 0x5A));
+    Open(false);
+    ChooseType("LUT #1");
+    TypePath(File("g.lut", ":Table\n0,1\n1,2\n"));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return Progress()->value() >= 3; }));
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("LUT1 Sector is left partly programmed")) << boxes[0].toStdString();
+    EXPECT_EQ(emu.FlashBytes(5, 0x3F00, 0x100), Bytes(0x100, 0xFF));
+}
+
 TEST_F(DownloadTerminalWindow, ClosingDuringARunAsksFirst)
 {
     std::vector<QString> boxes;
@@ -263,6 +287,148 @@ TEST_F(DownloadTerminalWindow, CloseQuestionHoldsTheRunAndAStopKeepsTheHalfReadB
         << boxes[1].toStdString();
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
     EXPECT_EQ(emu.FlashBytes(9, 0x1F00, 0x100), Bytes(0x100, 0xFF)) << "the file's last page was never written";
+}
+
+// Example failure: the camera goes silent while the half read back to keep is written back,
+// and the first page it does not take ends the run: the rest of that half, held nowhere
+// else, is gone once the dialog closes; or a second Cancel or Escape gives it up unasked.
+TEST_F(DownloadTerminalWindow, AWriteBackTheCameraDoesNotTakeIsTriedAgainUntilGivenUp)
+{
+    std::vector<QString> boxes;
+    int answer = wnd::IDNO;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return answer;
+    });
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x21 + i % 190);
+    const std::string path = File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n9,300,3\n");
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    const Bytes keptBefore(before.begin() + 0x2000, before.end());
+
+    // Cancel while the file's half is programmed; the camera stops taking page programs.
+    const auto stopWhileSilent = [&] {
+        emu.SetFlashBytes(9, 0, before);
+        Open(true);
+        ChooseType("DPM Factory Space");
+        TypePath(path);
+        QTest::mouseClick(LoadButton(), Qt::LeftButton);
+        // The read-back of pages 32-63 fills the bar from empty, not from half way.
+        ASSERT_TRUE(WaitFor([&] { return Progress()->value() >= 1; }));
+        EXPECT_EQ(Progress()->maximum(), 32);
+        EXPECT_LT(Progress()->value(), 32);
+        ASSERT_TRUE(WaitFor([&] {
+            return dialog->Engine().State() == download::UploadState::Writing && dialog->Engine().ProgressPos() >= 3;
+        }));
+        emu.SetAddressFault(0x6040, silent);
+        QTest::mouseClick(CancelButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return dialog->Engine().Retrying(); }));
+        // It keeps trying, and the operator may give up.
+        const std::size_t frames = emu.Frames().size();
+        ASSERT_TRUE(WaitFor([&] { return emu.Frames().size() > frames + 2; }));
+        EXPECT_TRUE(dialog->Loading());
+        EXPECT_TRUE(CancelButton()->isEnabled());
+        EXPECT_NE(LogText().find("Writing back page #32 failed: write: no answer"), std::string::npos) << LogText();
+        EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x100), Bytes(0x100, 0xFF));
+    };
+
+    // A second Cancel asks first; "No" goes on trying, and once the camera answers again the
+    // kept half is back as it was.
+    ASSERT_NO_FATAL_FAILURE(stopWhileSilent());
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("pages 32-63 are not written yet") && boxes[0].contains("Stopping now loses them"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(dialog->Engine().Retrying());
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(LogText().find("The camera takes the pages again."), std::string::npos) << LogText();
+    EXPECT_NE(LogText().find("(pages 32-63) is programmed again as it was"), std::string::npos) << LogText();
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), keptBefore);
+
+    // Escape while it fails, answered "Yes": the dialog closes and says which kept pages are
+    // lost, and those pages are indeed erased.
+    boxes.clear();
+    ASSERT_NO_FATAL_FAILURE(stopWhileSilent());
+    answer = wnd::IDYES;
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    EXPECT_FALSE(dialog->Loading());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(boxes[1].contains("Of the half read back to keep (pages 32-63), pages 32-63 are lost"))
+        << boxes[1].toStdString();
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
+}
+
+// Example failure: one lost answer to the erase ends the run and the half read back to keep
+// goes with it; or Cancel gives the erase up without a word of what that loses.
+TEST_F(DownloadTerminalWindow, AnEraseTheCameraDoesNotAnswerIsSentAgainUntilGivenUp)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDNO;
+    });
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x31 + i % 170);
+    emu.SetFlashBytes(9, 0, before);
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    Open(true);
+    ChooseType("DPM Factory Space");
+    TypePath(File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n"));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().State() == download::UploadState::Erasing; }));
+    emu.SetAddressFault(0x6040, silent);
+    ASSERT_TRUE(WaitFor([&] { return dialog->Engine().Retrying(); }));
+
+    // The first Cancel asks for a stop, which waits on the erase; the second asks first.
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(dialog->Engine().Stopping());
+    ASSERT_TRUE(CancelButton()->isEnabled());
+    QTest::mouseClick(CancelButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("DPM Sector may be partly erased") &&
+                boxes[0].contains("Stopping now loses the half read back to keep (pages 32-63)"))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(dialog->Engine().Retrying());
+
+    // The camera answers again: the erase is sent again, then the kept half written back.
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    ASSERT_TRUE(WaitFor([&] { return !dialog->Loading(); }));
+    EXPECT_NE(LogText().find("(pages 32-63) is programmed again as it was"), std::string::npos) << LogText();
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(0x2000, 0xFF));
+}
+
+// Example failure: the program ends on a signal (a logout) while the file's half is being
+// programmed: the dialog goes with its run, and the half read back to keep stays erased.
+TEST_F(DownloadTerminalWindow, TheDialogGoingMidRunStillWritesBackTheKeptHalf)
+{
+    Bytes before(0x4000);
+    for (std::size_t i = 0; i < before.size(); ++i)
+        before[i] = static_cast<std::uint8_t>(0x41 + i % 150);
+    emu.SetFlashBytes(9, 0, before);
+    Open(true);
+    ChooseType("DPM Factory Space");
+    TypePath(File("f.dcm", "-- Column(X),Row(Y),Width(W)\n:Table\n5,10,1\n"));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] {
+        return dialog->Engine().State() == download::UploadState::Writing && dialog->Engine().ProgressPos() >= 3;
+    }));
+    dialog.reset();
+    EXPECT_EQ(loading, (std::vector<bool>{true, false}));
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.end()));
+    EXPECT_EQ(emu.FlashBytes(9, 0x1F00, 0x100), Bytes(0x100, 0xFF));
+    emu.ClearFrames();
+    QTest::qWait(100);
+    EXPECT_TRUE(Frames().empty());
 }
 
 // Example failure: the terminal takes the editor's rule, so on configuration 10 a flat-field

@@ -343,8 +343,56 @@ TEST_F(DefectMapEngineTest, LargeSensorPutsLowerHalfPixelsIntoTheBottomUpList)
     EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), before);
 }
 
+// Example failure: on a configuration this editor does not count as large (10), the download
+// terminal's bottom-up list of the other half is not read back and an add erases it; or the
+// edited space's own bottom-up list, which the list does not show, is written over.
+TEST_F(DefectMapEngineTest, ABottomUpListTheListDoesNotShowSurvivesAnAdd)
+{
+    Open(false);
+    struct Case {
+        const char* name;
+        int space;          // the space a pixel is added to
+        int sector;
+        std::uint32_t otherHalf, half, bottomUp;  // the other half's offset, a half's length, bottom-up start in it
+    };
+    const Case cases[] = {
+        {"BPM factory, user half kept", dpm::kBpmFactory, 10, 0x8000, 0x8000, 0x4000},
+        {"BPM user, factory half kept", dpm::kBpmUser, 10, 0x0000, 0x8000, 0x4000},
+        {"DPM user, factory half kept", dpm::kDpmUser, 9, 0x0000, 0x2000, 0x1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetFlashBytes(c.sector, 0, Bytes(0x10000, 0));
+        Put(c.sector, c.otherHalf, {Pixel(1, 1), Pixel(4, 2)});
+        Put(c.sector, c.otherHalf + c.bottomUp, {Pixel(9, 7000), Pixel(3, 6000)});
+        Read(c.space);
+        const Bytes before = emu.FlashBytes(c.sector, c.otherHalf, c.half);
+        ASSERT_EQ(Add(11, 20), AddResult::Started);
+        EXPECT_EQ(engine->LastError(), "");
+        EXPECT_EQ(emu.FlashBytes(c.sector, c.otherHalf, c.half), before);
+        EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 11, 20, 1)}));
+    }
+
+    // The edited space holds a bottom-up list of its own: writing it from the list would drop
+    // that list, so nothing is erased.
+    emu.SetFlashBytes(10, 0, Bytes(0x10000, 0));
+    Put(10, 0x8000, {Pixel(1, 1)});
+    Put(10, 0xC000, {Pixel(9, 7000)});
+    Read(dpm::kBpmUser);
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 1, 1, 1)}));
+    const Bytes before = emu.FlashBytes(10, 0, 0x10000);
+    const int erases = emu.FlashCommandCount(kErase);
+    ASSERT_EQ(Add(5, 5), AddResult::Started);
+    EXPECT_NE(engine->LastError().find("holds a bottom-up list from page #192"), std::string::npos) << engine->LastError();
+    EXPECT_EQ(emu.FlashCommandCount(kErase), erases);
+    EXPECT_EQ(emu.FlashBytes(10, 0, 0x10000), before);
+    EXPECT_FALSE(emu.SupervisorMode());
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 1, 1, 1)}));
+}
+
 // Example failure: a failed read-back still erases the sector (the other list is lost), a
-// failed erase still programs, or a failed page in one half stops the other half's pages.
+// failed erase still programs, a page the camera does not take once loses the rest of its
+// half, or a failed page in one half stops the other half's pages.
 TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
 {
     Open(false);
@@ -379,14 +427,79 @@ TEST_F(DefectMapEngineTest, FlashFailuresWhileAddingLoseNothingAndAreReported)
         EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 3, 3, 1)}));
     }
 
-    // A page of this space fails: the rest of it is skipped, the other half is still written.
+    // A page the camera does not take is tried again, and taken: nothing is lost.
+    const auto tickUntilFailing = [this] {
+        for (int i = 0; i < 200 && !engine->StepFailing(); ++i)
+            engine->Tick();
+        ASSERT_TRUE(engine->StepFailing());
+    };
     emu.FailNextFlashCommand(kProgram, 0x04);
     ASSERT_EQ(engine->StartAdd(7, 7), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickUntilFailing());
+    EXPECT_NE(engine->FailingText().find("pages 32-63 of this space (the other space, pages 0-31, is programmed after "
+                                              "them) are not written yet"),
+              std::string::npos)
+        << engine->FailingText();
     RunToEnd();
-    EXPECT_NE(engine->LastError().find("Programming page #32 of DPM Sector failed"), std::string::npos)
+    EXPECT_EQ(engine->LastError(), "");
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 3, 3, 1), Row("2", 7, 7, 1)}));
+
+    // A page that keeps failing, given up: the rest of this space is skipped, the other half
+    // is still written.
+    emu.FailNextFlashCommand(kProgram, 0x04);
+    ASSERT_EQ(engine->StartAdd(9, 9), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickUntilFailing());
+    for (int i = 0; i < 3; ++i) {
+        emu.FailNextFlashCommand(kProgram, 0x04);
+        engine->Tick();
+        ASSERT_TRUE(engine->StepFailing());
+    }
+    EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(0x2000, 0xFF));
+    engine->GiveUpFailingStep();
+    RunToEnd();
+    EXPECT_NE(engine->LastError().find("Programming page #32 of DPM Sector failed (write: flash failure (status 4)); "
+                                       "pages 32-63 of this space were given up"),
+              std::string::npos)
         << engine->LastError();
     EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
     EXPECT_EQ(emu.FlashBytes(9, 0x2000, 4), Bytes(4, 0xFF));
+
+    // The erase gets no answer: it is sent again until the camera answers, or given up.
+    const auto tickToTheErase = [this] {
+        for (int i = 0; i < 200 && engine->CurrentPhase() != dpm::Phase::Erasing; ++i)
+            engine->Tick();
+        ASSERT_EQ(engine->CurrentPhase(), dpm::Phase::Erasing);
+    };
+    ASSERT_EQ(engine->StartAdd(11, 11), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickToTheErase());
+    Silence(0x6040);
+    engine->Tick();
+    ASSERT_TRUE(engine->StepFailing());
+    EXPECT_NE(engine->FailingText().find("Erasing DPM Sector failed (erase: no answer"), std::string::npos)
+        << engine->FailingText();
+    RunToEnd();
+    EXPECT_EQ(engine->LastError(), "");
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000));
+    EXPECT_EQ(engine->Rows(), (std::vector<ListRow>{Row("1", 11, 11, 1)}));
+
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+    const int programsBeforeGiveUp = emu.FlashCommandCount(kProgram);
+    ASSERT_EQ(engine->StartAdd(13, 13), AddResult::Started);
+    ASSERT_NO_FATAL_FAILURE(tickToTheErase());
+    emu.SetAddressFault(0x6040, silent);
+    engine->Tick();
+    engine->Tick();
+    ASSERT_TRUE(engine->StepFailing());
+    engine->GiveUpFailingStep();
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    RunToEnd();
+    EXPECT_NE(engine->LastError().find("erasing DPM Sector failed (erase: no answer"), std::string::npos)
+        << engine->LastError();
+    EXPECT_NE(engine->LastError().find("was given up; the sector may be partly erased"), std::string::npos)
+        << engine->LastError();
+    EXPECT_EQ(emu.FlashCommandCount(kProgram) - programsBeforeGiveUp, 0);
 }
 
 // Example failure: an add whose top-down words reach the bottom-up list overwrites it, or fills

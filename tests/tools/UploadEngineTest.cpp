@@ -352,6 +352,80 @@ TEST_F(UploadEngineTest, AStopAtAnyPhaseKeepsTheHalfReadBack)
     }
 }
 
+// Example failure: one lost answer to the erase or to one of its status polls ends the run,
+// though the camera may go on erasing: the half read back to keep, held only here, is gone;
+// or an erase the camera refused is said to have left the sector undefined.
+TEST_F(UploadEngineTest, AnEraseTheCameraDoesNotAnswerIsSentAgainUntilGivenUp)
+{
+    const std::string file = File("f.dcm", kDefect);
+    const Bytes before = Pattern();
+    const Bytes image =
+        download::ParseTableFile(10, std::string(download::LoadFileBytes(file).value()), false).value().bytes;
+    const auto startToTheErase = [&] {
+        emu.SetFlashBytes(9, 0, before);
+        ASSERT_EQ(engine->Start(10, file, false), StartResult::Started);  // DPM factory: keeps pages 32-63
+        for (int i = 0; i < 100 && engine->State() != UploadState::Erasing; ++i)
+            engine->Tick();
+        ASSERT_EQ(engine->State(), UploadState::Erasing);
+    };
+    emu::Fault silent;
+    silent.kind = emu::FaultKind::Silence;
+
+    struct Case {
+        const char* name;
+        std::function<void()> fault;  // just before the erase
+    };
+    const Case comesBack[] = {
+        {"erase command lost", [this] { Silence(0x6040); }},
+        {"status poll lost", [this] { emu.SetFlashBusyPolls(2); Silence(0x6048); }},
+    };
+    for (const Case& c : comesBack) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(startToTheErase());
+        c.fault();
+        for (int i = 0; i < 3 && !engine->Retrying(); ++i)
+            engine->Tick();
+        ASSERT_TRUE(engine->Retrying());
+        EXPECT_EQ(engine->TimerPeriodMs(), download::kRetryMs);
+        EXPECT_NE(engine->StopConsequence().find("Stopping now loses the half read back to keep (pages 32-63)"),
+                  std::string::npos)
+            << engine->StopConsequence();
+        emu.SetFlashBusyPolls(0);
+        RunToEnd();
+        EXPECT_NE(engine->Log().find("The camera answers again."), std::string::npos) << engine->Log();
+        EXPECT_NE(engine->Log().find("Writing is done"), std::string::npos) << engine->Log();
+        EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(image.begin(), image.begin() + 0x2000));
+        EXPECT_EQ(emu.FlashBytes(9, 0x2000, 0x2000), Bytes(before.begin() + 0x2000, before.begin() + 0x4000));
+    }
+
+    // The camera stays silent: a stop waits on the erase, a second stop gives it up, and the
+    // sector is said to be undefined.
+    ASSERT_NO_FATAL_FAILURE(startToTheErase());
+    emu.SetAddressFault(0x6040, silent);
+    engine->Tick();
+    ASSERT_TRUE(engine->Retrying());
+    engine->Cancel();
+    EXPECT_TRUE(engine->Stopping());
+    EXPECT_TRUE(engine->Retrying());
+    engine->Cancel();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_NE(engine->Log().find("The erase is given up."), std::string::npos) << engine->Log();
+    EXPECT_NE(engine->SectorState().find("DPM Sector may be partly erased"), std::string::npos) << engine->SectorState();
+    emu.SetAddressFault(0x6040, emu::Fault{});
+    emu.ClearFrames();
+    engine->Tick();
+    EXPECT_TRUE(Frames().empty());
+
+    // An erase the camera refuses was not carried out: the sector is as it was, and says so.
+    ASSERT_NO_FATAL_FAILURE(startToTheErase());
+    Refuse(0x6040, 0x15, 0x0B);
+    engine->Tick();
+    EXPECT_FALSE(engine->Running());
+    EXPECT_NE(engine->Log().find("erase: refused by the camera"), std::string::npos) << engine->Log();
+    EXPECT_EQ(engine->SectorState(), "DPM Sector is unchanged: nothing was erased.");
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x4000), Bytes(before.begin(), before.begin() + 0x4000));
+}
+
 TEST_F(UploadEngineTest, RegisterFileReplaysCommandByCommand)
 {
     const std::string path = File("w.rgs", "-- workspace\n57 6034 00000001\n52 6014\n57 7028 <ABCD>\n");
