@@ -186,8 +186,17 @@ void CCorvel_5Dlg::SetDefault()
     m_pXmlDoc = LoadRegisterMapForRow(row, platform::ExecutableFolder(), &reporter);
     m_bUnconfigured = !m_pXmlDoc;
     if (!m_pXmlDoc) {
-        // Without its register map the camera cannot be read: nothing polls, no value shows.
+        // Without its register map the camera cannot be read: nothing polls, no value shows,
+        // and no panel of the camera before it stays to read or write this one.
         m_pTimers->KillAll();
+        for (int i = 0; i < kPanelSlots; ++i) {
+            m_Slots[i].Close();
+            m_Menu.Remove(kPanelSlotSpecs[i].viewId);
+        }
+        m_nPanelRow = -1;
+        m_bSelectAll = false;
+        m_bViewSave = false;
+        RecalcLayout();
         ClearLiveValues();
         SetCameraLabel();
         UpdateConnectionIcon();
@@ -457,8 +466,9 @@ void CCorvel_5Dlg::OnDestroy()
 void CCorvel_5Dlg::OnAbout()
 {
     CAboutDlg about;
-    // The camera's fields only for a camera that was identified.
-    if (!m_Link.m_strModelName.empty())
+    // The camera's fields only for a camera that was identified and answers now, read with its
+    // own register map: a lost camera would only stall the box with reads that get no answer.
+    if (!m_Link.m_strModelName.empty() && m_bConnected && !m_bUnconfigured)
         about.m_pLink = &m_Link;
     about.exec();
 }
@@ -547,7 +557,12 @@ void CCorvel_5Dlg::StartTimers()
 
 void CCorvel_5Dlg::ResetPollingTimers()
 {
-    StartTimers();
+    // A new period for the polls that run; a poll that is stopped (no camera yet, or a camera
+    // without its register map) stays stopped.
+    const int period = PollingPeriod();
+    for (unsigned id : {TIMER_FRAME_TIME, TIMER_EXPOSURE, TIMER_TEMPERATURE})
+        if (m_pTimers->IsRunning(id))
+            m_pTimers->SetTimer(id, period);
 }
 
 template <typename Poll>
@@ -589,7 +604,9 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
             break;
         case TIMER_FRAME_TIME:
             if (!m_bConnected) {
-                if (m_pTerminal)
+                // Cleared when there is something to clear: its log record must not repeat at
+                // every retry while the camera is away.
+                if (m_pTerminal && m_pTerminal->HasOutput())
                     m_pTerminal->OnBnClickedBtClear();
                 // One short step per tick (reopen a lost port, one rate, one "Ping"), so the
                 // window stays responsive while the camera is away; identification only once
@@ -1081,12 +1098,7 @@ void CCorvel_5Dlg::OnViewPanel(int id)
         if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
             lastconfig::Write(lastconfig::PanelViewKey(i), slot.m_bView ? 1 : 0);
         m_Menu.Check(id, slot.m_bView);
-        if (slot.m_pButton && slot.m_pButton->m_bLatched) {
-            if (slot.m_pPanel)
-                slot.m_pPanel->hide();
-            wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
-            slot.m_bOpen = false;
-        }
+        CloseOpenPanel(slot);
     } else if (id == cmd::kSelectAll) {
         // "All" means the slots this camera has: the others have no panel to view.
         m_bSelectAll = !m_bSelectAll;
@@ -1094,6 +1106,9 @@ void CCorvel_5Dlg::OnViewPanel(int id)
             CPanelSlot& slot = m_Slots[i];
             if (!slot.m_pPanel || !slot.m_pszKey)
                 continue;
+            // Each slot as with its own View item: one that leaves the view closes its panel.
+            if (slot.m_bView != m_bSelectAll)
+                CloseOpenPanel(slot);
             slot.m_bView = m_bSelectAll;
             if (m_bViewSave)
                 lastconfig::Write(lastconfig::PanelViewKey(i), m_bSelectAll ? 1 : 0);
@@ -1105,6 +1120,16 @@ void CCorvel_5Dlg::OnViewPanel(int id)
     m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
     RecalcLayout();
     PanelsFollow();
+}
+
+void CCorvel_5Dlg::CloseOpenPanel(CPanelSlot& slot)
+{
+    if (!slot.m_pButton || !slot.m_pButton->m_bLatched)
+        return;
+    if (slot.m_pPanel)
+        slot.m_pPanel->hide();
+    wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
+    slot.m_bOpen = false;
 }
 
 void CCorvel_5Dlg::PanelsFollow()
