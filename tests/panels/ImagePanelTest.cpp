@@ -407,7 +407,7 @@ TEST_F(ImagePanelTest, NoSlaveAOIMovesTheStructureIntoItsPlace)
     EXPECT_LT(panel->height(), fullHeight);
     // Ping answer text left behind (fault): it moves with its icon.
     EXPECT_EQ(Item(D::IDC_PING_TEXT)->geometry().y() - Item(D::IDC_PING_ICON)->geometry().y(),
-              wnd::MapDialogRect(0, 291, 1, 1).y() - wnd::MapDialogRect(0, 290, 1, 1).y());
+              wnd::MapDialogRect(0, 301, 1, 1).y() - wnd::MapDialogRect(0, 300, 1, 1).y());
     EXPECT_TRUE(test.contains(Item(D::IDC_PING_TEXT)->geometry()));
 
     const auto once = Layout();
