@@ -195,6 +195,9 @@ std::string WriteFailure(int result)
 {
     if (result == link_result::kOffline)
         return "Camera is offline; nothing was written";
+    // A script run took the channel after the line was checked.
+    if (result == link_result::kChannelBusy)
+        return "The camera channel is in use; nothing was written";
     // A refusal answers the camera's status byte; a failure of the channel is negative.
     if (result > 0)
         return "Camera refused the write; nothing was written";
