@@ -1109,12 +1109,7 @@ void CCorvel_5Dlg::OnViewPanel(int id)
         if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
             lastconfig::Write(lastconfig::PanelViewKey(i), slot.m_bView ? 1 : 0);
         m_Menu.Check(id, slot.m_bView);
-        if (slot.m_pButton && slot.m_pButton->m_bLatched) {
-            if (slot.m_pPanel)
-                slot.m_pPanel->hide();
-            wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
-            slot.m_bOpen = false;
-        }
+        CloseOpenPanel(slot);
     } else if (id == cmd::kSelectAll) {
         // "All" means the slots this camera has: the others have no panel to view.
         m_bSelectAll = !m_bSelectAll;
@@ -1122,6 +1117,9 @@ void CCorvel_5Dlg::OnViewPanel(int id)
             CPanelSlot& slot = m_Slots[i];
             if (!slot.m_pPanel || !slot.m_pszKey)
                 continue;
+            // Each slot as with its own View item: one that leaves the view closes its panel.
+            if (slot.m_bView != m_bSelectAll)
+                CloseOpenPanel(slot);
             slot.m_bView = m_bSelectAll;
             if (m_bViewSave)
                 lastconfig::Write(lastconfig::PanelViewKey(i), m_bSelectAll ? 1 : 0);
@@ -1133,6 +1131,16 @@ void CCorvel_5Dlg::OnViewPanel(int id)
     m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
     RecalcLayout();
     PanelsFollow();
+}
+
+void CCorvel_5Dlg::CloseOpenPanel(CPanelSlot& slot)
+{
+    if (!slot.m_pButton || !slot.m_pButton->m_bLatched)
+        return;
+    if (slot.m_pPanel)
+        slot.m_pPanel->hide();
+    wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
+    slot.m_bOpen = false;
 }
 
 void CCorvel_5Dlg::PanelsFollow()

@@ -259,6 +259,8 @@ private:
     void SetCameraLabel();
     /// Docked panels move with the window, floating ones check whether they now dock.
     void PanelsFollow();
+    /// A latched slot button is released and the slot's panel hidden and marked closed.
+    void CloseOpenPanel(CPanelSlot& slot);
     void HidePanels();
     void ShowViewedPanels();
     /// A file dialog owned by this window; empty when the operator cancelled.
