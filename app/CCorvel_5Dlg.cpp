@@ -18,6 +18,7 @@
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "panels/CDlgCameraInfo.h"
+#include "panels/CDlgRunPythonScript.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
@@ -96,6 +97,10 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     : QWidget(parent, Qt::Window), m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_Link(settings)
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
+    // The holder may change on a script's worker thread: the windows follow on this one.
+    m_Link.m_ChannelOwner.SetListener([this](ChannelUser) {
+        QMetaObject::invokeMethod(this, [this] { OnChannelOwnerChanged(); }, Qt::QueuedConnection);
+    });
     setWindowTitle(QStringLiteral("Corvel"));
     wnd::SetDlgCtrlID(this, IDD);
 
@@ -131,6 +136,7 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
 CCorvel_5Dlg::~CCorvel_5Dlg()
 {
     m_pTimers->KillAll();
+    m_Link.m_ChannelOwner.SetListener(nullptr);
     OnDestroy();
     lastconfig::Write(lastconfig::kShowDebugInfo, m_bShowDebugInfo);
     lastconfig::Write(lastconfig::kShowPythonPanel, m_bShowPythonPanel);
@@ -576,12 +582,13 @@ void CCorvel_5Dlg::WithPollingEcho(Poll poll)
 
 void CCorvel_5Dlg::OnTimer(unsigned id)
 {
-    if (m_bScriptRunning)
+    // A script run or a flash upload has the camera to itself.
+    if (!m_Link.m_ChannelOwner.IsFree())
         return;
     // Nothing polls in the middle of a guarded operation (a rebuild included).
     if (CWaitGUIThread::IsWaiting())
         return;
-    if (!m_bDownloadLoading) {
+    {
         switch (id) {
         case TIMER_TEMPERATURE:
             if (m_bConnected)
@@ -809,6 +816,8 @@ bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         return true;
     }
     const int id = static_cast<int>(wnd::LoWord(wParam));
+    if ((cmd::TalksToCamera(id) || id == IDC_STATUS_BUTTON) && RefuseWhileChannelHeld())
+        return true;
     if (id >= kPanelSlotSpecs[0].buttonId && id <= kPanelSlotSpecs[kPanelSlots - 1].buttonId) {
         OnPanelButton(id);
         BringPanelsToTop();
@@ -1026,20 +1035,35 @@ void CCorvel_5Dlg::OnBootFrom(int space)
 
 void CCorvel_5Dlg::OnBpmDialog()
 {
+    // The editor holds the camera channel while it reads or writes the flash.
     CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
-    // The polls leave the camera alone while the editor reads or writes its flash.
-    dialog.SetBusyListener([this](bool busy) { m_bDownloadLoading = busy; });
     dialog.exec();
-    m_bDownloadLoading = false;
 }
 
 void CCorvel_5Dlg::OnDownloadTerminal()
 {
+    // The dialog holds the camera channel while it writes to the flash.
     CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
-    // The polls leave the camera alone while the dialog writes to its flash.
-    dialog.SetLoadingListener([this](bool loading) { m_bDownloadLoading = loading; });
     dialog.exec();
-    m_bDownloadLoading = false;
+}
+
+void CCorvel_5Dlg::OnChannelOwnerChanged()
+{
+    // The scripting console stays usable (its Stop above all); the other panels edit the camera.
+    const bool scriptHolds = m_Link.m_ChannelOwner.Holder() == ChannelUser::Script;
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel && !dynamic_cast<CDlgRunPythonScript*>(slot.m_pPanel.get()))
+            slot.m_pPanel->setEnabled(!scriptHolds);
+}
+
+bool CCorvel_5Dlg::RefuseWhileChannelHeld()
+{
+    const std::string busy = m_Link.m_ChannelOwner.BusyText();
+    if (busy.empty())
+        return false;
+    wnd::ShowMessageBox(QString::fromStdString(busy + " Try again once it has ended."), wnd::DefaultMessageBoxCaption(),
+                        wnd::MB_OK | wnd::MB_ICONINFORMATION, this);
+    return true;
 }
 
 void CCorvel_5Dlg::OnCommandTerminal()
@@ -1266,6 +1290,14 @@ void CCorvel_5Dlg::OnPanelButton(int buttonId)
 
 void CCorvel_5Dlg::closeEvent(QCloseEvent* event)
 {
+    // A running script is stopped on the way out (the scripting console's close); the operator
+    // says whether to go on.
+    if (m_Link.m_ChannelOwner.Holder() == ChannelUser::Script &&
+        wnd::ShowMessageBox(QStringLiteral("A script is running. Stop it and exit?"), wnd::DefaultMessageBoxCaption(),
+                            wnd::MB_YESNO | wnd::MB_ICONQUESTION, this) != wnd::IDYES) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     emit Closed();
 }

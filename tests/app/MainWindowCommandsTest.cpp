@@ -181,9 +181,9 @@ TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseW
         auto* load = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_LOAD));
         auto* cancel = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_CANCEL));
         QTest::mouseClick(load, Qt::LeftButton);
-        pausedWhileWriting = w.m_bDownloadLoading;
+        pausedWhileWriting = w.m_Link.m_ChannelOwner.Holder() == ChannelUser::Upload;
         QTest::mouseClick(cancel, Qt::LeftButton);
-        resumedAfterCancel = !w.m_bDownloadLoading;
+        resumedAfterCancel = w.m_Link.m_ChannelOwner.IsFree();
         QTest::mouseClick(cancel, Qt::LeftButton);  // idle: closes the dialog
     });
     poll.start(10);
@@ -191,7 +191,7 @@ TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseW
     EXPECT_TRUE(seen);
     EXPECT_TRUE(pausedWhileWriting);
     EXPECT_TRUE(resumedAfterCancel);
-    EXPECT_FALSE(w.m_bDownloadLoading);
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
 }
 
 // Example failure: "BPM Dialog" stays greyed or opens nothing, or the polls talk to the camera
@@ -214,7 +214,7 @@ TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItR
         }
         seen = true;
         if (dialog->Busy()) {
-            pausedWhileBusy = pausedWhileBusy && w.m_bDownloadLoading;
+            pausedWhileBusy = pausedWhileBusy && w.m_Link.m_ChannelOwner.Holder() == ChannelUser::Upload;
             return;
         }
         auto* list = qobject_cast<QTableWidget*>(wnd::GetDlgItem(dialog, CDlgDPM::IDC_LIST));
@@ -229,7 +229,7 @@ TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItR
     EXPECT_TRUE(seen);
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(pausedWhileBusy);
-    EXPECT_FALSE(w.m_bDownloadLoading);
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
 }
 
 // Example failure: the saved workspace misses registers, a loaded file does not reach the

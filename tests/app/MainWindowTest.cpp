@@ -235,16 +235,16 @@ TEST_F(MainWindowTest, PollsStayOffTheLinkWhileItIsBusy)
     w.SetDefault();
     ConnectWithoutIdentification();
     SetCameraValue("Exposure", 2000);
-    for (int busy = 0; busy < 2; ++busy) {
-        SCOPED_TRACE(busy);
-        w.m_bScriptRunning = busy == 0;
-        w.m_bDownloadLoading = busy == 1;
+    for (ChannelUser holder : {ChannelUser::Script, ChannelUser::Upload}) {
+        SCOPED_TRACE(ChannelUserText(holder));
+        ASSERT_TRUE(w.m_Link.m_ChannelOwner.Acquire(holder));
         emu.ClearFrames();
-        w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+        for (unsigned timer : {CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME, CCorvel_5Dlg::TIMER_TEMPERATURE})
+            w.OnTimer(timer);
         EXPECT_TRUE(emu.Frames().empty());
         EXPECT_EQ(w.m_CameraInfo.exposure, "---------");
+        w.m_Link.m_ChannelOwner.Release(holder);
     }
-    w.m_bDownloadLoading = false;
     w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
     EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
 }
