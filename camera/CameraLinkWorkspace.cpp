@@ -98,6 +98,8 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
     const bool log = level > 1 || (level > 0 && m_bEchoToTerminal);
     if (log)
         LinkLog(kLoadMethod, "Load Workspace From File <%s>", file.c_str());
+    if (RefuseWithoutConfiguration("Load Workspace"))
+        return finish(link_result::kNotConfigured);
 
     std::string text;
     std::string why;
@@ -258,6 +260,8 @@ bool CCameraLink::CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure)
 
 void CCameraLink::WriteWorkspaceToCamera()
 {
+    if (RefuseWithoutConfiguration("Write Registers"))
+        return;
     WaitScope wait(m_pWaitIndicator, kCameraWaitText);
     std::size_t count = 0;
     GetParametersList(nullptr, &count);
@@ -276,6 +280,8 @@ int CCameraLink::SaveToUserSet(int space)
 {
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
+    if (RefuseWithoutConfiguration("Save To"))
+        return link_result::kNotConfigured;
     const char* step = "BootSelector";
     int result = SetParamIntIfOnline(step, space, true, false);
     if (result == 0) {
@@ -315,6 +321,8 @@ int CCameraLink::LoadFromUserSet(int space, bool* loadSent)
         *loadSent = false;
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
+    if (RefuseWithoutConfiguration("Load From"))
+        return link_result::kNotConfigured;
     const char* step = "BootSelector";
     int result = SetParamIntIfOnline(step, space, true, false);
     if (result == 0) {
