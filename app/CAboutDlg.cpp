@@ -213,11 +213,14 @@ void CAboutDlg::ReadCamera()
     const std::optional<std::string> date2 = ReadText(link, "MfgDate2");
     m_strDateOfManufacture = date1 && date2 ? about::DateText(*date1, *date2) : QString();
     m_strCameraType = TextField(link, {"MfgName1", "MfgName2", "MfgName3", "MfgName4"});
-    // An erased (0xFF-filled) or unreadable last part is not shown.
-    const std::string last = ReadText(link, "MfgName5").value_or(std::string());
-    const bool erased = last.size() >= 4 && last.compare(0, 4, "\xFF\xFF\xFF\xFF") == 0;
-    if (!erased && !m_strCameraType.isEmpty())
-        m_strCameraType += QString::fromLatin1(last);
+    // An erased (0xFF-filled) last part is not shown; an unreadable one empties the field, as
+    // any other part does.
+    const std::optional<std::string> last = ReadText(link, "MfgName5");
+    const bool erased = last && last->size() >= 4 && last->compare(0, 4, "\xFF\xFF\xFF\xFF") == 0;
+    if (!last)
+        m_strCameraType.clear();
+    else if (!erased)
+        m_strCameraType += QString::fromLatin1(*last);
 
     m_strRgsVersion = IntField(link, "RGSIdNumber", about::RgsVersionText);
     m_strCameraFamily = about::CameraFamilyText(link.m_nConfigIndex);

@@ -18,6 +18,7 @@
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
 #include "catalogues/BuildCatalogZorvatRuggedized.h"
 #include "panels/CDlgCameraInfo.h"
+#include "panels/CDlgRunPythonScript.h"
 #include "panels/CDlgTempControl.h"
 #include "panels/PanelFactory.h"
 #include "catalogues/ConfigurationTable.h"
@@ -96,6 +97,10 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
     : QWidget(parent, Qt::Window), m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_Link(settings)
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
+    // The holder may change on a script's worker thread: the windows follow on this one.
+    m_Link.m_ChannelOwner.SetListener([this](ChannelUser) {
+        QMetaObject::invokeMethod(this, [this] { OnChannelOwnerChanged(); }, Qt::QueuedConnection);
+    });
     setWindowTitle(QStringLiteral("Corvel"));
     wnd::SetDlgCtrlID(this, IDD);
 
@@ -131,6 +136,7 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
 CCorvel_5Dlg::~CCorvel_5Dlg()
 {
     m_pTimers->KillAll();
+    m_Link.m_ChannelOwner.SetListener(nullptr);
     OnDestroy();
     lastconfig::Write(lastconfig::kShowDebugInfo, m_bShowDebugInfo);
     lastconfig::Write(lastconfig::kShowPythonPanel, m_bShowPythonPanel);
@@ -186,8 +192,17 @@ void CCorvel_5Dlg::SetDefault()
     m_pXmlDoc = LoadRegisterMapForRow(row, platform::ExecutableFolder(), &reporter);
     m_bUnconfigured = !m_pXmlDoc;
     if (!m_pXmlDoc) {
-        // Without its register map the camera cannot be read: nothing polls, no value shows.
+        // Without its register map the camera cannot be read: nothing polls, no value shows,
+        // and no panel of the camera before it stays to read or write this one.
         m_pTimers->KillAll();
+        for (int i = 0; i < kPanelSlots; ++i) {
+            m_Slots[i].Close();
+            m_Menu.Remove(kPanelSlotSpecs[i].viewId);
+        }
+        m_nPanelRow = -1;
+        m_bSelectAll = false;
+        m_bViewSave = false;
+        RecalcLayout();
         ClearLiveValues();
         SetCameraLabel();
         UpdateConnectionIcon();
@@ -457,8 +472,9 @@ void CCorvel_5Dlg::OnDestroy()
 void CCorvel_5Dlg::OnAbout()
 {
     CAboutDlg about;
-    // The camera's fields only for a camera that was identified.
-    if (!m_Link.m_strModelName.empty())
+    // The camera's fields only for a camera that was identified and answers now, read with its
+    // own register map: a lost camera would only stall the box with reads that get no answer.
+    if (!m_Link.m_strModelName.empty() && m_bConnected && !m_bUnconfigured)
         about.m_pLink = &m_Link;
     about.exec();
 }
@@ -547,7 +563,12 @@ void CCorvel_5Dlg::StartTimers()
 
 void CCorvel_5Dlg::ResetPollingTimers()
 {
-    StartTimers();
+    // A new period for the polls that run; a poll that is stopped (no camera yet, or a camera
+    // without its register map) stays stopped.
+    const int period = PollingPeriod();
+    for (unsigned id : {TIMER_FRAME_TIME, TIMER_EXPOSURE, TIMER_TEMPERATURE})
+        if (m_pTimers->IsRunning(id))
+            m_pTimers->SetTimer(id, period);
 }
 
 template <typename Poll>
@@ -560,12 +581,13 @@ void CCorvel_5Dlg::WithPollingEcho(Poll poll)
 
 void CCorvel_5Dlg::OnTimer(unsigned id)
 {
-    if (m_bScriptRunning)
+    // A script run or a flash upload has the camera to itself.
+    if (!m_Link.m_ChannelOwner.IsFree())
         return;
     // Nothing polls in the middle of a guarded operation (a rebuild included).
     if (CWaitGUIThread::IsWaiting())
         return;
-    if (!m_bDownloadLoading) {
+    {
         switch (id) {
         case TIMER_TEMPERATURE:
             if (m_bConnected)
@@ -589,7 +611,9 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
             break;
         case TIMER_FRAME_TIME:
             if (!m_bConnected) {
-                if (m_pTerminal)
+                // Cleared when there is something to clear: its log record must not repeat at
+                // every retry while the camera is away.
+                if (m_pTerminal && m_pTerminal->HasOutput())
                     m_pTerminal->OnBnClickedBtClear();
                 // One short step per tick (reopen a lost port, one rate, one "Ping"), so the
                 // window stays responsive while the camera is away; identification only once
@@ -791,6 +815,8 @@ bool CCorvel_5Dlg::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         return true;
     }
     const int id = static_cast<int>(wnd::LoWord(wParam));
+    if ((cmd::TalksToCamera(id) || id == IDC_STATUS_BUTTON) && RefuseWhileChannelHeld())
+        return true;
     if (id >= kPanelSlotSpecs[0].buttonId && id <= kPanelSlotSpecs[kPanelSlots - 1].buttonId) {
         OnPanelButton(id);
         BringPanelsToTop();
@@ -1000,20 +1026,35 @@ void CCorvel_5Dlg::OnBootFrom(int space)
 
 void CCorvel_5Dlg::OnBpmDialog()
 {
+    // The editor holds the camera channel while it reads or writes the flash.
     CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
-    // The polls leave the camera alone while the editor reads or writes its flash.
-    dialog.SetBusyListener([this](bool busy) { m_bDownloadLoading = busy; });
     dialog.exec();
-    m_bDownloadLoading = false;
 }
 
 void CCorvel_5Dlg::OnDownloadTerminal()
 {
+    // The dialog holds the camera channel while it writes to the flash.
     CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
-    // The polls leave the camera alone while the dialog writes to its flash.
-    dialog.SetLoadingListener([this](bool loading) { m_bDownloadLoading = loading; });
     dialog.exec();
-    m_bDownloadLoading = false;
+}
+
+void CCorvel_5Dlg::OnChannelOwnerChanged()
+{
+    // The scripting console stays usable (its Stop above all); the other panels edit the camera.
+    const bool scriptHolds = m_Link.m_ChannelOwner.Holder() == ChannelUser::Script;
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel && !dynamic_cast<CDlgRunPythonScript*>(slot.m_pPanel.get()))
+            slot.m_pPanel->setEnabled(!scriptHolds);
+}
+
+bool CCorvel_5Dlg::RefuseWhileChannelHeld()
+{
+    const std::string busy = m_Link.m_ChannelOwner.BusyText();
+    if (busy.empty())
+        return false;
+    wnd::ShowMessageBox(QString::fromStdString(busy + " Try again once it has ended."), wnd::DefaultMessageBoxCaption(),
+                        wnd::MB_OK | wnd::MB_ICONINFORMATION, this);
+    return true;
 }
 
 void CCorvel_5Dlg::OnCommandTerminal()
@@ -1081,12 +1122,7 @@ void CCorvel_5Dlg::OnViewPanel(int id)
         if (slot.m_pPanel && slot.m_pszKey && m_bViewSave)
             lastconfig::Write(lastconfig::PanelViewKey(i), slot.m_bView ? 1 : 0);
         m_Menu.Check(id, slot.m_bView);
-        if (slot.m_pButton && slot.m_pButton->m_bLatched) {
-            if (slot.m_pPanel)
-                slot.m_pPanel->hide();
-            wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
-            slot.m_bOpen = false;
-        }
+        CloseOpenPanel(slot);
     } else if (id == cmd::kSelectAll) {
         // "All" means the slots this camera has: the others have no panel to view.
         m_bSelectAll = !m_bSelectAll;
@@ -1094,6 +1130,9 @@ void CCorvel_5Dlg::OnViewPanel(int id)
             CPanelSlot& slot = m_Slots[i];
             if (!slot.m_pPanel || !slot.m_pszKey)
                 continue;
+            // Each slot as with its own View item: one that leaves the view closes its panel.
+            if (slot.m_bView != m_bSelectAll)
+                CloseOpenPanel(slot);
             slot.m_bView = m_bSelectAll;
             if (m_bViewSave)
                 lastconfig::Write(lastconfig::PanelViewKey(i), m_bSelectAll ? 1 : 0);
@@ -1105,6 +1144,16 @@ void CCorvel_5Dlg::OnViewPanel(int id)
     m_Menu.Check(cmd::kSelectAll, m_bSelectAll);
     RecalcLayout();
     PanelsFollow();
+}
+
+void CCorvel_5Dlg::CloseOpenPanel(CPanelSlot& slot)
+{
+    if (!slot.m_pButton || !slot.m_pButton->m_bLatched)
+        return;
+    if (slot.m_pPanel)
+        slot.m_pPanel->hide();
+    wnd::SendCommand(slot.m_pButton, wnd::ID_PANEL_CLOSED, 0);
+    slot.m_bOpen = false;
 }
 
 void CCorvel_5Dlg::PanelsFollow()
@@ -1228,6 +1277,14 @@ void CCorvel_5Dlg::OnPanelButton(int buttonId)
 
 void CCorvel_5Dlg::closeEvent(QCloseEvent* event)
 {
+    // A running script is stopped on the way out (the scripting console's close); the operator
+    // says whether to go on.
+    if (m_Link.m_ChannelOwner.Holder() == ChannelUser::Script &&
+        wnd::ShowMessageBox(QStringLiteral("A script is running. Stop it and exit?"), wnd::DefaultMessageBoxCaption(),
+                            wnd::MB_YESNO | wnd::MB_ICONQUESTION, this) != wnd::IDYES) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     emit Closed();
 }

@@ -14,7 +14,6 @@
 #include "controls/BindingLogic.h"
 #include "controls/Command.h"
 #include "controls/WindowTimers.h"
-#include "panels/CDlgRunPythonScript.h"
 #include "tools/ITerminalOwner.h"
 
 #include <QIcon>
@@ -176,6 +175,11 @@ public:
     void LoseCamera();
     void RecalcLayout();
     void BringPanelsToTop();
+    /// While a script run or a flash upload holds the camera channel (the link's
+    /// m_ChannelOwner), the polls do nothing and the other panels are disabled.
+    void OnChannelOwnerChanged();
+    /// True (after telling the operator why) when another user holds the camera channel.
+    bool RefuseWhileChannelHeld();
     /// The modal About box, given the link only when the camera was identified.
     void OnAbout();
     /// Saves "Pos" and closes every slot.
@@ -213,10 +217,6 @@ public:
     int m_bDebugMode = 0;
     int m_bNoAnimation = 0;
     bool m_bShowTerminal = false;
-    /// Set while a script runs (the script panel's process-wide flag) or a download writes (the
-    /// download terminal): the polls return at once, or skip their work.
-    std::atomic<bool>& m_bScriptRunning = g_bScriptRunning;
-    bool m_bDownloadLoading = false;
     /// Called at the start of every rebuild that passed the re-entry guard (tests).
     std::function<void()> m_onRebuildStarted;
 
@@ -259,6 +259,8 @@ private:
     void SetCameraLabel();
     /// Docked panels move with the window, floating ones check whether they now dock.
     void PanelsFollow();
+    /// A latched slot button is released and the slot's panel hidden and marked closed.
+    void CloseOpenPanel(CPanelSlot& slot);
     void HidePanels();
     void ShowViewedPanels();
     /// A file dialog owned by this window; empty when the operator cancelled.

@@ -45,6 +45,10 @@ bool CPanelSlot::Attach(const RegisterMapPtr& document)
         return false;
     m_pPanel->SetXmlNode(document);
     m_pPanel->SetOwnerButton(m_pButton);
+    // A panel kept over a rebuild keeps its place, floating or docked.
+    if (m_bPlaced)
+        return true;
+    m_bPlaced = true;
     m_pPanel->m_bDocked = true;
     const std::string posKey = std::string(m_pszKey) + "Pos";
     const std::string saved = lastconfig::Read(LastConfigTextKey{posKey.c_str(), ""});
@@ -69,6 +73,7 @@ void CPanelSlot::Close()
         m_pPanel.reset();
     }
     m_pszKey = nullptr;
+    m_bPlaced = false;
     m_bView = false;
     m_bOpen = false;
 }

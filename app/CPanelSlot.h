@@ -31,9 +31,11 @@ public:
     const char* m_pszKey = nullptr;           ///< profile key while attached
     bool m_bView = false;
     bool m_bOpen = false;
+    bool m_bPlaced = false;  ///< the panel has had its first place (docked or saved floating)
 
-    /// Gives the panel the document and its button, docks it, then restores a floating
-    /// position from "<key>Pos" when the value is complete and lies on a screen.
+    /// Gives the panel the document and its button; at the panel's first attach it docks it,
+    /// then restores a floating position from "<key>Pos" when the value is complete and lies
+    /// on a screen. A panel attached again (a rebuild that kept it) keeps its place.
     /// False without a panel or a profile key.
     bool Attach(const RegisterMapPtr& document);
     /// Saves "<key>Pos" (docked flag, left, top), releases the button's latch and destroys the

@@ -337,7 +337,10 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
     // listed with the camera the window knows there, and preselected.
     const CCameraLink* current = m_pOwner ? &m_pOwner->m_Link : nullptr;
     auto addCurrent = [&](Row row) {
-        row.camera = current->m_strModelName.empty() ? std::string("none") : current->m_strModelName;
+        // The window's camera only while it answers there: a camera lost on a port still held
+        // is not named as if it were found.
+        const bool answering = m_pOwner->m_bConnected && !current->m_strModelName.empty();
+        row.camera = answering ? current->m_strModelName : std::string("none");
         row.baudRate = current->m_nBaudRate;
         preselected = static_cast<int>(m_Rows.size());
         AddRow(std::move(row));

@@ -48,6 +48,22 @@ inline constexpr int kUserSpaces = 4;
 inline constexpr int kBaudItems = 5;
 inline constexpr int kLoadFromIds[7] = {kLoadFromFile, kLoadFromWorkspace, kLoadFromFactory, 32784, 32785, 32786, 32787};
 inline constexpr int kBootFromIds[5] = {32791, 32792, 32793, 32794, 32795};
+
+/// True for the commands that talk to the camera (workspace and user spaces, boot space, baud
+/// rate, dump, the flash tools, switching the port): refused while another user holds the channel.
+constexpr bool TalksToCamera(int id)
+{
+    switch (id) {
+    case kLoadFromFile: case kLoadFromWorkspace: case kSaveToFile: case kWriteRegisters: case kSaveToFactory:
+    case kBpmDialog: case kDownloadTerminal: case kSwitchPort: case kSaveDump:
+        return true;
+    default:
+        break;
+    }
+    return (id >= kLoadFromFactory && id < kLoadFromUser1 + kUserSpaces) ||
+           (id >= kSaveToUser1 && id < kSaveToUser1 + kUserSpaces) || (id >= kBootFromIds[0] && id <= kBootFromIds[4]) ||
+           (id >= kBaud9600 && id < kBaud9600 + kBaudItems);
+}
 }  // namespace cmd
 
 class MainMenu {

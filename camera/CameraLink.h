@@ -14,6 +14,7 @@
 #pragma once
 
 #include "camera/CParamsMap.h"
+#include "camera/ChannelOwner.h"
 #include "camera/ClserBinding.h"
 #include "camera/ComPort.h"
 #include "camera/IErrorOwner.h"
@@ -85,6 +86,8 @@ inline constexpr int kFileFailed = -1;
 /// A workspace file was refused before anything was sent: a command line that is not exactly
 /// a 3- or 7-byte frame, or the closing lines missing (a file cut short).
 inline constexpr int kMalformedCommand = -7008;
+/// Another user holds the channel (a script run): nothing was sent, the camera stays online.
+inline constexpr int kChannelBusy = -7010;
 }  // namespace link_result
 
 /// What a workspace replay did, line by line.
@@ -135,7 +138,9 @@ public:
     /// library's result, or -52 without an init entry.
     int CheckPort(std::uint32_t port);
     /// Moves up to `*count` bytes under the process-wide channel lock; `*count` := bytes moved.
-    /// Time-out in ms (a COM port uses its own time-outs instead).
+    /// A read waits up to `timeoutMs` for its first byte on either transport and answers what
+    /// arrived (a COM port ends it after the "RIT" gap once bytes came). Writes use the time-out
+    /// as the library takes it; a COM port its own write time-outs.
     int Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
     int Write(const void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
     /// Throws away what the camera sent that no exchange read (an answer that came after its
@@ -299,6 +304,8 @@ public:
     _OrvStParam m_ExposureParam{};
 
     // Channel.
+    /// Who holds the channel beyond one exchange (a script run, a flash upload).
+    ChannelOwner m_ChannelOwner;
     ClserEntries m_cl;                      ///< the nine library entries
     platform::DynamicLibrary m_hLibrary;    ///< the loaded Camera Link serial library
     std::string m_strPortName;

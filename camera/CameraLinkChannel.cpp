@@ -345,12 +345,13 @@ int CCameraLink::Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutM
     int result = 0;
     if (m_hComPort) {
         int error = 0;
-        result = MoveInChunks(wanted, wanted, moved, [&](std::uint32_t at, std::uint32_t n, std::uint32_t& got) {
-            std::size_t done = 0;
-            const bool ok = m_hComPort->ReadFile(bytes + at, n, done, error);
-            got = static_cast<std::uint32_t>(done);
-            return ok ? 0 : link_result::kComFailed;
-        });
+        // Up to the caller's time-out for the first byte, as a library port waits.
+        std::size_t done = 0;
+        result = m_hComPort->ReadWithin(bytes, wanted, static_cast<int>(std::min<std::uint32_t>(timeoutMs, 0x7FFFFFFF)),
+                                        done, error)
+                     ? 0
+                     : link_result::kComFailed;
+        moved = static_cast<std::uint32_t>(done);
         if (result == 0 && wanted == 1 && moved == 0)
             result = link_result::kComNothingRead;
         if (result != 0 && error != 0 && LoggingLevel() > 1)

@@ -91,6 +91,11 @@ int CCameraLink::GetPostWriteDelay(const std::uint8_t* frame, std::uint32_t leng
 int CCameraLink::Exchange(const std::uint8_t* frame, std::uint32_t* length, AnswerBuffer& answer,
                           const ExchangeTiming& timing)
 {
+    // A script run owns the camera's answers: a frame of ours would take one of them.
+    if (m_ChannelOwner.Holder() == ChannelUser::Script) {
+        *length = 0;
+        return link_result::kChannelBusy;
+    }
     std::uint32_t received = 0;
     int result = 0;
     m_bLinkAlive = 0;

@@ -1,5 +1,7 @@
 #include "camera/ComPort.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -125,8 +127,10 @@ bool ComPort::SetLineSettings(const LineSettings& settings)
     return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
 }
 
-bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
+bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error,
+                       int firstByteMs)
 {
+    constexpr int kQuietGapMs = 20;
     moved = 0;
     error = 0;
     if (fd_ < 0) {
@@ -135,11 +139,17 @@ bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std
     }
     const int constant = writing ? timeouts_.writeTotalConstant : timeouts_.readTotalConstant;
     const int multiplier = writing ? timeouts_.writeTotalMultiplier : timeouts_.readTotalMultiplier;
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(constant + multiplier * static_cast<long>(size));
+    // A read with a first-byte time-out waits that long for the first byte, then ends once the
+    // line stays quiet for the read interval.
+    const bool firstByteWait = !writing && firstByteMs >= 0;
+    const long total = firstByteWait ? firstByteMs : constant + multiplier * static_cast<long>(size);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(total);
+    const int gap = timeouts_.readInterval > 0 ? timeouts_.readInterval : kQuietGapMs;
     while (moved < size) {
         int wait = RemainingMs(deadline);
-        if (!writing && moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
+        if (firstByteWait && moved > 0)
+            wait = gap;
+        else if (!writing && moved > 0 && timeouts_.readInterval > 0 && timeouts_.readInterval < wait)
             wait = timeouts_.readInterval;
         pollfd pfd{fd_, static_cast<short>(writing ? POLLOUT : POLLIN), 0};
         const int ready = ::poll(&pfd, 1, wait);
@@ -177,6 +187,11 @@ bool ComPort::Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std
 bool ComPort::ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error)
 {
     return Transfer(false, buffer, size, moved, error);
+}
+
+bool ComPort::ReadWithin(std::uint8_t* buffer, std::size_t size, int firstByteMs, std::size_t& moved, int& error)
+{
+    return Transfer(false, buffer, size, moved, error, std::max(firstByteMs, 0));
 }
 
 bool ComPort::DiscardInput() { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }

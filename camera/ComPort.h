@@ -56,12 +56,18 @@ public:
     /// Reads up to `size` bytes within the read time-outs; `moved` gets the bytes read. False
     /// (with `error` an errno) when the device failed or went away; a time-out is not a failure.
     bool ReadFile(std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
+    /// Reads up to `size` bytes: waits up to `firstByteMs` for the first byte, then takes what
+    /// follows until the line stays quiet for the read interval (or 20 ms without one). A
+    /// time-out is not a failure; `moved` says what came.
+    bool ReadWithin(std::uint8_t* buffer, std::size_t size, int firstByteMs, std::size_t& moved, int& error);
     bool WriteFile(const std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
     /// Throws away what was received and not yet read. False with errno on failure.
     bool DiscardInput();
 
 private:
-    bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error);
+    /// firstByteMs < 0: the COMMTIMEOUTS totals; else a read's wait for its first byte.
+    bool Transfer(bool writing, std::uint8_t* buffer, std::size_t size, std::size_t& moved, int& error,
+                  int firstByteMs = -1);
 
     int fd_ = -1;
     Timeouts timeouts_{};

@@ -54,6 +54,19 @@ double OVSlider::ToScaled(double value) const
 
 void OVSlider::DoLayout()
 {
+    labelFormat.clear();
+    if (showLabels) {
+        minLabel = LabelText(minValue, integerMode, QString());
+        maxLabel = LabelText(maxValue, integerMode, QString());
+    } else {
+        minLabel.clear();
+        maxLabel.clear();
+    }
+    LayOutLabels();
+}
+
+void OVSlider::LayOutLabels()
+{
     scaledMin = ToScaled(minValue);
     scaledMax = ToScaled(maxValue);
     ctl::SliderLayoutInput in;
@@ -62,17 +75,17 @@ void OVSlider::DoLayout()
     in.vertical = vertical;
     in.thumbWidth = thumbWidth;
     in.thumbHeight = thumbHeight;
-    labelFormat.clear();
     if (showLabels) {
-        minLabel = LabelText(minValue, integerMode, QString());
-        maxLabel = LabelText(maxValue, integerMode, QString());
         const QFontMetrics metrics(font());
         in.minLabelWidth = metrics.horizontalAdvance(minLabel);
         in.maxLabelWidth = metrics.horizontalAdvance(maxLabel);
         in.minLabelHeight = in.maxLabelHeight = metrics.height();
-    } else {
-        minLabel.clear();
-        maxLabel.clear();
+    }
+    // A pop-up grows to show its labels whole; a child keeps the place its dialog gave it.
+    if (popup && showLabels && in.width < ctl::WidthForLabels(in)) {
+        in.width = ctl::WidthForLabels(in);
+        laidOutSize_ = QSize(in.width, in.height);
+        resize(laidOutSize_);
     }
     layout_ = ctl::LayoutSlider(in);
     laidOutSize_ = size();
@@ -100,7 +113,10 @@ void OVSlider::SetLabelFormat(const QString& format)
     labelFormat = format;
     minLabel = LabelText(minValue, integerMode, format);
     maxLabel = LabelText(maxValue, integerMode, format);
-    update();
+    // The labels' places (and a pop-up's width) follow their new texts; the thumb stays.
+    const double value = scale->FromScaled(current);
+    LayOutLabels();
+    SetPos(value);
 }
 
 void OVSlider::Enable(bool enable)

@@ -74,6 +74,8 @@ protected:
 
 private:
     void DoLayout();
+    /// Lays out the slider for the labels it holds.
+    void LayOutLabels();
     void Notify(unsigned code);
     void MoveThumbTo(int centre);
     double ToScaled(double value) const;

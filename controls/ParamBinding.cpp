@@ -50,7 +50,7 @@ int FillComboFromXml(QComboBox* combo, int current, std::map<int, int>& idToInde
         if (id == current)
             selected = index;
     }
-    combo->setCurrentIndex(selected >= 0 ? selected : (combo->count() > 0 ? 0 : -1));
+    combo->setCurrentIndex(selected);
     return combo->count();
 }
 

@@ -22,7 +22,8 @@ bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::str
 /// Fills combo with the `val` entries of the parameter's map element, in document order: each
 /// entry's text as an item whose data is the low 32 bits of its "id" (decimal, "0x" hex or
 /// leading-0 octal); idToIndex maps each id to its item (a later equal id wins). Selects the
-/// (last) item whose id is `current`, else item 0, and answers the number of items. The combo
+/// (last) item whose id is `current`, else none (a value without an item is never shown as
+/// another one's), and answers the number of items. The combo
 /// sends no change while it is filled. Without a register link for the name the combo and
 /// the label (when given) are hidden and 0 is answered; a missing element or one without
 /// entries gives an empty combo.

@@ -1,5 +1,6 @@
 #include "controls/SliderGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ctl {
@@ -34,6 +35,14 @@ SliderLayout LayoutSlider(const SliderLayoutInput& in)
         out.trackLength = out.lineEnd.y - out.lineStart.y;
     }
     return out;
+}
+
+int WidthForLabels(const SliderLayoutInput& in)
+{
+    // One free pixel beside a label and the window border.
+    if (in.vertical)
+        return std::max(in.minLabelWidth, in.maxLabelWidth) + 2 * (kBorder + 1);
+    return in.minLabelWidth + in.maxLabelWidth + in.thumbWidth + 4 * kBorder + 2;
 }
 
 int TravelStart(const SliderLayout& layout, bool vertical)

@@ -42,6 +42,10 @@ struct SliderLayout {
 
 SliderLayout LayoutSlider(const SliderLayoutInput& in);
 
+/// The least window width (horizontal: along the axis; vertical: across it) at which both
+/// labels show whole, clear of the border and, horizontal, of each other and the thumb.
+int WidthForLabels(const SliderLayoutInput& in);
+
 /// The travel start along the axis (x, or y when vertical).
 int TravelStart(const SliderLayout& layout, bool vertical);
 /// centre held within the travel (at the start when there is no travel).

@@ -55,8 +55,8 @@ std::int32_t ConfigurationFromEnvironment()
 LiveState LiveStateForConfiguration(std::int32_t configIndex)
 {
     switch (configIndex) {
-    case 7:  // cooled infrared core
-        return {640, 512, 33333, 2000, 24.0};
+    case 7:  // cooled infrared core, its cooler held at 20 degrees (raw 1518 on its curve)
+        return {640, 512, 33333, 2000, 24.0, 1518};
     case 8:
     case 9:  // aerospace
         return {1920, 1080, 16667, 5000, 35.5};
@@ -89,6 +89,10 @@ void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveStat
     put("Exposure", state.exposureUs);
     // Quarter degrees in ten bits, two's complement.
     put("Temperature", static_cast<std::int64_t>(std::lround(state.temperatureC * 4.0)) & 0x3FF);
+    if (state.coolerRaw != 0) {
+        put("TEC_Temperature", state.coolerRaw);
+        put("UserTECValue", state.coolerRaw);
+    }
 }
 
 RegisterImage BuiltinCameraRegisters(std::int32_t configIndex)

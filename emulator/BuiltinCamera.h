@@ -28,13 +28,17 @@ struct LiveState {
     std::uint32_t frameTimeUs = 0;
     std::uint32_t exposureUs = 0;
     double temperatureC = 0.0;
+    /// A cooled sensor: its cooler's reading and set-point, raw as the camera reports them
+    /// (0: no cooler).
+    std::uint32_t coolerRaw = 0;
 };
 
 /// A believable running state for a camera of configuration `configIndex`'s family.
 LiveState LiveStateForConfiguration(std::int32_t configIndex);
 
 /// Puts the state into the registers `map` names for it ("ImageWidth", "ImageHeight" and the
-/// frame-size maxima, "FrameTime", "Exposure", "Temperature" in quarter degrees).
+/// frame-size maxima, "FrameTime", "Exposure", "Temperature" in quarter degrees, and for a
+/// cooled sensor "TEC_Temperature" and "UserTECValue").
 void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveState& state);
 
 /// The registers of a camera of configuration `configIndex` as a program meets it: the map's

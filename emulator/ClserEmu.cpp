@@ -1,7 +1,9 @@
 // The emulated camera behind a Camera Link serial library: the nine cl… entries over one
 // process-wide state (ports, the camera, a virtual clock), plus emu_… exports through which
-// tests steer it (see ClserEmuControl.h). Reads wait on a virtual clock: an answer that is late
-// costs the reader its time-out in virtual milliseconds, never real time.
+// tests steer it (see ClserEmuControl.h). A program meets a real-time port: a read waits up to
+// its time-out for the bytes, and a camera that needs time answers that much later. Tests run
+// it on a virtual clock (after emu_reset) unless they ask for real time: there an answer that is
+// late costs the reader its time-out in virtual milliseconds, never real time.
 // Variants of the library leave entries out (CLSER_EMU_WITHOUT_…) to test the binding.
 #include "camera/clser.h"
 #include "emulator/CameraModel.h"
@@ -11,6 +13,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -45,6 +50,11 @@ struct State {
     std::uint32_t rateMask = clser::kAllBaudRates;
     std::uint64_t nowMs = 0;
     bool shortReadsSucceed = false;
+    /// Reads wait in real time (the clock follows the steady clock) instead of on the virtual one.
+    bool realTime = RealTimeFromEnvironment();
+    std::chrono::steady_clock::time_point realBase = std::chrono::steady_clock::now();
+    /// Bytes were queued for a reader (a write, answers released).
+    std::condition_variable_any arrived;
     std::map<std::string, std::uint32_t> calls;
     std::map<std::string, std::deque<int>> failures;
     /// The camera has its starting registers, or a test has taken control of it.
@@ -60,6 +70,7 @@ struct State {
         rateMask = clser::kAllBaudRates;
         nowMs = 0;
         shortReadsSucceed = false;
+        realTime = false;
         calls.clear();
         failures.clear();
     }
@@ -76,6 +87,34 @@ struct State {
         if (!image.empty())
             camera.LoadRegisters(image);
 #endif
+    }
+
+    static bool RealTimeFromEnvironment()
+    {
+        const char* value = std::getenv("CORVEL_EMU_REAL_TIME");
+        return !value || std::strcmp(value, "0") != 0;
+    }
+
+    void SetRealTime(bool on)
+    {
+        realTime = on;
+        realBase = std::chrono::steady_clock::now() - std::chrono::milliseconds(nowMs);
+    }
+
+    /// In real time the clock catches up with the steady clock.
+    void Tick()
+    {
+        if (!realTime)
+            return;
+        const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realBase);
+        nowMs = std::max(nowMs, static_cast<std::uint64_t>(real.count()));
+    }
+
+    /// Waits (the state lock released meanwhile) until bytes arrive or the clock reaches `ms`.
+    void WaitUntil(std::uint64_t ms)
+    {
+        arrived.wait_until(mutex, realBase + std::chrono::milliseconds(ms));
+        Tick();
     }
 
     /// Counts the call; true with `result` set when a failure was scripted for it.
@@ -115,6 +154,7 @@ std::int32_t OnPort(const char* entry, void* ref, bool needPresent, Fn fn)
 {
     State& s = S();
     std::lock_guard lock(s.mutex);
+    s.Tick();
     int result = 0;
     if (s.Enter(entry, result))
         return result;
@@ -162,6 +202,25 @@ EMU_EXPORT std::int32_t clSerialRead(ClSerialRef serialRef, char* buffer, std::u
         const std::uint32_t wanted = *count;
         const std::uint64_t deadline = s.nowMs + timeoutMs;
         std::uint32_t delivered = 0;
+        if (s.realTime) {
+            // As a real port: the bytes that are there, then wait for more up to the time-out.
+            for (;;) {
+                while (delivered < wanted && !port.rx.empty() && port.rx.front().readyAtMs <= s.nowMs) {
+                    buffer[delivered++] = static_cast<char>(port.rx.front().value);
+                    port.rx.pop_front();
+                }
+                if (delivered == wanted || s.nowMs >= deadline || port.unplugged || !port.open)
+                    break;
+                const std::uint64_t next = port.rx.empty() ? deadline : std::min(deadline, port.rx.front().readyAtMs);
+                s.WaitUntil(next);
+            }
+            *count = delivered;
+            if (delivered == wanted)
+                return 0;
+            if (port.unplugged || !port.open)
+                return clser::kErrInvalidReference;
+            return s.shortReadsSucceed ? 0 : clser::kErrTimeout;
+        }
         std::uint64_t lastReady = s.nowMs;
         while (delivered < wanted && !port.rx.empty() && port.rx.front().readyAtMs <= deadline) {
             buffer[delivered++] = static_cast<char>(port.rx.front().value);
@@ -193,6 +252,7 @@ EMU_EXPORT std::int32_t clSerialWrite(ClSerialRef serialRef, char* buffer, std::
         for (const emu::Answer& answer : answers)
             for (std::uint8_t byte : answer.bytes)
                 port.rx.push_back({byte, s.nowMs + static_cast<std::uint64_t>(answer.delayMs)});
+        s.arrived.notify_all();
         return 0;
     });
 }
@@ -201,7 +261,8 @@ EMU_EXPORT std::int32_t clSerialWrite(ClSerialRef serialRef, char* buffer, std::
 #ifndef CLSER_EMU_WITHOUT_CLOSE
 EMU_EXPORT void clSerialClose(ClSerialRef serialRef)
 {
-    OnPort(clser::kSerialClose, serialRef, false, [](State&, Port& port) -> std::int32_t {
+    OnPort(clser::kSerialClose, serialRef, false, [](State& s, Port& port) -> std::int32_t {
+        s.arrived.notify_all();
         port.open = false;
         port.unplugged = port.absent;
         port.rx.clear();
@@ -352,6 +413,7 @@ EMU_EXPORT void emu_unplug_port(std::uint32_t port)
         S().ports[port].unplugged = true;
         S().ports[port].absent = true;
     }
+    S().arrived.notify_all();
 }
 
 EMU_EXPORT void emu_replug_port(std::uint32_t port)
@@ -466,6 +528,13 @@ EMU_EXPORT void emu_release_late_answers()
     for (const emu::Answer& answer : s.camera.TakeLateAnswers())
         for (std::uint8_t byte : answer.bytes)
             port.rx.push_back({byte, s.nowMs});
+    s.arrived.notify_all();
+}
+
+EMU_EXPORT void emu_set_real_time(std::int32_t on)
+{
+    std::lock_guard lock(S().mutex);
+    S().SetRealTime(on != 0);
 }
 
 EMU_EXPORT void emu_advance_ms(std::uint32_t ms)

@@ -123,6 +123,9 @@ public:
     std::uint32_t Calls(const char* entry) { return callCount_(entry); }
     /// Virtual milliseconds the library has waited in reads so far.
     std::uint32_t NowMs() { return nowMs_(); }
+    /// Reads wait in real time for their bytes, up to their time-out, and camera delays are real
+    /// milliseconds (a program's default; emu_reset turns it off).
+    void SetRealTime(bool on) { setRealTime_(on ? 1 : 0); }
     /// Lets virtual time pass, as a host that waits before it reads.
     void AdvanceMs(std::uint32_t ms) { advance_(ms); }
 
@@ -137,7 +140,8 @@ private:
     PfnEmuGetRegister getRegister_ = nullptr;
     PfnEmuPort unplug_ = nullptr, replug_ = nullptr;
     PfnEmuSetInt setCameraBaud_ = nullptr, setNoise_ = nullptr, setRates_ = nullptr, setPortCount_ = nullptr,
-                 setCameraPort_ = nullptr, setShortReads_ = nullptr, setReceiveTimeout_ = nullptr;
+                 setCameraPort_ = nullptr, setShortReads_ = nullptr, setReceiveTimeout_ = nullptr,
+                 setRealTime_ = nullptr;
     PfnEmuSetPortInt setPortBusy_ = nullptr;
     PfnEmuGetPortInt portOpen_ = nullptr, hostBaud_ = nullptr;
     PfnEmuSetFault setFault_ = nullptr, scriptFault_ = nullptr;
@@ -197,6 +201,7 @@ inline ClserEmuControl::ClserEmuControl(const std::filesystem::path& library)
     failNext_ = Bind<PfnEmuFailNext>("emu_fail_next");
     advance_ = Bind<PfnEmuPort>("emu_advance_ms");
     setReceiveTimeout_ = Bind<PfnEmuSetInt>("emu_set_receive_timeout");
+    setRealTime_ = Bind<PfnEmuSetInt>("emu_set_real_time");
     releaseLate_ = Bind<PfnEmuReset>("emu_release_late_answers");
     flashRead_ = Bind<PfnEmuFlashRead>("emu_flash_read");
     flashWrite_ = Bind<PfnEmuFlashWrite>("emu_flash_write");

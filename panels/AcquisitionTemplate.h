@@ -95,7 +95,7 @@ inline constexpr Item kTemplate[] = {
     {1681, Kind::Static, "W2", 81, 303, 12, 8},
     {1520, Kind::Combo, nullptr, 94, 301, 46, 12},
     {1690, Kind::Static, "TDI Scan Mode:", 12, 317, 58, 8},
-    {1519, Kind::Combo, nullptr, 12, 327, 58, 12},
+    {1519, Kind::Combo, nullptr, 8, 327, 64, 12},
     {1656, Kind::Static, "TDI Stages:", 76, 319, 64, 8},
     {1521, Kind::TrackBar, nullptr, 140, 317, 86, 12},
     {1524, Kind::Static, nullptr, 142, 329, 40, 8},

@@ -243,7 +243,7 @@ int CDlgAcquisition::FillCombo(int i)
     return combo.Combo()->count();
 }
 
-void CDlgAcquisition::SetGroupFromRecord(int i)
+int CDlgAcquisition::SetGroupFromRecord(int i)
 {
     CSliderEditSpin& g = m_groups[i];
     const char* name = kGroupSpecs[i].name;
@@ -252,12 +252,13 @@ void CDlgAcquisition::SetGroupFromRecord(int i)
         // Nothing to show or change: an empty, disabled group.
         g.SetRange(0, 0, 0, false);
         g.Enable(0);
-        return;
+        return 0;
     }
     g.Enable(1);
-    g.SetRange(acq::ToControlInt(record.min.n), acq::ToControlInt(record.max.n), acq::ToControlInt(ReadInt(name)),
-               false);
+    const int camera = acq::ToControlInt(ReadInt(name));
+    g.SetRange(acq::ToControlInt(record.min.n), acq::ToControlInt(record.max.n), camera, false);
     ListenTo(name);
+    return camera;
 }
 
 bool CDlgAcquisition::RefreshFromStorage()
@@ -293,15 +294,16 @@ bool CDlgAcquisition::RefreshFromStorage()
 
     FillCombo(kExposureModeCombo);
     ListenTo(names::kExposureMode);
-    for (int i = kExposureGroup; i < kFirstTdiGroup; ++i)
+    // The camera's exposure as read, before any range held it.
+    const int cameraExposure = SetGroupFromRecord(kExposureGroup);
+    for (int i = kExposureGroup + 1; i < kFirstTdiGroup; ++i)
         SetGroupFromRecord(i);
     if (!m_bDebugMode && m_exposure.max != 0 && IsParamDefined(names::kExposureDur)) {
         CSliderEditSpin& exposure = m_groups[kExposureGroup];
-        const int held = exposure.m_nValue;
-        exposure.SetRange(acq::ToControlInt(m_exposure.min), acq::ToControlInt(m_exposure.max), exposure.m_nValue,
+        exposure.SetRange(acq::ToControlInt(m_exposure.min), acq::ToControlInt(m_exposure.max), cameraExposure,
                           false);
         // An exposure outside the camera's range is shown held at its end: the camera gets that.
-        if (exposure.m_nValue != held)
+        if (exposure.m_nValue != cameraExposure)
             WriteParamInt(names::kExposureDur, exposure.m_nValue);
     }
     ListenTo(names::kFrameTimeEnable);
@@ -575,7 +577,8 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
     if (triggerCombo >= 0) {
         if (m_combos[triggerCombo].OnValueChanged(value)) {
             if (triggerCombo == kTriggerTypeCombo) {
-                // The map offers no item for 0: the panel takes it for the first source.
+                // The map offers no item for 0: the list shows none, and the panel takes it
+                // for the first source.
                 if (m_combos[triggerCombo].m_nValue == 0)
                     m_combos[triggerCombo].m_nValue = 1;
                 UpdateSoftwareTrigger();

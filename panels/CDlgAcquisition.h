@@ -61,8 +61,9 @@ private:
     /// Fills combo `i` from the register map for its parameter's value; the number of items
     /// (0 for a parameter the catalogue lacks).
     int FillCombo(int i);
-    /// Range and value of group `i` from its parameter's record and reading.
-    void SetGroupFromRecord(int i);
+    /// Range and value of group `i` from its parameter's record and reading; answers the value
+    /// read, before the range held it.
+    int SetGroupFromRecord(int i);
     void SetExposureRange(std::int64_t min, std::int64_t max);
     acq::ExposureLimits ExposureLimitsNow(bool readMax);
     void UpdateSoftwareTrigger();

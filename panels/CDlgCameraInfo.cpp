@@ -131,6 +131,8 @@ void CDlgCameraInfo::ClearTemperature()
 {
     m_pTimers->KillTimer(kBlinkTimer);
     m_nTempState = 0;
+    // Also before the first rebuild loaded the lamps: the template's colour is no reading.
+    LoadIcons();
     if (!m_pIconStatic)
         return;
     ShowIcon(wnd::IDI_STATE_OFF);

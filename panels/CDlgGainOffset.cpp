@@ -37,9 +37,10 @@ constexpr int kHeight = 204;
 constexpr int kBoxTop = 48;       // " Gain " and " Offset "
 constexpr int kRowTop = 60;       // first tap row
 constexpr int kRowPitch = 15;
-constexpr int kControlWidth = 50;
+constexpr int kControlWidth = 49;
 constexpr int kControlHeight = 12;
 constexpr int kLabelWidth = 15;
+constexpr int kLabelGap = 2;      // between a tap's caption ("#16" fills its width) and its control
 constexpr int kGainLeft = 16;     // label of the left column in " Gain "
 constexpr int kOffsetLeft = 164;  // label of the left column in " Offset "
 constexpr int kColumnPitch = 68;  // left column to right column
@@ -72,11 +73,11 @@ std::vector<Item> Template221()
             const int y = kRowTop + (tap / 2) * kRowPitch;
             items.push_back({gain ? ids.gainLabel : ids.offsetLabel, Kind::Static, kTapLabels[tap], x, y + 1,
                              kLabelWidth, 10});
-            items.push_back({gain ? ids.gain : ids.offset, Kind::Numeric, nullptr, x + kLabelWidth + 1, y,
+            items.push_back({gain ? ids.gain : ids.offset, Kind::Numeric, nullptr, x + kLabelWidth + kLabelGap, y,
                              kControlWidth, kControlHeight});
         }
         items.push_back({gain ? CDlgGainOffset::IDC_LINK_GAIN : CDlgGainOffset::IDC_LINK_OFFSET, Kind::Check,
-                         gain ? "Link Gain" : "Link Offset", left + kLabelWidth + 1, kLinkTop, 60, 10});
+                         gain ? "Link Gain" : "Link Offset", left + kLabelWidth + kLabelGap, kLinkTop, 60, 10});
     }
     return items;
 }
@@ -271,7 +272,7 @@ void CDlgGainOffset::OnTapCommitted(TapRow& row, int tap)
     if (tap >= m_tapCount)
         return;  // a hidden tap
     scaled_numeric::CommitTap(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
-                              std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), tap, row.link != 0,
+                              std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), tap, Linked(row),
                               row.scale, [this, &row](int j) { WriteTap(row, j); });
 }
 
@@ -341,7 +342,14 @@ void CDlgGainOffset::OnTapChanged(TapRow& row, int tap, std::int64_t value)
 {
     scaled_numeric::TapChanged(std::span(row.controls.data(), static_cast<std::size_t>(m_tapCount)),
                                std::span(row.raw.data(), static_cast<std::size_t>(m_tapCount)), tap, value,
-                               row.link != 0, row.scale, [this, &row](int j) { WriteTap(row, j); });
+                               Linked(row), row.scale, [this, &row](int j) { WriteTap(row, j); });
+}
+
+bool CDlgGainOffset::Linked(const TapRow& row) const
+{
+    // A Link box the operator cannot use links nothing, ticked or not.
+    const QWidget* box = Control(row.gain ? IDC_LINK_GAIN : IDC_LINK_OFFSET);
+    return row.link != 0 && box && box->isEnabled();
 }
 
 // ---- enabling and layout ----

@@ -76,6 +76,8 @@ private:
 
     /// Reads a parameter's record; a name the catalogue lacks gives an empty record (0..0).
     _OrvStParam Record(const char* name) const;
+    /// True when the row's taps move together: its Link box is ticked and enabled.
+    bool Linked(const TapRow& row) const;
     std::int64_t ReadInt(const char* name);
     void SetupDigital(OVNumericControl* control, const char* name, const char* limitsName,
                       limits_scale::LimitsScale& scale, OVLinearScale& line, std::int64_t raw, bool gain);

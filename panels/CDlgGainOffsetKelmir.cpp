@@ -492,8 +492,17 @@ bool CDlgGainOffsetKelmir::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
 
 void CDlgGainOffsetKelmir::OnTapCommitted(TapRow& row, int channel)
 {
-    scaled_numeric::CommitTap(row.controls, row.raw, channel, *row.link != 0, *row.scale,
+    scaled_numeric::CommitTap(row.controls, row.raw, channel, Linked(row), *row.scale,
                               [this, &row](int k) { WriteParamInt(row.Name(k), row.raw[k]); });
+}
+
+bool CDlgGainOffsetKelmir::Linked(const TapRow& row) const
+{
+    // A Link box the operator cannot use links nothing, ticked or not.
+    const int id = row.day ? (row.gain ? IDC_DAY_LINK_GAIN : IDC_DAY_LINK_OFFSET)
+                           : (row.gain ? IDC_NIGHT_LINK_GAIN : IDC_NIGHT_LINK_OFFSET);
+    const QWidget* box = Control(id);
+    return *row.link != 0 && box && box->isEnabled();
 }
 
 void CDlgGainOffsetKelmir::OnFineCommitted(int channel)
@@ -503,7 +512,8 @@ void CDlgGainOffsetKelmir::OnFineCommitted(int channel)
         return;
     scaled_numeric::Show(control, control->value);
     const auto fine = static_cast<std::int64_t>(std::trunc(control->value));
-    if (!m_fineLinkGain) {
+    const QWidget* linkBox = Control(IDC_FINE_LINK_GAIN);
+    if (!m_fineLinkGain || !linkBox || !linkBox->isEnabled()) {
         if (fine == m_fine[channel])
             return;
         m_fine[channel] = fine;
@@ -514,6 +524,9 @@ void CDlgGainOffsetKelmir::OnFineCommitted(int channel)
     if (delta == 0)
         return;
     for (int k = 0; k < kChannels; ++k) {
+        // A channel that is not active (or held by the tap balance) stays.
+        if (!m_fineControls[k]->isEnabled())
+            continue;
         m_fine[k] += delta;
         scaled_numeric::Show(m_fineControls[k], static_cast<double>(m_fine[k]));
         m_fine[k] = static_cast<std::int64_t>(std::trunc(m_fineControls[k]->value));
@@ -574,7 +587,7 @@ void CDlgGainOffsetKelmir::OnCoarseChoice(int channel)
     WriteChoice(m_coarse[channel]);
     m_fine[channel] = ReadFine(channel);
     scaled_numeric::Show(m_fineControls[channel], static_cast<double>(m_fine[channel]));
-    if (channel == 0 && m_sync)
+    if (channel == 0 && m_sync && Control(IDC_SYNC)->isEnabled())
         SyncCoarse();
     UpdateData(false);
 }
@@ -583,7 +596,8 @@ void CDlgGainOffsetKelmir::SyncCoarse()
 {
     const ComboParam& a = m_coarse[0];
     for (int c = 1; c < kChannels; ++c) {
-        if (m_coarse[c].m_nValue == a.m_nValue)
+        // Only the active channels follow.
+        if (m_coarse[c].m_nValue == a.m_nValue || !m_fineControls[c]->isEnabled())
             continue;
         m_coarse[c].m_nIndex = a.m_nIndex;
         SetCoarse(c, a.m_nValue);
@@ -636,7 +650,7 @@ void CDlgGainOffsetKelmir::OnParamChanged(const _OrvStParam* param)
         for (TapRow* row : {&m_dayGain, &m_dayOffset, &m_nightGain, &m_nightOffset}) {
             for (int c = 0; c < kChannels && !found; ++c) {
                 if (is(row->Name(c))) {
-                    scaled_numeric::TapChanged(row->controls, row->raw, c, value, *row->link != 0, *row->scale,
+                    scaled_numeric::TapChanged(row->controls, row->raw, c, value, Linked(*row), *row->scale,
                                                [this, row](int k) { WriteParamInt(row->Name(k), row->raw[k]); });
                     found = true;
                 }

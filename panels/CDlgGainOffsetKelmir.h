@@ -104,6 +104,8 @@ private:
     };
 
     _OrvStParam Record(const char* name) const;
+    /// True when the row's channels move together: its Link box is ticked and enabled.
+    bool Linked(const TapRow& row) const;
     std::int64_t ReadInt(const char* name);
     QRect PopupRect(const OVNumericControl* control) const;
     void SetupControls();

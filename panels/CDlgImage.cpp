@@ -679,8 +679,10 @@ void CDlgImage::OnParamChanged(const _OrvStParam* param)
         const int records = m_bSlavePresent ? AOIRecordCount : SlaveHorOffset;
         for (int i = 0; i < records; ++i)
             if (Is(param, kAOINames[i])) {
-                // Written back as notified, shown within the edit's range.
-                m_aoi[i].SetValue(SetAOI(i, value), false);
+                // Shown within the edit's range and written back as shown: the camera holds
+                // what the panel shows.
+                m_aoi[i].SetValue(value, false);
+                SetAOI(i, m_aoi[i].m_nValue);
                 break;
             }
     }

@@ -175,4 +175,4 @@ private:
 /// The controls of template 230 and its size in dialog units.
 std::span<const panel_template::Item> ImageTemplateItems();
 inline constexpr int kImageTemplateWidth = 240;
-inline constexpr int kImageTemplateHeight = 336;
+inline constexpr int kImageTemplateHeight = 346;

@@ -41,7 +41,7 @@ constexpr Item kItems[] = {
     // Slave AOI: its mode, then the same row as the master
     {D::IDC_SLAVE_BOX, K::Group, " Slave AOI ", 7, 72, 226, 44},
     {D::IDC_SLAVE_MODE_LABEL, K::Static, "Mode:", 13, 86, 24, 8},
-    {D::IDC_SLAVE_MODE, K::Combo, nullptr, 38, 84, 80, 12},
+    {D::IDC_SLAVE_MODE, K::Combo, nullptr, 38, 84, 96, 12},
     {1630, K::Static, "X:", 13, 102, 9, 8},
     {D::IDC_SLAVE_HOFF, K::Edit, nullptr, 23, 100, 40, 12},
     {D::IDC_SLAVE_HOFF_SPIN, K::Spin, nullptr, 0, 0, 0, 0},
@@ -57,12 +57,12 @@ constexpr Item kItems[] = {
 
     // Image structure, with the three check boxes
     {D::IDC_STRUCTURE_BOX, K::Group, " Image Structure ", 7, 120, 226, 72},
-    {D::IDC_BIT_DEPTH_LABEL, K::Static, "Bit Depth:", 13, 134, 50, 8},
-    {D::IDC_BIT_DEPTH, K::Combo, nullptr, 64, 132, 52, 12},
+    {D::IDC_BIT_DEPTH_LABEL, K::Static, "Bit Depth:", 13, 134, 35, 8},
+    {D::IDC_BIT_DEPTH, K::Combo, nullptr, 50, 132, 66, 12},
     {D::IDC_TAPS_LABEL, K::Static, "CCD Taps:", 124, 134, 48, 8},
     {D::IDC_TAPS, K::Combo, nullptr, 174, 132, 54, 12},
-    {D::IDC_BIT_SHIFT_LABEL, K::Static, "Bit Shift:", 13, 149, 50, 8},
-    {D::IDC_BIT_SHIFT, K::Combo, nullptr, 64, 147, 52, 12},
+    {D::IDC_BIT_SHIFT_LABEL, K::Static, "Bit Shift:", 13, 149, 35, 8},
+    {D::IDC_BIT_SHIFT, K::Combo, nullptr, 50, 147, 66, 12},
     {D::IDC_FORMAT_LABEL, K::Static, "Format:", 124, 149, 48, 8},
     {D::IDC_OUTPUT_FORMAT, K::Combo, nullptr, 174, 147, 54, 12},
     {D::IDC_KEEP_FRAME_RATE, K::Check, "Keep Frame Rate", 13, 164, 100, 10},
@@ -99,11 +99,11 @@ constexpr Item kItems[] = {
 
     // Test
     {D::IDC_TEST_BOX, K::Group, " Test ", 7, 322, 226, 56},
-    {D::IDC_TEST_MODE_LABEL, K::Static, "Test Mode:", 13, 336, 46, 8},
-    {D::IDC_TEST_MODE, K::Combo, nullptr, 60, 334, 80, 12},
-    {D::IDC_PING, K::Button, "Ping", 146, 333, 46, 14},
-    {D::IDC_PING_ICON, K::Icon, nullptr, 195, 335, 11, 10},
-    {D::IDC_PING_TEXT, K::Static, nullptr, 209, 336, 22, 8},
+    {D::IDC_TEST_MODE_LABEL, K::Static, "Test Mode:", 13, 336, 40, 8},
+    {D::IDC_TEST_MODE, K::Combo, nullptr, 54, 334, 98, 12},
+    {D::IDC_PING, K::Button, "Ping", 154, 333, 46, 14},
+    {D::IDC_PING_ICON, K::Icon, nullptr, 202, 335, 11, 10},
+    {D::IDC_PING_TEXT, K::Static, nullptr, 214, 336, 17, 8},
     {D::IDC_BRIGHTNESS_LABEL, K::Static, "Brightness:", 13, 354, 46, 8},
     {D::IDC_BRIGHTNESS_SLIDER, K::TrackBar, nullptr, 60, 352, 112, 12},
     {D::IDC_BRIGHTNESS_EDIT, K::Edit, nullptr, 174, 352, 54, 12},

@@ -243,9 +243,11 @@ void CDlgOutput::SetGroupFromRecord(int i)
         if (QWidget* caption = GetDlgItem(kGroupCaptions[i]))
             caption->hide();
         m_groupAbsent[i] = true;
+        m_groupMin[i] = 0;
         return;
     }
     m_groupAbsent[i] = false;
+    m_groupMin[i] = ToControlInt(record.min.n);
     const std::int64_t max = m_bDebugMode ? record.max.n : m_frameTime;
     g.SetRange(ToControlInt(record.min.n), ToControlInt(max), ToControlInt(ReadInt(spec.name)), true);
     ListenTo(spec.name);
@@ -519,8 +521,9 @@ void CDlgOutput::ApplyFrameTimeLimit()
         CSliderEditSpin& g = m_groups[i];
         if (ft != 0) {
             const int before = g.m_nValue;
-            g.SetRange(0, ToControlInt(ft), before, false);
-            if (before > ft)
+            g.SetRange(m_groupMin[i], ToControlInt(ft), before, false);
+            // A value the new range held at an end reaches the camera.
+            if (g.m_nValue != before)
                 WriteGroupKeepingListener(i);
         }
         g.Enable(ft != 0);

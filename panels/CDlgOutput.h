@@ -67,6 +67,7 @@ public:
     static constexpr int kGroupCount = 4;
     std::array<CSliderEditSpin, kGroupCount> m_groups;
     std::array<bool, kGroupCount> m_groupAbsent{};
+    std::array<int, kGroupCount> m_groupMin{};  ///< each strobe register's minimum (its record's)
 
     /// The output combos (Out1 polarity, Out1 mapping, Out2 polarity, Out2 mapping), then the
     /// two strobe modes.

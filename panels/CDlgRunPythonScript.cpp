@@ -19,9 +19,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <system_error>
-
-std::atomic<bool> g_bScriptRunning{false};
 
 namespace {
 
@@ -30,7 +29,10 @@ constexpr const char* kScriptFilter = "Python Script Files(*.py)|*.py||";
 constexpr const char* kAddTitle = "Load Python Script";
 constexpr const char* kBackupName = "py.cfg.bak";
 constexpr int kMinRows = 5;
-constexpr auto kStopWait = std::chrono::seconds(10);
+constexpr int kMaxRows = 8;
+constexpr int kMinTerminalLines = 6;
+/// How long closing waits for a job after each stop.
+constexpr auto kStopWait = std::chrono::milliseconds(1500);
 
 script::PythonHost& Host() { return script::PythonHost::Instance(); }
 
@@ -60,11 +62,11 @@ CDlgRunPythonScript::~CDlgRunPythonScript()
     if (m_pOutputTimer)
         m_pOutputTimer->stop();
     script::PythonHost& host = Host();
-    if (host.Running()) {
+    // A stop, then a hard stop; a script that still runs is left behind, without the link.
+    for (int attempt = 0; attempt < 2 && host.Running(); ++attempt) {
         host.RequestStop();
         host.WaitIdle(kStopWait);
     }
-    g_bScriptRunning = false;
     // The next console starts without this one's names; the interpreter itself stays.
     if (host.Available() && host.ClearNames())
         host.WaitIdle(kStopWait);
@@ -229,9 +231,15 @@ void CDlgRunPythonScript::LayoutScriptList()
         m_lbScripts->addItem(QString::fromStdString(path));
     if (selected >= 0 && selected < m_lbScripts->count())
         m_lbScripts->setCurrentRow(selected);
-    // The list grows with its rows (at least five); the terminal keeps its bottom edge.
-    const int rows = std::max(static_cast<int>(m_Scripts.size()), kMinRows);
+    // The list grows with its rows (at least five, at most kMaxRows: beyond that it scrolls);
+    // the terminal keeps its bottom edge and at least kMinTerminalLines lines of text.
+    const int outputBottom = m_editOutput->geometry().bottom();
+    const int leastOutput = kMinTerminalLines * m_editOutput->fontMetrics().lineSpacing() + 2 * m_editOutput->frameWidth() + 8;
+    const int gaps = 2 + m_stTerminalLabel->height() + 2;
+    int rows = std::clamp(static_cast<int>(m_Scripts.size()), kMinRows, kMaxRows);
     QRect list = m_lbScripts->geometry();
+    while (rows > 1 && outputBottom - (list.top() + rows * m_nItemHeight + 8 + gaps) + 1 < leastOutput)
+        --rows;
     list.setHeight(rows * m_nItemHeight + 8);
     m_lbScripts->setGeometry(list);
     QRect label = m_stTerminalLabel->geometry();
@@ -338,14 +346,12 @@ void CDlgRunPythonScript::RunScript()
     if (row < 0 || row >= static_cast<int>(m_Scripts.size()))
         return;
     const std::string path = m_Scripts[static_cast<std::size_t>(row)];
-    AppendOutput(path + " is running...\n");
-    // The polls stay off the link before the script's first frame.
-    g_bScriptRunning = true;
+    // The job holds the camera channel from before its first frame.
     if (!Host().RunFile(path)) {
-        g_bScriptRunning = false;
-        AppendOutput(path + " could not start: another job is still running.\n");
+        AppendOutput(path + " could not start: " + Host().RefusalText() + "\n");
         return;
     }
+    AppendOutput(path + " is running...\n");
     BeginJob(path + " is finished...\n");
 }
 
@@ -358,10 +364,8 @@ void CDlgRunPythonScript::OnBnClickedSend()
     }
     if (ReportNoPython())
         return;
-    g_bScriptRunning = true;
     if (!Host().RunLine(m_editCommand->text().toStdString())) {
-        g_bScriptRunning = false;
-        AppendOutput("The command could not start: another job is still running.\n");
+        AppendOutput("The command could not start: " + Host().RefusalText() + "\n");
         return;
     }
     BeginJob(std::string());
@@ -391,7 +395,6 @@ void CDlgRunPythonScript::PollJob()
     AppendOutput(m_finishLine);
     m_finishLine.clear();
     m_bJobRunning = false;
-    g_bScriptRunning = false;
     SetJobControls(false);
 }
 

@@ -2,8 +2,8 @@
 // "py.cfg" in the data folder), runs a chosen one on the process's Python interpreter (a double
 // click or "Run" in the list's context menu) and executes lines typed into its command line
 // ("Send" or Enter). What the scripts print appears in its terminal area. While a job runs the
-// main window's polls stay off the camera link (g_bScriptRunning), "Send" turns into "Stop",
-// and names a job defines stay for the next job until the panel closes.
+// job holds the camera channel (the link's m_ChannelOwner, so no other user reaches the camera),
+// "Send" turns into "Stop", and names a job defines stay for the next job until the panel closes.
 #pragma once
 
 #include "controls/COptionDialog.h"
@@ -21,9 +21,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QLineEdit;
 class QTimer;
-
-/// True while a script or a command line runs; the main window's polls do nothing while it is set.
-extern std::atomic<bool> g_bScriptRunning;
 
 class CDlgRunPythonScript : public COptionDialog {
 public:

@@ -29,9 +29,9 @@ constexpr Item kTemplate[] = {
     {0, Kind::Static, "Camera Temperature:", 10, 15, 76, 8},
     {C::IDC_CAMERA_TEMP, Kind::StaticRight, "-100.00", 88, 15, 40, 8},
     {C::IDC_CAMERA_TEMP_UNIT, Kind::Static, "°C", 132, 15, 14, 8},
-    {0, Kind::Static, "FAN Mode", 10, 30, 76, 8},
+    {C::IDC_FAN_MODE_LABEL, Kind::Static, "FAN Mode", 10, 30, 76, 8},
     {C::IDC_FAN_MODE, Kind::Combo, nullptr, 88, 28, 64, 12},
-    {0, Kind::Static, "FAN On Temp", 10, 46, 76, 8},
+    {C::IDC_FAN_LEVEL_LABEL, Kind::Static, "FAN On Temp", 10, 46, 76, 8},
     {C::IDC_FAN_ON_LEVEL, Kind::Numeric, nullptr, 88, 44, 40, 12},
     {C::IDC_TEC_GROUP, Kind::Group, "TEC Control", 4, 68, 156, 62},
     {C::IDC_CCD_TEMP_LABEL, Kind::Static, "CCD Temperature:", 10, 81, 76, 8},
@@ -59,8 +59,8 @@ void SetLabel(QWidget* w, const QString& text)
 
 CDlgTempControl::CDlgTempControl(QWidget* mainWnd, CCameraLink* link)
     : COptionDialog(IDD, mainWnd, link),
-      m_fanMode(names::kFanMode, IDC_FAN_MODE),
-      m_tecMode(names::kTecMode, IDC_TEC_MODE)
+      m_fanMode(names::kFanMode, IDC_FAN_MODE, IDC_FAN_MODE_LABEL),
+      m_tecMode(names::kTecMode, IDC_TEC_MODE, IDC_TEC_MODE_LABEL)
 {
 }
 
@@ -103,26 +103,30 @@ bool CDlgTempControl::RefreshFromStorage()
 
     m_fanMode.Fill(this, m_pStorage, m_pXmlDoc.get());
     ListenTo(names::kFanMode);
-    SetupLevel(m_pFanOnLevel, names::kFanOnLevel, m_nFanOnLevel);
+    SetupLevel(m_pFanOnLevel, IDC_FAN_LEVEL_LABEL, names::kFanOnLevel, m_nFanOnLevel);
 
     if (!IsParamDefined(names::kTecMode)) {
         HideTecGroup();
     } else {
         m_tecMode.Fill(this, m_pStorage, m_pXmlDoc.get());
         ListenTo(names::kTecMode);
-        SetupLevel(m_pTecOnLevel, names::kTecOnLevel, m_nTecOnLevel);
+        SetupLevel(m_pTecOnLevel, IDC_TEC_LEVEL_LABEL, names::kTecOnLevel, m_nTecOnLevel);
     }
     UpdateData(false);
     return true;
 }
 
-void CDlgTempControl::SetupLevel(OVNumericControl* control, const char* name, int value)
+void CDlgTempControl::SetupLevel(OVNumericControl* control, int labelId, const char* name, int value)
 {
     if (!control)
         return;
-    // An absent parameter gets the range 0..0, never the limits of the one read before.
+    // An absent parameter has no control: the edit and its caption hide (and show again on a
+    // rebuild for a map that has it). It keeps the range 0..0, never the limits read before.
     _OrvStParam record{};
-    IsParamDefined(name, &record);
+    const bool defined = IsParamDefined(name, &record);
+    control->setVisible(defined);
+    if (QWidget* label = GetDlgItem(labelId))
+        label->setVisible(defined);
     const QRect popup = scaled_numeric::PopupRectFor(control, m_bDebugMode ? kPopupWidthDebug : kPopupWidth);
     scaled_numeric::SetupPlain(control, this, record, value, popup);
     ListenTo(name);

@@ -18,7 +18,8 @@ public:
         IDC_FAN_GROUP = 1674, IDC_TEC_GROUP = 1675, IDC_FAN_MODE = 1676, IDC_FAN_ON_LEVEL = 1677,
         IDC_CAMERA_TEMP = 1678, IDC_TEC_MODE = 1295, IDC_TEC_ON_LEVEL = 1324, IDC_CCD_TEMP = 1304,
         IDC_TEC_MODE_LABEL = 1698, IDC_TEC_LEVEL_LABEL = 1699, IDC_CCD_TEMP_LABEL = 1700,
-        IDC_CCD_TEMP_UNIT = 1066, IDC_CAMERA_TEMP_UNIT = 1067,
+        IDC_CCD_TEMP_UNIT = 1066, IDC_CAMERA_TEMP_UNIT = 1067, IDC_FAN_MODE_LABEL = 1701,
+        IDC_FAN_LEVEL_LABEL = 1702,
     };
 
     CDlgTempControl(QWidget* mainWnd, CCameraLink* link);
@@ -45,7 +46,7 @@ protected:
 
 private:
     /// Sets up level control `control` for `name` from its record and listens to it.
-    void SetupLevel(OVNumericControl* control, const char* name, int value);
+    void SetupLevel(OVNumericControl* control, int labelId, const char* name, int value);
     void OnModeChosen(ComboParam& combo);
     /// A completed change of a level control: writes the level when its whole value changed.
     void OnLevelChanged(OVNumericControl* control, const char* name, int& stored);

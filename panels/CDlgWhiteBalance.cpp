@@ -90,8 +90,10 @@ void CDlgWhiteBalance::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    // The shown item follows the mode read, as for a change made elsewhere.
-    m_mode.OnValueChanged(static_cast<int>(Read(names::kWBMode)));
+    // The shown item follows the mode read, as for a change made elsewhere; a failed read
+    // leaves the mode the panel knows.
+    if (std::int64_t mode = 0; m_pStorage->GetParamInt(names::kWBMode, &mode) == 0)
+        m_mode.OnValueChanged(static_cast<int>(mode));
     for (std::size_t i = 0; i < kChannels.size(); ++i)
         m_nCoef[i] = static_cast<int>(Read(kChannels[i].coefficient));
 }
@@ -194,6 +196,8 @@ void CDlgWhiteBalance::OnModeChosen()
                 m_coef[i]->SetValue(m_nCoef[i]);
         EnableCoefficientControls();
         ShowCurrentCoefficients();
+        // The list shows the mode the camera holds, the refused one never.
+        m_mode.Exchange(false);
     }
 }
 

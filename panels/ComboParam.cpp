@@ -53,7 +53,8 @@ void ComboParam::RebuildMap()
     for (int i = 0; i < m_combo->count(); ++i)
         m_map[m_combo->itemData(i).toInt()] = i;
     const auto it = m_map.find(m_nValue);
-    m_nIndex = it != m_map.end() ? it->second : (m_combo->count() > 0 ? 0 : -1);
+    // A value whose item was cut shows no item, never a neighbour's.
+    m_nIndex = it != m_map.end() ? it->second : -1;
     m_combo->setCurrentIndex(m_nIndex);
 }
 
@@ -63,8 +64,7 @@ bool ComboParam::OnValueChanged(int value)
         return false;
     m_nValue = value;
     const auto it = m_map.find(value);
-    if (it != m_map.end())
-        m_nIndex = it->second;
+    m_nIndex = it != m_map.end() ? it->second : -1;
     return true;
 }
 

@@ -30,15 +30,16 @@ public:
     std::map<int, int> m_map;   ///< value → item
 
     /// Fills the combo of `panel` with the parameter's choices and selects the item of m_nValue
-    /// (item 0 for a value without one). Without a register link for the parameter the combo
+    /// (no item for a value without one). Without a register link for the parameter the combo
     /// and its label are hidden and false is answered; otherwise they are shown.
     bool Fill(QWidget* panel, const OrvParamStorage* store, const RegisterMap* document);
-    /// Deletes item `index` (nothing for an index out of range) and rebuilds the map.
+    /// Deletes item `index` (nothing for an index out of range) and rebuilds the map; when the
+    /// current value's item went, no item is selected.
     void RemoveItem(int index);
     /// Deletes the items from `count` on, so that items 0 to count-1 remain.
     void KeepFirst(int count);
     /// A value notified from elsewhere: when it differs from m_nValue it is kept and its item
-    /// selected in m_nIndex (a value without an item leaves the selection). True when kept.
+    /// selected in m_nIndex (a value without an item selects none). True when kept.
     bool OnValueChanged(int value);
     /// The panel's data exchange: save takes the combo's selection into m_nIndex, otherwise
     /// m_nIndex is shown.

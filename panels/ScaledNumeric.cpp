@@ -79,6 +79,9 @@ void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int6
         return;
     const std::size_t n = std::min(controls.size(), raws.size());
     for (std::size_t j = 0; j < n; ++j) {
+        // A tap the operator cannot edit (not active, or held by the tap balance) stays.
+        if (!controls[j]->isEnabled())
+            continue;
         raws[j] += delta;
         Show(controls[j], limits_scale::ShownFromRaw(scale, raws[j]));
         raws[j] = RawOf(controls[j], scale);
@@ -117,7 +120,8 @@ void TapChanged(std::span<OVNumericControl* const> controls, std::span<std::int6
     std::int64_t& own = raws[static_cast<std::size_t>(tap)];
     if (value == own)
         return;
-    if (!link) {
+    // A tap that cannot be edited here is not part of the link.
+    if (!link || !controls[static_cast<std::size_t>(tap)]->isEnabled()) {
         own = value;
         Show(controls[static_cast<std::size_t>(tap)], limits_scale::ShownFromRaw(scale, value));
         return;

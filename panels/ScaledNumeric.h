@@ -49,7 +49,8 @@ std::int64_t RawOf(const OVNumericControl* control, const limits_scale::LimitsSc
 
 /// Linked taps: moves each of taps 0..n-1 (n = controls.size()) by delta raw units, in order:
 /// the control shows raw + delta (clamped to its range), raw becomes the control's value in
-/// raw units again, and write(tap) sends it. Nothing for delta 0.
+/// raw units again, and write(tap) sends it. A disabled tap stays as it is and is not written.
+/// Nothing for delta 0.
 void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, std::int64_t delta,
                 const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write);
 
@@ -60,7 +61,7 @@ void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64
                const limits_scale::LimitsScale& scale, const std::function<void(int tap)>& write);
 
 /// A tap of a row that another writer set to value: with link off only its control moves; with
-/// link on the other taps move (and are written) with it.
+/// link on the other taps move (and are written) with it, unless the tap itself is disabled.
 void TapChanged(std::span<OVNumericControl* const> controls, std::span<std::int64_t> raws, int tap,
                 std::int64_t value, bool link, const limits_scale::LimitsScale& scale,
                 const std::function<void(int tap)>& write);

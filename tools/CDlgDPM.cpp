@@ -62,6 +62,7 @@ QString SuffixOf(int code)
 
 CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
     : QDialog(parent),
+      m_pLink(link),
       m_engine(*link, dpm::IsLargeSensorConfig(link->m_nConfigIndex), clock),
       m_largeSensor(m_engine.LargeSensor())
 {
@@ -199,6 +200,8 @@ CDlgDPM::~CDlgDPM()
             m_engine.GiveUpFailingStep();
     }
     m_engine.CancelRead();
+    if (m_busy)
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_busy && m_busyListener)
         m_busyListener(false);
 }
@@ -345,6 +348,11 @@ void CDlgDPM::ShowEngine()
     }
     if (busy != m_busy) {
         m_busy = busy;
+        // No other user reaches the camera between the flash steps.
+        if (busy)
+            m_pLink->m_ChannelOwner.Acquire(ChannelUser::Upload);
+        else
+            m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
         if (m_busyListener)
             m_busyListener(busy);
     }

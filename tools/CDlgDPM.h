@@ -76,6 +76,7 @@ private:
     /// The number typed in the group's edit when it lies outside the group's range.
     static std::optional<int> TypedOutsideRange(const CEditSpin& group);
 
+    CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is read or written
     dpm::DefectMapEngine m_engine;
     bool m_largeSensor = false;
     bool m_busy = false;

@@ -58,7 +58,7 @@ QString FilterOf(int type)
 }  // namespace
 
 CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
-    : QDialog(parent), m_engine(*link, clock)
+    : QDialog(parent), m_pLink(link), m_engine(*link, clock)
 {
     setWindowTitle("Download Terminal");
     setModal(true);
@@ -140,6 +140,8 @@ CDlgDownloadTerminal::~CDlgDownloadTerminal()
         if (retrying && m_engine.Retrying())
             m_engine.Cancel();
     }
+    if (m_loading)
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_loading && m_loadingListener)
         m_loadingListener(false);
 }
@@ -170,6 +172,11 @@ void CDlgDownloadTerminal::SetLoading(bool loading)
     if (loading == m_loading)
         return;
     m_loading = loading;
+    // No other user reaches the camera between the flash steps.
+    if (loading)
+        m_pLink->m_ChannelOwner.Acquire(ChannelUser::Upload);
+    else
+        m_pLink->m_ChannelOwner.Release(ChannelUser::Upload);
     if (m_loadingListener)
         m_loadingListener(loading);
 }

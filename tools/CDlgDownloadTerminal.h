@@ -77,6 +77,7 @@ private:
     void CloseAfterStop(bool accepted = false);
     int SelectedType() const;
 
+    CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is written
     download::UploadEngine m_engine;
     bool m_largeSensor = false;
     bool m_loading = false;

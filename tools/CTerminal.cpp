@@ -263,6 +263,11 @@ void CTerminal::OnBnClickedBtClear()
     CORVEL_LOG(OL_TRACE, 0, L"Terminal", "CTerminal::OnBnClickedBtClear", L"%s", kClearRecord);
 }
 
+bool CTerminal::HasOutput() const
+{
+    return m_Output && !m_Output->document()->isEmpty();
+}
+
 void CTerminal::OnBnClickedDisablePolling()
 {
     UpdateData(true);

@@ -71,6 +71,8 @@ public:
     /// Empties the output and writes the clear record to the application log. The main window
     /// calls it too (port selection, reconnection, reload, debug toggle).
     void OnBnClickedBtClear();
+    /// True when the output area holds text.
+    bool HasOutput() const;
     /// Runs the command line's text (Enter in the command line).
     void OnMsgFilterCommand();
     void OnBnClickedDisablePolling();

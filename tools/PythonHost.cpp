@@ -5,6 +5,8 @@
 
 #include "tools/SerialModule.h"
 
+#include "camera/CameraLink.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +31,15 @@ namespace {
 
 constexpr const char* kErrorInScript = "\nThe Error is inside the script\n";
 constexpr const char* kStopped = "\nThe script was stopped\n";
+constexpr const char* kIgnoresStop =
+    "\nThe script does not stop (it catches the stop, or waits in a call that does not return). Press Stop again "
+    "to end it.\n";
+constexpr const char* kCannotStop =
+    "\nThe script cannot be stopped: it waits in a call that does not return. It ends when that call returns.\n";
+/// How long a stopped script has to end before it is told that it ignores the stop.
+constexpr auto kStopGrace = std::chrono::milliseconds(1500);
+/// How long a job's own thread waits at a time for the threads the job started.
+constexpr double kThreadWaitSlice = 0.05;
 constexpr const char* kEmptyCommand = ">> can't send an empty command\n";
 
 // ---- the console streams: sys.stdout and sys.stderr write here ----
@@ -91,7 +102,80 @@ class NoInput(io.TextIOBase):
 sys.stdout = ConsoleOutput('<stdout>')
 sys.stderr = ConsoleOutput('<stderr>')
 sys.stdin = NoInput()
+
+# time.sleep in slices, so a stop reaches a sleeping script within a slice.
+import threading, time
+_real_sleep = time.sleep
+def _sleep(seconds):
+    try:
+        total = float(seconds)
+    except (TypeError, ValueError):
+        return _real_sleep(seconds)
+    if not 0 < total < float('inf'):
+        return _real_sleep(seconds)
+    end = time.monotonic() + total
+    while True:
+        left = end - time.monotonic()
+        if left <= 0:
+            return None
+        _real_sleep(min(left, 0.05))
+_sleep.__doc__ = _real_sleep.__doc__
+time.sleep = _sleep
+
+def wait_threads(seconds):
+    # True when no thread the jobs started is alive any more. A thread leaves the list when it
+    # has ended; join() is not used: a stop that interrupts it marks a live thread as ended.
+    me = threading.current_thread()
+    end = time.monotonic() + seconds
+    while True:
+        if not any(t is not me and not isinstance(t, threading._DummyThread) for t in threading.enumerate()):
+            return True
+        if time.monotonic() >= end:
+            return False
+        _real_sleep(0.01)
+_corvel_console.wait_threads = wait_threads
+
+# A thread that a stop ended says nothing more: the console reports the stop once.
+_thread_hook = threading.excepthook
+def _excepthook(args):
+    if not issubclass(args.exc_type, KeyboardInterrupt):
+        _thread_hook(args)
+threading.excepthook = _excepthook
 )";
+
+/// The running job's threads, its own included (the stopper's excepted), with the interpreter's
+/// lock held.
+template <typename Fn>
+void ForEachJobThread(PyThreadState* self, Fn fn)
+{
+    for (PyThreadState* t = PyInterpreterState_ThreadHead(PyThreadState_GetInterpreter(self)); t;
+         t = PyThreadState_Next(t))
+        if (t != self)
+            fn(t);
+}
+
+/// The hard stop: every line a stopped job's thread reaches raises KeyboardInterrupt again, so
+/// an except clause cannot hold it. The job's own thread is spared while it only waits for
+/// the others.
+std::atomic<bool>* g_sparedWaiting = nullptr;
+unsigned long g_workerThread = 0;
+/// threading.py: its own bookkeeping (a thread leaving the list of live threads) must run.
+PyObject* g_threadingFile = nullptr;
+
+int HardStopTrace(PyObject*, PyFrameObject* frame, int what, PyObject*)
+{
+    if (what != PyTrace_LINE && what != PyTrace_CALL)
+        return 0;
+    if (g_sparedWaiting && g_sparedWaiting->load() && PyThreadState_Get()->thread_id == g_workerThread)
+        return 0;
+    PyCodeObject* code = PyFrame_GetCode(frame);
+    const bool threading = g_threadingFile && PyObject_RichCompareBool(code->co_filename, g_threadingFile, Py_EQ) == 1;
+    Py_DECREF(code);
+    if (threading)
+        return 0;
+    PyErr_SetNone(PyExc_KeyboardInterrupt);
+    return -1;
+}
 
 std::string ExecutablePath()
 {
@@ -172,12 +256,13 @@ PythonHost::~PythonHost()
     std::unique_lock lock(mutex_);
     if (!started_)
         return;
-    const bool running = running_;
+    bool running = running_;
     jobs_.clear();
     lock.unlock();
-    if (running) {
+    // The process is ending: a job gets a stop and a hard stop, a second each, and no more.
+    for (int attempt = 0; running && attempt < 2; ++attempt) {
         RequestStop();
-        WaitIdle(std::chrono::seconds(5));
+        running = !WaitIdle(std::chrono::seconds(1));
     }
     lock.lock();
     quit_ = true;
@@ -240,14 +325,29 @@ bool PythonHost::ClearNames()
 
 bool PythonHost::Post(Job job)
 {
-    if (!Available())
+    if (!Available()) {
+        std::lock_guard lock(mutex_);
+        refusal_ = "The Python interpreter is not available.";
         return false;
+    }
     {
         std::lock_guard lock(mutex_);
-        if (running_ || quit_)
+        if (running_ || quit_) {
+            refusal_ = "Another job is still running.";
             return false;
+        }
+        // A job that may talk to the camera holds its channel until it has ended.
+        if (job.kind != Job::Clear && link_) {
+            if (!link_->m_ChannelOwner.Acquire(ChannelUser::Script)) {
+                refusal_ = link_->m_ChannelOwner.BusyText();
+                return false;
+            }
+            heldLink_ = link_;
+        }
+        refusal_.clear();
         running_ = true;
         stopRequested_ = false;
+        hardStop_ = false;
         job.number = ++postedJobs_;
         if (job.number == 0)
             job.number = ++postedJobs_;  // 0 means no job
@@ -285,6 +385,22 @@ void PythonHost::SetNotify(std::function<void()> notify)
 void PythonHost::SetCameraLink(CCameraLink* link)
 {
     SetSerialLink(link);
+    CCameraLink* released = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        link_ = link;
+        // A job that outlives its link (it would not stop) no longer holds that link's channel.
+        if (heldLink_ && heldLink_ != link)
+            released = std::exchange(heldLink_, nullptr);
+    }
+    if (released)
+        released->m_ChannelOwner.Release(ChannelUser::Script);
+}
+
+std::string PythonHost::RefusalText() const
+{
+    std::lock_guard lock(mutex_);
+    return refusal_;
 }
 
 void PythonHost::RequestStop()
@@ -293,6 +409,8 @@ void PythonHost::RequestStop()
         std::lock_guard lock(mutex_);
         if (!running_)
             return;
+        if (stopRequested_)
+            hardStop_ = true;
         stopRequested_ = true;
         stopJob_ = postedJobs_;
     }
@@ -303,19 +421,33 @@ void PythonHost::StopperMain()
 {
     for (;;) {
         unsigned job = 0;
+        bool hard = false;
         {
             std::unique_lock lock(mutex_);
             stopWake_.wait(lock, [this] { return quit_ || stopJob_ != 0; });
             if (stopJob_ == 0)
                 return;  // quit
             job = std::exchange(stopJob_, 0u);
+            hard = hardStop_;
         }
         // With the interpreter's lock held, the job cannot end meanwhile (the worker changes
-        // activeJob_ and clears a late stop with the lock held as well).
+        // activeJob_ and clears a late stop with the lock held as well). The threads the job
+        // started belong to it: the stop reaches them too.
         const PyGILState_STATE gil = PyGILState_Ensure();
         if (activeJob_ == job)
-            PyThreadState_SetAsyncExc(workerThreadId_, PyExc_KeyboardInterrupt);
+            ForEachJobThread(PyThreadState_Get(), [hard](PyThreadState* t) {
+                PyThreadState_SetAsyncExc(t->thread_id, PyExc_KeyboardInterrupt);
+                if (hard && _PyEval_SetTrace(t, HardStopTrace, nullptr) < 0)
+                    PyErr_Clear();
+            });
         PyGILState_Release(gil);
+        // A script that does not end is told so, and what a further Stop does.
+        std::unique_lock lock(mutex_);
+        const bool ended = stopWake_.wait_for(lock, kStopGrace, [&] {
+            return quit_ || stopJob_ != 0 || !running_ || postedJobs_ != job;
+        });
+        if (!ended)
+            output_.Append(hard ? kCannotStop : kIgnoresStop);
     }
 }
 
@@ -369,6 +501,13 @@ bool PythonHost::InitInterpreter()
     Py_XDECREF(done);
     Py_XDECREF(globals);
     workerThreadId_ = PyThreadState_Get()->thread_id;
+    g_workerThread = workerThreadId_;
+    if (PyObject* threading = PyImport_ImportModule("threading")) {
+        g_threadingFile = PyObject_GetAttrString(threading, "__file__");
+        Py_DECREF(threading);
+    }
+    PyErr_Clear();
+    g_sparedWaiting = &awaitingThreads_;
     return done != nullptr && MainDict() != nullptr;
 }
 
@@ -399,13 +538,52 @@ void PythonHost::WorkerMain()
         if (stopRequested_)
             output_.Append(kStopped);  // stopped before it began
         else
-            result = RunJob(job);
+            result = AwaitThreads(RunJob(job));
         // A stop that came too late for this job must not hit the next one.
         activeJob_ = 0;
         PyThreadState_SetAsyncExc(workerThreadId_, nullptr);
+        if (_PyEval_SetTrace(PyThreadState_Get(), nullptr, nullptr) < 0)
+            PyErr_Clear();
         state = PyEval_SaveThread();
         FinishJob(result);
     }
+}
+
+JobResult PythonHost::AwaitThreads(JobResult result)
+{
+    // The run lasts while threads it started are alive: their output and their frames are its own.
+    awaitingThreads_ = true;
+    PyObject* console = PyImport_ImportModule("_corvel_console");
+    PyObject* wait = console ? PyObject_GetAttrString(console, "wait_threads") : nullptr;
+    Py_XDECREF(console);
+    if (!wait) {
+        PyErr_Clear();
+        awaitingThreads_ = false;
+        return result;
+    }
+    bool stopSeen = false;
+    for (;;) {
+        PyObject* done = PyObject_CallFunction(wait, "d", kThreadWaitSlice);
+        if (done) {
+            const bool none = PyObject_IsTrue(done) == 1;
+            Py_DECREF(done);
+            if (none)
+                break;
+            continue;
+        }
+        // A stop meant for the job's threads met this thread while it waited.
+        if (!(stopRequested_ && PyErr_ExceptionMatches(PyExc_KeyboardInterrupt)))
+            PyErr_Print();
+        PyErr_Clear();
+        if (stopRequested_ && !stopSeen && result != JobResult::Stopped) {
+            stopSeen = true;
+            output_.Append(kStopped);
+            result = JobResult::Stopped;
+        }
+    }
+    Py_DECREF(wait);
+    awaitingThreads_ = false;
+    return result;
 }
 
 JobResult PythonHost::RunJob(const Job& job)
@@ -521,6 +699,14 @@ JobResult PythonHost::RunLineJob(const std::string& line)
 void PythonHost::FinishJob(JobResult result)
 {
     std::function<void()> notify;
+    CCameraLink* held = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        held = std::exchange(heldLink_, nullptr);
+    }
+    // The channel is free before the job counts as ended, so the next job can take it.
+    if (held)
+        held->m_ChannelOwner.Release(ChannelUser::Script);
     {
         std::lock_guard lock(mutex_);
         running_ = false;
@@ -528,6 +714,7 @@ void PythonHost::FinishJob(JobResult result)
         notify = notify_;
     }
     changed_.notify_all();
+    stopWake_.notify_all();
     if (notify)
         notify();
 }

@@ -62,7 +62,10 @@ public:
 
     /// True from a job's start until it has ended and printed its last line.
     bool Running() const;
-    /// Asks the running job to stop (no effect when none runs); returns at once.
+    /// Asks the running job to stop (no effect when none runs); returns at once. Sleeps and
+    /// channel reads end within about a second, threads the job started are stopped as well. A
+    /// job that has not ended 1.5 s later is told so in the output; asking again for the same
+    /// job stops it harder (each line it reaches raises), or says that it cannot be stopped.
     void RequestStop();
     /// Waits until no job runs; false when `timeout` passed first.
     bool WaitIdle(std::chrono::milliseconds timeout);
@@ -74,8 +77,11 @@ public:
     /// Called on the worker thread when output arrives and when a job ends.
     void SetNotify(std::function<void()> notify);
 
-    /// The camera link of the `serial` module (borrowed; see SetSerialLink).
+    /// The camera link of the `serial` module (borrowed; see SetSerialLink). A script or
+    /// command line holds its channel (ChannelUser::Script) from its start to its end.
     void SetCameraLink(CCameraLink* link);
+    /// Why the last RunFile or RunLine did not start ("" when it did).
+    std::string RefusalText() const;
 
     /// Writes into the collected output, in order with what the jobs print.
     void Print(const std::string& text) { output_.Append(text); }
@@ -97,6 +103,8 @@ private:
     JobResult RunJob(const Job& job);
     JobResult RunFileJob(const std::string& path);
     JobResult RunLineJob(const std::string& line);
+    /// Waits until no thread the job started is alive (a stop reaches them as well).
+    JobResult AwaitThreads(JobResult result);
     void FinishJob(JobResult result);
 
     ScriptOutput output_;
@@ -112,12 +120,19 @@ private:
     bool running_ = false;
     bool quit_ = false;
     JobResult lastResult_ = JobResult::None;
+    std::string refusal_;
+    CCameraLink* link_ = nullptr;      ///< the `serial` module's link
+    CCameraLink* heldLink_ = nullptr;  ///< the link whose channel the running job holds
     std::function<void()> notify_;
     std::thread worker_;
 
     void StopperMain();
 
     std::atomic<bool> stopRequested_{false};
+    /// A second stop for the same job: every line its threads reach raises again.
+    bool hardStop_ = false;  // guarded by mutex_
+    /// The job's code has ended and its thread only waits for the threads the job started.
+    std::atomic<bool> awaitingThreads_{false};
     unsigned postedJobs_ = 0;  ///< numbers the jobs (guarded by mutex_)
     /// The running job's number, 0 between jobs; changed and read with the interpreter's lock.
     unsigned activeJob_ = 0;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <string>
 
 namespace script {
 namespace {
@@ -45,6 +46,13 @@ public:
     LinkUse(const LinkUse&) = delete;
     LinkUse& operator=(const LinkUse&) = delete;
     CCameraLink* get() const { return link_; }
+    /// True while a script run holds the link's channel (the run this call belongs to).
+    bool Held() const { return link_->m_ChannelOwner.Holder() == ChannelUser::Script; }
+    std::string BusyText() const
+    {
+        const std::string text = link_->m_ChannelOwner.BusyText();
+        return text.empty() ? "the camera channel is not held by a script run" : text;
+    }
 
 private:
     CCameraLink* link_ = nullptr;
@@ -67,12 +75,17 @@ PyObject* SerialRead(PyObject*, PyObject* arg)
     LinkUse use;
     if (!use.get())
         return PyErr_Format(g_serialException, "no camera link");
+    if (!use.Held())
+        return PyErr_Format(g_serialException, "%s", use.BusyText().c_str());
     std::uint8_t buffer[kMaxRead + 1];
     std::uint32_t count = static_cast<std::uint32_t>(n);
     int result = 0;
     Py_BEGIN_ALLOW_THREADS
     result = use.get()->Read(buffer, &count, kReadTimeoutMs);
     Py_END_ALLOW_THREADS
+    // A time-out is the same on both transports: the bytes that came, or none.
+    if (result == link_result::kComNothingRead)
+        result = clser::kErrTimeout;
     if (result != 0 && result != clser::kErrTimeout)
         return PyErr_Format(g_serialException, "read failed on the channel (%d)", result);
     if (count < 1 || count > static_cast<std::uint32_t>(kMaxRead))
@@ -80,14 +93,19 @@ PyObject* SerialRead(PyObject*, PyObject* arg)
     return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(buffer), count);
 }
 
-/// Sends the bytes; the count written, or 0 (the channel failed or took nothing).
+constexpr long kNoLink = -1;
+constexpr long kNotHeld = -2;
+
+/// Sends the bytes; the count written, 0 (the channel failed or took nothing), kNoLink or kNotHeld.
 long WriteBytes(const void* bytes, Py_ssize_t length)
 {
     if (length <= 0 || static_cast<unsigned long long>(length) > std::numeric_limits<std::uint32_t>::max())
         return 0;
     LinkUse use;
     if (!use.get())
-        return -1;
+        return kNoLink;
+    if (!use.Held())
+        return kNotHeld;
     std::uint32_t count = static_cast<std::uint32_t>(length);
     int result = 0;
     Py_BEGIN_ALLOW_THREADS
@@ -118,8 +136,12 @@ PyObject* SerialWrite(PyObject*, PyObject* arg)
         written = WriteBytes(view.buf, view.len);
         PyBuffer_Release(&view);
     }
-    if (written < 0)
+    if (written == kNoLink)
         return PyErr_Format(g_serialException, "no camera link");
+    if (written == kNotHeld) {
+        LinkUse use;
+        return PyErr_Format(g_serialException, "%s", use.get() ? use.BusyText().c_str() : "no camera link");
+    }
     return PyLong_FromLong(written);
 }
 

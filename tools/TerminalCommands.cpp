@@ -209,6 +209,14 @@ TerminalCommands::Outcome TerminalCommands::Execute(std::string_view text)
         output_.AddText("Several lines in one command; enter one command per line; nothing was sent");
         return Outcome::Kept;
     }
+    // While a script run or a flash upload holds the channel, nothing typed reaches the camera;
+    // the line stays to be sent again later.
+    if (line.kind != terminal::LineKind::Help) {
+        if (const std::string busy = link_.m_ChannelOwner.BusyText(); !busy.empty()) {
+            output_.AddText(busy + " The command was not sent.");
+            return Outcome::Kept;
+        }
+    }
     switch (line.kind) {
     case terminal::LineKind::Raw:
         return RunRaw(line);

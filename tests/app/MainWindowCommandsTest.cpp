@@ -9,6 +9,7 @@
 #include "controls/CDrawButton.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
+#include "controls/WindowPos.h"
 #include "emulator/PtyPeer.h"
 #include "platform/Paths.h"
 #include "support/TempDir.h"
@@ -180,9 +181,9 @@ TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseW
         auto* load = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_LOAD));
         auto* cancel = qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_CANCEL));
         QTest::mouseClick(load, Qt::LeftButton);
-        pausedWhileWriting = w.m_bDownloadLoading;
+        pausedWhileWriting = w.m_Link.m_ChannelOwner.Holder() == ChannelUser::Upload;
         QTest::mouseClick(cancel, Qt::LeftButton);
-        resumedAfterCancel = !w.m_bDownloadLoading;
+        resumedAfterCancel = w.m_Link.m_ChannelOwner.IsFree();
         QTest::mouseClick(cancel, Qt::LeftButton);  // idle: closes the dialog
     });
     poll.start(10);
@@ -190,7 +191,7 @@ TEST_F(MainWindowCommandsTest, DownloadTerminalOpensFromTheMenuAndThePollsPauseW
     EXPECT_TRUE(seen);
     EXPECT_TRUE(pausedWhileWriting);
     EXPECT_TRUE(resumedAfterCancel);
-    EXPECT_FALSE(w.m_bDownloadLoading);
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
 }
 
 // Example failure: "BPM Dialog" stays greyed or opens nothing, or the polls talk to the camera
@@ -213,7 +214,7 @@ TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItR
         }
         seen = true;
         if (dialog->Busy()) {
-            pausedWhileBusy = pausedWhileBusy && w.m_bDownloadLoading;
+            pausedWhileBusy = pausedWhileBusy && w.m_Link.m_ChannelOwner.Holder() == ChannelUser::Upload;
             return;
         }
         auto* list = qobject_cast<QTableWidget*>(wnd::GetDlgItem(dialog, CDlgDPM::IDC_LIST));
@@ -228,7 +229,7 @@ TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItR
     EXPECT_TRUE(seen);
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(pausedWhileBusy);
-    EXPECT_FALSE(w.m_bDownloadLoading);
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
 }
 
 // Example failure: the saved workspace misses registers, a loaded file does not reach the
@@ -686,6 +687,85 @@ TEST_F(MainWindowCommandsTest, ViewItemsToggleSlotsAndSaveOnlyWithACamera)
     ASSERT_TRUE(Trigger(cmd::kViewFirst + 8));
     EXPECT_FALSE(offline.Slot(8).m_bView);
     EXPECT_EQ(lastconfig::Read(lastconfig::PanelViewKey(8)), 1);
+}
+
+// Example failure: unticking View > Select All leaves the open panels on screen with no button
+// latched and no live refresh, where a slot's own View item closes its panel.
+TEST_F(MainWindowCommandsTest, SelectAllUntickedClosesTheOpenPanelsAsEachViewItemDoes)
+{
+    CCorvel_5Dlg& w = Connected();
+    if (!w.m_bSelectAll)
+        ASSERT_TRUE(Trigger(cmd::kSelectAll));
+    ASSERT_TRUE(w.m_bSelectAll);
+    for (int i : {0, 1}) {
+        QTest::mouseClick(w.SlotButton(i), Qt::LeftButton);
+        ASSERT_TRUE(w.Slot(i).m_bOpen) << i;
+        ASSERT_TRUE(w.GetPanel(i)->isVisible()) << i;
+    }
+    ASSERT_TRUE(Trigger(cmd::kSelectAll));
+    ASSERT_FALSE(w.m_bSelectAll);
+    for (int i = 0; i < kPanelSlots; ++i) {
+        if (!w.GetPanel(i))
+            continue;
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(w.Slot(i).m_bView);
+        EXPECT_FALSE(w.Slot(i).m_bOpen);
+        EXPECT_FALSE(w.GetPanel(i)->isVisible());
+        EXPECT_FALSE(w.SlotButton(i)->m_bLatched);
+    }
+    // Ticked again, the slots come back closed, as after their own View items.
+    ASSERT_TRUE(Trigger(cmd::kSelectAll));
+    for (int i : {0, 1}) {
+        EXPECT_TRUE(w.Slot(i).m_bView) << i;
+        EXPECT_FALSE(w.GetPanel(i)->isVisible()) << i;
+    }
+}
+
+// Example failure: a rebuild for the same configuration (Debug, Load From > WorkSpace, the
+// status button) marks a floating panel docked again: it jumps to the main window on its next
+// move and is saved docked.
+TEST_F(MainWindowCommandsTest, ARebuildKeepsEachPanelFloatingOrDocked)
+{
+    CCorvel_5Dlg& w = Connected();
+    w.show();
+    w.move(100, 80);
+    QTest::mouseClick(w.SlotButton(2), Qt::LeftButton);
+    COptionDialog* floating = w.GetPanel(2);
+    COptionDialog* docked = w.GetPanel(1);
+    // Dragged away from its docking place, as the window system moves it.
+    wnd::SetWindowPos(floating, 700, 500, wnd::SWP_NOSIZE | wnd::SWP_NOZORDER | wnd::SWP_NOACTIVATE);
+    ASSERT_EQ(floating->pos(), QPoint(700, 500));
+    ASSERT_FALSE(floating->m_bDocked);
+    ASSERT_TRUE(docked->m_bDocked);
+    const std::vector<std::pair<const char*, std::function<void()>>> rebuilds = {
+        {"Debug on", [&] { ASSERT_TRUE(Trigger(cmd::kDebug)); }},
+        {"Debug off", [&] { ASSERT_TRUE(Trigger(cmd::kDebug)); }},
+        {"Load From WorkSpace", [&] { ASSERT_TRUE(Trigger(cmd::kLoadFromWorkspace)); }},
+        {"status button",
+         [&] { QTest::mouseClick(wnd::GetDlgItem(&w, CCorvel_5Dlg::IDC_STATUS_BUTTON), Qt::LeftButton); }},
+    };
+    QPoint mainAt(100, 80);
+    for (const auto& [what, rebuild] : rebuilds) {
+        SCOPED_TRACE(what);
+        rebuild();
+        QApplication::processEvents();
+        ASSERT_EQ(w.GetPanel(2), floating) << "the same panel, kept";
+        EXPECT_FALSE(floating->m_bDocked);
+        EXPECT_TRUE(docked->m_bDocked);
+        // The main window moves: the docked panel follows, the floating one stays.
+        const QPoint dockedAt = docked->pos();
+        mainAt += QPoint(10, 5);
+        w.move(mainAt);
+        QApplication::processEvents();
+        EXPECT_EQ(floating->pos(), QPoint(700, 500));
+        EXPECT_EQ(docked->pos(), dockedAt + QPoint(10, 5));
+    }
+    // Saved as it stands when the slot closes.
+    w.Slot(2).Close();
+    const lastconfig::PanelPos saved = lastconfig::ParsePanelPos(
+        lastconfig::Read(LastConfigTextKey{(std::string(lastconfig::kPanelKeys[2]) + "Pos").c_str(), ""}));
+    EXPECT_FALSE(saved.docked);
+    EXPECT_EQ(QPoint(saved.left, saved.top), QPoint(700, 500));
 }
 
 // Example failure: a slot button opens a panel while no camera is connected, the script slot is

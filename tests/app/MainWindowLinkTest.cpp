@@ -4,13 +4,16 @@
 #include "app/CCorvel_5Dlg.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CPanelSlot.h"
 #include "app/CPortSelector.h"
 #include "app/MainMenu.h"
 
 #include "camera/LinkLog.h"
 #include "camera/RegisterLink.h"
 #include "catalogues/ConfigurationTable.h"
+#include "controls/DlgItem.h"
 #include "controls/IconResource.h"
+#include "emulator/BuiltinCamera.h"
 #include "emulator/PtyPeer.h"
 #include "emulator/RegisterImage.h"
 #include "panels/CDlgCameraInfo.h"
@@ -18,13 +21,19 @@
 #include "tools/CTerminal.h"
 
 #include "MainWindowFixture.h"
+#include "support/AppLogCapture.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -263,14 +272,20 @@ TEST_F(MainWindowLinkTest, SerialPortThatVanishesIsOpenedAgainOnTheSamePath)
     EXPECT_NE(w.m_CameraInfo.exposure, kDashes);
 }
 
+/// A configuration whose register map is not built in (-1: none).
+int ConfigurationWithoutItsMap()
+{
+    for (int index = 0; index < kConfigurationCount; ++index)
+        if (!FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
+            return index;
+    return -1;
+}
+
 // Example failure: a camera whose register map fails to load shows the information panel's
 // placeholders as if measured, with a green "acknowledged" status.
 TEST_F(MainWindowLinkTest, CameraWithoutItsRegisterMapShowsNoValuesAndSaysSo)
 {
-    int missing = -1;
-    for (int index = 0; index < kConfigurationCount && missing < 0; ++index)
-        if (!FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
-            missing = index;
+    const int missing = ConfigurationWithoutItsMap();
     if (missing < 0)
         GTEST_SKIP() << "every configuration has its built-in map";
 
@@ -288,6 +303,119 @@ TEST_F(MainWindowLinkTest, CameraWithoutItsRegisterMapShowsNoValuesAndSaysSo)
     EXPECT_EQ(w.CameraLabelText().toStdString(), CCorvel_5Dlg::kNotConfiguredText);
     for (unsigned id : {CCorvel_5Dlg::TIMER_TEMPERATURE, CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME})
         EXPECT_FALSE(w.Timers().IsRunning(id)) << id;
+    // No panel of the camera before it stays to read or write this camera with a map not its own.
+    for (int slot = 0; slot < 9; ++slot) {
+        EXPECT_EQ(w.GetPanel(slot), nullptr) << slot;
+        EXPECT_EQ(w.Menu().Item(kPanelSlotSpecs[slot].viewId), nullptr) << slot;
+    }
+
+    // The operator types a new polling period in the terminal: still nothing polls.
+    CTerminal* terminal = w.TerminalWindow();
+    ASSERT_NE(terminal, nullptr);
+    terminal->show();
+    terminal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(terminal));
+    auto* period = qobject_cast<QLineEdit*>(wnd::GetDlgItem(terminal, CTerminal::IDC_POLLING_TIME));
+    ASSERT_NE(period, nullptr);
+    period->setFocus();
+    period->selectAll();
+    QTest::keyClicks(period, "500");
+    QTest::keyClick(period, Qt::Key_Return);
+    ASSERT_EQ(terminal->m_nPollingTime, 500);
+    for (unsigned id : {CCorvel_5Dlg::TIMER_TEMPERATURE, CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME})
+        EXPECT_FALSE(w.Timers().IsRunning(id)) << id;
+    ExpectAllDashed(w);
+
+    // A camera with its map brings its panels back.
+    w.m_Link.m_nConfigIndex = 4;
+    w.SetDefault();
+    EXPECT_NE(w.GetPanel(0), nullptr);
+    EXPECT_NE(w.Menu().Item(kPanelSlotSpecs[0].viewId), nullptr);
+}
+
+// Example failure: the first camera the operator picks has no register map; the lamp keeps the
+// information panel's first colour (warm) beside a dashed temperature, as if one had been read.
+TEST_F(MainWindowLinkTest, CameraWithoutItsMapMetAtStartLightsNoLamp)
+{
+    const int missing = ConfigurationWithoutItsMap();
+    if (missing < 0)
+        GTEST_SKIP() << "every configuration has its built-in map";
+    emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), missing));
+    CCorvel_5Dlg& w = MakeWindow();
+    StartOnLibraryPort(w);
+    ASSERT_EQ(w.m_Link.m_nConfigIndex, missing);
+    ASSERT_FALSE(w.m_pXmlDoc);
+    ExpectAllDashed(w);
+    EXPECT_EQ(w.m_pCameraInfo->IconId(), wnd::IDI_STATE_OFF);
+    EXPECT_EQ(w.CameraLabelText().toStdString(), CCorvel_5Dlg::kNotConfiguredText);
+}
+
+// Example failure: while the camera is away every retry clears the terminal and writes the same
+// "Clear Terminal History" record, so the log grows by one repeated line for as long as the
+// camera is gone.
+TEST_F(MainWindowLinkTest, RetriesWhileTheCameraIsAwayAddNothingToTheLog)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> lose;
+        std::function<void()> back;
+    } cases[] = {
+        {"port unplugged", [&] { emu.UnplugPort(0); }, [&] { emu.ReplugPort(0); }},
+        {"camera silent", [&] { emu.SetCameraBaud(4800); }, [&] { emu.SetCameraBaud(115200); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CCorvel_5Dlg& w = MakeWindow();
+        StartOnLibraryPort(w);
+        ASSERT_NE(w.TerminalWindow(), nullptr);
+        w.TerminalWindow()->AddText("52 60 10");  // what the terminal showed before the loss
+        c.lose();
+        {
+            // The loss itself may be told.
+            AppLogCapture loss(5, 1);
+            ASSERT_TRUE(loss.Ok());
+            for (int tick = 0; tick < 3; ++tick)
+                PollAll(w);
+            ASSERT_FALSE(w.m_bConnected);
+        }
+        AppLogCapture retries(5, 1);
+        ASSERT_TRUE(retries.Ok());
+        for (int tick = 0; tick < 8; ++tick)
+            PollAll(w);
+        EXPECT_FALSE(w.m_bConnected);
+        const std::vector<std::wstring> records = retries.Records();
+        EXPECT_TRUE(records.empty()) << records.size() << " records, the first: "
+                                     << QString::fromStdWString(records.empty() ? L"" : records[0]).toStdString();
+
+        c.back();
+        for (int tick = 0; tick < 6 && !w.m_bConnected; ++tick)
+            w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+        EXPECT_TRUE(w.m_bConnected);
+        window.reset();
+    }
+}
+
+// Example failure: the emulated cooled camera reports its cooler at 0 raw, which reads as
+// 80.0 degrees with the lamp blinking hot in the first window a new user sees.
+TEST_F(MainWindowLinkTest, DemoCooledCameraShowsItsCoolerInItsRange)
+{
+    emu.LoadRegisters(emu::BuiltinCameraRegisters(7));
+    CCorvel_5Dlg& w = MakeWindow();
+    StartOnLibraryPort(w);
+    ASSERT_EQ(w.m_Link.m_nConfigIndex, 7);
+    PollAll(w);
+    const std::string& shown = w.m_CameraInfo.temperature;
+    const std::size_t slash = shown.find(" / ");
+    ASSERT_NE(slash, std::string::npos) << shown;
+    const double camera = std::stod(shown.substr(0, slash));
+    const double cooler = std::stod(shown.substr(slash + 3));
+    EXPECT_GE(camera, 15.0) << shown;
+    EXPECT_LE(camera, 50.0) << shown;
+    // Within the range an operator can set the cooler to.
+    EXPECT_GE(cooler, -20.0) << shown;
+    EXPECT_LE(cooler, 30.0) << shown;
+    ASSERT_NE(w.m_pCameraInfo, nullptr);
+    EXPECT_NE(w.m_pCameraInfo->IconId(), wnd::IDI_STATE_HIGH);
 }
 
 // Example failure: Switch Port does not list the port in use (its probe fails because the
@@ -352,6 +480,29 @@ TEST_F(MainWindowLinkTest, SwitchPortListsTheCurrentPortAsTheCurrentCamera)
     }
 }
 
+// Example failure: Switch Port names the window's camera on its port after that camera stopped
+// answering there, as if it had been found.
+TEST_F(MainWindowLinkTest, SwitchPortNamesNoCameraOnAHeldPortWhoseCameraIsSilent)
+{
+    ScopedEnv path("CLSERIALPATH", EmulatedLibraryFolder().string());
+    CCorvel_5Dlg& w = MakeWindow();
+    StartOnLibraryPort(w);
+    emu.SetCameraBaud(4800);
+    for (int tick = 0; tick < 3 && w.m_bConnected; ++tick)
+        PollAll(w);
+    ASSERT_FALSE(w.m_bConnected);
+    ASSERT_FALSE(w.m_Link.m_strModelName.empty());
+
+    CPortSelector selector(&w, &settings, &clock);
+    selector.m_listPorts = [] { return std::vector<std::string>{}; };
+    ASSERT_TRUE(selector.OnInitDialog());
+    const int row = selector.CurrentRow();
+    ASSERT_GE(row, 0);
+    ASSERT_LT(row, static_cast<int>(selector.Rows().size()));
+    EXPECT_EQ(selector.Rows()[static_cast<std::size_t>(row)].port, "00");
+    EXPECT_EQ(selector.Rows()[static_cast<std::size_t>(row)].camera, "none");
+}
+
 // Example failure: the About box shows "00.00.00", "Mono" and "Date //" for reads that failed.
 TEST_F(MainWindowLinkTest, AboutLeavesTheFieldsOfFailedReadsEmpty)
 {
@@ -364,6 +515,7 @@ TEST_F(MainWindowLinkTest, AboutLeavesTheFieldsOfFailedReadsEmpty)
         {"FW_Revision", CAboutDlg::IDC_FW_VERSION}, {"FW_Build", CAboutDlg::IDC_FW_BUILD},
         {"CCD_Type", CAboutDlg::IDC_COLOR_VERSION}, {"MfgDate2", CAboutDlg::IDC_DATE},
         {"MfgAPN3", CAboutDlg::IDC_ASSEMBLY_PART},  {"RGSIdNumber", CAboutDlg::IDC_RGS_VERSION},
+        {"MfgName5", CAboutDlg::IDC_CAMERA_TYPE},
     };
     for (const auto& c : cases)
         emu.SetAddressFault(AddressOf(c.refused), {emu::FaultKind::Refuse, 0x15, 0x02});
@@ -373,8 +525,56 @@ TEST_F(MainWindowLinkTest, AboutLeavesTheFieldsOfFailedReadsEmpty)
     for (const auto& c : cases)
         EXPECT_EQ(about.ControlText(c.field).toStdString(), "") << c.refused;
     // The fields that were read still show.
-    EXPECT_FALSE(about.ControlText(CAboutDlg::IDC_CAMERA_TYPE).isEmpty());
+    EXPECT_FALSE(about.ControlText(CAboutDlg::IDC_ASSEMBLY_SERIAL).isEmpty());
     EXPECT_FALSE(about.ControlText(CAboutDlg::IDC_CUSTOM_VERSION).isEmpty());
+}
+
+// Example failure: the About box of a camera that stopped answering, or that runs without its
+// register map, reads the camera: it opens only after every read timed out, or shows values read
+// at addresses of another camera's map.
+TEST_F(MainWindowLinkTest, AboutReadsNoCameraThatIsAwayOrWithoutItsMap)
+{
+    const int missing = ConfigurationWithoutItsMap();
+    struct Case {
+        const char* name;
+        std::function<void(CCorvel_5Dlg&)> make;
+    } cases[] = {
+        {"camera silent",
+         [&](CCorvel_5Dlg& w) {
+             emu.SetCameraBaud(4800);
+             for (int tick = 0; tick < 3 && w.m_bConnected; ++tick)
+                 PollAll(w);
+             ASSERT_FALSE(w.m_bConnected);
+         }},
+        {"map missing",
+         [&](CCorvel_5Dlg& w) {
+             if (missing < 0)
+                 return;
+             w.m_Link.m_nConfigIndex = missing;
+             w.SetDefault();
+             ASSERT_FALSE(w.m_pXmlDoc);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetCameraBaud(115200);
+        CCorvel_5Dlg& w = MakeWindow();
+        StartOnLibraryPort(w);
+        c.make(w);
+        ASSERT_FALSE(w.m_Link.m_strModelName.empty());
+        emu.ClearFrames();
+        QString firmware = QStringLiteral("(no box)");
+        QTimer::singleShot(0, [&] {
+            if (auto* box = dynamic_cast<CAboutDlg*>(QApplication::activeModalWidget())) {
+                firmware = box->ControlText(CAboutDlg::IDC_FW_VERSION);
+                box->accept();
+            }
+        });
+        w.OnAbout();
+        EXPECT_EQ(firmware.toStdString(), "");
+        EXPECT_TRUE(emu.Frames().empty()) << emu.Frames().size() << " frames";
+        window.reset();
+    }
 }
 
 // Example failure: Set Baud Rate leaves two rates ticked.

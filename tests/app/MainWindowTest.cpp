@@ -235,16 +235,16 @@ TEST_F(MainWindowTest, PollsStayOffTheLinkWhileItIsBusy)
     w.SetDefault();
     ConnectWithoutIdentification();
     SetCameraValue("Exposure", 2000);
-    for (int busy = 0; busy < 2; ++busy) {
-        SCOPED_TRACE(busy);
-        w.m_bScriptRunning = busy == 0;
-        w.m_bDownloadLoading = busy == 1;
+    for (ChannelUser holder : {ChannelUser::Script, ChannelUser::Upload}) {
+        SCOPED_TRACE(ChannelUserText(holder));
+        ASSERT_TRUE(w.m_Link.m_ChannelOwner.Acquire(holder));
         emu.ClearFrames();
-        w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+        for (unsigned timer : {CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME, CCorvel_5Dlg::TIMER_TEMPERATURE})
+            w.OnTimer(timer);
         EXPECT_TRUE(emu.Frames().empty());
         EXPECT_EQ(w.m_CameraInfo.exposure, "---------");
+        w.m_Link.m_ChannelOwner.Release(holder);
     }
-    w.m_bDownloadLoading = false;
     w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
     EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
 }
@@ -347,8 +347,9 @@ TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
         EXPECT_FALSE(w.m_pXmlDoc);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_NE(boxes[0].find("Cannot open|parse XML file"), std::string::npos);
-        // The panels of the last good rebuild stay; the polls and the terminal command run on.
-        EXPECT_NE(w.GetPanel(0), nullptr);
+        // The panels of the last good rebuild are closed (their map is not this camera's); the
+        // polls and the terminal command run on.
+        EXPECT_EQ(w.GetPanel(0), nullptr);
         w.m_bConnected = true;
         for (unsigned id : {9991u, 9992u, 9993u})
             w.OnTimer(id);
@@ -358,6 +359,7 @@ TEST_F(MainWindowTest, ConfigurationsWithoutABuiltInMapLoadNothing)
     w.m_Link.m_nConfigIndex = -1;
     w.SetDefault();
     EXPECT_TRUE(w.m_pXmlDoc);
+    EXPECT_NE(w.GetPanel(0), nullptr);
     if (tried == 0)
         GTEST_SKIP() << "every configuration has its built-in map";
 }

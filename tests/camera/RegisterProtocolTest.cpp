@@ -191,6 +191,47 @@ TEST_F(RegisterProtocolTest, ReadRegisterBytesKeepsReceivedOrder)
 }
 
 // Example failure: an error code from the camera indexes past the end of a table.
+// Example failure: a frame of another user goes out while a script run holds the channel (it
+// takes the script's answer), the refusal marks the camera offline, or the holder of a flash
+// upload is shut out of its own exchanges.
+TEST_F(RegisterProtocolTest, ExchangesKeepOffTheChannelWhileAScriptHoldsIt)
+{
+    ChannelOwner& owner = link->m_ChannelOwner;
+    std::vector<ChannelUser> heard;
+    owner.SetListener([&](ChannelUser holder) { heard.push_back(holder); });
+    emu.SetRegister(0x6200, 0x0A0B0C0D);
+    const Bytes frame = ReadFrame(0x6200);
+    const auto transact = [&] {
+        CCameraLink::AnswerBuffer answer{};
+        std::uint32_t length = static_cast<std::uint32_t>(frame.size());
+        return link->Transact(frame.data(), &length, answer);
+    };
+
+    ASSERT_TRUE(owner.Acquire(ChannelUser::Script));
+    EXPECT_FALSE(owner.Acquire(ChannelUser::Upload)) << "one holder at a time";
+    EXPECT_EQ(owner.BusyText(), "The camera channel is in use by the running script.");
+    EXPECT_EQ(transact(), link_result::kChannelBusy);
+    std::uint8_t bytes[4] = {};
+    EXPECT_EQ(link->ReadRegisterBytes(0x6200, bytes), 1);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(link->m_bOnline, 1) << "a busy channel is no lost camera";
+    owner.Release(ChannelUser::Upload);  // not the holder: nothing changes
+    EXPECT_EQ(owner.Holder(), ChannelUser::Script);
+    owner.Release(ChannelUser::Script);
+
+    ASSERT_TRUE(owner.Acquire(ChannelUser::Upload));
+    EXPECT_FALSE(owner.Acquire(ChannelUser::Script));
+    EXPECT_EQ(transact(), 0) << "the upload's own exchanges go through";
+    owner.Release(ChannelUser::Upload);
+    EXPECT_TRUE(owner.IsFree());
+    EXPECT_EQ(owner.BusyText(), "");
+    EXPECT_EQ(transact(), 0);
+    EXPECT_EQ(Frames(), (std::vector<Bytes>{frame, frame}));
+    EXPECT_EQ(heard, (std::vector<ChannelUser>{ChannelUser::Script, ChannelUser::None, ChannelUser::Upload,
+                                               ChannelUser::None}));
+    owner.SetListener(nullptr);
+}
+
 TEST(RegisterProtocolTables, TextsStayWithinTheirTables)
 {
     EXPECT_EQ(protocol::CameraErrorText(4), "Value less then minimum");

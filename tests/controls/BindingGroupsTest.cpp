@@ -440,14 +440,14 @@ TEST_F(ComboFill, ValuesInDocumentOrderWithTheirIds)
 }
 
 // Example failure: ids are read as decimal only ("0x10" gives 0, "010" gives 10), a later
-// duplicate does not win, or an unknown current value leaves no item selected.
+// duplicate does not win, or an unknown current value is shown as another value's item.
 TEST_F(ComboFill, HexOctalDuplicateAndUnknownIds)
 {
     EXPECT_EQ(FillComboFromXml(combo, 99, idToIndex, &store, map.get(), "Routing", nullptr), 4);
     EXPECT_EQ(combo->itemData(0).toInt(), 16);
     EXPECT_EQ(combo->itemData(1).toInt(), 8);
     EXPECT_EQ(idToIndex.at(3), 3) << "a later equal id replaces the earlier";
-    EXPECT_EQ(combo->currentIndex(), 0) << "no id equals the current value";
+    EXPECT_EQ(combo->currentIndex(), -1) << "no id equals the current value: no item";
 
     EXPECT_EQ(FillComboFromXml(combo, 3, idToIndex, &store, map.get(), "Routing", nullptr), 4);
     EXPECT_EQ(combo->currentIndex(), 3);

@@ -2,6 +2,8 @@
 // operator's keys and clicks; the camera's frame log tells what reached the registers.
 #include "PanelFixture.h"
 
+#include "app/MainMenu.h"
+
 #include "controls/CTrackBar.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/DialogUnits.h"
@@ -244,14 +246,15 @@ TEST_F(AcquisitionPanelTest, AChangeMadeElsewhereMovesTheControlsAndWritesNothin
                                      WriteFrame(0x0574, 55), WriteFrame(0x0580, 7), WriteFrame(0x0570, 1)}));
 }
 
-// Example failure: a notified TriggerType of 0 (no item in the map) clears the combo or turns
-// the software-trigger button off for a software-triggered camera.
-TEST_F(AcquisitionPanelTest, ANotifiedTriggerTypeOfZeroKeepsTheSelection)
+// Example failure: a notified TriggerType of 0 (no item in the map) goes on showing the
+// software item, or leaves the software-trigger button on, for a camera no longer triggered
+// by software.
+TEST_F(AcquisitionPanelTest, ANotifiedTriggerTypeOfZeroShowsNoItemAndCountsAsTheFirstSource)
 {
     CDlgAcquisition& p = Open();
     ASSERT_EQ(Item<QComboBox>(1469)->currentText(), "Software");
     SetElsewhere("TriggerType", 0);
-    EXPECT_EQ(Item<QComboBox>(1469)->currentText(), "Software");
+    EXPECT_EQ(Item<QComboBox>(1469)->currentIndex(), -1);
     EXPECT_EQ(p.m_combos[0].m_nValue, 1);
     EXPECT_FALSE(Item<QPushButton>(1473)->isEnabled());
     SetElsewhere("TriggerType", 4);
@@ -376,6 +379,49 @@ TEST_F(AcquisitionPanelTest, DebugModeLeavesTheExposureRange)
     EXPECT_EQ(p.m_groups[5].m_nMax, 0xFFFFFF);
     EXPECT_EQ(Item<QLineEdit>(1501)->text(), "5000");
     EXPECT_TRUE(WriteFrames().empty());
+}
+
+// Example failure: after Debug off the panel shows exposure 1 (range 1..1) while the camera
+// holds 0, and nothing is written: the record's range held the value before the panel compared
+// it with the camera's range.
+TEST_F(AcquisitionPanelTest, AfterDebugOffAnExposureOutsideTheRangeIsWrittenAsShown)
+{
+    struct Row {
+        std::uint32_t exposure;  ///< the camera's
+        std::uint32_t min, max;  ///< ExposureMin, ExposureMax
+        int held;                ///< shown and written; -1: inside, nothing written
+    };
+    const Row rows[] = {{0, 1, 1, 1}, {0, 10, 100000, 10}, {200000, 10, 100000, 100000}, {5000, 10, 100000, -1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.exposure);
+        CDlgAcquisition& p = Open(4, {{"AcquisitionMode", 0}});
+        QAction* debug = window->Menu().Item(cmd::kDebug);
+        ASSERT_NE(debug, nullptr);
+        debug->trigger();
+        Settle();
+        ASSERT_TRUE(window->m_bDebugMode);
+        SetCameraValue("ExposureMin", row.min);
+        SetCameraValue("ExposureMax", row.max);
+        SetCameraValue("ExposureDur", row.exposure);
+        emu.ClearFrames();
+        debug->trigger();
+        Settle();
+        ASSERT_FALSE(window->m_bDebugMode);
+        CDlgAcquisition* after = dynamic_cast<CDlgAcquisition*>(window->GetPanel(kSlot));
+        ASSERT_EQ(after, &p);
+        Frames writes;
+        for (const Bytes& frame : WriteFrames())
+            if (((frame[1] << 8) | frame[2]) == 0x0548)
+                writes.push_back(frame);
+        if (row.held < 0) {
+            EXPECT_TRUE(writes.empty());
+            EXPECT_EQ(Item<QLineEdit>(1501)->text(), QString::number(row.exposure));
+        } else {
+            EXPECT_EQ(writes, (Frames{WriteFrame(0x0548, static_cast<std::uint32_t>(row.held))}));
+            EXPECT_EQ(Item<QLineEdit>(1501)->text(), QString::number(row.held));
+            EXPECT_EQ(Field("ExposureDur"), row.held);
+        }
+    }
 }
 
 // Example failure ("CONT" read as 0): passing through the frame-count edit while it shows

@@ -121,7 +121,14 @@ TEST_F(LensPanelTest, RefreshInitialisesTheLensAndShowsItsState)
     EXPECT_EQ(focusStep->minValue, 255);
     EXPECT_EQ(irisStep->minValue, 32);
     EXPECT_EQ(irisStep->maxValue, 1);
-    EXPECT_TRUE(emu.Frames().empty());
+    // Every rebuild initialises the lens: the refresh writes InitLens once.
+    emu.ClearFrames();
+    window->SetDefault();
+    std::vector<std::vector<std::uint8_t>> inits;
+    for (const auto& frame : WriteFrames())
+        if (((frame[1] << 8) | frame[2]) == Reg(panel_names::lens::kInitLens).address)
+            inits.push_back(frame);
+    EXPECT_EQ(inits, std::vector<std::vector<std::uint8_t>>{WriteIn(panel_names::lens::kInitLens, 1)});
     for (int id : {CDlgLensControl::IDC_FOCUS_STOP, CDlgLensControl::IDC_IRIS_STOP})
         EXPECT_FALSE(Item<QPushButton>(panel, id)->icon().isNull()) << "the stop buttons show icon 204";
 

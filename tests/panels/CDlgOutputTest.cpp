@@ -431,6 +431,47 @@ TEST_F(OutputPanelTest, TheStrobesStayWithinTheFrameTime)
     EXPECT_TRUE(WriteFrames().empty());
 }
 
+// Example failure: after a frame-time change the strobe groups range from 0, so a typed 0
+// writes Strobe1Duration = 0 below the register's minimum of 1; or a strobe one count beyond the
+// new frame time stays there, or one exactly at it is written again.
+TEST_F(OutputPanelTest, AFrameTimeChangeKeepsEachStrobeWithinItsRecordAndTheFrame)
+{
+    struct Row {
+        const char* what;
+        std::uint32_t position;  ///< strobe 1's position before the frame time becomes 10 000
+        std::vector<std::pair<const char*, int>> held;  ///< what the change writes
+        const char* typed;       ///< then typed into the duration
+        int duration;            ///< the duration written for it
+    };
+    const Row rows[] = {
+        {"one count beyond", 10001, {{names::kStrobe1Position, 10000}}, "0", 1},
+        {"exactly at", 10000, {}, "0", 1},
+        {"inside", 9999, {}, "-5", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        CDlgOutput& p = OpenOutput(kDefaultConfig, {{names::kStrobe1Position, row.position}});
+        SetCameraValue(names::kFrameTime, 10000);
+        window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+        Settle();
+        const Frames writes = WriteFrames();
+        ASSERT_EQ(writes.size(), row.held.size());
+        for (std::size_t i = 0; i < writes.size(); ++i)
+            ExpectWrite(writes[i], row.held[i].first, row.held[i].second);
+        EXPECT_EQ(p.m_groups[0].m_nMax, 10000);
+        _OrvStParam record{};
+        ASSERT_EQ(window->m_Link.GetParamData(names::kStrobe1Duration, &record), 0);
+        EXPECT_EQ(p.m_groups[1].m_nMin, record.min.n) << "the duration's own minimum";
+        EXPECT_EQ(p.m_groups[0].m_nMin, 0);
+
+        emu.ClearFrames();
+        TypeInto(1461, row.typed);
+        Settle();
+        ExpectOneWrite(names::kStrobe1Duration, row.duration);
+        EXPECT_EQ(CameraValue(names::kStrobe1Duration), static_cast<std::uint32_t>(row.duration));
+    }
+}
+
 // Example failure: the machine-vision camera (one output, one strobe) shows empty second rows,
 // the panel keeps its full height, or a second refresh moves the controls again.
 TEST_F(OutputPanelTest, SectionsTheCameraLacksCloseUp)

@@ -87,7 +87,7 @@ TEST_F(TempPanelTest, SameLevelAgainWritesNothingAndASpinWritesOnRelease)
 }
 
 // Example failure: a change made elsewhere leaves the control behind, or the panel echoes it
-// back to the camera; a value the map lists no item for moves the selection anyway.
+// back to the camera; a value the map lists no item for is shown as another value's item.
 TEST_F(TempPanelTest, ChangesMadeElsewhereMoveTheControlsAndWriteNothing)
 {
     ASSERT_NE(Open(), nullptr);
@@ -98,7 +98,7 @@ TEST_F(TempPanelTest, ChangesMadeElsewhereMoveTheControlsAndWriteNothing)
     };
     const Case cases[] = {
         {names::kFanMode, 2, [&] { return Combo(C::IDC_FAN_MODE)->currentText() == "Auto"; }},
-        {names::kFanMode, 3, [&] { return Combo(C::IDC_FAN_MODE)->currentText() == "Auto"; }},
+        {names::kFanMode, 3, [&] { return Combo(C::IDC_FAN_MODE)->currentIndex() == -1; }},
         {names::kTecMode, 1, [&] { return Combo(C::IDC_TEC_MODE)->currentText() == "On"; }},
         {names::kFanOnLevel, 45, [&] { return Numeric(C::IDC_FAN_ON_LEVEL)->value == 45; }},
         {names::kTecOnLevel, 12, [&] { return Numeric(C::IDC_TEC_ON_LEVEL)->value == 12; }},
@@ -129,6 +129,65 @@ TEST_F(TempPanelTest, CameraWithoutTecGetsTheFanGroupOnly)
         Settle();
     }
     EXPECT_TRUE(WriteFrames().empty()) << "a refresh writes nothing";
+}
+
+// Example failure: on a camera whose map has neither FanMode nor FanOnLevel, "FAN Mode" stands
+// as a bare caption and "FAN On Temp" is an enabled edit that does nothing; the controls of a
+// map that has them stay hidden after such a camera.
+TEST_F(TempPanelTest, ControlsOfParametersTheMapLacksHideWithTheirCaptions)
+{
+    struct Row {
+        int config;
+        bool fan;  ///< the map has FanMode and FanOnLevel
+    };
+    for (const Row& row : {Row{7, false}, Row{4, true}}) {
+        SCOPED_TRACE(row.config);
+        window.reset();
+        ASSERT_NE(Open(row.config), nullptr);
+        _OrvStParam record{};
+        ASSERT_EQ(panel->m_pStorage->GetParamData(names::kFanMode, &record) == 0, row.fan);
+        for (int id : {C::IDC_FAN_MODE, C::IDC_FAN_MODE_LABEL, C::IDC_FAN_ON_LEVEL, C::IDC_FAN_LEVEL_LABEL})
+            EXPECT_EQ(panel->GetDlgItem(id)->isVisibleTo(panel), row.fan) << id;
+        EXPECT_EQ(Text(C::IDC_FAN_MODE_LABEL), "FAN Mode");
+        EXPECT_EQ(Text(C::IDC_FAN_LEVEL_LABEL), "FAN On Temp");
+        ExpectNoControlOverAnother(panel);
+    }
+    // The same panel rebuilt for a map without them, then with them again.
+    RebuildCatalogueWithout({names::kFanMode, names::kFanOnLevel}, CatalogueOf(4));
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_FALSE(panel->GetDlgItem(C::IDC_FAN_ON_LEVEL)->isVisibleTo(panel));
+    EXPECT_FALSE(panel->GetDlgItem(C::IDC_FAN_LEVEL_LABEL)->isVisibleTo(panel));
+    EXPECT_FALSE(panel->GetDlgItem(C::IDC_FAN_MODE_LABEL)->isVisibleTo(panel));
+    RebuildCatalogueWithout({}, CatalogueOf(4));
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_TRUE(panel->GetDlgItem(C::IDC_FAN_ON_LEVEL)->isVisibleTo(panel));
+    EXPECT_TRUE(panel->GetDlgItem(C::IDC_FAN_MODE_LABEL)->isVisibleTo(panel));
+}
+
+// Example failure: configurations 5 and 11 list no text for FanMode 0, and the combo shows "On"
+// for a camera whose fan mode is 0.
+TEST_F(TempPanelTest, AFanModeWithoutAnItemShowsNoItem)
+{
+    for (int config : {5, 11}) {
+        SCOPED_TRACE(config);
+        window.reset();
+        OpenOnCamera(config);
+        SetCameraValue(names::kFanMode, 0);
+        window->SetDefault();
+        panel = dynamic_cast<CDlgTempControl*>(ShownPanel(6));
+        ASSERT_NE(panel, nullptr);
+        Settle();
+        QComboBox* combo = Combo(C::IDC_FAN_MODE);
+        ASSERT_EQ(combo->findData(0), -1) << "the map lists no item for 0";
+        EXPECT_EQ(combo->currentIndex(), -1);
+        EXPECT_EQ(combo->currentText(), "");
+        // A pick from there writes the item picked.
+        emu.ClearFrames();
+        PickItem(combo, "Auto");
+        EXPECT_EQ(WriteFrames(), Frames{WriteOf(names::kFanMode, 2)});
+    }
 }
 
 // Example failure: the poll leaves the panel's temperature at its placeholder, shows a raw

@@ -173,6 +173,43 @@ TEST_F(WhiteBalanceTest, ModeChangeReReadsTheCoefficientsOutsideDebugMode)
     }
 }
 
+// Example failure: the camera refuses (or does not answer) a mode change; the panel re-reads
+// the mode but leaves the list on the refused item, so it shows "Auto" with the manual
+// coefficients enabled, or "Manual" with them disabled.
+TEST_F(WhiteBalanceTest, ARefusedModeChangeLeavesTheListAndTheEnablingOnTheCameraMode)
+{
+    struct Row {
+        const char* what;
+        std::uint32_t mode;   ///< the camera's
+        const char* picked;
+        emu::FaultKind fault;
+        const char* shown;
+        bool coefficients;
+    };
+    const Row rows[] = {
+        {"Auto refused", 3, "Auto", emu::FaultKind::Refuse, "Manual", true},
+        {"Manual refused", 2, "Manual", emu::FaultKind::Refuse, "Auto", false},
+        {"Auto unanswered", 3, "Auto", emu::FaultKind::Silence, "Manual", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        window.reset();
+        ASSERT_NE(Open(kColourSensor, row.mode), nullptr);
+        emu::Fault fault;
+        fault.kind = row.fault;
+        emu.SetAddressFault(Reg(names::kWBMode).address, fault);
+        PickItem(Mode(), row.picked);
+        // The list and the enabling follow the camera at once, and stay there.
+        EXPECT_EQ(Mode()->currentText(), row.shown);
+        EXPECT_EQ(CoefficientsEnabled(), row.coefficients);
+        emu.SetAddressFault(Reg(names::kWBMode).address, emu::Fault{});
+        Settle();
+        EXPECT_EQ(Field(names::kWBMode), row.mode);
+        EXPECT_EQ(Mode()->currentText(), row.shown);
+        EXPECT_EQ(CoefficientsEnabled(), row.coefficients);
+    }
+}
+
 // Example failure: the poll refreshes the read-outs of a monochrome camera, or never refreshes
 // them for a colour one.
 TEST_F(WhiteBalanceTest, PollShowsTheAppliedCoefficientsOfAColourCamera)

@@ -168,6 +168,60 @@ TEST_F(KelmirPanel, LinkedFineValueMovesEveryChannel)
                                      WriteIn("EMGain1XC", 0x2FFF), WriteIn("EMGain1XD", 0x3FFF)}));
 }
 
+// Example failure: with one channel active channels B to D and the Link boxes are greyed, yet
+// the Link boxes stay ticked and an edit of channel A writes B, C and D too (EM fine gains, day
+// gain, day offset); with two active, C and D are written.
+TEST_F(KelmirPanel, LinkedEditWritesOnlyTheActiveChannels)
+{
+    enum What { DayGain, DayOffset, NightGain, Fine };
+    struct Row {
+        std::uint32_t activeCode;  ///< ActiveTaps: 0 one channel, 1 two
+        What what;
+        int written;               ///< channels written, from A
+    };
+    const Row rows[] = {{0, DayGain, 1},  {0, DayOffset, 1}, {0, NightGain, 1}, {0, Fine, 1},
+                        {1, DayGain, 2},  {1, DayOffset, 2}, {1, Fine, 2}};
+    const char* const fineNames[] = {"EMGain1XA", "EMGain1XB", "EMGain1XC", "EMGain1XD"};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.activeCode) + " " + std::to_string(row.what));
+        window.reset();
+        ASSERT_TRUE(Open());
+        SetCameraValue(go::kActiveTaps, row.activeCode);
+        SetCameraValue(names::kDayNightMode, 2);  // both groups
+        Rebuild();
+        auto name = [&](int c) {
+            const auto& channel = names::kChannels[c];
+            switch (row.what) {
+            case DayGain: return channel.dayGain;
+            case DayOffset: return channel.dayOffset;
+            case NightGain: return channel.nightGain;
+            default: return fineNames[c];
+            }
+        };
+        auto id = [&](int c) {
+            const K::ChannelIds& ids = K::kChannelIds[c];
+            return row.what == DayGain ? ids.dayGain : row.what == DayOffset ? ids.dayOffset
+                                       : row.what == NightGain ? ids.nightGain : ids.fine;
+        };
+        std::vector<std::int64_t> before;
+        for (int c = 0; c < K::kChannels; ++c)
+            before.push_back(Field(name(c)));
+        const int delta = 12;
+        QByteArray text;
+        if (row.what == DayGain || row.what == NightGain)
+            text = QByteArray::number(limits_scale::ShownFromRaw(ScaleOf(go::kAnalogGainLimits, "GainA2"), before[0] + delta), 'f', 6);
+        else
+            text = QByteArray::number(static_cast<qlonglong>((before[0] & 0xFFF) + delta));
+        Type(Numeric(id(0)), text.constData());
+        Frames expected;
+        for (int c = 0; c < row.written; ++c)
+            expected.push_back(WriteIn(name(c), static_cast<std::uint32_t>(before[static_cast<std::size_t>(c)] + delta)));
+        EXPECT_EQ(WriteFrames(), expected);
+        for (int c = row.written; c < K::kChannels; ++c)
+            EXPECT_EQ(Field(name(c)), before[static_cast<std::size_t>(c)]) << c;
+    }
+}
+
 // Example failure: linked day gains move the night group too, or are written out of order.
 TEST_F(KelmirPanel, LinkedDayGainMovesTheDayGroupOnly)
 {

@@ -301,6 +301,56 @@ TEST_F(GainOffsetPanel, LinkedTapChangedElsewhereTakesTheOthersAlong)
     EXPECT_EQ(Field("Gain1A"), before + 5);
 }
 
+// ---- a linked edit writes only what the operator can edit ----
+
+// Example failure: with one of four taps active the Link boxes are greyed but stay ticked, and
+// an edit of tap #1 writes taps #2 to #4 too: registers the operator cannot see as editable.
+// With two active, taps #3 and #4 are written.
+TEST_F(GainOffsetPanel, LinkedEditWritesOnlyTheActiveTaps)
+{
+    struct Row {
+        std::uint32_t activeCode;  ///< ActiveTaps: 0 one tap, 1 two
+        bool gain;
+        int written;               ///< taps written, from #1
+    };
+    const Row rows[] = {{0, true, 1}, {0, false, 1}, {1, true, 2}, {1, false, 2}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.activeCode) + (row.gain ? " gain" : " offset"));
+        window.reset();
+        ASSERT_TRUE(Open());
+        SetCameraValue(names::kActiveTaps, row.activeCode);
+        Rebuild();
+        ASSERT_EQ(window->m_Link.m_nTapsAllowed, 4);
+        const int link = row.gain ? CDlgGainOffset::IDC_LINK_GAIN : CDlgGainOffset::IDC_LINK_OFFSET;
+        ASSERT_TRUE(Check(link)->isChecked());
+        EXPECT_EQ(Check(link)->isEnabled(), row.written > 1);
+
+        const limits_scale::LimitsScale scale = ScaleOf(names::kAnalogGainLimits, "Gain1A");
+        auto name = [&row](int tap) { return row.gain ? names::kTaps[tap].gain : names::kTaps[tap].offset; };
+        std::vector<std::int64_t> before;
+        for (int tap = 0; tap < 4; ++tap)
+            before.push_back(Field(name(tap)));
+        const std::int64_t target = before[0] + 12;
+        Type(row.gain ? Gain(0) : Offset(0),
+             row.gain ? QByteArray::number(limits_scale::ShownFromRaw(scale, target), 'f', 6).constData()
+                      : QByteArray::number(static_cast<qlonglong>(target)).constData());
+        Frames expected;
+        for (int tap = 0; tap < row.written; ++tap)
+            expected.push_back(WriteIn(name(tap), before[static_cast<std::size_t>(tap)] + 12));
+        EXPECT_EQ(WriteFrames(), expected);
+        for (int tap = row.written; tap < 4; ++tap)
+            EXPECT_EQ(Field(name(tap)), before[static_cast<std::size_t>(tap)]) << tap;
+
+        // Tap #1 changed elsewhere takes no inactive tap along.
+        emu.ClearFrames();
+        SetElsewhere(name(0), target + 5);
+        if (row.written == 1) {
+            EXPECT_EQ(WriteFrames(), Frames{WriteIn(name(0), target + 5)});
+        }
+        EXPECT_EQ(Field(name(3)), before[3]);
+    }
+}
+
 // ---- taps in use, enabling ----
 
 struct TapsRow {

@@ -225,8 +225,8 @@ TEST_F(ImagePanelTest, ChangeMadeElsewhereMovesTheControlAndWritesNothing)
         {names::kBinVertMode, 1, [&] { return Item<QRadioButton>(D::IDC_BIN_V2)->isChecked(); }, false},
         // A binning value no radio shows leaves the radios as they are.
         {names::kBinVertMode, 2, [&] { return Item<QRadioButton>(D::IDC_BIN_V2)->isChecked(); }, false},
-        // A value without an item leaves the selection.
-        {names::kTestMode, 15, [&] { return ComboValue(D::IDC_TEST_MODE) == 4; }, false},
+        // A value without an item selects none, never another value's item.
+        {names::kTestMode, 15, [&] { return ComboValue(D::IDC_TEST_MODE) == -1; }, false},
         {names::kSlaveAOIMode, 2, [&] { return ComboValue(D::IDC_SLAVE_MODE) == 2; }, true},
         {names::kHPCThreshold, 300,
          [&] { return Item<QLineEdit>(D::IDC_HPC_EDIT)->text() == "300" && Item<CTrackBar>(D::IDC_HPC_SLIDER)->value() == 300; },
@@ -249,22 +249,30 @@ TEST_F(ImagePanelTest, ChangeMadeElsewhereMovesTheControlAndWritesNothing)
     }
 }
 
-// Example failure: a master width notified from elsewhere is not written back, is written
-// back clamped, or is shown beyond the edit's range.
-TEST_F(ImagePanelTest, NotifiedAOIValueIsWrittenBackAsNotifiedAndShownClamped)
+// Example failure: a master width notified from elsewhere beyond the edit's range is written
+// back as notified while the edit shows it clamped, so the camera holds a third value; or one
+// inside the range is not written back.
+TEST_F(ImagePanelTest, NotifiedAOIValueIsShownClampedAndWrittenBackAsShown)
 {
     ASSERT_TRUE(Open(4));
     // A camera whose catalogue allows less than the register holds shows the clamping.
     Inside::Aoi(*panel)[D::MasterWidth].SetRange(0, 2048, 0);
-    emu.ClearFrames();
-    ASSERT_EQ(window->m_Link.SetParamInt(names::kMasterAOIWidth, 3000, true), 0);
-    QApplication::processEvents();
-    const RegisterLink reg = Reg(names::kMasterAOIWidth);
-    const auto writes = WriteFrames();
-    ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[1], writes[0]);
-    EXPECT_EQ((writes[1][1] << 8) | writes[1][2], reg.address);
-    EXPECT_EQ(Item<QLineEdit>(D::IDC_MASTER_WIDTH)->text(), "2048");
+    const struct {
+        std::uint32_t notified;
+        std::uint32_t held;
+    } rows[] = {{3000, 2048}, {1000, 1000}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.notified);
+        emu.ClearFrames();
+        ASSERT_EQ(window->m_Link.SetParamInt(names::kMasterAOIWidth, row.notified, true), 0);
+        QApplication::processEvents();
+        const auto writes = WriteFrames();
+        ASSERT_EQ(writes.size(), 2u);
+        ExpectWrite(writes[0], names::kMasterAOIWidth, static_cast<int>(row.notified));
+        ExpectWrite(writes[1], names::kMasterAOIWidth, static_cast<int>(row.held));
+        EXPECT_EQ(Field(names::kMasterAOIWidth), row.held);
+        EXPECT_EQ(Item<QLineEdit>(D::IDC_MASTER_WIDTH)->text(), QString::number(row.held));
+    }
 }
 
 // ---- 3. absent parameters hide and collapse ----
@@ -399,7 +407,7 @@ TEST_F(ImagePanelTest, NoSlaveAOIMovesTheStructureIntoItsPlace)
     EXPECT_LT(panel->height(), fullHeight);
     // Ping answer text left behind (fault): it moves with its icon.
     EXPECT_EQ(Item(D::IDC_PING_TEXT)->geometry().y() - Item(D::IDC_PING_ICON)->geometry().y(),
-              wnd::MapDialogRect(0, 291, 1, 1).y() - wnd::MapDialogRect(0, 290, 1, 1).y());
+              wnd::MapDialogRect(0, 301, 1, 1).y() - wnd::MapDialogRect(0, 300, 1, 1).y());
     EXPECT_TRUE(test.contains(Item(D::IDC_PING_TEXT)->geometry()));
 
     const auto once = Layout();
@@ -448,8 +456,42 @@ TEST_F(ImagePanelTest, TapChoicesFollowTheAllowedTaps)
     }
 }
 
+// Example failure: the camera's current setting is the item the "12 bits" rule or the tap-count
+// cut removes, and the selection moves to a remaining item: configuration 9 at 16 taps with the
+// camera at 12 bits shows "8 bits", configuration 8 allowing 2 taps with the camera at 4 taps
+// shows "1 Tap".
+TEST_F(ImagePanelTest, ACameraSettingWhoseItemWasCutShowsNoItem)
+{
+    struct Row {
+        int config;
+        std::uint32_t allowedCode;  ///< TapsAllowed
+        const char* name;
+        std::uint32_t value;        ///< the camera's, whose item is cut
+        int comboId;
+        const char* cut;            ///< the removed item's text
+    };
+    const Row rows[] = {
+        {9, 4, names::kBitDepth, 2, D::IDC_BIT_DEPTH, "12 bits"},
+        {8, 1, names::kTapsMode, 2, D::IDC_TAPS, "4 Taps"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        window.reset();
+        OpenOnCamera(row.config);
+        SetCameraValue("TapsAllowed", row.allowedCode);
+        SetCameraValue(row.name, row.value);
+        window->SetDefault();
+        ASSERT_TRUE(Show());
+        auto* combo = Item<QComboBox>(row.comboId);
+        ASSERT_EQ(combo->findText(row.cut), -1) << "the item is cut";
+        EXPECT_EQ(combo->currentIndex(), -1) << combo->currentText().toStdString();
+        EXPECT_TRUE(WriteFrames().empty());
+        EXPECT_EQ(Field(row.name), row.value);
+    }
+}
+
 // Example failure (stale map after the cut): a notified tap mode that was cut selects an item
-// past the end, or a pick after the cut writes another tap mode.
+// past the end or a neighbour's item, or a pick after the cut writes another tap mode.
 TEST_F(ImagePanelTest, CutTapChoicesKeepTheirValues)
 {
     OpenOnCamera(8);
@@ -461,6 +503,8 @@ TEST_F(ImagePanelTest, CutTapChoicesKeepTheirValues)
     ASSERT_EQ(window->m_Link.SetParamInt(names::kTapsMode, 1, true), 0);
     EXPECT_EQ(taps->currentIndex(), 1);
     ASSERT_EQ(window->m_Link.SetParamInt(names::kTapsMode, 2, true), 0);
+    EXPECT_EQ(taps->currentIndex(), -1);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kTapsMode, 1, true), 0);
     EXPECT_EQ(taps->currentIndex(), 1);
     emu.ClearFrames();
     taps->setFocus();
@@ -469,7 +513,7 @@ TEST_F(ImagePanelTest, CutTapChoicesKeepTheirValues)
 }
 
 // Example failure (stale map after the cut): a 47M camera at 16 taps keeps "12 bits", or
-// after the cut a notified 12-bit depth selects nothing or the wrong item.
+// after the cut a notified 12-bit depth selects another depth's item.
 TEST_F(ImagePanelTest, TwelveBitChoiceCutForLargeSensorsAtSixteenTaps)
 {
     OpenOnCamera(5);
@@ -483,6 +527,8 @@ TEST_F(ImagePanelTest, TwelveBitChoiceCutForLargeSensorsAtSixteenTaps)
     ASSERT_EQ(window->m_Link.SetParamInt(names::kBitDepth, 1, true), 0);
     EXPECT_EQ(ComboValue(D::IDC_BIT_DEPTH), 1);
     ASSERT_EQ(window->m_Link.SetParamInt(names::kBitDepth, 2, true), 0);
+    EXPECT_EQ(ComboValue(D::IDC_BIT_DEPTH), -1);
+    ASSERT_EQ(window->m_Link.SetParamInt(names::kBitDepth, 1, true), 0);
     EXPECT_EQ(ComboValue(D::IDC_BIT_DEPTH), 1);
     emu.ClearFrames();
     bitDepth->setFocus();

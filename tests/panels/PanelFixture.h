@@ -16,6 +16,7 @@
 
 #include "controls/OVEdit.h"
 #include "controls/OVNumericControl.h"
+#include "controls/OVSlider.h"
 #include "panels/LimitsScaleLogic.h"
 
 #include <QAbstractButton>
@@ -29,6 +30,8 @@
 #include <QWidget>
 #include <QLineEdit>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <cstdint>
 #include <map>
@@ -291,34 +294,83 @@ protected:
     }
 
     /// Every shown text of the panel has the room it needs: labels and check boxes their size
-    /// hint, group titles, every combo item and every edit's text their advance.
+    /// hint, group titles and every edit's text their advance, a combo its widest item with its
+    /// frame and arrow, a numeric control's pop-up both limit labels inside it; and a label's
+    /// text stops clear of the control beside it.
     static void ExpectNothingCut(QWidget* panel)
     {
+        const auto shown = [panel](const QWidget* w) { return w->isVisibleTo(panel); };
         for (QLabel* label : panel->findChildren<QLabel*>()) {
-            if (label->isVisible()) {
+            if (shown(label)) {
                 EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
             }
         }
         for (QCheckBox* check : panel->findChildren<QCheckBox*>()) {
-            if (check->isVisible()) {
+            if (shown(check)) {
                 EXPECT_GE(check->width(), check->sizeHint().width()) << check->text().toStdString();
             }
         }
         for (QGroupBox* box : panel->findChildren<QGroupBox*>()) {
-            if (box->isVisible()) {
+            if (shown(box)) {
                 EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->title()) + 16)
                     << box->title().toStdString();
             }
         }
         for (QComboBox* combo : panel->findChildren<QComboBox*>()) {
-            for (int i = 0; combo->isVisible() && i < combo->count(); ++i)
-                EXPECT_GE(combo->width(), combo->fontMetrics().horizontalAdvance(combo->itemText(i)) + 24)
-                    << combo->itemText(i).toStdString();
+            if (!shown(combo) || combo->count() == 0)
+                continue;
+            QString widest;
+            for (int i = 0; i < combo->count(); ++i)
+                if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > combo->fontMetrics().horizontalAdvance(widest))
+                    widest = combo->itemText(i);
+            // The width the style gives a closed combo showing that text.
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.currentText = widest;
+            const QSize content(combo->fontMetrics().horizontalAdvance(widest), combo->fontMetrics().height());
+            const int needed = combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, combo).width();
+            EXPECT_GE(combo->width(), needed) << Describe(combo) << " cuts \"" << widest.toStdString() << "\"";
         }
-        for (OVEdit* edit : panel->findChildren<OVEdit*>()) {
-            if (edit->isVisible()) {
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            auto* edit = dynamic_cast<OVEdit*>(w);
+            if (edit && shown(edit)) {
                 EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()) + 4)
                     << edit->text().toStdString();
+            }
+        }
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            auto* numeric = dynamic_cast<OVNumericControl*>(w);
+            if (!numeric || !shown(numeric) || !numeric->slider || !numeric->slider->popup ||
+                !numeric->slider->showLabels)
+                continue;
+            const OVSlider* popup = numeric->slider;
+            const QFontMetrics metrics(popup->font());
+            const auto inside = [&](const ctl::SPoint& at, const QString& text) {
+                return at.x >= 0 && at.x + metrics.horizontalAdvance(text) <= popup->width();
+            };
+            const ctl::SliderLayout& layout = popup->Layout();
+            EXPECT_TRUE(inside(layout.minLabelPos, popup->minLabel))
+                << Describe(numeric) << ": \"" << popup->minLabel.toStdString() << "\" in a pop-up "
+                << popup->width() << " wide";
+            EXPECT_TRUE(inside(layout.maxLabelPos, popup->maxLabel))
+                << Describe(numeric) << ": \"" << popup->maxLabel.toStdString() << "\" in a pop-up "
+                << popup->width() << " wide";
+        }
+        // A left-aligned caption's text ends at least 3 pixels before the next control on its row.
+        for (QLabel* label : panel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+            if (!shown(label) || label->text().isEmpty() || !(label->alignment() & Qt::AlignLeft) ||
+                label->wordWrap())
+                continue;
+            const int textRight =
+                label->x() + label->contentsRect().left() +
+                label->fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), int(label->alignment()), label->text()).width();
+            for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (w == label || !shown(w) || qobject_cast<QGroupBox*>(w) || w->x() <= label->x())
+                    continue;
+                const QRect g = w->geometry();
+                if (g.top() > label->geometry().bottom() || g.bottom() < label->geometry().top())
+                    continue;
+                EXPECT_GE(g.left() - textRight, 3) << "\"" << label->text().toStdString() << "\" touches " << Describe(w);
             }
         }
     }

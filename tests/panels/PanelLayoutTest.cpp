@@ -1,6 +1,8 @@
 // Every feature panel on every configuration with a built-in map, as built and after each
 // collapse its missing parameters cause: no shown control lies outside the panel, outside the
-// group box that frames it or over another box or control, and a second refresh moves nothing.
+// group box that frames it or over another box or control, no text is cut (a combo's widest
+// item, a pop-up's limit labels, a caption against its control), and a second refresh moves
+// nothing.
 // Example failure: a collapse moves a section up but leaves one of its controls behind, over the
 // group below, or hides a box and leaves its captions shown below the shortened panel.
 #include "PanelFixture.h"
@@ -113,6 +115,7 @@ protected:
     {
         SCOPED_TRACE(name);
         ExpectNoControlOverAnother(panel);
+        ExpectNothingCut(panel);
         const auto before = LayoutOf(panel);
         panel->RefreshFromStorage();
         Settle();

@@ -4,23 +4,32 @@
 // the terminal area, and the main window's polls keep off the link while a job runs.
 #include "PanelFixture.h"
 
+#include "controls/CUpDownCtrl.h"
+#include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
+#include "controls/MessageBox.h"
 #include "controls/LastConfig.h"
 #include "panels/CDlgRunPythonScript.h"
 #include "panels/PanelTemplate.h"
 #include "support/LabelFit.h"
+#include "tools/CTerminal.h"
 #include "tools/PythonHost.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -182,7 +191,7 @@ TEST_F(ScriptPanelTest, ListedScriptTalksToTheCameraAndPrintsIntoTheTerminal)
         << out;
     ASSERT_FALSE(emu.Frames().empty());
     EXPECT_EQ(emu.Frames().front().bytes, (std::vector<std::uint8_t>{0x52, 0x62, 0x00}));
-    EXPECT_FALSE(g_bScriptRunning);
+    EXPECT_TRUE(window->m_Link.m_ChannelOwner.IsFree());
 }
 
 // Example failure: a poll of the main window slips its frames between a script's write and its
@@ -202,7 +211,7 @@ TEST_F(ScriptPanelTest, PollsStayOffTheLinkWhileAScriptRuns)
 
     DoubleClickRow(panel, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("started"); }, kJobTimeoutMs));
-    EXPECT_TRUE(w.m_bScriptRunning);
+    EXPECT_EQ(w.m_Link.m_ChannelOwner.Holder(), ChannelUser::Script);
     EXPECT_EQ(Button(panel, CDlgRunPythonScript::IDC_SEND)->text(), QStringLiteral("Stop"));
     const int icon = w.StatusIconId();
     emu.ClearFrames();
@@ -214,11 +223,128 @@ TEST_F(ScriptPanelTest, PollsStayOffTheLinkWhileAScriptRuns)
     WriteText(go, "");
     const std::string out = WaitForJob(panel);
     EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;
-    EXPECT_FALSE(w.m_bScriptRunning);
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
     EXPECT_EQ(Button(panel, CDlgRunPythonScript::IDC_SEND)->text(), QStringLiteral("Send"));
     w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
     EXPECT_FALSE(emu.Frames().empty());
     EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
+}
+
+/// A user of the camera channel other than the script, as the operator reaches it.
+struct ChannelUserCase {
+    const char* name;
+    std::function<void(CCorvel_5Dlg&)> act;
+    /// What the operator is told ("" when the control is disabled instead).
+    const char* told;
+};
+
+// Example failure: a panel edit, a command typed in the terminal, a menu command or a poll
+// sends its frame between a script's frame and the script's read of the answer, so the script
+// reads the other user's answer (or the other user discards the script's).
+TEST_F(ScriptPanelTest, NoOtherUserReachesTheChannelWhileAScriptWaitsForItsAnswer)
+{
+    const std::filesystem::path go = dir / "go";
+    const std::string path = Script("exchange.py",
+                                    "import os, serial, time\n"
+                                    "p = serial.Serial()\n"
+                                    "p.write(b'R\\x62\\x00')\n"
+                                    "print('sent')\n"
+                                    "while not os.path.exists(r'" + go.string() + "'):\n"
+                                    "    time.sleep(0.01)\n"
+                                    "print('answer', p.read(5).hex())\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    CCorvel_5Dlg& w = *window;
+    w.OnCommand(cmd::kCommandTerminal, 0);  // the terminal is shown
+    ASSERT_NE(w.TerminalWindow(), nullptr);
+    COptionDialog* acquisition = w.GetPanel(2);
+    ASSERT_NE(acquisition, nullptr);
+    emu.SetRegister(0x6200, 0x01020304);
+    std::vector<std::string> told;
+    wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
+        told.push_back(r.text.toStdString());
+        return wnd::IDOK;
+    }};
+    const auto terminalText = [&] {
+        auto* out = qobject_cast<QPlainTextEdit*>(wnd::GetDlgItem(w.TerminalWindow(), CTerminal::IDC_OUTPUT));
+        return out ? out->toPlainText().toStdString() : std::string();
+    };
+    const auto menu = [](int id) { return [id](CCorvel_5Dlg& win) { win.OnCommand(static_cast<wnd::WPARAM>(id), 0); }; };
+    const char* kBusy = "The camera channel is in use by the running script.";
+    const std::vector<ChannelUserCase> users = {
+        {"exposure delay spin of the acquisition panel",
+         [&](CCorvel_5Dlg&) {
+             auto* spin = qobject_cast<CUpDownCtrl*>(acquisition->GetDlgItem(1507));
+             ASSERT_NE(spin, nullptr);
+             QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, 2));
+             spin->setFocus();
+             QTest::keyClick(spin, Qt::Key_Up);
+         },
+         ""},
+        {"raw command typed in the terminal",
+         [&](CCorvel_5Dlg& win) {
+             auto* line = qobject_cast<QLineEdit*>(wnd::GetDlgItem(win.TerminalWindow(), CTerminal::IDC_COMMAND_LINE));
+             ASSERT_NE(line, nullptr);
+             line->setFocus();
+             QTest::keyClicks(line, "0x526204");
+             QTest::keyClick(line, Qt::Key_Return);
+         },
+         kBusy},
+        {"workspace button",
+         [](CCorvel_5Dlg& win) {
+             auto* button = qobject_cast<QPushButton*>(wnd::GetDlgItem(&win, CCorvel_5Dlg::IDC_STATUS_BUTTON));
+             ASSERT_NE(button, nullptr);
+             QTest::mouseClick(button, Qt::LeftButton);
+         },
+         kBusy},
+        {"Load From User Space 1", menu(cmd::kLoadFromUser1), kBusy},
+        {"Load From File", menu(cmd::kLoadFromFile), kBusy},
+        {"Save To File", menu(cmd::kSaveToFile), kBusy},
+        {"Save To User Space 2", menu(cmd::kSaveToUser1 + 1), kBusy},
+        {"Boot From User Space 1", menu(cmd::kBootFromIds[1]), kBusy},
+        {"Baud Rate 115200", menu(cmd::kBaud9600 + 4), kBusy},
+        {"Save Dump", menu(cmd::kSaveDump), kBusy},
+        {"Download Terminal", menu(cmd::kDownloadTerminal), kBusy},
+        {"BPM Dialog", menu(cmd::kBpmDialog), kBusy},
+        {"Switch Port", menu(cmd::kSwitchPort), kBusy},
+        {"polls",
+         [](CCorvel_5Dlg& win) {
+             for (unsigned timer : {CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME,
+                                    CCorvel_5Dlg::TIMER_TEMPERATURE})
+                 win.OnTimer(timer);
+         },
+         ""},
+    };
+
+    emu.ClearFrames();
+    DoubleClickRow(panel, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("sent"); }, kJobTimeoutMs));
+    // The windows follow the holder on the next turn of the event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !acquisition->isEnabled(); }, kJobTimeoutMs));
+    EXPECT_TRUE(panel->isEnabled()) << "the console keeps its Stop";
+    for (const ChannelUserCase& user : users) {
+        SCOPED_TRACE(user.name);
+        told.clear();
+        const std::size_t terminalBefore = terminalText().size();
+        user.act(w);
+        QApplication::processEvents();
+        const std::string said =
+            told.empty() ? terminalText().substr(std::min(terminalBefore, terminalText().size())) : told.front();
+        if (*user.told)
+            EXPECT_NE(said.find(user.told), std::string::npos) << said;
+        else
+            EXPECT_TRUE(told.empty()) << told.front();
+        EXPECT_LE(told.size(), 1u);
+    }
+    WriteText(go, "");
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find("answer 0601020304\n"), std::string::npos) << out;
+    // The camera heard the script's frame and nothing else.
+    const auto frames = emu.Frames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].bytes, (std::vector<std::uint8_t>{0x52, 0x62, 0x00}));
+    EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acquisition->isEnabled(); }, kJobTimeoutMs));
 }
 
 // Example failure: a runaway script cannot be stopped, or the panel stays locked after it.
@@ -232,7 +358,7 @@ TEST_F(ScriptPanelTest, StopEndsARunawayScript)
     QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_SEND), Qt::LeftButton);
     const std::string out = WaitForJob(panel);
     EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out;
-    EXPECT_FALSE(g_bScriptRunning);
+    EXPECT_TRUE(window->m_Link.m_ChannelOwner.IsFree());
     EXPECT_TRUE(List(panel)->isEnabled());
 }
 
@@ -383,6 +509,68 @@ TEST_F(ScriptPanelTest, LayoutShowsEveryTextWhole)
     EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT).size(), output.size() + QSize(60, 40));
     EXPECT_EQ(panel_template::RectOf(panel, CDlgRunPythonScript::IDC_SEND).topLeft(), send.topLeft() + QPoint(60, 40));
     SaveShot(panel, "python-scripts");
+}
+
+// Example failure: with many scripts the list covers the terminal area and runs under the
+// command line, so nothing a script prints can be read.
+TEST_F(ScriptPanelTest, LongScriptListScrollsAndTheTerminalKeepsRoom)
+{
+    std::string list;
+    for (int i = 0; i < 27; ++i)
+        list += Script("s" + std::to_string(i) + ".py", "print(" + std::to_string(i) + ")\n") + "\n";
+    CDlgRunPythonScript* panel = OpenScripts(list.c_str());
+    ASSERT_NE(panel, nullptr);
+    QListWidget* scripts = List(panel);
+    ASSERT_EQ(scripts->count(), 27);
+    QApplication::processEvents();
+    const QRect output = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_OUTPUT);
+    const QRect command = panel_template::RectOf(panel, CDlgRunPythonScript::IDC_COMMAND);
+    auto* terminal = qobject_cast<QPlainTextEdit*>(panel->GetDlgItem(CDlgRunPythonScript::IDC_OUTPUT));
+    ASSERT_NE(terminal, nullptr);
+    EXPECT_LT(output.bottom(), command.top()) << "the terminal runs under the command line";
+    EXPECT_GE(output.height(), 5 * terminal->fontMetrics().lineSpacing()) << "no useful room for the output";
+    EXPECT_GT(output.top(), scripts->geometry().bottom());
+    EXPECT_GT(scripts->verticalScrollBar()->maximum(), 0) << "the list does not scroll";
+
+    // The last script is reached by scrolling, and runs into the terminal.
+    scripts->scrollToBottom();
+    QApplication::processEvents();
+    DoubleClickRow(panel, 26);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find("s26.py is running...\n26\n"), std::string::npos) << out;
+    SaveShot(panel, "python-scripts-long-list");
+}
+
+// Example failure: Exit while a script sleeps leaves a frozen window on screen until the sleep
+// ends, or closes without a word while the script is busy with the camera.
+TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
+{
+    const std::string path = Script("sleep.py", "import time\nprint('sleeping')\ntime.sleep(30)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("sleeping"); }, kJobTimeoutMs));
+    std::vector<std::string> questions;
+    int answer = wnd::IDNO;
+    wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
+        questions.push_back(r.text.toStdString());
+        return answer;
+    }};
+    window->show();
+    window->close();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("A script is running"), std::string::npos) << questions[0];
+    EXPECT_TRUE(window->isVisible()) << "No keeps the program";
+    EXPECT_TRUE(panel->JobRunning());
+
+    answer = wnd::IDYES;
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    const auto start = std::chrono::steady_clock::now();
+    window.reset();  // the program's end: the panels close with the window
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(10)) << "the sleep held the exit";
+    EXPECT_FALSE(script::PythonHost::Instance().Running());
 }
 
 }  // namespace
