@@ -290,6 +290,19 @@ TEST_F(ScriptPanelTest, NoOtherUserReachesTheChannelWhileAScriptWaitsForItsAnswe
              QTest::keyClick(line, Qt::Key_Return);
          },
          kBusy},
+        {"parameter command typed in the terminal",
+         [&](CCorvel_5Dlg& win) {
+             RegisterLink reg;
+             ASSERT_EQ(GetRegisterLink(win.m_Link, "Exposure", reg), 0);
+             ASSERT_FALSE(reg.cmd.empty());
+             auto* line = qobject_cast<QLineEdit*>(wnd::GetDlgItem(win.TerminalWindow(), CTerminal::IDC_COMMAND_LINE));
+             ASSERT_NE(line, nullptr);
+             line->setFocus();
+             line->selectAll();
+             QTest::keyClicks(line, QString::fromStdString(reg.cmd + " 1000"));
+             QTest::keyClick(line, Qt::Key_Return);
+         },
+         kBusy},
         {"workspace button",
          [](CCorvel_5Dlg& win) {
              auto* button = qobject_cast<QPushButton*>(wnd::GetDlgItem(&win, CCorvel_5Dlg::IDC_STATUS_BUTTON));
