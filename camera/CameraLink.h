@@ -187,6 +187,9 @@ public:
     /// the exchange, or for an accepted read of a flash status register the decoded flash
     /// status (7, 4, 2 or 0).
     int SendRawCommand(const std::uint8_t frame[7]);
+    /// Writes the supervisor password (`on`) or 0 to the supervisor register through
+    /// SendRawCommand; the result of the exchange.
+    int SetSupervisorMode(bool on);
     /// Sends a caller's frame of `length` bytes through TransactFixedTimeout, with the same
     /// flash status decoding (also for 0xE058).
     int SendFlashCommand(const std::uint8_t* frame, std::uint32_t length);

@@ -148,13 +148,11 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
         return 0;
     }
 
-    std::uint8_t frame[protocol::kWriteFrameSize] = {protocol::kWriteCommand, static_cast<std::uint8_t>(link.address >> 8),
-                                                     static_cast<std::uint8_t>(link.address)};
-    ValueCoder::WordToBytes(*word, frame + 3);
+    const protocol::WriteFrameBytes frame = protocol::WriteFrame(link.address, *word);
     ITerminalSink* terminal = EchoTerminal();
     const bool logFrame = level > 0 && (param->type != OrvParam_Int || m_bEchoToTerminal);
     if (terminal || logFrame) {
-        const std::string line = "CMD=<" + camera::HexBytes(frame, sizeof frame, "%02X") + ">";
+        const std::string line = "CMD=<" + camera::HexBytes(frame.data(), frame.size(), "%02X") + ">";
         if (terminal)
             terminal->AddText(line);
         if (logFrame)
@@ -162,8 +160,8 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
     }
 
     AnswerBuffer answer{};
-    std::uint32_t length = sizeof frame;
-    const int result = Transact(frame, &length, answer);
+    std::uint32_t length = frame.size();
+    const int result = Transact(frame.data(), &length, answer);
     const bool answerToTerminal = terminal && param->type == OrvParam_Int;
     if (answerToTerminal || level > 0) {
         const std::size_t shown = std::min<std::size_t>(length, answer.size());
@@ -227,12 +225,11 @@ int CCameraLink::GetParamFromCamera(_OrvStParam* param)
     if (param->type == OrvParam_Array || link.mask == 0)
         return 0;
 
-    const std::uint8_t frame[protocol::kReadFrameSize] = {
-        protocol::kReadCommand, static_cast<std::uint8_t>(link.address >> 8), static_cast<std::uint8_t>(link.address)};
+    const protocol::ReadFrameBytes frame = protocol::ReadFrame(link.address);
     ITerminalSink* terminal = EchoTerminal();
     const bool logLines = level > 1 || (level > 0 && m_bEchoToTerminal);
     if (terminal || logLines) {
-        const std::string line = "CMD=<" + camera::HexBytes(frame, sizeof frame, "%02X") + ">";
+        const std::string line = "CMD=<" + camera::HexBytes(frame.data(), frame.size(), "%02X") + ">";
         if (terminal)
             terminal->AddText(line);
         if (logLines)
@@ -241,8 +238,8 @@ int CCameraLink::GetParamFromCamera(_OrvStParam* param)
     }
 
     AnswerBuffer answer{};
-    std::uint32_t length = sizeof frame;
-    int result = Transact(frame, &length, answer);
+    std::uint32_t length = frame.size();
+    int result = Transact(frame.data(), &length, answer);
     const std::uint32_t raw = ValueCoder::BytesToWord(answer.data() + 1);
     if (terminal || logLines) {
         const std::string line = result == 0

@@ -170,11 +170,10 @@ int CCameraLink::TransactFixedTimeout(const std::uint8_t* frame, std::uint32_t* 
 
 int CCameraLink::ReadRegisterBytes(std::uint16_t address, std::uint8_t bytes[4])
 {
-    const std::uint8_t frame[protocol::kReadFrameSize] = {protocol::kReadCommand, static_cast<std::uint8_t>(address >> 8),
-                                                          static_cast<std::uint8_t>(address)};
+    const protocol::ReadFrameBytes frame = protocol::ReadFrame(address);
     AnswerBuffer answer{};
-    std::uint32_t length = protocol::kReadFrameSize;
-    if (Transact(frame, &length, answer) != 0 || answer[0] != protocol::kAck)
+    std::uint32_t length = frame.size();
+    if (Transact(frame.data(), &length, answer) != 0 || answer[0] != protocol::kAck)
         return 1;
     std::copy_n(answer.begin() + 1, 4, bytes);
     return 0;
@@ -204,6 +203,11 @@ int CCameraLink::SendRawCommand(const std::uint8_t frame[7])
     if (result == 0 && IsFlashStatusRead(frame, false))
         return protocol::DecodeFlashStatus(answer[4]);
     return result;
+}
+
+int CCameraLink::SetSupervisorMode(bool on)
+{
+    return SendRawCommand(protocol::WriteFrame(protocol::kSupervisorRegister, on ? protocol::kSupervisorPassword : 0).data());
 }
 
 int CCameraLink::SendFlashCommand(const std::uint8_t* frame, std::uint32_t length)

@@ -274,8 +274,7 @@ int CCameraLink::SaveToUserSet(int space)
             result = SetParamIntIfOnline("BootSave", 0, true, false);
         } else {
             // The factory space takes a save only in supervisor mode, left again at once.
-            const rgs::CommandLine enter = rgs::WriteCommand(rgs::kSupervisorRegister, rgs::kSupervisorPassword);
-            result = SendRawCommand(enter.frame);
+            result = SetSupervisorMode(true);
             if (result == 0) {
                 result = SetParamIntIfOnline("BootSave", 0, true, false);
                 rgs::ModeState modes;

@@ -3,8 +3,10 @@
 // with one status byte, 0x06 when it accepts the frame, followed after an accepted read by the
 // register's data word, most significant byte first. After a refused write the camera sends an
 // error code; a refused read carries its codes in the status byte (low four bits: the camera's
-// error, high four bits: the UART's). Here: the frame layout, the result codes, the error
-// tables and the decoding of the flash status registers.
+// error, high four bits: the UART's). Here: the frame layout and its builders, the registers
+// every camera has at the same address (supervisor mode, error checking, line rate, the
+// parameter flash), the result codes, the error tables and the decoding of the flash status
+// registers.
 #pragma once
 
 #include <array>
@@ -19,6 +21,52 @@ inline constexpr std::uint8_t kWriteCommand = 0x57;
 inline constexpr std::uint8_t kAck = 0x06;
 inline constexpr std::uint32_t kReadFrameSize = 3;
 inline constexpr std::uint32_t kWriteFrameSize = 7;
+
+/// A write frame: command, address high and low byte, data word most significant byte first.
+using WriteFrameBytes = std::array<std::uint8_t, kWriteFrameSize>;
+/// A read frame: command, address high and low byte.
+using ReadFrameBytes = std::array<std::uint8_t, kReadFrameSize>;
+
+/// The frame that writes `word` to the register at `address`.
+constexpr WriteFrameBytes WriteFrame(std::uint16_t address, std::uint32_t word)
+{
+    return {kWriteCommand,
+            static_cast<std::uint8_t>(address >> 8),
+            static_cast<std::uint8_t>(address),
+            static_cast<std::uint8_t>(word >> 24),
+            static_cast<std::uint8_t>(word >> 16),
+            static_cast<std::uint8_t>(word >> 8),
+            static_cast<std::uint8_t>(word)};
+}
+
+/// The frame that reads the register at `address`.
+constexpr ReadFrameBytes ReadFrame(std::uint16_t address)
+{
+    return {kReadCommand, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
+}
+
+/// Supervisor mode: writing the password here unlocks the flash commands and the debug
+/// registers; writing 0 leaves the mode.
+inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
+inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
+/// 1 stops the camera checking commands on the line ("ErrorChecking").
+inline constexpr std::uint16_t kErrorCheckingRegister = 0x6034;
+/// The camera's line-rate register ("BaudRate") of the built-in maps.
+inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
+
+/// The parameter flash: 16 sectors of 256 pages of 256 bytes. In supervisor mode the control
+/// register takes "op sector b1 b0": erase a sector, program a page from the page buffer, or
+/// put the word at an offset into the data register. A page block "59 00 00" + 256 bytes +
+/// checksum fills the page buffer.
+inline constexpr std::uint16_t kFlashControlRegister = 0x6040;
+inline constexpr std::uint16_t kFlashDataRegister = 0x6044;
+inline constexpr std::uint8_t kFlashErase = 0x01;
+inline constexpr std::uint8_t kFlashProgram = 0x03;
+inline constexpr std::uint8_t kFlashReadWord = 0x04;
+inline constexpr std::uint8_t kPageBlockCommand = 0x59;
+inline constexpr int kFlashSectors = 16;
+inline constexpr std::uint32_t kFlashSectorBytes = 0x10000;
+inline constexpr std::uint32_t kFlashPageBytes = 256;
 
 /// The answer of one exchange: byte 0 the status, bytes 1-4 the data word or, after a
 /// refusal, the bytes drained, in the order they came.

@@ -4,6 +4,7 @@
 #include "camera/RegisterProtocol.h"
 #include "camera/ValueCoder.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -185,11 +186,9 @@ CommandLine WriteCommand(std::uint16_t address, std::uint32_t word)
 {
     CommandLine c;
     c.kind = LineKind::Command;
-    c.length = protocol::kWriteFrameSize;
-    c.frame[0] = protocol::kWriteCommand;
-    c.frame[1] = static_cast<std::uint8_t>(address >> 8);
-    c.frame[2] = static_cast<std::uint8_t>(address & 0xFF);
-    ValueCoder::WordToBytes(word, c.frame + 3);
+    const protocol::WriteFrameBytes frame = protocol::WriteFrame(address, word);
+    c.length = frame.size();
+    std::copy(frame.begin(), frame.end(), c.frame);
     return c;
 }
 

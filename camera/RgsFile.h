@@ -5,6 +5,8 @@
 // fixed lines, the formatting of a register line and the strict reading of a command line.
 #pragma once
 
+#include "camera/RegisterProtocol.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,13 +14,10 @@
 
 namespace rgs {
 
-/// The camera's supervisor password, written to register 0x6014 ("Supervisor").
-inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
-inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
-/// Register 0x6034 ("ErrorChecking"): 1 stops the camera checking commands on the line.
-inline constexpr std::uint16_t kErrorCheckingRegister = 0x6034;
-/// The camera's line-rate register ("BaudRate") of the built-in maps.
-inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
+using protocol::kBaudRateRegister;
+using protocol::kErrorCheckingRegister;
+using protocol::kSupervisorPassword;
+using protocol::kSupervisorRegister;
 /// Prefix of the GUI-settings lines.
 inline constexpr const char* kSettingsPrefix = "-- ";
 

@@ -8,6 +8,8 @@
 // The model is plain, single-threaded code; each transport guards it with its own lock.
 #pragma once
 
+#include "camera/RegisterProtocol.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -17,9 +19,9 @@
 
 namespace emu {
 
-inline constexpr std::uint8_t kReadCommand = 0x52;
-inline constexpr std::uint8_t kWriteCommand = 0x57;
-inline constexpr std::uint8_t kAck = 0x06;
+using protocol::kAck;
+using protocol::kReadCommand;
+using protocol::kWriteCommand;
 /// Status byte of a refused write (the error code follows it).
 inline constexpr std::uint8_t kWriteRefusal = 0x15;
 /// Camera error code "Invalid command", sent after an unknown command byte.
@@ -35,7 +37,7 @@ inline constexpr std::uint16_t kModelTextRegister = 0x7028;  ///< five words
 inline constexpr std::uint16_t kSerialTextRegister = 0x7010; ///< two words
 /// The UART's rate: an index into kBaudRates in the low three bits. A write the camera accepts
 /// is answered at the old rate; the camera listens at the new one from then on.
-inline constexpr std::uint16_t kBaudRateRegister = 0x0604;
+using protocol::kBaudRateRegister;
 inline constexpr std::uint32_t kBaudRateMask = 0x07;
 inline constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
 
@@ -45,19 +47,19 @@ inline constexpr int kBaudRates[] = {9600, 19200, 38400, 57600, 115200};
 /// checksum (all 259 data bytes sum to 0) fills the page buffer; the control register then takes "01 ss 00 00" (erase sector ss), "03 ss pp 00"
 /// (program page pp of sector ss from the page buffer) or "04 ss oH oL" (put the word at
 /// that offset into the data register). Status bit 0 is busy; bits 1 and 2 report failure.
-inline constexpr std::uint8_t kPageBlockCommand = 0x59;
-inline constexpr std::size_t kPageBlockSize = 260;
-inline constexpr std::uint16_t kSupervisorRegister = 0x6014;
-inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
-inline constexpr std::uint16_t kFlashControlRegister = 0x6040;
-inline constexpr std::uint16_t kFlashDataRegister = 0x6044;
-inline constexpr std::uint16_t kFlashStatusRegister = 0x6048;
-inline constexpr int kFlashSectors = 16;
-inline constexpr std::uint32_t kFlashSectorBytes = 0x10000;
-inline constexpr std::uint32_t kFlashPageBytes = 256;
-inline constexpr std::uint8_t kFlashErase = 0x01;
-inline constexpr std::uint8_t kFlashProgram = 0x03;
-inline constexpr std::uint8_t kFlashReadWord = 0x04;
+using protocol::kFlashControlRegister;
+using protocol::kFlashDataRegister;
+using protocol::kFlashErase;
+using protocol::kFlashPageBytes;
+using protocol::kFlashProgram;
+using protocol::kFlashReadWord;
+using protocol::kFlashSectorBytes;
+using protocol::kFlashSectors;
+using protocol::kPageBlockCommand;
+using protocol::kSupervisorPassword;
+using protocol::kSupervisorRegister;
+inline constexpr std::uint16_t kFlashStatusRegister = protocol::kParamFlashStatus;
+inline constexpr std::size_t kPageBlockSize = 3 + kFlashPageBytes + 1;
 /// Error code of a flash command or page block the camera refuses (a page block outside
 /// supervisor mode or with a wrong checksum, an unknown command or a sector out of range).
 inline constexpr std::uint8_t kFlashRefusedCode = 0x0B;

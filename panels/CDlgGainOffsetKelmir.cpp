@@ -148,8 +148,6 @@ constexpr int kMargin = 8;         // pixels below the group box that ends the p
 constexpr int kPopupWidth = 38;    // the pop-up slider's width, also in debug mode
 constexpr int kPopupShift = 39;    // the pop-up opens this far right of the control's left edge
 constexpr int kUserTecChoice = 4;  // "User" of the temperature modes
-constexpr std::uint16_t kSupervisorRegister = 0x6014;
-constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
 
 /// The identity over lo..hi: controls that show the register's own value.
 LimitsScale Identity(double lo, double hi)
@@ -734,24 +732,14 @@ void CDlgGainOffsetKelmir::RefreshLiveValues()
             m_presetTexts[r * kChannels + c] = text;
         }
     }
-    auto supervisor = [this](std::uint32_t password) {
-        const std::uint8_t frame[7] = {0x57,
-                                       static_cast<std::uint8_t>(kSupervisorRegister >> 8),
-                                       static_cast<std::uint8_t>(kSupervisorRegister),
-                                       static_cast<std::uint8_t>(password >> 24),
-                                       static_cast<std::uint8_t>(password >> 16),
-                                       static_cast<std::uint8_t>(password >> 8),
-                                       static_cast<std::uint8_t>(password)};
-        return m_pStorage->SendRawCommand(frame);
-    };
     // The ADC read-outs need supervisor mode; refused, only the presets are shown.
-    if (supervisor(kSupervisorPassword) == 0) {
+    if (m_pStorage->SetSupervisorMode(true) == 0) {
         for (int n = 0; n < kelmir_gain::kAdcChannels; ++n) {
             const std::int64_t select = kelmir_gain::AdcSelectWord(ReadInt(names::kADCAddrSel), n);
             m_pStorage->SetParamIntIfOnline(names::kADCAddrSel, select, true, false);
             m_adcTexts[n] = kelmir_gain::FormatAdc(n, ReadInt(names::kADCData));
         }
-        supervisor(0);
+        m_pStorage->SetSupervisorMode(false);
     }
     UpdateData(false);
 }

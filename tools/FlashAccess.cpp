@@ -16,10 +16,9 @@ constexpr std::array<const char*, kSectorCount> kSectorNames = {
     "LUT2 Sector",    "LUT3 Sector",  "LUT4 Sector",  "DPM Sector",   "BPM Sector",   "FFC1 Sector",
     "FFC2 Sector",    "AFE Sector",   "E Sector",     "MNG Sector"};
 
-constexpr std::uint8_t kEraseOp = 0x01;
-constexpr std::uint8_t kProgramOp = 0x03;
-constexpr std::uint8_t kReadWordOp = 0x04;
-constexpr std::uint8_t kPageBlock = 0x59;
+/// Flash status polls and data reads.
+constexpr protocol::ReadFrameBytes kStatusRead = protocol::ReadFrame(protocol::kParamFlashStatus);
+constexpr protocol::ReadFrameBytes kDataRead = protocol::ReadFrame(protocol::kFlashDataRegister);
 
 std::string Describe(const char* what, int result)
 {
@@ -68,27 +67,23 @@ bool FlashAccess::FailResult(const char* what, int result)
 bool FlashAccess::SetSupervisorMode(bool on)
 {
     m_error.clear();
-    const std::uint32_t word = on ? kSupervisorPassword : 0;
-    const std::uint8_t frame[7] = {protocol::kWriteCommand, kSupervisor >> 8, kSupervisor & 0xFF,
-                                   static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-                                   static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-    const int result = m_link.SendRawCommand(frame);
+    const int result = m_link.SetSupervisorMode(on);
     return result == 0 || FailResult("supervisor mode", result);
 }
 
 bool FlashAccess::Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what)
 {
-    const std::uint8_t frame[7] = {protocol::kWriteCommand, kControl >> 8, kControl & 0xFF, op,
-                                   static_cast<std::uint8_t>(sector), b1, b0};
-    const int result = m_link.SendFlashCommand(frame, 7);
+    const std::uint32_t word = (static_cast<std::uint32_t>(op) << 24) | (static_cast<std::uint32_t>(sector & 0xFF) << 16) |
+                               (static_cast<std::uint32_t>(b1) << 8) | b0;
+    const protocol::WriteFrameBytes frame = protocol::WriteFrame(protocol::kFlashControlRegister, word);
+    const int result = m_link.SendFlashCommand(frame.data(), static_cast<std::uint32_t>(frame.size()));
     return result == 0 || FailResult(what, result);
 }
 
 bool FlashAccess::WaitReady(const char* what)
 {
-    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
     for (int i = 0; i < kBusyPollLimit; ++i) {
-        const int result = m_link.SendFlashCommand(kPoll, 3);
+        const int result = m_link.SendFlashCommand(kStatusRead.data(), static_cast<std::uint32_t>(kStatusRead.size()));
         if (result == 0)
             return true;
         if (result != protocol::kFlashBit0)
@@ -113,7 +108,7 @@ bool FlashAccess::StartErase(int sector)
     m_erasePolls = kErasePollLimit;
     if (sector < 0 || sector >= kSectorCount)
         return Fail("erase: no such sector");
-    if (!Command(kEraseOp, sector, 0, 0, "erase"))
+    if (!Command(protocol::kFlashErase, sector, 0, 0, "erase"))
         return false;
     m_erasePolls = 0;
     return true;
@@ -126,11 +121,10 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
         return EraseProgress::Failed;
     }
     ++m_erasePolls;
-    static constexpr std::uint8_t kPoll[3] = {protocol::kReadCommand, kStatus >> 8, kStatus & 0xFF};
     m_clock->SleepFor(std::chrono::milliseconds(kErasePollIntervalMs));
     CCameraLink::AnswerBuffer answer{};
-    std::uint32_t length = 3;
-    const int result = m_link.TransactFixedTimeout(kPoll, &length, answer);
+    std::uint32_t length = kStatusRead.size();
+    const int result = m_link.TransactFixedTimeout(kStatusRead.data(), &length, answer);
     if (result != 0 || answer[0] != protocol::kAck) {
         FailResult("erase", result != 0 ? result : link_result::kRefused);
         m_erasePolls = kErasePollLimit;
@@ -157,15 +151,14 @@ bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t st
     if (!dst || sector < 0 || sector >= kSectorCount || start % 4 != 0 || end % 4 != 0 || start >= end ||
         end > kSectorBytes)
         return Fail("read: offsets out of range");
-    static constexpr std::uint8_t kDataRead[3] = {protocol::kReadCommand, kData >> 8, kData & 0xFF};
     for (std::uint32_t offset = start; offset < end; offset += 4) {
-        if (!Command(kReadWordOp, sector, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
+        if (!Command(protocol::kFlashReadWord, sector, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
                      "read") ||
             !WaitReady("read"))
             return false;
         CCameraLink::AnswerBuffer answer{};
-        std::uint32_t length = 3;
-        const int result = m_link.TransactFixedTimeout(kDataRead, &length, answer);
+        std::uint32_t length = kDataRead.size();
+        const int result = m_link.TransactFixedTimeout(kDataRead.data(), &length, answer);
         if (result != 0 || answer[0] != protocol::kAck)
             return FailResult("read", result != 0 ? result : link_result::kRefused);
         for (int i = 0; i < 4; ++i)
@@ -180,7 +173,7 @@ bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
     if (!src || sector < 0 || sector >= kSectorCount || page < 0 || page >= static_cast<int>(kSectorBytes / kPageBytes))
         return Fail("write: no such page");
     std::array<std::uint8_t, 3 + kPageBytes + 1> block{};
-    block[0] = kPageBlock;
+    block[0] = protocol::kPageBlockCommand;
     std::uint8_t sum = 0;
     for (std::uint32_t i = 0; i < kPageBytes; ++i) {
         block[3 + i] = src[i];
@@ -190,7 +183,7 @@ bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
     const int result = m_link.SendFlashCommand(block.data(), static_cast<std::uint32_t>(block.size()));
     if (result != 0)
         return FailResult("write", result);
-    return WaitReady("write") && Command(kProgramOp, sector, static_cast<std::uint8_t>(page), 0, "write") &&
+    return WaitReady("write") && Command(protocol::kFlashProgram, sector, static_cast<std::uint8_t>(page), 0, "write") &&
            WaitReady("write");
 }
 

@@ -5,6 +5,7 @@
 // editor. No Qt.
 #pragma once
 
+#include "camera/RegisterProtocol.h"
 #include "platform/Clock.h"
 
 #include <cstdint>
@@ -14,14 +15,10 @@ class CCameraLink;
 
 namespace flash {
 
-inline constexpr std::uint16_t kSupervisor = 0x6014;
-inline constexpr std::uint16_t kControl = 0x6040;
-inline constexpr std::uint16_t kData = 0x6044;
-inline constexpr std::uint16_t kStatus = 0x6048;
-inline constexpr std::uint32_t kSupervisorPassword = 0x5E17C4B2;
-inline constexpr std::uint32_t kPageBytes = 256;
-inline constexpr std::uint32_t kSectorBytes = 0x10000;
-inline constexpr int kSectorCount = 16;
+/// The flash's geometry, as the camera's protocol gives it.
+inline constexpr std::uint32_t kPageBytes = protocol::kFlashPageBytes;
+inline constexpr std::uint32_t kSectorBytes = protocol::kFlashSectorBytes;
+inline constexpr int kSectorCount = protocol::kFlashSectors;
 
 /// Erase status polls come this far apart, at most kErasePollLimit of them (30 s).
 inline constexpr int kErasePollIntervalMs = 100;

@@ -11,6 +11,7 @@
 #include "LinkFixture.h"
 #include "LinkedParams.h"
 #include "support/TempDir.h"
+#include "support/WireFrames.h"
 
 #include <gtest/gtest.h>
 
@@ -19,23 +20,6 @@
 #include <vector>
 
 namespace corvel::test {
-
-using Bytes = std::vector<std::uint8_t>;
-
-/// The camera's read frame for a register.
-inline Bytes ReadFrame(std::uint16_t address)
-{
-    return {0x52, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-}
-
-/// The camera's write frame: address, then the word most significant byte first.
-inline Bytes WriteFrame(std::uint16_t address, std::uint32_t word)
-{
-    Bytes frame = {0x57, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)};
-    for (int shift = 24; shift >= 0; shift -= 8)
-        frame.push_back(static_cast<std::uint8_t>(word >> shift));
-    return frame;
-}
 
 /// The main window and its command terminal, recording what the link shows.
 class RecordingHost : public ILinkHost, public ITerminalSink {

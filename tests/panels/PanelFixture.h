@@ -18,6 +18,7 @@
 #include "controls/OVNumericControl.h"
 #include "controls/OVSlider.h"
 #include "panels/LimitsScaleLogic.h"
+#include "support/WireFrames.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -195,13 +196,7 @@ protected:
     /// A write frame for `address` holding `word` (the camera's big-endian order).
     static std::vector<std::uint8_t> WriteFrame(std::uint16_t address, std::uint32_t word)
     {
-        return {0x57,
-                static_cast<std::uint8_t>(address >> 8),
-                static_cast<std::uint8_t>(address),
-                static_cast<std::uint8_t>(word >> 24),
-                static_cast<std::uint8_t>(word >> 16),
-                static_cast<std::uint8_t>(word >> 8),
-                static_cast<std::uint8_t>(word)};
+        return corvel::test::WriteFrame(address, word);
     }
 
     /// Saves a picture of `widget` under the build folder's panel-shots/ for a reviewer; the

@@ -280,8 +280,9 @@ TEST(ProfileSettingsFileStates, OnlyAMissingFileIsEmptyAndNoOtherFileIsReplaced)
         EXPECT_EQ(reread.GetProfileInt("LastConfig", "DebugMode", 0), 1);
         EXPECT_EQ(reread.GetProfileInt("LastConfig", "Animation", 0), 1);
         EXPECT_EQ(reread.GetProfileString("LastConfig", "PollingTime", "2000"), row.readValue);
-        if (std::string(row.readValue) == "500")
+        if (std::string(row.readValue) == "500") {
             EXPECT_EQ(reread.GetProfileInt("Other", "Keep", 0), 7);
+        }
     }
 }
 
