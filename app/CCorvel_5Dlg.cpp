@@ -12,11 +12,7 @@
 #include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
 #include "camera/RegisterProtocol.h"
-#include "catalogues/BuildCatalogKelmir.h"
-#include "catalogues/BuildCatalogZorvatAerospace.h"
-#include "catalogues/BuildCatalogZorvatAerospace47.h"
-#include "catalogues/BuildCatalogZorvatMachineVision.h"
-#include "catalogues/BuildCatalogZorvatRuggedized.h"
+#include "catalogues/CatalogueBuilders.h"
 #include "panels/CDlgCameraInfo.h"
 #include "panels/CDlgRunPythonScript.h"
 #include "panels/CDlgTempControl.h"
@@ -58,7 +54,6 @@ constexpr char kDashes[] = "---------";
 constexpr char kSizeDashes[] = "----x----";
 constexpr int kLensMountActive = 3;
 /// The configuration whose camera reports a cooler temperature.
-constexpr int kKelmirConfiguration = 7;
 constexpr char kFactoryKey[] = "Factory";
 constexpr char kWorkspaceFilter[] = "Registry Files(*.rgs)|*.rgs||";
 constexpr char kHelpFile[] = "Corvel.chm";
@@ -235,11 +230,11 @@ void CCorvel_5Dlg::SetDefault()
     RunCatalogueBuilder(row);
 
     // The lens panel serves only the lens mount that reports 3.
-    if (m_Slots[7].m_pPanel) {
+    if (m_Slots[lastconfig::kSlotLens].m_pPanel) {
         std::int64_t mount = 0;
         ReadInt(m_Link, "CanonActiveMount", mount);
         if (mount != kLensMountActive)
-            m_Slots[7].Close();
+            m_Slots[lastconfig::kSlotLens].Close();
     }
 
     // The writes a panel's refresh makes (a value held within its limits, the lens initialised)
@@ -333,13 +328,13 @@ void CCorvel_5Dlg::CreateSlotPanel(int slot, int row)
 {
     const ConfigurationRow& config = ConfigurationRowFor(row);
     int templateId = kPanelSlotSpecs[slot].templateId;
-    if (config.panels == PanelVariant::Kelmir && slot == 0)
-        templateId = 226;
-    if (config.panels == PanelVariant::Kelmir && slot == 4)
-        templateId = 223;
-    if (config.panels == PanelVariant::NoAecAgc && slot == 3)
+    if (slot == lastconfig::kSlotGainOffset && config.gainOffsetTemplate != 0)
+        templateId = config.gainOffsetTemplate;
+    if (slot == lastconfig::kSlotImage && config.imageTemplate != 0)
+        templateId = config.imageTemplate;
+    if (config.panels == PanelVariant::NoAecAgc && slot == lastconfig::kSlotAecAgc)
         return;
-    if (slot == 8 && m_bShowPythonPanel == 0)
+    if (slot == lastconfig::kSlotScripts && m_bShowPythonPanel == 0)
         return;
     // A slot without a panel class of its own holds the common panel of its template.
     std::unique_ptr<COptionDialog> panel = CreateFeaturePanel(slot, row, templateId, this, &m_Link);
@@ -352,33 +347,8 @@ void CCorvel_5Dlg::CreateSlotPanel(int slot, int row)
 
 void CCorvel_5Dlg::RunCatalogueBuilder(int row)
 {
-    const bool debug = m_bDebugMode != 0;
-    switch (row) {
-    case 4:
-        BuildCatalogZorvatMachineVision(m_Link, m_pXmlDoc, debug);
-        break;
-    case 5:
-        BuildCatalogZorvatMachineVision47(m_Link, m_pXmlDoc, debug);
-        break;
-    case 7:
-        BuildCatalogKelmir(m_Link, m_pXmlDoc, debug);
-        break;
-    case 8:
-        BuildCatalogZorvatAerospace(m_Link, m_pXmlDoc, debug);
-        break;
-    case 9:
-        BuildCatalogZorvatAerospace47(m_Link, m_pXmlDoc, debug);
-        break;
-    case 10:
-        BuildCatalogZorvatRuggedized(m_Link, m_pXmlDoc, debug);
-        break;
-    case 11:
-        BuildCatalogZorvatRuggedized47(m_Link, m_pXmlDoc, debug);
-        break;
-    default:
-        // The other rows have no catalogue builder: the store keeps what it holds.
-        break;
-    }
+    // A row without a builder leaves the store as it is.
+    BuildCatalogueForRow(row, m_Link, m_pXmlDoc, m_bDebugMode != 0);
 }
 
 OrvParamListener* CCorvel_5Dlg::CameraInfoListener()
@@ -677,8 +647,8 @@ bool CCorvel_5Dlg::UpdateTemperature()
     // The Kelmir camera also reports its cooler; the gain/offset panel knows how to convert it.
     std::int64_t tecRaw = 0;
     bool tecRead = false;
-    if (m_Link.m_nConfigIndex == kKelmirConfiguration && ReadInt(m_Link, "TEC_Temperature", tecRaw)) {
-        if (const COptionDialog* panel = m_Slots[0].m_pPanel.get()) {
+    if (ConfigurationRowFor(m_Link.m_nConfigIndex).panels == PanelVariant::Kelmir && ReadInt(m_Link, "TEC_Temperature", tecRaw)) {
+        if (const COptionDialog* panel = m_Slots[lastconfig::kSlotGainOffset].m_pPanel.get()) {
             if (const std::optional<float> tec = panel->TecRawToCelsius(tecRaw)) {
                 m_CameraInfo.tecTemperature = *tec;
                 m_CameraInfo.temperature = Format("%.1f", celsius) + " / " + Format("%.1f", *tec);
@@ -688,7 +658,7 @@ bool CCorvel_5Dlg::UpdateTemperature()
         }
     }
     // The sensor's own temperature is not read: its text stays dashed.
-    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[6].m_pPanel.get()))
+    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[lastconfig::kSlotTemperature].m_pPanel.get()))
         panel->SetTemperatures(QString::fromStdString(m_CameraInfo.temperature), QString::fromLatin1(kDashes));
     ShowCameraInfo();
     // The lamp follows the cooler where the camera reports one, else the camera itself; a
@@ -738,7 +708,7 @@ void CCorvel_5Dlg::ClearLiveValues()
 {
     m_CameraInfo = CameraInfoTexts{};
     ShowCameraInfo();
-    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[6].m_pPanel.get()))
+    if (auto* panel = dynamic_cast<CDlgTempControl*>(m_Slots[lastconfig::kSlotTemperature].m_pPanel.get()))
         panel->SetTemperatures(QString::fromLatin1(kDashes), QString::fromLatin1(kDashes));
     if (m_pCameraInfo)
         m_pCameraInfo->ClearTemperature();

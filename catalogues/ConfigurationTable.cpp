@@ -14,7 +14,7 @@ constexpr ConfigurationRow kRows[kConfigurationCount] = {
     {"Zorvat.MachineVision", "Zorvat(Industrial)", 170, kCorvelZorvat, PanelVariant::NoAecAgc},
     {"Zorvat.MachineVision47", "Zorvat 47M(Industrial)", 174, kCorvelZorvat, PanelVariant::NoAecAgc},
     {"Halvik.3GSDI", "Fandro SONY 3GSDI", 0, kCorvel, PanelVariant::Standard},
-    {"Kelmir", "Kelmir", 173, kCorvelKelmir, PanelVariant::Kelmir},
+    {"Kelmir", "Kelmir", 173, kCorvelKelmir, PanelVariant::Kelmir, 226, 223},
     {"Zorvat.Aerospace", "Zorvat(Aerospace)", 171, kCorvelZorvat, PanelVariant::Standard},
     {"Zorvat.Aerospace47", "Zorvat 47M(Aerospace)", 175, kCorvelZorvat, PanelVariant::Standard},
     {"Zorvat.Ruggedized", "Zorvat(Ruggedized)", 172, kCorvelZorvat, PanelVariant::Standard},

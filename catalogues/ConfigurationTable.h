@@ -17,6 +17,8 @@ struct ConfigurationRow {
     int builtinMapId;  // resource id of the built-in map, 0 for none
     const char* windowTitle;
     PanelVariant panels;
+    int gainOffsetTemplate = 0;  // the gain/offset slot's template, 0 for the slot's own
+    int imageTemplate = 0;       // the image slot's template, 0 for the slot's own
 };
 
 inline constexpr int kConfigurationCount = 18;

@@ -42,6 +42,20 @@ inline constexpr const char* kPanelKeys[kPanelSlotCount] = {
     "pan.Color",      "pan.Temperature", "pan.Lens",   "pan.RunPythonScripts"};
 inline constexpr int kPanelViewDefault = 1;
 
+/// The main window's panel slots, in slot order (the order of kPanelKeys).
+enum PanelSlot : int {
+    kSlotGainOffset = 0,
+    kSlotOutput = 1,
+    kSlotAcquisition = 2,
+    kSlotAecAgc = 3,
+    kSlotImage = 4,
+    kSlotWhiteBalance = 5,
+    kSlotTemperature = 6,
+    kSlotLens = 7,
+    kSlotScripts = 8,
+};
+static_assert(kSlotScripts + 1 == kPanelSlotCount);
+
 /// The View-flag key of a slot; empty for a slot outside 0-8.
 LastConfigIntKey PanelViewKey(int slot);
 /// The position key of a slot ("pan.ImagePos"); empty for a slot outside 0-8.

@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "catalogues/ConfigurationTable.h"
+#include "controls/LastConfig.h"
 #include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
 #include "panels/CDlgGainOffset.h"
@@ -19,29 +20,29 @@ std::unique_ptr<COptionDialog> CreateFeaturePanel(int slot, int row, int templat
     const PanelVariant variant = ConfigurationRowFor(row).panels;
     // One case a slot; a panel class adds its own.
     switch (slot) {
-    case 0:
+    case lastconfig::kSlotGainOffset:
         if (variant == PanelVariant::Kelmir)
             return std::make_unique<CDlgGainOffsetKelmir>(mainWnd, link);
         return std::make_unique<CDlgGainOffset>(mainWnd, link);
-    case 1:
+    case lastconfig::kSlotOutput:
         return std::make_unique<CDlgOutput>(mainWnd, link);
-    case 2:
+    case lastconfig::kSlotAcquisition:
         return std::make_unique<CDlgAcquisition>(mainWnd, link);
-    case 3:
+    case lastconfig::kSlotAecAgc:
         if (variant != PanelVariant::NoAecAgc)
             return std::make_unique<CDlgAECAGC>(mainWnd, link);
         break;
-    case 4:
+    case lastconfig::kSlotImage:
         if (variant == PanelVariant::Kelmir)
             return std::make_unique<CDlgImageKelmir>(mainWnd, link);
         return std::make_unique<CDlgImage>(mainWnd, link, templateId);
-    case 5:
+    case lastconfig::kSlotWhiteBalance:
         return std::make_unique<CDlgWhiteBalance>(mainWnd, link);
-    case 6:
+    case lastconfig::kSlotTemperature:
         return std::make_unique<CDlgTempControl>(mainWnd, link);
-    case 7:
+    case lastconfig::kSlotLens:
         return std::make_unique<CDlgLensControl>(mainWnd, link);
-    case 8:
+    case lastconfig::kSlotScripts:
         return std::make_unique<CDlgRunPythonScript>(mainWnd, link);
     default:
         break;
