@@ -59,7 +59,15 @@ CCameraLink* CCameraLink::FindParamStorageById(std::uint32_t id)
 
 int CCameraLink::SetParamIntIfOnline(const char* name, std::int64_t value, bool notify, bool force)
 {
-    if (!force && !m_bOnline)
-        return link_result::kOffline;
-    return SetParamInt(name, value, notify);
+    return force || m_bOnline ? SetParamInt(name, value, notify) : link_result::kOffline;
+}
+
+int CCameraLink::SetParamBoolIfOnline(const char* name, bool value, bool notify, bool force)
+{
+    return force || m_bOnline ? SetParamBool(name, value, notify) : link_result::kOffline;
+}
+
+int CCameraLink::SetParamFloatIfOnline(const char* name, double value, bool notify, bool force)
+{
+    return force || m_bOnline ? SetParamFloat(name, value, notify) : link_result::kOffline;
 }

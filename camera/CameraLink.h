@@ -79,7 +79,7 @@ inline constexpr int kNoReadEntry = -530;
 inline constexpr int kNoWriteEntry = -540;
 inline constexpr int kNoCloseEntry = -550;
 inline constexpr int kPortNotOpen = -555;
-/// SetParamIntIfOnline while the camera is offline.
+/// A SetParam…IfOnline while the camera is offline.
 inline constexpr int kOffline = 1;
 /// A file could not be opened, created or written, or holds nothing to send.
 inline constexpr int kFileFailed = -1;
@@ -115,6 +115,9 @@ public:
     /// with `notify`, its listeners); otherwise sets nothing and answers 1. Every integer write
     /// of the program goes through here.
     virtual int SetParamIntIfOnline(const char* name, std::int64_t value, bool notify, bool force);
+    /// The same for a flag and a floating-point value.
+    virtual int SetParamBoolIfOnline(const char* name, bool value, bool notify, bool force);
+    virtual int SetParamFloatIfOnline(const char* name, double value, bool notify, bool force);
 
     /// The window that owns the link (borrowed; see ILinkHost).
     void SetMainWindow(ILinkHost* host) { m_pMainWindow = host; }

@@ -196,6 +196,13 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
         if (held != param->value.n)
             SetParam(param, &held, sizeof held);
     }
+    // A floating-point value between two steps arrives as the step below it.
+    if (final == 0 && param->type == OrvParam_Float) {
+        const double held =
+            ValueCoder::DecodeFloat(*word, link.mask, link.shift, param->min.d, param->def.d, param->max.d);
+        if (held != param->value.d)
+            SetParam(param, &held, sizeof held);
+    }
 
     if (ITerminalSink* outcomeTerminal = EchoTerminal()) {
         if (final == 0)

@@ -190,6 +190,20 @@ WriteValue CheckWrite(const _OrvStParam& param, const RegisterLink& reg, const s
     return out;
 }
 
+/// Why a typed write did not reach the camera, or may not have.
+std::string WriteFailure(int result)
+{
+    if (result == link_result::kOffline)
+        return "Camera is offline; nothing was written";
+    // A script run took the channel after the line was checked.
+    if (result == link_result::kChannelBusy)
+        return "The camera channel is in use; nothing was written";
+    // A refusal answers the camera's status byte; a failure of the channel is negative.
+    if (result > 0)
+        return "Camera refused the write; nothing was written";
+    return camera::FormatText("No answer from the camera (result %d); the value may not have been written", result);
+}
+
 }  // namespace
 
 TerminalCommands::TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock)
@@ -357,14 +371,12 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
         }
     }
     const auto begin = clock_.Now();
+    // While the link counts the camera as gone (after a lost answer) it drops every write.
+    int written = 0;
     switch (param.type) {
     case OrvParam_Int:
         if (write) {
-            // The link drops the write while it counts the camera as gone (after a lost answer).
-            if (link_.SetParamIntIfOnline(name, checked.n, true, false) == link_result::kOffline) {
-                output_.AddText("Camera is offline; nothing was written");
-                return Outcome::Kept;
-            }
+            written = link_.SetParamIntIfOnline(name, checked.n, true, false);
         } else {
             std::int64_t current = 0;
             link_.GetParamInt(name, &current);
@@ -374,20 +386,21 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
         if (!write) {
             bool current = false;
             link_.GetParamBool(name, &current);
-        } else if (link_.SetParamBool(name, checked.b, true) == kOrvParamUnchanged) {
+        } else if (written = link_.SetParamBoolIfOnline(name, checked.b, true, false); written == kOrvParamUnchanged) {
             // The store skips a flag set to the value it holds, but the camera may hold the
             // other (a raw frame, a reset): the typed value goes out all the same.
             _OrvStParam typed = param;
             typed.value.b.value = checked.b ? 1 : 0;
             const std::uint8_t flag = typed.value.b.value;
             link_.ParamToConsole(&typed, &flag);
-            if (link_.SetParamToCamera(&typed) == 0)
+            written = link_.SetParamToCamera(&typed);
+            if (written == 0)
                 link_.ParamToConsoleReply(&typed);
         }
         break;
     case OrvParam_Float:
         if (write) {
-            link_.SetParamFloat(name, checked.d, true);
+            written = link_.SetParamFloatIfOnline(name, checked.d, true, false);
         } else {
             double current = 0;
             link_.GetParamFloat(name, &current);
@@ -402,6 +415,18 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
     }
     default:
         break;
+    }
+    if (written != 0) {
+        output_.AddText(WriteFailure(written));
+        return Outcome::Kept;
+    }
+    if (write && param.type == OrvParam_Float) {
+        // The register counts whole steps: a value between two arrives as the step below it.
+        _OrvStParam held;
+        if (link_.GetParamData(name, &held) == 0 &&
+            std::fabs(held.value.d - checked.d) > std::fabs(param.def.d) * 1e-9)
+            output_.AddText(camera::FormatText("Value <%s> lies between two steps of the register; written as %g",
+                                               value.c_str(), held.value.d));
     }
     if (param.type == OrvParam_Int)
         output_.AddText(camera::FormatText("  Time: %fms\n", ElapsedMs(begin)));

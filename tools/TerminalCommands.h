@@ -51,8 +51,8 @@ public:
     /// What the command line does after a line ran.
     enum class Outcome {
         Done,  ///< the line ran: the command line is emptied
-        Kept,  ///< nothing ran (an empty line, no such parameter, a write refused, no store): the
-               ///< line stays for the operator to correct
+        Kept,  ///< nothing ran (an empty line, no such parameter, a write refused, no store) or
+               ///< the camera did not take the write: the line stays for the operator to correct
     };
 
     TerminalCommands(CCameraLink& link, ITerminalSink& output, platform::IClock& clock = platform::DefaultClock());

@@ -169,13 +169,19 @@ namespace {
 class HeardValues : public OrvParamListener {
 public:
     std::vector<std::int64_t> values;
-    void OnParamChanged(const _OrvStParam* p) override { values.push_back(p->value.n); }
+    std::vector<double> floats;
+    void OnParamChanged(const _OrvStParam* p) override
+    {
+        values.push_back(p->value.n);
+        floats.push_back(p->value.d);
+    }
 };
 
 }  // namespace
 
 // Example failure: a number too large for its field is kept and told to the listeners as it was
-// given (20000), while the camera took only the field's bits (3616).
+// given (20000), while the camera took only the field's bits (3616); a floating-point value
+// between two steps is kept as given (10.3), while the camera took the step below it (10.0).
 TEST_F(ValueCallbacksTest, WrittenNumberIsKeptAsTheFieldHoldsIt)
 {
     Define("AoiWidth", OrvParam_Int, MakeLink(0x0228, 0x3FFF, 2));
@@ -198,6 +204,23 @@ TEST_F(ValueCallbacksTest, WrittenNumberIsKeptAsTheFieldHoldsIt)
         EXPECT_EQ(heard.values, std::vector<std::int64_t>{row.held});
     }
     link->RemoveParamChangedListener("AoiWidth", &heard);
+
+    Define("Level", OrvParam_Float, MakeLink(0x0300, 0xFF), 0.0, 0.5, 100.0);
+    link->AddParamChangedListener("Level", &heard);
+    const struct {
+        double value;
+        double held;
+    } floats[] = {{10.3, 10.0}, {10.5, 10.5}, {0.49, 0.0}, {100.0, 100.0}};
+    for (const auto& row : floats) {
+        SCOPED_TRACE(row.value);
+        emu.ClearFrames();
+        heard.floats.clear();
+        ASSERT_EQ(link->SetParamFloatIfOnline("Level", row.value, true, false), 0);
+        EXPECT_EQ(Frames(), std::vector<Bytes>{WriteFrame(0x0300, static_cast<std::uint32_t>(row.held * 2))});
+        EXPECT_EQ(std::get<double>(Stored(*link, "Level", OrvParam_Float)), row.held);
+        EXPECT_EQ(heard.floats, std::vector<double>{row.held});
+    }
+    link->RemoveParamChangedListener("Level", &heard);
 }
 
 

@@ -184,19 +184,23 @@ TEST_F(TerminalWindow, MalformedCommandsAreRefused)
 }
 
 // Example failure: after an answer is lost the link counts the camera as gone and drops typed
-// writes, while the terminal closes the line with ">" as if it had been written and empties it.
+// writes, while the terminal closes the line with ">" as if it had been written and empties it;
+// a flag (the value the link holds or the other) or a floating-point value is sent all the same.
 TEST_F(TerminalWindow, WriteWhileTheCameraIsOfflineSaysSo)
 {
     Silence(0x0518);
     Type("0x57051800000002");
     ASSERT_EQ(link->m_bOnline, 0) << "a lost answer takes the camera offline";
 
-    ClearOutput();
-    CommandLine()->clear();
-    Type("trgFrm 6");
-    EXPECT_TRUE(Frames().empty());
-    EXPECT_EQ(OutputLines(), (Lines{"trgFrm 6", "", "Camera is offline; nothing was written", ""}));
-    EXPECT_EQ(CommandLine()->text(), "trgFrm 6") << "the line stays to be sent again";
+    for (const char* typed : {"trgFrm 6", "aecEn on", "aecEn off", "digiGain 1.5"}) {
+        SCOPED_TRACE(typed);
+        ClearOutput();
+        CommandLine()->clear();
+        Type(typed);
+        EXPECT_TRUE(Frames().empty());
+        EXPECT_EQ(OutputLines(), (Lines{typed, "", "Camera is offline; nothing was written", ""}));
+        EXPECT_EQ(CommandLine()->text(), typed) << "the line stays to be sent again";
+    }
 }
 
 // Example failure: lines pasted into the command line run as one command, so that a name on
@@ -467,7 +471,7 @@ protected:
 // 251, 20000 as 3616) or below the minimum; a read-only status field is written, clearing its
 // neighbours; a short name writes to the first of several commands it begins; a failure is
 // answered with silence, with a read of the first parameter, or with the wrong reason; a raw
-// frame is checked like a parameter.
+// frame is checked like a parameter; a write the camera refuses is closed as if it was taken.
 TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
 {
     constexpr int kMachineVision = 4;
@@ -477,6 +481,7 @@ TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
         const char* typed;
         std::vector<Bytes> frames;  ///< what the camera receives
         const char* shown;          ///< the terminal's reply when the line is refused; null when it ran
+        bool cameraRefuses = false;  ///< the camera refuses the frame
     } rows[] = {
         // Values outside minimum..maximum, next to the edges that are written.
         {kMachineVision, "ruConfig 300", {}, "Value <300> is outside 0..255; nothing was written"},
@@ -505,6 +510,8 @@ TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
          "Command <mfgName1> holds text, which is only read here; nothing was written"},
         {kMachineVision, "", {}, ""},
         {kMachineVision, "0x52GG00", {}, "HEX command: 'G' (character 3 of 52GG00) is not a hexadecimal digit"},
+        {kMachineVision, "ruConfig 9", {{0x57, 0x60, 0x5C, 0x00, 0x00, 0x00, 0x09}},
+         "Camera refused the write; nothing was written", true},
         {kKelmir, "dpcThres 5000", {}, "Value <5000> is outside 0..4095; nothing was written"},
         {kKelmir, "dpcThres 4095", {{0x57, 0x01, 0xA0, 0x00, 0x00, 0x0F, 0xFF}}, nullptr},
     };
@@ -516,6 +523,10 @@ TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
             ASSERT_FALSE(HasFatalFailure());
         }
         SCOPED_TRACE(std::to_string(row.config) + ": \"" + row.typed + "\"");
+        if (row.cameraRefuses) {
+            ASSERT_EQ(row.frames.size(), 1u);
+            Refuse(row.frames[0][1] << 8 | row.frames[0][2], 0x15, 0x04);
+        }
         TypeOver(row.typed);
         EXPECT_EQ(Frames(), row.frames);
         const Lines output = OutputLines();
@@ -527,6 +538,12 @@ TEST_F(TerminalOverCatalogue, TypedLinesWriteOnlyWhatWasMeant)
             ASSERT_EQ(windowHost.appBoxes.size(), 1u);
             EXPECT_EQ(windowHost.appBoxes[0].text, row.shown);
             EXPECT_EQ(output, (Lines{typed, " ERR = -1<FFFFFFFF>, resp = <0x>  Time: 0.000000ms", "", ""}));
+        } else if (row.cameraRefuses) {
+            // The link's echo of the frame comes first; the line stays to be sent again.
+            ASSERT_GE(output.size(), 2u);
+            EXPECT_EQ(output[output.size() - 2], row.shown);
+            EXPECT_EQ(std::find(output.begin(), output.end(), ">"), output.end());
+            EXPECT_EQ(CommandLine()->text().toStdString(), typed);
         } else if (row.shown) {
             EXPECT_EQ(output, (Lines{typed, "", row.shown, ""}));
             EXPECT_EQ(CommandLine()->text().toStdString(), typed) << "a refused line stays to be corrected";

@@ -1,6 +1,7 @@
 // The command terminal's engine: the typed-line parser and value readers by table, and typed
 // lines run against the emulated camera, checked on the frames the camera received and the
 // lines the terminal shows (its own and the camera link's echo, in order).
+#include "camera/LinkText.h"
 #include "tools/ITerminalOwner.h"
 #include "tools/TerminalCommands.h"
 
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -324,19 +326,83 @@ TEST_F(TerminalEngine, BooleanWrites)
     }
 }
 
-// Example failure: a floating-point value is written unscaled, or a read is not answered.
+// Example failure: a floating-point value is written unscaled, or a read is not answered; a
+// value between two steps (1/1024 here) is written as the step below it while the terminal
+// shows the typed value, so the engineer never learns what the camera got (at four decimals
+// 0.001 and 0.000976562 look alike).
 TEST_F(TerminalEngine, FloatingPointWriteAndRead)
 {
-    Type("digiGain 1.5");
-    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x80, 0x00, 0x00, 0x06, 0x00}}));
-    EXPECT_EQ(host.lines.back(), ">\r\n");
+    const struct {
+        const char* value;
+        std::uint16_t field;  ///< the register's field after the write
+        const char* sent;     ///< the link's echo of the value sent
+        const char* held;     ///< the link's echo of what the register took
+        const char* between;  ///< the terminal's line for a value between two steps; null on a step
+    } rows[] = {
+        {"1.5", 0x0600, "1.5000", "1.5000", nullptr},
+        {"0.001", 0x0001, "0.0010", "0.0010",
+         "Value <0.001> lies between two steps of the register; written as 0.000976562"},
+        {"0.0005", 0x0000, "0.0005", "0.0000", "Value <0.0005> lies between two steps of the register; written as 0"},
+        // The field's last step (4095 / 1024); one step more is refused (MalformedValuesWriteNothing).
+        {"3.9990234375", 0x0FFF, "3.9990", "3.9990", nullptr},
+        {"3.9999", 0x0FFF, "3.9999", "3.9990",
+         "Value <3.9999> lies between two steps of the register; written as 3.99902"},
+    };
+    for (const auto& row : rows) {
+        const std::string typed = std::string("digiGain ") + row.value;
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(Type(typed), TerminalCommands::Outcome::Done);
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(0x0180, row.field)}));
+        EXPECT_EQ(emu.Register(0x0180), row.field);
+        Lines expected{typed + "\r\n", std::string("<digiGain ") + row.sent,
+                       camera::FormatText("CMD=<5701800000%04X>", row.field), "OK",
+                       std::string(">digiGain ") + row.held};
+        if (row.between)
+            expected.push_back(row.between);
+        expected.push_back(">\r\n");
+        EXPECT_EQ(host.lines, expected);
+    }
+
     Type("digiGain");
     EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x52, 0x01, 0x80}}));
-    EXPECT_EQ(host.lines, (Lines{"digiGain\r\n", "CMD=<520180>", "ACK = <06>:RSP<00000600>",
-                                 "value = 1536 <00000600>: float_val = 1.5000", ">digiGain 1.5000", ">\r\n"}));
-    // The field's last step (4095 / 1024); one step more is refused (MalformedValuesWriteNothing).
-    EXPECT_EQ(Type("digiGain 3.9990234375"), TerminalCommands::Outcome::Done);
-    EXPECT_EQ(Frames(), (std::vector<Bytes>{{0x57, 0x01, 0x80, 0x00, 0x00, 0x0F, 0xFF}}));
+    // A read gives what the write's echo showed.
+    EXPECT_EQ(host.lines, (Lines{"digiGain\r\n", "CMD=<520180>", "ACK = <06>:RSP<00000fff>",
+                                 "value = 4095 <00000FFF>: float_val = 3.9990", ">digiGain 3.9990", ">\r\n"}));
+}
+
+// Example failure: a write the camera refuses, or whose answer is lost, closes with ">" and
+// empties the command line as if it had been written. (Writes while the link counts the camera
+// as gone: TerminalWindow.WriteWhileTheCameraIsOfflineSaysSo.)
+TEST_F(TerminalEngine, WritesTheCameraDidNotTakeSaySo)
+{
+    const struct {
+        const char* typed;
+        std::uint16_t address;
+        std::uint32_t word;  ///< the frame's data word
+    } writes[] = {{"trgFrm 7", 0x051C, 7}, {"aecEn on", 0x0150, 1}, {"digiGain 1.5", 0x0180, 0x0600}};
+    for (const auto& row : writes) {
+        SCOPED_TRACE(row.typed);
+        PresetBool("AECEnable", false);
+        emu.SetRegister(row.address, 0);
+
+        Refuse(row.address, 0x15, 0x04);
+        EXPECT_EQ(Type(row.typed), TerminalCommands::Outcome::Kept);
+        EXPECT_EQ(Frames(), (std::vector<Bytes>{WriteFrame(row.address, row.word)}));
+        EXPECT_EQ(emu.Register(row.address), 0u);
+        ASSERT_FALSE(host.lines.empty());
+        EXPECT_EQ(host.lines.back(), "Camera refused the write; nothing was written");
+        EXPECT_EQ(std::count(host.lines.begin(), host.lines.end(), ">\r\n"), 0);
+
+        // The answer to the write is lost (the link's report then identifies the camera again).
+        Silence(row.address);
+        EXPECT_EQ(Type(row.typed), TerminalCommands::Outcome::Kept);
+        const std::vector<Bytes> frames = Frames();
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames.front(), WriteFrame(row.address, row.word));
+        ASSERT_FALSE(host.lines.empty());
+        EXPECT_EQ(host.lines.back(), "No answer from the camera (result -10004); the value may not have been written");
+        EXPECT_EQ(std::count(host.lines.begin(), host.lines.end(), ">\r\n"), 0);
+    }
 }
 
 // Example failure: a text parameter given a value is written, or answered as if it ran; its
