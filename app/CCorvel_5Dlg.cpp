@@ -188,7 +188,8 @@ void CCorvel_5Dlg::SetDefault()
     m_bUnconfigured = !m_pXmlDoc;
     if (!m_pXmlDoc) {
         // Without its register map the camera cannot be read: nothing polls, no value shows,
-        // and no panel of the camera before it stays to read or write this one.
+        // and no panel, command or script reaches this camera through the map before it.
+        m_Link.ForgetConfiguration();
         m_pTimers->KillAll();
         for (int i = 0; i < kPanelSlots; ++i) {
             m_Slots[i].Close();
@@ -928,6 +929,8 @@ void CCorvel_5Dlg::OnRunApplication()
 
 void CCorvel_5Dlg::OnLoadFromFile()
 {
+    if (m_Link.RefuseWithoutConfiguration("Load Workspace"))
+        return;
     const std::string file = AskFile(false, "Load Workspace from", kWorkspaceFilter, "rgs", "");
     if (file.empty())
         return;
@@ -961,6 +964,8 @@ void CCorvel_5Dlg::OnLoadFromSpace(int space)
 
 void CCorvel_5Dlg::OnSaveToFile()
 {
+    if (m_Link.RefuseWithoutConfiguration("Save Workspace"))
+        return;
     const std::string file = AskFile(true, "Save Workspace to", kWorkspaceFilter, "rgs", "");
     if (!file.empty())
         m_Link.WriteRgsFile(file);
@@ -973,6 +978,8 @@ void CCorvel_5Dlg::OnWriteRegisters()
 
 void CCorvel_5Dlg::OnSaveToFactory()
 {
+    if (m_Link.RefuseWithoutConfiguration("Save To"))
+        return;
     if (wnd::ShowMessageBox(QStringLiteral("Do you want to save current settings to Factory Space?"),
                             wnd::DefaultMessageBoxCaption(), wnd::MB_YESNO, this) == wnd::IDYES)
         m_Link.SaveToUserSet(0);
@@ -985,6 +992,8 @@ void CCorvel_5Dlg::OnSaveToUserSpace(int space)
 
 void CCorvel_5Dlg::OnBootFrom(int space)
 {
+    if (m_Link.RefuseWithoutConfiguration("Boot From"))
+        return;
     // The mark names the space the camera really boots from: only a write that reached it moves it.
     if (m_Link.SetParamIntIfOnline("BootFrom", space, true, false) != 0)
         return;
@@ -1063,6 +1072,8 @@ void CCorvel_5Dlg::CheckBaudItem(int index)
 
 void CCorvel_5Dlg::OnBaudRate(int id)
 {
+    if (m_Link.RefuseWithoutConfiguration("Set Baud Rate"))
+        return;
     const int index = id - cmd::kBaud9600;
     const int rate = BaudRateOfIndex(index);
     // Without a rate for this item the camera is not told to change: the link could not follow.
@@ -1181,6 +1192,8 @@ std::string CCorvel_5Dlg::DumpFileName() const
 
 void CCorvel_5Dlg::OnSaveDump()
 {
+    if (m_Link.RefuseWithoutConfiguration("Save Dump Camera Regs"))
+        return;
     const std::string file = AskFile(true, "Save Dump Camera Regs", "Dump Registry Files(*.txt)|*.txt||", "txt",
                                      DumpFileName());
     if (!file.empty())

@@ -171,6 +171,20 @@ public:
     /// store. 0, also when the camera does not answer (the link is then offline), or -7777
     /// when the "Ping" read was refused and reported.
     int ReadCameraInfo();
+    /// The camera's register map could not be loaded: forgets every parameter but the
+    /// identification ones (the registers every configuration has at the same place), which
+    /// are kept for reading only, so that no user of the store reaches this camera at another
+    /// map's addresses: no parameter is written, and the workspace, space and dump operations
+    /// refuse with -7010 and a message. The next catalogue build ends it.
+    void ForgetConfiguration();
+    /// True from ForgetConfiguration until the next catalogue build.
+    bool ConfigurationLost() const { return m_bConfigurationLost != 0; }
+    /// Ends ForgetConfiguration's state (called by a catalogue build).
+    void ConfigurationBuilt() { m_bConfigurationLost = 0; }
+    /// While the configuration is lost: shows that `what` needs it and answers true.
+    bool RefuseWithoutConfiguration(const char* what);
+    /// The parameters ForgetConfiguration keeps.
+    static constexpr const char* kIdentificationParams[] = {"Ping", "CamCode", "CCD_Type", "BootFrom"};
 
     // ---- register protocol (CameraLinkProtocol.cpp) ----
     using AnswerBuffer = protocol::AnswerBuffer;
@@ -426,6 +440,7 @@ private:
                                      std::vector<FailedRead>* failed = nullptr);
 
     std::uint8_t m_bPortLost = 0;
+    std::uint8_t m_bConfigurationLost = 0;
     /// The rate the camera last answered at (0: none yet), and the probe's next step.
     std::int32_t m_nAnsweredRate = 0;
     std::int32_t m_nProbeStep = 0;

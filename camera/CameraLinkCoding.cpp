@@ -105,6 +105,11 @@ int CCameraLink::SetParamToCamera(_OrvStParam* param)
             LinkLog(kSetMethod, "SetParamToCamera: paramName=<%s>: paramType=<%s> no register link", name, typeName);
         return link_result::kNoRegisterLink;
     }
+    // Without its configuration the camera is only read, at the identification registers.
+    if (m_bConfigurationLost) {
+        LinkLog(kSetMethod, "SetParamToCamera: paramName=<%s>: not written, the camera is not configured", name);
+        return link_result::kNotConfigured;
+    }
 
     switch (param->type) {
     case OrvParam_Int:

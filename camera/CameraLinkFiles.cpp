@@ -189,6 +189,8 @@ CCameraLink::RegisterEntries CCameraLink::CollectRegisters(bool (*take)(const _O
 
 int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
 {
+    if (RefuseWithoutConfiguration("Save Workspace"))
+        return link_result::kNotConfigured;
     const std::string shownFile = camera::PrintableText(file.string(), kShownFileMax);
     if (!CanWrite(file)) {
         camera::LinkLog(kRgsMethod, "cannot write <%s>", file.c_str());
@@ -234,6 +236,8 @@ int CCameraLink::WriteRgsFile(const std::filesystem::path& file)
 
 int CCameraLink::WriteDumpFile(const std::filesystem::path& file)
 {
+    if (RefuseWithoutConfiguration("Save Dump Camera Regs"))
+        return link_result::kNotConfigured;
     if (!CanWrite(file))
         return link_result::kFileFailed;
     WaitScope wait(m_pWaitIndicator, kDumpWaitText);

@@ -3,6 +3,7 @@
 // read raw from the manufacturing registers, the sensor's colour type, the variant tag panels
 // read and the key that names the camera's GUI-settings files.
 #include "camera/CameraLink.h"
+#include "camera/LinkLog.h"
 #include "camera/LinkText.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -223,4 +225,38 @@ int CCameraLink::ReadCameraInfo()
     if (!m_bLinkAlive)
         m_bOnline = 0;
     return 0;
+}
+
+void CCameraLink::ForgetConfiguration()
+{
+    struct Kept {
+        _OrvStParam param;
+        RegisterLink reg;
+    };
+    std::vector<Kept> kept;
+    for (const char* name : kIdentificationParams) {
+        Kept k;
+        if (GetParamData(name, &k.param) == 0 && GetRegisterLink(*this, name, k.reg) == 0)
+            kept.push_back(std::move(k));
+    }
+    ClearStorage();
+    for (const Kept& k : kept)
+        if (AddParam(k.param) == 0)
+            LinkRegister(*this, k.param.name, k.reg);
+    // The enumeration texts of the echo belong to the map that is gone.
+    m_pRegisterMap.reset();
+    m_bConfigurationLost = 1;
+    camera::LinkLog("CCameraLink::ForgetConfiguration", "configuration %d has no register map: %zu parameters kept",
+                    m_nConfigIndex, kept.size());
+}
+
+bool CCameraLink::RefuseWithoutConfiguration(const char* what)
+{
+    if (!m_bConfigurationLost)
+        return false;
+    camera::LinkLog("CCameraLink::RefuseWithoutConfiguration", "%s refused: no configuration", what);
+    ShowLinkMessage(camera::FormatText("The camera could not be configured: its register map did not load.\n"
+                                       "%s is not available; only raw commands can be sent.",
+                                       what));
+    return true;
 }

@@ -92,6 +92,8 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
     const bool log = level > 1 || (level > 0 && m_bEchoToTerminal);
     if (log)
         LinkLog(kLoadMethod, "Load Workspace From File <%s>", file.c_str());
+    if (RefuseWithoutConfiguration("Load Workspace"))
+        return finish(link_result::kNotConfigured);
 
     std::string text;
     std::string why;
@@ -250,6 +252,8 @@ bool CCameraLink::CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure)
 
 void CCameraLink::WriteWorkspaceToCamera()
 {
+    if (RefuseWithoutConfiguration("Write Registers"))
+        return;
     WaitScope wait(m_pWaitIndicator, kCameraWaitText);
     std::size_t count = 0;
     GetParametersList(nullptr, &count);
@@ -268,6 +272,8 @@ int CCameraLink::SaveToUserSet(int space)
 {
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
+    if (RefuseWithoutConfiguration("Save To"))
+        return link_result::kNotConfigured;
     int result = SetParamIntIfOnline("BootSelector", space, true, false);
     if (result == 0) {
         if (space > 0) {
@@ -297,6 +303,8 @@ int CCameraLink::LoadFromUserSet(int space)
 {
     if (space < 0 || space > 4)
         return kOrvParamBadArgument;
+    if (RefuseWithoutConfiguration("Load From"))
+        return link_result::kNotConfigured;
     int result = SetParamIntIfOnline("BootSelector", space, true, false);
     if (result == 0)
         result = SetParamIntIfOnline("BootLoad", 0, true, false);

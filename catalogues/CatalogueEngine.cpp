@@ -172,6 +172,7 @@ CatalogueBuildResult BuildCatalogue(CCameraLink& link, const RegisterMapPtr& doc
     result.built = true;
     link.ClearStorage();
     link.m_pRegisterMap = document;
+    link.ConfigurationBuilt();
 
     Builder(link, document, debugMode, table, listeners, result).Run();
 

@@ -348,6 +348,11 @@ TerminalCommands::Outcome TerminalCommands::RunParam(const terminal::ParsedLine&
     const std::string& value = line.value;
     const bool write = !value.empty();
     const Lookup found = Find(records, line.name, write);
+    // Without its configuration only the identification registers are read; nothing is written.
+    if (link_.ConfigurationLost() && (write || !found.match)) {
+        output_.AddText("The camera could not be configured: only raw commands can be sent");
+        return Outcome::Kept;
+    }
     if (!found.match) {
         if (found.candidates.empty()) {
             output_.AddText("Unknown command <" + line.name + ">; \"help\" lists the commands");

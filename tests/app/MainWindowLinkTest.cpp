@@ -9,9 +9,12 @@
 #include "app/MainMenu.h"
 
 #include "camera/LinkLog.h"
+#include "camera/CXmlNodeValue.h"
+#include "camera/MapNumbers.h"
 #include "camera/RegisterLink.h"
 #include "catalogues/ConfigurationTable.h"
 #include "controls/DlgItem.h"
+#include "controls/FileDialog.h"
 #include "controls/IconResource.h"
 #include "emulator/BuiltinCamera.h"
 #include "emulator/PtyPeer.h"
@@ -26,6 +29,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +37,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 
@@ -348,6 +353,133 @@ TEST_F(MainWindowLinkTest, CameraWithoutItsMapMetAtStartLightsNoLamp)
     ExpectAllDashed(w);
     EXPECT_EQ(w.m_pCameraInfo->IconId(), wnd::IDI_STATE_OFF);
     EXPECT_EQ(w.CameraLabelText().toStdString(), CCorvel_5Dlg::kNotConfiguredText);
+}
+
+// Example failure: after a good camera, a camera whose register map fails to load is met on the
+// same port; the store keeps the map before it, so Save To, Load From, the dump, Boot From and
+// the terminal's parameter commands read and write this camera at another map's addresses.
+TEST_F(MainWindowLinkTest, CameraWithoutItsMapIsReachedAtNoAddressOfTheMapBefore)
+{
+    const int missing = ConfigurationWithoutItsMap();
+    if (missing < 0)
+        GTEST_SKIP() << "every configuration has its built-in map";
+    std::vector<std::string> fileDialogs;
+    const std::filesystem::path workspace = dir / "saved.rgs";
+    wnd::ScopedFileDialogHandler files{[&](const wnd::FileDialogRequest& r) -> std::optional<QString> {
+        fileDialogs.push_back(r.title.toStdString());
+        return QString::fromStdString(workspace.string());
+    }};
+    {
+        std::ofstream out(workspace);
+        out << "0x5760D800000001\n";
+    }
+
+    CCorvel_5Dlg& w = MakeWindow();
+    StartOnLibraryPort(w);
+    // What the store keeps without a map is read where every map puts it.
+    for (const char* name : CCameraLink::kIdentificationParams) {
+        RegisterLink reg;
+        ASSERT_EQ(GetRegisterLink(w.m_Link, name, reg), 0) << name;
+        for (int map : {kMap170, kMap174, kMap171, kMap173, kMap175, kMap172, kMap176})
+            EXPECT_EQ(ParseInt64Auto(BuiltinMap(map)->Select(reg.path + "/address").AsString()), reg.address)
+                << name << " in map " << map;
+    }
+    ScriptedSelector samePort;
+    samePort.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}, PortChoice{CLSER_EMU_PATH, 0, 115200, true}};
+    w.SetPortSelector(&samePort);
+    const auto switchPort = [&] {
+        QAction* item = w.Menu().Item(cmd::kSwitchPort);
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+    };
+
+    // The camera on the port is replaced by one whose configuration has no map.
+    emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), missing));
+    switchPort();
+    ASSERT_EQ(w.m_Link.m_nConfigIndex, missing);
+    ASSERT_FALSE(w.m_pXmlDoc);
+    ASSERT_TRUE(w.m_Link.ConfigurationLost());
+    EXPECT_EQ(w.CameraLabelText().toStdString(), CCorvel_5Dlg::kNotConfiguredText);
+
+    const int commands[] = {cmd::kLoadFromFile,      cmd::kSaveToFile,      cmd::kLoadFromFactory,
+                            cmd::kLoadFromIds[3],    cmd::kSaveToUser1,     cmd::kSaveToFactory,
+                            cmd::kBootFromIds[1],    cmd::kBaud9600 + 1,    cmd::kWriteRegisters,
+                            cmd::kSaveDump};
+    for (int id : commands) {
+        SCOPED_TRACE(id);
+        emu.ClearFrames();
+        boxes.clear();
+        fileDialogs.clear();
+        // As the menu does it; the items the menu does not offer go the way a key would send them.
+        if (QAction* item = w.Menu().Item(id); item && item->isEnabled())
+            item->trigger();
+        else
+            w.OnCommand(static_cast<wnd::WPARAM>(id), 0);
+        EXPECT_TRUE(emu.Frames().empty()) << emu.Frames().size() << " frames";
+        EXPECT_TRUE(fileDialogs.empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find("The camera could not be configured"), std::string::npos) << boxes[0];
+    }
+    {
+        std::ifstream in(workspace);
+        std::string kept;
+        std::getline(in, kept);
+        EXPECT_EQ(kept, "0x5760D800000001");  // Save To File did not overwrite it
+    }
+
+    // Nothing that reads or writes a parameter by name reaches the camera, but for reading the
+    // identification registers every configuration has at the same place.
+    emu.ClearFrames();
+    std::int64_t value = 0;
+    EXPECT_NE(w.m_Link.GetParamInt("Exposure", &value), 0);
+    EXPECT_EQ(w.m_Link.SetParamIntIfOnline("BootFrom", 1, true, true), link_result::kNotConfigured);
+    EXPECT_TRUE(emu.Frames().empty());
+    EXPECT_EQ(w.m_Link.GetParamInt("CamCode", &value), 0);
+    EXPECT_EQ(value, missing);
+
+    // The terminal: parameter commands say why they do nothing; a raw frame still goes out.
+    CTerminal* terminal = w.TerminalWindow();
+    ASSERT_NE(terminal, nullptr);
+    terminal->show();
+    terminal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(terminal));
+    auto* line = qobject_cast<QLineEdit*>(wnd::GetDlgItem(terminal, CTerminal::IDC_COMMAND_LINE));
+    auto* output = qobject_cast<QPlainTextEdit*>(wnd::GetDlgItem(terminal, CTerminal::IDC_OUTPUT));
+    ASSERT_NE(line, nullptr);
+    ASSERT_NE(output, nullptr);
+    for (const char* typed : {"exp", "exp 100", "bootFrom 1"}) {
+        SCOPED_TRACE(typed);
+        emu.ClearFrames();
+        output->clear();
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClicks(line, typed);
+        QTest::keyClick(line, Qt::Key_Return);
+        EXPECT_TRUE(emu.Frames().empty()) << emu.Frames().size() << " frames";
+        EXPECT_NE(output->toPlainText().toStdString().find("The camera could not be configured"), std::string::npos)
+            << output->toPlainText().toStdString();
+    }
+    emu.ClearFrames();
+    line->setFocus();
+    line->selectAll();
+    QTest::keyClicks(line, "0x526088");
+    QTest::keyClick(line, Qt::Key_Return);
+    const std::vector<emu::FrameRecord> raw = emu.Frames();
+    ASSERT_EQ(raw.size(), 1u);
+    EXPECT_EQ(raw[0].bytes, (std::vector<std::uint8_t>{0x52, 0x60, 0x88}));
+
+    // A camera with its map again: the commands work as before.
+    emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(kMap170), 4));
+    switchPort();
+    ASSERT_EQ(w.m_Link.m_nConfigIndex, 4);
+    ASSERT_TRUE(w.m_pXmlDoc);
+    EXPECT_FALSE(w.m_Link.ConfigurationLost());
+    emu.ClearFrames();
+    boxes.clear();
+    w.Menu().Item(cmd::kSaveToUser1)->trigger();
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_FALSE(emu.Frames().empty());
+    EXPECT_EQ(w.m_Link.GetParamInt("Exposure", &value), 0);
 }
 
 // Example failure: while the camera is away every retry clears the terminal and writes the same
