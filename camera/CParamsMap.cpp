@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -31,8 +32,11 @@ std::string TrimValue(const std::string& piece)
 bool AppendToExisting(const std::filesystem::path& file, const std::string& text)
 {
     const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        camera::LinkLog("CParamsMap::Save", "<%s> not written: %s", file.c_str(), std::strerror(errno));
         return false;
+    }
+    const off_t start = ::lseek(fd, 0, SEEK_END);
     std::size_t written = 0;
     bool ok = true;
     while (written < text.size()) {
@@ -40,12 +44,21 @@ bool AppendToExisting(const std::filesystem::path& file, const std::string& text
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            // A full disk: the lines that went in are taken back, so the file keeps what it had.
+            if (start >= 0)
+                (void)::ftruncate(fd, start);
+            camera::LinkLog("CParamsMap::Save", "<%s> not written: %s", file.c_str(), std::strerror(error));
             ok = false;
             break;
         }
         written += static_cast<std::size_t>(n);
     }
-    return ::close(fd) == 0 && ok;
+    if (::close(fd) != 0 && ok) {
+        camera::LinkLog("CParamsMap::Save", "<%s> not written: %s", file.c_str(), std::strerror(errno));
+        ok = false;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -130,7 +143,23 @@ bool CParamsMap::Save(const std::filesystem::path& file, bool append, const char
             return false;
         return !entries_.empty() && AppendToExisting(file, text);
     }
-    return platform::WriteFileAtomically(file, text) && !entries_.empty();
+    // A file that is there but cannot be read (a folder, a read error, too large) was never
+    // loaded: replacing it would lose what it holds.
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) {
+        std::string old;
+        std::string why;
+        if (platform::ReadWholeFile(file, kMaxFileBytes, old, &why) != platform::ReadFileResult::Ok) {
+            camera::LinkLog("CParamsMap::Save", "<%s> not replaced: it cannot be read (%s)", file.c_str(), why.c_str());
+            return false;
+        }
+    }
+    std::string error;
+    if (!platform::WriteFileAtomically(file, text, &error)) {
+        camera::LinkLog("CParamsMap::Save", "<%s> not written: %s", file.c_str(), error.c_str());
+        return false;
+    }
+    return !entries_.empty();
 }
 
 const char* CParamsMap::RefusalReason(std::string_view key, std::string_view value)

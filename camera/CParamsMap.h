@@ -26,7 +26,8 @@ public:
     /// Writes every entry as "<prefix>key=value" CR LF in key order. Without `append` the file
     /// is replaced as a whole (atomically); with it the file must exist and lines are added at
     /// its end. False for no name, a file that cannot be written, or no entries (a replaced file
-    /// is then left empty).
+    /// is then left empty). A file that is there but cannot be read is never replaced, and an
+    /// append that fails part-way is taken back; each failure has a log record.
     virtual bool Save(const std::filesystem::path& file, bool append = false, const char* prefix = nullptr);
 
     /// Replaces the entries by those of a settings file's text, read leniently: lines split at

@@ -88,6 +88,7 @@ inline constexpr int kFileFailed = -1;
 inline constexpr int kMalformedCommand = -7008;
 /// Another user holds the channel (a script run): nothing was sent, the camera stays online.
 inline constexpr int kChannelBusy = -7010;
+static_assert(kChannelBusy != kNotConfigured && kChannelBusy != kMalformedCommand, "each result code means one thing");
 }  // namespace link_result
 
 /// What a workspace replay did, line by line.
@@ -175,7 +176,7 @@ public:
     /// identification ones (the registers every configuration has at the same place), which
     /// are kept for reading only, so that no user of the store reaches this camera at another
     /// map's addresses: no parameter is written, and the workspace, space and dump operations
-    /// refuse with -7010 and a message. The next catalogue build ends it.
+    /// refuse with -7011 (`link_result::kNotConfigured`) and a message. The next catalogue build ends it.
     void ForgetConfiguration();
     /// True from ForgetConfiguration until the next catalogue build.
     bool ConfigurationLost() const { return m_bConfigurationLost != 0; }

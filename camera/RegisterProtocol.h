@@ -109,8 +109,9 @@ inline constexpr int kNoCameraLink = -7005;
 inline constexpr int kNotSent = -7006;
 /// A refused read was reported to the operator.
 inline constexpr int kReadReported = -7777;
-/// The camera's configuration could not be loaded: nothing that needs it was sent.
-inline constexpr int kNotConfigured = -7010;
+/// The camera's configuration could not be loaded: nothing that needs it was sent. (-7010 is
+/// `kChannelBusy`, in CameraLink.h: each code means one thing.)
+inline constexpr int kNotConfigured = -7011;
 }  // namespace link_result
 
 /// Camera error texts by code (the byte after a refused write, the low four bits of a refused

@@ -80,7 +80,12 @@ int ShowMessageBox(const QString& text, const QString& caption, unsigned flags, 
     if (defaultIndex < buttons.size())
         box.setDefaultButton(static_cast<QPushButton*>(buttons[defaultIndex].first));
 
+    // A box left without a button (Esc, or the program ending on SIGTERM while it is open)
+    // answers Cancel, else No, never Yes: no question is taken as agreed.
     int escapeAnswer = defs.front().id;
+    for (const ButtonDef& def : defs)
+        if (def.id == IDNO && escapeAnswer != IDCANCEL)
+            escapeAnswer = IDNO;
     for (const ButtonDef& def : defs)
         if (def.id == IDCANCEL)
             escapeAnswer = IDCANCEL;

@@ -1,11 +1,15 @@
 #include "camera/CParamsMap.h"
 
 #include "camera/LinkLog.h"
+#include "support/FullDisk.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -251,4 +255,66 @@ TEST(CParamsMap, LoadRefusesWhatItCannotReadWithALogRecord)
     CParamsMap map;
     EXPECT_FALSE(map.Load(dir / "missing.gui"));
     EXPECT_TRUE(log.lines.empty()) << "a camera seen for the first time has no file; nothing to log";
+}
+
+// Example failure: a settings file that was there but could not be read (so the run started
+// without it) is replaced by the run's settings, empty ones too, when the camera is closed.
+TEST(CParamsMap, SaveNeverReplacesAFileItCannotRead)
+{
+    TempDir dir;
+    const std::string big = "k=" + std::string(CParamsMap::kMaxFileBytes, 'x') + "\r\n";
+    dir.Write("big.gui", big);
+    std::filesystem::create_directory(dir / "folder.gui");
+    for (const char* name : {"big.gui", "folder.gui"}) {
+        SCOPED_TRACE(name);
+        LogCapture log;
+        CParamsMap map;
+        EXPECT_FALSE(map.Load(dir / name));
+        map.Set("new", "1");
+        EXPECT_FALSE(map.Save(dir / name));
+        ASSERT_EQ(log.lines.size(), 2u) << "the refused load and the refused save";
+        EXPECT_EQ(log.lines[1].rfind("CParamsMap::Save|", 0), 0u) << log.lines[1];
+        EXPECT_NE(log.lines[1].find(name), std::string::npos) << log.lines[1];
+    }
+    EXPECT_EQ(std::filesystem::file_size(dir / "big.gui"), big.size());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.gui"));
+}
+
+// Example failure: on a full disk a save fails without a word in the log, and an append leaves
+// part of its lines at the end of the workspace file.
+TEST(CParamsMap, AFullDiskLeavesEachFileAsItWasWithALogRecord)
+{
+    TempDir dir;
+    corvel::test::FullDisk disk(dir / "disk", 256 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no file system of its own can be mounted here";
+    const std::filesystem::path gui = dir / "disk" / "s.gui";
+    const std::filesystem::path workspace = dir / "disk" / "w.rgs";
+    {
+        std::ofstream(gui, std::ios::binary) << "old=1\r\n";
+        std::ofstream(workspace, std::ios::binary) << "x\r\n";
+    }
+    ASSERT_TRUE(disk.Fill());
+    CParamsMap map;
+    // More than the free room left in a file's last block.
+    for (int i = 0; i < 1000; ++i)
+        map.Set("key" + std::to_string(i), "value" + std::to_string(i));
+    struct Row {
+        const char* name;
+        std::filesystem::path file;
+        bool append;
+        std::string before;
+    } rows[] = {{"replace", gui, false, "old=1\r\n"}, {"append", workspace, true, "x\r\n"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LogCapture log;
+        EXPECT_FALSE(map.Save(row.file, row.append, row.append ? "-- " : nullptr));
+        std::ifstream in(row.file, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), row.before);
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_NE(log.lines[0].find(row.file.string()), std::string::npos) << log.lines[0];
+        EXPECT_NE(log.lines[0].find(std::strerror(ENOSPC)), std::string::npos) << log.lines[0];
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "disk"), {}), 3)
+        << "no temporary file is left behind";
 }

@@ -157,7 +157,8 @@ TEST(MessageBox, HookAnswersAndSeesTheRequest)
 }
 
 // Example failure: the real box returns Qt's button codes instead of the classic ids, or a box
-// closed with Esc answers something the caller does not expect.
+// closed with Esc (or left unanswered as the program ends) answers something the caller does
+// not expect, a Yes among them.
 TEST(MessageBox, RealBoxAnswersClassicIds)
 {
     struct Row {
@@ -168,6 +169,8 @@ TEST(MessageBox, RealBoxAnswersClassicIds)
     };
     const Row rows[] = {
         {wnd::MB_YESNO | wnd::MB_ICONQUESTION, QMessageBox::No, wnd::IDNO, "yes/no, No"},
+        // Left without a click, as a SIGTERM leaves it: "Save to Factory Space?" must not be a Yes.
+        {wnd::MB_YESNO | wnd::MB_ICONQUESTION, QMessageBox::NoButton, wnd::IDNO, "yes/no, left"},
         {wnd::MB_YESNOCANCEL, QMessageBox::Yes, wnd::IDYES, "yes/no/cancel, Yes"},
         {wnd::MB_OKCANCEL, QMessageBox::NoButton, wnd::IDCANCEL, "ok/cancel, Esc"},
         {wnd::MB_OK, QMessageBox::NoButton, wnd::IDOK, "ok, Esc"},

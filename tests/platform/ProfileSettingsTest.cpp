@@ -1,8 +1,13 @@
 #include "platform/ProfileSettings.h"
 
+#include "support/FullDisk.h"
 #include "support/TempDir.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -358,4 +363,79 @@ TEST_F(ProfileSettingsTest, WritesThatWouldNotReadBackAreRefused)
     EXPECT_EQ(dir.Read("Corvel.ini"), "[LastConfig]\nDebugMode=0\n");
     EXPECT_TRUE(settings.WriteProfileString("LastConfig", "RunApp", "/opt/run me"));
     EXPECT_EQ(settings.GetProfileString("LastConfig", "RunApp", ""), "/opt/run me");
+}
+
+// Example failure: a write that cannot land (a full disk, a data folder that is not writable)
+// leaves a settings file empty or cut, leaves its temporary copy behind, or goes unreported.
+TEST(ProfileSettingsFaults, AWriteThatCannotLandLeavesTheFileAndIsReported)
+{
+    const std::string stored = "[Other]\nKeep=7\n[LastConfig]\nPollingTime=500\n";
+    // A value longer than the free room left in the file's last block.
+    const std::string longValue(8192, 'v');
+    auto writeOnce = [&](const std::filesystem::path& file) {
+        std::vector<std::string> reports;
+        ProfileSettings::SetProblemReporter([&](const std::string& text) { reports.push_back(text); });
+        ProfileSettings settings(file);
+        std::string out = settings.GetProfileString("LastConfig", "PollingTime", "2000");
+        out += std::string("|") + (settings.WriteProfileString("LastConfig", "Path", longValue) ? "w" : "-");
+        out += "|" + std::to_string(reports.size());
+        if (!reports.empty())
+            out += "|" + reports.front();
+        ProfileSettings::SetProblemReporter(nullptr);
+        return out;
+    };
+    auto filesIn = [](const std::filesystem::path& folder) {
+        return std::distance(std::filesystem::directory_iterator(folder), {});
+    };
+    {
+        SCOPED_TRACE("full disk");
+        TempDir dir;
+        corvel::test::FullDisk disk(dir / "disk", 256 * 1024);
+        if (disk.Mounted()) {
+            const std::filesystem::path file = dir / "disk" / "Corvel.ini";
+            std::ofstream(file, std::ios::binary) << stored;
+            ASSERT_TRUE(disk.Fill());
+            const std::string result = writeOnce(file);
+            EXPECT_EQ(result.rfind("500|-|1|", 0), 0u) << result;
+            EXPECT_NE(result.find(std::strerror(ENOSPC)), std::string::npos) << result;
+            EXPECT_EQ(dir.Read("disk/Corvel.ini"), stored);
+            EXPECT_EQ(filesIn(dir / "disk"), 2) << "no temporary copy is left behind";
+        }
+    }
+    {
+        SCOPED_TRACE("data folder not writable");
+        TempDir dir;
+        dir.Write("Corvel.ini", stored);
+        ::chmod(dir.Path().c_str(), 0555);
+        const std::string result = RunUnprivileged(dir.Path(), [&] { return writeOnce(dir / "Corvel.ini"); });
+        ::chmod(dir.Path().c_str(), 0755);
+        EXPECT_EQ(result.rfind("500|-|1|", 0), 0u) << result;
+        EXPECT_EQ(dir.Read("Corvel.ini"), stored);
+        EXPECT_EQ(filesIn(dir.Path()), 1);
+    }
+}
+
+// Example failure: a settings file cut in the middle of a line (a disk that filled while
+// another program wrote it) loses more than the cut line at the next write.
+TEST(ProfileSettingsFaults, ACutFileKeepsEveryWholeLineThroughAWrite)
+{
+    const std::string whole = "[Other]\nKeep=7\n[LastConfig]\nPollingTime=500\nRunApp=/opt/tool\n";
+    TempDir dir;
+    const std::filesystem::path file = dir / "Corvel.ini";
+    // Every cut: inside a section name, a key, after "=", inside a value, before a line end.
+    for (std::size_t cut = 1; cut < whole.size(); ++cut) {
+        SCOPED_TRACE(whole.substr(0, cut));
+        dir.Write("Corvel.ini", whole.substr(0, cut));
+        ProfileSettings settings(file);
+        ASSERT_TRUE(settings.WriteProfileInt("LastConfig", "DebugMode", 1));
+        ProfileSettings reread(file);
+        const std::string kept = whole.substr(0, whole.rfind('\n', cut - 1) == std::string::npos ? 0 : whole.rfind('\n', cut - 1) + 1);
+        EXPECT_EQ(reread.GetProfileInt("LastConfig", "DebugMode", 0), 1);
+        if (kept.find("Keep=7\n") != std::string::npos)
+            EXPECT_EQ(reread.GetProfileInt("Other", "Keep", 0), 7);
+        if (kept.find("PollingTime=500\n") != std::string::npos)
+            EXPECT_EQ(reread.GetProfileInt("LastConfig", "PollingTime", 0), 500);
+        if (kept.find("RunApp=/opt/tool\n") != std::string::npos)
+            EXPECT_EQ(reread.GetProfileString("LastConfig", "RunApp", ""), "/opt/tool");
+    }
 }
