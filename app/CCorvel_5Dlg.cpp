@@ -240,8 +240,7 @@ void CCorvel_5Dlg::SetDefault()
 
     // The writes a panel's refresh makes (a value held within its limits, the lens initialised)
     // reach a camera that answers, at the first rebuild as at every later one.
-    if (m_Link.m_bLinkAlive)
-        m_Link.m_bOnline = 1;
+    m_Link.GoOnlineIfAlive();
     for (int i = 0; i < kPanelSlots; ++i) {
         CPanelSlot& slot = m_Slots[i];
         if (!slot.m_pPanel)
@@ -269,7 +268,7 @@ void CCorvel_5Dlg::SetDefault()
         bool ping = false;
         m_Link.GetParamBool("Ping", &ping);
         if (m_bConnected)
-            m_Link.m_bOnline = 1;
+            m_Link.GoOnline();
         m_bConnected = true;
         UpdateExposure();
         UpdateTemperature();
@@ -320,8 +319,7 @@ void CCorvel_5Dlg::SetDefault()
         StartTimers();
     }
     SetCameraLabel();
-    if (m_Link.m_bLinkAlive)
-        m_Link.m_bOnline = 1;
+    m_Link.GoOnlineIfAlive();
     CORVEL_LOG(OL_TRACE, 1, kSource, kSetDefault, L"End SetDefault.");
 }
 
@@ -476,7 +474,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     }
 
     m_Link.Close();
-    m_Link.m_bNotIdentified = 0;
+    m_Link.SetIdentified(true);
     if (m_pTerminal) {
         m_Link.m_bCheckErrorDisabled = m_pTerminal->m_nDisableErrorCheck == 1;
         m_pTerminal->UpdateData(false);
@@ -545,9 +543,9 @@ void CCorvel_5Dlg::ResetPollingTimers()
 template <typename Poll>
 void CCorvel_5Dlg::WithPollingEcho(Poll poll)
 {
-    m_Link.m_bEchoToTerminal = !m_pTerminal || m_pTerminal->m_nDisablePolling == 0;
+    m_Link.SetEchoToTerminal(!m_pTerminal || m_pTerminal->m_nDisablePolling == 0);
     poll();
-    m_Link.m_bEchoToTerminal = 1;
+    m_Link.SetEchoToTerminal(true);
 }
 
 void CCorvel_5Dlg::OnTimer(unsigned id)

@@ -370,7 +370,7 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
             continue;
         int ports = lastPort;
         std::uint32_t count = 0;
-        if (link.m_cl.clGetNumSerialPorts && link.m_cl.clGetNumSerialPorts(&count) == 0)
+        if (link.SerialPortCount(count) == 0)
             ports = std::min(ports, static_cast<int>(count));
         for (int i = 0; i < ports && (check >= 0 || check == clser::kErrPortInUse); ++i) {
             if (i > 0)

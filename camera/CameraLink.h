@@ -311,7 +311,29 @@ public:
     /// The local time the dump header shows (null: the system's).
     void SetLocalTimeSource(std::function<std::tm()> source) { m_localTime = std::move(source); }
 
-    // Camera identity and state.
+    // Camera identity and state. The windows change the state through these operations, so
+    // each invariant has one writer.
+
+    /// Takes the camera online when its link is alive, so the writes a panel's refresh makes
+    /// reach it.
+    void GoOnlineIfAlive()
+    {
+        if (m_bLinkAlive)
+            m_bOnline = 1;
+    }
+    /// Takes the camera online (a camera the main window had connected before).
+    void GoOnline() { m_bOnline = 1; }
+    /// Marks the camera identified or not; an unidentified camera's refused reads are reported.
+    void SetIdentified(bool identified) { m_bNotIdentified = identified ? 0 : 1; }
+    /// Whether frames and answers are echoed to the command terminal.
+    void SetEchoToTerminal(bool echo) { m_bEchoToTerminal = echo ? 1 : 0; }
+    /// The number of serial ports the loaded library reports: 0 and `count`, or -1 when the
+    /// library has no such entry or refuses the question.
+    int SerialPortCount(std::uint32_t& count) const
+    {
+        return m_cl.clGetNumSerialPorts && m_cl.clGetNumSerialPorts(&count) == 0 ? 0 : -1;
+    }
+
     std::string m_strModelName;
     std::string m_strSerialNumber;
     std::uint8_t m_bLinkAlive = 0;
