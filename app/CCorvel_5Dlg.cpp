@@ -1009,15 +1009,19 @@ void CCorvel_5Dlg::OnBootFrom(int space)
 
 void CCorvel_5Dlg::OnBpmDialog()
 {
-    // The editor holds the camera channel while it reads or writes the flash.
-    CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The editor holds the camera channel while it reads or writes the flash. Its large layouts
+    // are the 47M sensors'.
+    CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0,
+                   IsLargeSensor47M(m_Link.m_nConfigIndex));
     dialog.exec();
 }
 
 void CCorvel_5Dlg::OnDownloadTerminal()
 {
-    // The dialog holds the camera channel while it writes to the flash.
-    CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The dialog holds the camera channel while it writes to the flash. It has its own, wider
+    // rule of large sensors.
+    CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0,
+                                IsLargeSensorForDownload(m_Link.m_nConfigIndex));
     dialog.exec();
 }
 
