@@ -581,7 +581,7 @@ TEST_F(MainWindowCommandsTest, BootFromMovesTheMarkOnlyWhenTheCameraTookIt)
     for (int n = 0; n <= 4; ++n)
         EXPECT_EQ(w.Menu().IsChecked(cmd::kBootFromIds[n]), n == 3) << n;
 
-    w.m_Link.m_bOnline = 0;
+    w.m_Link.GoOffline();
     emu.ClearFrames();
     ASSERT_TRUE(Trigger(cmd::kBootFromIds[1]));
     EXPECT_TRUE(emu.Frames().empty());
@@ -654,7 +654,7 @@ TEST_F(MainWindowCommandsTest, CameraSpaceFaultsStrandNothingAndTell)
 
     // User space #2: its save is lost on the line, its file stays as it was.
     boxes.clear();
-    w.m_Link.m_bOnline = 1;  // the camera answered the leave line
+    w.m_Link.GoOnline();  // the camera answered the leave line
     w.m_Link.m_GuiSettings.Set("now", "2");
     emu.ScriptFault(0x6068, {emu::FaultKind::Silence});
     ASSERT_TRUE(Trigger(cmd::kSaveToUser1 + 1));
@@ -667,7 +667,7 @@ TEST_F(MainWindowCommandsTest, CameraSpaceFaultsStrandNothingAndTell)
     int rebuilds = 0;
     w.m_onRebuildStarted = [&] { ++rebuilds; };
     boxes.clear();
-    w.m_Link.m_bOnline = 1;
+    w.m_Link.GoOnline();
     const CParamsMap::Entries before = w.m_Link.m_GuiSettings.Items();
     emu.ScriptFault(0x6064, {emu::FaultKind::Silence});
     ASSERT_TRUE(Trigger(cmd::kLoadFromIds[4]));

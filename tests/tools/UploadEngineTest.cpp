@@ -226,7 +226,7 @@ TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
         EXPECT_EQ(engine->Log().find("Lost connection"), std::string::npos);
         EXPECT_NE(WritePages().find("sector=6, page=3 - write failed\n"), std::string::npos);
         EXPECT_FALSE(emu.SupervisorMode());
-        link->m_bOnline = 1;
+        link->GoOnline();
     }
 }
 
