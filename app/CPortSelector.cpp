@@ -8,6 +8,7 @@
 #include "camera/ISettings.h"
 #include "camera/clser.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
@@ -222,10 +223,8 @@ bool CPortSelector::Listed(const std::string& camera, int configIndex)
 {
     if (camera.empty() || camera == "none" || camera == "PortInUse")
         return true;
-    switch (configIndex) {
-    case 4: case 5: case 7: case 8: case 9: case 10: case 11: return true;
-    default: return false;
-    }
+    // Only cameras whose configuration has a built-in register map can be configured.
+    return ConfigurationRowIndex(configIndex) == configIndex && ConfigurationRowFor(configIndex).builtinMapId != 0;
 }
 
 void CPortSelector::AddRow(Row row)
