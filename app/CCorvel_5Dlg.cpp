@@ -89,7 +89,10 @@ std::string ProgramFileName(const std::string& path)
 }  // namespace
 
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
-    : QWidget(parent, Qt::Window), m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_Link(settings)
+    : QWidget(parent, Qt::Window),
+      m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)),
+      m_Link(settings),
+      m_mapFolder(platform::ExecutableFolder())
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
     // The holder may change on a script's worker thread: the windows follow on this one.
@@ -184,7 +187,7 @@ void CCorvel_5Dlg::SetDefault()
 
     const int row = ConfigurationRowIndex(m_Link.m_nConfigIndex);
     CMapLoadReporter reporter;
-    m_pXmlDoc = LoadRegisterMapForRow(row, platform::ExecutableFolder(), &reporter);
+    m_pXmlDoc = LoadRegisterMapForRow(row, m_mapFolder, &reporter);
     m_bUnconfigured = !m_pXmlDoc;
     if (!m_pXmlDoc) {
         // Without its register map the camera cannot be read: nothing polls, no value shows,

@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -219,6 +220,9 @@ public:
     bool m_bShowTerminal = false;
     /// Called at the start of every rebuild that passed the re-entry guard (tests).
     std::function<void()> m_onRebuildStarted;
+    /// Where a camera's own register map file ("CamDef.<map>.xml") is looked for: the program's
+    /// folder (tests use another).
+    std::filesystem::path m_mapFolder;
 
     // ILinkHost
     int LoggingLevel() const override { return m_nLogging; }
