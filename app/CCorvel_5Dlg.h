@@ -161,6 +161,9 @@ public:
     void SetDefault();
     /// Runs the selector until a port is chosen (0) or it is cancelled (-1).
     int SelectPort(IPortSelector* selector);
+    /// Takes the space the camera boots from ("BootFrom") for the Boot From mark: true when it
+    /// was read, else the mark is the factory space.
+    bool ReadBootSpace();
     /// The polling timers' handler (9991 temperature, 9992 exposure, 9993 frame time and reconnect).
     void OnTimer(unsigned id);
     bool UpdateTemperature();

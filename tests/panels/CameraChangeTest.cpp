@@ -3,6 +3,7 @@
 // camera's exposure bounds and values, never the camera's before.
 #include "PanelFixture.h"
 
+#include "app/CAboutDlg.h"
 #include "app/MainMenu.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/CDrawButton.h"
@@ -233,6 +234,73 @@ TEST_F(CameraChangeTest, ExposureBoundsAreTheNewCamerasWhateverCameraWasBefore)
         }
         // Nothing was held to another camera's bounds and written.
         EXPECT_EQ(WritesTo({"ExposureDur", "AECLimitMin", "AECLimitMax"}), std::vector<std::string>{});
+        window.reset();
+    }
+}
+
+// Example failure: a camera met after another keeps marks of the one before: its power-protection
+// warning stays open over a camera without its register map (nothing polls it there), the baud
+// rate the camera before reported stays ticked, and a camera that comes back in place of a lost
+// one shows the Boot From space of the camera before.
+TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBefore)
+{
+    const int missing = ConfigurationWithoutItsMap();
+    if (missing < 0)
+        GTEST_SKIP() << "every configuration has its built-in map";
+    constexpr int kFirstBoot = 2;
+    constexpr int kNextBoot = 1;
+    constexpr int kBaud115200 = 4;
+    struct Case {
+        const char* name;
+        bool nextHasMap;
+        bool replacedWhileAway;  ///< else Switch Port
+    } cases[] = {
+        {"Switch Port to a camera without its map", false, false},
+        {"a camera without its map comes back in place of the one lost", false, true},
+        {"a camera with its map comes back in place of the one lost", true, true},
+        {"Switch Port to a camera with its map", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.LoadRegisters(CameraOf(kMap170, 4, {{"ESDEventProtection", 1}, {"BootFrom", kFirstBoot}, {"BaudRate", kBaud115200}}));
+        CCorvel_5Dlg& w = MakeWindow();
+        ScriptedSelector selector;
+        selector.choices.assign(2, PortChoice{CLSER_EMU_PATH, 0, 115200, true});
+        ASSERT_EQ(w.OnInitDialog(&selector), 0);
+        w.show();
+        w.OnTimer(CCorvel_5Dlg::TIMER_TEMPERATURE);
+        ASSERT_NE(w.WarningDialog(), nullptr);
+        ASSERT_TRUE(w.WarningDialog()->isVisible());
+        ASSERT_TRUE(w.Menu().IsChecked(cmd::kBootFromIds[kFirstBoot]));
+        ASSERT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + kBaud115200));
+
+        const int config = c.nextHasMap ? 10 : missing;
+        const emu::RegisterImage next =
+            CameraOf(c.nextHasMap ? kMap172 : kMap170, config, {{"ESDEventProtection", 0}, {"BootFrom", kNextBoot}});
+        if (c.replacedWhileAway) {
+            emu.UnplugPort(0);
+            w.OnTimer(CCorvel_5Dlg::TIMER_EXPOSURE);
+            ASSERT_FALSE(w.m_bConnected);
+            emu.LoadRegisters(next);
+            emu.ReplugPort(0);
+            for (int tick = 0; tick < 6 && !w.m_bConnected; ++tick)
+                w.OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+            ASSERT_TRUE(w.m_bConnected);
+        } else {
+            emu.LoadRegisters(next);
+            Trigger(cmd::kSwitchPort);
+        }
+        ASSERT_EQ(w.m_Link.m_nConfigIndex, config);
+        ASSERT_EQ(w.m_Link.ConfigurationLost(), !c.nextHasMap);
+
+        EXPECT_FALSE(w.WarningDialog()->isVisible());
+        for (int space = 0; space < 5; ++space) {
+            EXPECT_EQ(w.Menu().IsChecked(cmd::kBootFromIds[space]), space == kNextBoot) << "Boot From " << space;
+        }
+        // Without its map the camera's rate cannot be read: none is ticked.
+        for (int i = 0; i < cmd::kBaudItems; ++i) {
+            EXPECT_EQ(w.Menu().IsChecked(cmd::kBaud9600 + i), c.nextHasMap && i == kBaud115200) << "baud item " << i;
+        }
         window.reset();
     }
 }
