@@ -216,7 +216,7 @@ void CCorvel_5Dlg::SetDefault()
 
     m_Link.SetMainWindow(this);
     if (m_pTerminal) {
-        m_Link.m_bCheckErrorDisabled = m_pTerminal->m_nDisableErrorCheck == 1;
+        m_Link.SetCheckErrorDisabled(m_pTerminal->m_nDisableErrorCheck == 1);
     } else {
         m_pTerminal = std::make_unique<CTerminal>(this, &m_Link);
         m_pTerminal->Create(IDD_TERMINAL, nullptr);
@@ -485,7 +485,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     m_Link.Close();
     m_Link.SetIdentified(true);
     if (m_pTerminal) {
-        m_Link.m_bCheckErrorDisabled = m_pTerminal->m_nDisableErrorCheck == 1;
+        m_Link.SetCheckErrorDisabled(m_pTerminal->m_nDisableErrorCheck == 1);
         m_pTerminal->UpdateData(false);
         m_pTerminal->OnBnClickedBtClear();
     }
@@ -493,7 +493,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     if (choice.isLibrary)
         m_Link.CheckPort(static_cast<std::uint32_t>(choice.portIndex));
     else
-        m_Link.m_nPortIndex = choice.portIndex;
+        m_Link.SetPortIndex(choice.portIndex);
     m_Link.ReadCameraInfo();
     SetCameraLabel();
     m_bConnected = m_Link.m_bLinkAlive != 0;
@@ -1026,15 +1026,19 @@ void CCorvel_5Dlg::OnBootFrom(int space)
 
 void CCorvel_5Dlg::OnBpmDialog()
 {
-    // The editor holds the camera channel while it reads or writes the flash.
-    CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The editor holds the camera channel while it reads or writes the flash. Its large layouts
+    // are the 47M sensors'.
+    CDlgDPM dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0,
+                   IsLargeSensor47M(m_Link.m_nConfigIndex));
     dialog.exec();
 }
 
 void CCorvel_5Dlg::OnDownloadTerminal()
 {
-    // The dialog holds the camera channel while it writes to the flash.
-    CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0);
+    // The dialog holds the camera channel while it writes to the flash. It has its own, wider
+    // rule of large sensors.
+    CDlgDownloadTerminal dialog(this, &m_Link, lastconfig::Read(lastconfig::kGuruMode) != 0,
+                                IsLargeSensorForDownload(m_Link.m_nConfigIndex));
     dialog.exec();
 }
 

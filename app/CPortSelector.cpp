@@ -8,6 +8,7 @@
 #include "camera/ISettings.h"
 #include "camera/clser.h"
 #include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
@@ -222,10 +223,8 @@ bool CPortSelector::Listed(const std::string& camera, int configIndex)
 {
     if (camera.empty() || camera == "none" || camera == "PortInUse")
         return true;
-    switch (configIndex) {
-    case 4: case 5: case 7: case 8: case 9: case 10: case 11: return true;
-    default: return false;
-    }
+    // Only cameras whose configuration has a built-in register map can be configured.
+    return ConfigurationRowIndex(configIndex) == configIndex && ConfigurationRowFor(configIndex).builtinMapId != 0;
 }
 
 void CPortSelector::AddRow(Row row)
@@ -312,7 +311,7 @@ CPortSelector::ScanResult CPortSelector::Scan()
     link.SetClock(m_pClock);
     if (m_pOwner) {
         if (CTerminal* terminal = m_pOwner->TerminalWindow())
-            link.m_bCheckErrorDisabled = terminal->m_nDisableErrorCheck == 1;
+            link.SetCheckErrorDisabled(terminal->m_nDisableErrorCheck == 1);
         link.SetMainWindow(m_pOwner);
         link.SetDataFolder(m_pOwner->m_Link.DataFolder());
     }
@@ -359,7 +358,7 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
     for (const std::string& path : SerialLibraries(LibraryFolders(scanSystem ? m_systemFolder : std::filesystem::path()))) {
         const std::string file = std::filesystem::path(path).filename().string();
         link.Close();
-        link.m_nPortIndex = -1;
+        link.SetPortIndex(-1);
         const int opened = link.Init(path);
         if (opened < 0) {
             AddRow({Printf("%d", opened), file, "Error", kErrorRow, -1, path});
@@ -378,7 +377,7 @@ CPortSelector::ScanResult CPortSelector::ProbePorts(CCameraLink& link)
             if (check < 0 && check != clser::kErrPortInUse)
                 break;
             Row row{Printf("%02d", i), file, "", i, -1, path};
-            link.m_nPortIndex = i;
+            link.SetPortIndex(i);
             if (check == clser::kErrPortInUse && current && HoldsLibraryPort(*current, path, i)) {
                 addCurrent(std::move(row));
                 continue;

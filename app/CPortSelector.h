@@ -90,6 +90,10 @@ public:
     /// The system folder that "Scan System32 Folder" adds (tests point it elsewhere).
     std::filesystem::path m_systemFolder;
 
+    /// Whether a probed port's row is added: always without a camera ("", "none", "PortInUse"),
+    /// otherwise only when the camera's configuration has a built-in register map.
+    static bool Listed(const std::string& camera, int configIndex);
+
 private:
     enum class ScanResult { Listed, NoRegisterMap, Refused };
     ScanResult Scan();
@@ -98,7 +102,6 @@ private:
     void AddRow(Row row);
     /// Columns as wide as their texts within their bounds; the list keeps room for all three.
     void FitColumns();
-    static bool Listed(const std::string& camera, int configIndex);
 
     CCorvel_5Dlg* m_pOwner;
     ISettings* m_pSettings;

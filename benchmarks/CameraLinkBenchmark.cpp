@@ -47,10 +47,10 @@ struct Bench {
                                         corvel::test::MakeLink(0x600C, 0xFFFFFFFF, 0, "ping", "CAMERA/LOCALSPACE/Ping"));
         corvel::test::DefineLinkedParam(link, "Gain", OrvParam_Int,
                                         corvel::test::MakeLink(0x0200, 0xFFF, 4, "gain", "CAMERA/LOCALSPACE/Gain"));
-        link.m_nPortIndex = 0;
+        link.SetPortIndex(0);
         ready = link.Init(CLSER_EMU_PATH) == 0;
-        link.m_bOnline = 1;
-        link.m_bNotIdentified = 0;
+        link.GoOnline();
+        link.SetIdentified(true);
     }
 
     /// Bytes written and read by one call of `op`, from the channel's own transfer lines.

@@ -35,7 +35,7 @@ CCameraLink::CCameraLink(ISettings* settings)
     }
     m_nTimeout = Settings().GetInt(comm::kSection, comm::kTimeout, comm::kTimeoutDefault);
     m_nWriteReadByByte = Settings().GetInt(comm::kSection, comm::kWriteReadByByte, 0);
-    m_bCheckErrorDisabled = Settings().GetInt(comm::kSection, comm::kCheckErrorDisabled, 1) == 1 ? 1 : 0;
+    SetCheckErrorDisabled(Settings().GetInt(comm::kSection, comm::kCheckErrorDisabled, 1) == 1);
 }
 
 CCameraLink::~CCameraLink()

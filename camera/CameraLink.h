@@ -319,19 +319,38 @@ public:
     // Camera identity and state. The windows change the state through these operations, so
     // each invariant has one writer.
 
+    /// Whether the camera is online: integer writes are carried out.
+    bool IsOnline() const { return m_bOnline != 0; }
     /// Takes the camera online when its link is alive, so the writes a panel's refresh makes
     /// reach it.
     void GoOnlineIfAlive()
     {
         if (m_bLinkAlive)
-            m_bOnline = 1;
+            GoOnline();
     }
     /// Takes the camera online (a camera the main window had connected before).
     void GoOnline() { m_bOnline = 1; }
+    /// Takes the camera offline: integer writes are refused until it goes online again.
+    void GoOffline() { m_bOnline = 0; }
+    /// Takes the camera offline when its link is not alive (the last exchange failed).
+    void GoOfflineIfLost()
+    {
+        if (!m_bLinkAlive)
+            GoOffline();
+    }
+    /// One "Ping" read: the link is alive when the camera answered it, whatever the register
+    /// holds. True then.
+    bool AnswersPing();
     /// Marks the camera identified or not; an unidentified camera's refused reads are reported.
     void SetIdentified(bool identified) { m_bNotIdentified = identified ? 0 : 1; }
     /// Whether frames and answers are echoed to the command terminal.
     void SetEchoToTerminal(bool echo) { m_bEchoToTerminal = echo ? 1 : 0; }
+    /// Whether refusals are shown to the operator (the terminal's "Disable Error Checking").
+    void SetCheckErrorDisabled(bool disabled) { m_bCheckErrorDisabled = disabled ? 1 : 0; }
+    /// The serial-library port Init and Reopen open (-1: Init only loads the library).
+    void SetPortIndex(std::int32_t port) { m_nPortIndex = port; }
+    /// The panel whose operation is running, through which refusals are shown (null: none).
+    void SetErrorOwner(IErrorOwner* owner) { m_pErrorOwner = owner; }
     /// The number of serial ports the loaded library reports: 0 and `count`, or -1 when the
     /// library has no such entry or refuses the question.
     int SerialPortCount(std::uint32_t& count) const

@@ -236,7 +236,7 @@ int CCameraLink::InitLibrary(const std::string& name)
 
 int CCameraLink::Close()
 {
-    m_bOnline = 0;
+    GoOffline();
     if (LoggingLevel() > 1)
         camera::LinkLog(kClose, "Close CameraLink Port");
     m_strModelName.clear();
@@ -248,8 +248,8 @@ int CCameraLink::Close()
     std::lock_guard lock(ChannelMutex());
     if (lost && !m_hComPort && !m_bPortOpen) {
         if (m_hLibrary.IsLoaded()) {
-            m_nPortIndex = -1;
-            m_bNotIdentified = 1;
+            SetPortIndex(-1);
+            SetIdentified(false);
         }
         return 0;
     }
@@ -274,8 +274,8 @@ int CCameraLink::Close()
     m_bPortOpen = 0;
     if (LoggingLevel() > 1)
         camera::LinkLog(kClose, "CameraLink Port: <%s:%d> closed", m_strPortName.c_str(), m_nPortIndex);
-    m_nPortIndex = -1;
-    m_bNotIdentified = 1;
+    SetPortIndex(-1);
+    SetIdentified(false);
     return 0;
 }
 
@@ -289,7 +289,7 @@ int CCameraLink::CheckPort(std::uint32_t port)
         std::lock_guard lock(ChannelMutex());
         if (!m_cl.clSerialInit)
             return kClserNoInit;
-        m_nPortIndex = static_cast<std::int32_t>(port);
+        SetPortIndex(static_cast<std::int32_t>(port));
         result = m_cl.clSerialInit(port, &m_pInstance);
         if (LoggingLevel() > 0)
             camera::LinkLog(kCheckPort, "init port %d with ret = %d", static_cast<int>(port), result);

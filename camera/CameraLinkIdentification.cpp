@@ -44,8 +44,8 @@ constexpr char kVariantIds[4] = {'_', 'I', 'D', 'S'};
 /// every way out.
 struct EchoScope {
     CCameraLink& link;
-    explicit EchoScope(CCameraLink& l) : link(l) { link.m_bEchoToTerminal = link.LoggingLevel() > 0 ? 1 : 0; }
-    ~EchoScope() { link.m_bEchoToTerminal = 1; }
+    explicit EchoScope(CCameraLink& l) : link(l) { link.SetEchoToTerminal(link.LoggingLevel() > 0); }
+    ~EchoScope() { link.SetEchoToTerminal(true); }
 };
 
 /// Also marks the detection, so refused reads at a wrong rate are not reported.
@@ -133,13 +133,17 @@ bool CCameraLink::IsConnected(bool force)
 {
     if (!force)
         return m_bLinkAlive != 0;
-    // Any answer counts, whatever the register holds.
-    bool ping = false;
-    m_bLinkAlive = GetParamBool("Ping", &ping) == 0 ? 1 : 0;
-    if (m_bLinkAlive)
+    if (AnswersPing())
         return true;
     // A camera busy with its flash or just powered up answers a moment later.
     m_pClock->SleepFor(kConnectRetryWait);
+    return AnswersPing();
+}
+
+bool CCameraLink::AnswersPing()
+{
+    // Any answer counts, whatever the register holds.
+    bool ping = false;
     m_bLinkAlive = GetParamBool("Ping", &ping) == 0 ? 1 : 0;
     return m_bLinkAlive != 0;
 }
@@ -172,8 +176,7 @@ int CCameraLink::ReadCameraInfo()
     if (first == link_result::kReadReported)
         result = first;
     if (result == link_result::kReadReported) {
-        if (!m_bLinkAlive)
-            m_bOnline = 0;
+        GoOfflineIfLost();
         return result;
     }
 
@@ -188,7 +191,7 @@ int CCameraLink::ReadCameraInfo()
         // must not be loaded for this one, nor saved under its name.
         m_strSerialNumber.clear();
     }
-    m_bNotIdentified = 0;
+    SetIdentified(true);
 
     const std::string_view modelName = m_strModelName;
     const std::string_view sensorCode = modelName.size() > 5 ? modelName.substr(5, 3) : std::string_view();
@@ -219,8 +222,7 @@ int CCameraLink::ReadCameraInfo()
     if (sensorCode == "192" && modelName.size() > 1 && Contains(modelName.substr(1), "S192"))
         std::memcpy(m_nVariantTag, kVariantIds, sizeof m_nVariantTag);
 
-    if (!m_bLinkAlive)
-        m_bOnline = 0;
+    GoOfflineIfLost();
     return 0;
 }
 

@@ -146,8 +146,7 @@ int CCameraLink::Exchange(const std::uint8_t* frame, std::uint32_t* length, Answ
         }
     }
     *length = received;
-    if (!m_bLinkAlive)
-        m_bOnline = 0;
+    GoOfflineIfLost();
     return result;
 }
 
@@ -230,7 +229,7 @@ bool CCameraLink::RunErrorDialog(const std::string& text, std::uint8_t status, b
     if (disabled) {
         if (ITerminalSink* terminal = m_pMainWindow ? m_pMainWindow->Terminal() : nullptr)
             terminal->SetErrorCheckingDisabled(refreshTerminal);
-        m_bCheckErrorDisabled = 1;
+        SetCheckErrorDisabled(true);
     }
     m_nLastStatus = status;
     {
@@ -241,8 +240,7 @@ bool CCameraLink::RunErrorDialog(const std::string& text, std::uint8_t status, b
         ReadCameraInfo();
         m_bReportingError = saved;
     }
-    if (m_bLinkAlive)
-        m_bOnline = 1;
+    GoOnlineIfAlive();
     m_nLastStatus = status;
     return !disabled;
 }

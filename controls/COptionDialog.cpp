@@ -312,9 +312,7 @@ bool COptionDialog::CheckConnection()
 {
     if (!m_pStorage)
         return false;
-    bool ping = false;
-    m_pStorage->m_bLinkAlive = m_pStorage->GetParamBool("Ping", &ping) == 0 ? 1 : 0;
-    return m_pStorage->m_bLinkAlive != 0;
+    return m_pStorage->AnswersPing();
 }
 
 bool COptionDialog::IsParamDefined(const char* name, _OrvStParam* out) const
@@ -355,7 +353,7 @@ int COptionDialog::SetCameraParamInt(const char* name, std::int64_t value)
 {
     if (!m_pStorage || !name)
         return -1;
-    if (m_pStorage->m_bOnline)
+    if (m_pStorage->IsOnline())
         m_bOfflineTold = false;
     const int result = m_pStorage->SetParamIntIfOnline(name, value, true, false);
     if (!Written(result))
@@ -407,7 +405,7 @@ void COptionDialog::ShowCameraValues()
 void COptionDialog::SetLinkErrorOwner(COptionDialog* owner)
 {
     if (m_pStorage)
-        m_pStorage->m_pErrorOwner = owner;
+        m_pStorage->SetErrorOwner(owner);
 }
 
 int COptionDialog::ShowMessageW(const std::string& text, const char* caption, unsigned flags)

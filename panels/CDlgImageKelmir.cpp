@@ -476,9 +476,9 @@ void CDlgImageKelmir::WriteBinning(const char* name, int value)
         return;
     busy = true;
     // The panel keeps listening: it hears its own binning change and resets the AOI from it.
-    m_pStorage->m_pErrorOwner = this;
+    m_pStorage->SetErrorOwner(this);
     SetCameraParamInt(name, value);
-    m_pStorage->m_pErrorOwner = nullptr;
+    m_pStorage->SetErrorOwner(nullptr);
     busy = false;
 }
 

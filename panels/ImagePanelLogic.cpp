@@ -1,5 +1,7 @@
 #include "panels/ImagePanelLogic.h"
 
+#include "catalogues/ConfigurationTable.h"
+
 #include <cctype>
 #include <cstdint>
 
@@ -25,7 +27,7 @@ int TapChoicesAllowed(int allowedTaps)
 
 bool DropsTwelveBitDepth(int configIndex, int allowedTaps)
 {
-    return allowedTaps == 16 && (configIndex == 5 || configIndex == 9 || configIndex == 11);
+    return allowedTaps == 16 && IsLargeSensor47M(configIndex);
 }
 
 namespace {

@@ -19,7 +19,7 @@ int BinningRadioIndex(int value);
 /// count (1 tap → 1 item, 2 → 2, 4 → 3, 8 → 4, 16 → 5), at least 1 (also for 0 or less).
 int TapChoicesAllowed(int allowedTaps);
 
-/// True for the large-sensor configurations (5, 9, 11) running 16 taps: the camera then
+/// True for the 47M sensors (IsLargeSensor47M) running 16 taps: the camera then
 /// cannot send 12-bit pixels and the panel drops that bit-depth choice.
 bool DropsTwelveBitDepth(int configIndex, int allowedTaps);
 

@@ -60,10 +60,10 @@ QString SuffixOf(int code)
 
 }  // namespace
 
-CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
+CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, bool largeSensor, platform::IClock* clock)
     : QDialog(parent),
       m_pLink(link),
-      m_engine(*link, dpm::IsLargeSensorConfig(link->m_nConfigIndex), clock),
+      m_engine(*link, largeSensor, clock),
       m_largeSensor(m_engine.LargeSensor())
 {
     setWindowTitle("Bad Pixel Map");

@@ -41,9 +41,11 @@ public:
     static constexpr int ID_BPM_DIALOG = 32774;
 
     /// `link` is the main window's camera link (borrowed, it outlives the dialog); `guruMode`
-    /// offers every space, otherwise only the two BPM spaces; `clock` (null: the real one)
-    /// paces the erase polls. The first space is read as soon as the event loop runs.
-    CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock = nullptr);
+    /// offers every space, otherwise only the two BPM spaces; `largeSensor` (the opener's fact of
+    /// the camera's configuration) picks 14-bit columns, bottom-up lists and the longer flat-field
+    /// tables; `clock` (null: the real one) paces the erase polls. The first space is read as soon
+    /// as the event loop runs.
+    CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, bool largeSensor, platform::IClock* clock = nullptr);
     ~CDlgDPM() override;
 
     /// Called with true when flash work starts and false when it ends (the main window's

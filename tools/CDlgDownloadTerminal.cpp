@@ -57,12 +57,12 @@ QString FilterOf(int type)
 
 }  // namespace
 
-CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock)
-    : QDialog(parent), m_pLink(link), m_engine(*link, clock)
+CDlgDownloadTerminal::CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, bool largeSensor,
+                                           platform::IClock* clock)
+    : QDialog(parent), m_pLink(link), m_engine(*link, clock), m_largeSensor(largeSensor)
 {
     setWindowTitle("Download Terminal");
     setModal(true);
-    m_largeSensor = download::IsLargeSensorConfig(link->m_nConfigIndex);
     m_engine.SetTraceSink([](const char* op, const std::string& text) {
         const std::string function = std::string("CDlgDownloadTerminal::") + op;
         CORVEL_LOG(OL_TRACE, 0, L"DlgDownloadTerminal", function.c_str(), L"%s", text.c_str());

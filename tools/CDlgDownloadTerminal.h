@@ -39,8 +39,11 @@ public:
     static constexpr int ID_DOWNLOAD_TERMINAL = 32797;
 
     /// `link` is the main window's camera link (borrowed); `guruMode` offers the factory spaces
-    /// and the AFE table; `clock` (null: the real one) paces the erase polls.
-    CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, platform::IClock* clock = nullptr);
+    /// and the AFE table; `largeSensor` (the opener's fact of the camera's configuration) picks
+    /// the large flat-field and defect-table layouts; `clock` (null: the real one) paces the
+    /// erase polls.
+    CDlgDownloadTerminal(QWidget* parent, CCameraLink* link, bool guruMode, bool largeSensor,
+                         platform::IClock* clock = nullptr);
     ~CDlgDownloadTerminal() override;
 
     /// Called with true when a run starts and false when it ends (the main window's polls stay
@@ -50,7 +53,7 @@ public:
     /// Where "write_pages.txt" goes (default: the current folder).
     void SetWritePagesFile(const std::string& file) { m_engine.SetWritePagesFile(file); }
     const download::UploadEngine& Engine() const { return m_engine; }
-    /// The camera counts as a large sensor here (set when the dialog opens).
+    /// The layout the dialog was opened with.
     bool LargeSensor() const { return m_largeSensor; }
 
     void OnBnClickedBtLoad();
@@ -79,7 +82,7 @@ private:
 
     CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is written
     download::UploadEngine m_engine;
-    bool m_largeSensor = false;
+    bool m_largeSensor;
     bool m_loading = false;
     bool m_paused = false;        ///< the close question is open: no tick runs
     bool m_closeWhenIdle = false; ///< the operator chose to close; the stop is still writing back

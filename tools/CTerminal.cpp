@@ -290,7 +290,7 @@ void CTerminal::OnBnClickedDisableErrorCheck()
 {
     UpdateData(true);
     if (link_)
-        link_->m_bCheckErrorDisabled = m_nDisableErrorCheck == 1 ? 1 : 0;
+        link_->SetCheckErrorDisabled(m_nDisableErrorCheck == 1);
     WriteSetting(comm::kSection, comm::kCheckErrorDisabled, m_nDisableErrorCheck);
 }
 

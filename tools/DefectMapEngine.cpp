@@ -45,8 +45,6 @@ std::string Number(long long value) { return camera::FormatText("%lld", value); 
 
 }  // namespace
 
-bool IsLargeSensorConfig(int configIndex) { return configIndex == 5 || configIndex == 9 || configIndex == 11; }
-
 std::optional<SpaceInfo> SpaceOf(int code, bool largeSensor)
 {
     if (code < 0 || code >= kSpaceCount)

@@ -41,11 +41,6 @@ struct SpaceInfo {
     int bottomUpPage;   ///< -1: the space has no bottom-up list
 };
 
-/// Configurations the editor counts as large sensors (5, 9 and 11; the download terminal counts
-/// more): their defect words carry 14-bit columns and bottom-up lists, their flat-field tables
-/// are longer.
-bool IsLargeSensorConfig(int configIndex);
-
 /// The space of a code on a sensor of that size (a large sensor's flat-field tables are
 /// longer); nullopt out of range.
 std::optional<SpaceInfo> SpaceOf(int code, bool largeSensor);

@@ -25,8 +25,6 @@ std::string Format(const char* format, ...)
 
 }  // namespace
 
-bool IsLargeSensorConfig(int configIndex) { return configIndex == 5 || configIndex >= 9; }
-
 UploadEngine::UploadEngine(CCameraLink& link, platform::IClock* clock) : m_link(link), m_flash(link, clock) {}
 
 int UploadEngine::TimerId() const

@@ -32,10 +32,6 @@ inline constexpr int kTickAfterReadMs = 50;
 /// again this often.
 inline constexpr int kRetryMs = 1000;
 
-/// Configurations the download terminal counts as large sensors (5, and 9 onwards): their
-/// flat-field tables take 192 pages, their defect tables a bottom-up list and 14-bit columns.
-bool IsLargeSensorConfig(int configIndex);
-
 /// WritingBack: a stop after the erase programs the half read back to be kept, then ends.
 enum class UploadState { Idle, Reading, Erasing, Writing, WritingBack, Replaying };
 

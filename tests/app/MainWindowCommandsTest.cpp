@@ -12,6 +12,7 @@
 #include "controls/WindowPos.h"
 #include "emulator/PtyPeer.h"
 #include "platform/Paths.h"
+#include "support/LargeSensorCases.h"
 #include "support/TempDir.h"
 #include "tools/CDlgDPM.h"
 #include "tools/CDlgDownloadTerminal.h"
@@ -34,6 +35,7 @@
 #include <clocale>
 #include <functional>
 #include <map>
+#include <optional>
 #include <fstream>
 #include <sstream>
 
@@ -231,6 +233,49 @@ TEST_F(MainWindowCommandsTest, BpmDialogOpensFromTheMenuAndThePollsPauseWhileItR
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(pausedWhileBusy);
     EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
+}
+
+// Example failure: the main window opens the download terminal with the editor's rule or the
+// editor with the terminal's, so a configuration-10 camera gets the small flat-field layout in
+// the terminal or 14-bit defect columns in the editor.
+TEST_F(MainWindowCommandsTest, FlashToolsOpenWithTheirOwnLargeSensorRule)
+{
+    const std::map<int, int> maps = {{4, kMap170}, {5, kMap174}, {8, kMap171}, {9, kMap175}, {10, kMap172}, {11, kMap176}};
+    for (const LargeSensorCase& c : kLargeSensorCases) {
+        const auto map = maps.find(c.config);
+        if (map == maps.end())
+            continue;  // no built-in map to start such a camera from
+        SCOPED_TRACE(c.config);
+        emu.LoadRegisters(emu::CameraRegistersFor(*BuiltinMap(map->second), c.config));
+        CCorvel_5Dlg& w = Connected();
+        ASSERT_EQ(w.m_Link.m_nConfigIndex, c.config);
+
+        std::optional<bool> terminal, editor;
+        QTimer poll;
+        int attempts = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = dynamic_cast<CDlgDownloadTerminal*>(modal)) {
+                terminal = dialog->LargeSensor();
+                QTest::mouseClick(qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDownloadTerminal::IDC_BT_CANCEL)),
+                                  Qt::LeftButton);
+            } else if (auto* dialog = dynamic_cast<CDlgDPM*>(modal)) {
+                editor = dialog->Engine().LargeSensor();
+                // Close stops the first read.
+                QTest::mouseClick(qobject_cast<QPushButton*>(wnd::GetDlgItem(dialog, CDlgDPM::IDC_CLOSE)),
+                                  Qt::LeftButton);
+            } else if (modal && ++attempts > 3000) {
+                modal->close();
+            }
+        });
+        poll.start(5);
+        ASSERT_TRUE(Trigger(cmd::kDownloadTerminal));
+        ASSERT_TRUE(Trigger(cmd::kBpmDialog));
+        poll.stop();
+        EXPECT_EQ(terminal, std::optional<bool>(c.terminal));
+        EXPECT_EQ(editor, std::optional<bool>(c.editor));
+        window.reset();
+    }
 }
 
 // Example failure: the saved workspace misses registers, a loaded file does not reach the
@@ -536,7 +581,7 @@ TEST_F(MainWindowCommandsTest, BootFromMovesTheMarkOnlyWhenTheCameraTookIt)
     for (int n = 0; n <= 4; ++n)
         EXPECT_EQ(w.Menu().IsChecked(cmd::kBootFromIds[n]), n == 3) << n;
 
-    w.m_Link.m_bOnline = 0;
+    w.m_Link.GoOffline();
     emu.ClearFrames();
     ASSERT_TRUE(Trigger(cmd::kBootFromIds[1]));
     EXPECT_TRUE(emu.Frames().empty());
@@ -609,7 +654,7 @@ TEST_F(MainWindowCommandsTest, CameraSpaceFaultsStrandNothingAndTell)
 
     // User space #2: its save is lost on the line, its file stays as it was.
     boxes.clear();
-    w.m_Link.m_bOnline = 1;  // the camera answered the leave line
+    w.m_Link.GoOnline();  // the camera answered the leave line
     w.m_Link.m_GuiSettings.Set("now", "2");
     emu.ScriptFault(0x6068, {emu::FaultKind::Silence});
     ASSERT_TRUE(Trigger(cmd::kSaveToUser1 + 1));
@@ -622,7 +667,7 @@ TEST_F(MainWindowCommandsTest, CameraSpaceFaultsStrandNothingAndTell)
     int rebuilds = 0;
     w.m_onRebuildStarted = [&] { ++rebuilds; };
     boxes.clear();
-    w.m_Link.m_bOnline = 1;
+    w.m_Link.GoOnline();
     const CParamsMap::Entries before = w.m_Link.m_GuiSettings.Items();
     emu.ScriptFault(0x6064, {emu::FaultKind::Silence});
     ASSERT_TRUE(Trigger(cmd::kLoadFromIds[4]));
@@ -761,8 +806,9 @@ TEST_F(MainWindowCommandsTest, ViewItemsToggleSlotsAndSaveOnlyWithACamera)
 TEST_F(MainWindowCommandsTest, SelectAllUntickedClosesTheOpenPanelsAsEachViewItemDoes)
 {
     CCorvel_5Dlg& w = Connected();
-    if (!w.m_bSelectAll)
+    if (!w.m_bSelectAll) {
         ASSERT_TRUE(Trigger(cmd::kSelectAll));
+    }
     ASSERT_TRUE(w.m_bSelectAll);
     for (int i : {0, 1}) {
         QTest::mouseClick(w.SlotButton(i), Qt::LeftButton);

@@ -89,10 +89,10 @@ protected:
     /// running the identification.
     void ConnectWithoutIdentification()
     {
-        window->m_Link.m_nPortIndex = 0;
+        window->m_Link.SetPortIndex(0);
         ASSERT_EQ(window->m_Link.Init(CLSER_EMU_PATH), 0);
-        window->m_Link.m_bOnline = 1;
-        window->m_Link.m_bNotIdentified = 0;
+        window->m_Link.GoOnline();
+        window->m_Link.SetIdentified(true);
         window->m_bConnected = true;
     }
 

@@ -42,6 +42,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -941,6 +942,19 @@ TEST_F(MainWindowTest, PortSelectorListsOnlyConfigurationsItCanLoad)
         EXPECT_EQ(cameras, c.cameras);
         // Without a camera found, the first row is still selected.
         EXPECT_EQ(selector.CurrentRow(), c.cameras.empty() ? -1 : 0);
+    }
+}
+
+// Example failure: a camera of a configuration without a built-in map (or of an index beyond the
+// table, which the table answers with its default row) is offered for selection.
+TEST(PortSelectorRows, ListOnlyCamerasWhoseConfigurationHasABuiltInMap)
+{
+    const std::set<int> withMap = {4, 5, 7, 8, 9, 10, 11};
+    for (int config = -2; config <= kConfigurationCount + 2; ++config) {
+        EXPECT_EQ(CPortSelector::Listed("Zorvat", config), withMap.count(config) == 1) << config;
+        // Rows without a camera, or with a port in use, are always listed.
+        for (const char* camera : {"", "none", "PortInUse"})
+            EXPECT_TRUE(CPortSelector::Listed(camera, config)) << camera << ' ' << config;
     }
 }
 

@@ -175,7 +175,7 @@ protected:
 TEST_F(LibraryChannelTest, InitWithAPortIndexOpensThenDetects)
 {
     emu.SetCameraBaud(57600);
-    link->m_nPortIndex = 0;
+    link->SetPortIndex(0);
     EXPECT_EQ(link->Init(CLSER_EMU_PATH), 0);
     EXPECT_EQ(link->m_bPortOpen, 1);
     EXPECT_EQ(emu.HostBaud(0), 57600);
@@ -197,7 +197,7 @@ TEST_F(LibraryChannelTest, PendingInputIsDiscardedWithOrWithoutTheFlushEntry)
         camera.Reset();
         camera.SetRegister(0x0100, 0x11223344);
         camera.SetRegister(0x0104, 0x55667788);
-        link->m_nPortIndex = 0;
+        link->SetPortIndex(0);
         ASSERT_EQ(link->Init(path), 0);
         ASSERT_EQ(link->m_bPortOpen, 1);
         const std::uint32_t start = camera.NowMs();
@@ -217,14 +217,14 @@ TEST_F(LibraryChannelTest, PendingInputIsDiscardedWithOrWithoutTheFlushEntry)
 // the port taken and the next open answers "in use".
 TEST_F(LibraryChannelTest, APortIsClosedBeforeItsLibraryIsUnloaded)
 {
-    link->m_nPortIndex = 0;
+    link->SetPortIndex(0);
     ASSERT_EQ(link->Init(CLSER_EMU_PATH), 0);
     ASSERT_TRUE(emu.PortOpen(0));
     EXPECT_EQ(link->Init(CLSER_EMU_NOOPTIONAL_PATH), 0);
     EXPECT_FALSE(emu.PortOpen(0));
     EXPECT_EQ(emu.Calls(clser::kSerialClose), 1u);
 
-    link->m_nPortIndex = 0;
+    link->SetPortIndex(0);
     ASSERT_EQ(link->Init(CLSER_EMU_PATH), 0);
     ASSERT_TRUE(emu.PortOpen(0));
     link.reset();
@@ -241,14 +241,14 @@ TEST_F(LibraryChannelTest, CloseAnswersByState)
     EXPECT_EQ(empty.Close(), link_result::kNoChannel);
 
     ASSERT_EQ(link->Init(CLSER_EMU_PATH), 0);
-    link->m_nPortIndex = 3;
+    link->SetPortIndex(3);
     EXPECT_EQ(link->Close(), link_result::kPortNotOpen);
     EXPECT_EQ(link->m_nPortIndex, 3);
     EXPECT_EQ(emu.Calls(clser::kSerialClose), 0u);
 
     ASSERT_EQ(link->CheckPort(0), 0);
-    link->m_bNotIdentified = 0;
-    link->m_bOnline = 1;
+    link->SetIdentified(true);
+    link->GoOnline();
     EXPECT_EQ(link->Close(), 0);
     EXPECT_EQ(emu.Calls(clser::kSerialClose), 1u);
     EXPECT_EQ(link->m_nPortIndex, -1);
@@ -374,7 +374,7 @@ TEST_F(LibraryChannelTest, OpenAndCloseAreSafeWhileAnotherThreadReads)
     for (int i = 0; i < 30; ++i) {
         link->Close();
         link->CheckPort(0);
-        link->m_nPortIndex = 0;
+        link->SetPortIndex(0);
         link->Init(i % 2 ? CLSER_EMU_PATH : CLSER_EMU_NOOPTIONAL_PATH);
     }
     stop = true;

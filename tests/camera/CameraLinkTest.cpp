@@ -96,7 +96,7 @@ TEST(CameraLinkOnline, IntegerWritesWaitForTheCameraUnlessForced)
     EXPECT_EQ(listener.calls, 0);
 
     EXPECT_EQ(link.SetParamIntIfOnline("Gain", 6, true, true), 0);
-    link.m_bOnline = 1;
+    link.GoOnline();
     EXPECT_EQ(link.SetParamIntIfOnline("Gain", 7, true, false), 0);
     const auto frames = emu.Frames();
     ASSERT_EQ(frames.size(), 2u);

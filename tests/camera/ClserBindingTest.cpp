@@ -46,7 +46,7 @@ TEST(ClserBinding, MissingRequiredEntriesEndTheBinding)
         emu.Reset();
         MemorySettings settings;
         CCameraLink link(&settings);
-        link.m_nPortIndex = 0;
+        link.SetPortIndex(0);
         EXPECT_EQ(link.Init(row.path), row.result);
         EXPECT_TRUE(link.m_hLibrary.IsLoaded()) << "the library stays loaded";
         EXPECT_FALSE(emu.PortOpen(0));

@@ -202,7 +202,7 @@ TEST_P(IdentificationTest, SilentPortIdentifiesNothing)
     EXPECT_EQ(transport->Open(*link), link_result::kNoCamera);
     EXPECT_EQ(link->m_nBaudRate, -1);
     EXPECT_TRUE(transport->Sleeps().empty()) << "detection waits only on the channel";
-    link->m_bOnline = 1;
+    link->GoOnline();
 
     EXPECT_EQ(link->ReadCameraInfo(), 0);
     EXPECT_EQ(link->m_nConfigIndex, -1);
@@ -240,7 +240,7 @@ TEST_P(IdentificationTest, GarbageAnswersIdentifyNothingAndShowNothing)
         const emu::Fault junk{row.refuseEverything ? emu::FaultKind::Refuse : emu::FaultKind::None, 0xA5, 0, 20, 0};
         for (std::uint16_t address : {kPing, kCamCode, kCcdType, kBootFrom})
             transport->SetAddressFault(address, junk);
-        link->m_bNotIdentified = 1;
+        link->SetIdentified(false);
         link->m_nLastStatus = 6;
 
         EXPECT_EQ(transport->Open(*link), link_result::kNoCamera);
@@ -523,7 +523,7 @@ TEST_P(IdentificationTest, EchoIsOffWhileIdentifyingUnlessLogging)
 
     // A refused "Ping" that is reported ends identification with -7777.
     host = RecordingHost{};
-    link->m_bNotIdentified = 1;
+    link->SetIdentified(false);
     link->m_nLastStatus = 6;
     transport->ScriptFault(kPing, emu::Fault{});
     transport->ScriptFault(kPing, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
@@ -555,7 +555,7 @@ TEST_P(IdentificationTest, RefusalSeenDuringDetectionIsStillReported)
     // At the last rate tried, so the line stays where the camera hears it.
     StartCamera(4, 9600);
     transport->SetAddressFault(kPing, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
-    link->m_bNotIdentified = 1;
+    link->SetIdentified(false);
     link->m_nLastStatus = 6;
     EXPECT_EQ(transport->Open(*link), link_result::kNoCamera);
     EXPECT_TRUE(NothingShown()) << "detection reports nothing";
@@ -590,7 +590,7 @@ TEST_P(IdentificationTest, EachExchangeAfterALateOrDoubledAnswerReadsItsOwnRegis
         transport->SetRegister(kDigitalGain, 0x0555);
         transport->SetRegister(kDigitalOffset, 0x0022);
         ASSERT_EQ(transport->Open(*link), 0);
-        link->m_bCheckErrorDisabled = 1;
+        link->SetCheckErrorDisabled(true);
 
         transport->ScriptFault(kDigitalGain, emu::Fault{row.fault, 0, 0, 0, 0});
         std::int64_t gain = -1;

@@ -48,11 +48,11 @@ TEST_P(MachineVisionWorkspaceTest, SaveResetReplayRestoresEveryRegister)
     const CatalogueConfig& config = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartCamera(config));
     const emu::RegisterImage image = emu::CameraRegistersFor(*BuiltinMap(config.mapId), config.configIndex);
-    link->m_bCheckErrorDisabled = 1;
+    link->SetCheckErrorDisabled(true);
     const CatalogueBuildResult built = Build(config, false);
     ASSERT_TRUE(built.built);
     ASSERT_TRUE(built.problems.empty());
-    link->m_bOnline = 1;
+    link->GoOnline();
 
     // Change every workspace parameter through the store, as the panels do.
     RegisterWords workspaceBits;
@@ -114,9 +114,9 @@ TEST_P(MachineVisionWorkspaceTest, AFileSavedAtAnotherRateLeavesTheCameraReachab
 {
     const CatalogueConfig& config = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartCamera(config));
-    link->m_bCheckErrorDisabled = 1;
+    link->SetCheckErrorDisabled(true);
     ASSERT_TRUE(Build(config, false).built);
-    link->m_bOnline = 1;
+    link->GoOnline();
     ASSERT_EQ(link->m_nBaudRate, 115200);
     std::int64_t rateIndex = -1;
     ASSERT_EQ(link->GetParamInt("BaudRate", &rateIndex), 0);

@@ -431,7 +431,7 @@ TEST_F(EndOfBuildTest, OfflineCameraGetsNoBinningWrites)
 {
     DefineFrameSize();
     emu.SetRegister(0x6200, 2);
-    link->m_bOnline = 0;
+    link->GoOffline();
     emu.ClearFrames();
     link->UpdateFrameSizeLimits();
     EXPECT_TRUE(WriteFrames(Frames()).empty());

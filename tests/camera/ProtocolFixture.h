@@ -102,11 +102,11 @@ protected:
         previousSink = camera::SetLinkLogSink(
             [this](const char* method, const std::string& text) { logLines.push_back(std::string(method) + "|" + text); });
         Define("Ping", OrvParam_Bool, MakeLink(0x600C, 0xFFFFFFFF, 0, "ping", "CAMERA/LOCALSPACE/Ping"));
-        link->m_nPortIndex = 0;
+        link->SetPortIndex(0);
         ASSERT_EQ(link->Init(CLSER_EMU_PATH), 0);
         link->SetMainWindow(&host);
-        link->m_bOnline = 1;
-        link->m_bNotIdentified = 0;
+        link->GoOnline();
+        link->SetIdentified(true);
         emu.ClearFrames();
         logLines.clear();
     }

@@ -63,7 +63,7 @@ TEST_F(RegisterProtocolTest, TransactTable)
         case Setup::WriteFails: emu.FailNext(clser::kSerialWrite, clser::kErrTimeout); break;
         case Setup::None: break;
         }
-        link->m_bOnline = 1;
+        link->GoOnline();
         CCameraLink::AnswerBuffer answer{};
         std::uint32_t length = static_cast<std::uint32_t>(row.frame.size());
         EXPECT_EQ(link->Transact(row.frame.data(), &length, answer), row.result);
@@ -91,7 +91,7 @@ TEST_F(RegisterProtocolTest, FlashExchangesWaitLongerAndStayBounded)
     EXPECT_EQ(link->TransactFixedTimeout(read.data(), &length, answer), 0) << "1000 ms reads wait for the flash";
     EXPECT_EQ(length, 5u);
 
-    link->m_bOnline = 1;
+    link->GoOnline();
     Silence(-1);
     length = 3;
     EXPECT_NE(link->TransactFixedTimeout(read.data(), &length, answer), 0);
@@ -288,10 +288,10 @@ TEST_F(RegisterProtocolTest, WriteRefusalReportTable)
         ASSERT_EQ(link->GetParamBool("Enable", &current), 0);
         host = RecordingHost{};
         owner = RecordingOwner{};
-        link->m_bCheckErrorDisabled = row.checkingDisabled ? 1 : 0;
+        link->SetCheckErrorDisabled(row.checkingDisabled);
         link->m_nLastStatus = row.lastStatus;
-        link->m_bNotIdentified = row.notIdentified ? 1 : 0;
-        link->m_pErrorOwner = row.owner ? &owner : nullptr;
+        link->SetIdentified(!row.notIdentified);
+        link->SetErrorOwner(row.owner ? &owner : nullptr);
         Refuse(isInt ? 0x0200 : 0x0204, 0x15, row.code);
         const int result = isInt ? link->SetParamIntIfOnline("Gain", 7, true, false)
                                  : link->SetParamBool("Enable", !current, true);
@@ -316,7 +316,7 @@ TEST_F(RegisterProtocolTest, WriteRefusalReportTable)
             EXPECT_EQ(host.dialogs[0], expected + "\n Application should be closed\n Camera should be reloaded");
         }
     }
-    link->m_pErrorOwner = nullptr;
+    link->SetErrorOwner(nullptr);
 }
 
 // Example failure: "Disable Error Checking" leaves checking on, does not tick the terminal's
@@ -328,9 +328,9 @@ TEST_F(RegisterProtocolTest, ErrorDialogOutcomes)
         SCOPED_TRACE(answer);
         host = RecordingHost{};
         host.dialogAnswer = answer;
-        link->m_bCheckErrorDisabled = 0;
-        link->m_bNotIdentified = 1;
-        link->m_bOnline = 1;
+        link->SetCheckErrorDisabled(false);
+        link->SetIdentified(false);
+        link->GoOnline();
         Refuse(0x0200, 0x15, 4);
         emu.ClearFrames();
         const int result = link->SetParamIntIfOnline("Gain", 7, true, false);
@@ -363,8 +363,8 @@ TEST_F(RegisterProtocolTest, ChannelFailureDuringWriteIsNoSuccess)
     EXPECT_EQ(host.lines.back(), "\r\nError code = -10004<ffffd8ec>\r\n");
 
     Silence(0x0200);
-    link->m_bCheckErrorDisabled = 1;
-    link->m_bOnline = 1;
+    link->SetCheckErrorDisabled(true);
+    link->GoOnline();
     EXPECT_EQ(link->SetParamIntIfOnline("Gain", 8, true, false), clser::kErrTimeout);
     EXPECT_EQ(link->m_bOnline, 0) << "a camera that does not answer is offline";
 }
@@ -377,12 +377,12 @@ TEST_F(RegisterProtocolTest, ReadRefusalReports)
     Define("Temp", OrvParam_Int, MakeLink(0x0300, 0xFFFF));
     std::int64_t value = 0;
 
-    link->m_bNotIdentified = 0;
+    link->SetIdentified(true);
     Refuse(0x0300, 0x04, 0);
     EXPECT_EQ(link->GetParamInt("Temp", &value), 15) << "identified cameras' refused reads only yield their result";
     EXPECT_TRUE(host.dialogs.empty());
 
-    link->m_bNotIdentified = 1;
+    link->SetIdentified(false);
     link->m_nLastStatus = 6;
     emu.SetAddressFault(0x600C, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
     Refuse(0x0300, 0x04, 0);
@@ -393,7 +393,7 @@ TEST_F(RegisterProtocolTest, ReadRefusalReports)
     emu.SetAddressFault(0x600C, emu::Fault{});
 
     host = RecordingHost{};
-    link->m_bNotIdentified = 1;
+    link->SetIdentified(false);
     link->m_nLastStatus = 6;
     Refuse(0x0300, 0x30, 0);
     EXPECT_EQ(link->GetParamInt("Temp", &value), link_result::kReadReported);
@@ -401,14 +401,14 @@ TEST_F(RegisterProtocolTest, ReadRefusalReports)
     EXPECT_EQ(host.appBoxes[0].text, "UART Error [3] on read <Temp> param to camera\n RX Timeout");
 
     host = RecordingHost{};
-    link->m_bNotIdentified = 1;
-    link->m_bCheckErrorDisabled = 1;
+    link->SetIdentified(false);
+    link->SetCheckErrorDisabled(true);
     Refuse(0x0300, 0x05, 0);
     EXPECT_EQ(link->GetParamInt("Temp", &value), 15);
     EXPECT_TRUE(host.dialogs.empty() && host.appBoxes.empty());
 
     // While the rate is searched a refusing camera shows nothing.
-    link->m_bCheckErrorDisabled = 0;
+    link->SetCheckErrorDisabled(false);
     link->m_nLastStatus = 6;
     emu.SetAddressFault(0x600C, emu::Fault{emu::FaultKind::Refuse, 0x04, 0, 0, 0});
     EXPECT_FALSE(link->DetectBaudRate());
@@ -422,8 +422,8 @@ TEST_F(RegisterProtocolTest, ReadRefusalReports)
 TEST_F(RegisterProtocolTest, ReadErrorReportThroughOwner)
 {
     RecordingOwner owner;
-    link->m_pErrorOwner = &owner;
-    link->m_bNotIdentified = 0;
+    link->SetErrorOwner(&owner);
+    link->SetIdentified(true);
     EXPECT_TRUE(link->ReportReadError(0x22, "Temp"));
     ASSERT_EQ(owner.boxes.size(), 1u);
     EXPECT_EQ(owner.boxes[0].text, "Read <Temp> param to camera\n Time-out. [ID=2]");
@@ -432,5 +432,5 @@ TEST_F(RegisterProtocolTest, ReadErrorReportThroughOwner)
     EXPECT_EQ(link->m_nLastStatus, 0x22);
     EXPECT_FALSE(link->ReportReadError(0x00, "Temp"));
     EXPECT_EQ(owner.boxes.size(), 1u);
-    link->m_pErrorOwner = nullptr;
+    link->SetErrorOwner(nullptr);
 }

@@ -74,7 +74,7 @@ public:
     }
     int Open(CCameraLink& link) override
     {
-        link.m_nPortIndex = 0;
+        link.SetPortIndex(0);
         return link.Init(CLSER_EMU_PATH);
     }
     void SetCameraBaud(int rate) override { emu.SetCameraBaud(rate); }

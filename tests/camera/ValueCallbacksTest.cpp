@@ -264,7 +264,7 @@ TEST_F(ValueCallbacksTest, ReadsStoreTheDecodedValue)
     EXPECT_EQ(Get(*link, "IntUnsigned", OrvParam_Int), 15);
     EXPECT_EQ(Stored(*link, "IntUnsigned", OrvParam_Int), Value(std::int64_t{0xFFFFFFFF}));
     Silence(0x0A14);
-    link->m_bOnline = 1;
+    link->GoOnline();
     EXPECT_EQ(Get(*link, "IntUnsigned", OrvParam_Int), clser::kErrTimeout);
     EXPECT_EQ(link->m_bOnline, 0);
     Refuse(0x7028, 0x04, 0);
@@ -321,7 +321,7 @@ TEST_F(ValueCallbacksTest, EchoLinesOfAWriteAndARead)
                                                    "value = 0 <0000000000000000>", ">mode Free run"}));
 
     host.lines.clear();
-    link->m_bCheckErrorDisabled = 1;
+    link->SetCheckErrorDisabled(true);
     Refuse(0x0100, 0x15, 4);
     EXPECT_EQ(link->SetParamIntIfOnline("Mode", 7, true, false), 15);
     EXPECT_EQ(host.lines, (std::vector<std::string>{"<mode 7 <>", "CMD=<57010000000007>",
@@ -335,7 +335,7 @@ TEST_F(ValueCallbacksTest, EchoLinesOfAWriteAndARead)
     // Log lines follow the logging level; the echo follows its flag.
     host.lines.clear();
     host.level = 2;
-    link->m_bEchoToTerminal = 0;
+    link->SetEchoToTerminal(false);
     ASSERT_EQ(link->GetParamInt("Mode", &value), 0);
     EXPECT_TRUE(host.lines.empty());
     EXPECT_NE(std::find(logLines.begin(), logLines.end(),

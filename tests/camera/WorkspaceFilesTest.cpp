@@ -138,7 +138,7 @@ TEST_F(WorkspaceTest, SaveWithFailedReadsWritesNoFile)
 {
     DefineCatalogue();
     LoadGoldenRegisters();
-    link->m_bCheckErrorDisabled = 1;
+    link->SetCheckErrorDisabled(true);
     const auto file = folder / "ws.rgs";
     const struct {
         const char* name;
@@ -317,7 +317,7 @@ protected:
         Define("BootSelector", OrvParam_Int, MakeLink(0x6060, 0xFF, 0, "bsel"));
         Define("BootLoad", OrvParam_Int, MakeLink(0x6064, 0xFF, 0, "bload"));
         Define("BootSave", OrvParam_Int, MakeLink(0x6068, 0xFF, 0, "bsave"));
-        link->m_bCheckErrorDisabled = 1;
+        link->SetCheckErrorDisabled(true);
         link->m_strSettingsKey = "S";
         link->m_GuiSettings.Set("k", "v");
         emu.ClearFrames();
@@ -378,7 +378,10 @@ TEST_F(UserSetTest, SaveToUserSetFrames)
         SCOPED_TRACE(row.name);
         std::filesystem::remove_all(data);
         emu.ClearFrames();
-        link->m_bOnline = row.offline ? 0 : 1;
+        if (row.offline)
+            link->GoOffline();
+        else
+            link->GoOnline();
         if (row.fault)
             row.fault(emu);
         host.appBoxes.clear();

@@ -37,7 +37,7 @@ TEST_F(WorkspaceTest, RoundTripRestoresEveryRegister)
 {
     DefineCatalogue();
     LoadGoldenRegisters();
-    link->m_bCheckErrorDisabled = 1;
+    link->SetCheckErrorDisabled(true);
     ASSERT_EQ(link->SetParamBool("Enable", true, true), 0);
     ASSERT_EQ(link->SetParamFloat("Exposure", 123.5, true), 0);
     ASSERT_EQ(link->SetParamIntIfOnline("BitShift", -5, true, false), 0);

@@ -1,5 +1,7 @@
 #include "catalogues/ConfigurationTable.h"
 
+#include "support/LargeSensorCases.h"
+
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -58,4 +60,37 @@ TEST(ConfigurationTable, RowsNameTheirMapsAndVariants)
     for (int i = 0; i < kConfigurationCount; ++i)
         withMap += ConfigurationRowFor(i).builtinMapId != 0;
     EXPECT_EQ(withMap, 7);
+}
+
+// Example failure: configuration 10 counts as small for the download terminal, so its
+// flat-field tables are cut to 128 pages and its defect tables lose their bottom-up list; the
+// editor's and the image panel's 47M rule is widened with it; or an index past the table
+// (a camera the table does not know yet) stops counting as large for the terminal.
+TEST(ConfigurationTable, EachFlashToolHasItsOwnLargeSensors)
+{
+    using corvel::test::LargeSensorCase;
+    for (const LargeSensorCase& c : corvel::test::kLargeSensorCases) {
+        EXPECT_EQ(IsLargeSensorForDownload(c.config), c.terminal) << c.config;
+        EXPECT_EQ(IsLargeSensor47M(c.config), c.editor) << c.config;
+    }
+    // At the table's ends and past them: the terminal counts every index from 18 up as large and
+    // the negative ones (-1 before identification) as small; no index outside is a 47M sensor.
+    const LargeSensorCase edges[] = {
+        {INT_MIN, false, false}, {-2, false, false}, {-1, false, false}, {17, true, false},
+        {18, true, false},       {255, true, false}, {INT_MAX, true, false},
+    };
+    for (const LargeSensorCase& c : edges) {
+        EXPECT_EQ(IsLargeSensorForDownload(c.config), c.terminal) << c.config;
+        EXPECT_EQ(IsLargeSensor47M(c.config), c.editor) << c.config;
+    }
+    // The 47M sensors are the rows named so; each is large for the terminal too.
+    for (int i = 0; i < kConfigurationCount; ++i) {
+        const ConfigurationRow& row = ConfigurationRowFor(i);
+        EXPECT_EQ(row.largeSensor47M, std::strstr(row.displayName, "47M") != nullptr) << i;
+        if (row.largeSensor47M) {
+            EXPECT_TRUE(row.largeSensorForDownload) << i;
+        }
+        EXPECT_EQ(IsLargeSensorForDownload(i), row.largeSensorForDownload) << i;
+        EXPECT_EQ(IsLargeSensor47M(i), row.largeSensor47M) << i;
+    }
 }

@@ -176,7 +176,7 @@ TEST_F(MachineVisionBuilderTest, RuggedizedEchoShowsTheTextsOfItsOwnMap)
         SCOPED_TRACE(std::string(config.name) + " " + row.name + " " + std::to_string(row.value));
         StartCamera(config);
         Build(config, false);
-        link->m_bEchoToTerminal = 1;
+        link->SetEchoToTerminal(true);
         window.lines.clear();
         ASSERT_EQ(link->SetParamIntIfOnline(row.name, row.value, true, false), 0) << "within the limits";
         ASSERT_FALSE(window.lines.empty());

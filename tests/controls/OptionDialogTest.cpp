@@ -384,7 +384,7 @@ TEST_F(PanelFixture, WritePatternSkipsOnlyThePanelItself)
     EXPECT_TRUE(g_writes.empty());
     EXPECT_TRUE(other.heard.empty());
 
-    link.m_bOnline = 1;
+    link.GoOnline();
     EXPECT_EQ(panel->WriteParamInt("Gain", 5, true), 0);
     EXPECT_EQ(g_writes, (std::vector<std::pair<std::string, std::int64_t>>{{"Gain", 5}}));
     EXPECT_EQ(other.heard, (std::vector<std::pair<std::string, std::int64_t>>{{"Gain", 5}}));
@@ -416,7 +416,7 @@ TEST_F(PanelFixture, RefreshGuard)
 // (caught by the sanitizer build).
 TEST_F(PanelFixture, DeletedPanelLeavesTheStore)
 {
-    link.m_bOnline = 1;
+    link.GoOnline();
     AddParam(link, "Gain");
     Listener other;
     link.AddParamChangedListener("Gain", &other);

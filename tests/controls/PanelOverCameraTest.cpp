@@ -238,9 +238,9 @@ struct PanelOverCamera : testing::Test {
         DefineFromMap(link, *map, "CAMERA/DATAREGISTERS", "FanMode");
         DefineFromMap(link, *map, "CAMERA/CCDTIMINGREGISTERS/TRIGGERGROUP", "TriggerFrames");
         DefineFromMap(link, *map, "CAMERA/CCDTIMINGREGISTERS/TRIGGERGROUP", "TriggerMode");
-        link.m_nPortIndex = 0;
+        link.SetPortIndex(0);
         ASSERT_EQ(link.Init(CLSER_EMU_PATH), 0);
-        link.m_bOnline = 1;
+        link.GoOnline();
         emu.SetRegister(0x0134, 0x30);
         emu.SetRegister(0x051C, 0x00AB0004);  // bits outside the field are not the parameter's
         emu.SetRegister(0x0130, 2);
@@ -365,7 +365,7 @@ TEST_F(PanelOverCamera, TextWithoutANumberWritesNothing)
 TEST_F(PanelOverCamera, NothingIsWrittenWhileOffline)
 {
     auto panel = OpenPanel();
-    link.m_bOnline = 0;
+    link.GoOffline();
     emu.ClearFrames();
     TypeAndEnter(Item<QLineEdit>(*panel, kFramesEdit), "9");
     EXPECT_TRUE(Writes().empty());
@@ -408,8 +408,8 @@ TEST_F(PanelOverCamera, AChangeMadeElsewhereMovesTheControlAndWritesNothing)
 TEST_F(PanelOverCamera, ARefusedWriteIsShownByThePanelThatWrote)
 {
     auto panel = OpenPanel();
-    link.m_bCheckErrorDisabled = 0;
-    link.m_bNotIdentified = 0;
+    link.SetCheckErrorDisabled(false);
+    link.SetIdentified(true);
     emu::Fault refusal;
     refusal.kind = emu::FaultKind::Refuse;
     refusal.code = 4;  // value less than minimum

@@ -371,7 +371,7 @@ TEST_F(OutputPanelTest, OfflineNothingIsWrittenAndTheStartButtonShowsTheCamera)
     const QString polarity = Item<QComboBox>(1432)->currentText();
     ASSERT_NE(period, "1250");
     ASSERT_NE(polarity, "High");
-    window->m_Link.m_bOnline = false;
+    window->m_Link.GoOffline();
     TypeInto(Numeric(1465), "1250");
     PickItem(Item<QComboBox>(1432), "High");
     Click(CDlgOutput::IDC_START);

@@ -37,11 +37,11 @@ TEST(ImagePanelLogic, TapChoicesAreTheSignificantBitsOfTheAllowedTaps)
         EXPECT_EQ(TapChoicesAllowed(row.allowed), row.choices) << row.allowed;
 }
 
-// Example failure: the default camera (4) loses its 12-bit choice, or a 47M camera at 16 taps
-// keeps one it cannot send.
+// Example failure: the default camera (4) or an unknown one (-1, 18) loses its 12-bit choice,
+// or a 47M camera at 16 taps keeps one it cannot send.
 TEST(ImagePanelLogic, OnlyLargeSensorsAtSixteenTapsDropTwelveBits)
 {
-    for (int config = 0; config < 18; ++config)
+    for (int config = -1; config <= 18; ++config)
         for (int taps : {0, 4, 8, 16}) {
             const bool expected = taps == 16 && (config == 5 || config == 9 || config == 11);
             EXPECT_EQ(DropsTwelveBitDepth(config, taps), expected) << config << " " << taps;

@@ -261,7 +261,7 @@ TEST_F(PanelCameraValueTest, WriteLostOnTheChannelLeavesTheLastValueRead)
 
     emu.SetAddressFault(Reg(go::kDigitalGain).address, emu::Fault{});
     window->m_Link.m_bLinkAlive = 1;
-    window->m_Link.m_bOnline = 1;
+    window->m_Link.GoOnline();
     emu.ClearFrames();
     TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2");
     EXPECT_EQ(WritesTo(go::kDigitalGain), Frames{WriteOf(go::kDigitalGain, 2048)});
@@ -277,7 +277,7 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
         const QString before = Shown(row.id);
         // The camera fell silent: the link no longer holds it online.
         window->m_Link.m_bLinkAlive = 0;
-        window->m_Link.m_bOnline = 0;
+        window->m_Link.GoOffline();
         row.act();
         Settle();
         EXPECT_TRUE(WriteFrames().empty());
@@ -286,7 +286,7 @@ TEST_F(PanelCameraValueTest, OfflineEditReturnsToTheCameraValueAndTellsTheOperat
 
         // Back online, the same value is written.
         window->m_Link.m_bLinkAlive = 1;
-        window->m_Link.m_bOnline = 1;
+        window->m_Link.GoOnline();
         emu.ClearFrames();
         const std::vector<std::uint8_t> expected = WriteOf(row.name, row.value);
         row.act();

@@ -6,15 +6,16 @@
 #include "tools/CDlgDPM.h"
 
 #include "camera/ProtocolFixture.h"
+#include "catalogues/ConfigurationTable.h"
 #include "controls/CUpDownCtrl.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
 #include "support/LabelFit.h"
+#include "support/LargeSensorCases.h"
 #include "support/TempDir.h"
 #include "tools/DownloadParsers.h"
 
-#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -64,7 +65,8 @@ protected:
 
     void Open(bool guru)
     {
-        dialog = std::make_unique<CDlgDPM>(nullptr, link.get(), guru, &clock);
+        // Opened as the main window opens it: with the configuration's sensor size.
+        dialog = std::make_unique<CDlgDPM>(nullptr, link.get(), guru, IsLargeSensor47M(link->m_nConfigIndex), &clock);
         dialog->SetBusyListener([this](bool on) { busy.push_back(on); });
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -440,13 +442,13 @@ TEST_F(BadPixelMapWindow, ListShowsWholeTextsAndCountsWhatWasRead)
     EXPECT_EQ(status->text().toStdString(), "0 value(s) read from FFC X User Space.");
 }
 
-// Example failure: the editor takes the download terminal's rule, so on configuration 10 it
-// reads defect words with 14-bit columns and the flat-field X table over 128 pages.
+// Example failure: the editor's engine does not take the sensor size it is opened with, so on
+// configuration 10 (small for the editor) it reads defect words with 14-bit columns and the
+// flat-field X table over 128 pages.
 TEST_F(BadPixelMapWindow, LargeSensorRuleByConfiguration)
 {
     for (const LargeSensorCase& c : kLargeSensorCases) {
-        link->m_nConfigIndex = c.config;
-        CDlgDPM probe(nullptr, link.get(), true, &clock);
+        CDlgDPM probe(nullptr, link.get(), true, IsLargeSensor47M(c.config), &clock);
         EXPECT_EQ(probe.Engine().LargeSensor(), c.editor) << "configuration " << c.config;
     }
 

@@ -3,17 +3,18 @@
 // progress bar reaching its end, the controls locked while it runs, Cancel, a failed run that
 // leaves the dialog usable, closing during a run (the run waits for the answer, and a stop
 // after the erase writes back the half read to keep), an erase or a write-back the camera does
-// not answer tried again until given up, the large-sensor rule by configuration, and a
+// not answer tried again until given up, the large-sensor layout it is opened with, and a
 // register file with its note box.
 #include "tools/CDlgDownloadTerminal.h"
 
 #include "camera/ProtocolFixture.h"
+#include "catalogues/ConfigurationTable.h"
 #include "controls/DlgItem.h"
 #include "controls/FileDialog.h"
 #include "controls/MessageBox.h"
+#include "support/LargeSensorCases.h"
 #include "support/TempDir.h"
 #include "tools/DownloadParsers.h"
-#include "LargeSensorCases.h"
 #include "ToolWindowDrive.h"
 
 #include <QApplication>
@@ -46,7 +47,9 @@ protected:
 
     void Open(bool guru)
     {
-        dialog = std::make_unique<CDlgDownloadTerminal>(nullptr, link.get(), guru, &clock);
+        // Opened as the main window opens it: with the configuration's layout.
+        dialog = std::make_unique<CDlgDownloadTerminal>(nullptr, link.get(), guru,
+                                                        IsLargeSensorForDownload(link->m_nConfigIndex), &clock);
         dialog->SetWritePagesFile((files.Path() / "write_pages.txt").string());
         dialog->SetLoadingListener([this](bool on) { loading.push_back(on); });
         dialog->show();
@@ -431,13 +434,13 @@ TEST_F(DownloadTerminalWindow, TheDialogGoingMidRunStillWritesBackTheKeptHalf)
     EXPECT_TRUE(Frames().empty());
 }
 
-// Example failure: the terminal takes the editor's rule, so on configuration 10 a flat-field
-// upload writes the small layout (Y at 0x4000, X thinned to 4096, 128 pages).
+// Example failure: the terminal ignores the layout it is opened with, so on configuration 10
+// (large for the terminal) a flat-field upload writes the small layout (Y at 0x4000, X thinned
+// to 4096, 128 pages).
 TEST_F(DownloadTerminalWindow, LargeSensorRuleByConfiguration)
 {
     for (const LargeSensorCase& c : kLargeSensorCases) {
-        link->m_nConfigIndex = c.config;
-        CDlgDownloadTerminal probe(nullptr, link.get(), true, &clock);
+        CDlgDownloadTerminal probe(nullptr, link.get(), true, IsLargeSensorForDownload(c.config), &clock);
         EXPECT_EQ(probe.LargeSensor(), c.terminal) << "configuration " << c.config;
     }
 

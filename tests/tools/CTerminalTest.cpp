@@ -371,8 +371,8 @@ TEST_F(TerminalWindow, PollingPeriodIsTakenWhenTheFieldIsLeft)
 // Checking" does not tick the box, or the box's state is lost when the terminal goes.
 TEST_F(TerminalWindow, ErrorDialogTicksDisableErrorChecking)
 {
-    link->m_bCheckErrorDisabled = 0;
-    link->m_bNotIdentified = 1;
+    link->SetCheckErrorDisabled(false);
+    link->SetIdentified(false);
     windowHost.dialogAnswer = kIdCancel;
     Refuse(0x051C, 0x15, 0x04);
     Type("trgFrm 7");

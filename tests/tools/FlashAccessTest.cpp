@@ -148,7 +148,7 @@ TEST_F(FlashAccessTest, FailuresAreReportedNotTakenForSuccess)
         }
         EXPECT_FALSE(ok);
         EXPECT_FALSE(flash->LastError().empty());
-        link->m_bOnline = 1;
+        link->GoOnline();
     }
 }
 

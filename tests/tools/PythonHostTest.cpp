@@ -563,7 +563,7 @@ protected:
             emu.SetCameraBaud(115200);
             emu.SetRealTime(true);  // a read waits as a real port does
             setUpCamera(emu);
-            link.m_nPortIndex = 0;
+            link.SetPortIndex(0);
             ASSERT_EQ(link.Init(CLSER_EMU_PATH), 0);
         }
         BeginSession(&link);

@@ -261,7 +261,7 @@ TEST_F(TerminalEngine, IntegerWritesDecimalAndHex)
         EXPECT_EQ(host.lines.back(), ">\r\n");
     }
 
-    link->m_bOnline = 0;
+    link->GoOffline();
     EXPECT_EQ(Type("trgFrm 7"), TerminalCommands::Outcome::Kept);
     EXPECT_TRUE(Frames().empty());
     EXPECT_EQ(host.lines, (Lines{"trgFrm 7\r\n", "Camera is offline; nothing was written"}));

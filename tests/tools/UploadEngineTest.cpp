@@ -2,9 +2,8 @@
 // sector (defect tables keep the other half of the sector), failures and cancel leave the
 // engine idle and ready for the next run, and register files replay command by command.
 #include "camera/ProtocolFixture.h"
-#include "LargeSensorCases.h"
+#include "catalogues/ConfigurationTable.h"
 #include "support/TempDir.h"
-#include "tools/DefectMapEngine.h"
 #include "tools/UploadEngine.h"
 
 #include <gtest/gtest.h>
@@ -74,17 +73,6 @@ protected:
     std::vector<std::string> traces;
 };
 
-// Example failure: configuration 10 counts as small here, so its flat-field tables are cut
-// to 128 pages and its defect tables lose their bottom-up list; or the editor's rule is
-// widened with it.
-TEST(LargeSensorRule, EachToolHasItsOwnConfigurations)
-{
-    for (const LargeSensorCase& c : kLargeSensorCases) {
-        EXPECT_EQ(download::IsLargeSensorConfig(c.config), c.terminal) << c.config;
-        EXPECT_EQ(dpm::IsLargeSensorConfig(c.config), c.editor) << c.config;
-    }
-}
-
 /// Every table type lands in its sector; a defect table keeps the other half byte for byte.
 TEST_F(UploadEngineTest, EachTableTypeProgramsItsSector)
 {
@@ -111,8 +99,8 @@ TEST_F(UploadEngineTest, EachTableTypeProgramsItsSector)
         {0, "empty.dcm", kEmptyDefect, false, 9, 32, 64, 0x2000, 0x4000},
         {11, "empty.bcm", kEmptyDefect, true, 10, 128, 256, 0, 0x8000},
         // Configuration 10: the terminal counts it as a large sensor.
-        {2, "c10.ffc", kFfc, download::IsLargeSensorConfig(10), 11, 0, 192, 0, 0xC000},
-        {1, "c10.bcm", kBottomUpDefect, download::IsLargeSensorConfig(10), 10, 128, 256, 0x8000, 0x10000},
+        {2, "c10.ffc", kFfc, IsLargeSensorForDownload(10), 11, 0, 192, 0, 0xC000},
+        {1, "c10.bcm", kBottomUpDefect, IsLargeSensorForDownload(10), 10, 128, 256, 0x8000, 0x10000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,7 +226,7 @@ TEST_F(UploadEngineTest, WriteFailureOrTimeOutIsLoggedAndTraced)
         EXPECT_EQ(engine->Log().find("Lost connection"), std::string::npos);
         EXPECT_NE(WritePages().find("sector=6, page=3 - write failed\n"), std::string::npos);
         EXPECT_FALSE(emu.SupervisorMode());
-        link->m_bOnline = 1;
+        link->GoOnline();
     }
 }
 

@@ -1,6 +1,6 @@
-// Which configurations each tool counts as a large sensor: the download terminal takes 5 and
-// 9 onwards, the defect-map editor only 5, 9 and 11. One table for the engines' and the
-// dialogs' tests.
+// Which configurations each flash tool counts as a large sensor: the download terminal takes 5
+// and 9 onwards, the defect-map editor only the 47M sensors 5, 9 and 11. One table for the
+// configuration table's, the dialogs' and the main window's tests.
 #pragma once
 
 namespace corvel::test {
