@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class CUpDownCtrl;
 
@@ -70,7 +71,8 @@ protected:
 private:
     void SetAecLimit(int which, int value, bool moveMarker, bool write);
     void SetAgcLimit(int which, int raw, bool moveMarker, bool write);
-    void WriteLimit(const char* name, int value);
+    /// True when the camera holds the value afterwards.
+    bool WriteLimit(const char* name, int value);
     void OnMarkerReleased(int id, int marker);
     void OnEnKillfocusAecLimit(int which);
     void OnEnKillfocusAgcLimit(int which);
@@ -111,6 +113,9 @@ private:
     /// The limits as the camera holds them (read, notified or written last).
     std::array<int, 2> m_aecCamera{};
     std::array<int, 2> m_agcCamera{};
+    /// An AEC limit the camera refused when the exposure range held it; not tried again until
+    /// the range changes.
+    std::array<std::optional<int>, 2> m_aecHoldRefused{};
     aec_agc::GainScale m_gain;
     std::array<QIcon, 4> m_icons;  ///< off, regulating, at a lower limit, at an upper limit
     bool m_bIconsLoaded = false;
