@@ -7,7 +7,6 @@
 #include "controls/IconResource.h"
 #include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
-#include "panels/AcquisitionLogic.h"
 #include "panels/PanelNames.h"
 #include "panels/PanelTemplate.h"
 
@@ -237,12 +236,7 @@ void CDlgAECAGC::ReloadValues()
     m_lumaMode.m_nValue = static_cast<int>(Read(names::kLumaMode));
     m_nLumaLevel = static_cast<int>(Read(names::kLumaLevel));
 
-    acq::ExposureLimits limits;
-    limits.linkMin = m_pStorage->m_ExposureParam.min.n;
-    limits.linkMax = m_pStorage->m_ExposureParam.max.n;
-    limits.exposureMin = Read(names::kExposureMin);
-    limits.exposureMax = Read(names::kExposureMax);
-    const acq::ExposureRange range = acq::RefreshExposureRange(limits);
+    const acq::ExposureRange range = CameraExposureRange();
     m_exposureLower = range.min;
     m_exposureUpper = range.max;
     for (int i = 0; i < 2; ++i)
@@ -666,14 +660,9 @@ void CDlgAECAGC::ClampExposureRange()
         _OrvStParam exposure{};
         IsParamDefined(names::kExposure, &exposure);
         lower = exposure.min.n;
-        upper = exposure.max.n;
+        upper = KnownExposureUpper(exposure.max.n);
     } else {
-        acq::ExposureLimits limits;
-        limits.linkMin = m_pStorage->m_ExposureParam.min.n;
-        limits.linkMax = m_pStorage->m_ExposureParam.max.n;
-        limits.exposureMin = Read(names::kExposureMin);
-        limits.exposureMax = Read(names::kExposureMax);
-        const acq::ExposureRange range = acq::RefreshExposureRange(limits);
+        const acq::ExposureRange range = CameraExposureRange();
         lower = range.min;
         upper = std::max(range.max, range.min);
     }
@@ -698,6 +687,27 @@ void CDlgAECAGC::ClampExposureRange()
     }
     if (boundChanged || limitHeld)
         ApplyExposureRange();
+}
+
+acq::ExposureRange CDlgAECAGC::CameraExposureRange()
+{
+    acq::ExposureLimits limits;
+    limits.linkMin = m_pStorage->m_ExposureParam.min.n;
+    limits.linkMax = m_pStorage->m_ExposureParam.max.n;
+    limits.exposureMin = Read(names::kExposureMin);
+    limits.exposureMax = Read(names::kExposureMax);
+    acq::ExposureRange range = acq::RefreshExposureRange(limits);
+    range.max = KnownExposureUpper(range.max);
+    return range;
+}
+
+std::int64_t CDlgAECAGC::KnownExposureUpper(std::int64_t upper)
+{
+    if (upper != 0)
+        return upper;
+    _OrvStParam limit{};
+    IsParamDefined(names::kAECLimitMax, &limit);
+    return limit.max.n;
 }
 
 void CDlgAECAGC::ShowStateIcon(int id, aec_agc::State state)

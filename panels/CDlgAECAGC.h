@@ -8,6 +8,7 @@
 
 #include "controls/CDualSlider.h"
 #include "controls/COptionDialog.h"
+#include "panels/AcquisitionLogic.h"
 #include "panels/AecAgcLogic.h"
 #include "panels/ComboParam.h"
 
@@ -81,6 +82,12 @@ private:
     void OnCbnSelchangeLumaMode();
     void UpdateEnables();
     void ClampExposureRange();
+    /// The camera's exposure range as the AEC limits may span it: the link's exposure record
+    /// narrowed by the ExposureMin / ExposureMax readings.
+    acq::ExposureRange CameraExposureRange();
+    /// `upper`, or where no exposure maximum is known (0: the map gives the "Exposure" record no
+    /// bounds) the AEC upper limit's own maximum, so that no limit is held to nothing.
+    std::int64_t KnownExposureUpper(std::int64_t upper);
     /// The exposure slider's range, both markers and the spins' ranges from the members.
     void ApplyExposureRange();
     /// The slider over the placeholder of `id`, made on first use.

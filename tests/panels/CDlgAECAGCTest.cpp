@@ -402,6 +402,28 @@ TEST_F(AecAgcPanelTest, LiveValuesAndStateLamps)
     EXPECT_EQ(panel->ExposureUpper(), 0xFFFFFF);
 }
 
+// Example failure: on a camera whose catalogue gives the exposure no bounds (no "Exposure"
+// record), AEC holds both limits to the camera's minimum exposure, or in debug mode to 0, and
+// writes them.
+TEST_F(AecAgcPanelTest, WithoutExposureBoundsTheLimitsStayTheCameras)
+{
+    for (bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debug mode" : "normal");
+        CDlgAECAGC* panel = Open();
+        ASSERT_NE(panel, nullptr);
+        RebuildCatalogueWithout({"Exposure"}, AerospaceCatalogue());
+        ASSERT_EQ(window->m_Link.m_ExposureParam.max.n, 0);
+        panel->SetDebugMode(debug);
+        panel->RefreshFromStorage();
+        panel->RefreshLiveValues();
+        EXPECT_TRUE(WriteFrames().empty()) << WriteFrames().size() << " writes";
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), "100");
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MAX), "199997");
+        EXPECT_EQ(panel->ExposureUpper(), 0xFFFFFF) << "the AEC upper limit's own maximum";
+        window.reset();
+    }
+}
+
 // Example failure: AEC switched on over limits outside the exposure range writes them held in
 // the range but goes on showing the camera's old limits; a held limit the camera refuses is shown
 // as held although the camera kept its own.
