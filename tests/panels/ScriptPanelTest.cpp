@@ -588,6 +588,28 @@ TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
 
 }  // namespace
 
+// Example failure: a logout or a kill while a script runs puts the exit question on the screen,
+// where nobody answers it: the program hangs until it is killed for good, its settings unsaved.
+TEST_F(ScriptPanelTest, ATerminationSignalDuringARunAsksNothingAndEnds)
+{
+    const std::string path = Script("sleep.py", "import time\nprint('sleeping')\ntime.sleep(30)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("sleeping"); }, kJobTimeoutMs));
+    std::vector<std::string> questions;
+    wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
+        questions.push_back(r.text.toStdString());
+        return wnd::IDNO;
+    }};
+    window->show();
+    window->OnTerminationSignal();
+    EXPECT_TRUE(questions.empty()) << questions.front();
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+    EXPECT_FALSE(script::PythonHost::Instance().Running());
+}
+
 // Example failure: a script printing in a tight loop makes the waiting output grow without
 // bound until the program dies of it, or the lines left out are not told.
 TEST_F(ScriptPanelTest, FloodingScriptIsStoppedAndTheLinesLeftOutAreTold)
