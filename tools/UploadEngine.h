@@ -80,6 +80,12 @@ public:
     /// The state the last run left the sector in (the line at the end of the log after a stop
     /// or a failure); "" when the run programmed the sector in full or was a register replay.
     const std::string& SectorState() const { return m_sectorState; }
+    /// After a register file whose closing lines the camera did not take: the state the camera
+    /// may be left in and what to do ("" otherwise).
+    std::string ModesLeftOpenText() const
+    {
+        return !Running() && m_type == kRgs && m_modes.Open() ? rgs::ClosingRefusedText(m_modes) : std::string();
+    }
     UploadState State() const { return m_state; }
     /// The timer the run needs now (kReadTimerId or kWriteTimerId) and its period; 0 when idle.
     int TimerId() const;

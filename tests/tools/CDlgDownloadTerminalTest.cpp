@@ -536,6 +536,20 @@ TEST_F(DownloadTerminalWindow, ClosingMidRegisterFileTakesTheCameraBackFirst)
     ASSERT_GE(frames.size(), 2u);
     EXPECT_EQ(frames.back(), WriteFrame(0x6014, 0));
     EXPECT_LT(frames.size(), 200u) << "the file did not run on to its end";
+
+    // A camera that takes none of the closing lines: the box says what it may be left in.
+    boxes.clear();
+    Open(false);
+    ChooseType("RGS");
+    TypePath(File("long.rgs", lines));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return emu.Register(0x6034) != 0; }));
+    for (int i = 0; i < 8; ++i)
+        Silence(0x6034);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].toStdString(), rgs::ClosingRefusedText({.supervisor = true, .checkingOff = true}));
 }
 
 }  // namespace
