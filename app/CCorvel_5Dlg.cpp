@@ -89,7 +89,10 @@ std::string ProgramFileName(const std::string& path)
 }  // namespace
 
 CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
-    : QWidget(parent, Qt::Window), m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)), m_Link(settings)
+    : QWidget(parent, Qt::Window),
+      m_hIcon(wnd::LoadIconResource(wnd::IDI_MAIN)),
+      m_Link(settings),
+      m_mapFolder(platform::ExecutableFolder())
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
     // The holder may change on a script's worker thread: the windows follow on this one.
@@ -184,7 +187,7 @@ void CCorvel_5Dlg::SetDefault()
 
     const int row = ConfigurationRowIndex(m_Link.m_nConfigIndex);
     CMapLoadReporter reporter;
-    m_pXmlDoc = LoadRegisterMapForRow(row, platform::ExecutableFolder(), &reporter);
+    m_pXmlDoc = LoadRegisterMapForRow(row, m_mapFolder, &reporter);
     m_bUnconfigured = !m_pXmlDoc;
     if (!m_pXmlDoc) {
         // Without its register map the camera cannot be read: nothing polls, no value shows,
@@ -198,6 +201,12 @@ void CCorvel_5Dlg::SetDefault()
         m_nPanelRow = -1;
         m_bSelectAll = false;
         m_bViewSave = false;
+        // Nothing of the camera before stays on show: its rate (this camera's cannot be read)
+        // and its power-protection warning, which no poll would close.
+        m_nBaudIndex = -1;
+        CheckBaudItem(m_nBaudIndex);
+        if (m_pWarningDlg)
+            m_pWarningDlg->hide();
         RecalcLayout();
         ClearLiveValues();
         SetCameraLabel();
@@ -492,10 +501,7 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     SetupMenu();
     // A port without a camera keeps the last camera's GUI settings as they are: only a boot
     // space the camera reported selects the settings to load.
-    std::int64_t bootFrom = 0;
-    const bool bootRead = ReadInt(m_Link, "BootFrom", bootFrom);
-    m_nBootFrom = bootRead ? static_cast<int>(bootFrom) : 0;
-    if (bootRead)
+    if (ReadBootSpace())
         m_Link.LoadGuiSettings(m_nBootFrom);
 
     CORVEL_LOG(OL_TRACE, 0, kSource, kSelectPort,
@@ -512,6 +518,14 @@ int CCorvel_5Dlg::SelectPort(IPortSelector* selector)
     UpdateViewChecks();
     UpdateConnectionIcon();
     return 0;
+}
+
+bool CCorvel_5Dlg::ReadBootSpace()
+{
+    std::int64_t bootFrom = 0;
+    const bool read = ReadInt(m_Link, "BootFrom", bootFrom);
+    m_nBootFrom = read ? static_cast<int>(bootFrom) : 0;
+    return read;
 }
 
 // ---- polling ----
@@ -591,7 +605,10 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
                     m_Link.ReadCameraInfo();
                     if (m_Link.m_bLinkAlive) {
                         m_bConnected = true;
+                        // The camera that answers may be another than the one lost.
+                        ReadBootSpace();
                         SetDefault();
+                        UpdateMenuState();
                         BringPanelsToTop();
                         SetCameraLabel();
                     }

@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -160,6 +161,9 @@ public:
     void SetDefault();
     /// Runs the selector until a port is chosen (0) or it is cancelled (-1).
     int SelectPort(IPortSelector* selector);
+    /// Takes the space the camera boots from ("BootFrom") for the Boot From mark: true when it
+    /// was read, else the mark is the factory space.
+    bool ReadBootSpace();
     /// The polling timers' handler (9991 temperature, 9992 exposure, 9993 frame time and reconnect).
     void OnTimer(unsigned id);
     bool UpdateTemperature();
@@ -219,6 +223,9 @@ public:
     bool m_bShowTerminal = false;
     /// Called at the start of every rebuild that passed the re-entry guard (tests).
     std::function<void()> m_onRebuildStarted;
+    /// Where a camera's own register map file ("CamDef.<map>.xml") is looked for: the program's
+    /// folder (tests use another).
+    std::filesystem::path m_mapFolder;
 
     // ILinkHost
     int LoggingLevel() const override { return m_nLogging; }

@@ -169,19 +169,24 @@ public:
     /// Identifies the camera: its configuration index ("CamCode"), model and serial-number
     /// texts, white-balance sensor, variant tag and settings key; loads the GUI settings of
     /// the space it boots from. Needs "Ping", "CamCode", "CCD_Type" and "BootFrom" in the
-    /// store. 0, also when the camera does not answer (the link is then offline), or -7777
+    /// store. Nothing of the store is copied here: it still holds the catalogue of the camera
+    /// before (or only these parameters), until this camera's is built. 0, also when the camera does not answer (the link is then offline), or -7777
     /// when the "Ping" read was refused and reported.
     int ReadCameraInfo();
     /// The camera's register map could not be loaded: forgets every parameter but the
     /// identification ones (the registers every configuration has at the same place), which
     /// are kept for reading only, so that no user of the store reaches this camera at another
     /// map's addresses: no parameter is written, and the workspace, space and dump operations
-    /// refuse with -7011 (`link_result::kNotConfigured`) and a message. The next catalogue build ends it.
+    /// refuse with -7011 (`link_result::kNotConfigured`) and a message. The copy of the
+    /// "Exposure" record goes too. The next catalogue build ends it.
     void ForgetConfiguration();
     /// True from ForgetConfiguration until the next catalogue build.
     bool ConfigurationLost() const { return m_bConfigurationLost != 0; }
     /// Ends ForgetConfiguration's state (called by a catalogue build).
     void ConfigurationBuilt() { m_bConfigurationLost = 0; }
+    /// Takes the copy of the "Exposure" record from the catalogue just built (called by a
+    /// catalogue build, after its parameters); empty when the catalogue has none.
+    void KeepExposureRecord();
     /// While the configuration is lost: shows that `what` needs it and answers true.
     bool RefuseWithoutConfiguration(const char* what);
     /// The parameters ForgetConfiguration keeps.
@@ -364,8 +369,9 @@ public:
     char m_nVariantTag[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};
     std::int32_t m_nWidthMin = 20, m_nWidthMax = 640, m_nHeightMin = 30, m_nHeightMax = 480;
     std::uint8_t m_bWhiteBalanceSensor = 0;
-    /// Copy of the "Exposure" record taken at identification (limits of the exposure range);
-    /// empty before.
+    /// Copy of the current catalogue's "Exposure" record (limits of the exposure range), taken
+    /// when the catalogue is built; empty before, without the record, and while the
+    /// configuration is lost.
     _OrvStParam m_ExposureParam{};
 
     // Channel.

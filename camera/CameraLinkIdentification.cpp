@@ -219,9 +219,6 @@ int CCameraLink::ReadCameraInfo()
             space = 0;
         LoadGuiSettings(static_cast<long>(space));
     }
-    // The panels take the bounds of the exposure range from this copy.
-    GetParamData("Exposure", &m_ExposureParam);
-
     if (sensorCode == "192" && modelName.size() > 1 && Contains(modelName.substr(1), "S192"))
         std::memcpy(m_nVariantTag, kVariantIds, sizeof m_nVariantTag);
 
@@ -242,6 +239,7 @@ void CCameraLink::ForgetConfiguration()
             kept.push_back(std::move(k));
     }
     ClearStorage();
+    m_ExposureParam = _OrvStParam{};
     for (const Kept& k : kept)
         if (AddParam(k.param) == 0)
             LinkRegister(*this, k.param.name, k.reg);
@@ -250,6 +248,13 @@ void CCameraLink::ForgetConfiguration()
     m_bConfigurationLost = 1;
     camera::LinkLog("CCameraLink::ForgetConfiguration", "configuration %d has no register map: %zu parameters kept",
                     m_nConfigIndex, kept.size());
+}
+
+void CCameraLink::KeepExposureRecord()
+{
+    // The panels take the bounds of the exposure range from this copy.
+    m_ExposureParam = _OrvStParam{};
+    GetParamData("Exposure", &m_ExposureParam);  // left empty without the record
 }
 
 bool CCameraLink::RefuseWithoutConfiguration(const char* what)

@@ -175,6 +175,7 @@ CatalogueBuildResult BuildCatalogue(CCameraLink& link, const RegisterMapPtr& doc
     link.ConfigurationBuilt();
 
     Builder(link, document, debugMode, table, listeners, result).Run();
+    link.KeepExposureRecord();
 
     link.m_nTapsAllowed = table.allowedTaps == AllowedTapsRule::RawTapsMax ? GetParamIntValue(link, "TapsMax")
                                                                             : GetTapsAllowed(link);

@@ -70,17 +70,8 @@ LiveState LiveStateForConfiguration(std::int32_t configIndex)
 
 void ApplyLiveState(RegisterImage& image, const RegisterMap& map, const LiveState& state)
 {
-    auto put = [&](const char* name, std::int64_t value) {
-        const CXmlNodeValue element = map.Select(std::string("CAMERA//") + name + "[address]");
-        if (!element)
-            return;
-        const auto address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
-        const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
-        const auto shift = static_cast<int>(element.Select("shift").AsInt64());
-        if (mask == 0)
-            return;  // the field has no bits in this camera
-        PutField(image, address, mask, shift, value);
-    };
+    // A field without bits in this camera is left out.
+    auto put = [&](const char* name, std::int64_t value) { PutNamedField(image, map, name, value); };
     put("HorFrameSizeMax", state.width);
     put("VerFrameSizeMax", state.height);
     put("ImageWidth", state.width);

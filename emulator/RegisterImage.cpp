@@ -110,6 +110,20 @@ void PutField(RegisterImage& image, std::uint16_t address, std::uint32_t mask, i
     word = (word & ~ShiftedUp(mask, shift)) | FieldWord(static_cast<std::uint64_t>(value), mask, shift);
 }
 
+bool PutNamedField(RegisterImage& image, const RegisterMap& map, const std::string& name, std::int64_t value)
+{
+    const CXmlNodeValue element = map.Select("CAMERA//" + name + "[address]");
+    if (!element)
+        return false;
+    const auto address = static_cast<std::uint16_t>(element.Select("address").AsInt64());
+    const auto mask = static_cast<std::uint32_t>(element.Select("mask").AsInt64());
+    const auto shift = static_cast<int>(element.Select("shift").AsInt64());
+    if (mask == 0)
+        return false;
+    PutField(image, address, mask, shift, value);
+    return true;
+}
+
 RegisterImage RegisterImageFromMap(const RegisterMap& map)
 {
     RegisterImage image;

@@ -27,6 +27,10 @@ RegisterImage RegisterImageFromMap(const RegisterMap& map);
 /// A shift outside 0..31 places nothing.
 void PutField(RegisterImage& image, std::uint16_t address, std::uint32_t mask, int shift, std::int64_t value);
 
+/// Puts `value` as PutField does into the field of the first element `name` of `map` that has an
+/// address. False when the map has none, or its field has no bits in this camera.
+bool PutNamedField(RegisterImage& image, const RegisterMap& map, const std::string& name, std::int64_t value);
+
 /// What a camera answers to the identification reads.
 struct CameraIdentity {
     std::int32_t configIndex = 4;  ///< the "CamCode" value

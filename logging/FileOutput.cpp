@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -27,6 +28,20 @@ struct LockSettings {
 LockSettings& Settings() { static auto* s = new LockSettings; return *s; }
 
 std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
+
+void AppendUtf16Le(std::string& bytes, std::u16string_view line)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        bytes.append(reinterpret_cast<const char*>(line.data()), line.size() * 2);
+        bytes.append(reinterpret_cast<const char*>(kLineEnd), 4);
+    } else {
+        for (char16_t unit : line) {
+            bytes += static_cast<char>(unit & 0xFF);
+            bytes += static_cast<char>(unit >> 8);
+        }
+        bytes.append("\r\0\n\0", 4);
+    }
+}
 
 }  // namespace
 
@@ -177,7 +192,7 @@ int FileOutput::OpenFileLocked(const std::wstring& name, bool truncate)
     return 0;
 }
 
-bool FileOutput::WriteBytes(const char* data, std::size_t size)
+int FileOutput::WriteBytes(const char* data, std::size_t size)
 {
     // Called under the write lock: the end of the file is where this record starts.
     const off_t start = ::lseek(fd_, 0, SEEK_END);
@@ -186,54 +201,90 @@ bool FileOutput::WriteBytes(const char* data, std::size_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            const int error = n < 0 && errno ? errno : ENOSPC;
             // A full disk or the file-size limit: the part that went in is taken back, so the
             // file still ends on a whole line and only this record is lost.
             if (start >= 0)
                 (void)::ftruncate(fd_, start);
-            return false;
+            return error;
         }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
-    return true;
+    return 0;
+}
+
+void FileOutput::Lose(int error)
+{
+    ++lost_;
+    lostError_ = error;
+}
+
+void FileOutput::PrependLossNote(const _OwnLogRecord& record)
+{
+    const std::wstring why = platform::Utf8ToWide(std::strerror(lostError_));
+    const std::wstring message = std::to_wstring(lost_) + (lost_ == 1 ? L" log record was" : L" log records were")
+                                 + L" lost before this line: " + why;
+    _OwnLogRecord note = record;
+    note.moduleName = "LogEngine";
+    note.moduleTag = "( )";
+    note.sourceFile = L"..\\FileOutput.cpp";
+    note.function = "FileOutput::Write";
+    note.line = __LINE__;
+    note.severity = OL_ERROR;
+    note.code = lostError_;
+    note.message = message.c_str();
+    if (!noteBuffer_)
+        noteBuffer_ = std::make_unique<LineBuffer>();
+    const std::string recordBytes = bytes_;
+    bytes_.clear();
+    AppendUtf16Le(bytes_, FormatLine(FormatLevel(), Normalize(note, FormatLevel()), *noteBuffer_));
+    bytes_ += recordBytes;
 }
 
 int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 {
-    if (fd_ < 0 || !lock_)
+    if (!lock_)
         return -1;
 
     // The text and its line end go to the file in one call, so a reader never sees half a line.
     bytes_.clear();
     bytes_.reserve((line.size() + 2) * 2);
-    if constexpr (std::endian::native == std::endian::little) {
-        bytes_.append(reinterpret_cast<const char*>(line.data()), line.size() * 2);
-        bytes_.append(reinterpret_cast<const char*>(kLineEnd), 4);
-    } else {
-        for (char16_t unit : line) {
-            bytes_ += static_cast<char>(unit & 0xFF);
-            bytes_ += static_cast<char>(unit >> 8);
-        }
-        bytes_.append("\r\0\n\0", 4);
-    }
+    AppendUtf16Le(bytes_, line);
 
     WriteLockGuard guard(*lock_, Settings().timeout);
-    if (!guard.Locked())
-        return 0;  // lost, as a record is when another writer keeps the lock beyond the time-out
-    if (DateDiffers(record)) {
-        ::fdatasync(fd_);
-        ::close(fd_);
+    if (!guard.Locked()) {
+        Lose(ETIMEDOUT);  // another writer kept the lock beyond the time-out
+        return 0;
+    }
+    // A file that could not be opened again at the last change of date is tried again.
+    if (fd_ < 0 || DateDiffers(record)) {
+        if (fd_ >= 0) {
+            ::fdatasync(fd_);
+            ::close(fd_);
+        }
         fd_ = -1;
         SetDate(record.year, record.month, record.day);
         // A change of date never empties a file: only Open does, with the recreate flag.
-        if (OpenFileLocked(BuildFileName(), false) != 0) {
+        if (const int code = OpenFileLocked(BuildFileName(), false); code != 0) {
             if (fd_ >= 0)
                 ::close(fd_);
             fd_ = -1;
+            Lose(code);
             return 0;
         }
     }
-    if (WriteBytes(bytes_.data(), bytes_.size()) && (record.severity == OL_ERROR || buffering_ == 0))
+    // The note and the record go in together or not at all.
+    const bool noted = lost_ > 0;
+    if (noted)
+        PrependLossNote(record);
+    if (const int error = WriteBytes(bytes_.data(), bytes_.size())) {
+        Lose(error);
+        return 0;
+    }
+    if (noted)
+        lost_ = 0;
+    if (noted || record.severity == OL_ERROR || buffering_ == 0)
         ::fdatasync(fd_);
     return 0;
 }

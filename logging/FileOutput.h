@@ -3,7 +3,9 @@
 // "OVLIB_WRITING_MUTEX", so lines of several writers never interleave. Each record is written
 // with one call under the lock before Write returns, so it is in the file even if the program
 // dies next; "ERROR" records, and every record while buffering is off, are also flushed to
-// the disk.
+// the disk. A record that cannot be written (a full disk, the file-size limit, the lock not had
+// in time) is lost alone and counted; the next record that goes in is preceded by an "ERROR"
+// line saying how many were lost.
 #pragma once
 
 #include "logging/LogOutput.h"
@@ -51,6 +53,8 @@ public:
     /// the file is closed or the lock was not had in time.
     std::optional<std::uint64_t> SizeUnderLock();
     bool IsOpen() const { return fd_ >= 0; }
+    /// Records lost since the last one that reached the file.
+    std::uint64_t LostRecords() const { return lost_; }
 
     /// Test settings for every file channel: the folder of the write lock's shared file (empty:
     /// the runtime folder) and the longest wait for the lock.
@@ -60,8 +64,12 @@ private:
     int CreateLogFile(const std::wstring& name, bool truncate);
     int OpenFileLocked(const std::wstring& name, bool truncate);
     bool DateDiffers(const _OwnLogRecord& record) const;
-    bool WriteBytes(const char* data, std::size_t size);
+    /// 0, or the error that lost the bytes.
+    int WriteBytes(const char* data, std::size_t size);
     void Report(const std::wstring& text);
+    void Lose(int error);
+    /// Puts the line that tells of the lost records in front of the record's bytes.
+    void PrependLossNote(const _OwnLogRecord& record);
 
     int fd_ = -1;
     std::unique_ptr<WriteLock> lock_;
@@ -74,6 +82,9 @@ private:
     bool recreate_ = true;
     bool dated_ = true;
     std::string bytes_;  // the line being written, reused from record to record
+    std::uint64_t lost_ = 0;
+    int lostError_ = 0;  // why the last one was lost
+    std::unique_ptr<LineBuffer> noteBuffer_;
 };
 
 }  // namespace orvlog

@@ -7,7 +7,6 @@
 #include "controls/IconResource.h"
 #include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
-#include "panels/AcquisitionLogic.h"
 #include "panels/PanelNames.h"
 #include "panels/PanelTemplate.h"
 
@@ -237,16 +236,12 @@ void CDlgAECAGC::ReloadValues()
     m_lumaMode.m_nValue = static_cast<int>(Read(names::kLumaMode));
     m_nLumaLevel = static_cast<int>(Read(names::kLumaLevel));
 
-    acq::ExposureLimits limits;
-    limits.linkMin = m_pStorage->m_ExposureParam.min.n;
-    limits.linkMax = m_pStorage->m_ExposureParam.max.n;
-    limits.exposureMin = Read(names::kExposureMin);
-    limits.exposureMax = Read(names::kExposureMax);
-    const acq::ExposureRange range = acq::RefreshExposureRange(limits);
+    const acq::ExposureRange range = CameraExposureRange();
     m_exposureLower = range.min;
     m_exposureUpper = range.max;
     for (int i = 0; i < 2; ++i)
         m_aecLimit[i] = m_aecCamera[i] = static_cast<int>(Read(i == 0 ? names::kAECLimitMin : names::kAECLimitMax));
+    m_aecHoldRefused = {};
 
     _OrvStParam rawRange{};
     IsParamDefined(names::kAGCLimitMin, &rawRange);
@@ -308,14 +303,15 @@ void CDlgAECAGC::ApplyExposureRange()
 
 // ---- limits ----
 
-void CDlgAECAGC::WriteLimit(const char* name, int value)
+bool CDlgAECAGC::WriteLimit(const char* name, int value)
 {
     if (!m_pStorage)
-        return;
+        return false;
     Guard guard(s_bInWriteLimit);
     if (!guard.Entered())
-        return;
-    WriteParamInt(name, value, true);
+        return false;
+    const int result = WriteParamInt(name, value, true);
+    return Written(result) || result == kOrvParamUnchanged;
 }
 
 void CDlgAECAGC::SetAecLimit(int which, int value, bool moveMarker, bool write)
@@ -327,8 +323,11 @@ void CDlgAECAGC::SetAecLimit(int which, int value, bool moveMarker, bool write)
     value = aec_agc::ClampLimit(which, value, m_exposureLower, m_exposureUpper, m_aecLimit[1 - i]);
     // Only a limit that differs from the camera's reaches it.
     if (write && value != m_aecCamera[i]) {
-        WriteLimit(which == 1 ? names::kAECLimitMin : names::kAECLimitMax, value);
-        m_aecCamera[i] = value;
+        // A limit the camera did not take leaves its own on the panel.
+        if (WriteLimit(which == 1 ? names::kAECLimitMin : names::kAECLimitMax, value))
+            m_aecCamera[i] = value;
+        else
+            value = m_aecCamera[i];
     }
     m_aecLimit[i] = value;
     if (moveMarker)
@@ -356,8 +355,10 @@ void CDlgAECAGC::SetAgcLimit(int which, int raw, bool moveMarker, bool write)
     const int i = which - 1;
     raw = aec_agc::ClampLimit(which, raw, m_gain.rawMin, m_gain.rawMax, m_agcLimit[1 - i]);
     if (write && raw != m_agcCamera[i]) {
-        WriteLimit(which == 1 ? names::kAGCLimitMin : names::kAGCLimitMax, raw);
-        m_agcCamera[i] = raw;
+        if (WriteLimit(which == 1 ? names::kAGCLimitMin : names::kAGCLimitMax, raw))
+            m_agcCamera[i] = raw;
+        else
+            raw = m_agcCamera[i];
     }
     m_agcLimit[i] = raw;
     if (moveMarker)
@@ -644,31 +645,54 @@ void CDlgAECAGC::ClampExposureRange()
         _OrvStParam exposure{};
         IsParamDefined(names::kExposure, &exposure);
         lower = exposure.min.n;
-        upper = exposure.max.n;
+        upper = KnownExposureUpper(exposure.max.n);
     } else {
-        acq::ExposureLimits limits;
-        limits.linkMin = m_pStorage->m_ExposureParam.min.n;
-        limits.linkMax = m_pStorage->m_ExposureParam.max.n;
-        limits.exposureMin = Read(names::kExposureMin);
-        limits.exposureMax = Read(names::kExposureMax);
-        const acq::ExposureRange range = acq::RefreshExposureRange(limits);
+        const acq::ExposureRange range = CameraExposureRange();
         lower = range.min;
         upper = std::max(range.max, range.min);
     }
     const bool boundChanged = lower != m_exposureLower || upper != m_exposureUpper;
     m_exposureLower = lower;
     m_exposureUpper = upper;
+    if (boundChanged)
+        m_aecHoldRefused = {};
     const char* limitNames[2] = {names::kAECLimitMin, names::kAECLimitMax};
+    bool limitHeld = false;
     for (int i = 0; i < 2; ++i) {
         const int held = ToInt(std::clamp<std::int64_t>(m_aecLimit[i], lower, upper));
-        if (held != m_aecLimit[i]) {
-            m_aecLimit[i] = held;
-            WriteLimit(limitNames[i], held);
-            m_aecCamera[i] = held;
+        if (held == m_aecLimit[i] || m_aecHoldRefused[static_cast<std::size_t>(i)] == held)
+            continue;
+        // Shown only once the camera took it; a refused one is not tried at every tick.
+        if (WriteLimit(limitNames[i], held)) {
+            m_aecLimit[i] = m_aecCamera[i] = held;
+            limitHeld = true;
+        } else {
+            m_aecHoldRefused[static_cast<std::size_t>(i)] = held;
         }
     }
-    if (boundChanged)
+    if (boundChanged || limitHeld)
         ApplyExposureRange();
+}
+
+acq::ExposureRange CDlgAECAGC::CameraExposureRange()
+{
+    acq::ExposureLimits limits;
+    limits.linkMin = m_pStorage->m_ExposureParam.min.n;
+    limits.linkMax = m_pStorage->m_ExposureParam.max.n;
+    limits.exposureMin = Read(names::kExposureMin);
+    limits.exposureMax = Read(names::kExposureMax);
+    acq::ExposureRange range = acq::RefreshExposureRange(limits);
+    range.max = KnownExposureUpper(range.max);
+    return range;
+}
+
+std::int64_t CDlgAECAGC::KnownExposureUpper(std::int64_t upper)
+{
+    if (upper != 0)
+        return upper;
+    _OrvStParam limit{};
+    IsParamDefined(names::kAECLimitMax, &limit);
+    return limit.max.n;
 }
 
 void CDlgAECAGC::ShowStateIcon(int id, aec_agc::State state)

@@ -8,6 +8,7 @@
 
 #include "controls/CDualSlider.h"
 #include "controls/COptionDialog.h"
+#include "panels/AcquisitionLogic.h"
 #include "panels/AecAgcLogic.h"
 #include "panels/ComboParam.h"
 
@@ -18,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class CUpDownCtrl;
 
@@ -69,7 +71,8 @@ protected:
 private:
     void SetAecLimit(int which, int value, bool moveMarker, bool write);
     void SetAgcLimit(int which, int raw, bool moveMarker, bool write);
-    void WriteLimit(const char* name, int value);
+    /// True when the camera holds the value afterwards.
+    bool WriteLimit(const char* name, int value);
     void OnMarkerReleased(int id, int marker);
     void OnEnKillfocusAecLimit(int which);
     void OnEnKillfocusAgcLimit(int which);
@@ -78,6 +81,12 @@ private:
     void OnCbnSelchangeLumaMode();
     void UpdateEnables();
     void ClampExposureRange();
+    /// The camera's exposure range as the AEC limits may span it: the link's exposure record
+    /// narrowed by the ExposureMin / ExposureMax readings.
+    acq::ExposureRange CameraExposureRange();
+    /// `upper`, or where no exposure maximum is known (0: the map gives the "Exposure" record no
+    /// bounds) the AEC upper limit's own maximum, so that no limit is held to nothing.
+    std::int64_t KnownExposureUpper(std::int64_t upper);
     /// The exposure slider's range, both markers and the spins' ranges from the members.
     void ApplyExposureRange();
     /// The slider over the placeholder of `id`, made on first use.
@@ -104,6 +113,9 @@ private:
     /// The limits as the camera holds them (read, notified or written last).
     std::array<int, 2> m_aecCamera{};
     std::array<int, 2> m_agcCamera{};
+    /// An AEC limit the camera refused when the exposure range held it; not tried again until
+    /// the range changes.
+    std::array<std::optional<int>, 2> m_aecHoldRefused{};
     aec_agc::GainScale m_gain;
     std::array<QIcon, 4> m_icons;  ///< off, regulating, at a lower limit, at an upper limit
     bool m_bIconsLoaded = false;

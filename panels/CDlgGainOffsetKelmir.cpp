@@ -661,6 +661,15 @@ void CDlgGainOffsetKelmir::OnParamChanged(const _OrvStParam* param)
                 found = true;
             }
         }
+        // The preset a channel's fine value lives in (its value after a write it did not take).
+        for (int c = 0; c < kChannels && !found; ++c) {
+            const char* preset = kelmir_gain::PresetName(m_coarse[c].m_nValue, c);
+            if (preset && is(preset)) {
+                m_fine[c] = kelmir_gain::FineOf(value);
+                scaled_numeric::Show(m_fineControls[c], static_cast<double>(m_fine[c]));
+                found = true;
+            }
+        }
     }
     UpdateData(false);
 }

@@ -97,8 +97,9 @@ void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64
         return;
     std::int64_t& own = raws[static_cast<std::size_t>(tap)];
     const std::int64_t raw = RawOf(control, scale);
+    // The step the register takes, not the value typed between two steps.
     if (!link) {
-        Show(control, control->value);
+        Show(control, limits_scale::ShownFromRaw(scale, raw));
         if (raw == own)
             return;
         own = raw;
@@ -107,7 +108,7 @@ void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64
     }
     const std::int64_t delta = raw - own;
     if (delta == 0) {
-        Show(control, control->value);
+        Show(control, limits_scale::ShownFromRaw(scale, raw));
         return;
     }
     MoveLinked(controls, raws, delta, scale, write);
@@ -134,8 +135,8 @@ bool CommitSingle(OVNumericControl* control, const limits_scale::LimitsScale& sc
 {
     if (!OperatorChanged(control))
         return false;
-    Show(control, control->value);
     const std::int64_t value = RawOf(control, scale);
+    Show(control, limits_scale::ShownFromRaw(scale, value));
     if (value == raw)
         return false;
     raw = value;

@@ -6,6 +6,7 @@
 #include "app/CCorvel_5Dlg.h"
 
 #include "camera/RegisterLink.h"
+#include "catalogues/ConfigurationTable.h"
 #include "controls/MessageBox.h"
 #include "emulator/RegisterImage.h"
 #include "platform/ProfileSettings.h"
@@ -21,6 +22,15 @@
 #include <vector>
 
 namespace corvel::test {
+
+/// A configuration whose register map is not built in (-1: none).
+inline int ConfigurationWithoutItsMap()
+{
+    for (int index = 0; index < kConfigurationCount; ++index)
+        if (!FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
+            return index;
+    return -1;
+}
 
 /// Hands over a fixed list of choices, then cancels.
 class ScriptedSelector : public IPortSelector {

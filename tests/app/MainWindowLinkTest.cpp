@@ -277,15 +277,6 @@ TEST_F(MainWindowLinkTest, SerialPortThatVanishesIsOpenedAgainOnTheSamePath)
     EXPECT_NE(w.m_CameraInfo.exposure, kDashes);
 }
 
-/// A configuration whose register map is not built in (-1: none).
-int ConfigurationWithoutItsMap()
-{
-    for (int index = 0; index < kConfigurationCount; ++index)
-        if (!FindBuiltinResource(ConfigurationRowFor(index).builtinMapId))
-            return index;
-    return -1;
-}
-
 // Example failure: a camera whose register map fails to load shows the information panel's
 // placeholders as if measured, with a green "acknowledged" status.
 TEST_F(MainWindowLinkTest, CameraWithoutItsRegisterMapShowsNoValuesAndSaysSo)

@@ -151,7 +151,6 @@ TEST_P(IdentificationGridTest, IdentifiesTheCamera)
     EXPECT_EQ(VariantTag(*link), "_JS_");
     EXPECT_EQ(link->m_nImageWidthMax, 1024);
     EXPECT_EQ(link->m_nImageHeightMax, 768);
-    EXPECT_STREQ(link->m_ExposureParam.name, "Exposure") << "the panels' copy of the exposure record";
 
     EXPECT_EQ(Frames(), IdentificationFrames(configIndex));
     for (const auto& frame : transport->Frames())

@@ -354,6 +354,48 @@ TEST_F(CatalogueEngineTest, OverrideFileIsWhatGetsBuilt)
     EXPECT_EQ(result.linked, 1);
 }
 
+// Example failure: the panels bound the exposure by a record of the catalogue before: the copy is
+// kept when the new map or table has no "Exposure", or after the configuration was forgotten.
+TEST_F(CatalogueEngineTest, ExposureCopyIsTheBuiltCataloguesRecord)
+{
+    const auto mapWith = [](const char* bounds) {
+        return LoadMapText(std::string("<CAMERA><LOCALSPACE><Exposure default=\"1\"><address>0x6088</address>"
+                                       "<mask>0xFFFFFF</mask>") + bounds + "<access>1</access></Exposure>"
+                           "<Gain><address>0x0200</address><mask>0xFF</mask></Gain></LOCALSPACE></CAMERA>");
+    };
+    const CatalogueParam withExposure[] = {{"Exposure", OrvParam_Int}, {"Gain", OrvParam_Int}};
+    const CatalogueParam withoutExposure[] = {{"Gain", OrvParam_Int}};
+    const CatalogueSection listed[] = {{"LOCALSPACE", withExposure}};
+    const CatalogueSection unlisted[] = {{"LOCALSPACE", withoutExposure}};
+    struct Build {
+        const char* name;
+        RegisterMapPtr map;
+        const CatalogueSection* sections;
+        std::int64_t min, max;  ///< the copy's bounds; both 0: none
+        bool named;             ///< the copy is a record at all
+    } builds[] = {
+        {"first map", mapWith("<min>10</min><max>300000</max>"), listed, 10, 300000, true},
+        {"next map", mapWith("<min>50</min><max>400000</max>"), listed, 50, 400000, true},
+        {"map without the bounds", mapWith(""), listed, 0, 0, true},
+        {"first map again", mapWith("<min>10</min><max>300000</max>"), listed, 10, 300000, true},
+        {"table without the record", mapWith("<min>50</min><max>400000</max>"), unlisted, 0, 0, false},
+    };
+    for (const Build& b : builds) {
+        SCOPED_TRACE(b.name);
+        ASSERT_TRUE(b.map);
+        BuildCatalogue(link, b.map, false, {"Test", std::span(b.sections, 1)}, nullptr);
+        EXPECT_EQ(link.m_ExposureParam.name[0] != '\0', b.named);
+        EXPECT_EQ(link.m_ExposureParam.min.n, b.min);
+        EXPECT_EQ(link.m_ExposureParam.max.n, b.max);
+    }
+
+    BuildCatalogue(link, mapWith("<min>10</min><max>300000</max>"), false, {"Test", listed}, nullptr);
+    ASSERT_EQ(link.m_ExposureParam.max.n, 300000);
+    link.ForgetConfiguration();
+    EXPECT_EQ(link.m_ExposureParam.name[0], '\0');
+    EXPECT_EQ(link.m_ExposureParam.max.n, 0);
+}
+
 // ---- end steps on the emulated camera ----
 
 class CatalogueOnCameraTest : public corvel::test::EmulatedLinkTest {};

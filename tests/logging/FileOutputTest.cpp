@@ -1,9 +1,11 @@
 #include "LogTestSupport.h"
 
 #include "logging/LogEngine.h"
+#include "support/FullDisk.h"
 #include "support/LockHolder.h"
 
 #include <csignal>
+#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -208,9 +210,11 @@ TEST_F(FileOutputTest, ALockTimeOutLosesOnlyItsRecord)
     ::waitpid(holder, nullptr, 0);
     EXPECT_EQ(Write(0, OL_TRACE, L"after"), 0);
     const auto lines = FileLines("locked.txt");
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1], L"SV=TRACE; CD=-1; MSG=before");
-    EXPECT_EQ(lines[2], L"SV=TRACE; CD=-1; MSG=after");
+    EXPECT_EQ(lines[2], L"SV=ERROR; CD=" + std::to_wstring(ETIMEDOUT) + L"; MSG=1 log record was lost before this line: "
+                            + platform::Utf8ToWide(std::strerror(ETIMEDOUT)));
+    EXPECT_EQ(lines[3], L"SV=TRACE; CD=-1; MSG=after");
 }
 
 // Example failure: a file that cannot be created leaves a channel that swallows records, or
@@ -224,4 +228,34 @@ TEST_F(FileOutputTest, UncreatableFileLeavesTheChannelOut)
     EXPECT_EQ(Reports()[0].caption, L"The initialization of file output channel");
     EXPECT_TRUE(Reports()[0].text.starts_with(L"Can't create log file: " + Folder() + L"blocked.txt; error: "));
     EXPECT_EQ(OLOpenOwnFileChannelW(0, 1, L"blocked", Folder().c_str(), true, false), 0);
+}
+
+// Example failure: records lost to a full disk leave no trace once space returns, so a reader
+// takes the log for whole; or the file keeps half a line, or a write blocks or fails the call.
+TEST_F(FileOutputTest, RecordsLostToAFullDiskAreCountedInTheNextLine)
+{
+    corvel::test::FullDisk disk(dir_ / "disk", 64 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a small file system needs root";
+    const std::wstring folder = platform::Utf8ToWide((dir_ / "disk").string());
+    ASSERT_EQ(OLInitOwnLogW(0, L"full", folder.c_str(), true, false, 0, 2, 0), 0);
+    ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_FILE), 0);
+    ASSERT_EQ(Write(0, OL_NOTICE, L"before"), 0);
+    ASSERT_TRUE(disk.Fill());
+    // Longer than the room left in the log file's last page.
+    const std::wstring lost(3000, L'x');
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Write(0, OL_NOTICE, lost.c_str()), 0) << "a lost record is no failure";
+    ASSERT_EQ(FindOwnLogEngine(0)->FileChannel()->LostRecords(), 3u);
+
+    std::filesystem::remove(dir_ / "disk" / "filler");
+    ASSERT_EQ(Write(0, OL_NOTICE, L"after"), 0);
+    ASSERT_EQ(Write(0, OL_NOTICE, L"later"), 0);
+    const auto lines = FileLines("disk/full.txt");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], L"SV=NOTICE; CD=-1; MSG=before");
+    EXPECT_EQ(lines[2], L"SV=ERROR; CD=" + std::to_wstring(ENOSPC) + L"; MSG=3 log records were lost before this line: "
+                            + platform::Utf8ToWide(std::strerror(ENOSPC)));
+    EXPECT_EQ(lines[3], L"SV=NOTICE; CD=-1; MSG=after");
+    EXPECT_EQ(lines[4], L"SV=NOTICE; CD=-1; MSG=later") << "the count starts again";
 }

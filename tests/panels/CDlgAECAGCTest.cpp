@@ -402,6 +402,70 @@ TEST_F(AecAgcPanelTest, LiveValuesAndStateLamps)
     EXPECT_EQ(panel->ExposureUpper(), 0xFFFFFF);
 }
 
+// Example failure: on a camera whose catalogue gives the exposure no bounds (no "Exposure"
+// record), AEC holds both limits to the camera's minimum exposure, or in debug mode to 0, and
+// writes them.
+TEST_F(AecAgcPanelTest, WithoutExposureBoundsTheLimitsStayTheCameras)
+{
+    for (bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debug mode" : "normal");
+        CDlgAECAGC* panel = Open();
+        ASSERT_NE(panel, nullptr);
+        RebuildCatalogueWithout({"Exposure"}, AerospaceCatalogue());
+        ASSERT_EQ(window->m_Link.m_ExposureParam.max.n, 0);
+        panel->SetDebugMode(debug);
+        panel->RefreshFromStorage();
+        panel->RefreshLiveValues();
+        EXPECT_TRUE(WriteFrames().empty()) << WriteFrames().size() << " writes";
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), "100");
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MAX), "199997");
+        EXPECT_EQ(panel->ExposureUpper(), 0xFFFFFF) << "the AEC upper limit's own maximum";
+        window.reset();
+    }
+}
+
+// Example failure: AEC switched on over limits outside the exposure range writes them held in
+// the range but goes on showing the camera's old limits; a held limit the camera refuses is shown
+// as held although the camera kept its own.
+TEST_F(AecAgcPanelTest, LimitsHeldWhenAecIsSwitchedOnShowWhatTheCameraHolds)
+{
+    const struct {
+        const char* what;
+        bool refuse;
+        std::uint32_t min, max;
+    } rows[] = {{"taken", false, 10, 300000}, {"refused", true, 5, 400000}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        CameraState camera;
+        camera.aecEnable = 0;
+        camera.aecMin = 5;
+        camera.aecMax = 400000;
+        CDlgAECAGC* panel = Open(camera);
+        ASSERT_NE(panel, nullptr);
+        ASSERT_EQ(Text(panel, D::IDC_AEC_MIN), "5");
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        if (row.refuse)
+            for (const char* name : {"AECLimitMin", "AECLimitMax"})
+                emu.SetAddressFault(Reg(name).address, refuse);
+        auto* enable = Item<QCheckBox>(panel, D::IDC_AEC_ENABLE);
+        QTest::mouseClick(enable, Qt::LeftButton, Qt::NoModifier, QPoint(6, enable->height() / 2));
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        EXPECT_EQ(Field("AECEnable"), 1);
+        EXPECT_EQ(Field("AECLimitMin"), row.min);
+        EXPECT_EQ(Field("AECLimitMax"), row.max);
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), QString::number(row.min));
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MAX), QString::number(row.max));
+        // The status tick does not try a refused limit again.
+        emu.ClearFrames();
+        panel->RefreshLiveValues();
+        EXPECT_TRUE(WriteFrames().empty());
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), QString::number(row.min));
+        window.reset();
+    }
+}
+
 // The panel's names are in the catalogue, its texts whole at the default font; the
 // machine-vision camera has no AEC/AGC slot.
 TEST_F(AecAgcPanelTest, WholePanelOnTheAerospaceCameraNoneOnMachineVision)

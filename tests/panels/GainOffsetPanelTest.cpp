@@ -101,6 +101,16 @@ protected:
         Settle();
     }
 
+    /// The control shows the step the camera holds (what a refresh from the camera shows), not
+    /// the value typed between two steps.
+    void ExpectShownAsRefreshed(OVNumericControl* control)
+    {
+        const QString shown = control->edit->text();
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(control->edit->text().toStdString(), shown.toStdString());
+    }
+
 
 
     CDlgGainOffset* panel = nullptr;
@@ -135,6 +145,7 @@ TEST_P(GainOffsetEdits, TypedValueWritesOneCodedRegister)
         {Numeric(CDlgGainOffset::IDC_DIGITAL_OFFSET), "-512", names::kDigitalOffset, 0},
         {Gain(0), "12", "Gain1A", limits_scale::RawFromShown(analogGain, 12.0)},
         {Gain(1), "6", "Gain1B", limits_scale::RawFromShown(analogGain, 6.0)},
+        {Gain(1), "8.88", "Gain1B", limits_scale::RawFromShown(analogGain, 8.88)},
         {Offset(0), "100", "Offs1A", 100},
         {Offset(3), "4000", "Offs1D", 4000},
     };
@@ -144,11 +155,13 @@ TEST_P(GainOffsetEdits, TypedValueWritesOneCodedRegister)
         Type(row.control, row.text);
         EXPECT_EQ(WriteFrames(), Frames{WriteIn(row.name, row.raw)});
         EXPECT_EQ(Field(row.name), row.raw);
+        ExpectShownAsRefreshed(row.control);
     }
     // Typing the value that is there already rounds to the same word: nothing is written.
     emu.ClearFrames();
     Type(Gain(0), "12.01");
     EXPECT_TRUE(WriteFrames().empty());
+    ExpectShownAsRefreshed(Gain(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, GainOffsetEdits, testing::Values(4, 5, 8),

@@ -163,6 +163,9 @@ protected:
              [this] { TypeInto(CDlgAECAGC::IDC_LUMA_LEVEL, "1000"); }, "LumaLevel", 1000},
             {"Kelmir digital gain 2.0", 7, 0, {}, CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN,
              [this] { TypeOver(CDlgGainOffsetKelmir::IDC_DIGITAL_GAIN, "2"); }, go::kDigitalGain, 2048},
+            {"Kelmir fine gain 2586", 7, 0, {{"GainEMACourse", 0}, {"EMGain1XA", 1700}},
+             CDlgGainOffsetKelmir::kChannelIds[0].fine,
+             [this] { TypeOver(CDlgGainOffsetKelmir::kChannelIds[0].fine, "2586"); }, "EMGain1XA", 2586},
             {"Kelmir DPC threshold 300", 7, 4, {}, CDlgImageKelmir::IDC_DPC_EDIT,
              [this] { TypeInto(CDlgImageKelmir::IDC_DPC_EDIT, "300"); }, "DPCThreshold", 300},
             {"lens polarity Positive", 4, 7,
@@ -369,6 +372,8 @@ TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
          20000 & 0x3FFF},
         {"threshold beyond its field", 7, 4, {}, "DPCThreshold", 5000, CDlgImageKelmir::IDC_DPC_EDIT, "DPCThreshold",
          5000 & 0xFFF},
+        {"EM gain fine value", 7, 0, {{"GainEMACourse", 0}, {"EMGain1XA", 1700}}, "EMGain1XA", 2000,
+         CDlgGainOffsetKelmir::kChannelIds[0].fine, "EMGain1XA", 2000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

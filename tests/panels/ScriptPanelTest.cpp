@@ -587,3 +587,20 @@ TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
 }
 
 }  // namespace
+
+// Example failure: a script printing in a tight loop makes the waiting output grow without
+// bound until the program dies of it, or the lines left out are not told.
+TEST_F(ScriptPanelTest, FloodingScriptIsStoppedAndTheLinesLeftOutAreTold)
+{
+    const std::string path = Script("flood.py", "while True:\n    print('x' * 200)\n");
+    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    DoubleClickRow(panel, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("of output left out"); }, kJobTimeoutMs));
+    QTest::mouseClick(Button(panel, CDlgRunPythonScript::IDC_SEND), Qt::LeftButton);
+    const std::string out = WaitForJob(panel);
+    EXPECT_NE(out.find(std::string(200, 'x') + "\n"), std::string::npos);
+    EXPECT_NE(out.find(path + " is finished..."), std::string::npos) << out.substr(out.size() - std::min<std::size_t>(out.size(), 300));
+    EXPECT_LE(panel->findChild<QPlainTextEdit*>()->blockCount(), CDlgRunPythonScript::kMaxOutputLines);
+    EXPECT_TRUE(window->m_Link.m_ChannelOwner.IsFree());
+}

@@ -628,5 +628,42 @@ TEST(ScriptOutputTest, WholeLinesWhileRunningTheRestAtTheEnd)
     EXPECT_EQ(notified, 2);
 }
 
+// Example failure: output nobody takes grows until the program runs out of memory, a cut
+// leaves half a line or half a character, or the lines left out are not told.
+TEST(ScriptOutputTest, WaitingOutputIsBoundedAndTheLinesLeftOutAreTold)
+{
+    ScriptOutput out;
+    const std::string line = std::string(99, 'x') + "\n";
+    const std::size_t count = 100000;  // 10 MB
+    for (std::size_t i = 0; i < count; ++i)
+        out.Append(line);
+    const std::string taken = out.Take(true);
+    ASSERT_LE(taken.size(), ScriptOutput::kMaxWaitingBytes + 200);
+    const std::size_t noteEnd = taken.find('\n');
+    ASSERT_NE(noteEnd, std::string::npos);
+    const std::size_t kept = (taken.size() - noteEnd - 1) / line.size();
+    EXPECT_EQ(taken.substr(0, noteEnd), "... " + std::to_string(count - kept)
+                                            + " lines of output left out: the script printed faster than the console shows ...");
+    EXPECT_EQ(taken.substr(noteEnd + 1), [&] {
+        std::string lines;
+        for (std::size_t i = 0; i < kept; ++i)
+            lines += line;
+        return lines;
+    }());
+    EXPECT_EQ(out.Take(false), "") << "the count is told once";
+
+    // One endless line without a line end: cut at a whole character, told as one line.
+    const std::string euro = "\xE2\x82\xAC";
+    for (std::size_t i = 0; i < ScriptOutput::kMaxWaitingBytes; ++i)
+        out.Append(euro);
+    const std::string rest = out.Take(false);
+    const std::string note = "... 1 line of output left out: the script printed faster than the console shows ...\n";
+    ASSERT_EQ(rest.substr(0, note.size()), note);
+    const std::string text = rest.substr(note.size());
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.size() % 3, 0u);
+    EXPECT_EQ(text.substr(0, 3), euro);
+}
+
 }  // namespace
 }  // namespace corvel::test
