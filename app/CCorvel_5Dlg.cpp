@@ -1119,6 +1119,12 @@ void CCorvel_5Dlg::OnExit()
     close();
 }
 
+void CCorvel_5Dlg::OnTerminationSignal()
+{
+    m_bEndingOnSignal = true;
+    close();
+}
+
 void CCorvel_5Dlg::OnViewPanel(int id)
 {
     if (id >= cmd::kViewFirst && id < cmd::kViewFirst + kPanelSlots) {
@@ -1286,8 +1292,8 @@ void CCorvel_5Dlg::OnPanelButton(int buttonId)
 void CCorvel_5Dlg::closeEvent(QCloseEvent* event)
 {
     // A running script is stopped on the way out (the scripting console's close); the operator
-    // says whether to go on.
-    if (m_Link.m_ChannelOwner.Holder() == ChannelUser::Script &&
+    // says whether to go on, unless a signal ends the program.
+    if (!m_bEndingOnSignal && m_Link.m_ChannelOwner.Holder() == ChannelUser::Script &&
         wnd::ShowMessageBox(QStringLiteral("A script is running. Stop it and exit?"), wnd::DefaultMessageBoxCaption(),
                             wnd::MB_YESNO | wnd::MB_ICONQUESTION, this) != wnd::IDYES) {
         event->ignore();

@@ -139,6 +139,9 @@ public:
     /// Ticks the baud item of rate index `index` and no other (none for an index without one).
     void CheckBaudItem(int index);
     void OnExit();
+    /// A logout or a kill: ends as Exit does, but asks nothing (nobody may be there to answer);
+    /// a running script is stopped on the way out.
+    void OnTerminationSignal();
     void OnViewPanel(int id);
     void OnAttachWindows();
     void OnOpenHelp();
@@ -286,6 +289,7 @@ private:
     int m_nPanelRow = -1;
     int m_nStatusIcon = 169;
     bool m_bInitialized = false;
+    bool m_bEndingOnSignal = false;  ///< closing for a termination signal: no question
     bool m_bDestroyed = false;
     bool m_bRestacking = false;
     IPortSelector* m_pSelector = nullptr;

@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     QObject::connect(&termination, &QSocketNotifier::activated, &qtApp, [&mainWindow] {
         platform::DrainTerminationSignals();
         if (mainWindow)
-            mainWindow->OnExit();
+            mainWindow->OnTerminationSignal();
         // Also leaves a box or dialog that runs a loop of its own (the port selector at start).
         QCoreApplication::exit(0);
     });

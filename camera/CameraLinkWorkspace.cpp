@@ -207,19 +207,11 @@ int CCameraLink::LoadWorkspaceFromFile(const std::filesystem::path& file, Replay
         const rgs::ModeState open = modes;
         if (CloseWorkspaceModes(modes, report.stopped)) {
             LinkLog(kLoadMethod, "closing lines sent again");
-            summary += "\nThe camera was taken back to normal mode (error checking on, supervisor mode off).";
+            summary += std::string("\n") + rgs::kClosingTakenText;
         } else {
             LinkLog(kLoadMethod, "closing lines not taken: the camera may be left in supervisor mode");
             report.leftOpen = true;
-            std::string state;
-            if (open.supervisor && open.checkingOff)
-                state = "in supervisor mode with its error checking off";
-            else if (open.supervisor)
-                state = "in supervisor mode";
-            else
-                state = "with its error checking off";
-            summary += "\nThe camera did not take the closing lines: it may be left " + state +
-                       ". Load the file again once the camera answers, or switch the camera off and on.";
+            summary += "\n" + rgs::ClosingRefusedText(open);
         }
     }
     if (otherRate)

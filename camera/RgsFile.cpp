@@ -225,6 +225,15 @@ std::vector<CommandLine> ClosingCommands(const ModeState& state)
     return lines;
 }
 
+std::string ClosingRefusedText(const ModeState& state)
+{
+    const char* left = state.supervisor && state.checkingOff ? "in supervisor mode with its error checking off"
+                       : state.supervisor                    ? "in supervisor mode"
+                                                             : "with its error checking off";
+    return std::string("The camera did not take the closing lines: it may be left ") + left +
+           ". Load the file again once the camera answers, or switch the camera off and on.";
+}
+
 CommandLine ParseHexCommand(std::string_view text)
 {
     CommandLine parsed;

@@ -84,6 +84,13 @@ bool WritesModeRegister(const CommandLine& command);
 /// register lines: error checking on first, then supervisor mode off.
 std::vector<CommandLine> ClosingCommands(const ModeState& state);
 
+/// What the operator is told when the closing lines of a file stopped half-way were taken.
+inline constexpr const char* kClosingTakenText =
+    "The camera was taken back to normal mode (error checking on, supervisor mode off).";
+/// What the operator is told when the closing lines of an open `state` were not taken: the
+/// state the camera may be left in, and what to do.
+std::string ClosingRefusedText(const ModeState& state);
+
 /// A workspace file checked whole before any of it is sent.
 struct WorkspaceCheck {
     struct Line {

@@ -331,10 +331,13 @@ bool CDlgDownloadTerminal::AskToStop(const char* question)
 void CDlgDownloadTerminal::CloseAfterStop(bool accepted)
 {
     m_closeWhenIdle = false;
-    // The log goes with the dialog: a sector that no longer holds what it did is said in a box.
+    // The log goes with the dialog: a sector that no longer holds what it did, or a camera a
+    // register file may have left in supervisor mode, is said in a box.
     if (m_engine.SectorTouched() && !m_engine.SectorState().empty())
         wnd::ShowMessageBox(QString::fromStdString(m_engine.SectorState()), QString(), wnd::MB_OK | wnd::MB_ICONWARNING,
                             this);
+    else if (const std::string left = m_engine.ModesLeftOpenText(); !left.empty())
+        wnd::ShowMessageBox(QString::fromStdString(left), QString(), wnd::MB_OK | wnd::MB_ICONWARNING, this);
     if (accepted)
         QDialog::accept();
     else

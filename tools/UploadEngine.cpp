@@ -1,8 +1,11 @@
 #include "tools/UploadEngine.h"
 
 #include "camera/CameraLink.h"
+#include "camera/RegisterProtocol.h"
+#include "camera/ValueCoder.h"
 #include "tools/DownloadParsers.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
@@ -77,6 +80,8 @@ StartResult UploadEngine::Start(int type, const std::string& path, bool largeSen
     m_retrying = false;
     m_sectorState.clear();
     m_failures = 0;
+    m_modes = {};
+    m_closeAttempts = 0;
     m_command = 0;
     m_byteIndex = 0;
     m_page = m_target.readBackFirst;
@@ -140,6 +145,7 @@ void UploadEngine::Tick()
     case UploadState::Writing: WritePage(); break;
     case UploadState::WritingBack: WriteBackPage(); break;
     case UploadState::Replaying: ReplayCommand(); break;
+    case UploadState::Closing: CloseModes(); break;
     }
 }
 
@@ -209,6 +215,9 @@ std::string UploadEngine::StopConsequence() const
     const char* sector = flash::SectorName(m_target.sector);
     if (m_state == UploadState::Replaying)
         return "The register commands not yet sent are left out.";
+    if (m_state == UploadState::Closing)
+        return "The camera does not take the lines that take it back to normal mode. Stopping now leaves it as it "
+               "is: " + rgs::ClosingRefusedText(m_modes);
     if (Retrying() && m_state == UploadState::Erasing) {
         std::string text = Format("%s may be partly erased: the camera does not answer the erase (%s).", sector,
                                   m_flash.LastError().c_str());
@@ -269,25 +278,31 @@ void UploadEngine::Cancel()
     if (!Running())
         return;
     if (m_stopping) {
-        // A second stop gives up only an erase or a write-back the camera does not take.
-        if (Retrying()) {
+        // A second stop gives up only an erase, a write-back or closing lines the camera does not take.
+        if (Retrying() && m_state == UploadState::Closing) {
+            Add(rgs::ClosingRefusedText(m_modes) + "\r\n");
+            Stop(false);
+        } else if (Retrying()) {
             const bool erasing = m_state == UploadState::Erasing;
             Add(erasing ? "The erase is given up.\r\n" : "Writing back is given up.\r\n");
             EndWithState(erasing ? "\nOperation was aborted\r\n" : m_stopClosing, true);
         }
         return;
     }
-    if (m_type == kRgs || !m_eraseSent) {
+    if (m_type == kRgs) {
+        m_progressPos = 0;
+        EndReplay("\nOperation was aborted", false);
+        return;
+    }
+    if (!m_eraseSent) {
         // Nothing erased yet: the sector keeps what it holds.
         m_state = UploadState::Idle;
         m_periodMs = 0;
         m_progressPos = 0;
         m_phaseStarted = false;
         Add("\nOperation was aborted");
-        if (m_type != kRgs) {
-            m_sectorState = DescribeSector();
-            Add("\r\n" + m_sectorState + "\r\n");
-        }
+        m_sectorState = DescribeSector();
+        Add("\r\n" + m_sectorState + "\r\n");
         return;
     }
     if (m_state == UploadState::Erasing) {
@@ -497,9 +512,8 @@ void UploadEngine::ReplayCommand()
 {
     if (m_failures >= 3) {
         Trace("LoadRegisters2Camera", "LoadData2Camera <- Aborted");
-        Add("Operation aborted.\r\n");
         m_progressPos = 0;
-        Stop(false);
+        EndReplay("Operation aborted.\r\n", false);
         return;
     }
     if (m_command < m_commands.size()) {
@@ -519,19 +533,26 @@ void UploadEngine::ReplayCommand()
             reply += Format("%02x", answer[i]);
         Add(reply + ">\r\n");
         Trace("LoadRegisters2Camera", frame + reply + ">");
-        if (result == 0 && answer[0] == 0x06)
+        rgs::CommandLine line;
+        line.kind = rgs::LineKind::Command;
+        line.length = c.length;
+        std::copy(c.bytes, c.bytes + c.length, line.frame);
+        if (result == 0 && answer[0] == 0x06) {
             m_failures = 0;
-        else
+            m_modes.Apply(line);
+        } else {
             ++m_failures;
+            if (result < 0)
+                m_modes.ApplyUnsure(line);
+        }
         if (result == 0) {
             m_byteIndex += c.length;
             ++m_command;
         } else if (result < 0) {
             // The channel is gone: the rest of the file would only fail the same way.
             Trace("LoadRegisters2Camera", "LoadData2Camera <- Aborted");
-            Add("Operation aborted.\r\n");
             m_progressPos = 0;
-            Stop(false);
+            EndReplay("Operation aborted.\r\n", true);
             return;
         }
         m_progressPos = static_cast<int>(m_byteIndex);
@@ -544,6 +565,50 @@ void UploadEngine::ReplayCommand()
         Trace("LoadRegisters2Camera", "LoadData2Camera <- end");
         Stop(false);
     }
+}
+
+void UploadEngine::EndReplay(const std::string& closing, bool afterFailure)
+{
+    Add(closing);
+    if (!m_modes.Open()) {
+        Stop(false);
+        return;
+    }
+    if (closing.back() != '\n')
+        Add("\r\n");
+    // An answer that comes late is let in before the closing lines go.
+    m_state = UploadState::Closing;
+    m_stopping = true;
+    m_closeAttempts = 0;
+    m_retrying = false;
+    m_periodMs = afterFailure ? kRetryMs : kTickMs;
+}
+
+void UploadEngine::CloseModes()
+{
+    for (const rgs::CommandLine& close : rgs::ClosingCommands(m_modes)) {
+        CCameraLink::AnswerBuffer answer{};
+        std::uint32_t length = close.length;
+        const int result = m_link.Transact(close.frame, &length, answer);
+        Trace("LoadRegisters2Camera", Format("closing line <%s>: nRet = %d",
+                                             rgs::FormatWriteLine(protocol::FrameAddress(close.frame),
+                                                                  ValueCoder::BytesToWord(close.frame + 3)).c_str(),
+                                             result));
+        if (result != 0 || answer[0] != protocol::kAck)
+            break;
+        m_modes.Apply(close);
+    }
+    if (!m_modes.Open()) {
+        Add(std::string(rgs::kClosingTakenText) + "\r\n");
+        Stop(false);
+        return;
+    }
+    if (++m_closeAttempts >= kCloseAttempts) {
+        Add(rgs::ClosingRefusedText(m_modes) + "\r\n");
+        Stop(false);
+        return;
+    }
+    SetRetrying(true);
 }
 
 }  // namespace download

@@ -6,10 +6,14 @@
 // programs again the half that was read back to be kept, so no stop loses it. An erase the
 // camera does not answer, and a kept page it does not take, are tried again until it does or
 // the operator gives them up. Every stop and failure ends the log with the state the sector
-// was left in. No Qt: the dialog drives Tick()
+// was left in. A register file stopped half-way (Cancel, refusals, a lost answer) that had
+// switched the camera to supervisor mode or its error checking off is followed by the lines
+// that switch them back, tried again a few times while the camera does not take them. No Qt:
+// the dialog drives Tick()
 // from its timers and shows the log, KB text and progress.
 #pragma once
 
+#include "camera/RgsFile.h"
 #include "tools/DownloadFile.h"
 #include "tools/FlashAccess.h"
 
@@ -31,9 +35,13 @@ inline constexpr int kTickAfterReadMs = 50;
 /// An erase the camera did not answer, or a page of the kept half it did not take, is tried
 /// again this often.
 inline constexpr int kRetryMs = 1000;
+/// The lines that take the camera back to normal mode after a stopped register file are tried
+/// this often before the run ends without them.
+inline constexpr int kCloseAttempts = 4;
 
 /// WritingBack: a stop after the erase programs the half read back to be kept, then ends.
-enum class UploadState { Idle, Reading, Erasing, Writing, WritingBack, Replaying };
+/// Closing: a register file stopped half-way takes the camera back to normal mode, then ends.
+enum class UploadState { Idle, Reading, Erasing, Writing, WritingBack, Replaying, Closing };
 
 /// Why Start refused; the texts are the dialog's message boxes (empty: none).
 enum class StartResult { Started, TypeUndefined, BadExtension, CannotOpen, TooLarge, DoesNotExist, ParseFailed };
@@ -62,7 +70,8 @@ public:
     /// step is tried again until it does, or until a Cancel gives it up.
     bool Retrying() const
     {
-        return m_retrying && (m_state == UploadState::WritingBack || m_state == UploadState::Erasing);
+        return m_retrying && (m_state == UploadState::WritingBack || m_state == UploadState::Erasing ||
+                              m_state == UploadState::Closing);
     }
     /// The erase command of this run went to the camera: the sector no longer holds what it did.
     bool SectorTouched() const { return m_eraseSent; }
@@ -71,6 +80,12 @@ public:
     /// The state the last run left the sector in (the line at the end of the log after a stop
     /// or a failure); "" when the run programmed the sector in full or was a register replay.
     const std::string& SectorState() const { return m_sectorState; }
+    /// After a register file whose closing lines the camera did not take: the state the camera
+    /// may be left in and what to do ("" otherwise).
+    std::string ModesLeftOpenText() const
+    {
+        return !Running() && m_type == kRgs && m_modes.Open() ? rgs::ClosingRefusedText(m_modes) : std::string();
+    }
     UploadState State() const { return m_state; }
     /// The timer the run needs now (kReadTimerId or kWriteTimerId) and its period; 0 when idle.
     int TimerId() const;
@@ -101,6 +116,11 @@ private:
     void WritePage();
     void WriteBackPage();
     void ReplayCommand();
+    /// Ends a register file with `closing`; first, when its lines left supervisor mode or the
+    /// error checking off, the closing phase (after a pause when the channel just failed).
+    void EndReplay(const std::string& closing, bool afterFailure);
+    /// One try of the lines that take the camera back to normal mode.
+    void CloseModes();
     /// Ends the run; `leaveSupervisor` after a failed flash step.
     void Stop(bool leaveSupervisor);
     /// The step failed without an answer (`retrying`) or is taken again: the tick period follows.
@@ -131,6 +151,8 @@ private:
     std::size_t m_command = 0;   ///< next command of the replay
     std::uint32_t m_byteIndex = 0, m_byteCount = 0;
     int m_failures = 0;          ///< consecutive refused commands
+    rgs::ModeState m_modes;      ///< what the replayed commands switched on the camera
+    int m_closeAttempts = 0;
     int m_page = 0, m_lastPage = 0;
     bool m_phaseStarted = false;
     bool m_eraseSent = false;             ///< the erase command reached the camera

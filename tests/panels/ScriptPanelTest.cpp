@@ -157,6 +157,19 @@ protected:
         QTest::keyClick(edit, Qt::Key_Return);
     }
 
+    /// The panel with a script running that sleeps 30 s (null when it did not start).
+    CDlgRunPythonScript* StartSleepingScript()
+    {
+        const std::string path = Script("sleep.py", "import time\nprint('sleeping')\ntime.sleep(30)\n");
+        CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+        if (!panel)
+            return nullptr;
+        DoubleClickRow(panel, 0);
+        const bool started = QTest::qWaitFor([&] { return panel->OutputText().contains("sleeping"); }, kJobTimeoutMs);
+        EXPECT_TRUE(started);
+        return started ? panel : nullptr;
+    }
+
     /// Waits until the panel's job has ended; the terminal's text.
     std::string WaitForJob(CDlgRunPythonScript* panel)
     {
@@ -558,11 +571,8 @@ TEST_F(ScriptPanelTest, LongScriptListScrollsAndTheTerminalKeepsRoom)
 // ends, or closes without a word while the script is busy with the camera.
 TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
 {
-    const std::string path = Script("sleep.py", "import time\nprint('sleeping')\ntime.sleep(30)\n");
-    CDlgRunPythonScript* panel = OpenScripts((path + "\n").c_str());
+    CDlgRunPythonScript* panel = StartSleepingScript();
     ASSERT_NE(panel, nullptr);
-    DoubleClickRow(panel, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->OutputText().contains("sleeping"); }, kJobTimeoutMs));
     std::vector<std::string> questions;
     int answer = wnd::IDNO;
     wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
@@ -586,7 +596,24 @@ TEST_F(ScriptPanelTest, ExitDuringARunAsksThenEndsWithinSeconds)
     EXPECT_FALSE(script::PythonHost::Instance().Running());
 }
 
-}  // namespace
+// Example failure: a logout or a kill while a script runs puts the exit question on the screen,
+// where nobody answers it: the program hangs until it is killed for good, its settings unsaved.
+TEST_F(ScriptPanelTest, ATerminationSignalDuringARunAsksNothingAndEnds)
+{
+    CDlgRunPythonScript* panel = StartSleepingScript();
+    ASSERT_NE(panel, nullptr);
+    std::vector<std::string> questions;
+    wnd::ScopedMessageBoxHandler boxes{[&](const wnd::MessageBoxRequest& r) {
+        questions.push_back(r.text.toStdString());
+        return wnd::IDNO;
+    }};
+    window->show();
+    window->OnTerminationSignal();
+    EXPECT_TRUE(questions.empty()) << questions.front();
+    EXPECT_FALSE(window->isVisible());
+    window.reset();
+    EXPECT_FALSE(script::PythonHost::Instance().Running());
+}
 
 // Example failure: a script printing in a tight loop makes the waiting output grow without
 // bound until the program dies of it, or the lines left out are not told.
@@ -604,3 +631,5 @@ TEST_F(ScriptPanelTest, FloodingScriptIsStoppedAndTheLinesLeftOutAreTold)
     EXPECT_LE(panel->findChild<QPlainTextEdit*>()->blockCount(), CDlgRunPythonScript::kMaxOutputLines);
     EXPECT_TRUE(window->m_Link.m_ChannelOwner.IsFree());
 }
+
+}  // namespace

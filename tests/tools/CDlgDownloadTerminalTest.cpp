@@ -505,4 +505,51 @@ TEST_F(DownloadTerminalWindow, RegisterFileReplaysAndShowsTheResetNote)
     EXPECT_TRUE(Frames().empty());
 }
 
+// Example failure: closing the window in the middle of a register file leaves the camera in
+// supervisor mode with its error checking off.
+TEST_F(DownloadTerminalWindow, ClosingMidRegisterFileTakesTheCameraBackFirst)
+{
+    std::vector<QString> boxes;
+    wnd::ScopedMessageBoxHandler handler([&](const wnd::MessageBoxRequest& box) {
+        boxes.push_back(box.text);
+        return wnd::IDYES;
+    });
+    std::string lines = "57 6014 5E17C4B2\r\n57 6034 00000001\r\n";
+    for (int i = 0; i < 200; ++i)
+        lines += "57 6038 00000002\r\n";
+    lines += "57 6034 00000000\r\n57 6014 00000000\r\n";
+    Open(false);
+    ChooseType("RGS");
+    TypePath(File("long.rgs", lines));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return emu.Register(0x6034) != 0; }));
+    ASSERT_TRUE(dialog->Loading());
+
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("The register commands not yet sent are left out.")) << boxes[0].toStdString();
+    ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    EXPECT_FALSE(dialog->Loading());
+    EXPECT_EQ(emu.Register(0x6034), 0u);
+    EXPECT_EQ(emu.Register(0x6014), 0u);
+    const std::vector<Bytes> frames = Frames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames.back(), WriteFrame(0x6014, 0));
+    EXPECT_LT(frames.size(), 200u) << "the file did not run on to its end";
+
+    // A camera that takes none of the closing lines: the box says what it may be left in.
+    boxes.clear();
+    Open(false);
+    ChooseType("RGS");
+    TypePath(File("long.rgs", lines));
+    QTest::mouseClick(LoadButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return emu.Register(0x6034) != 0; }));
+    for (int i = 0; i < 8; ++i)
+        Silence(0x6034);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->isVisible(); }));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].toStdString(), rgs::ClosingRefusedText({.supervisor = true, .checkingOff = true}));
+}
+
 }  // namespace

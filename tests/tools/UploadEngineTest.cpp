@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <fstream>
 #include <sstream>
 
@@ -447,7 +449,8 @@ TEST_F(UploadEngineTest, RefusedCommandsAreRetriedUpToThreeTimes)
         Refuse(0x6038, 0x15, 0x02);
     ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
     RunToEnd();
-    EXPECT_EQ(Frames().size(), 4u);
+    ASSERT_EQ(Frames().size(), 5u) << "the file's error checking is switched back on";
+    EXPECT_EQ(Frames()[4], WriteFrame(0x6034, 0));
     EXPECT_NE(engine->Log().find("Operation aborted.\r\n"), std::string::npos);
     EXPECT_EQ(engine->Log().find("finished successfully"), std::string::npos);
     EXPECT_FALSE(engine->TakeResetNote());
@@ -464,10 +467,64 @@ TEST_F(UploadEngineTest, ReplayStopsAtTheFirstChannelFailure)
     engine->Tick();
     Silence(0x6038);
     engine->Tick();
-    EXPECT_FALSE(engine->Running());
+    EXPECT_EQ(engine->State(), download::UploadState::Closing) << "the file's error checking is switched back on";
+    EXPECT_EQ(engine->TimerPeriodMs(), download::kRetryMs) << "after a pause that lets a late answer in";
+    RunToEnd();
     EXPECT_NE(engine->Log().find("Operation aborted.\r\n"), std::string::npos);
-    EXPECT_EQ(Frames().size(), 2u);
+    EXPECT_EQ(Frames().size(), 3u) << "the third command is not sent";
     EXPECT_FALSE(engine->TakeResetNote());
+}
+
+// Example failure: a register file stopped half-way (Cancel, three refusals, a lost answer)
+// leaves the camera in supervisor mode with its error checking off, and nothing says so.
+TEST_F(UploadEngineTest, AReplayStoppedHalfWayTakesTheCameraBackToNormalMode)
+{
+    const std::string path = File("w.rgs", "57 6014 5E17C4B2\n57 6034 00000001\n57 6038 00000002\n57 603C 00000003\n"
+                                           "57 6034 00000000\n57 6014 00000000\n");
+    const std::string back = "The camera was taken back to normal mode (error checking on, supervisor mode off).";
+    struct Case {
+        const char* name;
+        std::function<void()> stop;  ///< after the first two commands went through
+    };
+    const Case cases[] = {
+        {"Cancel", [&] { engine->Cancel(); }},
+        {"Refused", [&] { for (int i = 0; i < 3; ++i) Refuse(0x6038, 0x15, 0x02); }},
+        {"Lost", [&] { Silence(0x6038); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        emu.SetRegister(0x6014, 0);
+        emu.SetRegister(0x6034, 0);
+        ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+        engine->Tick();
+        engine->Tick();
+        ASSERT_NE(emu.Register(0x6034), 0u) << "error checking is off after the opening lines";
+        emu.ClearFrames();
+        c.stop();
+        RunToEnd();
+        EXPECT_EQ(emu.Register(0x6034), 0u) << engine->Log();
+        EXPECT_EQ(emu.Register(0x6014), 0u) << engine->Log();
+        const std::vector<Bytes> frames = Frames();
+        ASSERT_GE(frames.size(), 2u);
+        EXPECT_EQ(frames[frames.size() - 2], WriteFrame(0x6034, 0));
+        EXPECT_EQ(frames.back(), WriteFrame(0x6014, 0));
+        EXPECT_NE(engine->Log().find(back), std::string::npos) << engine->Log();
+        EXPECT_EQ(engine->Log().find("finished successfully"), std::string::npos);
+        EXPECT_FALSE(engine->TakeResetNote());
+    }
+
+    // A camera that takes none of the closing lines: the log says what it may be left in.
+    ASSERT_EQ(engine->Start(9, path, false), StartResult::Started);
+    engine->Tick();
+    engine->Tick();
+    for (int i = 0; i < 8; ++i)
+        Silence(0x6034);
+    Silence(0x6038);
+    RunToEnd();
+    EXPECT_NE(engine->Log().find("The camera did not take the closing lines: it may be left in supervisor mode with its "
+                                 "error checking off."),
+              std::string::npos)
+        << engine->Log();
 }
 
 }  // namespace
