@@ -163,16 +163,20 @@ CDlgDPM::CDlgDPM(QWidget* parent, CCameraLink* link, bool guruMode, bool largeSe
     connect(m_add, &QPushButton::clicked, this, [this] { OnBnClickedAddPixel(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnBnClickedSaveToFile(); });
     connect(m_close, &QPushButton::clicked, this, [this] { reject(); });
-    for (auto [group, held, edit, spin] :
-         {std::tuple{&m_x, &m_heldX, editX, spinX}, std::tuple{&m_y, &m_heldY, editY, spinY}}) {
+    for (auto [group, held, unread, edit, spin] : {std::tuple{&m_x, &m_heldX, &m_unreadX, editX, spinX},
+                                                   std::tuple{&m_y, &m_heldY, &m_unreadY, editY, spinY}}) {
         // Copied by name: every compiler accepts these captures of the loop's bindings.
-        connect(spin, &CUpDownCtrl::scrolled, this, [group = group, held = held, spin = spin](int code, int position) {
-            *held = std::nullopt;
-            group->OnVScroll(static_cast<unsigned>(code), position, spin);
-        });
-        connect(edit, &QLineEdit::editingFinished, this, [group = group, held = held, edit = edit] {
-            // Enter shows the value held at the limit; a focus that moves on (to Add) does not.
+        connect(spin, &CUpDownCtrl::scrolled, this,
+                [group = group, held = held, unread = unread, spin = spin](int code, int position) {
+                    *held = std::nullopt;
+                    *unread = std::nullopt;
+                    group->OnVScroll(static_cast<unsigned>(code), position, spin);
+                });
+        connect(edit, &QLineEdit::editingFinished, this, [group = group, held = held, unread = unread, edit = edit] {
+            // Enter shows the value held at the limit, or put back; a focus that moves on (to
+            // Add) does not.
             *held = edit->hasFocus() ? std::nullopt : TypedOutsideRange(*group);
+            *unread = edit->hasFocus() ? std::nullopt : TypedWithoutNumber(*group);
             group->OnEditKillFocus();
         });
     }
@@ -236,8 +240,34 @@ std::optional<int> CDlgDPM::TypedOutsideRange(const CEditSpin& group)
     return typed;
 }
 
+std::optional<std::string> CDlgDPM::TypedWithoutNumber(const CEditSpin& group)
+{
+    if (!group.m_edit)
+        return std::nullopt;
+    const std::string text = group.m_edit->text().left(255).toStdString();
+    if (ctl::ParseLeadingInt(text))
+        return std::nullopt;
+    return text;
+}
+
 void CDlgDPM::OnBnClickedAddPixel()
 {
+    // Text without a number would leave the edit's last value, and another pixel than the one
+    // meant written to the camera: it is refused.
+    if (!m_unreadX)
+        m_unreadX = TypedWithoutNumber(m_x);
+    if (!m_unreadY)
+        m_unreadY = TypedWithoutNumber(m_y);
+    if (m_unreadX || m_unreadY) {
+        const std::string text = "The pixel was not added: <" + (m_unreadX ? *m_unreadX : *m_unreadY) + "> typed for " +
+                                 (m_unreadX ? "X" : "Y") + " is no number.";
+        m_unreadX = m_unreadY = std::nullopt;
+        m_heldX = m_heldY = std::nullopt;
+        m_x.OnEditKillFocus();
+        m_y.OnEditKillFocus();
+        wnd::ShowMessageBox(QString::fromStdString(text), QString(), wnd::MB_OK | wnd::MB_ICONERROR, this);
+        return;
+    }
     // A number typed past an edit's range would be held at the limit, and another pixel than
     // the one typed written to the camera: it is refused, and the edit shows what it holds.
     if (!m_heldX)

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 class CCameraLink;
 class QComboBox;
@@ -77,6 +78,8 @@ private:
     void FitColumns(std::size_t firstRow);
     /// The number typed in the group's edit when it lies outside the group's range.
     static std::optional<int> TypedOutsideRange(const CEditSpin& group);
+    /// The text typed in the group's edit when it holds no number.
+    static std::optional<std::string> TypedWithoutNumber(const CEditSpin& group);
 
     CCameraLink* m_pLink;  ///< borrowed; its channel is held while the flash is read or written
     dpm::DefectMapEngine m_engine;
@@ -91,6 +94,9 @@ private:
     /// A number typed past X's or Y's range that the edit now holds at the limit, without the
     /// operator having seen it (the focus left the edit): Add refuses it once.
     std::optional<int> m_heldX, m_heldY;
+    /// Text without a number typed into X or Y that the edit replaced by its last value when the
+    /// focus left it: Add refuses it once, so no pixel but the one typed is written.
+    std::optional<std::string> m_unreadX, m_unreadY;
     QComboBox* m_mapType = nullptr;
     QTableWidget* m_list = nullptr;
     QPushButton* m_add = nullptr;

@@ -348,8 +348,9 @@ TEST_F(BadPixelMapWindow, TheDialogGoingMidWriteStillWritesBothLists)
 }
 
 // Example failure: a number typed past an edit's range is held at the limit when the click on
-// Add takes the focus, so another pixel than the one typed is written to the camera; or a
-// value the operator saw held after Enter is refused.
+// Add takes the focus, or an edit emptied or typed without a number keeps its last value, so
+// another pixel than the one typed is written to the camera; or a value the operator saw held
+// after Enter is refused.
 TEST_F(BadPixelMapWindow, PixelTypedOutsideTheRangeIsRefusedOnAdd)
 {
     std::vector<QString> boxes;
@@ -368,6 +369,8 @@ TEST_F(BadPixelMapWindow, PixelTypedOutsideTheRangeIsRefusedOnAdd)
         {"row past the 13-bit field", "5", "9000", "Pixel 5,9000 is outside"},
         {"column past a small sensor's field", "9000", "5", "Pixel 9000,5 is outside"},
         {"column 0", "0", "7", "Pixel 0,7 is outside"},
+        {"column emptied", "", "7", "<> typed for X is no number"},
+        {"row in letters", "4", "ab", "<ab> typed for Y is no number"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
