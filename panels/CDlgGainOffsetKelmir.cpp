@@ -544,14 +544,15 @@ void CDlgGainOffsetKelmir::OnUserTecCommitted()
     WriteParamInt(names::kUserTECValue, m_userTecRaw);
 }
 
-void CDlgGainOffsetKelmir::WriteChoice(ComboParam& combo)
+bool CDlgGainOffsetKelmir::WriteChoice(ComboParam& combo)
 {
     m_pStorage->RemoveParamChangedListener(combo.m_pszName, this);
     UpdateData(true);
     if (const std::optional<int> value = combo.SelectedValue())
         combo.m_nValue = *value;
-    SetCameraParamInt(combo.m_pszName, combo.m_nValue);
+    const int result = SetCameraParamInt(combo.m_pszName, combo.m_nValue);
     m_pStorage->AddParamChangedListener(combo.m_pszName, this);
+    return Written(result) || result == kOrvParamUnchanged;
 }
 
 void CDlgGainOffsetKelmir::OnCbnSelchangeTBMode()
@@ -573,8 +574,12 @@ void CDlgGainOffsetKelmir::SetCoarse(int channel, int choice)
     ComboParam& coarse = m_coarse[channel];
     coarse.m_nValue = choice;
     m_pStorage->RemoveParamChangedListener(coarse.m_pszName, this);
-    SetCameraParamInt(coarse.m_pszName, choice);
+    const int result = SetCameraParamInt(coarse.m_pszName, choice);
     m_pStorage->AddParamChangedListener(coarse.m_pszName, this);
+    // A choice the camera did not take leaves the fine value of the preset it holds (its own
+    // choice comes back to the list).
+    if (!Written(result) && result != kOrvParamUnchanged)
+        return;
     // The fine value is the one held in the new preset.
     m_fine[channel] = ReadFine(channel);
     scaled_numeric::Show(m_fineControls[channel], static_cast<double>(m_fine[channel]));
@@ -582,7 +587,10 @@ void CDlgGainOffsetKelmir::SetCoarse(int channel, int choice)
 
 void CDlgGainOffsetKelmir::OnCoarseChoice(int channel)
 {
-    WriteChoice(m_coarse[channel]);
+    // A choice the camera refused moves nothing else: neither the fine value nor, with Sync, the
+    // other channels; the camera's own choice comes back to the list.
+    if (!WriteChoice(m_coarse[channel]))
+        return;
     m_fine[channel] = ReadFine(channel);
     scaled_numeric::Show(m_fineControls[channel], static_cast<double>(m_fine[channel]));
     if (channel == 0 && m_sync && Control(IDC_SYNC)->isEnabled())

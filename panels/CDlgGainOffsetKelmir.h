@@ -120,7 +120,8 @@ private:
     void OnFineCommitted(int channel);
     void OnUserTecCommitted();
     /// The operator's pick of a list: its value written with the own listener removed.
-    void WriteChoice(ComboParam& combo);
+    /// Writes the combo's choice; true when the camera holds it afterwards.
+    bool WriteChoice(ComboParam& combo);
     void OnCbnSelchangeTBMode();
     void OnCoarseChoice(int channel);
     /// Channels B to D take channel A's coarse choice (written where it changed).

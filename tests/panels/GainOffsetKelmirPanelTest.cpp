@@ -262,6 +262,40 @@ TEST_F(KelmirPanel, CoarseChoiceWithSyncTakesTheOtherChannelsAlong)
     EXPECT_EQ(Combo(K::kChannelIds[0].coarse)->currentText(), "5x");
 }
 
+// Example failure: channel A's coarse choice is refused, yet Sync moves channels B to D to it, and
+// A's fine value shows the preset the camera was not switched to.
+TEST_F(KelmirPanel, RefusedCoarseChoiceMovesNoOtherChannelAndShowsTheHeldPreset)
+{
+    for (const bool sync : {true, false}) {
+        SCOPED_TRACE(sync ? "Sync" : "no Sync");
+        ASSERT_TRUE(Open());
+        for (int c = 0; c < K::kChannels; ++c) {
+            SetCameraValue(names::kChannels[c].coarse, 0);
+            SetCameraValue(names::kPresets[0][c], (c << 12) | (1800 + c));
+            SetCameraValue(names::kPresets[1][c], (c << 12) | (2500 + c));
+        }
+        Rebuild();
+        if (Check(K::IDC_SYNC)->isChecked() != sync)
+            Click(Check(K::IDC_SYNC));
+        emu.ClearFrames();
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(names::kChannels[0].coarse).address, refuse);
+        PickItem(Combo(K::kChannelIds[0].coarse), "5x");
+        Settle();
+        emu.SetAddressFault(Reg(names::kChannels[0].coarse).address, {});
+        const Frames writes = WriteFrames();
+        EXPECT_EQ(writes, Frames{WriteIn(names::kChannels[0].coarse, 1)}) << "only A's refused choice went out";
+        for (int c = 0; c < K::kChannels; ++c) {
+            SCOPED_TRACE(c);
+            EXPECT_EQ(Field(names::kChannels[c].coarse), 0);
+            EXPECT_EQ(Combo(K::kChannelIds[c].coarse)->currentText(), "1x");
+            EXPECT_EQ(Numeric(K::kChannelIds[c].fine)->value, 1800 + c);
+        }
+        window.reset();
+    }
+}
+
 // Example failure (fault mended): a coarse register outside 1x..User picks a preset register past
 // the table; a refresh or a fine edit then writes into whatever lies there.
 TEST_F(KelmirPanel, CoarseChoiceOutsideThePresetsIsIgnored)
