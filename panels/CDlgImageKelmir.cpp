@@ -329,7 +329,10 @@ void CDlgImageKelmir::WriteCoupledSelect(ComboParam& select, const char* enableN
     if (select.m_nIndex > 0) {
         if (const auto value = select.SelectedValue()) {
             select.m_nValue = *value;
-            WriteParamInt(select.m_pszName, *value);
+            // A table the camera refused is not switched on: it would use the one it holds.
+            const int result = WriteParamInt(select.m_pszName, *value);
+            if (!Written(result) && result != kOrvParamUnchanged)
+                return;
         }
         enable = 1;
     } else {

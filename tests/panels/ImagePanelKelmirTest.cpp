@@ -169,6 +169,40 @@ TEST_F(ImagePanelKelmirTest, FlatFieldAndLookUpSelectsSwitchTheirEnables)
 
 // Example failure: an offset beyond the frame is written, the width is not shrunk to the room
 // the offset leaves, or a width below the minimum or beyond the room reaches the camera.
+// Example failure: the camera refuses the table picked, and the correction is switched on with
+// the table it holds instead.
+TEST_F(ImagePanelKelmirTest, RefusedTableSwitchesNoCorrectionOn)
+{
+    const struct {
+        int combo;
+        const char* select;
+        const char* enable;
+    } rows[] = {{D::IDC_FFC, names::kFFCSelect, names::kFFCEnable}, {D::IDC_LUT, names::kLUTSelect, names::kLUTEnable}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.select);
+        ASSERT_TRUE(OpenFramed());
+        SetCameraValue(row.select, 1);
+        SetCameraValue(row.enable, 0);
+        panel->RefreshFromStorage();
+        QApplication::processEvents();
+        const QString off = Item<QComboBox>(row.combo)->currentText();
+        emu.ClearFrames();
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(row.select).address, refuse);
+        PickWithKey(row.combo, Qt::Key_Down);  // the first table
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        emu.SetAddressFault(Reg(row.select).address, {});
+        const auto writes = WriteFrames();
+        ASSERT_EQ(writes.size(), 1u) << "the refused select alone";
+        ExpectWrite(writes[0], row.select, 0);
+        EXPECT_EQ(CameraInt(row.enable), 0);
+        EXPECT_EQ(Item<QComboBox>(row.combo)->currentText(), off);
+        window.reset();
+    }
+}
+
 TEST_F(ImagePanelKelmirTest, AOIStaysInsideTheFrame)
 {
     ASSERT_TRUE(OpenFramed());
