@@ -550,8 +550,14 @@ void CDlgAECAGC::OnBnClickedEnable(bool aec)
 {
     auto* check = qobject_cast<QAbstractButton*>(GetDlgItem(aec ? IDC_AEC_ENABLE : IDC_AGC_ENABLE));
     const int state = check && check->isChecked() ? 1 : 0;
-    (aec ? m_nAecEnable : m_nAgcEnable) = state;
-    WriteParamInt(aec ? names::kAECEnable : names::kAGCEnable, state);
+    int& enabled = aec ? m_nAecEnable : m_nAgcEnable;
+    const int held = enabled;
+    enabled = state;
+    // A switch the camera did not take leaves the regulator as it is (no limit is held for it);
+    // the box follows the camera's value when it comes back.
+    const int result = WriteParamInt(aec ? names::kAECEnable : names::kAGCEnable, state);
+    if (!Written(result) && result != kOrvParamUnchanged)
+        enabled = held;
     UpdateEnables();
 }
 

@@ -426,14 +426,16 @@ TEST_F(AecAgcPanelTest, WithoutExposureBoundsTheLimitsStayTheCameras)
 
 // Example failure: AEC switched on over limits outside the exposure range writes them held in
 // the range but goes on showing the camera's old limits; a held limit the camera refuses is shown
-// as held although the camera kept its own.
+// as held although the camera kept its own; a refused switch-on writes the limits all the same.
 TEST_F(AecAgcPanelTest, LimitsHeldWhenAecIsSwitchedOnShowWhatTheCameraHolds)
 {
     const struct {
         const char* what;
-        bool refuse;
-        std::uint32_t min, max;
-    } rows[] = {{"taken", false, 10, 300000}, {"refused", true, 5, 400000}};
+        std::vector<const char*> refused;
+        std::uint32_t enabled, min, max;
+    } rows[] = {{"taken", {}, 1, 10, 300000},
+                {"limits refused", {"AECLimitMin", "AECLimitMax"}, 1, 5, 400000},
+                {"switch-on refused", {"AECEnable"}, 0, 5, 400000}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         CameraState camera;
@@ -445,14 +447,16 @@ TEST_F(AecAgcPanelTest, LimitsHeldWhenAecIsSwitchedOnShowWhatTheCameraHolds)
         ASSERT_EQ(Text(panel, D::IDC_AEC_MIN), "5");
         emu::Fault refuse;
         refuse.kind = emu::FaultKind::Refuse;
-        if (row.refuse)
-            for (const char* name : {"AECLimitMin", "AECLimitMax"})
-                emu.SetAddressFault(Reg(name).address, refuse);
+        for (const char* name : row.refused)
+            emu.SetAddressFault(Reg(name).address, refuse);
         auto* enable = Item<QCheckBox>(panel, D::IDC_AEC_ENABLE);
         QTest::mouseClick(enable, Qt::LeftButton, Qt::NoModifier, QPoint(6, enable->height() / 2));
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
-        EXPECT_EQ(Field("AECEnable"), 1);
+        for (const char* name : row.refused)
+            emu.SetAddressFault(Reg(name).address, {});
+        EXPECT_EQ(Field("AECEnable"), row.enabled);
+        EXPECT_EQ(enable->isChecked(), row.enabled == 1);
         EXPECT_EQ(Field("AECLimitMin"), row.min);
         EXPECT_EQ(Field("AECLimitMax"), row.max);
         EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), QString::number(row.min));
