@@ -135,6 +135,9 @@ public:
     /// Opens the port again by its name (a library port by its index) after a hang-up or an I/O
     /// error closed it. 0 when it is open (also when it was never lost), else the open's result.
     int Reopen();
+    /// Reopen, then the host side of the line back at the rate it ran at (a port opens at its
+    /// default): for a step tried again once a lost port may be back. 0 when the port is open.
+    int ReopenAtRate();
     /// The port went away (a hang-up, an I/O error, a reference the library no longer knows):
     /// it is closed until Reopen succeeds.
     bool PortLost() const { return m_bPortLost != 0; }

@@ -234,6 +234,8 @@ bool CCameraLink::CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure)
             // An answer that comes late arrives and is thrown away before the line is sent.
             if (afterFailure || attempt > 0)
                 m_pClock->SleepFor(std::chrono::milliseconds(kCloseSettleMs));
+            // A port that went away may be back: a line sent on the lost one only fails again.
+            ReopenAtRate();
             AnswerBuffer answer{};
             std::uint32_t length = close.length;
             result = Transact(close.frame, &length, answer);
