@@ -50,7 +50,7 @@ namespace {
 constexpr wchar_t kSource[] = L"Corvel_5Dlg";
 constexpr char kSetDefault[] = "CCorvel_5Dlg::SetDefault";
 constexpr char kSelectPort[] = "CCorvel_5Dlg::SelectPort";
-constexpr char kDashes[] = "---------";
+constexpr const char* kDashes = COptionDialog::kNoReading;
 constexpr char kSizeDashes[] = "----x----";
 constexpr int kLensMountActive = 3;
 /// The configuration whose camera reports a cooler temperature.
@@ -728,6 +728,9 @@ void CCorvel_5Dlg::ClearLiveValues()
         panel->SetTemperatures(QString::fromLatin1(kDashes), QString::fromLatin1(kDashes));
     if (m_pCameraInfo)
         m_pCameraInfo->ClearTemperature();
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->ClearLiveValues();
 }
 
 void CCorvel_5Dlg::LoseCamera()

@@ -7,7 +7,7 @@
 #include "camera/ClserBinding.h"
 #include "camera/ISettings.h"
 #include "camera/clser.h"
-#include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/CatalogueBuilders.h"
 #include "catalogues/ConfigurationTable.h"
 #include "catalogues/RegisterMapLoader.h"
 #include "controls/DialogUnits.h"
@@ -304,7 +304,8 @@ CPortSelector::ScanResult CPortSelector::Scan()
 {
     ClearRows();
     CMapLoadReporter reporter;
-    RegisterMapPtr map = LoadRegisterMapForRow(4, m_mapFolder, &reporter);
+    // The cameras are not identified yet: they are probed with the default row's map and catalogue.
+    RegisterMapPtr map = LoadRegisterMapForRow(kDefaultConfigurationRow, m_mapFolder, &reporter);
     if (!map)
         return ScanResult::NoRegisterMap;
     CCameraLink link(m_pSettings);
@@ -315,7 +316,7 @@ CPortSelector::ScanResult CPortSelector::Scan()
         link.SetMainWindow(m_pOwner);
         link.SetDataFolder(m_pOwner->m_Link.DataFolder());
     }
-    BuildCatalogZorvatMachineVision(link, map, false);
+    BuildCatalogueForRow(kDefaultConfigurationRow, link, map, false);
     const ScanResult result = ProbePorts(link);
     // However the scan ended, no port of the probe stays open.
     link.Close();

@@ -67,8 +67,9 @@ int HexDigit(char c)
 
 std::string FormatWriteLine(std::uint16_t address, std::uint32_t word)
 {
-    return camera::FormatText("57 %02X%02X %02X%02X%02X%02X", static_cast<unsigned>(address) >> 8, static_cast<unsigned>(address) & 0xFFu,
-                              (word >> 24) & 0xFFu, (word >> 16) & 0xFFu, (word >> 8) & 0xFFu, word & 0xFFu);
+    // The frame's bytes as the camera gets them: command, address, data word.
+    const protocol::WriteFrameBytes f = protocol::WriteFrame(address, word);
+    return camera::FormatText("%02X %02X%02X %02X%02X%02X%02X", f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
 }
 
 std::string OpeningLines()

@@ -7,7 +7,8 @@
 
 #include "catalogues/CatalogueEngine.h"
 
-/// Configuration 4, "Zorvat.MachineVision" (also the catalogue the port selector probes with).
+/// Configuration 4, "Zorvat.MachineVision" (the default row: also the catalogue the port selector
+/// probes with).
 CatalogueBuildResult BuildCatalogZorvatMachineVision(CCameraLink& link, RegisterMapPtr document, bool debugMode);
 
 /// Configuration 5, "Zorvat.MachineVision47".

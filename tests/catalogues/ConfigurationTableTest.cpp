@@ -1,5 +1,12 @@
 #include "catalogues/ConfigurationTable.h"
 
+#include "catalogues/BuildCatalogKelmir.h"
+#include "catalogues/BuildCatalogZorvatAerospace.h"
+#include "catalogues/BuildCatalogZorvatAerospace47.h"
+#include "catalogues/BuildCatalogZorvatMachineVision.h"
+#include "catalogues/BuildCatalogZorvatRuggedized.h"
+#include "catalogues/CatalogueBuilders.h"
+
 #include "support/LargeSensorCases.h"
 
 #include <climits>
@@ -92,5 +99,31 @@ TEST(ConfigurationTable, EachFlashToolHasItsOwnLargeSensors)
         }
         EXPECT_EQ(IsLargeSensorForDownload(i), row.largeSensorForDownload) << i;
         EXPECT_EQ(IsLargeSensor47M(i), row.largeSensor47M) << i;
+    }
+}
+
+// Example failure: a configuration is added with its built-in map but no builder (its camera is
+// listed by the port selector and gets no catalogue), a builder is keyed to a row without a map,
+// two rows' builders are swapped, or an index outside the table runs a builder.
+TEST(ConfigurationTable, EachRowWithABuiltInMapHasItsOwnCatalogueBuilder)
+{
+    const struct {
+        int row;
+        CatalogueBuilder builder;
+    } builders[] = {
+        {4, BuildCatalogZorvatMachineVision},  {5, BuildCatalogZorvatMachineVision47},
+        {7, BuildCatalogKelmir},               {8, BuildCatalogZorvatAerospace},
+        {9, BuildCatalogZorvatAerospace47},    {10, BuildCatalogZorvatRuggedized},
+        {11, BuildCatalogZorvatRuggedized47},
+    };
+    for (const auto& expected : builders) {
+        EXPECT_EQ(CatalogueBuilderFor(expected.row), expected.builder) << expected.row;
+    }
+    for (int i = 0; i < kConfigurationCount; ++i) {
+        EXPECT_EQ(CatalogueBuilderFor(i) != nullptr, ConfigurationRowFor(i).builtinMapId != 0) << i;
+    }
+    EXPECT_EQ(CatalogueBuilderFor(kDefaultConfigurationRow), BuildCatalogZorvatMachineVision);
+    for (int outside : {INT_MIN, -1, kConfigurationCount, 255, INT_MAX}) {
+        EXPECT_EQ(CatalogueBuilderFor(outside), nullptr) << outside;
     }
 }
