@@ -1111,9 +1111,13 @@ void CCorvel_5Dlg::OnBaudRate(int id)
         CORVEL_LOG(OL_ERROR, 1, kSource, "CCorvel_5Dlg::OnBaudRate", L"No baud rate for menu item %d.", index);
         return;
     }
+    // The host follows only a camera that took the new rate; refused or not sent, both sides
+    // stay where they are and so does the tick.
+    const int result = m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
+    if (result != 0 && result != kOrvParamUnchanged)
+        return;
     CheckBaudItem(index);
     m_nBaudIndex = index;
-    m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
     m_Link.SetBaudRate(rate);
 }
 
