@@ -285,7 +285,8 @@ public:
     /// result, or -7008 when only malformed lines failed. `report` (optional) gets the counts.
     int LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* report = nullptr);
     /// Writes the value the store holds for every workspace parameter to the camera (no store
-    /// set, no listeners).
+    /// set, no listeners). Stops at the first write the camera does not answer (every further
+    /// one would fail the same way, each with its error dialog) and says how many were left out.
     void WriteWorkspaceToCamera();
     /// Saves the camera's settings into its space 0 (factory, under the supervisor password)
     /// or 1-4, and the GUI settings into that space's file (a user space's only when the
