@@ -50,7 +50,7 @@ namespace {
 constexpr wchar_t kSource[] = L"Corvel_5Dlg";
 constexpr char kSetDefault[] = "CCorvel_5Dlg::SetDefault";
 constexpr char kSelectPort[] = "CCorvel_5Dlg::SelectPort";
-constexpr char kDashes[] = "---------";
+constexpr const char* kDashes = COptionDialog::kNoReading;
 constexpr char kSizeDashes[] = "----x----";
 constexpr int kLensMountActive = 3;
 /// The configuration whose camera reports a cooler temperature.
@@ -732,6 +732,9 @@ void CCorvel_5Dlg::ClearLiveValues()
         panel->SetTemperatures(QString::fromLatin1(kDashes), QString::fromLatin1(kDashes));
     if (m_pCameraInfo)
         m_pCameraInfo->ClearTemperature();
+    for (CPanelSlot& slot : m_Slots)
+        if (slot.m_pPanel)
+            slot.m_pPanel->ClearLiveValues();
 }
 
 void CCorvel_5Dlg::LoseCamera()
@@ -1112,9 +1115,13 @@ void CCorvel_5Dlg::OnBaudRate(int id)
         CORVEL_LOG(OL_ERROR, 1, kSource, "CCorvel_5Dlg::OnBaudRate", L"No baud rate for menu item %d.", index);
         return;
     }
+    // The host follows only a camera that took the new rate; refused or not sent, both sides
+    // stay where they are and so does the tick.
+    const int result = m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
+    if (result != 0 && result != kOrvParamUnchanged)
+        return;
     CheckBaudItem(index);
     m_nBaudIndex = index;
-    m_Link.SetParamIntIfOnline("BaudRate", index, true, false);
     m_Link.SetBaudRate(rate);
 }
 

@@ -168,6 +168,8 @@ bool COptionDialog::OnPreInitDialog()
 
 void COptionDialog::SetShowDebugInfo(bool) {}
 
+void COptionDialog::ClearLiveValues() {}
+
 void COptionDialog::SetDebugMode(bool debug)
 {
     m_bDebugMode = debug;

@@ -74,6 +74,11 @@ public:
     virtual void SetDebugMode(bool debug);
     virtual void ReloadValues();
     virtual void RefreshLiveValues();
+    /// What a read-out shows while there is no reading (the camera is away, or a read failed).
+    static constexpr char kNoReading[] = "---------";
+    /// The camera went away: every read-out of the panel shows kNoReading until the next
+    /// RefreshLiveValues; the base has none.
+    virtual void ClearLiveValues();
     /// The cooler's raw temperature reading ("TEC_Temperature") in degrees Celsius, for the
     /// panel that holds the camera's conversion table (the Kelmir gain/offset panel); nothing
     /// from a panel without one.

@@ -623,10 +623,16 @@ void CDlgAECAGC::RefreshLiveValues()
 {
     if (!m_pStorage)
         return;
-    SetText(IDC_EXPOSURE_NOW, QString::asprintf("%.3f", static_cast<double>(Read(names::kExposure)) * 0.001));
-    SetText(IDC_GAIN_NOW,
-            QString::fromStdString(aec_agc::GainText(m_gain, static_cast<int>(Read(names::kAGCCurrentA)))));
-    SetText(IDC_LUMA_NOW, QString::number(static_cast<int>(Read(names::kLumaCurrent))));
+    // A read that fails shows no reading, never 0.
+    const auto readOut = [this](int id, const char* name, const auto& format) {
+        std::int64_t value = 0;
+        SetText(id, m_pStorage->GetParamInt(name, &value) == 0 ? format(value) : QString::fromLatin1(kNoReading));
+    };
+    readOut(IDC_EXPOSURE_NOW, names::kExposure,
+            [](std::int64_t v) { return QString::asprintf("%.3f", static_cast<double>(v) * 0.001); });
+    readOut(IDC_GAIN_NOW, names::kAGCCurrentA,
+            [this](std::int64_t v) { return QString::fromStdString(aec_agc::GainText(m_gain, static_cast<int>(v))); });
+    readOut(IDC_LUMA_NOW, names::kLumaCurrent, [](std::int64_t v) { return QString::number(static_cast<int>(v)); });
 
     const auto state = [this](bool enabled, const char* upper, const char* lower) {
         if (!enabled)
@@ -640,6 +646,15 @@ void CDlgAECAGC::RefreshLiveValues()
 
     if (m_nAecEnable != 0)
         ClampExposureRange();
+}
+
+void CDlgAECAGC::ClearLiveValues()
+{
+    for (int id : {IDC_EXPOSURE_NOW, IDC_GAIN_NOW, IDC_LUMA_NOW})
+        SetText(id, QString::fromLatin1(kNoReading));
+    // No lamp says the regulators work while nothing is read.
+    ShowStateIcon(IDC_AEC_STATE, aec_agc::State::Off);
+    ShowStateIcon(IDC_AGC_STATE, aec_agc::State::Off);
 }
 
 void CDlgAECAGC::ClampExposureRange()

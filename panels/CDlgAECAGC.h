@@ -47,6 +47,7 @@ public:
     bool RefreshFromStorage() override;
     void ReloadValues() override;
     void RefreshLiveValues() override;
+    void ClearLiveValues() override;
     bool OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam) override;
     bool OnWindowMessage(unsigned message, wnd::WPARAM wParam, wnd::LPARAM lParam) override;
     void OnParamChanged(const _OrvStParam* param) override;

@@ -144,10 +144,24 @@ void CDlgWhiteBalance::ShowCurrentCoefficients()
     if (!CanRefresh())
         return;
     for (std::size_t i = 0; i < kChannels.size(); ++i) {
-        m_strCurrent[i] = QStringLiteral("=%1").arg(Read(kChannels[i].current));
-        if (auto* label = qobject_cast<QLabel*>(GetDlgItem(kChannels[i].currentId)))
-            label->setText(m_strCurrent[i]);
+        // A read that fails shows no reading, never 0.
+        std::int64_t value = 0;
+        const bool read = m_pStorage->GetParamInt(kChannels[i].current, &value) == 0;
+        ShowCurrent(i, read ? QString::number(value) : QString::fromLatin1(kNoReading));
     }
+}
+
+void CDlgWhiteBalance::ClearLiveValues()
+{
+    for (std::size_t i = 0; i < kChannels.size(); ++i)
+        ShowCurrent(i, QString::fromLatin1(kNoReading));
+}
+
+void CDlgWhiteBalance::ShowCurrent(std::size_t channel, const QString& text)
+{
+    m_strCurrent[channel] = QStringLiteral("=") + text;
+    if (auto* label = qobject_cast<QLabel*>(GetDlgItem(kChannels[channel].currentId)))
+        label->setText(m_strCurrent[channel]);
 }
 
 void CDlgWhiteBalance::RefreshLiveValues()

@@ -35,6 +35,7 @@ public:
     bool RefreshFromStorage() override;
     void ReloadValues() override;
     void RefreshLiveValues() override;
+    void ClearLiveValues() override;
     bool OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam) override;
     void OnParamChanged(const _OrvStParam* param) override;
 
@@ -54,6 +55,8 @@ protected:
 private:
     void OnModeChosen();
     std::int64_t Read(const char* name);
+    /// The read-out of the coefficient the camera applies to one colour.
+    void ShowCurrent(std::size_t channel, const QString& text);
 
     std::array<OVNumericControl*, 3> m_coef{};
 };

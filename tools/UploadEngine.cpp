@@ -586,6 +586,7 @@ void UploadEngine::EndReplay(const std::string& closing, bool afterFailure)
 
 void UploadEngine::CloseModes()
 {
+    m_flash.RecoverPort();
     for (const rgs::CommandLine& close : rgs::ClosingCommands(m_modes)) {
         CCameraLink::AnswerBuffer answer{};
         std::uint32_t length = close.length;

@@ -427,6 +427,37 @@ TEST_F(MainWindowCommandsTest, BaudRateMovesCameraAndLinkTogether)
     EXPECT_FALSE(bare.Menu().IsChecked(cmd::kBaud9600));
 }
 
+// Example failure: the camera refuses the new rate (or the camera is offline and nothing is
+// sent) and the host switches its side anyway: the camera is lost, and the menu ticks a rate the
+// camera does not run at.
+TEST_F(MainWindowCommandsTest, BaudRateTheCameraDidNotTakeLeavesBothSidesAsTheyWere)
+{
+    CCorvel_5Dlg& w = Connected();
+    RegisterLink reg;
+    ASSERT_EQ(GetRegisterLink(w.m_Link, "BaudRate", reg), 0);
+    const struct {
+        const char* what;
+        std::function<void()> fault, clear;
+    } rows[] = {
+        {"refused", [&] { emu.SetAddressFault(reg.address, {emu::FaultKind::Refuse}); },
+         [&] { emu.SetAddressFault(reg.address, {}); }},
+        {"offline", [&] { w.m_Link.m_bOnline = 0; }, [&] { w.m_Link.m_bOnline = 1; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.fault();
+        ASSERT_TRUE(Trigger(cmd::kBaud9600 + 1));
+        row.clear();
+        EXPECT_EQ(emu.CameraBaud(), 115200);
+        EXPECT_EQ(emu.HostBaud(0), 115200);
+        EXPECT_EQ(w.m_nBaudIndex, 4);
+        EXPECT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + 4));
+        EXPECT_FALSE(w.Menu().IsChecked(cmd::kBaud9600 + 1));
+        std::int64_t ping = 0;
+        EXPECT_EQ(w.m_Link.GetParamInt("Ping", &ping), 0) << "the camera still answers";
+    }
+}
+
 // Example failure: Switch Port keeps talking to the old camera, leaves the old camera's baud
 // mark in a menu that was not rebuilt, or Cancel drops the working connection.
 TEST_F(MainWindowCommandsTest, SwitchPortMovesToTheChosenCamera)

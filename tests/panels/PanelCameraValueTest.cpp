@@ -6,6 +6,7 @@
 #include "PanelDrive.h"
 
 #include "controls/OVEdit.h"
+#include "controls/IconResource.h"
 #include "controls/OVNumericControl.h"
 #include "panels/CDlgAECAGC.h"
 #include "panels/CDlgAcquisition.h"
@@ -387,6 +388,83 @@ TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
         Settle();
         EXPECT_EQ(Shown(row.id), shown);
         EXPECT_EQ(Field(row.held), row.stored);
+    }
+}
+
+// ---- live read-outs while the camera is away ----
+
+// Example failure: the camera goes away (its port vanishes) and the AEC/AGC panel goes on
+// showing its last exposure, gain and luminance, the white balance its last coefficients, as if
+// read now, while the main window shows dashes; the AEC and AGC lamps go on saying they regulate.
+// A read-out whose read the camera refuses shows 0 as if measured.
+TEST_F(PanelCameraValueTest, LiveReadOutsAreDashedWhileTheCameraIsAwayAndReadWhenItIsBack)
+{
+    const auto poll = [this] {
+        for (unsigned id : {CCorvel_5Dlg::TIMER_TEMPERATURE, CCorvel_5Dlg::TIMER_EXPOSURE, CCorvel_5Dlg::TIMER_FRAME_TIME})
+            window->OnTimer(id);
+        Settle();
+    };
+    const auto& wb = CDlgWhiteBalance::kChannels;
+    const struct {
+        const char* what;
+        int config;
+        int slot;
+        CameraValues camera;
+        std::vector<int> ids;
+        std::vector<int> lamps;  ///< state lamps that go off
+        std::vector<const char*> read;  ///< the registers of the read-outs
+    } rows[] = {
+        {"AEC/AGC read-outs", 8, 3, {{"AECEnable", 1}, {"AGCEnable", 1}, {"Exposure", 20000}, {"LumaCurrent", 1500}},
+         {CDlgAECAGC::IDC_EXPOSURE_NOW, CDlgAECAGC::IDC_GAIN_NOW, CDlgAECAGC::IDC_LUMA_NOW},
+         {CDlgAECAGC::IDC_AEC_STATE, CDlgAECAGC::IDC_AGC_STATE}, {"Exposure", "AGCCurrentA", "LumaCurrent"}},
+        {"white balance coefficients", 4, 5, {{"CCD_Type", kColourSensor}},
+         {wb[0].currentId, wb[1].currentId, wb[2].currentId}, {}, {wb[0].current, wb[1].current, wb[2].current}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
+        window->Slot(row.slot).m_bView = true;
+        poll();
+        std::vector<QString> read;
+        for (int id : row.ids) {
+            read.push_back(Shown(id));
+            EXPECT_FALSE(read.back().contains(QStringLiteral("---"))) << id;
+        }
+
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        for (const char* name : row.read)
+            emu.SetAddressFault(Reg(name).address, refuse);
+        poll();
+        ASSERT_TRUE(window->m_bConnected) << "a refused read is an answer";
+        for (int id : row.ids)
+            EXPECT_TRUE(Shown(id).contains(QStringLiteral("---"))) << id << " shows " << Shown(id).toStdString();
+        for (const char* name : row.read)
+            emu.SetAddressFault(Reg(name).address, emu::Fault{});
+        poll();
+        for (std::size_t i = 0; i < row.ids.size(); ++i)
+            EXPECT_EQ(Shown(row.ids[i]), read[i]) << row.ids[i];
+
+        emu.UnplugPort(0);
+        poll();
+        ASSERT_FALSE(window->m_bConnected);
+        for (int id : row.ids)
+            EXPECT_TRUE(Shown(id).contains(QStringLiteral("---"))) << id << " shows " << Shown(id).toStdString();
+        for (int id : row.lamps) {
+            EXPECT_EQ(Control(id)->property(CDlgAECAGC::kIconIdProperty).toInt(), wnd::IDI_STATE_OFF) << id;
+        }
+
+        emu.ReplugPort(0);
+        for (int tick = 0; tick < 6 && !window->m_bConnected; ++tick)
+            window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+        ASSERT_TRUE(window->m_bConnected);
+        window->Slot(row.slot).m_bView = true;
+        poll();
+        for (std::size_t i = 0; i < row.ids.size(); ++i)
+            EXPECT_EQ(Shown(row.ids[i]), read[i]) << row.ids[i];
+        for (int id : row.lamps) {
+            EXPECT_NE(Control(id)->property(CDlgAECAGC::kIconIdProperty).toInt(), wnd::IDI_STATE_OFF) << id;
+        }
     }
 }
 
