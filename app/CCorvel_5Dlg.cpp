@@ -311,6 +311,10 @@ void CCorvel_5Dlg::SetDefault()
             slot.m_pButton->hide();
             continue;
         }
+        // A panel kept over the rebuild (same configuration row) but out of the view now, for
+        // a camera that does not answer, shows nothing of the camera before.
+        if (!slot.m_bView)
+            CloseOpenPanel(slot);
         slot.m_pButton->show();
         m_Menu.InsertViewItem(kPanelSlotSpecs[i].viewId, QString::fromLatin1(kPanelSlotSpecs[i].title));
         m_Menu.Check(kPanelSlotSpecs[i].viewId, slot.m_bView);

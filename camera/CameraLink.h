@@ -135,6 +135,9 @@ public:
     /// Opens the port again by its name (a library port by its index) after a hang-up or an I/O
     /// error closed it. 0 when it is open (also when it was never lost), else the open's result.
     int Reopen();
+    /// Reopen, then the host side of the line back at the rate it ran at (a port opens at its
+    /// default): for a step tried again once a lost port may be back. 0 when the port is open.
+    int ReopenAtRate();
     /// The port went away (a hang-up, an I/O error, a reference the library no longer knows):
     /// it is closed until Reopen succeeds.
     bool PortLost() const { return m_bPortLost != 0; }
@@ -282,7 +285,8 @@ public:
     /// result, or -7008 when only malformed lines failed. `report` (optional) gets the counts.
     int LoadWorkspaceFromFile(const std::filesystem::path& file, ReplayReport* report = nullptr);
     /// Writes the value the store holds for every workspace parameter to the camera (no store
-    /// set, no listeners).
+    /// set, no listeners). Stops at the first write the camera does not answer (every further
+    /// one would fail the same way, each with its error dialog) and says how many were left out.
     void WriteWorkspaceToCamera();
     /// Saves the camera's settings into its space 0 (factory, under the supervisor password)
     /// or 1-4, and the GUI settings into that space's file (a user space's only when the

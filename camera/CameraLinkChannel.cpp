@@ -200,6 +200,17 @@ int CCameraLink::Reopen()
     return 0;
 }
 
+int CCameraLink::ReopenAtRate()
+{
+    if (!m_bPortLost)
+        return 0;
+    const int rate = m_nBaudRate;
+    const int result = Reopen();
+    if (result == 0 && rate > 0)
+        SetBaudRate(rate);
+    return result;
+}
+
 int CCameraLink::InitLibrary(const std::string& name)
 {
     int result = 0;

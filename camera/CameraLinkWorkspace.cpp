@@ -26,6 +26,7 @@ constexpr const char* kLoadMethod = "CCameraLink::LoadWorkspaceFromFile";
 constexpr const char* kSaveMethod = "CCameraLink::SaveToUserSet";
 constexpr const char* kCloseMethod = "CCameraLink::CloseWorkspaceModes";
 constexpr const char* kByteMethod = "CCameraLink::SendByteCommand";
+constexpr const char* kWriteMethod = "CCameraLink::WriteWorkspaceToCamera";
 constexpr const char* kCameraWaitText = "Write Registers to Camera. Wait please";
 constexpr const char* kHexLengthText = "HEX command should have 3 or 7 bytes";
 /// A workspace file holds one short line per register; anything larger is not one.
@@ -234,6 +235,8 @@ bool CCameraLink::CloseWorkspaceModes(rgs::ModeState& modes, bool afterFailure)
             // An answer that comes late arrives and is thrown away before the line is sent.
             if (afterFailure || attempt > 0)
                 m_pClock->SleepFor(std::chrono::milliseconds(kCloseSettleMs));
+            // A port that went away may be back: a line sent on the lost one only fails again.
+            ReopenAtRate();
             AnswerBuffer answer{};
             std::uint32_t length = close.length;
             result = Transact(close.frame, &length, answer);
@@ -261,10 +264,22 @@ void CCameraLink::WriteWorkspaceToCamera()
     if (count > 0)
         GetParametersList(list.data(), &count);
     list.resize(count);
+    std::vector<_OrvStParam*> workspace;
     for (_OrvStParam& param : list) {
         RegisterLink link;
         if (GetRegisterLink(*this, param.name, link) == 0 && link.ws)
-            SetParamToCamera(&param);
+            workspace.push_back(&param);
+    }
+    for (std::size_t i = 0; i < workspace.size(); ++i) {
+        if (SetParamToCamera(workspace[i]) >= 0 || m_bLinkAlive)
+            continue;
+        const std::size_t left = workspace.size() - i;
+        LinkLog(kWriteMethod, "<%s> got no answer: %zu workspace parameter(s) not written", workspace[i]->name, left);
+        wait.End();
+        ShowLinkMessage(FormatText("The camera stopped answering at <%s>: %zu of the %zu workspace parameters %s not "
+                                   "written. The camera does not hold the workspace.",
+                                   workspace[i]->name, left, workspace.size(), left == 1 ? "was" : "were"));
+        return;
     }
 }
 

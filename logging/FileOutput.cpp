@@ -20,6 +20,8 @@ namespace {
 constexpr const wchar_t* kOpenCaption = L"The initialization of file output channel";
 constexpr char kByteOrderMark[2] = {'\xFF', '\xFE'};
 constexpr char16_t kLineEnd[2] = {u'\r', u'\n'};
+/// Why a record was lost when another writer kept the write lock beyond the time-out.
+constexpr int kLockTimedOut = -1;
 
 struct LockSettings {
     std::filesystem::path folder;
@@ -222,7 +224,9 @@ void FileOutput::Lose(int error)
 
 void FileOutput::PrependLossNote(const _OwnLogRecord& record)
 {
-    const std::wstring why = platform::Utf8ToWide(std::strerror(lostError_));
+    const std::wstring why = lostError_ == kLockTimedOut
+                                 ? std::wstring(L"another writer kept the write lock past the time-out")
+                                 : platform::Utf8ToWide(std::strerror(lostError_));
     const std::wstring message = std::to_wstring(lost_) + (lost_ == 1 ? L" log record was" : L" log records were")
                                  + L" lost before this line: " + why;
     _OwnLogRecord note = record;
@@ -254,7 +258,7 @@ int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 
     WriteLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked()) {
-        Lose(ETIMEDOUT);  // another writer kept the lock beyond the time-out
+        Lose(kLockTimedOut);
         return 0;
     }
     // A file that could not be opened again at the last change of date is tried again.

@@ -239,8 +239,11 @@ void CDlgAECAGC::ReloadValues()
     const acq::ExposureRange range = CameraExposureRange();
     m_exposureLower = range.min;
     m_exposureUpper = range.max;
-    for (int i = 0; i < 2; ++i)
-        m_aecLimit[i] = m_aecCamera[i] = static_cast<int>(Read(i == 0 ? names::kAECLimitMin : names::kAECLimitMax));
+    for (int i = 0; i < 2; ++i) {
+        std::int64_t limit = 0;
+        m_aecKnown[i] = m_pStorage->GetParamInt(i == 0 ? names::kAECLimitMin : names::kAECLimitMax, &limit) == 0;
+        m_aecLimit[i] = m_aecCamera[i] = m_aecKnown[i] ? static_cast<int>(limit) : 0;
+    }
     m_aecHoldRefused = {};
 
     _OrvStParam rawRange{};
@@ -324,9 +327,10 @@ void CDlgAECAGC::SetAecLimit(int which, int value, bool moveMarker, bool write)
     // Only a limit that differs from the camera's reaches it.
     if (write && value != m_aecCamera[i]) {
         // A limit the camera did not take leaves its own on the panel.
-        if (WriteLimit(which == 1 ? names::kAECLimitMin : names::kAECLimitMax, value))
+        if (WriteLimit(which == 1 ? names::kAECLimitMin : names::kAECLimitMax, value)) {
             m_aecCamera[i] = value;
-        else
+            m_aecKnown[i] = true;
+        } else
             value = m_aecCamera[i];
     }
     m_aecLimit[i] = value;
@@ -590,6 +594,7 @@ void CDlgAECAGC::OnParamChanged(const _OrvStParam* param)
     } else if (std::strcmp(name, names::kAECLimitMin) == 0 || std::strcmp(name, names::kAECLimitMax) == 0) {
         const int which = std::strcmp(name, names::kAECLimitMin) == 0 ? 1 : 2;
         m_aecCamera[which - 1] = value;
+        m_aecKnown[which - 1] = true;
         // A limit held within the range and the other limit is written as shown.
         SetAecLimit(which, value, true, true);
     } else if (std::strcmp(name, names::kAGCLimitMin) == 0 || std::strcmp(name, names::kAGCLimitMax) == 0) {
@@ -681,7 +686,7 @@ void CDlgAECAGC::ClampExposureRange()
     bool limitHeld = false;
     for (int i = 0; i < 2; ++i) {
         const int held = ToInt(std::clamp<std::int64_t>(m_aecLimit[i], lower, upper));
-        if (held == m_aecLimit[i] || m_aecHoldRefused[static_cast<std::size_t>(i)] == held)
+        if (!m_aecKnown[i] || held == m_aecLimit[i] || m_aecHoldRefused[static_cast<std::size_t>(i)] == held)
             continue;
         // Shown only once the camera took it; a refused one is not tried at every tick.
         if (WriteLimit(limitNames[i], held)) {

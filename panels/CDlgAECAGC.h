@@ -114,6 +114,9 @@ private:
     /// The limits as the camera holds them (read, notified or written last).
     std::array<int, 2> m_aecCamera{};
     std::array<int, 2> m_agcCamera{};
+    /// The camera's AEC limit is known (read, notified or written); one it did not answer is
+    /// never held in the exposure range and written.
+    std::array<bool, 2> m_aecKnown{};
     /// An AEC limit the camera refused when the exposure range held it; not tried again until
     /// the range changes.
     std::array<std::optional<int>, 2> m_aecHoldRefused{};

@@ -243,11 +243,13 @@ int CDlgAcquisition::FillCombo(int i)
     return combo.Combo()->count();
 }
 
-int CDlgAcquisition::SetGroupFromRecord(int i)
+int CDlgAcquisition::SetGroupFromRecord(int i, bool* read)
 {
     CSliderEditSpin& g = m_groups[i];
     const char* name = kGroupSpecs[i].name;
     _OrvStParam record;
+    if (read)
+        *read = false;
     if (!IsParamDefined(name, &record)) {
         // Nothing to show or change: an empty, disabled group.
         g.SetRange(0, 0, 0, false);
@@ -255,7 +257,11 @@ int CDlgAcquisition::SetGroupFromRecord(int i)
         return 0;
     }
     g.Enable(1);
-    const int camera = acq::ToControlInt(ReadInt(name));
+    std::int64_t value = 0;
+    const bool answered = m_pStorage->GetParamInt(name, &value) == 0;
+    if (read)
+        *read = answered;
+    const int camera = answered ? acq::ToControlInt(value) : 0;
     g.SetRange(acq::ToControlInt(record.min.n), acq::ToControlInt(record.max.n), camera, false);
     ListenTo(name);
     return camera;
@@ -295,10 +301,10 @@ bool CDlgAcquisition::RefreshFromStorage()
     FillCombo(kExposureModeCombo);
     ListenTo(names::kExposureMode);
     // The camera's exposure as read, before any range held it.
-    const int cameraExposure = SetGroupFromRecord(kExposureGroup);
+    const int cameraExposure = SetGroupFromRecord(kExposureGroup, &m_exposureKnown);
     for (int i = kExposureGroup + 1; i < kFirstTdiGroup; ++i)
         SetGroupFromRecord(i);
-    if (!m_bDebugMode && m_exposure.max != 0 && IsParamDefined(names::kExposureDur)) {
+    if (!m_bDebugMode && m_exposure.max != 0 && m_exposureKnown && IsParamDefined(names::kExposureDur)) {
         CSliderEditSpin& exposure = m_groups[kExposureGroup];
         exposure.SetRange(acq::ToControlInt(m_exposure.min), acq::ToControlInt(m_exposure.max), cameraExposure,
                           false);
@@ -369,7 +375,7 @@ void CDlgAcquisition::SetExposureRange(std::int64_t min, std::int64_t max)
     if (max == 0 || !IsParamDefined(names::kExposureDur))
         return;
     exposure.SetRange(acq::ToControlInt(min), acq::ToControlInt(max), exposure.m_nValue, false);
-    if (writeBack)
+    if (writeBack && m_exposureKnown)
         WriteParamInt(names::kExposureDur, exposure.m_nValue);
 }
 
@@ -443,6 +449,8 @@ void CDlgAcquisition::CollapseTdi()
 
 void CDlgAcquisition::WriteGroup(int i)
 {
+    if (i == kExposureGroup)
+        m_exposureKnown = true;
     WriteParamInt(kGroupSpecs[i].name, m_groups[i].m_nValue);
 }
 
@@ -599,6 +607,8 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
     } else if (SameName(name, names::kExposureMode)) {
         m_combos[kExposureModeCombo].OnValueChanged(value);
     } else if ((group = groupIn(kExposureGroup, kFirstTdiGroup - 1)) >= 0) {
+        if (group == kExposureGroup)
+            m_exposureKnown = true;
         m_groups[group].SetValue(value, false);
     } else if (SameName(name, names::kFrameTimeEnable)) {
         m_nFrameTimeEnable = value;

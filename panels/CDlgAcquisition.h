@@ -48,6 +48,9 @@ public:
     int m_nAcquisitionMode = 1;   ///< the camera's AcquisitionMode as the panel knows it
     int m_nFrameTimeEnable = 0;   ///< the long-integration check box
     acq::ExposureRange m_exposure;  ///< the range the exposure group is held in
+    /// The camera's exposure is known (read, notified, or set by the operator): one it did not
+    /// answer is not held in the range and written.
+    bool m_exposureKnown = false;
 
 protected:
     void BuildTemplate() override;
@@ -62,8 +65,8 @@ private:
     /// (0 for a parameter the catalogue lacks).
     int FillCombo(int i);
     /// Range and value of group `i` from its parameter's record and reading; answers the value
-    /// read, before the range held it.
-    int SetGroupFromRecord(int i);
+    /// read, before the range held it (0 when unread; `read` tells which).
+    int SetGroupFromRecord(int i, bool* read = nullptr);
     void SetExposureRange(std::int64_t min, std::int64_t max);
     acq::ExposureLimits ExposureLimitsNow(bool readMax);
     void UpdateSoftwareTrigger();

@@ -309,6 +309,14 @@ void CDlgDPM::OnBnClickedSaveToFile()
 {
     if (m_engine.Busy())
         return;
+    // A list cut short would give a table that looks whole: uploaded, it loses the rest.
+    if (!m_engine.ReadComplete()) {
+        const QString text = QString("The list of %1 was not read completely: the file would hold only the rows read, "
+                                     "and a table uploaded from it would lose the others.\n\nSave it all the same?")
+                                 .arg(m_mapType->currentText());
+        if (wnd::ShowMessageBox(text, QString(), wnd::MB_YESNO | wnd::MB_ICONQUESTION, this) != wnd::IDYES)
+            return;
+    }
     const int space = SelectedSpace();
     wnd::FileDialogRequest request;
     request.save = true;

@@ -113,6 +113,8 @@ public:
     void GiveUpFailingStep();
 
     bool Busy() const { return m_phase != Phase::Idle; }
+    /// The last read of the space went to its end: the rows are all the space holds.
+    bool ReadComplete() const { return m_readComplete; }
     Phase CurrentPhase() const { return m_phase; }
     int Space() const { return m_space; }
     bool LargeSensor() const { return m_large; }

@@ -64,9 +64,12 @@ bool FlashAccess::FailResult(const char* what, int result)
     return false;
 }
 
+void FlashAccess::RecoverPort() { m_link.ReopenAtRate(); }
+
 bool FlashAccess::SetSupervisorMode(bool on)
 {
     m_error.clear();
+    RecoverPort();
     const int result = m_link.SetSupervisorMode(on);
     return result == 0 || FailResult("supervisor mode", result);
 }
@@ -105,6 +108,7 @@ bool FlashAccess::EraseFlashSector(int sector)
 bool FlashAccess::StartErase(int sector)
 {
     m_error.clear();
+    RecoverPort();
     m_erasePolls = kErasePollLimit;
     if (sector < 0 || sector >= kSectorCount)
         return Fail("erase: no such sector");
@@ -122,6 +126,7 @@ FlashAccess::EraseProgress FlashAccess::PollErase()
     }
     ++m_erasePolls;
     m_clock->SleepFor(std::chrono::milliseconds(kErasePollIntervalMs));
+    RecoverPort();
     CCameraLink::AnswerBuffer answer{};
     std::uint32_t length = kStatusRead.size();
     const int result = m_link.TransactFixedTimeout(kStatusRead.data(), &length, answer);
@@ -151,6 +156,7 @@ bool FlashAccess::ReadFlashWords(int sector, std::uint8_t* dst, std::uint32_t st
     if (!dst || sector < 0 || sector >= kSectorCount || start % 4 != 0 || end % 4 != 0 || start >= end ||
         end > kSectorBytes)
         return Fail("read: offsets out of range");
+    RecoverPort();
     for (std::uint32_t offset = start; offset < end; offset += 4) {
         if (!Command(protocol::kFlashReadWord, sector, static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
                      "read") ||
@@ -172,6 +178,7 @@ bool FlashAccess::WriteFlashPage(int sector, int page, const std::uint8_t* src)
     m_error.clear();
     if (!src || sector < 0 || sector >= kSectorCount || page < 0 || page >= static_cast<int>(kSectorBytes / kPageBytes))
         return Fail("write: no such page");
+    RecoverPort();
     std::array<std::uint8_t, 3 + kPageBytes + 1> block{};
     block[0] = protocol::kPageBlockCommand;
     std::uint8_t sum = 0;

@@ -1,8 +1,10 @@
 // The camera's parameter flash, spoken to over the camera link: the supervisor step, erasing
 // a sector, reading words and programming a page. Every status poll has a bound; a flash
 // failure bit, a refusal, a lost exchange or a poll past its bound ends the operation with
-// false and the reason in LastError(). Shared by the download terminal and the defect-map
-// editor. No Qt.
+// false and the reason in LastError(). A port that went away is opened again (at the rate the
+// line ran at) before each step, so a step tried again after the port came back reaches the
+// camera: while a flash operation holds the channel nobody else reopens it. Shared by the
+// download terminal and the defect-map editor. No Qt.
 #pragma once
 
 #include "camera/RegisterProtocol.h"
@@ -57,6 +59,9 @@ public:
     /// The last operation failed because the camera did not answer (not a refusal, not a
     /// flash failure): what it did with the command is unknown.
     bool NoAnswer() const { return m_noAnswer; }
+
+    /// Opens a lost port again and gives the line its rate back; nothing while the port is there.
+    void RecoverPort();
 
 private:
     bool Command(std::uint8_t op, int sector, std::uint8_t b1, std::uint8_t b0, const char* what);

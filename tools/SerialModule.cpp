@@ -81,6 +81,8 @@ PyObject* SerialRead(PyObject*, PyObject* arg)
     std::uint32_t count = static_cast<std::uint32_t>(n);
     int result = 0;
     Py_BEGIN_ALLOW_THREADS
+    // A port that went away may be back: while a script holds the channel nobody else reopens it.
+    use.get()->ReopenAtRate();
     result = use.get()->Read(buffer, &count, kReadTimeoutMs);
     Py_END_ALLOW_THREADS
     // A time-out is the same on both transports: the bytes that came, or none.
@@ -109,6 +111,7 @@ long WriteBytes(const void* bytes, Py_ssize_t length)
     std::uint32_t count = static_cast<std::uint32_t>(length);
     int result = 0;
     Py_BEGIN_ALLOW_THREADS
+    use.get()->ReopenAtRate();
     result = use.get()->Write(bytes, &count, kWriteTimeoutMs);
     Py_END_ALLOW_THREADS
     return result == 0 ? static_cast<long>(count) : 0;

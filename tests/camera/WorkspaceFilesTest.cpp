@@ -248,6 +248,39 @@ TEST_F(WorkspaceTest, WriteWorkspaceToCameraSendsStoredWorkspaceValues)
     EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to Camera. Wait please", "-"}));
 }
 
+// Example failure: Write Registers to a camera that stopped answering runs on through every
+// workspace parameter, each with its error dialog and a round of identification reads, and
+// never says how much of the workspace the camera lacks; or a refusal stops it.
+TEST_F(WorkspaceTest, WriteWorkspaceToCameraStopsAtTheFirstWriteWithoutAnswer)
+{
+    DefineCatalogue();
+    LoadGoldenRegisters();
+    for (const char* name : {"Gain", "Offset", "BitShift"}) {
+        std::int64_t v = 0;
+        ASSERT_EQ(link->GetParamInt(name, &v), 0);
+    }
+    // A refusal is told and the writes go on.
+    Refuse(0x0100, 0x15, 2);
+    emu.ClearFrames();
+    link->WriteWorkspaceToCamera();
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    EXPECT_EQ(host.appBoxes[0].text.rfind("Write <Gain> param to camera", 0), 0u) << host.appBoxes[0].text;
+    EXPECT_EQ(WriteLines().back(), "57 0200 00000000");
+
+    host.appBoxes.clear();
+    host.dialogs.clear();
+    emu.ClearFrames();
+    emu.UnplugPort(0);
+    wait.events.clear();
+    link->WriteWorkspaceToCamera();
+    EXPECT_EQ(host.dialogs.size(), 1u) << "one dialog, for the first write";
+    ASSERT_EQ(host.appBoxes.size(), 1u);
+    EXPECT_EQ(host.appBoxes[0].text, "The camera stopped answering at <Gain>: 6 of the 7 workspace parameters were not "
+                                     "written. The camera does not hold the workspace.");
+    EXPECT_EQ(wait.events, (std::vector<std::string>{"+Write Registers to Camera. Wait please", "-"}))
+        << "the box comes after the wait window";
+}
+
 // Example failure: the settings file is looked for outside the data folder (a serial number
 // with "/" or ".."), space 0 reads a file instead of the defaults, or a load without a key
 // touches the disk.

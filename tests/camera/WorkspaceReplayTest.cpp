@@ -261,6 +261,32 @@ TEST_F(WorkspaceTest, ReplaySendsTheClosingLinesAfterAChannelFailure)
     }
 }
 
+// Example failure: a port that went away during the replay and is back is never opened again,
+// so every closing line goes to the dead port and the camera is left in supervisor mode; or
+// the port comes back at its default rate, away from the camera's.
+TEST_F(WorkspaceTest, ClosingLinesReachACameraWhosePortCameBack)
+{
+    const auto file = folder / "port.rgs";
+    WriteFile(file, "57 6014 5E17C4B2\r\n57 6034 00000001\r\n57 0104 00000001\r\n" + kClosing);
+    const int rate = link->m_nBaudRate;
+    ASSERT_GT(rate, 9600);
+    ASSERT_EQ(emu.HostBaud(0), rate);
+    ASSERT_EQ(link->LoadWorkspaceFromFile(file), 0);  // the camera in normal mode again
+    emu.ClearFrames();
+    // The write of the password meets a port that is gone; the port can be opened again.
+    emu.FailNext(clser::kSerialWrite, clser::kErrInvalidReference);
+    ReplayReport report;
+    EXPECT_LT(link->LoadWorkspaceFromFile(file, &report), 0);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_FALSE(report.leftOpen);
+    EXPECT_FALSE(link->PortLost());
+    EXPECT_EQ(emu.HostBaud(0), rate);
+    const std::vector<Bytes> frames = Frames();
+    ASSERT_EQ(frames.size(), 1u) << "the password line is assumed taken, and supervisor mode closed";
+    EXPECT_EQ(frames[0], kCloseSupervisor);
+    EXPECT_FALSE(emu.SupervisorMode());
+}
+
 // Example failure: a refused password (the camera never entered supervisor mode) makes the
 // replay try to leave it again, or a refused closing line leaves the camera with its error
 // checking off without a word, or is tried again and again although the camera answers.

@@ -348,6 +348,30 @@ TEST_F(AcquisitionPanelTest, ExposureStaysInsideTheCameraLimits)
     EXPECT_TRUE(WriteFrames().empty());
 }
 
+// Example failure: an exposure the camera refused to read is taken as 0, held at the range's
+// minimum and written to the camera, at the rebuild and again at a tick that moves the range.
+TEST_F(AcquisitionPanelTest, AnExposureTheCameraDidNotAnswerIsNotHeldAndWritten)
+{
+    CDlgAcquisition& p = Open(4, {{"AcquisitionMode", 0}});
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(0x0548, refuse);
+    window->SetDefault();
+    SetCameraValue("ExposureMax", 4000);
+    p.RefreshLiveValues();
+    EXPECT_EQ(p.m_groups[5].m_nMax, 4000);
+    for (const Bytes& frame : WriteFrames()) {
+        EXPECT_NE((frame[1] << 8) | frame[2], 0x0548);
+    }
+
+    // Once the camera answers, the panel shows its exposure held in the range, written as shown.
+    emu.SetAddressFault(0x0548, emu::Fault{});
+    emu.ClearFrames();
+    window->SetDefault();
+    EXPECT_EQ(Item<QLineEdit>(1501)->text(), "4000");
+    EXPECT_EQ(WriteFrames(), (Frames{WriteFrame(0x0548, 4000)}));
+}
+
 // Example failure: the main window's status tick does not reach the panel, so a lowered camera
 // maximum leaves the exposure outside it until the next rebuild; or a panel that is not viewed
 // writes as well.

@@ -470,6 +470,39 @@ TEST_F(AecAgcPanelTest, LimitsHeldWhenAecIsSwitchedOnShowWhatTheCameraHolds)
     }
 }
 
+// Example failure: AEC limits the camera refused to read are taken as 0, held at the exposure
+// range's lower end and written to the camera, at the rebuild and at every status tick.
+TEST_F(AecAgcPanelTest, LimitsTheCameraDidNotAnswerAreNeitherHeldNorWritten)
+{
+    for (bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debug mode" : "normal");
+        CDlgAECAGC* panel = Open();
+        ASSERT_NE(panel, nullptr);
+        panel->SetDebugMode(debug);
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        for (const char* name : {"AECLimitMin", "AECLimitMax"})
+            emu.SetAddressFault(Reg(name).address, refuse);
+        window->SetDefault();
+        for (int tick = 0; tick < 2; ++tick)
+            window->OnTimer(CCorvel_5Dlg::TIMER_FRAME_TIME);
+        for (const auto& frame : WriteFrames()) {
+            const int address = (frame[1] << 8) | frame[2];
+            EXPECT_NE(address, Reg("AECLimitMin").address);
+            EXPECT_NE(address, Reg("AECLimitMax").address);
+        }
+        // Once the camera answers, the panel shows its limits.
+        for (const char* name : {"AECLimitMin", "AECLimitMax"})
+            emu.SetAddressFault(Reg(name).address, emu::Fault{});
+        window->SetDefault();
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MIN), "100");
+        EXPECT_EQ(Text(panel, D::IDC_AEC_MAX), "199997");
+        EXPECT_EQ(Field("AECLimitMin"), 100);
+        EXPECT_EQ(Field("AECLimitMax"), 199997);
+        window.reset();
+    }
+}
+
 // The panel's names are in the catalogue, its texts whole at the default font; the
 // machine-vision camera has no AEC/AGC slot.
 TEST_F(AecAgcPanelTest, WholePanelOnTheAerospaceCameraNoneOnMachineVision)

@@ -305,4 +305,39 @@ TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBef
     }
 }
 
+// Example failure: Switch Port to a port where no camera answers leaves the panels of a camera of
+// the default configuration open, showing that camera's values, while the window says "Not
+// Detected" and hides their buttons (a camera of another configuration has its panels closed).
+TEST_F(CameraChangeTest, PanelsOfTheCameraBeforeCloseWhenThePortHasNoCamera)
+{
+    for (const int config : {4, 10}) {
+        SCOPED_TRACE("camera of configuration " + std::to_string(config));
+        const int mapId = ConfigurationRowFor(config).builtinMapId;
+        emu.LoadRegisters(CameraOf(mapId, config, {{"ExposureMax", 0}, {"ExposureDur", 5000}}));
+        emu.SetPortCount(2);
+        CCorvel_5Dlg& w = MakeWindow();
+        ScriptedSelector selector;
+        // The camera's port, then one where nothing answers.
+        selector.choices = {PortChoice{CLSER_EMU_PATH, 0, 115200, true}, PortChoice{CLSER_EMU_PATH, 1, 115200, true}};
+        ASSERT_EQ(w.OnInitDialog(&selector), 0);
+        w.show();
+        for (const int slot : {0, kAcquisitionSlot})
+            OpenPanel(slot);
+        EXPECT_EQ(Text(w.GetPanel(kAcquisitionSlot), kExposureEdit).toStdString(), "5000");
+
+        Trigger(cmd::kSwitchPort);
+        ASSERT_FALSE(w.m_bConnected);
+        ASSERT_EQ(w.m_Link.m_nConfigIndex, -1);
+        for (int slot = 0; slot < 8; ++slot) {
+            SCOPED_TRACE("slot " + std::to_string(slot));
+            EXPECT_FALSE(w.SlotButton(slot)->isVisible());
+            if (const COptionDialog* panel = w.GetPanel(slot)) {
+                EXPECT_FALSE(panel->isVisible());
+            }
+            EXPECT_FALSE(w.SlotButton(slot)->m_bLatched);
+        }
+        window.reset();
+    }
+}
+
 }  // namespace

@@ -215,8 +215,9 @@ TEST_F(BadPixelMapWindow, OperatorAddsAPixelAndSavesTheTable)
     EXPECT_FALSE(dialog->isVisible());
 }
 
-// Example failure: a silent camera leaves the dialog hanging or shows nothing, a typed row past
-// the 13-bit field is kept, or a table that cannot be written is reported as saved.
+// Example failure: a silent camera leaves the dialog hanging or shows nothing, a list cut short
+// is saved as a table that looks whole, a typed row past the 13-bit field is kept, or a table
+// that cannot be written is reported as saved.
 TEST_F(BadPixelMapWindow, FailuresAreShownAndTheDialogStaysUsable)
 {
     std::vector<QString> boxes;
@@ -236,6 +237,18 @@ TEST_F(BadPixelMapWindow, FailuresAreShownAndTheDialogStaysUsable)
     QTest::mouseClick(Button(CDlgDPM::IDC_ADD_PIXEL), Qt::LeftButton);
     EXPECT_NE(boxes.back().indexOf("not read completely"), -1);
     EXPECT_FALSE(dialog->Busy());
+    // Saving it would give a table that looks whole: asked first, and "No" saves nothing.
+    int fileDialogs = 0;
+    {
+        wnd::ScopedFileDialogHandler noFile([&](const wnd::FileDialogRequest&) -> std::optional<QString> {
+            ++fileDialogs;
+            return std::nullopt;
+        });
+        QTest::mouseClick(Button(CDlgDPM::IDC_SAVE_TO_FILE), Qt::LeftButton);
+    }
+    EXPECT_NE(boxes.back().indexOf("BPM User Space was not read completely"), -1) << boxes.back().toStdString();
+    EXPECT_NE(boxes.back().indexOf("Save it all the same?"), -1);
+    EXPECT_EQ(fileDialogs, 0);
 
     // Back to a space that reads; a row beyond 8191 is held at 8191.
     ChooseSpace("BPM Factory Space");

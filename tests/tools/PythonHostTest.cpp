@@ -158,6 +158,22 @@ TEST_F(ScriptOnCamera, PartialAnswerIsReturned)
               "06a1b2\n");
 }
 
+// Example failure: a port that goes away while a script holds the channel and comes back is
+// never opened again (the main window's reconnect keeps off a script's channel), so every later
+// write of the script sends nothing until it ends.
+TEST_F(ScriptOnCamera, APortThatComesBackServesTheNextWrite)
+{
+    emu.SetRegister(0x6200, 0xA1B2C3D4);
+    const int rate = emu.HostBaud(0);
+    emu.FailNext(clser::kSerialWrite, clser::kErrInvalidReference);  // the port is gone, and back
+    EXPECT_EQ(Run("import serial\np = serial.Serial()\n"
+                  "print(p.write(b'R\\x62\\x00'))\n"
+                  "print(p.write(b'R\\x62\\x00'), p.read(5).hex())\n"),
+              "0\n3 06a1b2c3d4\n");
+    EXPECT_FALSE(link->PortLost());
+    EXPECT_EQ(emu.HostBaud(0), rate);
+}
+
 struct BadCall {
     const char* name;
     const char* code;      ///< run after `p = serial.Serial()`

@@ -475,6 +475,32 @@ TEST_F(UploadEngineTest, ReplayStopsAtTheFirstChannelFailure)
     EXPECT_FALSE(engine->TakeResetNote());
 }
 
+// Example failure: a port that goes away during the writes and comes back is never opened
+// again while the upload holds the channel (the main window's reconnect keeps off it): the
+// half read back to keep cannot be written back until the operator gives it up, and is lost.
+TEST_F(UploadEngineTest, APortThatComesBackDuringTheWritesGetsTheKeptHalfBack)
+{
+    const std::string file = File("u.dcm", kDefect);
+    const Bytes before = Pattern();
+    emu.SetFlashBytes(9, 0, before);
+    ASSERT_EQ(engine->Start(0, file, false), StartResult::Started);  // DPM user: keeps pages 0-31
+    for (int i = 0; i < 200 && !(engine->State() == UploadState::Writing && engine->ProgressPos() >= 5); ++i)
+        engine->Tick();
+    ASSERT_EQ(engine->State(), UploadState::Writing);
+    emu.UnplugPort(0);
+    for (int i = 0; i < 3; ++i)
+        engine->Tick();
+    ASSERT_EQ(engine->State(), UploadState::WritingBack);
+    EXPECT_TRUE(engine->Retrying());
+    emu.ReplugPort(0);
+    RunToEnd();
+    EXPECT_EQ(emu.FlashBytes(9, 0, 0x2000), Bytes(before.begin(), before.begin() + 0x2000)) << engine->Log();
+    EXPECT_NE(engine->SectorState().find("The half read back to keep (pages 0-31) is programmed again"),
+              std::string::npos)
+        << engine->SectorState();
+    EXPECT_FALSE(link->PortLost());
+}
+
 // Example failure: a register file stopped half-way (Cancel, three refusals, a lost answer)
 // leaves the camera in supervisor mode with its error checking off, and nothing says so.
 TEST_F(UploadEngineTest, AReplayStoppedHalfWayTakesTheCameraBackToNormalMode)
