@@ -225,12 +225,16 @@ std::vector<CommandLine> ClosingCommands(const ModeState& state)
     return lines;
 }
 
+const char* OpenModesText(const ModeState& state)
+{
+    return state.supervisor && state.checkingOff ? "in supervisor mode with its error checking off"
+           : state.supervisor                    ? "in supervisor mode"
+                                                 : "with its error checking off";
+}
+
 std::string ClosingRefusedText(const ModeState& state)
 {
-    const char* left = state.supervisor && state.checkingOff ? "in supervisor mode with its error checking off"
-                       : state.supervisor                    ? "in supervisor mode"
-                                                             : "with its error checking off";
-    return std::string("The camera did not take the closing lines: it may be left ") + left +
+    return std::string("The camera did not take the closing lines: it may be left ") + OpenModesText(state) +
            ". Load the file again once the camera answers, or switch the camera off and on.";
 }
 

@@ -87,6 +87,9 @@ std::vector<CommandLine> ClosingCommands(const ModeState& state);
 /// What the operator is told when the closing lines of a file stopped half-way were taken.
 inline constexpr const char* kClosingTakenText =
     "The camera was taken back to normal mode (error checking on, supervisor mode off).";
+/// The state an open `state` leaves the camera in ("in supervisor mode with its error checking
+/// off", "in supervisor mode", "with its error checking off").
+const char* OpenModesText(const ModeState& state);
 /// What the operator is told when the closing lines of an open `state` were not taken: the
 /// state the camera may be left in, and what to do.
 std::string ClosingRefusedText(const ModeState& state);

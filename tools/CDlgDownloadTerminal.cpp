@@ -311,6 +311,8 @@ bool CDlgDownloadTerminal::MayClose()
         ShowEngine();
         return false;
     }
+    // Closed here, once: a close that was waiting for the stop would close (and tell) as well.
+    m_closeWhenIdle = false;
     ShowEngine();
     CloseAfterStop();
     return false;

@@ -216,8 +216,9 @@ std::string UploadEngine::StopConsequence() const
     if (m_state == UploadState::Replaying)
         return "The register commands not yet sent are left out.";
     if (m_state == UploadState::Closing)
-        return "The camera does not take the lines that take it back to normal mode. Stopping now leaves it as it "
-               "is: " + rgs::ClosingRefusedText(m_modes);
+        return Format("The camera does not take the lines that take it back to normal mode. Stopping now may leave "
+                      "it %s.",
+                      rgs::OpenModesText(m_modes));
     if (Retrying() && m_state == UploadState::Erasing) {
         std::string text = Format("%s may be partly erased: the camera does not answer the erase (%s).", sector,
                                   m_flash.LastError().c_str());
