@@ -609,11 +609,12 @@ void CCorvel_5Dlg::OnTimer(unsigned id)
                     m_Link.ReadCameraInfo();
                     if (m_Link.m_bLinkAlive) {
                         m_bConnected = true;
-                        // The camera that answers may be another than the one lost.
+                        // The camera that answers may be another than the one lost, and
+                        // nothing was loaded into it here.
                         ReadBootSpace();
                         SetDefault();
                         UpdateMenuState();
-                        BringPanelsToTop();
+                        CheckLoadSource(-1);  // re-stacks the panels too
                         SetCameraLabel();
                     }
                 }

@@ -115,8 +115,8 @@ public:
     void UpdateMenuState();
     /// View marks by the slots' View flags, the no-animation flag to the panels, Select All.
     void UpdateViewChecks();
-    /// Marks the index-th Load From item (0 File, 1 WorkSpace, 2 Factory, 3-6 user spaces),
-    /// then restacks the panels and the window.
+    /// Marks the index-th Load From item (0 File, 1 WorkSpace, 2 Factory, 3-6 user spaces;
+    /// -1 none), then restacks the panels and the window.
     void CheckLoadSource(int index);
     void LayoutStatusRow(int x, int y, int width);
     MainMenu& Menu() { return m_Menu; }

@@ -241,7 +241,7 @@ TEST_F(CameraChangeTest, ExposureBoundsAreTheNewCamerasWhateverCameraWasBefore)
 // Example failure: a camera met after another keeps marks of the one before: its power-protection
 // warning stays open over a camera without its register map (nothing polls it there), the baud
 // rate the camera before reported stays ticked, and a camera that comes back in place of a lost
-// one shows the Boot From space of the camera before.
+// one shows the Boot From space of the camera before, and the space loaded into that camera.
 TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBefore)
 {
     const int missing = ConfigurationWithoutItsMap();
@@ -250,6 +250,7 @@ TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBef
     constexpr int kFirstBoot = 2;
     constexpr int kNextBoot = 1;
     constexpr int kBaud115200 = 4;
+    constexpr int kUserSpace1 = 3;  // Load From: File, WorkSpace, Factory Space, User Space #1 ...
     struct Case {
         const char* name;
         bool nextHasMap;
@@ -273,6 +274,8 @@ TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBef
         ASSERT_TRUE(w.WarningDialog()->isVisible());
         ASSERT_TRUE(w.Menu().IsChecked(cmd::kBootFromIds[kFirstBoot]));
         ASSERT_TRUE(w.Menu().IsChecked(cmd::kBaud9600 + kBaud115200));
+        Trigger(cmd::kLoadFromIds[kUserSpace1]);
+        ASSERT_TRUE(w.Menu().IsChecked(cmd::kLoadFromIds[kUserSpace1]));
 
         const int config = c.nextHasMap ? 10 : missing;
         const emu::RegisterImage next =
@@ -296,6 +299,10 @@ TEST_F(CameraChangeTest, MenuMarksAndWarningAreTheNewCamerasWhateverCameraWasBef
         EXPECT_FALSE(w.WarningDialog()->isVisible());
         for (int space = 0; space < 5; ++space) {
             EXPECT_EQ(w.Menu().IsChecked(cmd::kBootFromIds[space]), space == kNextBoot) << "Boot From " << space;
+        }
+        // Nothing was loaded into this camera.
+        for (const int id : cmd::kLoadFromIds) {
+            EXPECT_FALSE(w.Menu().IsChecked(id)) << "Load From " << id;
         }
         // Without its map the camera's rate cannot be read: none is ticked.
         for (int i = 0; i < cmd::kBaudItems; ++i) {
