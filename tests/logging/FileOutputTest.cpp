@@ -259,3 +259,22 @@ TEST_F(FileOutputTest, RecordsLostToAFullDiskAreCountedInTheNextLine)
     EXPECT_EQ(lines[3], L"SV=NOTICE; CD=-1; MSG=after");
     EXPECT_EQ(lines[4], L"SV=NOTICE; CD=-1; MSG=later") << "the count starts again";
 }
+
+// Example failure: a new day's file that cannot be made leaves the channel dead for the rest of
+// the run, or the records lost meanwhile leave no trace once it can.
+TEST_F(FileOutputTest, ANewDaysFileThatCannotBeMadeIsTriedAgain)
+{
+    ASSERT_EQ(OLInitOwnLogW(0, L"day", Folder().c_str(), true, true, 0, 2, 0), 0);
+    ASSERT_EQ(OLSetOwnLogSeverityThreshold(0, 0, OL_CHANNEL_FILE), 0);
+    std::filesystem::create_directory(dir_ / "day_10_12_2026.txt");  // in the way of the new file
+    SetClock(UtcTime(2026, 12, 10, 0, 0, 1));
+    EXPECT_EQ(Write(0, OL_NOTICE, L"lost"), 0);
+    EXPECT_EQ(Write(0, OL_NOTICE, L"lost too"), 0);
+    std::filesystem::remove(dir_ / "day_10_12_2026.txt");
+    EXPECT_EQ(Write(0, OL_NOTICE, L"back"), 0);
+    const auto lines = FileLines("day_10_12_2026.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], L"SV=ERROR; CD=" + std::to_wstring(EISDIR) + L"; MSG=2 log records were lost before this line: "
+                            + platform::Utf8ToWide(std::strerror(EISDIR)));
+    EXPECT_EQ(lines[1], L"SV=NOTICE; CD=-1; MSG=back");
+}
