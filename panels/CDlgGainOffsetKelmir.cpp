@@ -260,10 +260,12 @@ _OrvStParam CDlgGainOffsetKelmir::Record(const char* name) const
     return record;
 }
 
-std::int64_t CDlgGainOffsetKelmir::ReadInt(const char* name)
+std::int64_t CDlgGainOffsetKelmir::ReadInt(const char* name, bool* read)
 {
     std::int64_t value = 0;
-    m_pStorage->GetParamInt(name, &value);
+    const bool answered = m_pStorage->GetParamInt(name, &value) == 0;
+    if (read)
+        *read = answered;
     return value;
 }
 
@@ -271,7 +273,10 @@ int CDlgGainOffsetKelmir::ReadFine(int channel)
 {
     // A coarse register outside 1x..User names no preset: nothing to read.
     const char* preset = kelmir_gain::PresetName(m_coarse[channel].m_nValue, channel);
-    return preset ? kelmir_gain::FineOf(ReadInt(preset)) : 0;
+    bool read = false;
+    const int fine = preset ? kelmir_gain::FineOf(ReadInt(preset, &read)) : 0;
+    m_fineKnown[static_cast<std::size_t>(channel)] = read;
+    return fine;
 }
 
 void CDlgGainOffsetKelmir::ReloadValues()
@@ -297,7 +302,7 @@ void CDlgGainOffsetKelmir::ReloadValues()
     }
     m_powerControl.m_nValue = static_cast<int>(ReadInt(names::kPowerControlEnable));
     m_ccdTemperatureMode.m_nValue = static_cast<int>(ReadInt(names::kCCDTemperatureMode));
-    m_userTecRaw = ReadInt(names::kUserTECValue);
+    m_userTecRaw = ReadInt(names::kUserTECValue, &m_userTecKnown);
 }
 
 QRect CDlgGainOffsetKelmir::PopupRect(const OVNumericControl* control) const
@@ -307,6 +312,7 @@ QRect CDlgGainOffsetKelmir::PopupRect(const OVNumericControl* control) const
 
 void CDlgGainOffsetKelmir::WriteFine(int channel)
 {
+    m_fineKnown[static_cast<std::size_t>(channel)] = true;
     if (const char* preset = kelmir_gain::PresetName(m_coarse[channel].m_nValue, channel))
         WriteParamInt(preset, kelmir_gain::PresetWord(channel, m_fine[channel]));
 }
@@ -315,7 +321,8 @@ void CDlgGainOffsetKelmir::RaiseFineToMinimum()
 {
     const auto minimum = static_cast<std::int64_t>(m_fineScale.shownMin);
     for (int c = 0; c < kChannels; ++c) {
-        if (m_fine[c] < minimum && kelmir_gain::PresetName(m_coarse[c].m_nValue, c)) {
+        if (m_fineKnown[static_cast<std::size_t>(c)] && m_fine[c] < minimum &&
+            kelmir_gain::PresetName(m_coarse[c].m_nValue, c)) {
             m_fine[c] = minimum;
             WriteFine(c);
         }
@@ -325,7 +332,8 @@ void CDlgGainOffsetKelmir::RaiseFineToMinimum()
 int CDlgGainOffsetKelmir::SnapUserTecValue(std::int64_t raw, bool write)
 {
     const kelmir_gain::TecRow row = kelmir_gain::SnapUserTec(raw);
-    if (write && row.raw != m_userTecRaw) {
+    // A set-point the camera did not answer is not replaced by a row.
+    if (write && m_userTecKnown && row.raw != m_userTecRaw) {
         m_userTecRaw = row.raw;
         WriteParamInt(names::kUserTECValue, m_userTecRaw);
     }
@@ -541,6 +549,7 @@ void CDlgGainOffsetKelmir::OnUserTecCommitted()
     if (!raw || *raw == m_userTecRaw)
         return;
     m_userTecRaw = *raw;
+    m_userTecKnown = true;
     WriteParamInt(names::kUserTECValue, m_userTecRaw);
 }
 
@@ -650,6 +659,7 @@ void CDlgGainOffsetKelmir::OnParamChanged(const _OrvStParam* param)
         scaled_numeric::Show(m_digitalOffset, limits_scale::ShownFromRaw(m_digitalOffsetScale, value));
     } else if (is(names::kUserTECValue)) {
         m_userTecRaw = value;
+        m_userTecKnown = true;
         scaled_numeric::Show(m_userTec, SnapUserTecValue(value, false));
     } else {
         bool found = false;

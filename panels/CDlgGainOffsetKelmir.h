@@ -106,15 +106,17 @@ private:
     _OrvStParam Record(const char* name) const;
     /// True when the row's channels move together: its Link box is ticked and enabled.
     bool Linked(const TapRow& row) const;
-    std::int64_t ReadInt(const char* name);
+    /// The camera's value of `name`; `read` (when given) tells whether the camera answered.
+    std::int64_t ReadInt(const char* name, bool* read = nullptr);
     QRect PopupRect(const OVNumericControl* control) const;
     void SetupControls();
     void ShowValues();
-    /// The fine value of channel c from its coarse choice's preset register (0 without one).
+    /// The fine value of channel c from its coarse choice's preset register (0 without one);
+    /// notes whether the camera answered it.
     int ReadFine(int channel);
     /// Writes channel c's fine value into its coarse choice's preset register, if it has one.
     void WriteFine(int channel);
-    /// Raises fine values below the EM gain minimum to it and writes them.
+    /// Raises fine values the camera answered below the EM gain minimum to it and writes them.
     void RaiseFineToMinimum();
     void OnTapCommitted(TapRow& row, int channel);
     void OnFineCommitted(int channel);
@@ -154,6 +156,10 @@ private:
     std::int64_t m_dayNightThreshold = 0;
     std::array<std::int64_t, kChannels> m_fine{};
     std::int64_t m_userTecRaw = 0;
+    /// The camera answered (or was given) these values: only such a value is raised or
+    /// snapped and written by a refresh.
+    std::array<bool, kChannels> m_fineKnown{};
+    bool m_userTecKnown = false;
     int m_activeTaps = 0;
 
     // Check boxes, all checked at first.

@@ -379,6 +379,29 @@ TEST_F(KelmirPanel, RefreshRaisesFineValuesAndSnapsTheSetPointOnce)
     EXPECT_TRUE(WriteFrames().empty());
 }
 
+// Example failure: a set-point or fine value the camera refused to read is taken as 0 and the
+// refresh writes it raised or snapped: the cooler is set to 30 °C, the preset to the EM minimum.
+TEST_F(KelmirPanel, ValuesTheCameraDidNotAnswerAreNeitherRaisedNorSnapped)
+{
+    ASSERT_TRUE(Open());
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    for (const char* name : {"EMGain1XB", names::kUserTECValue})
+        emu.SetAddressFault(Reg(name).address, refuse);
+    emu.ClearFrames();
+    window->SetDefault();
+    EXPECT_TRUE(WriteFrames().empty()) << WriteFrames().size() << " writes";
+
+    // Once the camera answers, values off the limits are raised and snapped as the camera holds them.
+    for (const char* name : {"EMGain1XB", names::kUserTECValue})
+        emu.SetAddressFault(Reg(name).address, emu::Fault{});
+    SetCameraValue("EMGain1XB", 0x1000 | 5);
+    SetCameraValue(names::kUserTECValue, 2000);
+    emu.ClearFrames();
+    window->SetDefault();
+    EXPECT_EQ(WriteFrames(), (Frames{WriteIn("EMGain1XB", 0x1000 | 1700), WriteIn(names::kUserTECValue, 2012)}));
+}
+
 // ---- enabling ----
 
 // Example failure: the night group stays locked in night mode, the day group stays editable, or
