@@ -22,9 +22,13 @@
 #include "panels/PanelNames.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <QDir>
+#include <QImage>
 
 #include <algorithm>
 #include <functional>
@@ -101,6 +105,8 @@ protected:
             return combo->currentText();
         if (auto* label = qobject_cast<QLabel*>(w))
             return label->text();
+        if (auto* box = qobject_cast<QCheckBox*>(w); box && box->checkState() == Qt::PartiallyChecked)
+            return QStringLiteral("no reading");
         if (auto* button = qobject_cast<QAbstractButton*>(w))
             return button->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
         return QStringLiteral("<none>");
@@ -465,6 +471,89 @@ TEST_F(PanelCameraValueTest, LiveReadOutsAreDashedWhileTheCameraIsAwayAndReadWhe
         for (int id : row.lamps) {
             EXPECT_NE(Control(id)->property(CDlgAECAGC::kIconIdProperty).toInt(), wnd::IDI_STATE_OFF) << id;
         }
+    }
+}
+
+
+// ---- a read the camera does not answer ----
+
+// Example failure: a refresh whose read the camera refused shows 0 (or the end of the range,
+// or the choice of 0, or a clear box) as if the camera held it; once it answers again the
+// field still shows the old number; or the operator's value equal to the number left in the
+// field is not written.
+TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAnswers)
+{
+    namespace im = panel_names::image;
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    const struct {
+        const char* what;
+        int slot;
+        CameraValues camera;
+        int id;              ///< the field
+        const char* name;    ///< its parameter
+        QString noReading;   ///< what the field shows after a refused read
+        std::function<void()> act;  ///< the operator's edit after the camera answers again
+        std::uint32_t written;
+    } rows[] = {
+        {"numeric control: digital gain", 0, {{go::kDigitalGain, 2048}}, CDlgGainOffset::IDC_DIGITAL_GAIN,
+         go::kDigitalGain, dashes, [this] { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, 2048},
+        {"numeric control: tap 1 gain", 0, {}, CDlgGainOffset::kTapIds[0].gain, "Gain1A", dashes,
+         [this] { TypeOver(CDlgGainOffset::kTapIds[0].gain, "0"); }, 0},
+        {"slider group: brightness", 4, {{im::kTestMode, 1}, {im::kBrightnessLevel, 40}},
+         CDlgImage::IDC_BRIGHTNESS_EDIT, im::kBrightnessLevel, dashes,
+         [this] { TypeInto(CDlgImage::IDC_BRIGHTNESS_EDIT, "40"); }, 40},
+        {"edit group: AOI width", 4, {}, CDlgImage::IDC_MASTER_WIDTH, im::kMasterAOIWidth, dashes,
+         [this] { TypeInto(CDlgImage::IDC_MASTER_WIDTH, QString::number(Field(im::kMasterAOIWidth))); }, 0},
+        {"combo: test mode", 4, {{im::kTestMode, 0}}, CDlgImage::IDC_TEST_MODE, im::kTestMode, QString(),
+         [this] { PickWithKey(CDlgImage::IDC_TEST_MODE, Qt::Key_Down); }, 0},
+        {"check box: negative", 4, {{im::kNegative, 0}}, CDlgImage::IDC_NEGATIVE, im::kNegative,
+         QStringLiteral("no reading"), [this] { Click(CDlgImage::IDC_NEGATIVE); }, 1},
+        {"radio group: horizontal binning", 4, {{im::kBinHorzMode, 0}}, CDlgImage::IDC_BIN_H1, im::kBinHorzMode,
+         QStringLiteral("clear"), [this] { Click(CDlgImage::IDC_BIN_H1); }, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(4, row.slot, row.camera));
+        const QString answered = Shown(row.id);
+        ASSERT_NE(answered, row.noReading);
+        const std::uint32_t held = static_cast<std::uint32_t>(Field(row.name));
+
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), row.noReading);
+        EXPECT_TRUE(WriteFrames().empty()) << "nothing is written for a value nobody read";
+        EXPECT_TRUE(boxes.empty());
+        if (row.id == CDlgImage::IDC_BRIGHTNESS_EDIT) {
+            // The picture an operator sees: the refused field dashed, its neighbours read.
+            const QImage shot = panel->grab().toImage();
+            EXPECT_FALSE(shot.isNull());
+            shot.save(QDir::temp().filePath(QStringLiteral("corvel-no-reading.png")));
+        }
+
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), answered) << "the number again once the camera answers";
+        EXPECT_EQ(Field(row.name), held);
+
+        // Refused once more; the camera answers the operator's value, also one equal to what
+        // the field held before.
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        emu.ClearFrames();
+        std::uint32_t value = row.id == CDlgImage::IDC_MASTER_WIDTH ? held : row.written;
+        if (row.id == CDlgImage::IDC_TEST_MODE)
+            value = Item<QComboBox>(row.id)->itemData(0).toUInt();
+        row.act();
+        Settle();
+        EXPECT_EQ(WritesTo(row.name), Frames{WriteOf(row.name, value)}) << "the operator's value is written";
+        EXPECT_EQ(Field(row.name), value & Reg(row.name).mask);
+        EXPECT_NE(Shown(row.id), row.noReading);
     }
 }
 
