@@ -176,7 +176,8 @@ bool OVNumericControl::SetStep(int step_)
         SetRange(newMin, newMax);
     const double snapped = ctl::SnapTowardZero(value, step);
     if (snapped != value) {
-        SetValue(snapped);
+        value = snapped;  // a control without a reading keeps showing none
+        UpdateChildren();
         return true;
     }
     return false;
