@@ -96,8 +96,18 @@ CCorvel_5Dlg::CCorvel_5Dlg(QWidget* parent, ISettings* settings)
 {
     m_Link.SetWaitIndicator(&m_WaitIndicator);
     // The holder may change on a script's worker thread: the windows follow on this one.
-    m_Link.m_ChannelOwner.SetListener([this](ChannelUser) {
-        QMetaObject::invokeMethod(this, [this] { OnChannelOwnerChanged(); }, Qt::QueuedConnection);
+    m_Link.m_ChannelOwner.SetListener([this](ChannelUser holder) {
+        // Whether a script run sent anything is told by the bytes written while it held the
+        // channel, counted here, on the thread that took or gave it back.
+        const std::uint64_t written = m_Link.BytesWritten();
+        bool scriptWrote = false;
+        if (holder == ChannelUser::Script)
+            m_nBytesAtScriptStart = written;
+        else if (m_scriptHolder.load() == ChannelUser::Script)
+            scriptWrote = written != m_nBytesAtScriptStart.load();
+        m_scriptHolder = holder;
+        QMetaObject::invokeMethod(this, [this, scriptWrote] { OnChannelOwnerChanged(scriptWrote); },
+                                  Qt::QueuedConnection);
     });
     setWindowTitle(QStringLiteral("Corvel"));
     wnd::SetDlgCtrlID(this, IDD);
@@ -1050,13 +1060,19 @@ void CCorvel_5Dlg::OnDownloadTerminal()
     dialog.exec();
 }
 
-void CCorvel_5Dlg::OnChannelOwnerChanged()
+void CCorvel_5Dlg::OnChannelOwnerChanged(bool scriptWrote)
 {
     // The scripting console stays usable (its Stop above all); the other panels edit the camera.
     const bool scriptHolds = m_Link.m_ChannelOwner.Holder() == ChannelUser::Script;
     for (CPanelSlot& slot : m_Slots)
         if (slot.m_pPanel && !dynamic_cast<CDlgRunPythonScript*>(slot.m_pPanel.get()))
             slot.m_pPanel->setEnabled(!scriptHolds);
+    // A script's frames bypass the panels: once it has ended they show what the camera holds
+    // now, as after a workspace replay.
+    if (scriptWrote && m_Link.m_ChannelOwner.IsFree() && m_bConnected && !m_bUnconfigured) {
+        SetDefault();
+        BringPanelsToTop();
+    }
 }
 
 bool CCorvel_5Dlg::RefuseWhileChannelHeld()

@@ -184,7 +184,8 @@ public:
     void BringPanelsToTop();
     /// While a script run or a flash upload holds the camera channel (the link's
     /// m_ChannelOwner), the polls do nothing and the other panels are disabled.
-    void OnChannelOwnerChanged();
+    /// The channel's holder changed; scriptWrote: a script run that sent bytes gave it back.
+    void OnChannelOwnerChanged(bool scriptWrote = false);
     /// True (after telling the operator why) when another user holds the camera channel.
     bool RefuseWhileChannelHeld();
     /// The modal About box, given the link only when the camera was identified.
@@ -290,6 +291,8 @@ private:
     int m_nStatusIcon = 169;
     bool m_bInitialized = false;
     bool m_bEndingOnSignal = false;  ///< closing for a termination signal: no question
+    std::atomic<ChannelUser> m_scriptHolder{ChannelUser::None};  ///< the holder last heard
+    std::atomic<std::uint64_t> m_nBytesAtScriptStart{0};       ///< the link's count when a script took it
     bool m_bDestroyed = false;
     bool m_bRestacking = false;
     IPortSelector* m_pSelector = nullptr;

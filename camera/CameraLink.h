@@ -30,6 +30,7 @@
 #include "platform/Clock.h"
 #include "platform/DynamicLibrary.h"
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -150,6 +151,9 @@ public:
     /// as the library takes it; a COM port its own write time-outs.
     int Read(void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
     int Write(const void* buffer, std::uint32_t* count, std::uint32_t timeoutMs);
+    /// Bytes written to the camera since the link was made, by every user (a script's raw
+    /// frames too): a change tells that something may have reached the camera.
+    std::uint64_t BytesWritten() const { return m_nBytesWritten.load(); }
     /// Throws away what the camera sent that no exchange read (an answer that came after its
     /// time-out, or a second copy of one), so the next frame's answer is its own. 0, or the
     /// channel's result.
@@ -482,6 +486,7 @@ private:
     camera::RepeatFilter m_OpenFailureLog;
     ISettings* m_pSettings;  ///< borrowed; outlives the link
     IWaitIndicator* m_pWaitIndicator = nullptr;  ///< borrowed; outlives the link
+    std::atomic<std::uint64_t> m_nBytesWritten{0};
     std::filesystem::path m_dataFolder;
     std::function<std::tm()> m_localTime;
     platform::IClock* m_pClock = &platform::DefaultClock();  ///< borrowed; outlives the link

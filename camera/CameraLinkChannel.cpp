@@ -421,6 +421,7 @@ int CCameraLink::Write(const void* buffer, std::uint32_t* count, std::uint32_t t
             DropLostPortLocked(kWrite, result);
     }
     *count = moved;
+    m_nBytesWritten += moved;
     if (LoggingLevel() > 1)
         camera::LinkLog(kWrite, "written: %u byte(s) 0x%s nErr = 0x%x", moved, HexBytes(bytes, moved, "%02x").c_str(),
                         static_cast<unsigned>(result));

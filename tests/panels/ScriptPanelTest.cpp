@@ -29,6 +29,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -243,6 +244,52 @@ TEST_F(ScriptPanelTest, PollsStayOffTheLinkWhileAScriptRuns)
     EXPECT_EQ(w.m_CameraInfo.exposure, "2.000");
 }
 
+// Example failure: a script sets the digital gain with a frame of its own; once it has ended the
+// gain panel goes on showing the gain before, though the camera holds the script's. A script
+// that sends nothing leaves the panels as they are, without a rebuild.
+TEST_F(ScriptPanelTest, PanelsShowWhatAScriptLeftInTheCamera)
+{
+    ASSERT_NE(OpenScripts(), nullptr);
+    const RegisterLink gain = Reg("DigitalGain");
+    ASSERT_EQ(gain.shift, 0);
+    const std::string writes = Script("gain.py",
+                                      "import serial\n"
+                                      "p = serial.Serial()\n"
+                                      "p.write(bytes([0x57, " + std::to_string(gain.address >> 8) + ", " +
+                                          std::to_string(gain.address & 0xFF) + ", 0, 0, 8, 0]))\n"
+                                      "print('answer', p.read(1).hex())\n");
+    const std::string quiet = Script("quiet.py", "print('nothing sent')\n");
+    window.reset();
+    CDlgRunPythonScript* panel = OpenScripts((quiet + "\n" + writes + "\n").c_str());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(List(panel)->count(), 2);
+    COptionDialog* gainPanel = ShownPanel(0);
+    ASSERT_NE(gainPanel, nullptr);
+    auto* shown = dynamic_cast<OVNumericControl*>(gainPanel->GetDlgItem(1251));
+    ASSERT_NE(shown, nullptr);
+    const QString before = shown->edit->text();
+    int rebuilds = 0;
+    window->m_onRebuildStarted = [&] { ++rebuilds; };
+
+    panel->activateWindow();
+    DoubleClickRow(panel, 0);
+    EXPECT_NE(WaitForJob(panel).find("nothing sent"), std::string::npos);
+    Settle();
+    EXPECT_EQ(rebuilds, 0);
+    EXPECT_EQ(shown->edit->text(), before);
+
+    DoubleClickRow(panel, 1);
+    EXPECT_NE(WaitForJob(panel).find("answer 06"), std::string::npos);
+    Settle();
+    EXPECT_EQ(emu.Register(gain.address) & gain.mask, 2048u);
+    EXPECT_EQ(rebuilds, 1);
+    const QString after = shown->edit->text();
+    EXPECT_NE(after, before);
+    gainPanel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(shown->edit->text(), after) << "the panel shows the camera's gain";
+}
+
 /// A user of the camera channel other than the script, as the operator reaches it.
 struct ChannelUserCase {
     const char* name;
@@ -362,12 +409,20 @@ TEST_F(ScriptPanelTest, NoOtherUserReachesTheChannelWhileAScriptWaitsForItsAnswe
             EXPECT_TRUE(told.empty()) << told.front();
         EXPECT_LE(told.size(), 1u);
     }
+    // Once the script has ended, the panels are rebuilt for what it may have left in the camera.
+    std::size_t framesAtRebuild = 0;
+    bool rebuilt = false;
+    w.m_onRebuildStarted = [&] {
+        if (!std::exchange(rebuilt, true))
+            framesAtRebuild = emu.Frames().size();
+    };
     WriteText(go, "");
     const std::string out = WaitForJob(panel);
     EXPECT_NE(out.find("answer 0601020304\n"), std::string::npos) << out;
-    // The camera heard the script's frame and nothing else.
+    // While it ran the camera heard the script's frame and nothing else.
     const auto frames = emu.Frames();
-    ASSERT_EQ(frames.size(), 1u);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(rebuilt ? framesAtRebuild : frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, (std::vector<std::uint8_t>{0x52, 0x62, 0x00}));
     EXPECT_TRUE(w.m_Link.m_ChannelOwner.IsFree());
     ASSERT_TRUE(QTest::qWaitFor([&] { return acquisition->isEnabled(); }, kJobTimeoutMs));
