@@ -513,6 +513,11 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
          QStringLiteral("no reading"), [this](const QString&) { Click(CDlgImage::IDC_NEGATIVE); }, 1},
         {"radio group: horizontal binning", 4, {{im::kBinHorzMode, 0}}, CDlgImage::IDC_BIN_H1, im::kBinHorzMode,
          QStringLiteral("clear"), [this](const QString&) { Click(CDlgImage::IDC_BIN_H1); }, 0},
+        {"numeric control: fan on level", 6, {{panel_names::temperature::kFanOnLevel, 35}},
+         CDlgTempControl::IDC_FAN_ON_LEVEL, panel_names::temperature::kFanOnLevel, dashes,
+         [this](const QString& before) { TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, before.toUtf8()); }, {}},
+        {"combo: fan mode", 6, {}, CDlgTempControl::IDC_FAN_MODE, panel_names::temperature::kFanMode, QString(),
+         [this](const QString&) { PickWithKey(CDlgTempControl::IDC_FAN_MODE, Qt::Key_Down); }, {}},
         {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456, "Strobe1Position", dashes,
          [this](const QString& before) { TypeInto(1456, before); }, {}},
         {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
@@ -559,8 +564,8 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
         emu.ClearFrames();
         std::uint32_t value = row.written.value_or(held);
-        if (row.id == CDlgImage::IDC_TEST_MODE)
-            value = Item<QComboBox>(row.id)->itemData(0).toUInt();
+        if (auto* combo = qobject_cast<QComboBox*>(Control(row.id)))
+            value = combo->itemData(0).toUInt();  // Down on a list without a choice picks the first
         row.act(answered);
         Settle();
         EXPECT_EQ(WritesTo(row.name), Frames{WriteOf(row.name, value)}) << "the operator's value is written";
