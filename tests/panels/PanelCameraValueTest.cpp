@@ -497,6 +497,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         /// before the refusal.
         std::function<void(const QString&)> act;
         std::optional<std::uint32_t> written;  ///< none: the value the camera held
+        int config = 4;
     } rows[] = {
         {"numeric control: digital gain", 0, {{go::kDigitalGain, 2048}}, CDlgGainOffset::IDC_DIGITAL_GAIN,
          go::kDigitalGain, dashes, [this](const QString&) { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, 2048},
@@ -518,6 +519,14 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
          [this](const QString& before) { TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, before.toUtf8()); }, {}},
         {"combo: fan mode", 6, {}, CDlgTempControl::IDC_FAN_MODE, panel_names::temperature::kFanMode, QString(),
          [this](const QString&) { PickWithKey(CDlgTempControl::IDC_FAN_MODE, Qt::Key_Down); }, {}},
+        {"slider group: exposure", 2, {{"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 5000}}, 1501,
+         "ExposureDur", dashes, [this](const QString& before) { TypeInto(1501, before); }, {}},
+        {"check box: long integration", 2, {{"FrameTimeEnable", 0}}, 1516, "FrameTimeEnable",
+         QStringLiteral("no reading"), [this](const QString&) { Click(1516); }, 1},
+        {"radio group: acquisition mode", 2, {{"AcquisitionMode", 0}}, 1021, "AcquisitionMode", QStringLiteral("clear"),
+         [this](const QString&) { Click(1021); }, {}},
+        {"numeric control: knee 1 position", 2, {{"WDRMode", 2}, {"Knee1Position", 40}}, 1682, "Knee1Position", dashes,
+         [this](const QString& before) { TypeOver(1682, before.toUtf8()); }, {}},
         {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456, "Strobe1Position", dashes,
          [this](const QString& before) { TypeInto(1456, before); }, {}},
         {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
@@ -529,7 +538,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(Open(4, row.slot, row.camera));
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
         panel->raise();
         const QString answered = Shown(row.id);
         ASSERT_NE(answered, row.noReading);
