@@ -527,6 +527,12 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
          [this](const QString&) { Click(1021); }, {}},
         {"numeric control: knee 1 position", 2, {{"WDRMode", 2}, {"Knee1Position", 40}}, 1682, "Knee1Position", dashes,
          [this](const QString& before) { TypeOver(1682, before.toUtf8()); }, {}},
+        {"numeric control: focus step", 7, {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8},
+         {panel_names::lens::kFocusStepValue, 12}}, CDlgLensControl::IDC_FOCUS_STEP, panel_names::lens::kFocusStepValue,
+         dashes, [this](const QString& before) { TypeOver(CDlgLensControl::IDC_FOCUS_STEP, before.toUtf8()); }, {}},
+        {"combo: lens polarity", 7, {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8},
+         {"CanonLensPolarity", 1}}, CDlgLensControl::IDC_LENS_POLARITY, "CanonLensPolarity", QString(),
+         [this](const QString&) { PickWithKey(CDlgLensControl::IDC_LENS_POLARITY, Qt::Key_Down); }, {}},
         {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456, "Strobe1Position", dashes,
          [this](const QString& before) { TypeInto(1456, before); }, {}},
         {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
@@ -550,7 +556,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         panel->RefreshFromStorage();
         Settle();
         EXPECT_EQ(Shown(row.id), row.noReading);
-        EXPECT_TRUE(WriteFrames().empty()) << "nothing is written for a value nobody read";
+        EXPECT_TRUE(WritesTo(row.name).empty()) << "nothing is written for a value nobody read";
         EXPECT_TRUE(boxes.empty());
         if (row.id == CDlgImage::IDC_BRIGHTNESS_EDIT) {
             // The picture an operator sees: the refused field dashed, its neighbours read.
@@ -617,6 +623,48 @@ TEST_F(PanelCameraValueTest, OutputValuesTheCameraDidNotAnswerAreNeitherHeldNorW
     EXPECT_EQ(WritesTo("PulseNumber"), Frames{WriteOf("PulseNumber", 0x10000 | 25)});
     EXPECT_EQ(Shown(CDlgOutput::IDC_CONTINUOUS), "checked");
     EXPECT_EQ(Shown(CDlgOutput::IDC_COUNT_EDIT), "25");
+}
+
+// Example failure: an iris position the camera did not answer is taken as 0, so a move of the
+// iris sends the step from 0 to the target and an open or close command; the position, range
+// and encoder read-outs show numbers of a reading that failed.
+TEST_F(PanelCameraValueTest, AnIrisPositionTheCameraDidNotAnswerMovesNothing)
+{
+    namespace ln = panel_names::lens;
+    ASSERT_TRUE(Open(4, 7,
+                     {{ln::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}, {"CanonIrisRange", (20u << 16) | (8u << 8) | 8u},
+                      {ln::kIrisPosition, 16}}));
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    const QString position = Shown(CDlgLensControl::IDC_IRIS_EDIT);
+    ASSERT_NE(position, dashes);
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    // The iris position and range share one register.
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, refuse);
+    emu.SetAddressFault(Reg(ln::kFocusState).address, refuse);
+    panel->RefreshFromStorage();
+    Settle();
+    for (int id : {int(CDlgLensControl::IDC_IRIS_EDIT), int(CDlgLensControl::IDC_IRIS_POSITION),
+                   int(CDlgLensControl::IDC_ENCODER), int(CDlgLensControl::IDC_RANGE_MAX)}) {
+        EXPECT_EQ(Shown(id), dashes) << id;
+    }
+
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, emu::Fault{});
+    emu.SetAddressFault(Reg(ln::kFocusState).address, emu::Fault{});
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(Shown(CDlgLensControl::IDC_IRIS_EDIT), position);
+    EXPECT_NE(Shown(CDlgLensControl::IDC_ENCODER), dashes);
+
+    // The camera stops answering the position just before the operator moves the iris.
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, refuse);
+    emu.ClearFrames();
+    TypeInto(CDlgLensControl::IDC_IRIS_EDIT, "2.8");
+    Settle();
+    for (const char* name : {ln::kIrisStepValue, ln::kIrisOpenStep, ln::kIrisCloseStep}) {
+        EXPECT_TRUE(WritesTo(name).empty()) << name;
+    }
+    EXPECT_EQ(Shown(CDlgLensControl::IDC_IRIS_EDIT), dashes);
 }
 
 }  // namespace
