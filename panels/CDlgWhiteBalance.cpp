@@ -78,24 +78,34 @@ void CDlgWhiteBalance::DoDataExchange(bool save)
             label->setText(m_strCurrent[i]);
 }
 
-std::int64_t CDlgWhiteBalance::Read(const char* name)
-{
-    std::int64_t value = 0;
-    if (!m_pStorage || m_pStorage->GetParamInt(name, &value) != 0)
-        return 0;
-    return value;
-}
-
 void CDlgWhiteBalance::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    // The shown item follows the mode read, as for a change made elsewhere; a failed read
-    // leaves the mode the panel knows.
+    // A mode the camera did not answer selects no item.
     if (std::int64_t mode = 0; m_pStorage->GetParamInt(names::kWBMode, &mode) == 0)
         m_mode.OnValueChanged(static_cast<int>(mode));
-    for (std::size_t i = 0; i < kChannels.size(); ++i)
-        m_nCoef[i] = static_cast<int>(Read(kChannels[i].coefficient));
+    else
+        m_mode.SetRead(std::nullopt);
+    ReloadCoefficients();
+}
+
+void CDlgWhiteBalance::ReloadCoefficients()
+{
+    for (std::size_t i = 0; i < kChannels.size(); ++i) {
+        std::int64_t value = 0;
+        m_coefRead[i] = m_pStorage->GetParamInt(kChannels[i].coefficient, &value) == 0;
+        m_nCoef[i] = m_coefRead[i] ? static_cast<int>(value) : 0;
+    }
+}
+
+void CDlgWhiteBalance::ShowCoefficient(std::size_t i)
+{
+    if (!m_coef[i])
+        return;
+    scaled_numeric::Show(m_coef[i], m_nCoef[i]);
+    if (!m_coefRead[i])
+        scaled_numeric::ShowNoReading(m_coef[i]);
 }
 
 bool CDlgWhiteBalance::RefreshFromStorage()
@@ -117,6 +127,8 @@ bool CDlgWhiteBalance::RefreshFromStorage()
         IsParamDefined(kChannels[i].coefficient, &record);
         const QRect popup = scaled_numeric::PopupRectFor(control, m_bDebugMode ? kPopupWidthDebug : kPopupWidth);
         scaled_numeric::SetupPlain(control, this, record, m_nCoef[i], popup);
+        if (!m_coefRead[i])
+            scaled_numeric::ShowNoReading(control);
         ListenTo(kChannels[i].coefficient);
     }
     ShowCurrentCoefficients();
@@ -128,7 +140,7 @@ bool CDlgWhiteBalance::RefreshFromStorage()
 void CDlgWhiteBalance::EnableCoefficientControls()
 {
     const bool mode = m_bDebugMode || m_bColor;
-    const bool coefficients = m_bDebugMode || (m_bColor && m_mode.m_nValue == kManualMode);
+    const bool coefficients = m_bDebugMode || (m_bColor && m_mode.m_bRead && m_mode.m_nValue == kManualMode);
     if (QWidget* combo = GetDlgItem(IDC_MODE))
         combo->setEnabled(mode);
     for (const Channel& channel : kChannels) {
@@ -182,8 +194,11 @@ bool CDlgWhiteBalance::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         for (std::size_t i = 0; i < kChannels.size(); ++i) {
             if (code == wnd::OVN_CHANGED && id == kChannels[i].numericId && m_coef[i]) {
                 const int v = static_cast<int>(std::trunc(m_coef[i]->value));
-                if (v != m_nCoef[i]) {
+                // Without a reading any value entered is written, also the old placeholder.
+                if (v != m_nCoef[i] || !m_coefRead[i]) {
                     m_nCoef[i] = v;
+                    m_coefRead[i] = true;
+                    scaled_numeric::Show(m_coef[i], v);
                     WriteParamInt(kChannels[i].coefficient, v);
                 }
             } else if (code == wnd::BN_CLICKED && id == kChannels[i].unityId) {
@@ -203,11 +218,13 @@ void CDlgWhiteBalance::OnModeChosen()
     m_mode.m_nValue = *value;
     WriteParamInt(names::kWBMode, m_mode.m_nValue);
     if (!m_bDebugMode) {
-        // The camera may have set the coefficients of the new mode.
-        ReloadValues();
+        // The camera may have set the coefficients of the new mode. A failed read of the mode
+        // leaves the one the panel knows: the camera refused the change, so it holds that.
+        if (std::int64_t mode = 0; m_pStorage->GetParamInt(names::kWBMode, &mode) == 0)
+            m_mode.OnValueChanged(static_cast<int>(mode));
+        ReloadCoefficients();
         for (std::size_t i = 0; i < kChannels.size(); ++i)
-            if (m_coef[i])
-                m_coef[i]->SetValue(m_nCoef[i]);
+            ShowCoefficient(i);
         EnableCoefficientControls();
         ShowCurrentCoefficients();
         // The list shows the mode the camera holds, the refused one never.
@@ -218,8 +235,8 @@ void CDlgWhiteBalance::OnModeChosen()
 void CDlgWhiteBalance::ResetCoefficient(int index)
 {
     m_nCoef[index] = kUnity;
-    if (m_coef[index])
-        m_coef[index]->SetValue(kUnity);
+    m_coefRead[static_cast<std::size_t>(index)] = true;
+    ShowCoefficient(static_cast<std::size_t>(index));
     WriteParamInt(kChannels[index].coefficient, kUnity);
 }
 
@@ -230,10 +247,10 @@ void CDlgWhiteBalance::OnParamChanged(const _OrvStParam* param)
     const char* name = param->name;
     const int value = static_cast<int>(param->value.n);
     for (std::size_t i = 0; i < kChannels.size(); ++i) {
-        if (std::strcmp(name, kChannels[i].coefficient) == 0 && value != m_nCoef[i]) {
+        if (std::strcmp(name, kChannels[i].coefficient) == 0 && (value != m_nCoef[i] || !m_coefRead[i])) {
             m_nCoef[i] = value;
-            if (m_coef[i])
-                m_coef[i]->SetValue(value);
+            m_coefRead[i] = true;
+            ShowCoefficient(i);
         }
     }
     if (std::strcmp(name, names::kWBMode) == 0 && m_mode.OnValueChanged(value)) {

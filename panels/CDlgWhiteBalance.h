@@ -45,6 +45,7 @@ public:
 
     ComboParam m_mode;
     std::array<int, 3> m_nCoef{};
+    std::array<bool, 3> m_coefRead{};  ///< the camera answered the coefficient at the last read
     std::array<QString, 3> m_strCurrent;
     bool m_bColor = false;
 
@@ -54,7 +55,10 @@ protected:
 
 private:
     void OnModeChosen();
-    std::int64_t Read(const char* name);
+    /// The coefficients from the camera; one it did not answer shows no reading.
+    void ReloadCoefficients();
+    /// Shows coefficient i as the panel holds it (no reading when it was not answered).
+    void ShowCoefficient(std::size_t i);
     /// The read-out of the coefficient the camera applies to one colour.
     void ShowCurrent(std::size_t channel, const QString& text);
 
