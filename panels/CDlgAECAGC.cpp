@@ -152,18 +152,16 @@ void CDlgAECAGC::DoDataExchange(bool save)
     auto* agc = qobject_cast<QAbstractButton*>(GetDlgItem(IDC_AGC_ENABLE));
     m_lumaMode.Exchange(save);
     if (save) {
-        m_nAecEnable = aec && aec->isChecked() ? 1 : 0;
-        m_nAgcEnable = agc && agc->isChecked() ? 1 : 0;
+        m_nAecEnable = CheckReading(aec);
+        m_nAgcEnable = CheckReading(agc);
         long long level = 0;
         if (aec_agc::ParseInteger(Text(IDC_LUMA_LEVEL).toStdString(), &level))
             m_nLumaLevel = ToInt(level);
         return;
     }
-    if (aec)
-        aec->setChecked(m_nAecEnable != 0);
-    if (agc)
-        agc->setChecked(m_nAgcEnable != 0);
-    SetText(IDC_LUMA_LEVEL, QString::number(m_nLumaLevel));
+    SetCheckReading(aec, m_nAecEnable);
+    SetCheckReading(agc, m_nAgcEnable);
+    SetText(IDC_LUMA_LEVEL, m_lumaKnown ? QString::number(m_nLumaLevel) : QString::fromLatin1(kNoReading));
 }
 
 // ---- refresh ----
@@ -217,8 +215,8 @@ bool CDlgAECAGC::RefreshFromStorage()
     }
     SetText(IDC_GAIN_LO, QString::asprintf("%.2f", m_gain.low));
     SetText(IDC_GAIN_HI, QString::asprintf("%.2f", m_gain.high));
-    SetText(IDC_AGC_MIN, QString::fromStdString(aec_agc::GainText(m_gain, m_agcLimit[0])));
-    SetText(IDC_AGC_MAX, QString::fromStdString(aec_agc::GainText(m_gain, m_agcLimit[1])));
+    SetText(IDC_AGC_MIN, AgcText(0));
+    SetText(IDC_AGC_MAX, AgcText(1));
     ListenTo(names::kAGCLimitMin);
     ListenTo(names::kAGCLimitMax);
 
@@ -231,10 +229,17 @@ void CDlgAECAGC::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    m_nAecEnable = static_cast<int>(Read(names::kAECEnable));
-    m_nAgcEnable = static_cast<int>(Read(names::kAGCEnable));
-    m_lumaMode.m_nValue = static_cast<int>(Read(names::kLumaMode));
-    m_nLumaLevel = static_cast<int>(Read(names::kLumaLevel));
+    // A switch the camera did not answer shows neither state (kCheckNoReading).
+    const auto flag = [this](const char* name) {
+        const std::optional<std::int64_t> value = ReadAnswer(name);
+        return value ? (*value != 0 ? 1 : 0) : kCheckNoReading;
+    };
+    m_nAecEnable = flag(names::kAECEnable);
+    m_nAgcEnable = flag(names::kAGCEnable);
+    m_lumaMode.SetRead(ReadAnswer(names::kLumaMode));
+    const std::optional<std::int64_t> level = ReadAnswer(names::kLumaLevel);
+    m_lumaKnown = level.has_value();
+    m_nLumaLevel = static_cast<int>(level.value_or(0));
 
     const acq::ExposureRange range = CameraExposureRange();
     m_exposureLower = range.min;
@@ -252,8 +257,11 @@ void CDlgAECAGC::ReloadValues()
     const double step = IsParamDefined(names::kAnalogGainLimits, &gainLimits) ? gainLimits.def.d
                                                                               : aec_agc::kDefaultGainStep;
     m_gain = aec_agc::MakeGainScale(ToInt(rawRange.min.n), ToInt(rawRange.max.n), step);
-    for (int i = 0; i < 2; ++i)
-        m_agcLimit[i] = m_agcCamera[i] = static_cast<int>(Read(i == 0 ? names::kAGCLimitMin : names::kAGCLimitMax));
+    for (int i = 0; i < 2; ++i) {
+        const std::optional<std::int64_t> limit = ReadAnswer(i == 0 ? names::kAGCLimitMin : names::kAGCLimitMax);
+        m_agcKnown[i] = limit.has_value();
+        m_agcLimit[i] = m_agcCamera[i] = static_cast<int>(limit.value_or(0));
+    }
 }
 
 CDualSlider* CDlgAECAGC::EnsureSlider(CDualSlider*& slider, int id)
@@ -300,8 +308,19 @@ void CDlgAECAGC::ApplyExposureRange()
     }
     SetText(IDC_EXPOSURE_LOWER, QString::number(m_exposureLower));
     SetText(IDC_EXPOSURE_UPPER, QString::number(m_exposureUpper));
-    SetText(IDC_AEC_MIN, QString::number(m_aecLimit[0]));
-    SetText(IDC_AEC_MAX, QString::number(m_aecLimit[1]));
+    SetText(IDC_AEC_MIN, AecText(0));
+    SetText(IDC_AEC_MAX, AecText(1));
+}
+
+QString CDlgAECAGC::AecText(int i) const
+{
+    return m_aecKnown[i] ? QString::number(m_aecLimit[i]) : QString::fromLatin1(kNoReading);
+}
+
+QString CDlgAECAGC::AgcText(int i) const
+{
+    return m_agcKnown[i] ? QString::fromStdString(aec_agc::GainText(m_gain, m_agcLimit[i]))
+                         : QString::fromLatin1(kNoReading);
 }
 
 // ---- limits ----
@@ -324,8 +343,9 @@ void CDlgAECAGC::SetAecLimit(int which, int value, bool moveMarker, bool write)
         return;
     const int i = which - 1;
     value = aec_agc::ClampLimit(which, value, m_exposureLower, m_exposureUpper, m_aecLimit[1 - i]);
-    // Only a limit that differs from the camera's reaches it.
-    if (write && value != m_aecCamera[i]) {
+    // Only a limit that differs from the camera's reaches it (any one, when the camera's is
+    // not known).
+    if (write && (value != m_aecCamera[i] || !m_aecKnown[i])) {
         // A limit the camera did not take leaves its own on the panel.
         if (WriteLimit(which == 1 ? names::kAECLimitMin : names::kAECLimitMax, value)) {
             m_aecCamera[i] = value;
@@ -347,7 +367,7 @@ void CDlgAECAGC::SetAecLimit(int which, int value, bool moveMarker, bool write)
         if (CUpDownCtrl* spin = Spin(IDC_AEC_MIN_SPIN))
             spin->SetRange32(ToInt(m_exposureLower), value);
     }
-    SetText(which == 1 ? IDC_AEC_MIN : IDC_AEC_MAX, QString::number(value));
+    SetText(which == 1 ? IDC_AEC_MIN : IDC_AEC_MAX, AecText(i));
     UpdateData(false);
 }
 
@@ -358,11 +378,13 @@ void CDlgAECAGC::SetAgcLimit(int which, int raw, bool moveMarker, bool write)
         return;
     const int i = which - 1;
     raw = aec_agc::ClampLimit(which, raw, m_gain.rawMin, m_gain.rawMax, m_agcLimit[1 - i]);
-    if (write && raw != m_agcCamera[i]) {
-        if (WriteLimit(which == 1 ? names::kAGCLimitMin : names::kAGCLimitMax, raw))
+    if (write && (raw != m_agcCamera[i] || !m_agcKnown[i])) {
+        if (WriteLimit(which == 1 ? names::kAGCLimitMin : names::kAGCLimitMax, raw)) {
             m_agcCamera[i] = raw;
-        else
+            m_agcKnown[i] = true;
+        } else {
             raw = m_agcCamera[i];
+        }
     }
     m_agcLimit[i] = raw;
     if (moveMarker)
@@ -378,7 +400,7 @@ void CDlgAECAGC::SetAgcLimit(int which, int raw, bool moveMarker, bool write)
         if (CUpDownCtrl* spin = Spin(IDC_AGC_MIN_SPIN))
             spin->SetRange32(m_gain.rawMin, raw);
     }
-    SetText(which == 1 ? IDC_AGC_MIN : IDC_AGC_MAX, QString::fromStdString(aec_agc::GainText(m_gain, raw)));
+    SetText(which == 1 ? IDC_AGC_MIN : IDC_AGC_MAX, AgcText(i));
     UpdateData(false);
 }
 
@@ -439,6 +461,17 @@ void CDlgAECAGC::OnVScroll(unsigned code, int, QWidget* scrollBar)
         if (slider)
             slider->listener = listener;
     };
+    // A spin steps from the value it stands on: without a reading there is none to step from,
+    // so it goes back and nothing is written.
+    const int limit = id == IDC_AEC_MIN_SPIN || id == IDC_AGC_MIN_SPIN ? 0 : 1;
+    const bool aecSpin = id == IDC_AEC_MIN_SPIN || id == IDC_AEC_MAX_SPIN;
+    const bool agcSpin = id == IDC_AGC_MIN_SPIN || id == IDC_AGC_MAX_SPIN;
+    if (spin && ((id == IDC_LUMA_LEVEL_SPIN && !m_lumaKnown) || (aecSpin && !m_aecKnown[limit]) ||
+                 (agcSpin && !m_agcKnown[limit]))) {
+        spin->SetPos32(aecSpin ? m_aecLimit[limit] : agcSpin ? m_agcLimit[limit] : m_nLumaLevel);
+        m_nVScrollBusy = 0;
+        return;
+    }
     switch (id) {
     case IDC_LUMA_LEVEL_SPIN:
         m_nLumaLevel = position;
@@ -507,11 +540,11 @@ void CDlgAECAGC::OnEnKillfocusAecLimit(int which)
     long long typed = 0;
     if (!aec_agc::ParseInteger(Text(which == 1 ? IDC_AEC_MIN : IDC_AEC_MAX).toStdString(), &typed)) {
         // Not a number: the limit stands and the edit shows it again.
-        SetText(which == 1 ? IDC_AEC_MIN : IDC_AEC_MAX, QString::number(m_aecLimit[i]));
+        SetText(which == 1 ? IDC_AEC_MIN : IDC_AEC_MAX, AecText(i));
         return;
     }
     const int value = ToInt(typed);
-    if (value != m_aecLimit[i])
+    if (value != m_aecLimit[i] || !m_aecKnown[i])
         SetAecLimit(which, value, true, true);
 }
 
@@ -519,7 +552,7 @@ void CDlgAECAGC::OnEnKillfocusAgcLimit(int which)
 {
     const int i = which - 1;
     const int id = which == 1 ? IDC_AGC_MIN : IDC_AGC_MAX;
-    const QString shown = QString::fromStdString(aec_agc::GainText(m_gain, m_agcLimit[i]));
+    const QString shown = AgcText(i);
     const QString text = Text(id).trimmed();
     double typed = 0.0;
     // The decibels shown are a rounding: leaving them as they stand changes nothing.
@@ -528,7 +561,7 @@ void CDlgAECAGC::OnEnKillfocusAgcLimit(int which)
         return;
     }
     const int raw = aec_agc::RawFromGain(m_gain, typed);
-    if (raw != m_agcLimit[i])
+    if (raw != m_agcLimit[i] || !m_agcKnown[i])
         SetAgcLimit(which, raw, true, true);
     else
         SetText(id, shown);
@@ -538,9 +571,10 @@ void CDlgAECAGC::OnEnKillfocusLumaLevel()
 {
     long long typed = 0;
     if (!aec_agc::ParseInteger(Text(IDC_LUMA_LEVEL).toStdString(), &typed)) {
-        SetText(IDC_LUMA_LEVEL, QString::number(m_nLumaLevel));
+        SetText(IDC_LUMA_LEVEL, m_lumaKnown ? QString::number(m_nLumaLevel) : QString::fromLatin1(kNoReading));
         return;
     }
+    m_lumaKnown = true;
     const std::int64_t clamped = std::clamp<std::int64_t>(typed, m_lumaRecord.min.n,
                                                           std::max(m_lumaRecord.min.n, m_lumaRecord.max.n));
     m_nLumaLevel = ToInt(clamped);
@@ -589,6 +623,7 @@ void CDlgAECAGC::OnParamChanged(const _OrvStParam* param)
         m_lumaMode.OnValueChanged(value);
     } else if (std::strcmp(name, names::kLumaLevel) == 0) {
         m_nLumaLevel = value;
+        m_lumaKnown = true;
         if (CUpDownCtrl* spin = Spin(IDC_LUMA_LEVEL_SPIN))
             spin->SetPos32(value);
     } else if (std::strcmp(name, names::kAECLimitMin) == 0 || std::strcmp(name, names::kAECLimitMax) == 0) {
@@ -600,6 +635,7 @@ void CDlgAECAGC::OnParamChanged(const _OrvStParam* param)
     } else if (std::strcmp(name, names::kAGCLimitMin) == 0 || std::strcmp(name, names::kAGCLimitMax) == 0) {
         const int which = std::strcmp(name, names::kAGCLimitMin) == 0 ? 1 : 2;
         m_agcCamera[which - 1] = value;
+        m_agcKnown[which - 1] = true;
         SetAgcLimit(which, value, true, true);
     }
     UpdateData(false);
@@ -741,9 +777,14 @@ CUpDownCtrl* CDlgAECAGC::Spin(int id) const
 
 std::int64_t CDlgAECAGC::Read(const char* name)
 {
+    return ReadAnswer(name).value_or(0);
+}
+
+std::optional<std::int64_t> CDlgAECAGC::ReadAnswer(const char* name)
+{
     std::int64_t value = 0;
     if (!m_pStorage || m_pStorage->GetParamInt(name, &value) != 0)
-        return 0;
+        return std::nullopt;
     return value;
 }
 

@@ -99,6 +99,11 @@ private:
     void SetText(int id, const QString& text);
     QString Text(int id) const;
     std::int64_t Read(const char* name);
+    /// The camera's value of `name`; none when the read failed.
+    std::optional<std::int64_t> ReadAnswer(const char* name);
+    /// What an AEC (exposure) or AGC (decibel) limit edit shows: the limit, or no reading.
+    QString AecText(int i) const;
+    QString AgcText(int i) const;
 
     int m_nAecEnable = 0;
     int m_nAgcEnable = 0;
@@ -117,6 +122,8 @@ private:
     /// The camera's AEC limit is known (read, notified or written); one it did not answer is
     /// never held in the exposure range and written.
     std::array<bool, 2> m_aecKnown{};
+    std::array<bool, 2> m_agcKnown{};  ///< the camera answered the gain limit
+    bool m_lumaKnown = true;           ///< the camera answered the luminance level
     /// An AEC limit the camera refused when the exposure range held it; not tried again until
     /// the range changes.
     std::array<std::optional<int>, 2> m_aecHoldRefused{};
