@@ -16,6 +16,7 @@
 #include "camera/RegisterMap.h"
 #include "controls/BindingLogic.h"
 #include "controls/Command.h"
+#include "controls/ValueText.h"
 #include "controls/WindowPos.h"
 #include "orvmisc/OrvParamListener.h"
 
@@ -75,7 +76,7 @@ public:
     virtual void ReloadValues();
     virtual void RefreshLiveValues();
     /// What a read-out shows while there is no reading (the camera is away, or a read failed).
-    static constexpr char kNoReading[] = "---------";
+    static constexpr const char* kNoReading = ctl::kNoReading;
     /// The camera went away: every read-out of the panel shows kNoReading until the next
     /// RefreshLiveValues; the base has none.
     virtual void ClearLiveValues();

@@ -2,6 +2,7 @@
 
 #include "controls/Command.h"
 #include "controls/DlgItem.h"
+#include "controls/ValueText.h"
 #include "controls/WindowIds.h"
 
 #include <QAbstractButton>
@@ -99,6 +100,13 @@ void CSliderEditSpin::SetRange(int min, int max, int value, bool linear)
     ApplyStates();
 }
 
+void CSliderEditSpin::SetRangeRead(int min, int max, std::optional<int> value, bool linear)
+{
+    SetRange(min, max, value.value_or(m_nValue), linear);
+    if (!value)
+        ShowNoReading();
+}
+
 int CSliderEditSpin::PosToValue(int pos) const
 {
     const int posMin = m_slider ? m_slider->minimum() : ValueToPos(m_nMin);
@@ -151,8 +159,9 @@ void CSliderEditSpin::ApplyStates()
 void CSliderEditSpin::SetValue(int value, bool force)
 {
     value = ctl::ClampToRange(value, m_nMin, m_nMax);
-    if (!force && value == m_nValue)
+    if (!force && value == m_nValue && !m_bNoReading)
         return;
+    m_bNoReading = false;
     m_nValue = value;
     m_nPos = ValueToPos(value);
     if (m_slider)
@@ -161,6 +170,13 @@ void CSliderEditSpin::SetValue(int value, bool force)
         m_spin->SetPos32(value);
     if (m_edit)
         m_edit->setText(ValueToText(value));
+}
+
+void CSliderEditSpin::ShowNoReading()
+{
+    m_bNoReading = true;
+    if (m_edit)
+        m_edit->setText(QString::fromLatin1(ctl::kNoReading));
 }
 
 int CSliderEditSpin::OnHScroll(unsigned code, int, const QWidget* scrollBar)
@@ -176,6 +192,11 @@ int CSliderEditSpin::OnVScroll(unsigned code, int, const QWidget* scrollBar)
 {
     if (!m_spin || scrollBar != m_spin)
         return 0;
+    if (m_bNoReading) {
+        // No step from a value nobody read: the spin goes back, the edit keeps its text.
+        m_spin->SetPos32(m_nValue);
+        return -1;
+    }
     const int value = m_spin->GetPos32();
     m_nPos = ValueToPos(value);
     SetValue(value, true);
@@ -192,6 +213,14 @@ int CSliderEditSpin::OnEditCommit()
     // without a number (a typo) leaves the value as it was.
     if (!typed)
         typed = LabelledValue(m_edit->text());
+    if (m_bNoReading) {
+        if (!typed) {
+            ShowNoReading();
+            return -1;
+        }
+        SetValue(*typed, true);
+        return 1;
+    }
     const int value = typed.value_or(m_nValue);
     if (value != m_nValue) {
         SetValue(value, true);
@@ -223,6 +252,7 @@ void CEditSpin::SetRange(int min, int max, int value)
     m_nMin = min;
     m_nMax = max;
     value = ValueToPos(value);
+    m_bNoReading = false;
     m_nValue = value;
     m_nPos = value;
     if (m_spin) {
@@ -232,6 +262,13 @@ void CEditSpin::SetRange(int min, int max, int value)
     }
     ShowValue(value);
     ApplyStates();
+}
+
+void CEditSpin::SetRangeRead(int min, int max, std::optional<int> value)
+{
+    SetRange(min, max, value.value_or(m_nValue));
+    if (!value)
+        ShowNoReading();
 }
 
 int CEditSpin::ValueToPos(int value) const
@@ -273,18 +310,30 @@ void CEditSpin::SetValue(int value, bool force)
 {
     if (!force) {
         value = ValueToPos(value);
-        if (value == m_nValue)
+        if (value == m_nValue && !m_bNoReading)
             return;
     }
+    m_bNoReading = false;
     m_nValue = value;
     m_nPos = value;
     ShowValue(value);
+}
+
+void CEditSpin::ShowNoReading()
+{
+    m_bNoReading = true;
+    if (m_edit)
+        m_edit->setText(QString::fromLatin1(ctl::kNoReading));
 }
 
 int CEditSpin::OnVScroll(unsigned code, int, const QWidget* scrollBar)
 {
     if (!m_spin || scrollBar != m_spin)
         return 0;
+    if (m_bNoReading) {
+        m_spin->SetPos32(m_nValue);
+        return -1;
+    }
     const int value = m_spin->GetPos32();
     m_nValue = value;
     m_nPos = value;
@@ -299,15 +348,19 @@ int CEditSpin::OnEditKillFocus()
     const std::optional<int> typed = ctl::ParseLeadingInt(m_edit->text().left(255).toStdString());
     if (!typed) {
         // Text without a number leaves the value as it was.
-        m_edit->setText(QString::number(m_nValue));
+        if (m_bNoReading)
+            ShowNoReading();
+        else
+            m_edit->setText(QString::number(m_nValue));
         return -1;
     }
     const int value = ValueToPos(*typed);
-    if (value == m_nValue) {
+    if (value == m_nValue && !m_bNoReading) {
         if (ctl::IsOnSetLimit(m_nValue, m_nMin, m_nMax))
             m_edit->setText(QString::number(m_nValue));
         return -1;
     }
+    m_bNoReading = false;
     m_nValue = value;
     m_nPos = value;
     ShowValue(value);

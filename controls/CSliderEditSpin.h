@@ -59,12 +59,22 @@ public:
     void DataExchange(const QWidget* dialog, bool save);
 
     void SetRange(int min, int max, int value, bool linear);
+    /// SetRange with the camera's answer to a read; none (the read failed): the value shows no
+    /// reading (ShowNoReading), the trackbar and spin stay at the old value held in the range.
+    void SetRangeRead(int min, int max, std::optional<int> value, bool linear);
     int PosToValue(int pos) const;
     int ValueToPos(int value) const;
     QString ValueToText(int value) const;
     bool Enable(int state);
     bool Show(int state);
+    /// Sets the value (held in the range); a reading again after ShowNoReading.
     void SetValue(int value, bool force);
+    /// The camera did not answer the value: the edit shows ctl::kNoReading, the trackbar and
+    /// spin stay where they are and m_nValue is no reading. A spin arrow then does nothing; a
+    /// trackbar move or a typed number is the operator's value (written even when it equals
+    /// the old m_nValue) and ends the state, as does SetValue or SetRange.
+    void ShowNoReading();
+    bool m_bNoReading = false;
 
     int OnHScroll(unsigned code, int pos, const QWidget* scrollBar);
     int OnVScroll(unsigned code, int pos, const QWidget* scrollBar);
@@ -97,10 +107,16 @@ public:
     void DataExchange(const QWidget* dialog);
 
     void SetRange(int min, int max, int value);
+    /// As CSliderEditSpin::SetRangeRead.
+    void SetRangeRead(int min, int max, std::optional<int> value);
     int ValueToPos(int value) const;
     bool Enable(int state);
     bool Show(int state);
+    /// Sets the value; a reading again after ShowNoReading.
     void SetValue(int value, bool force);
+    /// As CSliderEditSpin::ShowNoReading, for the edit and its spin.
+    void ShowNoReading();
+    bool m_bNoReading = false;
 
     int OnVScroll(unsigned code, int pos, const QWidget* scrollBar);
     int OnEditKillFocus();

@@ -8,6 +8,7 @@
 #include "controls/OVScaleFunction.h"
 #include "controls/OVSlider.h"
 #include "controls/SystemLook.h"
+#include "controls/ValueText.h"
 #include "controls/WindowIds.h"
 
 #include <QEvent>
@@ -45,6 +46,7 @@ void OVNumericControl::Init(int style_, QWidget* owner_, double minValue_, doubl
     }
     scale = scale_;
     editCommitted = true;
+    noReading = false;
     CreateChildren();
     wnd::PostCommand(wnd::FindCommandWindow(parentWidget()),
                      wnd::MakeWParam(static_cast<unsigned>(wnd::GetDlgCtrlID(this)), 0), wnd::WindowHandle(this));
@@ -111,7 +113,9 @@ void OVNumericControl::ClampValue()
 
 void OVNumericControl::UpdateEditAndSpin()
 {
-    if (edit)
+    if (edit && noReading)
+        edit->setText(QString::fromLatin1(ctl::kNoReading));
+    else if (edit)
         edit->SetValue(value);
     if (spin)
         spin->SetPos32(ctl::SpinPositionFor(value, minValue, maxValue, spinSteps));
@@ -128,7 +132,14 @@ void OVNumericControl::UpdateChildren()
 void OVNumericControl::SetValue(double value_)
 {
     value = value_;
+    noReading = false;
     UpdateChildren();
+}
+
+void OVNumericControl::ShowNoReading()
+{
+    noReading = true;
+    UpdateEditAndSpin();
 }
 
 void OVNumericControl::SetRange(double minValue_, double maxValue_)
@@ -165,7 +176,8 @@ bool OVNumericControl::SetStep(int step_)
         SetRange(newMin, newMax);
     const double snapped = ctl::SnapTowardZero(value, step);
     if (snapped != value) {
-        SetValue(snapped);
+        value = snapped;  // a control without a reading keeps showing none
+        UpdateChildren();
         return true;
     }
     return false;
@@ -190,6 +202,7 @@ double OVNumericControl::SliderValue() const
 void OVNumericControl::OnSliderMoved(unsigned code)
 {
     value = SliderValue();
+    noReading = false;
     ClampValue();
     if (code == wnd::OVN_CHANGED || liveNotify)
         Notify(code);
@@ -221,10 +234,15 @@ void OVNumericControl::OnSpin(unsigned code)
 {
     if (code == wnd::SB_THUMBPOSITION) {
         if (!editCommitted) {
-            if (edit)
-                value = edit->GetValue().value_or(value);
+            if (const std::optional<double> typed = edit ? edit->GetValue() : std::nullopt) {
+                value = *typed;
+                noReading = false;
+            }
             UpdateChildren();
             editCommitted = true;
+        } else if (noReading) {
+            UpdateChildren();  // the spin back at its place; no step from an unread value
+            return;
         } else {
             // The arrow moved the spin one position from the value's own, so the target lies on
             // the clicked side; the spin then returns to the value's position, ready for the
@@ -236,7 +254,7 @@ void OVNumericControl::OnSpin(unsigned code)
         Notify(wnd::OVN_CHANGING);
         return;
     }
-    if (liveNotify || code == wnd::SB_ENDSCROLL)
+    if ((liveNotify || code == wnd::SB_ENDSCROLL) && !noReading)
         Notify(wnd::OVN_CHANGED);
 }
 
@@ -280,10 +298,16 @@ bool OVNumericControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM)
             editCommitted = false;
         } else if (code == 0 && edit) {
             editCommitted = true;
-            const std::optional<double> typed = edit->GetValue();
+            // Focus loss hands back the value last shown: without a reading there is none.
+            const bool entered = edit->enterPressed;
+            std::optional<double> typed = edit->GetValue();
+            if (noReading && !entered)
+                typed.reset();
             // Text without a number changes nothing: the edit shows the value again.
-            if (typed)
+            if (typed) {
                 value = *typed;
+                noReading = false;
+            }
             UpdateChildren();
             if (typed)
                 Notify(wnd::OVN_CHANGED);

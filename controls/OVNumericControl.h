@@ -40,8 +40,13 @@ public:
     /// default 0,20 - 200,40). owner is kept only.
     void Init(int style, QWidget* owner, double minValue, double maxValue, double value, int spinSteps,
               bool integerMode, const OVScaleFunction* scale = nullptr, const QRect* rect = nullptr);
-    /// Sets the value (clamped) without notifying.
+    /// Sets the value (clamped) without notifying; a reading again after ShowNoReading.
     void SetValue(double value);
+    /// The camera did not answer the value: the edit shows ctl::kNoReading, the spin and slider
+    /// stay where they are. A spin arrow then does nothing (it would step from a value nobody
+    /// read); a typed number or a slider move is the operator's value and ends the state, as
+    /// do SetValue and Init.
+    void ShowNoReading();
     void SetRange(double minValue, double maxValue);
     /// Whole-number stepping; snaps the bounds and the value toward zero to multiples of step.
     /// Returns true when the value changed.
@@ -69,6 +74,7 @@ public:
     QWidget* owner = nullptr;
     const OVScaleFunction* scale = nullptr;
     bool editCommitted = true;
+    bool noReading = false;  ///< the edit shows ctl::kNoReading; `value` is no reading
     bool liveNotify = true;
     QString format;
 

@@ -6,6 +6,8 @@
 #include "orvmisc/OrvParamStorage.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QIcon>
 #include <QLabel>
@@ -62,12 +64,50 @@ void SetRadioGroup(const QWidget* dialog, int checkedId, const int* ids)
         auto* button = qobject_cast<QAbstractButton*>(wnd::GetDlgItem(dialog, ids[i]));
         if (!button)
             continue;
-        // An auto-exclusive radio button refuses to be unchecked; the group is set as a whole.
+        // An auto-exclusive radio button, or one of an exclusive button group, refuses to be
+        // unchecked; the group is set as a whole.
+        QButtonGroup* group = button->group();
+        const bool groupExclusive = group && group->exclusive();
+        if (group)
+            group->setExclusive(false);
         const bool exclusive = button->autoExclusive();
         button->setAutoExclusive(false);
         button->setChecked(ids[i] == checkedId);
         button->setAutoExclusive(exclusive);
+        if (group)
+            group->setExclusive(groupExclusive);
     }
+}
+
+void SetCheckReading(QAbstractButton* button, int state)
+{
+    if (!button)
+        return;
+    auto* box = qobject_cast<QCheckBox*>(button);
+    if (!box) {
+        button->setChecked(state > 0);
+        return;
+    }
+    if (state != kCheckNoReading) {
+        box->setTristate(false);
+        box->setChecked(state != 0);
+        return;
+    }
+    if (!box->isTristate()) {
+        // The operator's click leaves the mark for a tick (after the panel heard the click).
+        QObject::connect(box, &QCheckBox::clicked, box, [box] { box->setTristate(false); },
+                         Qt::SingleShotConnection);
+    }
+    box->setCheckState(Qt::PartiallyChecked);
+}
+
+int CheckReading(const QAbstractButton* button)
+{
+    if (const auto* box = qobject_cast<const QCheckBox*>(button)) {
+        if (box->checkState() == Qt::PartiallyChecked)
+            return kCheckNoReading;
+    }
+    return button && button->isChecked() ? 1 : 0;
 }
 
 void SetStaticIcon(QLabel* staticControl, const QIcon& icon)

@@ -10,6 +10,7 @@
 #include <string>
 
 class OrvParamStorage;
+class QAbstractButton;
 class QComboBox;
 class QIcon;
 class QLabel;
@@ -33,6 +34,17 @@ int FillComboFromXml(QComboBox* combo, int current, std::map<int, int>& idToInde
 /// Checks the button of ids[0..2] whose id is checkedId and unchecks the others (all three
 /// when none matches); buttons are found by id in dialog. Nothing without ids.
 void SetRadioGroup(const QWidget* dialog, int checkedId, const int* ids);
+
+/// A check box's state for a camera flag the camera did not answer.
+inline constexpr int kCheckNoReading = -1;
+
+/// Shows a camera flag in a check box: 1 ticked, 0 clear, kCheckNoReading neither (the box's
+/// partly-checked mark; the operator's click ticks it and the box has two states again).
+/// Another button shows only ticked or clear. Nothing without a button.
+void SetCheckReading(QAbstractButton* button, int state);
+/// What the box shows: 1 ticked, 0 clear, kCheckNoReading the partly-checked mark; 0 without
+/// a button.
+int CheckReading(const QAbstractButton* button);
 
 /// Shows icon in the static control at 16 x 16 pixels, where it stands, and repaints it at
 /// once. Nothing when either is missing.

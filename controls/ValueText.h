@@ -9,6 +9,10 @@
 
 namespace ctl {
 
+/// What a field shows while it holds no reading of the camera (its read failed or was not
+/// answered): never a number that the camera may not hold.
+inline constexpr char kNoReading[] = "---------";
+
 /// The format the numeric controls use when they are given none.
 constexpr std::string_view kDefaultValueFormat = "%.2f";
 

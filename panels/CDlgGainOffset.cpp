@@ -153,11 +153,13 @@ _OrvStParam CDlgGainOffset::Record(const char* name) const
     return record;
 }
 
-std::int64_t CDlgGainOffset::ReadInt(const char* name)
+std::int64_t CDlgGainOffset::ReadInt(const char* name, bool* read)
 {
     std::int64_t value = 0;
-    m_pStorage->GetParamInt(name, &value);
-    return value;
+    const bool answered = m_pStorage->GetParamInt(name, &value) == 0;
+    if (read)
+        *read = answered;
+    return answered ? value : 0;
 }
 
 void CDlgGainOffset::ReloadValues()
@@ -166,12 +168,14 @@ void CDlgGainOffset::ReloadValues()
         return;
     m_allowedTaps = m_pStorage->m_nTapsAllowed;
     m_activeTaps = GetActiveTaps(*m_pStorage);
-    m_tbMode.m_nValue = static_cast<int>(ReadInt(names::kTBMode));
-    m_digitalGainRaw = ReadInt(names::kDigitalGain);
-    m_digitalOffsetRaw = ReadInt(names::kDigitalOffset);
+    bool read = false;
+    const std::int64_t tbMode = ReadInt(names::kTBMode, &read);
+    m_tbMode.SetRead(read ? std::optional<std::int64_t>(tbMode) : std::nullopt);
+    m_digitalGainRaw = ReadInt(names::kDigitalGain, &m_digitalGainRead);
+    m_digitalOffsetRaw = ReadInt(names::kDigitalOffset, &m_digitalOffsetRead);
     for (int tap = 0; tap < kTaps; ++tap) {
-        m_gain.raw[tap] = ReadInt(m_gain.Name(tap));
-        m_offset.raw[tap] = ReadInt(m_offset.Name(tap));
+        m_gain.raw[tap] = ReadInt(m_gain.Name(tap), &m_gain.read[tap]);
+        m_offset.raw[tap] = ReadInt(m_offset.Name(tap), &m_offset.read[tap]);
     }
 }
 
@@ -181,7 +185,7 @@ QRect CDlgGainOffset::PopupRect(const OVNumericControl* control) const
 }
 
 void CDlgGainOffset::SetupDigital(OVNumericControl* control, const char* name, const char* limitsName,
-                                  LimitsScale& scale, OVLinearScale& line, std::int64_t raw, bool gain)
+                                  LimitsScale& scale, OVLinearScale& line, std::int64_t raw, bool read, bool gain)
 {
     ListenTo(name);
     const limits_scale::DisplayLimits limits = limits_scale::DisplayLimitsOf(Record(limitsName));
@@ -190,6 +194,8 @@ void CDlgGainOffset::SetupDigital(OVNumericControl* control, const char* name, c
     const int spinSteps = gain ? limits_scale::SpinStepsOf(limits) : 0;
     scaled_numeric::Setup(control, this, line, scale, limits_scale::ShownFromRaw(scale, raw), spinSteps, integerMode,
                           PopupRect(control), gain && !scale.raw ? QStringLiteral("%.3f") : QString());
+    if (!read)
+        scaled_numeric::ShowNoReading(control);
 }
 
 void CDlgGainOffset::SetupTapRow(TapRow& row, const char* limitsName, bool integerMode)
@@ -203,6 +209,8 @@ void CDlgGainOffset::SetupTapRow(TapRow& row, const char* limitsName, bool integ
         OVNumericControl* control = row.controls[tap];
         scaled_numeric::Setup(control, this, row.line, row.scale, limits_scale::ShownFromRaw(row.scale, row.raw[tap]),
                               spinSteps, integerMode || row.scale.raw, PopupRect(control));
+        if (!row.read[tap])
+            scaled_numeric::ShowNoReading(control);
     }
 }
 
@@ -218,9 +226,9 @@ bool CDlgGainOffset::RefreshFromStorage()
     ListenTo(names::kTapsMode);
 
     SetupDigital(m_digitalGain, names::kDigitalGain, names::kDigitalGainLimits, m_digitalGainScale, m_digitalGainLine,
-                 m_digitalGainRaw, true);
+                 m_digitalGainRaw, m_digitalGainRead, true);
     SetupDigital(m_digitalOffset, names::kDigitalOffset, names::kDigitalOffsetLimits, m_digitalOffsetScale,
-                 m_digitalOffsetLine, m_digitalOffsetRaw, false);
+                 m_digitalOffsetLine, m_digitalOffsetRaw, m_digitalOffsetRead, false);
 
     m_tapCount = std::clamp(m_allowedTaps, 0, static_cast<int>(kTaps));
     SetupTapRow(m_gain, names::kAnalogGainLimits, false);
@@ -312,12 +320,12 @@ void CDlgGainOffset::OnParamChanged(const _OrvStParam* param)
         m_activeTaps = GetActiveTaps(*m_pStorage);
         UpdateEnabling(m_agcOn);
     } else if (std::strcmp(name, names::kDigitalGain) == 0) {
-        if (value != m_digitalGainRaw) {
+        if (value != m_digitalGainRaw || !scaled_numeric::Known(m_digitalGain)) {
             m_digitalGainRaw = value;
             scaled_numeric::Show(m_digitalGain, limits_scale::ShownFromRaw(m_digitalGainScale, value));
         }
     } else if (std::strcmp(name, names::kDigitalOffset) == 0) {
-        if (value != m_digitalOffsetRaw) {
+        if (value != m_digitalOffsetRaw || !scaled_numeric::Known(m_digitalOffset)) {
             m_digitalOffsetRaw = value;
             scaled_numeric::Show(m_digitalOffset, limits_scale::ShownFromRaw(m_digitalOffsetScale, value));
         }

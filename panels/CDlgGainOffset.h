@@ -67,6 +67,7 @@ private:
     struct TapRow {
         std::array<OVNumericControl*, kTaps> controls{};
         std::array<std::int64_t, kTaps> raw{};
+        std::array<bool, kTaps> read{};  ///< the camera answered raw at the last refresh
         limits_scale::LimitsScale scale;
         OVLinearScale line;
         int link = 1;  ///< the Link check box's state
@@ -78,9 +79,10 @@ private:
     _OrvStParam Record(const char* name) const;
     /// True when the row's taps move together: its Link box is ticked and enabled.
     bool Linked(const TapRow& row) const;
-    std::int64_t ReadInt(const char* name);
+    /// The camera's value of `name`, 0 when it did not answer; `read` tells which.
+    std::int64_t ReadInt(const char* name, bool* read = nullptr);
     void SetupDigital(OVNumericControl* control, const char* name, const char* limitsName,
-                      limits_scale::LimitsScale& scale, OVLinearScale& line, std::int64_t raw, bool gain);
+                      limits_scale::LimitsScale& scale, OVLinearScale& line, std::int64_t raw, bool read, bool gain);
     void SetupTapRow(TapRow& row, const char* limitsName, bool integerMode);
     QRect PopupRect(const OVNumericControl* control) const;
     /// The operator committed tap `tap` of row.
@@ -109,6 +111,8 @@ private:
     ComboParam m_tbMode{panel_names::gain_offset::kTBMode, IDC_TB_MODE};
     std::int64_t m_digitalGainRaw = 0;
     std::int64_t m_digitalOffsetRaw = 0;
+    bool m_digitalGainRead = false;
+    bool m_digitalOffsetRead = false;
     int m_tapCount = 0;
     /// AGCEnable as last read or heard: tap balance and tap-count changes keep the taps locked
     /// while the camera's gain control runs.

@@ -67,14 +67,18 @@ bool Is(const _OrvStParam* param, const char* name)
 
 int Checked(const QWidget* panel, int id)
 {
-    const auto* button = qobject_cast<const QAbstractButton*>(wnd::GetDlgItem(panel, id));
-    return button && button->isChecked() ? 1 : 0;
+    return CheckReading(qobject_cast<const QAbstractButton*>(wnd::GetDlgItem(panel, id)));
 }
 
 void SetChecked(const QWidget* panel, int id, int state)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(wnd::GetDlgItem(panel, id)))
-        button->setChecked(state != 0);
+    SetCheckReading(qobject_cast<QAbstractButton*>(wnd::GetDlgItem(panel, id)), state);
+}
+
+/// A flag's check state: 1, 0, or kCheckNoReading when the camera did not answer.
+int CheckOf(std::optional<int> read)
+{
+    return read ? (*read != 0 ? 1 : 0) : kCheckNoReading;
 }
 
 }  // namespace
@@ -161,9 +165,14 @@ void CDlgImage::DoDataExchange(bool save)
 
 int CDlgImage::ReadInt(const char* name)
 {
+    return Read(name).value_or(0);
+}
+
+std::optional<int> CDlgImage::Read(const char* name)
+{
     std::int64_t value = 0;
     if (!m_pStorage || m_pStorage->GetParamInt(name, &value) != 0)
-        return 0;
+        return std::nullopt;
     return static_cast<int>(value);
 }
 
@@ -179,16 +188,18 @@ bool CDlgImage::Record(const char* name, _OrvStParam& record) const
 
 void CDlgImage::ReloadFrameValues()
 {
-    m_nBinHorzMode = ReadInt(names::kBinHorzMode);
-    m_nBinVertMode = ReadInt(names::kBinVertMode);
+    m_binHorzRead = Read(names::kBinHorzMode);
+    m_binVertRead = Read(names::kBinVertMode);
+    m_nBinHorzMode = m_binHorzRead.value_or(0);
+    m_nBinVertMode = m_binVertRead.value_or(0);
     m_nHorFrameSizeMin = ReadInt(names::kHorFrameSizeMin);
     m_nHorFrameSizeMax = ReadInt(names::kHorFrameSizeMax);
     m_nVerFrameSizeMin = ReadInt(names::kVerFrameSizeMin);
     m_nVerFrameSizeMax = ReadInt(names::kVerFrameSizeMax);
     for (ComboParam& combo : m_structure)
-        combo.m_nValue = ReadInt(combo.m_pszName);
-    m_nKeepFrameRate = ReadInt(names::kConstFRateEnable) != 0 ? 1 : 0;
-    m_nNegative = ReadInt(names::kNegative) != 0 ? 1 : 0;
+        combo.SetRead(Read(combo.m_pszName));
+    m_nKeepFrameRate = CheckOf(Read(names::kConstFRateEnable));
+    m_nNegative = CheckOf(Read(names::kNegative));
 }
 
 void CDlgImage::ReloadValues()
@@ -197,8 +208,8 @@ void CDlgImage::ReloadValues()
         return;
     ReloadFrameValues();
     for (ComboParam& combo : m_correction)
-        combo.m_nValue = ReadInt(combo.m_pszName);
-    m_testMode.m_nValue = ReadInt(names::kTestMode);
+        combo.SetRead(Read(combo.m_pszName));
+    m_testMode.SetRead(Read(names::kTestMode));
 }
 
 bool CDlgImage::RefreshFromStorage()
@@ -265,7 +276,7 @@ void CDlgImage::RefreshChecks()
     const bool mirror = Record(names::kMirrorEnable, record);
     ShowItem(IDC_MIRROR, mirror);
     if (mirror) {
-        m_nMirror = ReadInt(names::kMirrorEnable) != 0 ? 1 : 0;
+        m_nMirror = CheckOf(Read(names::kMirrorEnable));
         ListenTo(names::kMirrorEnable);
     }
     ListenTo(names::kConstFRateEnable);
@@ -288,8 +299,8 @@ void CDlgImage::RefreshCorrections()
     if (Record(names::kHPCThreshold, record)) {
         ShowItem(IDC_HPC_THRESHOLD_LABEL, true);
         m_hpcThreshold.Show(1);
-        m_hpcThreshold.SetRange(static_cast<int>(record.min.n), static_cast<int>(record.max.n),
-                                ReadInt(names::kHPCThreshold), true);
+        m_hpcThreshold.SetRangeRead(static_cast<int>(record.min.n), static_cast<int>(record.max.n),
+                                    Read(names::kHPCThreshold), true);
         ListenTo(names::kHPCThreshold);
     } else {
         m_hpcThreshold.SetRange(0, 0, 0, true);
@@ -304,8 +315,8 @@ void CDlgImage::RefreshTestMode()
     ListenTo(names::kTestMode);
     _OrvStParam record;
     if (Record(names::kBrightnessLevel, record)) {
-        m_brightness.SetRange(static_cast<int>(record.min.n), static_cast<int>(record.max.n),
-                              ReadInt(names::kBrightnessLevel), true);
+        m_brightness.SetRangeRead(static_cast<int>(record.min.n), static_cast<int>(record.max.n),
+                                  Read(names::kBrightnessLevel), true);
         ListenTo(names::kBrightnessLevel);
     } else {
         LayoutGroups();
@@ -320,12 +331,12 @@ void CDlgImage::RefreshSlaveAOI()
         LayoutAOI();
         return;
     }
-    m_slaveMode.m_nValue = ReadInt(names::kSlaveAOIMode);
+    m_slaveMode.SetRead(Read(names::kSlaveAOIMode));
     m_slaveMode.Fill(this, m_pStorage, m_pXmlDoc.get());
     ListenTo(names::kSlaveAOIMode);
     Record(names::kSlaveAOIWidth, record);
     for (int i = SlaveHorOffset; i <= SlaveHeight; ++i)
-        m_aoi[i].SetRange(static_cast<int>(record.min.n), static_cast<int>(record.max.n), ReadInt(kAOINames[i]));
+        m_aoi[i].SetRangeRead(static_cast<int>(record.min.n), static_cast<int>(record.max.n), Read(kAOINames[i]));
     for (int i = SlaveHorOffset; i <= SlaveHeight; ++i)
         ListenTo(kAOINames[i]);
     m_bSlavePresent = true;
@@ -337,17 +348,22 @@ void CDlgImage::RefreshMasterAOI()
     // All four edits share the width's limits.
     Record(names::kMasterAOIWidth, record);
     for (int i = MasterHorOffset; i <= MasterHeight; ++i)
-        m_aoi[i].SetRange(static_cast<int>(record.min.n), static_cast<int>(record.max.n), ReadInt(kAOINames[i]));
+        m_aoi[i].SetRangeRead(static_cast<int>(record.min.n), static_cast<int>(record.max.n), Read(kAOINames[i]));
     for (int i = MasterHorOffset; i <= MasterHeight; ++i)
         ListenTo(kAOINames[i]);
 }
 
 void CDlgImage::RefreshBinning()
 {
-    if (BinningRadioIndex(m_nBinHorzMode) >= 0)
+    // A mode the camera did not answer shows no radio checked.
+    if (!m_binHorzRead)
+        SetRadioGroup(this, 0, kBinHorzRadios);
+    else if (BinningRadioIndex(m_nBinHorzMode) >= 0)
         SetRadioGroup(this, kBinHorzRadios[BinningRadioIndex(m_nBinHorzMode)], kBinHorzRadios);
     ListenTo(names::kBinHorzMode);
-    if (BinningRadioIndex(m_nBinVertMode) >= 0)
+    if (!m_binVertRead)
+        SetRadioGroup(this, 0, kBinVertRadios);
+    else if (BinningRadioIndex(m_nBinVertMode) >= 0)
         SetRadioGroup(this, kBinVertRadios[BinningRadioIndex(m_nBinVertMode)], kBinVertRadios);
     ListenTo(names::kBinVertMode);
 }

@@ -19,6 +19,7 @@
 #include <QIcon>
 
 #include <array>
+#include <optional>
 #include <span>
 
 namespace wnd {
@@ -138,6 +139,8 @@ protected:
 
     /// The parameter's value; 0 when the read fails.
     int ReadInt(const char* name);
+    /// The camera's value of `name`; none when the read failed.
+    std::optional<int> Read(const char* name);
     /// Reads binning, frame size limits, the structure combos, keep-frame-rate and negative.
     void ReloadFrameValues();
     /// The parameter's catalogue record, zeroed when the parameter is absent (false).
@@ -156,6 +159,7 @@ protected:
     CSliderEditSpin m_brightness;
     std::array<CEditSpin, AOIRecordCount> m_aoi;
     int m_nBinHorzMode = 0;
+    std::optional<int> m_binHorzRead, m_binVertRead;  ///< the camera's answers at the last refresh
     int m_nBinVertMode = 0;
     int m_nHorFrameSizeMin = 0;
     int m_nHorFrameSizeMax = 0;

@@ -175,7 +175,7 @@ void CDlgOutput::DoDataExchange(bool save)
     if (!save) {
         auto* continuous = qobject_cast<QRadioButton*>(GetDlgItem(IDC_CONTINUOUS));
         auto* send = qobject_cast<QRadioButton*>(GetDlgItem(IDC_SEND));
-        if (continuous && send)
+        if (continuous && send && m_countRead)
             (m_continuous != 0 ? continuous : send)->setChecked(true);
     }
 }
@@ -184,9 +184,14 @@ void CDlgOutput::DoDataExchange(bool save)
 
 std::int64_t CDlgOutput::ReadInt(const char* name)
 {
+    return Read(name).value_or(0);
+}
+
+std::optional<std::int64_t> CDlgOutput::Read(const char* name)
+{
     std::int64_t value = 0;
     if (!m_pStorage || m_pStorage->GetParamInt(name, &value) != 0)
-        value = 0;
+        return std::nullopt;
     return value;
 }
 
@@ -215,19 +220,30 @@ void CDlgOutput::ReloadValues()
     m_frameTime = ReadInt(names::kFrameTime);
     if (_OrvStParam record; IsParamDefined(names::kFrameTime, &record))
         m_frameTimeMax = record.max.n;
+    auto control = [](std::optional<std::int64_t> v) {
+        return v ? std::optional<std::int64_t>(ToControlInt(*v)) : std::nullopt;
+    };
     for (ComboParam& combo : m_combos)
-        combo.m_nValue = ToControlInt(ReadInt(combo.m_pszName));
-    m_gran.m_nValue = ToControlInt(ReadInt(names::kPulseGran));
+        combo.SetRead(control(Read(combo.m_pszName)));
+    m_gran.SetRead(control(Read(names::kPulseGran)));
     const std::int64_t step = Step();
-    m_period = output::ToMicroseconds(ReadInt(names::kPulsePeriod), step);
-    m_width = output::ToMicroseconds(ReadInt(names::kPulseWidth), step);
+    // A count on an unknown time base is no time either.
+    const std::optional<std::int64_t> period = Read(names::kPulsePeriod);
+    const std::optional<std::int64_t> width = Read(names::kPulseWidth);
+    m_periodRead = period && m_gran.m_bRead;
+    m_widthRead = width && m_gran.m_bRead;
+    m_period = output::ToMicroseconds(period.value_or(0), step);
+    m_width = output::ToMicroseconds(width.value_or(0), step);
     m_delay = m_period - m_width;
     // The pulse enable is a boolean on some cameras and a one-bit integer on others; the
     // integer read takes both.
     m_pulseEnable = ReadInt(names::kPulseEnable) != 0;
-    const std::int64_t number = ReadInt(names::kPulseNumber);
-    m_continuous = output::ContinuousOf(number);
-    m_nCount = output::PulseCountOf(number);
+    const std::optional<std::int64_t> number = Read(names::kPulseNumber);
+    m_countRead = number.has_value();
+    if (number) {
+        m_continuous = output::ContinuousOf(*number);
+        m_nCount = output::PulseCountOf(*number);
+    }
 }
 
 // ---- refresh ----
@@ -249,7 +265,9 @@ void CDlgOutput::SetGroupFromRecord(int i)
     m_groupAbsent[i] = false;
     m_groupMin[i] = ToControlInt(record.min.n);
     const std::int64_t max = m_bDebugMode ? record.max.n : m_frameTime;
-    g.SetRange(ToControlInt(record.min.n), ToControlInt(max), ToControlInt(ReadInt(spec.name)), true);
+    const std::optional<std::int64_t> value = Read(spec.name);
+    g.SetRangeRead(ToControlInt(record.min.n), ToControlInt(max),
+                   value ? std::optional<int>(ToControlInt(*value)) : std::nullopt, true);
     ListenTo(spec.name);
 }
 
@@ -300,12 +318,14 @@ bool CDlgOutput::RefreshFromStorage()
     InitPulseControls();
 
     m_count.DataExchange(this);
-    m_count.SetRange(1, output::kMaxPulseCount, m_nCount);
+    m_count.SetRangeRead(1, output::kMaxPulseCount, m_countRead ? std::optional<int>(m_nCount) : std::nullopt);
     m_count.Enable(m_continuous == 0);
     ListenTo(names::kPulseNumber);
     ListenTo(names::kPulseEnable);
 
-    SetPulsePeriod(m_period, true, false);
+    // A period nobody read does not shut the pulse controls as a period of 0 would.
+    if (m_periodRead)
+        SetPulsePeriod(m_period, true, false);
     m_width = output::Snap(m_width, Step());
     EnableWidthByRange();
     m_delay = m_period - m_width;
@@ -316,6 +336,50 @@ bool CDlgOutput::RefreshFromStorage()
     ApplyFrameTimeLimit();
     ShowPulseState();
     UpdateData(false);
+    ShowUnreadPulse();
+    return true;
+}
+
+void CDlgOutput::ShowUnreadPulse()
+{
+    const QString none = QString::fromLatin1(kNoReading);
+    if (!m_periodRead) {
+        if (OVNumericControl* period = Period())
+            period->ShowNoReading();
+        SetText(IDC_FREQUENCY, none.toStdString());
+    }
+    if (!m_widthRead) {
+        if (OVNumericControl* width = Width())
+            width->ShowNoReading();
+    }
+    ShowDelay();
+    if (!m_countRead) {
+        m_count.ShowNoReading();
+        const int modes[3] = {IDC_CONTINUOUS, IDC_SEND, 0};
+        SetRadioGroup(this, 0, modes);
+    }
+}
+
+void CDlgOutput::ShowDelay()
+{
+    SetText(IDC_DELAY, m_periodRead && m_widthRead ? std::to_string(m_delay) : std::string(kNoReading));
+}
+
+bool CDlgOutput::ReadPulseNumber()
+{
+    if (m_countRead)
+        return true;
+    const std::optional<std::int64_t> number = Read(names::kPulseNumber);
+    if (!number) {
+        ShowUnreadPulse();
+        return false;
+    }
+    m_countRead = true;
+    m_continuous = output::ContinuousOf(*number);
+    if (!m_count.m_bNoReading)
+        return true;  // the operator typed a count: it stands
+    m_nCount = output::PulseCountOf(*number);
+    ShowCount();
     return true;
 }
 
@@ -360,9 +424,12 @@ void CDlgOutput::InitPulseControls()
 
 void CDlgOutput::ShowWidth()
 {
-    if (OVNumericControl* width = Width())
+    if (OVNumericControl* width = Width()) {
         width->SetValue(static_cast<double>(m_width));
-    SetText(IDC_DELAY, std::to_string(m_delay));
+        if (!m_widthRead)
+            width->ShowNoReading();
+    }
+    ShowDelay();
 }
 
 void CDlgOutput::EnableWidthByRange()
@@ -400,9 +467,11 @@ void CDlgOutput::SetPulsePeriod(std::int64_t us, bool force, bool write)
         width->SetRange(1.0, TimeBound(static_cast<double>(p)));
         HoldLowerBoundAtStep(width);
         width->SetValue(static_cast<double>(m_width));
+        if (!m_widthRead)
+            width->ShowNoReading();
     }
     m_delay = m_period - m_width;
-    SetText(IDC_DELAY, std::to_string(m_delay));
+    ShowDelay();
     SetText(IDC_FREQUENCY, output::FrequencyText(m_period));
     if (granularity && !granularity->isEnabled()) {
         granularity->setEnabled(true);
@@ -519,7 +588,10 @@ void CDlgOutput::ApplyFrameTimeLimit()
         if (m_groupAbsent[i])
             continue;
         CSliderEditSpin& g = m_groups[i];
-        if (ft != 0) {
+        if (ft != 0 && g.m_bNoReading) {
+            // A value nobody read is not held in the range, nor written.
+            g.SetRangeRead(m_groupMin[i], ToControlInt(ft), std::nullopt, false);
+        } else if (ft != 0) {
             const int before = g.m_nValue;
             g.SetRange(m_groupMin[i], ToControlInt(ft), before, false);
             // A value the new range held at an end reaches the camera.
@@ -589,7 +661,8 @@ bool CDlgOutput::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
             return false;
         }
         if (id == IDC_COUNT_EDIT) {
-            if (m_count.OnEditKillFocus() == 1 && m_count.m_nValue != m_nCount) {
+            const bool unread = !m_countRead;
+            if (m_count.OnEditKillFocus() == 1 && (m_count.m_nValue != m_nCount || unread) && ReadPulseNumber()) {
                 m_nCount = m_count.m_nValue;
                 WriteParamInt(names::kPulseNumber, output::PulseNumberOf(m_nCount, m_continuous));
             }
@@ -601,12 +674,15 @@ bool CDlgOutput::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         return false;
     }
     if (code == wnd::OVN_CHANGED) {
-        if (id == IDC_WIDTH && Width())
+        if (id == IDC_WIDTH && Width()) {
+            m_widthRead = true;
             SetPulseWidth(static_cast<std::int64_t>(std::trunc(Width()->value)), true, true);
-        else if (id == IDC_PERIOD && Period())
+        } else if (id == IDC_PERIOD && Period()) {
+            m_periodRead = true;
             SetPulsePeriod(static_cast<std::int64_t>(std::trunc(Period()->value)), true, true);
-        else
+        } else {
             return false;
+        }
     }
     if (code == wnd::BN_CLICKED && id == IDC_START) {
         OnBnClickedStart();
@@ -648,11 +724,18 @@ void CDlgOutput::OnCountModeClicked()
         return;
     auto* continuous = qobject_cast<QRadioButton*>(GetDlgItem(IDC_CONTINUOUS));
     const std::int64_t flag = continuous && continuous->isChecked() ? output::kContinuous : 0;
-    if (flag == m_continuous)
+    // The mode shares its word with the count: a word nobody read is read before either half
+    // is written.
+    const bool unread = !m_countRead;
+    if (!ReadPulseNumber())
+        return;
+    if (flag == m_continuous && !unread)
         return;
     m_continuous = flag;
     m_count.Enable(m_continuous == 0);
     WriteCount();
+    if (unread)
+        ShowCount();
 }
 
 void CDlgOutput::WriteCount()
@@ -752,7 +835,8 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
     } else if (!handled && SameName(name, names::kPulseNumber)) {
         const int count = output::PulseCountOf(value);
         const std::int64_t flag = output::ContinuousOf(value);
-        if (count != m_nCount || flag != m_continuous) {
+        if (count != m_nCount || flag != m_continuous || !m_countRead) {
+            m_countRead = true;
             m_nCount = count;
             m_continuous = flag;
             ShowCount();
@@ -762,6 +846,7 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
     if (SameNameIgnoringCase(name, names::kPulsePeriod)) {
         // Kept even when it is 0 or less: the read-outs then follow the camera, not an old period.
         m_period = output::ToMicroseconds(value, Step());
+        m_periodRead = true;
         const std::int64_t width = m_width;
         SetPulsePeriod(m_period, true, false);
         // A width the new period cuts is written as shown: the camera holds what the panel shows.
@@ -769,6 +854,7 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
             WriteParamInt(names::kPulseWidth, output::RegisterOf(m_width, Step()));
     } else if (SameNameIgnoringCase(name, names::kPulseWidth)) {
         m_width = output::Snap(output::ToMicroseconds(value, Step()), Step());
+        m_widthRead = true;
         EnableWidthByRange();
         m_delay = m_period - m_width;
         ShowWidth();

@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 
@@ -84,6 +85,11 @@ public:
     bool m_pulseEnable = false;
     std::int64_t m_frameTime = 0;
     std::int64_t m_frameTimeMax = 0xFFFFFF;
+    /// The camera answered the period, the width (each with the time base) and the pulse-count
+    /// word at the last read.
+    bool m_periodRead = true;
+    bool m_widthRead = true;
+    bool m_countRead = true;
     double m_periodMin = 0.0;  ///< the PulsePeriod record's bounds
     double m_periodMax = 0.0;
 
@@ -95,6 +101,16 @@ protected:
 
 private:
     std::int64_t ReadInt(const char* name);
+    /// The camera's value of `name`; none when the read failed.
+    std::optional<std::int64_t> Read(const char* name);
+    /// The pulse-count word read afresh before the operator's change of one of its halves:
+    /// false (nothing to write) when the camera still does not answer it.
+    bool ReadPulseNumber();
+    /// The delay read-out: period - width, or no reading while either is not known.
+    void ShowDelay();
+    /// The period, width, delay, frequency, count and count mode the camera did not answer
+    /// show no reading.
+    void ShowUnreadPulse();
     std::int64_t Step() const;
     /// The period control's bounds in µs: the PulsePeriod record's counts on the time base.
     std::pair<double, double> PeriodBounds() const;

@@ -12,6 +12,13 @@ void ComboParam::Bind(QWidget* panel)
         m_combo = qobject_cast<QComboBox*>(wnd::GetDlgItem(panel, m_nComboId));
 }
 
+void ComboParam::SetRead(std::optional<std::int64_t> value)
+{
+    m_bRead = value.has_value();
+    if (value)
+        m_nValue = static_cast<int>(*value);
+}
+
 bool ComboParam::Fill(QWidget* panel, const OrvParamStorage* store, const RegisterMap* document)
 {
     Bind(panel);
@@ -23,6 +30,8 @@ bool ComboParam::Fill(QWidget* panel, const OrvParamStorage* store, const Regist
     if (label)
         label->show();
     FillComboFromXml(m_combo, m_nValue, m_map, store, document, m_pszName, label);
+    if (!m_bRead)
+        m_combo->setCurrentIndex(-1);  // never the item of a value nobody read
     m_nIndex = m_combo->currentIndex();
     return !m_combo->isHidden();
 }
@@ -54,15 +63,16 @@ void ComboParam::RebuildMap()
         m_map[m_combo->itemData(i).toInt()] = i;
     const auto it = m_map.find(m_nValue);
     // A value whose item was cut shows no item, never a neighbour's.
-    m_nIndex = it != m_map.end() ? it->second : -1;
+    m_nIndex = it != m_map.end() && m_bRead ? it->second : -1;
     m_combo->setCurrentIndex(m_nIndex);
 }
 
 bool ComboParam::OnValueChanged(int value)
 {
-    if (value == m_nValue)
+    if (value == m_nValue && m_bRead)
         return false;
     m_nValue = value;
+    m_bRead = true;
     const auto it = m_map.find(value);
     m_nIndex = it != m_map.end() ? it->second : -1;
     return true;
@@ -84,8 +94,10 @@ std::optional<int> ComboParam::TakeChoice()
 {
     Exchange(true);
     const std::optional<int> value = SelectedValue();
-    if (value)
+    if (value) {
         m_nValue = *value;
+        m_bRead = true;
+    }
     return value;
 }
 

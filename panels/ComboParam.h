@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QPointer>
 
+#include <cstdint>
 #include <map>
 #include <optional>
 
@@ -26,9 +27,13 @@ public:
     int m_nComboId;
     int m_nLabelId;
     int m_nIndex = -1;          ///< the selected item, exchanged with the combo
-    int m_nValue = 0;           ///< the parameter's value
+    int m_nValue = 0;           ///< the parameter's value (no reading unless m_bRead)
+    bool m_bRead = true;        ///< the camera answered m_nValue; otherwise no item is selected
     std::map<int, int> m_map;   ///< value → item
 
+    /// The camera's answer to a read: its value, or none (the read failed: no item is selected
+    /// until a value is read, notified or picked).
+    void SetRead(std::optional<std::int64_t> value);
     /// Fills the combo of `panel` with the parameter's choices and selects the item of m_nValue
     /// (no item for a value without one). Without a register link for the parameter the combo
     /// and its label are hidden and false is answered; otherwise they are shown.

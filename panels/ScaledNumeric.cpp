@@ -61,6 +61,17 @@ void Show(OVNumericControl* control, double shown)
     Record(control);
 }
 
+void ShowNoReading(OVNumericControl* control)
+{
+    control->ShowNoReading();
+    control->setProperty(kShownProperty, QVariant());
+}
+
+bool Known(const OVNumericControl* control)
+{
+    return control->property(kShownProperty).isValid();
+}
+
 bool OperatorChanged(const OVNumericControl* control)
 {
     const QVariant recorded = control->property(kShownProperty);
@@ -79,8 +90,9 @@ void MoveLinked(std::span<OVNumericControl* const> controls, std::span<std::int6
         return;
     const std::size_t n = std::min(controls.size(), raws.size());
     for (std::size_t j = 0; j < n; ++j) {
-        // A tap the operator cannot edit (not active, or held by the tap balance) stays.
-        if (!controls[j]->isEnabled())
+        // A tap the operator cannot edit (not active, or held by the tap balance) stays, and so
+        // does one whose value the camera did not answer: there is nothing to move it from.
+        if (!controls[j]->isEnabled() || !Known(controls[j]))
             continue;
         raws[j] += delta;
         Show(controls[j], limits_scale::ShownFromRaw(scale, raws[j]));
@@ -95,12 +107,14 @@ void CommitTap(std::span<OVNumericControl* const> controls, std::span<std::int64
     OVNumericControl* control = controls[static_cast<std::size_t>(tap)];
     if (!OperatorChanged(control))
         return;
+    const bool known = Known(control);
     std::int64_t& own = raws[static_cast<std::size_t>(tap)];
     const std::int64_t raw = RawOf(control, scale);
-    // The step the register takes, not the value typed between two steps.
-    if (!link) {
+    // The step the register takes, not the value typed between two steps. A tap without a
+    // reading has no step to take the others along: it alone is written.
+    if (!link || !known) {
         Show(control, limits_scale::ShownFromRaw(scale, raw));
-        if (raw == own)
+        if (raw == own && known)
             return;
         own = raw;
         write(tap);
@@ -119,10 +133,11 @@ void TapChanged(std::span<OVNumericControl* const> controls, std::span<std::int6
                 const std::function<void(int tap)>& write)
 {
     std::int64_t& own = raws[static_cast<std::size_t>(tap)];
-    if (value == own)
+    const bool known = Known(controls[static_cast<std::size_t>(tap)]);
+    if (value == own && known)
         return;
-    // A tap that cannot be edited here is not part of the link.
-    if (!link || !controls[static_cast<std::size_t>(tap)]->isEnabled()) {
+    // A tap that cannot be edited here is not part of the link, nor is one that had no reading.
+    if (!link || !known || !controls[static_cast<std::size_t>(tap)]->isEnabled()) {
         own = value;
         Show(controls[static_cast<std::size_t>(tap)], limits_scale::ShownFromRaw(scale, value));
         return;
@@ -135,9 +150,10 @@ bool CommitSingle(OVNumericControl* control, const limits_scale::LimitsScale& sc
 {
     if (!OperatorChanged(control))
         return false;
+    const bool known = Known(control);
     const std::int64_t value = RawOf(control, scale);
     Show(control, limits_scale::ShownFromRaw(scale, value));
-    if (value == raw)
+    if (value == raw && known)
         return false;
     raw = value;
     return true;

@@ -39,6 +39,13 @@ void SetupPlain(OVNumericControl* control, QWidget* owner, const _OrvStParam& re
 /// Sets the control's value (clamped to its range) without a notice and records it.
 void Show(OVNumericControl* control, double shown);
 
+/// The camera did not answer the control's register: the control shows no reading and its
+/// raw word counts as unknown until Setup or Show. Such a control is not moved or written with
+/// linked taps; a number the operator commits on it is written whatever the old raw word.
+void ShowNoReading(OVNumericControl* control);
+/// False while the control shows no reading of the camera (ShowNoReading).
+bool Known(const OVNumericControl* control);
+
 /// True when the control's value is not the one last put there by Setup or Show: an edit
 /// that only passed over the value (Enter or focus loss on an untouched field, a pop-up
 /// closed in place) changes nothing, also where the shown value is a clamped raw word.

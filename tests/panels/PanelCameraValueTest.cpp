@@ -23,12 +23,17 @@
 #include "tools/CTerminal.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
+#include <QDir>
+#include <QImage>
+
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +107,8 @@ protected:
             return combo->currentText();
         if (auto* label = qobject_cast<QLabel*>(w))
             return label->text();
+        if (auto* box = qobject_cast<QCheckBox*>(w); box && box->checkState() == Qt::PartiallyChecked)
+            return QStringLiteral("no reading");
         if (auto* button = qobject_cast<QAbstractButton*>(w))
             return button->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear");
         return QStringLiteral("<none>");
@@ -489,6 +496,136 @@ TEST_F(PanelCameraValueTest, LiveReadOutsAreDashedWhileTheCameraIsAwayAndReadWhe
             EXPECT_NE(Control(id)->property(CDlgAECAGC::kIconIdProperty).toInt(), wnd::IDI_STATE_OFF) << id;
         }
     }
+}
+
+
+// ---- a read the camera does not answer ----
+
+// Example failure: a refresh whose read the camera refused shows 0 (or the end of the range,
+// or the choice of 0, or a clear box) as if the camera held it; once it answers again the
+// field still shows the old number; or the operator's value equal to the number left in the
+// field is not written.
+TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAnswers)
+{
+    namespace im = panel_names::image;
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    const struct {
+        const char* what;
+        int slot;
+        CameraValues camera;
+        int id;              ///< the field
+        const char* name;    ///< its parameter
+        QString noReading;   ///< what the field shows after a refused read
+        /// The operator's edit after the camera answers again, given what the field showed
+        /// before the refusal.
+        std::function<void(const QString&)> act;
+        std::optional<std::uint32_t> written;  ///< none: the value the camera held
+    } rows[] = {
+        {"numeric control: digital gain", 0, {{go::kDigitalGain, 2048}}, CDlgGainOffset::IDC_DIGITAL_GAIN,
+         go::kDigitalGain, dashes, [this](const QString&) { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, 2048},
+        {"numeric control: tap 1 gain", 0, {}, CDlgGainOffset::kTapIds[0].gain, "Gain1A", dashes,
+         [this](const QString&) { TypeOver(CDlgGainOffset::kTapIds[0].gain, "0"); }, 0},
+        {"slider group: brightness", 4, {{im::kTestMode, 1}, {im::kBrightnessLevel, 40}},
+         CDlgImage::IDC_BRIGHTNESS_EDIT, im::kBrightnessLevel, dashes,
+         [this](const QString& before) { TypeInto(CDlgImage::IDC_BRIGHTNESS_EDIT, before); }, {}},
+        {"edit group: AOI width", 4, {}, CDlgImage::IDC_MASTER_WIDTH, im::kMasterAOIWidth, dashes,
+         [this](const QString& before) { TypeInto(CDlgImage::IDC_MASTER_WIDTH, before); }, {}},
+        {"combo: test mode", 4, {{im::kTestMode, 0}}, CDlgImage::IDC_TEST_MODE, im::kTestMode, QString(),
+         [this](const QString&) { PickWithKey(CDlgImage::IDC_TEST_MODE, Qt::Key_Down); }, 0},
+        {"check box: negative", 4, {{im::kNegative, 0}}, CDlgImage::IDC_NEGATIVE, im::kNegative,
+         QStringLiteral("no reading"), [this](const QString&) { Click(CDlgImage::IDC_NEGATIVE); }, 1},
+        {"radio group: horizontal binning", 4, {{im::kBinHorzMode, 0}}, CDlgImage::IDC_BIN_H1, im::kBinHorzMode,
+         QStringLiteral("clear"), [this](const QString&) { Click(CDlgImage::IDC_BIN_H1); }, 0},
+        {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456, "Strobe1Position", dashes,
+         [this](const QString& before) { TypeInto(1456, before); }, {}},
+        {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
+         "PulsePeriod", dashes, [this](const QString& before) { TypeOver(CDlgOutput::IDC_PERIOD, before.toUtf8()); }, {}},
+        {"edit group: pulse count", 1, {{"PulseNumber", 25}}, CDlgOutput::IDC_COUNT_EDIT, "PulseNumber", dashes,
+         [this](const QString& before) { TypeInto(CDlgOutput::IDC_COUNT_EDIT, before); }, {}},
+        {"radio group: pulse count mode", 1, {{"PulseNumber", 25}}, CDlgOutput::IDC_SEND, "PulseNumber",
+         QStringLiteral("clear"), [this](const QString&) { Click(CDlgOutput::IDC_SEND); }, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(4, row.slot, row.camera));
+        panel->raise();
+        const QString answered = Shown(row.id);
+        ASSERT_NE(answered, row.noReading);
+        const std::uint32_t held = static_cast<std::uint32_t>(Field(row.name));
+
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), row.noReading);
+        EXPECT_TRUE(WriteFrames().empty()) << "nothing is written for a value nobody read";
+        EXPECT_TRUE(boxes.empty());
+        if (row.id == CDlgImage::IDC_BRIGHTNESS_EDIT) {
+            // The picture an operator sees: the refused field dashed, its neighbours read.
+            const QImage shot = panel->grab().toImage();
+            EXPECT_FALSE(shot.isNull());
+            shot.save(QDir::temp().filePath(QStringLiteral("corvel-no-reading.png")));
+        }
+
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(row.id), answered) << "the number again once the camera answers";
+        EXPECT_EQ(Field(row.name), held);
+
+        // Refused once more; the camera answers the operator's value, also one equal to what
+        // the field held before.
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        emu.ClearFrames();
+        std::uint32_t value = row.written.value_or(held);
+        if (row.id == CDlgImage::IDC_TEST_MODE)
+            value = Item<QComboBox>(row.id)->itemData(0).toUInt();
+        row.act(answered);
+        Settle();
+        EXPECT_EQ(WritesTo(row.name), Frames{WriteOf(row.name, value)}) << "the operator's value is written";
+        EXPECT_EQ(Field(row.name), value & Reg(row.name).mask);
+        EXPECT_NE(Shown(row.id), row.noReading);
+    }
+}
+
+// Example failure: a strobe position the camera did not answer is taken as 0, held in the
+// range of a shorter frame time at the next tick and written; a count mode clicked while the
+// pulse-count word is unread writes the mode with a count nobody read.
+TEST_F(PanelCameraValueTest, OutputValuesTheCameraDidNotAnswerAreNeitherHeldNorWrittenWithAnother)
+{
+    ASSERT_TRUE(Open(4, 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}, {"Strobe1Duration", 900}, {"PulseNumber", 25}}));
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(Reg("Strobe1Position").address, refuse);
+    emu.SetAddressFault(Reg("PulseNumber").address, refuse);
+    panel->RefreshFromStorage();
+    Settle();
+    SetCameraValue("FrameTime", 100);
+    emu.ClearFrames();
+    panel->RefreshLiveValues();
+    Settle();
+    EXPECT_EQ(Shown(1456), QString::fromLatin1(COptionDialog::kNoReading));
+    EXPECT_TRUE(WritesTo("Strobe1Position").empty()) << "a value nobody read is not held and written";
+    EXPECT_EQ(WritesTo("Strobe1Duration"), Frames{WriteOf("Strobe1Duration", 100)}) << "a value read is held";
+
+    Click(CDlgOutput::IDC_CONTINUOUS);
+    Settle();
+    EXPECT_TRUE(WritesTo("PulseNumber").empty());
+    EXPECT_EQ(Shown(CDlgOutput::IDC_CONTINUOUS), "clear");
+    EXPECT_EQ(Shown(CDlgOutput::IDC_SEND), "clear");
+    EXPECT_EQ(Shown(CDlgOutput::IDC_COUNT_EDIT), QString::fromLatin1(COptionDialog::kNoReading));
+
+    // Once the word answers, the click writes the mode with the camera's count.
+    emu.SetAddressFault(Reg("PulseNumber").address, emu::Fault{});
+    Click(CDlgOutput::IDC_CONTINUOUS);
+    Settle();
+    EXPECT_EQ(WritesTo("PulseNumber"), Frames{WriteOf("PulseNumber", 0x10000 | 25)});
+    EXPECT_EQ(Shown(CDlgOutput::IDC_CONTINUOUS), "checked");
+    EXPECT_EQ(Shown(CDlgOutput::IDC_COUNT_EDIT), "25");
 }
 
 }  // namespace
