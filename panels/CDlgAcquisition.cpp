@@ -5,6 +5,7 @@
 #include "controls/DialogUnits.h"
 #include "controls/DlgItem.h"
 #include "controls/OVNumericControl.h"
+#include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "panels/AcquisitionTemplate.h"
 #include "panels/PanelNames.h"
@@ -173,6 +174,10 @@ void CDlgAcquisition::DoDataExchange(bool save)
         if (save) {
             if (freeRunning->isChecked() || triggered->isChecked())
                 m_nAcqModeRadio = triggered->isChecked() ? 1 : 0;
+        } else if (!m_acqModeRead) {
+            // A mode the camera did not answer checks neither.
+            const int modes[3] = {kRadioFreeRunning, kRadioTriggered, 0};
+            SetRadioGroup(this, 0, modes);
         } else {
             (m_nAcqModeRadio != 0 ? triggered : freeRunning)->setChecked(true);
         }
@@ -183,9 +188,9 @@ void CDlgAcquisition::DoDataExchange(bool save)
         g.DataExchange(this, save);
     if (auto* check = qobject_cast<QCheckBox*>(GetDlgItem(kLongIntegration))) {
         if (save)
-            m_nFrameTimeEnable = check->isChecked() ? 1 : 0;
+            m_nFrameTimeEnable = CheckReading(check);
         else
-            check->setChecked(m_nFrameTimeEnable != 0);
+            SetCheckReading(check, m_nFrameTimeEnable);
     }
 }
 
@@ -193,10 +198,15 @@ void CDlgAcquisition::DoDataExchange(bool save)
 
 std::int64_t CDlgAcquisition::ReadInt(const char* name)
 {
+    return Read(name).value_or(0);
+}
+
+std::optional<int> CDlgAcquisition::Read(const char* name)
+{
     std::int64_t value = 0;
     if (m_pStorage->GetParamInt(name, &value) != 0)
-        value = 0;
-    return value;
+        return std::nullopt;
+    return acq::ToControlInt(value);
 }
 
 acq::ExposureLimits CDlgAcquisition::ExposureLimitsNow(bool readMax)
@@ -219,20 +229,26 @@ void CDlgAcquisition::ReloadValues()
 
 void CDlgAcquisition::LoadValues()
 {
+    auto wide = [](std::optional<int> v) { return v ? std::optional<std::int64_t>(*v) : std::nullopt; };
     for (int i = 0; i < 4; ++i)
-        m_combos[i].m_nValue = acq::ToControlInt(ReadInt(m_combos[i].m_pszName));
-    m_nAcquisitionMode = acq::ToControlInt(ReadInt(names::kAcquisitionMode));
-    m_combos[kStrobeEnableCombo].m_nValue = acq::ToControlInt(ReadInt(names::kTrStrobeEnable));
-    m_combos[kExposureModeCombo].m_nValue = acq::ToControlInt(ReadInt(names::kExposureMode));
-    m_combos[kWdrCombo].m_nValue = acq::ToControlInt(ReadInt(names::kWDRMode));
+        m_combos[i].SetRead(wide(Read(m_combos[i].m_pszName)));
+    const std::optional<int> mode = Read(names::kAcquisitionMode);
+    m_acqModeRead = mode.has_value();
+    m_nAcquisitionMode = mode.value_or(0);
+    m_combos[kStrobeEnableCombo].SetRead(wide(Read(names::kTrStrobeEnable)));
+    m_combos[kExposureModeCombo].SetRead(wide(Read(names::kExposureMode)));
+    m_combos[kWdrCombo].SetRead(wide(Read(names::kWDRMode)));
     for (int knee = 0; knee < 2; ++knee) {
         ComboParam& weight = m_combos[kKneeWeightCombo + knee];
-        weight.m_nValue = acq::ToControlInt(ReadInt(weight.m_pszName));
-        m_kneePosition[knee] = acq::ToControlInt(ReadInt(kKneePositionNames[knee]));
+        weight.SetRead(wide(Read(weight.m_pszName)));
+        const std::optional<int> position = Read(kKneePositionNames[knee]);
+        m_kneeRead[knee] = position.has_value();
+        m_kneePosition[knee] = position.value_or(0);
     }
-    m_combos[kTdiCombo].m_nValue = acq::ToControlInt(ReadInt(names::kTDIMode));
+    m_combos[kTdiCombo].SetRead(wide(Read(names::kTDIMode)));
     m_exposure = acq::RefreshExposureRange(ExposureLimitsNow(true));
-    m_nFrameTimeEnable = ReadInt(names::kFrameTimeEnable) != 0 ? 1 : 0;
+    const std::optional<int> longIntegration = Read(names::kFrameTimeEnable);
+    m_nFrameTimeEnable = longIntegration ? (*longIntegration != 0 ? 1 : 0) : kCheckNoReading;
 }
 
 int CDlgAcquisition::FillCombo(int i)
@@ -262,7 +278,8 @@ int CDlgAcquisition::SetGroupFromRecord(int i, bool* read)
     if (read)
         *read = answered;
     const int camera = answered ? acq::ToControlInt(value) : 0;
-    g.SetRange(acq::ToControlInt(record.min.n), acq::ToControlInt(record.max.n), camera, false);
+    g.SetRangeRead(acq::ToControlInt(record.min.n), acq::ToControlInt(record.max.n),
+                   answered ? std::optional<int>(camera) : std::nullopt, false);
     ListenTo(name);
     return camera;
 }
@@ -360,6 +377,8 @@ void CDlgAcquisition::UpdateKneePosition(int knee)
     } else {
         numeric->SetValue(m_kneePosition[knee]);
     }
+    if (!m_kneeRead[knee])
+        numeric->ShowNoReading();
     ListenTo(name);
 }
 
@@ -374,7 +393,8 @@ void CDlgAcquisition::SetExposureRange(std::int64_t min, std::int64_t max)
     // there is nothing to hold.
     if (max == 0 || !IsParamDefined(names::kExposureDur))
         return;
-    exposure.SetRange(acq::ToControlInt(min), acq::ToControlInt(max), exposure.m_nValue, false);
+    exposure.SetRangeRead(acq::ToControlInt(min), acq::ToControlInt(max),
+                          exposure.m_bNoReading ? std::nullopt : std::optional<int>(exposure.m_nValue), false);
     if (writeBack && m_exposureKnown)
         WriteParamInt(names::kExposureDur, exposure.m_nValue);
 }
@@ -478,7 +498,8 @@ bool CDlgAcquisition::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
             if (!m_knees[knee] || static_cast<unsigned>(kKneePositionIds[knee]) != id)
                 continue;
             const int value = static_cast<int>(std::trunc(m_knees[knee]->value));
-            if (value != m_kneePosition[knee]) {
+            if (value != m_kneePosition[knee] || !m_kneeRead[knee]) {
+                m_kneeRead[knee] = true;
                 m_kneePosition[knee] = value;
                 WriteParamInt(kKneePositionNames[knee], value);
             }
@@ -536,6 +557,7 @@ void CDlgAcquisition::OnAcquisitionModeClicked(int mode)
         return;
     UpdateData(true);
     m_nAcquisitionMode = mode;
+    m_acqModeRead = true;
     WriteParamInt(names::kAcquisitionMode, mode);
     UpdateSoftwareTrigger();
 }
@@ -596,6 +618,7 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
         }
     } else if (SameName(name, names::kAcquisitionMode)) {
         m_nAcquisitionMode = value;
+        m_acqModeRead = true;
         m_nAcqModeRadio = value != 0 ? 1 : 0;
         UpdateSoftwareTrigger();
     } else if ((group = groupIn(0, kStrobeDurationGroup - 1)) >= 0) {
@@ -611,7 +634,7 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
             m_exposureKnown = true;
         m_groups[group].SetValue(value, false);
     } else if (SameName(name, names::kFrameTimeEnable)) {
-        m_nFrameTimeEnable = value;
+        m_nFrameTimeEnable = value != 0 ? 1 : 0;
     } else if (SameName(name, names::kWDRMode)) {
         if (m_combos[kWdrCombo].OnValueChanged(value))
             UpdateKnees();
@@ -624,7 +647,8 @@ void CDlgAcquisition::OnParamChanged(const _OrvStParam* param)
     for (int knee = 0; knee < 2; ++knee) {
         if (SameName(name, m_combos[kKneeWeightCombo + knee].m_pszName))
             m_combos[kKneeWeightCombo + knee].OnValueChanged(value);
-        if (SameName(name, kKneePositionNames[knee]) && value != m_kneePosition[knee]) {
+        if (SameName(name, kKneePositionNames[knee]) && (value != m_kneePosition[knee] || !m_kneeRead[knee])) {
+            m_kneeRead[knee] = true;
             m_kneePosition[knee] = value;
             if (m_knees[knee])
                 m_knees[knee]->SetValue(value);

@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <initializer_list>
+#include <optional>
 #include <span>
 
 class OVNumericControl;
@@ -44,6 +45,8 @@ public:
     std::array<ComboParam, kComboCount> m_combos;
 
     std::array<int, 2> m_kneePosition{};
+    std::array<bool, 2> m_kneeRead{};  ///< the camera answered the knee position
+    bool m_acqModeRead = true;         ///< the camera answered the acquisition mode
     int m_nAcqModeRadio = 0;      ///< 0 free running, 1 triggered
     int m_nAcquisitionMode = 1;   ///< the camera's AcquisitionMode as the panel knows it
     int m_nFrameTimeEnable = 0;   ///< the long-integration check box
@@ -61,6 +64,8 @@ protected:
 private:
     void LoadValues();
     std::int64_t ReadInt(const char* name);
+    /// The camera's value of `name` as a control's integer; none when the read failed.
+    std::optional<int> Read(const char* name);
     /// Fills combo `i` from the register map for its parameter's value; the number of items
     /// (0 for a parameter the catalogue lacks).
     int FillCombo(int i);

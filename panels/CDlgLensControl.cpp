@@ -182,6 +182,8 @@ bool CDlgLensControl::RefreshFromStorage()
 
     FillComboFromXml(m_pPolarity, m_nPolarity, m_polarityIndex, m_pStorage, m_pXmlDoc.get(), names::kLensPolarity,
                      nullptr);
+    if (!m_polarityRead)
+        m_pPolarity->setCurrentIndex(-1);  // never the choice of a value nobody read
     m_nPolarityIndex = m_pPolarity->currentIndex();
     ListenTo(names::kLensPolarity);
 
@@ -191,6 +193,8 @@ bool CDlgLensControl::RefreshFromStorage()
         m_pFocusStep->Init(kNumericStyle, this, static_cast<double>(record.max.n), static_cast<double>(record.min.n),
                            m_nFocusStep, static_cast<int>(record.max.n), true, nullptr, &popup);
         m_pFocusStep->liveNotify = false;
+        if (!m_focusStepRead)
+            m_pFocusStep->ShowNoReading();
         ListenTo(names::kFocusStepValue);
     }
 
@@ -201,6 +205,8 @@ bool CDlgLensControl::RefreshFromStorage()
         m_pIrisStep->Init(kNumericStyle, this, upper - m_nIrisLower, static_cast<double>(record.min.n), m_nIrisStep,
                           static_cast<int>(record.max.n), true, nullptr, &popup);
         m_pIrisStep->liveNotify = false;
+        if (!m_irisStepRead)
+            m_pIrisStep->ShowNoReading();
         m_bIrisStepReady = true;
         for (const char* name : {names::kIrisStepValue, names::kIrisOpenFull, names::kIrisOpenStep,
                                  names::kIrisCloseStep, names::kIrisCloseFull})
@@ -214,9 +220,15 @@ bool CDlgLensControl::RefreshFromStorage()
 
 void CDlgLensControl::ReloadValues()
 {
-    m_nPolarity = static_cast<int>(Read(names::kLensPolarity));
-    m_nFocusStep = static_cast<int>(Read(names::kFocusStepValue));
-    m_nIrisStep = static_cast<int>(Read(names::kIrisStepValue));
+    const std::optional<std::int64_t> polarity = ReadAnswer(names::kLensPolarity);
+    const std::optional<std::int64_t> focusStep = ReadAnswer(names::kFocusStepValue);
+    const std::optional<std::int64_t> irisStep = ReadAnswer(names::kIrisStepValue);
+    m_polarityRead = polarity.has_value();
+    m_focusStepRead = focusStep.has_value();
+    m_irisStepRead = irisStep.has_value();
+    m_nPolarity = static_cast<int>(polarity.value_or(0));
+    m_nFocusStep = static_cast<int>(focusStep.value_or(0));
+    m_nIrisStep = static_cast<int>(irisStep.value_or(0));
 }
 
 QRect CDlgLensControl::StepPopupRect(int controlId) const
@@ -240,7 +252,8 @@ void CDlgLensControl::OnBnClickedInit()
 void CDlgLensControl::OnBnClickedGetIrisRange()
 {
     WriteParamInt(names::kGetApertureRange, 1);
-    const lens::IrisRange range = lens::DecodeIrisRange(Read(names::kIrisRange));
+    const std::optional<std::int64_t> word = ReadAnswer(names::kIrisRange);
+    const lens::IrisRange range = lens::DecodeIrisRange(word.value_or(0));
     m_nIrisUpper = range.max;
     m_apertures.Build(range.max);
     m_nIrisLower = range.Lower();
@@ -249,16 +262,25 @@ void CDlgLensControl::OnBnClickedGetIrisRange()
     _OrvStParam record{};
     if (m_bIrisStepReady && IsParamDefined(names::kIrisStepValue, &record))
         SetIrisStepLimit(record);
-    SetText(IDC_RANGE_MIN1, QString::fromStdString(lens::RangeText(range.min1, m_apertures)));
-    SetText(IDC_RANGE_MIN2, QString::fromStdString(lens::RangeText(range.min2, m_apertures)));
-    SetText(IDC_RANGE_MAX, QString::fromStdString(lens::RangeText(range.max, m_apertures)));
+    const auto rangeText = [&](int value) {
+        return word ? QString::fromStdString(lens::RangeText(value, m_apertures)) : QString::fromLatin1(kNoReading);
+    };
+    SetText(IDC_RANGE_MIN1, rangeText(range.min1));
+    SetText(IDC_RANGE_MIN2, rangeText(range.min2));
+    SetText(IDC_RANGE_MAX, rangeText(range.max));
 }
 
 void CDlgLensControl::ShowIrisPosition()
 {
-    const int position = static_cast<int>(Read(names::kIrisPosition));
+    const std::optional<std::int64_t> answer = ReadAnswer(names::kIrisPosition);
+    if (!answer) {
+        m_iris.ShowNoReading();
+        SetText(IDC_IRIS_POSITION, QString::fromLatin1(kNoReading));
+        return;
+    }
+    const int position = static_cast<int>(*answer);
     const int shown = lens::ClampToIrisRange(position, m_nIrisLower, m_nIrisUpper);
-    if (shown != m_iris.m_nValue)
+    if (shown != m_iris.m_nValue || m_iris.m_bNoReading)
         m_iris.SetValue(shown, true);
     SetText(IDC_IRIS_POSITION,
             QString::fromStdString(lens::PositionText(position, m_nIrisLower, m_nIrisUpper, m_apertures)));
@@ -269,7 +291,8 @@ void CDlgLensControl::SetIrisStepLimit(const _OrvStParam& record)
     const int upper = lens::IrisStepUpper(record.max.n, m_nIrisUpper, m_bDebugMode);
     m_pIrisStep->SetRange(upper - m_nIrisLower, static_cast<double>(record.min.n));
     const int step = static_cast<int>(std::trunc(m_pIrisStep->value));
-    if (step != m_nIrisStep) {
+    // A step the camera did not answer is not held in the new range and written.
+    if (step != m_nIrisStep && m_irisStepRead) {
         m_nIrisStep = step;
         WriteParamInt(names::kIrisStepValue, step);
     }
@@ -277,7 +300,13 @@ void CDlgLensControl::SetIrisStepLimit(const _OrvStParam& record)
 
 void CDlgLensControl::MoveIrisToSlider()
 {
-    const int current = static_cast<int>(Read(names::kIrisPosition));
+    const std::optional<std::int64_t> position = ReadAnswer(names::kIrisPosition);
+    if (!position) {
+        // No move from a position nobody read: the step would be wrong.
+        ShowIrisPosition();
+        return;
+    }
+    const int current = static_cast<int>(*position);
     const int target = m_iris.m_nValue;
     if (current == target)
         return;
@@ -313,7 +342,9 @@ void CDlgLensControl::FocusCommand(const char* name)
 void CDlgLensControl::OnBnClickedGetEncoder()
 {
     WriteParamInt(names::kGetFocusEncoder, 1);
-    SetText(IDC_ENCODER, QString::number(lens::FocusEncoderValue(Read(names::kFocusState))));
+    const std::optional<std::int64_t> state = ReadAnswer(names::kFocusState);
+    SetText(IDC_ENCODER,
+            state ? QString::number(lens::FocusEncoderValue(*state)) : QString::fromLatin1(kNoReading));
 }
 
 void CDlgLensControl::OnBnClickedResetEncoder()
@@ -328,6 +359,7 @@ void CDlgLensControl::OnCbnSelchangePolarity()
     if (index < 0)
         return;
     m_nPolarityIndex = index;
+    m_polarityRead = true;
     m_nPolarity = m_pPolarity->itemData(index).toInt();
     WriteParamInt(names::kLensPolarity, m_nPolarity);
 }
@@ -350,7 +382,9 @@ bool CDlgLensControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM lParam)
         OVNumericControl* control = id == IDC_FOCUS_STEP ? m_pFocusStep : m_pIrisStep;
         int& stored = id == IDC_FOCUS_STEP ? m_nFocusStep : m_nIrisStep;
         const int step = static_cast<int>(std::trunc(control->value));
-        if (step != stored) {
+        bool& read = id == IDC_FOCUS_STEP ? m_focusStepRead : m_irisStepRead;
+        if (step != stored || !read) {
+            read = true;
             stored = step;
             WriteParamInt(id == IDC_FOCUS_STEP ? names::kFocusStepValue : names::kIrisStepValue, step);
         }
@@ -414,19 +448,22 @@ void CDlgLensControl::OnParamChanged(const _OrvStParam* param)
     const char* name = param->name;
     const int value = static_cast<int>(param->value.n);
     if (std::strcmp(name, names::kLensPolarity) == 0) {
-        if (value != m_nPolarity) {
+        if (value != m_nPolarity || !m_polarityRead) {
+            m_polarityRead = true;
             m_nPolarity = value;
             const auto it = m_polarityIndex.find(value);
             if (it != m_polarityIndex.end())
                 m_nPolarityIndex = it->second;
         }
     } else if (std::strcmp(name, names::kFocusStepValue) == 0) {
-        if (value != m_nFocusStep) {
+        if (value != m_nFocusStep || !m_focusStepRead) {
+            m_focusStepRead = true;
             m_nFocusStep = value;
             m_pFocusStep->SetValue(value);
         }
     } else if (std::strcmp(name, names::kIrisStepValue) == 0) {
-        if (value != m_nIrisStep) {
+        if (value != m_nIrisStep || !m_irisStepRead) {
+            m_irisStepRead = true;
             m_nIrisStep = value;
             m_pIrisStep->SetValue(value);
         }
@@ -453,9 +490,14 @@ std::optional<int> CDlgLensControl::TextToValue(const std::string& text)
 
 std::int64_t CDlgLensControl::Read(const char* name)
 {
+    return ReadAnswer(name).value_or(0);
+}
+
+std::optional<std::int64_t> CDlgLensControl::ReadAnswer(const char* name)
+{
     std::int64_t value = 0;
     if (!m_pStorage || m_pStorage->GetParamInt(name, &value) != 0)
-        return 0;
+        return std::nullopt;
     return value;
 }
 

@@ -68,6 +68,8 @@ private:
     void MoveIrisToSlider();
     /// Reads an integer from the camera; 0 when the read fails.
     std::int64_t Read(const char* name);
+    /// The camera's value of `name`; none when the read failed.
+    std::optional<std::int64_t> ReadAnswer(const char* name);
     /// Where a step control's pop-up slider opens: right of the control, five times its height.
     QRect StepPopupRect(int controlId) const;
     void SetText(int id, const QString& text);
@@ -81,6 +83,10 @@ private:
     std::map<int, int> m_polarityIndex;
     int m_nFocusStep = 0;
     int m_nIrisStep = 0;
+    /// The camera answered the polarity, focus step and iris step at the last read.
+    bool m_polarityRead = true;
+    bool m_focusStepRead = true;
+    bool m_irisStepRead = true;
     bool m_bIrisStepReady = false;
     CSliderEditSpin m_iris;
     int m_nIrisLower = 0;

@@ -85,14 +85,18 @@ void CDlgTempControl::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    const auto read = [this](const char* name) {
+    const auto read = [this](const char* name) -> std::optional<int> {
         std::int64_t value = 0;
-        return m_pStorage->GetParamInt(name, &value) == 0 ? static_cast<int>(value) : 0;
+        if (m_pStorage->GetParamInt(name, &value) != 0)
+            return std::nullopt;
+        return static_cast<int>(value);
     };
-    m_fanMode.m_nValue = read(names::kFanMode);
-    m_tecMode.m_nValue = read(names::kTecMode);
-    m_nFanOnLevel = read(names::kFanOnLevel);
-    m_nTecOnLevel = read(names::kTecOnLevel);
+    m_fanMode.SetRead(read(names::kFanMode));
+    m_tecMode.SetRead(read(names::kTecMode));
+    m_fanOnLevel = read(names::kFanOnLevel);
+    m_tecOnLevel = read(names::kTecOnLevel);
+    m_nFanOnLevel = m_fanOnLevel.value_or(0);
+    m_nTecOnLevel = m_tecOnLevel.value_or(0);
 }
 
 bool CDlgTempControl::RefreshFromStorage()
@@ -103,20 +107,20 @@ bool CDlgTempControl::RefreshFromStorage()
 
     m_fanMode.Fill(this, m_pStorage, m_pXmlDoc.get());
     ListenTo(names::kFanMode);
-    SetupLevel(m_pFanOnLevel, IDC_FAN_LEVEL_LABEL, names::kFanOnLevel, m_nFanOnLevel);
+    SetupLevel(m_pFanOnLevel, IDC_FAN_LEVEL_LABEL, names::kFanOnLevel, m_fanOnLevel);
 
     if (!IsParamDefined(names::kTecMode)) {
         HideTecGroup();
     } else {
         m_tecMode.Fill(this, m_pStorage, m_pXmlDoc.get());
         ListenTo(names::kTecMode);
-        SetupLevel(m_pTecOnLevel, IDC_TEC_LEVEL_LABEL, names::kTecOnLevel, m_nTecOnLevel);
+        SetupLevel(m_pTecOnLevel, IDC_TEC_LEVEL_LABEL, names::kTecOnLevel, m_tecOnLevel);
     }
     UpdateData(false);
     return true;
 }
 
-void CDlgTempControl::SetupLevel(OVNumericControl* control, int labelId, const char* name, int value)
+void CDlgTempControl::SetupLevel(OVNumericControl* control, int labelId, const char* name, std::optional<int> value)
 {
     if (!control)
         return;
@@ -128,7 +132,9 @@ void CDlgTempControl::SetupLevel(OVNumericControl* control, int labelId, const c
     if (QWidget* label = GetDlgItem(labelId))
         label->setVisible(defined);
     const QRect popup = scaled_numeric::PopupRectFor(control, m_bDebugMode ? kPopupWidthDebug : kPopupWidth);
-    scaled_numeric::SetupPlain(control, this, record, value, popup);
+    scaled_numeric::SetupPlain(control, this, record, value.value_or(0), popup);
+    if (!value)
+        scaled_numeric::ShowNoReading(control);
     ListenTo(name);
 }
 
@@ -174,9 +180,11 @@ void CDlgTempControl::OnLevelChanged(OVNumericControl* control, const char* name
     if (!control)
         return;
     const int level = static_cast<int>(std::trunc(control->value));
-    if (level == stored)
+    // Without a reading any number the operator enters is written, also the old placeholder.
+    if (level == stored && scaled_numeric::Known(control))
         return;
     stored = level;
+    scaled_numeric::Show(control, level);
     WriteParamInt(name, level);
 }
 
@@ -191,14 +199,14 @@ void CDlgTempControl::OnParamChanged(const _OrvStParam* param)
     } else if (std::strcmp(name, names::kTecMode) == 0) {
         m_tecMode.OnValueChanged(value);
     } else if (std::strcmp(name, names::kFanOnLevel) == 0) {
-        if (value != m_nFanOnLevel && m_pFanOnLevel) {
+        if (m_pFanOnLevel && (value != m_nFanOnLevel || !scaled_numeric::Known(m_pFanOnLevel))) {
             m_nFanOnLevel = value;
-            m_pFanOnLevel->SetValue(value);
+            scaled_numeric::Show(m_pFanOnLevel, value);
         }
     } else if (std::strcmp(name, names::kTecOnLevel) == 0) {
-        if (value != m_nTecOnLevel && m_pTecOnLevel) {
+        if (m_pTecOnLevel && (value != m_nTecOnLevel || !scaled_numeric::Known(m_pTecOnLevel))) {
             m_nTecOnLevel = value;
-            m_pTecOnLevel->SetValue(value);
+            scaled_numeric::Show(m_pTecOnLevel, value);
         }
     }
     UpdateData(false);

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class OVNumericControl;
 
 class CDlgTempControl : public COptionDialog {
@@ -36,6 +38,7 @@ public:
     ComboParam m_tecMode;
     int m_nFanOnLevel = 0;
     int m_nTecOnLevel = 0;
+    std::optional<int> m_fanOnLevel, m_tecOnLevel;  ///< the camera's answers at the last read
     QString m_strCameraTemp = QStringLiteral("-100.00");
     QString m_strCcdTemp = QStringLiteral("-100.00");
     bool m_bTecHidden = false;
@@ -46,7 +49,8 @@ protected:
 
 private:
     /// Sets up level control `control` for `name` from its record and listens to it.
-    void SetupLevel(OVNumericControl* control, int labelId, const char* name, int value);
+    /// value: the camera's answer; none shows no reading.
+    void SetupLevel(OVNumericControl* control, int labelId, const char* name, std::optional<int> value);
     void OnModeChosen(ComboParam& combo);
     /// A completed change of a level control: writes the level when its whole value changed.
     void OnLevelChanged(OVNumericControl* control, const char* name, int& stored);

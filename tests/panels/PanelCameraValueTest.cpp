@@ -520,6 +520,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         /// before the refusal.
         std::function<void(const QString&)> act;
         std::optional<std::uint32_t> written;  ///< none: the value the camera held
+        int config = 4;
     } rows[] = {
         {"numeric control: digital gain", 0, {{go::kDigitalGain, 2048}}, CDlgGainOffset::IDC_DIGITAL_GAIN,
          go::kDigitalGain, dashes, [this](const QString&) { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "2"); }, 2048},
@@ -536,6 +537,25 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
          QStringLiteral("no reading"), [this](const QString&) { Click(CDlgImage::IDC_NEGATIVE); }, 1},
         {"radio group: horizontal binning", 4, {{im::kBinHorzMode, 0}}, CDlgImage::IDC_BIN_H1, im::kBinHorzMode,
          QStringLiteral("clear"), [this](const QString&) { Click(CDlgImage::IDC_BIN_H1); }, 0},
+        {"numeric control: fan on level", 6, {{panel_names::temperature::kFanOnLevel, 35}},
+         CDlgTempControl::IDC_FAN_ON_LEVEL, panel_names::temperature::kFanOnLevel, dashes,
+         [this](const QString& before) { TypeOver(CDlgTempControl::IDC_FAN_ON_LEVEL, before.toUtf8()); }, {}},
+        {"combo: fan mode", 6, {}, CDlgTempControl::IDC_FAN_MODE, panel_names::temperature::kFanMode, QString(),
+         [this](const QString&) { PickWithKey(CDlgTempControl::IDC_FAN_MODE, Qt::Key_Down); }, {}},
+        {"slider group: exposure", 2, {{"ExposureMin", 10}, {"ExposureMax", 100000}, {"ExposureDur", 5000}}, 1501,
+         "ExposureDur", dashes, [this](const QString& before) { TypeInto(1501, before); }, {}},
+        {"check box: long integration", 2, {{"FrameTimeEnable", 0}}, 1516, "FrameTimeEnable",
+         QStringLiteral("no reading"), [this](const QString&) { Click(1516); }, 1},
+        {"radio group: acquisition mode", 2, {{"AcquisitionMode", 0}}, 1021, "AcquisitionMode", QStringLiteral("clear"),
+         [this](const QString&) { Click(1021); }, {}},
+        {"numeric control: knee 1 position", 2, {{"WDRMode", 2}, {"Knee1Position", 40}}, 1682, "Knee1Position", dashes,
+         [this](const QString& before) { TypeOver(1682, before.toUtf8()); }, {}},
+        {"numeric control: focus step", 7, {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8},
+         {panel_names::lens::kFocusStepValue, 12}}, CDlgLensControl::IDC_FOCUS_STEP, panel_names::lens::kFocusStepValue,
+         dashes, [this](const QString& before) { TypeOver(CDlgLensControl::IDC_FOCUS_STEP, before.toUtf8()); }, {}},
+        {"combo: lens polarity", 7, {{panel_names::lens::kActiveMount, 3}, {"CanonLensCtrlStatus", 8},
+         {"CanonLensPolarity", 1}}, CDlgLensControl::IDC_LENS_POLARITY, "CanonLensPolarity", QString(),
+         [this](const QString&) { PickWithKey(CDlgLensControl::IDC_LENS_POLARITY, Qt::Key_Down); }, {}},
         {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456, "Strobe1Position", dashes,
          [this](const QString& before) { TypeInto(1456, before); }, {}},
         {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
@@ -547,7 +567,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        ASSERT_TRUE(Open(4, row.slot, row.camera));
+        ASSERT_TRUE(Open(row.config, row.slot, row.camera));
         panel->raise();
         const QString answered = Shown(row.id);
         ASSERT_NE(answered, row.noReading);
@@ -559,7 +579,7 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         panel->RefreshFromStorage();
         Settle();
         EXPECT_EQ(Shown(row.id), row.noReading);
-        EXPECT_TRUE(WriteFrames().empty()) << "nothing is written for a value nobody read";
+        EXPECT_TRUE(WritesTo(row.name).empty()) << "nothing is written for a value nobody read";
         EXPECT_TRUE(boxes.empty());
         if (row.id == CDlgImage::IDC_BRIGHTNESS_EDIT) {
             // The picture an operator sees: the refused field dashed, its neighbours read.
@@ -582,8 +602,8 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
         emu.ClearFrames();
         std::uint32_t value = row.written.value_or(held);
-        if (row.id == CDlgImage::IDC_TEST_MODE)
-            value = Item<QComboBox>(row.id)->itemData(0).toUInt();
+        if (auto* combo = qobject_cast<QComboBox*>(Control(row.id)))
+            value = combo->itemData(0).toUInt();  // Down on a list without a choice picks the first
         row.act(answered);
         Settle();
         EXPECT_EQ(WritesTo(row.name), Frames{WriteOf(row.name, value)}) << "the operator's value is written";
@@ -626,6 +646,48 @@ TEST_F(PanelCameraValueTest, OutputValuesTheCameraDidNotAnswerAreNeitherHeldNorW
     EXPECT_EQ(WritesTo("PulseNumber"), Frames{WriteOf("PulseNumber", 0x10000 | 25)});
     EXPECT_EQ(Shown(CDlgOutput::IDC_CONTINUOUS), "checked");
     EXPECT_EQ(Shown(CDlgOutput::IDC_COUNT_EDIT), "25");
+}
+
+// Example failure: an iris position the camera did not answer is taken as 0, so a move of the
+// iris sends the step from 0 to the target and an open or close command; the position, range
+// and encoder read-outs show numbers of a reading that failed.
+TEST_F(PanelCameraValueTest, AnIrisPositionTheCameraDidNotAnswerMovesNothing)
+{
+    namespace ln = panel_names::lens;
+    ASSERT_TRUE(Open(4, 7,
+                     {{ln::kActiveMount, 3}, {"CanonLensCtrlStatus", 8}, {"CanonIrisRange", (20u << 16) | (8u << 8) | 8u},
+                      {ln::kIrisPosition, 16}}));
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    const QString position = Shown(CDlgLensControl::IDC_IRIS_EDIT);
+    ASSERT_NE(position, dashes);
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    // The iris position and range share one register.
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, refuse);
+    emu.SetAddressFault(Reg(ln::kFocusState).address, refuse);
+    panel->RefreshFromStorage();
+    Settle();
+    for (int id : {int(CDlgLensControl::IDC_IRIS_EDIT), int(CDlgLensControl::IDC_IRIS_POSITION),
+                   int(CDlgLensControl::IDC_ENCODER), int(CDlgLensControl::IDC_RANGE_MAX)}) {
+        EXPECT_EQ(Shown(id), dashes) << id;
+    }
+
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, emu::Fault{});
+    emu.SetAddressFault(Reg(ln::kFocusState).address, emu::Fault{});
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(Shown(CDlgLensControl::IDC_IRIS_EDIT), position);
+    EXPECT_NE(Shown(CDlgLensControl::IDC_ENCODER), dashes);
+
+    // The camera stops answering the position just before the operator moves the iris.
+    emu.SetAddressFault(Reg(ln::kIrisPosition).address, refuse);
+    emu.ClearFrames();
+    TypeInto(CDlgLensControl::IDC_IRIS_EDIT, "2.8");
+    Settle();
+    for (const char* name : {ln::kIrisStepValue, ln::kIrisOpenStep, ln::kIrisCloseStep}) {
+        EXPECT_TRUE(WritesTo(name).empty()) << name;
+    }
+    EXPECT_EQ(Shown(CDlgLensControl::IDC_IRIS_EDIT), dashes);
 }
 
 }  // namespace
