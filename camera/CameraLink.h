@@ -302,8 +302,12 @@ public:
     int LoadFromUserSet(int space, bool* loadSent = nullptr);
     /// Sends a frame typed as 6 or 14 hexadecimal digits (3 or 7 bytes, most significant
     /// first). The exchange's result with the answer in `reply` and its length in `*length`;
-    /// -1 with a message for any other text.
+    /// -1 with a message for any other text. A write the camera took is stored and announced
+    /// (StoreWrittenWord).
     int SendByteCommand(const std::string& text, AnswerBuffer& reply, std::uint32_t* length);
+    /// The parameters of the register at `address` take their values from `word`, written to
+    /// the camera, and their listeners are told.
+    void StoreWrittenWord(std::uint16_t address, std::uint32_t word);
 
     /// Loads the GUI settings of space -1 (the last run), 1-4 (a user space) or sets the
     /// factory defaults for space 0 (false then). False with no settings key.

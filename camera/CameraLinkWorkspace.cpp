@@ -7,6 +7,7 @@
 #include "camera/CameraLink.h"
 #include "camera/LinkLog.h"
 #include "camera/LinkText.h"
+#include "camera/RegisterLink.h"
 #include "camera/RgsFile.h"
 #include "camera/ValueCoder.h"
 #include "platform/Paths.h"
@@ -361,7 +362,42 @@ int CCameraLink::SendByteCommand(const std::string& text, AnswerBuffer& reply, s
     const int result = Transact(command.frame, &n, reply);
     if (length)
         *length = n;
+    // A write the camera took set the parameters of that register: the store takes their values
+    // from the word written and tells their listeners, as for a value set by name.
+    if (result == 0 && command.length == protocol::kWriteFrameSize && command.frame[0] == protocol::kWriteCommand)
+        StoreWrittenWord(static_cast<std::uint16_t>((command.frame[1] << 8) | command.frame[2]),
+                         ValueCoder::BytesToWord(command.frame + 3));
     return result;
+}
+
+void CCameraLink::StoreWrittenWord(std::uint16_t address, std::uint32_t word)
+{
+    std::size_t count = 0;
+    if (GetParametersList(nullptr, &count) != 0 || count == 0)
+        return;
+    std::vector<_OrvStParam> records(count);
+    if (const int listed = GetParametersList(records.data(), &count); listed != 0 && listed != kOrvParamTooSmall)
+        return;
+    records.resize(count);
+    for (_OrvStParam& record : records) {
+        RegisterLink reg;
+        if (GetRegisterLink(*this, record.name, reg) != 0 || reg.address != address || reg.mask == 0)
+            continue;
+        if (record.type == OrvParam_Int) {
+            const std::int64_t value = ValueCoder::DecodeField(word, reg.mask, reg.shift);
+            SetParam(&record, &value, sizeof value);
+        } else if (record.type == OrvParam_Bool) {
+            const std::uint8_t value = ValueCoder::DecodeField(word, reg.mask, reg.shift) != 0 ? 1 : 0;
+            SetParam(&record, &value, 1);
+        } else if (record.type == OrvParam_Float) {
+            const double value =
+                ValueCoder::DecodeFloat(word, reg.mask, reg.shift, record.min.d, record.def.d, record.max.d);
+            SetParam(&record, &value, sizeof value);
+        } else {
+            continue;
+        }
+        NotifyStored(record.name);
+    }
 }
 
 std::filesystem::path CCameraLink::DataFolder() const

@@ -451,6 +451,13 @@ void OrvParamStorage::StoreBytes(_OrvStParam& param, const void* bytes, std::siz
     }
 }
 
+void OrvParamStorage::NotifyStored(const char* name)
+{
+    EntryPtr entry = Find(name);  // keeps the record alive through the listeners
+    if (entry)
+        Notify(entry->param.name, &entry->param);
+}
+
 int OrvParamStorage::SetParam(_OrvStParam* param, const void* bytes, std::size_t size)
 {
     if (!param || (!bytes && size))

@@ -92,6 +92,9 @@ protected:
     /// 1 (boolean) or the string's byte count (no terminating zero needed). The stored record
     /// of the same name is updated too when `param` is a copy.
     int SetParam(_OrvStParam* param, const void* bytes, std::size_t size);
+    /// Tells the listeners of `name` its stored record, as after a set with notify: for a value
+    /// that reached the camera another way. Nothing for an unknown name.
+    void NotifyStored(const char* name);
 
 private:
     struct Entry {

@@ -20,6 +20,7 @@
 #include "panels/CDlgWhiteBalance.h"
 #include "panels/LimitsScaleLogic.h"
 #include "panels/PanelNames.h"
+#include "tools/CTerminal.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -396,6 +397,28 @@ TEST_F(PanelCameraValueTest, ValueSetElsewhereIsShownAsTheCameraHoldsIt)
         EXPECT_EQ(Shown(row.id), shown);
         EXPECT_EQ(Field(row.held), row.stored);
     }
+}
+
+// Example failure: a write frame typed in the terminal in hex sets the digital gain; the camera
+// takes it and the gain panel goes on showing the gain before.
+TEST_F(PanelCameraValueTest, RawWriteTypedInTheTerminalIsShownByThePanel)
+{
+    ASSERT_TRUE(Open(4, 0));
+    const RegisterLink gain = Reg(go::kDigitalGain);
+    const QString before = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    auto* line = qobject_cast<QLineEdit*>(wnd::GetDlgItem(window->TerminalWindow(), CTerminal::IDC_COMMAND_LINE));
+    ASSERT_NE(line, nullptr);
+    line->setFocus();
+    QTest::keyClicks(line, QString::asprintf("0x57%04X%08X", unsigned{gain.address}, 2048u << gain.shift));
+    QTest::keyClick(line, Qt::Key_Return);
+    Settle();
+    ASSERT_EQ(Field(go::kDigitalGain), 2048);
+    EXPECT_EQ(WriteFrames().size(), 1u) << "the typed frame alone";
+    const QString shown = Shown(CDlgGainOffset::IDC_DIGITAL_GAIN);
+    EXPECT_NE(shown, before);
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(Shown(CDlgGainOffset::IDC_DIGITAL_GAIN), shown) << "the panel shows the camera's gain";
 }
 
 // ---- live read-outs while the camera is away ----
