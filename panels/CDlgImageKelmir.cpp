@@ -3,6 +3,7 @@
 #include "camera/CameraLink.h"
 #include "controls/Command.h"
 #include "controls/DlgItem.h"
+#include "controls/ParamBinding.h"
 #include "controls/WindowIds.h"
 #include "panels/ImagePanelLogic.h"
 #include "panels/PanelNames.h"
@@ -91,12 +92,17 @@ void CDlgImageKelmir::ReloadValues()
     if (!CanRefresh())
         return;
     ReloadFrameValues();
-    m_nMirror = ReadInt(names::kMirrorEnable) != 0 ? 1 : 0;
+    const std::optional<int> mirror = Read(names::kMirrorEnable);
+    m_nMirror = mirror ? (*mirror != 0 ? 1 : 0) : kCheckNoReading;
     for (ComboParam& combo : m_corrections)
-        combo.m_nValue = ReadInt(combo.m_pszName);
-    m_nFFCEnable = ReadInt(names::kFFCEnable);
-    m_nLUTEnable = ReadInt(names::kLUTEnable);
-    m_testMode.m_nValue = ReadInt(names::kTestMode);
+        combo.SetRead(Read(combo.m_pszName));
+    const std::optional<int> ffc = Read(names::kFFCEnable);
+    const std::optional<int> lut = Read(names::kLUTEnable);
+    m_ffcEnableRead = ffc.has_value();
+    m_lutEnableRead = lut.has_value();
+    m_nFFCEnable = ffc.value_or(0);
+    m_nLUTEnable = lut.value_or(0);
+    m_testMode.SetRead(Read(names::kTestMode));
 }
 
 bool CDlgImageKelmir::RefreshFromStorage()
@@ -151,9 +157,15 @@ void CDlgImageKelmir::RefreshKelmirCorrections()
 
     ListenTo(names::kFFCEnable);
     ListenTo(names::kLUTEnable);
-    if (m_nFFCEnable == 0)
+    // A table shown "off" only when the camera said its switch is off; an unanswered switch
+    // shows no choice.
+    if (!m_ffcEnableRead)
+        m_corrections[FFCSelect].m_nIndex = -1;
+    else if (m_nFFCEnable == 0)
         m_corrections[FFCSelect].m_nIndex = 0;
-    if (m_nLUTEnable == 0)
+    if (!m_lutEnableRead)
+        m_corrections[LUTSelect].m_nIndex = -1;
+    else if (m_nLUTEnable == 0)
         m_corrections[LUTSelect].m_nIndex = 0;
 }
 
@@ -168,7 +180,7 @@ void CDlgImageKelmir::RefreshThresholds()
         _OrvStParam record;
         if (Record(g.name, record)) {
             g.group.Show(1);
-            g.group.SetRange(static_cast<int>(record.min.n), static_cast<int>(record.max.n), ReadInt(g.name), true);
+            g.group.SetRangeRead(static_cast<int>(record.min.n), static_cast<int>(record.max.n), Read(g.name), true);
             ListenTo(g.name);
         } else {
             allPresent = false;
@@ -184,7 +196,7 @@ void CDlgImageKelmir::RefreshKelmirAOI()
 {
     _OrvStParam record;
     if (Record(names::kSlaveAOIMode, record)) {
-        m_slaveMode.m_nValue = ReadInt(names::kSlaveAOIMode);
+        m_slaveMode.SetRead(Read(names::kSlaveAOIMode));
         m_slaveMode.Fill(this, m_pStorage, m_pXmlDoc.get());
         ListenTo(names::kSlaveAOIMode);
         RefreshAOIGroup(SlaveHorOffset, names::kSlaveAOIWidth);
@@ -209,12 +221,13 @@ void CDlgImageKelmir::RefreshAOIGroup(int first, const char* widthName)
         CEditSpin& size = m_aoi[static_cast<std::size_t>(axis.size)];
         // Shown clamped; nothing is written.
         if (!ClampsAxis(axis.frameMax)) {
-            offset.SetRange(catalogueMin, catalogueMax, ReadInt(kAOINames[axis.offset]));
-            size.SetRange(catalogueMin, catalogueMax, ReadInt(kAOINames[axis.size]));
+            offset.SetRangeRead(catalogueMin, catalogueMax, Read(kAOINames[axis.offset]));
+            size.SetRangeRead(catalogueMin, catalogueMax, Read(kAOINames[axis.size]));
         } else {
-            offset.SetRange(0, axis.frameMax - 1, ReadInt(kAOINames[axis.offset]));
-            const int room = axis.frameMax - offset.m_nValue;
-            size.SetRange(std::min(axis.sizeMin, room), room, ReadInt(kAOINames[axis.size]));
+            offset.SetRangeRead(0, axis.frameMax - 1, Read(kAOINames[axis.offset]));
+            // Without the offset the room is the whole frame.
+            const int room = offset.m_bNoReading ? axis.frameMax : axis.frameMax - offset.m_nValue;
+            size.SetRangeRead(std::min(axis.sizeMin, room), room, Read(kAOINames[axis.size]));
         }
     }
     for (int i = first; i < first + 4; ++i)
@@ -497,13 +510,18 @@ void CDlgImageKelmir::OnParamChanged(const _OrvStParam* param)
         const bool ffc = Is(param, names::kFFCSelect);
         ComboParam& select = m_corrections[ffc ? FFCSelect : LUTSelect];
         select.m_nValue = value;
-        ShowCoupledSelect(select, ffc ? m_nFFCEnable : m_nLUTEnable);
+        select.m_bRead = true;
+        if (ffc ? m_ffcEnableRead : m_lutEnableRead)
+            ShowCoupledSelect(select, ffc ? m_nFFCEnable : m_nLUTEnable);
+        else
+            select.m_nIndex = -1;  // in use or not, the camera did not say
         UpdateData(false);
         return;
     }
     if (Is(param, names::kFFCEnable) || Is(param, names::kLUTEnable)) {
         const bool ffc = Is(param, names::kFFCEnable);
         (ffc ? m_nFFCEnable : m_nLUTEnable) = value;
+        (ffc ? m_ffcEnableRead : m_lutEnableRead) = true;
         ShowCoupledSelect(m_corrections[ffc ? FFCSelect : LUTSelect], value);
         UpdateData(false);
         return;

@@ -80,6 +80,8 @@ protected:
 
     std::array<ComboParam, CorrectionCount> m_corrections;
     int m_nFFCEnable = 0;
+    bool m_ffcEnableRead = true;  ///< the camera answered the FFC switch at the last read
+    bool m_lutEnableRead = true;  ///< the camera answered the LUT switch at the last read
     int m_nLUTEnable = 0;
     CSliderEditSpin m_dpcThreshold;
 
