@@ -266,7 +266,7 @@ std::int64_t CDlgGainOffsetKelmir::ReadInt(const char* name, bool* read)
     const bool answered = m_pStorage->GetParamInt(name, &value) == 0;
     if (read)
         *read = answered;
-    return value;
+    return answered ? value : 0;
 }
 
 int CDlgGainOffsetKelmir::ReadFine(int channel)
@@ -283,25 +283,31 @@ void CDlgGainOffsetKelmir::ReloadValues()
 {
     if (!CanRefresh())
         return;
-    m_dayNightMode.m_nValue = static_cast<int>(ReadInt(names::kDayNightMode));
-    m_dayNightThreshold = ReadInt(names::kDayNightThreshold);
+    // A list whose value the camera did not answer selects no item.
+    const auto readChoice = [this](ComboParam& combo) {
+        bool read = false;
+        const std::int64_t value = ReadInt(combo.m_pszName, &read);
+        combo.SetRead(read ? std::optional<std::int64_t>(value) : std::nullopt);
+    };
+    readChoice(m_dayNightMode);
+    m_dayNightThreshold = ReadInt(names::kDayNightThreshold, &m_thresholdRead);
     for (int c = 0; c < kChannels; ++c)
-        m_coarse[c].m_nValue = static_cast<int>(ReadInt(names::kChannels[c].coarse));
+        readChoice(m_coarse[c]);
     m_activeTaps = GetActiveTaps(*m_pStorage);
-    m_tbMode.m_nValue = static_cast<int>(ReadInt(go::kTBMode));
-    m_digitalGainRaw = ReadInt(go::kDigitalGain);
-    m_digitalOffsetRaw = ReadInt(go::kDigitalOffset);
+    readChoice(m_tbMode);
+    m_digitalGainRaw = ReadInt(go::kDigitalGain, &m_digitalGainRead);
+    m_digitalOffsetRaw = ReadInt(go::kDigitalOffset, &m_digitalOffsetRead);
     for (int c = 0; c < kChannels; ++c) {
-        m_dayGain.raw[c] = ReadInt(m_dayGain.Name(c));
-        m_nightGain.raw[c] = ReadInt(m_nightGain.Name(c));
+        m_dayGain.raw[c] = ReadInt(m_dayGain.Name(c), &m_dayGain.read[c]);
+        m_nightGain.raw[c] = ReadInt(m_nightGain.Name(c), &m_nightGain.read[c]);
         m_fine[c] = ReadFine(c);
     }
     for (int c = 0; c < kChannels; ++c) {
-        m_dayOffset.raw[c] = ReadInt(m_dayOffset.Name(c));
-        m_nightOffset.raw[c] = ReadInt(m_nightOffset.Name(c));
+        m_dayOffset.raw[c] = ReadInt(m_dayOffset.Name(c), &m_dayOffset.read[c]);
+        m_nightOffset.raw[c] = ReadInt(m_nightOffset.Name(c), &m_nightOffset.read[c]);
     }
-    m_powerControl.m_nValue = static_cast<int>(ReadInt(names::kPowerControlEnable));
-    m_ccdTemperatureMode.m_nValue = static_cast<int>(ReadInt(names::kCCDTemperatureMode));
+    readChoice(m_powerControl);
+    readChoice(m_ccdTemperatureMode);
     m_userTecRaw = ReadInt(names::kUserTECValue, &m_userTecKnown);
 }
 
@@ -392,6 +398,23 @@ void CDlgGainOffsetKelmir::SetupControls()
                           true, PopupRect(m_userTec));
 }
 
+void CDlgGainOffsetKelmir::ShowUnread()
+{
+    const auto unread = [](OVNumericControl* control, bool read) {
+        if (control && !read)
+            scaled_numeric::ShowNoReading(control);
+    };
+    unread(m_digitalGain, m_digitalGainRead);
+    unread(m_digitalOffset, m_digitalOffsetRead);
+    for (TapRow* row : {&m_dayGain, &m_dayOffset, &m_nightGain, &m_nightOffset})
+        for (int c = 0; c < kChannels; ++c)
+            unread(row->controls[c], row->read[c]);
+    unread(m_threshold, m_thresholdRead);
+    for (int c = 0; c < kChannels; ++c)
+        unread(m_fineControls[c], m_fineKnown[static_cast<std::size_t>(c)]);
+    unread(m_userTec, m_userTecKnown);
+}
+
 void CDlgGainOffsetKelmir::ShowValues()
 {
     scaled_numeric::Show(m_digitalGain, limits_scale::ShownFromRaw(m_digitalGainScale, m_digitalGainRaw));
@@ -434,6 +457,7 @@ bool CDlgGainOffsetKelmir::RefreshFromStorage()
     } else {
         ShowValues();
     }
+    ShowUnread();
     UpdateData(false);
     UpdateEnabling();
     return true;
@@ -519,8 +543,10 @@ void CDlgGainOffsetKelmir::OnFineCommitted(int channel)
     scaled_numeric::Show(control, control->value);
     const auto fine = static_cast<std::int64_t>(std::trunc(control->value));
     const QWidget* linkBox = Control(IDC_FINE_LINK_GAIN);
-    if (!m_fineLinkGain || !linkBox || !linkBox->isEnabled()) {
-        if (fine == m_fine[channel])
+    // A fine value without a reading has no step to take the others along: it alone is written.
+    const bool known = m_fineKnown[static_cast<std::size_t>(channel)];
+    if (!m_fineLinkGain || !linkBox || !linkBox->isEnabled() || !known) {
+        if (fine == m_fine[channel] && known)
             return;
         m_fine[channel] = fine;
         WriteFine(channel);
@@ -530,8 +556,9 @@ void CDlgGainOffsetKelmir::OnFineCommitted(int channel)
     if (delta == 0)
         return;
     for (int k = 0; k < kChannels; ++k) {
-        // A channel that is not active (or held by the tap balance) stays.
-        if (!m_fineControls[k]->isEnabled())
+        // A channel that is not active (or held by the tap balance) stays, as does one the
+        // camera did not answer.
+        if (!m_fineControls[k]->isEnabled() || !m_fineKnown[static_cast<std::size_t>(k)])
             continue;
         m_fine[k] += delta;
         scaled_numeric::Show(m_fineControls[k], static_cast<double>(m_fine[k]));
@@ -546,7 +573,7 @@ void CDlgGainOffsetKelmir::OnUserTecCommitted()
         return;
     scaled_numeric::Show(m_userTec, m_userTec->value);
     const std::optional<int> raw = kelmir_gain::CelsiusToTecRaw(static_cast<int>(std::trunc(m_userTec->value)));
-    if (!raw || *raw == m_userTecRaw)
+    if (!raw || (*raw == m_userTecRaw && m_userTecKnown))
         return;
     m_userTecRaw = *raw;
     m_userTecKnown = true;

@@ -100,6 +100,7 @@ private:
         int* link = nullptr;  ///< the group's Link check state
         bool gain = true;
         bool day = true;
+        std::array<bool, kChannels> read{};  ///< the camera answered raw at the last refresh
         const char* Name(int channel) const;
     };
 
@@ -111,6 +112,8 @@ private:
     QRect PopupRect(const OVNumericControl* control) const;
     void SetupControls();
     void ShowValues();
+    /// Every numeric control whose value the camera did not answer shows no reading.
+    void ShowUnread();
     /// The fine value of channel c from its coarse choice's preset register (0 without one);
     /// notes whether the camera answered it.
     int ReadFine(int channel);
@@ -160,6 +163,9 @@ private:
     /// snapped and written by a refresh.
     std::array<bool, kChannels> m_fineKnown{};
     bool m_userTecKnown = false;
+    bool m_digitalGainRead = false;
+    bool m_digitalOffsetRead = false;
+    bool m_thresholdRead = false;
     int m_activeTaps = 0;
 
     // Check boxes, all checked at first.
