@@ -611,9 +611,8 @@ TEST_F(PanelCameraValueTest, AFieldTheCameraDidNotAnswerShowsNoReadingUntilItAns
         EXPECT_TRUE(boxes.empty());
         if (row.id == CDlgImage::IDC_BRIGHTNESS_EDIT) {
             // The picture an operator sees: the refused field dashed, its neighbours read.
-            const QImage shot = panel->grab().toImage();
-            EXPECT_FALSE(shot.isNull());
-            shot.save(QDir::temp().filePath(QStringLiteral("corvel-no-reading.png")));
+            EXPECT_FALSE(panel->grab().toImage().isNull());
+            SaveShot(panel, "no-reading-image");
         }
 
         emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
