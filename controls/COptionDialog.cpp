@@ -5,6 +5,7 @@
 #include "controls/DlgItem.h"
 #include "controls/IconResource.h"
 #include "controls/MessageBox.h"
+#include "controls/ParamBinding.h"
 #include "controls/SystemLook.h"
 #include "controls/WindowIds.h"
 #include "orvmisc/OrvParamStorage.h"
@@ -391,11 +392,13 @@ void COptionDialog::ShowCameraValues()
     const bool offline = std::exchange(m_bOfflineUnwritten, false);
     if (m_pStorage) {
         m_bShowingCameraValues = true;
-        for (const std::string& name : names) {
-            _OrvStParam record;
-            if (m_pStorage->GetParamData(name.c_str(), &record) == 0)
-                OnParamChanged(&record);
-        }
+        ShowNoReadingWhereClickRefused(this, [&] {
+            for (const std::string& name : names) {
+                _OrvStParam record;
+                if (m_pStorage->GetParamData(name.c_str(), &record) == 0)
+                    OnParamChanged(&record);
+            }
+        });
         m_bShowingCameraValues = false;
     }
     if (offline && !m_bOfflineTold) {

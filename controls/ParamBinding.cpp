@@ -12,9 +12,19 @@
 #include <QIcon>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QTimer>
+#include <QVariant>
 
 #include <cstring>
+#include <functional>
 #include <vector>
+
+namespace {
+/// A box clicked from its no-reading mark whose write is not yet answered.
+constexpr const char* kClickedWithoutReading = "corvelClickedWithoutReading";
+/// Such a box was given the value stored for it (its write was not taken).
+constexpr const char* kGivenStoredValue = "corvelGivenStoredValue";
+}  // namespace
 
 bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::string& path)
 {
@@ -89,16 +99,41 @@ void SetCheckReading(QAbstractButton* button, int state)
         return;
     }
     if (state != kCheckNoReading) {
+        if (box->property(kClickedWithoutReading).toBool())
+            box->setProperty(kGivenStoredValue, true);
         box->setTristate(false);
         box->setChecked(state != 0);
         return;
     }
     if (!box->isTristate()) {
         // The operator's click leaves the mark for a tick (after the panel heard the click).
-        QObject::connect(box, &QCheckBox::clicked, box, [box] { box->setTristate(false); },
-                         Qt::SingleShotConnection);
+        QObject::connect(box, &QCheckBox::clicked, box, [box] {
+            box->setTristate(false);
+            // Until the click's write is answered, a refusal shows no reading again: the
+            // value stored for the box is older than the read that failed.
+            box->setProperty(kClickedWithoutReading, true);
+            QTimer::singleShot(0, box, [box] {
+                box->setProperty(kClickedWithoutReading, QVariant());
+                box->setProperty(kGivenStoredValue, QVariant());
+            });
+        }, Qt::SingleShotConnection);
     }
     box->setCheckState(Qt::PartiallyChecked);
+}
+
+void ShowNoReadingWhereClickRefused(QWidget* panel, const std::function<void()>& showCameraValues)
+{
+    QList<QCheckBox*> clicked;
+    for (QCheckBox* box : panel->findChildren<QCheckBox*>())
+        if (box->property(kClickedWithoutReading).toBool())
+            clicked.append(box);
+    showCameraValues();
+    for (QCheckBox* box : clicked) {
+        box->setProperty(kClickedWithoutReading, QVariant());
+        if (box->property(kGivenStoredValue).toBool())
+            SetCheckReading(box, kCheckNoReading);
+        box->setProperty(kGivenStoredValue, QVariant());
+    }
 }
 
 int CheckReading(const QAbstractButton* button)

@@ -6,6 +6,7 @@
 #include "camera/RegisterMap.h"
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -45,6 +46,10 @@ void SetCheckReading(QAbstractButton* button, int state);
 /// What the box shows: 1 ticked, 0 clear, kCheckNoReading the partly-checked mark; 0 without
 /// a button.
 int CheckReading(const QAbstractButton* button);
+/// Runs `showCameraValues` (the values stored for refused writes) and then shows no reading
+/// again on each box of `panel` just clicked from its no-reading mark that was given its stored
+/// value (its write was refused): that value is older than the read that failed.
+void ShowNoReadingWhereClickRefused(QWidget* panel, const std::function<void()>& showCameraValues);
 
 /// Shows icon in the static control at 16 x 16 pixels, where it stands, and repaints it at
 /// once. Nothing when either is missing.

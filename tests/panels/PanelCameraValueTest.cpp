@@ -718,3 +718,42 @@ TEST_F(PanelCameraValueTest, AnIrisPositionTheCameraDidNotAnswerMovesNothing)
 }
 
 }  // namespace
+
+namespace {
+// Example failure: a box whose refresh read failed is clicked (or Space) and the camera refuses
+// the tick; the box then shows the reading stored before the failed one (a tick the camera
+// holds no longer and just refused) instead of the camera's value or no reading.
+TEST_F(PanelCameraValueTest, ABoxWithoutAReadingShowsNoTickTheCameraRefused)
+{
+    namespace im = panel_names::image;
+    for (bool key : {false, true}) {
+        SCOPED_TRACE(key ? "Space" : "click");
+        ASSERT_TRUE(Open(4, 4, {{im::kNegative, 1}}));
+        panel->raise();
+        SetCameraValue(im::kNegative, 0);  // set elsewhere; the panel has not read it yet
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(im::kNegative).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        ASSERT_EQ(Shown(CDlgImage::IDC_NEGATIVE), "no reading");
+        auto* box = qobject_cast<QCheckBox*>(Control(CDlgImage::IDC_NEGATIVE));
+        ASSERT_NE(box, nullptr);
+        if (key) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Space);
+        } else {
+            Click(CDlgImage::IDC_NEGATIVE);
+        }
+        Settle();
+        EXPECT_EQ(Shown(CDlgImage::IDC_NEGATIVE), "no reading") << "the camera refused the tick";
+        EXPECT_EQ(Field(im::kNegative), 0);
+
+        // Once it answers, the camera's value.
+        emu.SetAddressFault(Reg(im::kNegative).address, emu::Fault{});
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_EQ(Shown(CDlgImage::IDC_NEGATIVE), "clear");
+    }
+}
+}  // namespace
