@@ -133,6 +133,9 @@ public:
     char m_nVariantTag[4] = {'\xFF', '\xFF', '\xFF', '\xFF'};  ///< the link's, copied by SetXmlNode
 
 protected:
+    /// True while the values stored for refused writes are shown again (they may be older than
+    /// a read that failed since).
+    bool ShowingCameraValues() const { return m_bShowingCameraValues; }
     /// Creates the panel's controls, each with its control id; the base has none.
     virtual void BuildTemplate();
     /// Binds controls and exchanges values (save: controls to members).

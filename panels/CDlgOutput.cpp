@@ -237,7 +237,7 @@ void CDlgOutput::ReloadValues()
     m_delay = m_period - m_width;
     // The pulse enable is a boolean on some cameras and a one-bit integer on others; the
     // integer read takes both.
-    m_pulseEnable = ReadInt(names::kPulseEnable) != 0;
+    ReadPulseEnable();
     const std::optional<std::int64_t> number = Read(names::kPulseNumber);
     m_countRead = number.has_value();
     if (number) {
@@ -552,11 +552,30 @@ void CDlgOutput::SetGranularity(int index, bool write)
     EnableWidthByRange();
 }
 
+void CDlgOutput::ReadPulseEnable()
+{
+    const std::optional<std::int64_t> enable = Read(names::kPulseEnable);
+    m_pulseEnableRead = enable.has_value();
+    m_pulseEnable = enable.value_or(0) != 0;
+}
+
 void CDlgOutput::ShowPulseState()
 {
+    if (!m_pulseEnableRead) {
+        // Neither running nor stopped is known; the button starts it.
+        if (auto* button = qobject_cast<QPushButton*>(GetDlgItem(IDC_START)))
+            button->setText(QStringLiteral("Start"));
+        if (auto* icon = qobject_cast<QLabel*>(GetDlgItem(IDC_PULSE_STATE))) {
+            icon->setProperty(kIconIdProperty, QVariant());
+            icon->setPixmap(QPixmap());
+            icon->setText(QString::fromLatin1(kNoReading));
+        }
+        return;
+    }
     if (auto* button = qobject_cast<QPushButton*>(GetDlgItem(IDC_START)))
         button->setText(m_pulseEnable ? QStringLiteral("Stop") : QStringLiteral("Start"));
     if (auto* icon = qobject_cast<QLabel*>(GetDlgItem(IDC_PULSE_STATE))) {
+        icon->setText(QString());
         icon->setProperty(kIconIdProperty, m_pulseEnable ? wnd::IDI_STATE_NORMAL : wnd::IDI_STATE_HIGH);
         SetStaticIcon(icon, m_pulseEnable ? m_iconOn : m_iconOff);
     }
@@ -758,9 +777,11 @@ void CDlgOutput::OnBnClickedStart()
     if (!m_pStorage)
         return;
     m_pStorage->RemoveParamChangedListener(names::kPulseEnable, this);
-    m_pulseEnable = !m_pulseEnable;
+    m_pulseEnable = !m_pulseEnableRead || !m_pulseEnable;
     if (WritePulseEnable(m_pulseEnable) != 0)
-        m_pulseEnable = ReadInt(names::kPulseEnable) != 0;
+        ReadPulseEnable();
+    else
+        m_pulseEnableRead = true;
     ShowPulseState();
     m_pStorage->AddParamChangedListener(names::kPulseEnable, this);
 }
@@ -830,7 +851,11 @@ void CDlgOutput::OnParamChanged(const _OrvStParam* param)
         return;
     }
     if (!handled && SameName(name, names::kPulseEnable)) {
-        m_pulseEnable = value != 0;
+        // A refused Start or Stop leaves a state nobody read unread.
+        if (!ShowingCameraValues() || m_pulseEnableRead) {
+            m_pulseEnableRead = true;
+            m_pulseEnable = value != 0;
+        }
         ShowPulseState();
     } else if (!handled && SameName(name, names::kPulseNumber)) {
         const int count = output::PulseCountOf(value);

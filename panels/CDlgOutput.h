@@ -83,6 +83,7 @@ public:
     int m_nCount = 0;
     std::int64_t m_continuous = 0;  ///< 0 or the continuous bit
     bool m_pulseEnable = false;
+    bool m_pulseEnableRead = false;  ///< false: the camera did not answer the pulse state
     std::int64_t m_frameTime = 0;
     std::int64_t m_frameTimeMax = 0xFFFFFF;
     /// The camera answered the period, the width (each with the time base) and the pulse-count
@@ -125,6 +126,8 @@ private:
     void SetGranularity(int index, bool write);
     void ApplyFrameTimeLimit();
     void ShowPulseState();
+    /// Reads the pulse state; unread when the camera does not answer.
+    void ReadPulseEnable();
     void ShowWidth();
     void EnableWidthByRange();
     void ShowCount();

@@ -757,3 +757,40 @@ TEST_F(PanelCameraValueTest, ABoxWithoutAReadingShowsNoTickTheCameraRefused)
     }
 }
 }  // namespace
+
+namespace {
+// Example failure: a pulse generator that runs, whose state the camera did not answer, is shown
+// stopped (the stopped icon, a Start button); after a refused Start the same.
+TEST_F(PanelCameraValueTest, APulseStateTheCameraDidNotAnswerIsNotShownStopped)
+{
+    ASSERT_TRUE(Open(4, 1, {{"PulseEnable", 1}}));
+    auto* icon = qobject_cast<QLabel*>(Control(CDlgOutput::IDC_PULSE_STATE));
+    auto* start = qobject_cast<QAbstractButton*>(Control(CDlgOutput::IDC_START));
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(start, nullptr);
+    ASSERT_EQ(start->text(), "Stop");
+    emu::Fault refuse;
+    refuse.kind = emu::FaultKind::Refuse;
+    emu.SetAddressFault(Reg("PulseEnable").address, refuse);
+    panel->RefreshFromStorage();
+    Settle();
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    EXPECT_TRUE(icon->pixmap().isNull()) << "no stopped icon for a state nobody read";
+    EXPECT_EQ(icon->text(), dashes);
+    EXPECT_TRUE(WritesTo("PulseEnable").empty());
+
+    // The operator's Start is written; refused, the state stays unread.
+    Click(CDlgOutput::IDC_START);
+    Settle();
+    EXPECT_EQ(WritesTo("PulseEnable"), Frames{WriteOf("PulseEnable", 1)});
+    EXPECT_TRUE(icon->pixmap().isNull());
+    EXPECT_EQ(icon->text(), dashes);
+
+    emu.SetAddressFault(Reg("PulseEnable").address, emu::Fault{});
+    panel->RefreshFromStorage();
+    Settle();
+    EXPECT_EQ(start->text(), "Stop");
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_TRUE(icon->text().isEmpty());
+}
+}  // namespace
