@@ -794,3 +794,62 @@ TEST_F(PanelCameraValueTest, APulseStateTheCameraDidNotAnswerIsNotShownStopped)
     EXPECT_TRUE(icon->text().isEmpty());
 }
 }  // namespace
+
+namespace {
+// Example failure: a field whose refresh read failed is typed over and the camera refuses the
+// value; the field then shows the number stored before the failed read (one the camera may
+// hold no longer) instead of no reading.
+TEST_F(PanelCameraValueTest, AFieldWithoutAReadingShowsNoReadingWhenTheTypedValueIsRefused)
+{
+    namespace im = panel_names::image;
+    const QString dashes = QString::fromLatin1(COptionDialog::kNoReading);
+    const struct {
+        const char* what;
+        int slot;
+        CameraValues camera;
+        int id;
+        const char* name;
+        std::uint32_t elsewhere;  ///< set on the camera behind the panel's back
+        std::function<void()> type;
+    } rows[] = {
+        {"numeric control: digital gain", 0, {{go::kDigitalGain, 2048}}, CDlgGainOffset::IDC_DIGITAL_GAIN,
+         go::kDigitalGain, 3072, [this] { TypeOver(CDlgGainOffset::IDC_DIGITAL_GAIN, "1.5"); }},
+        {"numeric control: pulse period", 1, {{"PulseGran", 0}, {"PulsePeriod", 500}}, CDlgOutput::IDC_PERIOD,
+         "PulsePeriod", 600, [this] { TypeOver(CDlgOutput::IDC_PERIOD, "700"); }},
+        {"slider group: brightness", 4, {{im::kTestMode, 1}, {im::kBrightnessLevel, 40}},
+         CDlgImage::IDC_BRIGHTNESS_EDIT, im::kBrightnessLevel, 50,
+         [this] { TypeInto(CDlgImage::IDC_BRIGHTNESS_EDIT, "60"); }},
+        {"edit group: pulse count", 1, {{"PulseNumber", 25}}, CDlgOutput::IDC_COUNT_EDIT, "PulseNumber", 30,
+         [this] { TypeInto(CDlgOutput::IDC_COUNT_EDIT, "35"); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(Open(4, row.slot, row.camera));
+        panel->raise();
+        const QString stale = Shown(row.id);
+        ASSERT_NE(stale, dashes);
+        SetCameraValue(row.name, row.elsewhere);  // the panel has not read it yet
+        emu::Fault refuse;
+        refuse.kind = emu::FaultKind::Refuse;
+        emu.SetAddressFault(Reg(row.name).address, refuse);
+        panel->RefreshFromStorage();
+        Settle();
+        ASSERT_EQ(Shown(row.id), dashes);
+
+        row.type();
+        Settle();
+        EXPECT_FALSE(WritesTo(row.name).empty()) << "the typed value left for the camera";
+        EXPECT_FALSE(boxes.empty()) << "the refusal is shown";
+        EXPECT_EQ(Shown(row.id), dashes) << "the camera refused the value; " << stale.toStdString()
+                                         << " is older than the read that failed";
+
+        // Once it answers, the camera's value.
+        emu.SetAddressFault(Reg(row.name).address, emu::Fault{});
+        panel->RefreshFromStorage();
+        Settle();
+        EXPECT_NE(Shown(row.id), dashes);
+        EXPECT_NE(Shown(row.id), stale);
+        EXPECT_EQ(Field(row.name), row.elsewhere);
+    }
+}
+}  // namespace
