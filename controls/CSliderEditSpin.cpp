@@ -2,6 +2,7 @@
 
 #include "controls/Command.h"
 #include "controls/DlgItem.h"
+#include "controls/ParamBinding.h"
 #include "controls/ValueText.h"
 #include "controls/WindowIds.h"
 
@@ -159,7 +160,9 @@ void CSliderEditSpin::ApplyStates()
 void CSliderEditSpin::SetValue(int value, bool force)
 {
     value = ctl::ClampToRange(value, m_nMin, m_nMax);
-    if (!force && value == m_nValue && !m_bNoReading)
+    // A refused value typed over no reading hands back the value stored before the failed read.
+    const bool refused = FieldGivenRefusedValue(m_edit);
+    if (!force && value == m_nValue && !m_bNoReading && !refused)
         return;
     m_bNoReading = false;
     m_nValue = value;
@@ -170,6 +173,8 @@ void CSliderEditSpin::SetValue(int value, bool force)
         m_spin->SetPos32(value);
     if (m_edit)
         m_edit->setText(ValueToText(value));
+    if (refused)
+        ShowNoReading();
 }
 
 void CSliderEditSpin::ShowNoReading()
@@ -219,6 +224,7 @@ int CSliderEditSpin::OnEditCommit()
             return -1;
         }
         SetValue(*typed, true);
+        MarkCommittedWithoutReading(m_edit);
         return 1;
     }
     const int value = typed.value_or(m_nValue);
@@ -262,6 +268,8 @@ void CEditSpin::SetRange(int min, int max, int value)
     }
     ShowValue(value);
     ApplyStates();
+    if (FieldGivenRefusedValue(m_edit))
+        ShowNoReading();
 }
 
 void CEditSpin::SetRangeRead(int min, int max, std::optional<int> value)
@@ -317,6 +325,8 @@ void CEditSpin::SetValue(int value, bool force)
     m_nValue = value;
     m_nPos = value;
     ShowValue(value);
+    if (FieldGivenRefusedValue(m_edit))
+        ShowNoReading();
 }
 
 void CEditSpin::ShowNoReading()
@@ -335,6 +345,7 @@ int CEditSpin::OnVScroll(unsigned code, int, const QWidget* scrollBar)
         return -1;
     }
     const int value = m_spin->GetPos32();
+    MarkCommittedWithoutReading(m_edit, false);
     m_nValue = value;
     m_nPos = value;
     ShowValue(value);
@@ -360,6 +371,7 @@ int CEditSpin::OnEditKillFocus()
             m_edit->setText(QString::number(m_nValue));
         return -1;
     }
+    MarkCommittedWithoutReading(m_edit, m_bNoReading);
     m_bNoReading = false;
     m_nValue = value;
     m_nPos = value;

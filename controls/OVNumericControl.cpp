@@ -7,11 +7,13 @@
 #include "controls/OVEdit.h"
 #include "controls/OVScaleFunction.h"
 #include "controls/OVSlider.h"
+#include "controls/ParamBinding.h"
 #include "controls/SystemLook.h"
 #include "controls/ValueText.h"
 #include "controls/WindowIds.h"
 
 #include <QEvent>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -51,6 +53,8 @@ void OVNumericControl::Init(int style_, QWidget* owner_, double minValue_, doubl
     wnd::PostCommand(wnd::FindCommandWindow(parentWidget()),
                      wnd::MakeWParam(static_cast<unsigned>(wnd::GetDlgCtrlID(this)), 0), wnd::WindowHandle(this));
     UpdateChildren();
+    if (!notifying_ && FieldGivenRefusedValue(this))
+        ShowNoReading();
 }
 
 void OVNumericControl::DropChildren()
@@ -131,9 +135,14 @@ void OVNumericControl::UpdateChildren()
 
 void OVNumericControl::SetValue(double value_)
 {
+    // The panel showing the operator's value as it writes it leaves it unanswered; a refused
+    // value typed over no reading hands back the value stored before the failed read.
+    const bool refused = !notifying_ && FieldGivenRefusedValue(this);
     value = value_;
     noReading = false;
     UpdateChildren();
+    if (refused)
+        ShowNoReading();
 }
 
 void OVNumericControl::ShowNoReading()
@@ -185,6 +194,7 @@ bool OVNumericControl::SetStep(int step_)
 
 void OVNumericControl::Notify(unsigned code)
 {
+    const QScopedValueRollback<bool> notifying(notifying_, true);
     wnd::SendCommand(wnd::FindCommandTarget(parentWidget()),
                      wnd::MakeWParam(static_cast<unsigned>(wnd::GetDlgCtrlID(this)), code), wnd::WindowHandle(this));
 }
@@ -202,6 +212,7 @@ double OVNumericControl::SliderValue() const
 void OVNumericControl::OnSliderMoved(unsigned code)
 {
     value = SliderValue();
+    MarkCommittedWithoutReading(this, noReading);
     noReading = false;
     ClampValue();
     if (code == wnd::OVN_CHANGED || liveNotify)
@@ -235,6 +246,7 @@ void OVNumericControl::OnSpin(unsigned code)
     if (code == wnd::SB_THUMBPOSITION) {
         if (!editCommitted) {
             if (const std::optional<double> typed = edit ? edit->GetValue() : std::nullopt) {
+                MarkCommittedWithoutReading(this, noReading);
                 value = *typed;
                 noReading = false;
             }
@@ -305,6 +317,9 @@ bool OVNumericControl::OnCommand(wnd::WPARAM wParam, wnd::LPARAM)
                 typed.reset();
             // Text without a number changes nothing: the edit shows the value again.
             if (typed) {
+                // Focus leaving after Enter hands the same value once more: still unanswered.
+                if (noReading || *typed != value)
+                    MarkCommittedWithoutReading(this, noReading);
                 value = *typed;
                 noReading = false;
             }

@@ -96,4 +96,5 @@ private:
     void UpdateSpinRange();
 
     std::unique_ptr<OVNoneScale> ownScale_;
+    bool notifying_ = false;  ///< the parent is hearing a notification (and writing the value)
 };

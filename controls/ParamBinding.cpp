@@ -24,6 +24,10 @@ namespace {
 constexpr const char* kClickedWithoutReading = "corvelClickedWithoutReading";
 /// Such a box was given the value stored for it (its write was not taken).
 constexpr const char* kGivenStoredValue = "corvelGivenStoredValue";
+/// A numeric field committed from its no-reading mark whose write is not yet answered.
+constexpr const char* kCommittedWithoutReading = "corvelCommittedWithoutReading";
+/// ShowNoReadingWhereClickRefused is handing back the values stored for refused writes.
+int handingBackRefused = 0;
 }  // namespace
 
 bool GetRegisterMapPath(const OrvParamStorage& store, const char* name, std::string& path)
@@ -127,13 +131,35 @@ void ShowNoReadingWhereClickRefused(QWidget* panel, const std::function<void()>&
     for (QCheckBox* box : panel->findChildren<QCheckBox*>())
         if (box->property(kClickedWithoutReading).toBool())
             clicked.append(box);
+    ++handingBackRefused;
     showCameraValues();
+    --handingBackRefused;
+    // Every numeric write committed before is answered by now.
+    for (QWidget* field : panel->findChildren<QWidget*>())
+        if (field->property(kCommittedWithoutReading).isValid())
+            field->setProperty(kCommittedWithoutReading, QVariant());
     for (QCheckBox* box : clicked) {
         box->setProperty(kClickedWithoutReading, QVariant());
         if (box->property(kGivenStoredValue).toBool())
             SetCheckReading(box, kCheckNoReading);
         box->setProperty(kGivenStoredValue, QVariant());
     }
+}
+
+void MarkCommittedWithoutReading(QWidget* field, bool withoutReading)
+{
+    if (field)
+        field->setProperty(kCommittedWithoutReading, withoutReading ? QVariant(true) : QVariant());
+}
+
+bool FieldGivenRefusedValue(QWidget* field)
+{
+    if (!field || !field->property(kCommittedWithoutReading).toBool())
+        return false;
+    if (handingBackRefused > 0)
+        return true;
+    field->setProperty(kCommittedWithoutReading, QVariant());
+    return false;
 }
 
 int CheckReading(const QAbstractButton* button)

@@ -50,6 +50,14 @@ int CheckReading(const QAbstractButton* button);
 /// again on each box of `panel` just clicked from its no-reading mark that was given its stored
 /// value (its write was refused): that value is older than the read that failed.
 void ShowNoReadingWhereClickRefused(QWidget* panel, const std::function<void()>& showCameraValues);
+/// A numeric field (its control or edit) the operator committed from its no-reading mark:
+/// until its write is answered, a value handed back for a refused write is older than the read
+/// that failed (FieldGivenRefusedValue). False: committed from a reading (no mark).
+void MarkCommittedWithoutReading(QWidget* field, bool withoutReading = true);
+/// Called as the field is given a value: true when ShowNoReadingWhereClickRefused hands it the
+/// stored value of its refused write (the field then shows no reading again). Any other value
+/// given ends the mark.
+bool FieldGivenRefusedValue(QWidget* field);
 
 /// Shows icon in the static control at 16 x 16 pixels, where it stands, and repaints it at
 /// once. Nothing when either is missing.

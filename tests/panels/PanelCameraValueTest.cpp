@@ -819,8 +819,8 @@ TEST_F(PanelCameraValueTest, AFieldWithoutAReadingShowsNoReadingWhenTheTypedValu
         {"slider group: brightness", 4, {{im::kTestMode, 1}, {im::kBrightnessLevel, 40}},
          CDlgImage::IDC_BRIGHTNESS_EDIT, im::kBrightnessLevel, 50,
          [this] { TypeInto(CDlgImage::IDC_BRIGHTNESS_EDIT, "60"); }},
-        {"edit group: pulse count", 1, {{"PulseNumber", 25}}, CDlgOutput::IDC_COUNT_EDIT, "PulseNumber", 30,
-         [this] { TypeInto(CDlgOutput::IDC_COUNT_EDIT, "35"); }},
+        {"slider group: strobe 1 position", 1, {{"FrameTime", 1000}, {"Strobe1Position", 120}}, 1456,
+         "Strobe1Position", 200, [this] { TypeInto(1456, "300"); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
