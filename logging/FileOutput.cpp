@@ -20,7 +20,7 @@ namespace {
 constexpr const wchar_t* kOpenCaption = L"The initialization of file output channel";
 constexpr char kByteOrderMark[2] = {'\xFF', '\xFE'};
 constexpr char16_t kLineEnd[2] = {u'\r', u'\n'};
-/// Why a record was lost when another writer kept the write lock beyond the time-out.
+/// The code the loss note carries when another writer kept the write lock beyond the time-out.
 constexpr int kLockTimedOut = -1;
 
 struct LockSettings {
@@ -216,15 +216,16 @@ int FileOutput::WriteBytes(const char* data, std::size_t size)
     return 0;
 }
 
-void FileOutput::Lose(int error)
+void FileOutput::Lose(int error, bool lockTimedOut)
 {
     ++lost_;
     lostError_ = error;
+    lostToLock_ = lockTimedOut;
 }
 
 void FileOutput::PrependLossNote(const _OwnLogRecord& record)
 {
-    const std::wstring why = lostError_ == kLockTimedOut
+    const std::wstring why = lostToLock_
                                  ? std::wstring(L"another writer kept the write lock past the time-out")
                                  : platform::Utf8ToWide(std::strerror(lostError_));
     const std::wstring message = std::to_wstring(lost_) + (lost_ == 1 ? L" log record was" : L" log records were")
@@ -258,7 +259,7 @@ int FileOutput::Write(std::u16string_view line, const _OwnLogRecord& record)
 
     WriteLockGuard guard(*lock_, Settings().timeout);
     if (!guard.Locked()) {
-        Lose(kLockTimedOut);
+        Lose(kLockTimedOut, true);
         return 0;
     }
     // A file that could not be opened again at the last change of date is tried again.

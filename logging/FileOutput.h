@@ -67,7 +67,9 @@ private:
     /// 0, or the error that lost the bytes.
     int WriteBytes(const char* data, std::size_t size);
     void Report(const std::wstring& text);
-    void Lose(int error);
+    /// Counts a lost record; lockTimedOut: another writer kept the write lock (error is then the
+    /// code the note carries), otherwise error is the system's error number.
+    void Lose(int error, bool lockTimedOut = false);
     /// Puts the line that tells of the lost records in front of the record's bytes.
     void PrependLossNote(const _OwnLogRecord& record);
 
@@ -84,6 +86,7 @@ private:
     std::string bytes_;  // the line being written, reused from record to record
     std::uint64_t lost_ = 0;
     int lostError_ = 0;  // why the last one was lost
+    bool lostToLock_ = false;  // the last one was lost to the write lock's time-out
     std::unique_ptr<LineBuffer> noteBuffer_;
 };
 
